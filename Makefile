@@ -1,0 +1,45 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+# Both install what is missing (scripts/setup.sh) and build first.
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_SECONDS ?= 30
+SAMPLE     ?= samples/welcome.docx
+JOBS       ?= $(shell nproc)
+
+CONFIGURE = cmake -G Ninja -DTOVIN_WERROR=ON
+
+.PHONY: setup build run test test-fast asan fuzz bench format clean
+
+setup:
+	@scripts/setup.sh
+
+build: setup
+	@$(CONFIGURE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/cli/tovin-cli parts $(SAMPLE)
+
+# Everything: the engine, corpus and tool tests; the same engine tests under
+# AddressSanitizer + UndefinedBehaviorSanitizer; a short libFuzzer pass per target.
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@$(CONFIGURE) -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+	    -DTOVIN_SANITIZE=ON -DTOVIN_FUZZ=ON -DTOVIN_BENCH=OFF >/dev/null
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	scripts/fuzz.sh $(ASAN_BUILD) $(FUZZ_SECONDS)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L engine
+
+test-fast: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	bench/make-docs.sh $(BUILD)/bench-docs
+	TOVIN_BENCH_DOCS=$(BUILD)/bench-docs $(BUILD)/bench/tovin-bench
+
+format:
+	clang-format -i $$(git ls-files '*.h' '*.cpp')
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

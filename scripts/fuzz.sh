@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# A short libFuzzer pass over every fuzz target of a TOVIN_FUZZ build.
+# Usage: scripts/fuzz.sh BUILD_DIR SECONDS_PER_TARGET
+# Seeds are the saved regressions and the corpus documents; anything the fuzzer finds is
+# written to fuzz/findings/ and the pass fails, so it can be added to fuzz/regressions/.
+set -euo pipefail
+build=$1
+seconds=${2:-30}
+top=$(cd "$(dirname "$0")/.." && pwd)
+corpus="$top/../shared/corpus"
+status=0
+for binary in "$build"/fuzz/fuzz_*; do
+  [ -x "$binary" ] || continue
+  case "$binary" in *-replay) continue ;; esac
+  name=$(basename "$binary")
+  work=$(mktemp -d)
+  seeds=()
+  [ -d "$top/fuzz/regressions/$name" ] && seeds+=("$top/fuzz/regressions/$name")
+  [ -d "$top/fuzz/seeds/$name" ] && seeds+=("$top/fuzz/seeds/$name")
+  [ -d "$corpus" ] && seeds+=("$corpus")
+  mkdir -p "$top/fuzz/findings/$name"
+  echo "fuzz: $name for ${seconds}s"
+  if ! "$binary" "$work" "${seeds[@]}" -max_total_time="$seconds" -max_len=262144 -rss_limit_mb=2048 \
+       -timeout=10 -artifact_prefix="$top/fuzz/findings/$name/" -print_final_stats=1 >"$work.log" 2>&1; then
+    echo "fuzz: $name FAILED; see $top/fuzz/findings/$name/"
+    tail -n 40 "$work.log"
+    status=1
+  else
+    grep -E 'stat::number_of_executed_units' "$work.log" || true
+  fi
+  rm -rf "$work" "$work.log"
+done
+exit $status

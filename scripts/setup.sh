@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs every Debian package Tovin needs to build, test, benchmark and run.
+# Idempotent: when everything is present it does nothing; otherwise it runs
+# `apt-get update` once and installs only what is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  zlib1g-dev libdeflate-dev libutf8proc-dev libpcre2-dev
+  libcli11-dev nlohmann-json3-dev
+  googletest libgtest-dev libbenchmark-dev libpugixml-dev
+  pandoc python3-docx python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
