@@ -110,7 +110,10 @@ public:
     std::optional<int> parent(int node) const;
     Children children(int node) const { return Children(this, nodes_[node].firstChild); }
     size_t attributeCount(int node) const { return nodes_[node].attributeCount; }
-    Attribute attributeAt(int node, size_t i) const { return attributes_[nodes_[node].firstAttribute + i]; }
+    Attribute attributeAt(int node, size_t i) const {
+        const RawAttribute& a = attributes_[nodes_[node].firstAttribute + i];
+        return {{a.nameBegin, a.nameEnd}, {a.valueBegin, a.valueEnd}};
+    }
 
     // The qualified name, UTF-8 with invalid sequences repaired.
     std::string name(int node) const;
@@ -134,6 +137,10 @@ public:
     // The input, unchanged.
     const Bytes& serialize() const { return *bytes_; }
 
+    // Throws std::logic_error naming the first broken structural rule: every range inside
+    // the input, children inside their parent and in order, links consistent.
+    void checkInvariants() const;
+
 private:
     struct Node {
         uint32_t begin = 0;
@@ -148,11 +155,17 @@ private:
         Kind kind = Kind::other;
     };
 
+    // Offsets are 32-bit like the nodes', which halves the array a part with many
+    // attributes (every w:rsidR) builds.
+    struct RawAttribute {
+        uint32_t nameBegin, nameEnd, valueBegin, valueEnd;
+    };
+
     void parse();
 
     SharedBytes bytes_;
     std::vector<Node> nodes_;
-    std::vector<Attribute> attributes_;
+    std::vector<RawAttribute> attributes_;
     int root_ = -1;
     size_t prologEnd_ = 0;
 };
