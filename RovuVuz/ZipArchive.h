@@ -30,18 +30,22 @@ enum class ZipErrorCode {
 
 class ZipError : public std::runtime_error {
 public:
-    ZipError(ZipErrorCode code, std::string entryName = {}, uint16_t method = 0);
+    // `detail` says where the structure went wrong (for truncated and zip64Unsupported);
+    // it becomes part of what().
+    ZipError(ZipErrorCode code, std::string entryName = {}, uint16_t method = 0, std::string detail = {});
 
     ZipErrorCode code() const { return code_; }
     // The entry concerned, for the per-entry cases.
     const std::string& entryName() const { return entryName_; }
     // The offending method, for unsupportedMethod.
     uint16_t method() const { return method_; }
+    const std::string& detail() const { return detail_; }
 
 private:
     ZipErrorCode code_;
     std::string entryName_;
     uint16_t method_;
+    std::string detail_;
 };
 
 class ZipArchive {
@@ -66,7 +70,8 @@ public:
     // smaller (a 500-page body is about 6 MB); larger declarations are zip bombs.
     static constexpr size_t maxEntrySize = size_t{512} << 20;
 
-    // Indexes the archive; throws ZipError (notAZip, truncated, zip64Unsupported).
+    // Indexes the archive; throws ZipError (notAZip, truncated, zip64Unsupported). Central
+    // records whose local records share or overlap bytes are refused as truncated.
     explicit ZipArchive(SharedBytes data);
 
     const SharedBytes& data() const { return data_; }
@@ -82,6 +87,8 @@ public:
 
     // A new archive image with the given entries replaced and the new names added after
     // every existing entry. With nothing to replace, returns the original buffer itself.
+    // Throws ZipError(zip64Unsupported) when the image would need ZIP64: 65535 entries or
+    // more, an offset or size of 0xFFFFFFFF or more, or a name longer than 65535 bytes.
     SharedBytes write(const Replacements& replacing) const;
 
     // The ZIP format's CRC-32 (zlib's crc32 from 0) over the whole buffer.

@@ -1,0 +1,62 @@
+// tovin-cli: the document engine as a command-line tool. Exit codes: 0 success, 1 a
+// document or file error (one line on stderr naming the file), 2 a usage error.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <memory>
+
+#include "cli/Commands.h"
+
+#ifndef TOVIN_VERSION
+#define TOVIN_VERSION "unknown"
+#endif
+
+namespace tovin::cli {
+
+namespace {
+
+constexpr int exitDocumentError = 1;
+constexpr int exitUsageError = 2;
+
+using AddCommand = void (*)(CLI::App&);
+constexpr AddCommand allCommands[] = {
+    addPartsCommand,
+};
+
+}  // namespace
+
+rovuvuz::Bytes readInput(const std::string& path) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file) throw FileError(path, std::strerror(errno));
+    rovuvuz::Bytes bytes;
+    uint8_t chunk[1 << 16];
+    size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+    // fopen succeeds on a folder; the read then fails with EISDIR.
+    if (std::ferror(file.get())) throw FileError(path, std::strerror(errno));
+    return bytes;
+}
+
+}  // namespace tovin::cli
+
+int main(int argc, char** argv) {
+    using namespace tovin::cli;
+    CLI::App app{"Inspect and edit .docx documents without changing what you did not touch.", "tovin-cli"};
+    app.set_version_flag("--version", std::string("tovin-cli ") + TOVIN_VERSION);
+    app.require_subcommand(1);
+    for (AddCommand add : allCommands) add(app);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& success) {
+        return app.exit(success);  // --help, --version
+    } catch (const CLI::ParseError& error) {
+        app.exit(error);
+        return exitUsageError;
+    } catch (const FileError& error) {
+        std::cerr << "tovin-cli: " << error.file() << ": " << error.what() << '\n';
+        return exitDocumentError;
+    }
+    return 0;
+}
