@@ -2,6 +2,7 @@
 // bytes and remembers where each piece came from instead of copying it.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -47,5 +48,51 @@ inline ByteView asBytes(std::string_view text) {
 inline Bytes toBytes(std::string_view text) {
     return Bytes(text.begin(), text.end());
 }
+
+}  // namespace rovuvuz
+
+namespace rovuvuz {
+
+// A slice of a shared buffer: how a node remembers the bytes it was read from without
+// copying them. A slice made from new bytes owns a buffer of its own.
+class ByteSlice {
+public:
+    ByteSlice() = default;
+    ByteSlice(SharedBytes buffer, ByteRange range)
+        : buffer_(std::move(buffer)),
+          offset_(static_cast<uint32_t>(range.lower)),
+          size_(static_cast<uint32_t>(range.size())) {}
+    explicit ByteSlice(Bytes owned)
+        : buffer_(share(std::move(owned))), offset_(0), size_(static_cast<uint32_t>(buffer_->size())) {}
+    static ByteSlice copyOf(std::string_view text) { return ByteSlice(toBytes(text)); }
+    static ByteSlice copyOf(ByteView bytes) { return ByteSlice(Bytes(bytes.begin(), bytes.end())); }
+
+    ByteView view() const { return buffer_ ? ByteView(buffer_->data() + offset_, size_) : ByteView(); }
+    std::string_view chars() const { return asChars(view()); }
+    const uint8_t* data() const { return view().data(); }
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    uint8_t operator[](size_t i) const { return view()[i]; }
+
+    // The buffer this slice points into and where, for checks that a node's bytes lie
+    // inside its story's source.
+    const SharedBytes& buffer() const { return buffer_; }
+    size_t offset() const { return offset_; }
+
+    bool sameBytes(ByteView other) const {
+        const ByteView mine = view();
+        return mine.size() == other.size() && std::equal(mine.begin(), mine.end(), other.begin());
+    }
+
+private:
+    // 32-bit positions keep nodes small; parts are far below 4 GiB (the archive refuses
+    // larger entries and the XML scanner larger inputs).
+    SharedBytes buffer_;
+    uint32_t offset_ = 0;
+    uint32_t size_ = 0;
+};
+
+inline void append(Bytes& out, ByteView bytes) { out.insert(out.end(), bytes.begin(), bytes.end()); }
+inline void append(Bytes& out, std::string_view text) { append(out, asBytes(text)); }
 
 }  // namespace rovuvuz

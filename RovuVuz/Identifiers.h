@@ -1,0 +1,113 @@
+// The identifiers of the engine: names the file gives (parts, relationships, styles,
+// numbering, revisions, comments) and identities the engine mints for its nodes.
+#pragma once
+
+#include <compare>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace rovuvuz {
+
+// A package part path without a leading slash ("word/document.xml").
+struct PartName {
+    std::string rawValue;
+
+    PartName() = default;
+    // Drops one leading "/" so that "/word/document.xml" and "word/document.xml" are equal.
+    explicit PartName(std::string_view name)
+        : rawValue(!name.empty() && name.front() == '/' ? name.substr(1) : name) {}
+
+    const std::string& description() const { return rawValue; }
+    bool empty() const { return rawValue.empty(); }
+    auto operator<=>(const PartName&) const = default;
+};
+
+// Names the file gives.
+struct RelationshipID {
+    std::string rawValue;
+    auto operator<=>(const RelationshipID&) const = default;
+};
+struct StyleID {
+    std::string rawValue;
+    auto operator<=>(const StyleID&) const = default;
+};
+struct NumberingID {
+    std::string rawValue;
+    auto operator<=>(const NumberingID&) const = default;
+};
+struct RevisionID {
+    int64_t rawValue = 0;
+    auto operator<=>(const RevisionID&) const = default;
+};
+struct CommentID {
+    int64_t rawValue = 0;
+    auto operator<=>(const CommentID&) const = default;
+};
+
+// Identities of nodes, minted by the document and never stored in the file.
+struct BlockID {
+    uint64_t raw = 0;
+    auto operator<=>(const BlockID&) const = default;
+};
+struct ParagraphID {
+    uint64_t raw = 0;
+    auto operator<=>(const ParagraphID&) const = default;
+};
+struct RunKey {
+    uint64_t raw = 0;
+    auto operator<=>(const RunKey&) const = default;
+};
+
+// The one counter of an open document from which every group, paragraph and run of every
+// story takes its identity, so identities are unique across the document: 1, 2, 3, …
+class IdentityMint {
+public:
+    uint64_t mint() { return next_++; }
+    uint64_t next() const { return next_; }
+
+private:
+    uint64_t next_ = 1;
+};
+
+// One story of a document: the body, a header or footer (told apart by part), or the
+// notes and comments parts. Ordered by kind in the order below, then by part.
+struct StoryID {
+    enum class Kind : uint8_t { header, footer, body, footnotes, endnotes, comments };
+
+    Kind kind = Kind::body;
+    PartName part;  // only for headers and footers
+
+    static StoryID body() { return {Kind::body, {}}; }
+    static StoryID footnotes() { return {Kind::footnotes, {}}; }
+    static StoryID endnotes() { return {Kind::endnotes, {}}; }
+    static StoryID comments() { return {Kind::comments, {}}; }
+    static StoryID header(PartName part) { return {Kind::header, std::move(part)}; }
+    static StoryID footer(PartName part) { return {Kind::footer, std::move(part)}; }
+
+    // "body", "footnotes", …, "header(word/header1.xml)".
+    std::string description() const;
+    auto operator<=>(const StoryID&) const = default;
+};
+
+}  // namespace rovuvuz
+
+template <>
+struct std::hash<rovuvuz::PartName> {
+    size_t operator()(const rovuvuz::PartName& name) const noexcept {
+        return std::hash<std::string>()(name.rawValue);
+    }
+};
+template <>
+struct std::hash<rovuvuz::ParagraphID> {
+    size_t operator()(const rovuvuz::ParagraphID& id) const noexcept { return std::hash<uint64_t>()(id.raw); }
+};
+template <>
+struct std::hash<rovuvuz::BlockID> {
+    size_t operator()(const rovuvuz::BlockID& id) const noexcept { return std::hash<uint64_t>()(id.raw); }
+};
+template <>
+struct std::hash<rovuvuz::RunKey> {
+    size_t operator()(const rovuvuz::RunKey& id) const noexcept { return std::hash<uint64_t>()(id.raw); }
+};

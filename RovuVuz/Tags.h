@@ -1,0 +1,45 @@
+// The start and end tag of an element as bytes: what a group, paragraph, container, run
+// or property bag keeps of its own element, so that it can be wrapped around its content
+// again exactly as it was read.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "RovuVuz/Bytes.h"
+#include "RovuVuz/Markup.h"
+
+namespace rovuvuz {
+
+struct Tags {
+    ByteSlice start;                // the start tag exactly as read (or built)
+    std::optional<ByteSlice> end;   // absent when the element was an empty-element tag
+
+    Tags() = default;
+    Tags(ByteSlice startTag, std::optional<ByteSlice> endTag) : start(std::move(startTag)), end(std::move(endTag)) {}
+
+    // A new element "<qname a=\"v\">" with the end tag "</qname>".
+    static Tags build(std::string_view qname, const Markup::Attributes& attributes);
+
+    // The qualified name, read from the start tag ("w:p").
+    std::string_view qname() const;
+    // The part of the name before its first ":"; empty without one.
+    std::string_view prefix() const;
+    // The part of the name after its first ":"; the whole name without one.
+    std::string_view local() const;
+
+    // The same element with the given attributes set: present ones keep their position,
+    // new ones are appended in order. The result always has an end tag.
+    Tags with(const Markup::Attributes& attributes) const;
+
+    // Writes the element around `content`. Without an end tag and with content, the
+    // empty-element tag is opened ("<w:p/>" becomes "<w:p>" … "</w:p>").
+    void emit(ByteView content, Bytes& out) const;
+
+    // The same as emit, for content that the caller writes straight into `out` between the
+    // two calls: open() returns where the content begins, close() finishes the element.
+    size_t open(Bytes& out) const;
+    void close(Bytes& out, size_t contentStart) const;
+};
+
+}  // namespace rovuvuz
