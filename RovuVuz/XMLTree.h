@@ -7,12 +7,12 @@
 // For the input
 //
 //     <?xml version="1.0"?><w:p a="1"><w:r>hi</w:r></w:p>
-//     0                    21         32   37 39    46    52
+//     0                    21         32   37 39    45    51
 //
 // the node array is
 //
-//     0 element w:p  range 21..<52  startTag 21..<32  attributes [a="1"]  parent none
-//     1 element w:r  range 32..<46  startTag 32..<37                      parent 0
+//     0 element w:p  range 21..<51  startTag 21..<32  attributes [a="1"]  parent none
+//     1 element w:r  range 32..<45  startTag 32..<37                      parent 0
 //     2 text         range 37..<39                                        parent 1
 //
 // with root 0 and prolog 0..<21. A node's index is its position of creation, so parents
