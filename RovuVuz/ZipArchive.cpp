@@ -122,6 +122,8 @@ void putLE32(Bytes& out, size_t offset, uint32_t value) {
     putLE16(out, offset + 2, static_cast<uint16_t>(value >> 16));
 }
 
+void appendBytes(Bytes& out, ByteView bytes) { out.insert(out.end(), bytes.begin(), bytes.end()); }
+
 // The end record is the last 22+ bytes; its comment may itself contain the signature, so
 // a candidate counts only when its comment length reaches exactly to the end of the data.
 std::optional<uint64_t> findEndRecord(ByteView bytes) {
@@ -273,14 +275,14 @@ NewData appendReplacedLocal(Bytes& out, ByteView original, const ZipArchive::Ent
     const Compressed compressed = compress(contents, entry.method == methodStored);
     const NewData info = describe(compressed, contents, entry.name);
     const size_t header = out.size();
-    append(out, original.subspan(entry.localRecord.lower, entry.dataRange.lower - entry.localRecord.lower));
+    appendBytes(out, original.subspan(entry.localRecord.lower, entry.dataRange.lower - entry.localRecord.lower));
     putLE16(out, header + localHeader::flags,
             readLE16(out, header + localHeader::flags) & static_cast<uint16_t>(~flagDataDescriptor));
     putLE16(out, header + localHeader::method, info.method);
     putLE32(out, header + localHeader::crc, info.crc);
     putLE32(out, header + localHeader::compressedSize, info.compressedSize);
     putLE32(out, header + localHeader::uncompressedSize, info.uncompressedSize);
-    append(out, compressed.payload(contents));
+    appendBytes(out, compressed.payload(contents));
     return info;
 }
 
@@ -307,8 +309,8 @@ AddedEntry appendAddedLocal(Bytes& out, const std::string& name, ByteView conten
     putLE32(out, header + localHeader::uncompressedSize, added.info.uncompressedSize);
     putLE16(out, header + localHeader::nameLength, static_cast<uint16_t>(name.size()));
     putLE16(out, header + localHeader::extraLength, 0);
-    append(out, asBytes(name));
-    append(out, compressed.payload(contents));
+    appendBytes(out, asBytes(name));
+    appendBytes(out, compressed.payload(contents));
     return added;
 }
 
@@ -317,7 +319,7 @@ AddedEntry appendAddedLocal(Bytes& out, const std::string& name, ByteView conten
 void appendCentral(Bytes& out, ByteView original, const ZipArchive::Entry& entry, uint32_t localOffset,
                    const std::optional<NewData>& replaced) {
     const size_t record = out.size();
-    append(out, original.subspan(entry.centralRecord.lower, entry.centralRecord.size()));
+    appendBytes(out, original.subspan(entry.centralRecord.lower, entry.centralRecord.size()));
     putLE32(out, record + centralHeader::localHeaderOffset, localOffset);
     if (!replaced) return;
     putLE16(out, record + centralHeader::flags,
@@ -348,7 +350,7 @@ void appendAddedCentral(Bytes& out, const AddedEntry& added) {
     putLE16(out, record + centralHeader::internalAttributes, 0);
     putLE32(out, record + centralHeader::externalAttributes, 0);
     putLE32(out, record + centralHeader::localHeaderOffset, added.offset);
-    append(out, asBytes(added.name));
+    appendBytes(out, asBytes(added.name));
 }
 
 std::string summary(ZipErrorCode code, const std::string& name, uint16_t method) {
@@ -447,7 +449,7 @@ SharedBytes ZipArchive::write(const Replacements& replacing) const {
     std::stable_sort(byStart.begin(), byStart.end(), [this](size_t a, size_t b) {
         return entries_[a].localRecord.lower < entries_[b].localRecord.lower;
     });
-    if (!byStart.empty()) append(out, original.first(entries_[byStart.front()].localRecord.lower));
+    if (!byStart.empty()) appendBytes(out, original.first(entries_[byStart.front()].localRecord.lower));
 
     // Keyed by entry index, not name, so that two records of one name keep their own
     // local headers.
@@ -458,7 +460,7 @@ SharedBytes ZipArchive::write(const Replacements& replacing) const {
         newOffset[i] = fit32(out.size(), "a local header offset", e.name);
         const auto replacement = replacing.find(e.name);
         if (replacement == replacing.end())
-            append(out, viewOf(*data_, e.localRecord));
+            appendBytes(out, viewOf(*data_, e.localRecord));
         else
             replaced[i] = appendReplacedLocal(out, original, e, replacement->second);
     }
@@ -475,7 +477,7 @@ SharedBytes ZipArchive::write(const Replacements& replacing) const {
     const uint32_t directorySize = fit32(out.size() - directoryStart, "the central directory size");
 
     const size_t end = out.size();
-    append(out, viewOf(*data_, endRecord_));
+    appendBytes(out, viewOf(*data_, endRecord_));
     const auto count = static_cast<uint16_t>(entries_.size() + added.size());
     putLE16(out, end + endHeader::entriesOnDisk, count);
     putLE16(out, end + endHeader::totalEntries, count);
