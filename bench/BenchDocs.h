@@ -1,0 +1,35 @@
+// Finds the benchmark documents and hands out the parts the benchmarks measure.
+//
+// The documents live in the folder named by the environment variable TOVIN_BENCH_DOCS
+// (bench/make-docs.sh makes them; `make bench` sets the variable). Each document is read
+// and its parts extracted once per process, so a benchmark's timed loop sees only the
+// work it measures.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include <benchmark/benchmark.h>
+
+#include "RovuVuz/Bytes.h"
+#include "RovuVuz/ZipArchive.h"
+
+namespace tovin::bench {
+
+// The largest document, about 500 pages: the one the per-part benchmarks use.
+inline constexpr std::string_view largeDocument = "bench-500.docx";
+inline constexpr std::string_view bodyPart = "word/document.xml";
+
+struct BenchPart {
+    rovuvuz::SharedBytes archiveBytes;  // the whole .docx
+    rovuvuz::ZipArchive archive;
+    rovuvuz::SharedBytes contents;      // the part, inflated
+    rovuvuz::ByteView compressed;       // the part's raw DEFLATE bytes inside archiveBytes
+};
+
+// The named part of the named document in TOVIN_BENCH_DOCS. When the variable is unset
+// or the document cannot be read, marks `state` skipped with the reason and returns
+// nullptr; the caller must then return without entering its timed loop.
+const BenchPart* benchPart(benchmark::State& state, std::string_view document, std::string_view part);
+
+}  // namespace tovin::bench
