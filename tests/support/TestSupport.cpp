@@ -4,6 +4,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "RovuVuz/ZipArchive.h"
+
 #ifndef TOVIN_CORPUS_DIR
 #define TOVIN_CORPUS_DIR "../shared/corpus"
 #endif
@@ -22,6 +24,44 @@ std::vector<std::filesystem::path> corpusFiles() {
 Bytes readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+SharedBytes makePackage(const std::vector<std::pair<std::string, std::string>>& parts) {
+    // An empty archive is just its end record.
+    Bytes empty = {0x50, 0x4B, 0x05, 0x06};
+    empty.resize(22, 0);
+    ZipArchive::Replacements replacing;
+    for (const auto& [name, contents] : parts) replacing.emplace(name, toBytes(contents));
+    return ZipArchive(share(std::move(empty))).write(replacing);
+}
+
+std::vector<std::pair<std::string, std::string>> minimalDocument(std::string_view bodyXml,
+                                                                 std::string_view documentRels) {
+    const std::string types =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Types "
+        "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+        "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+        "<Override PartName=\"/word/document.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/></Types>";
+    const std::string packageRels =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
+        "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" "
+        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
+        "Target=\"word/document.xml\"/></Relationships>";
+    const std::string rels =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
+        "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" +
+        std::string(documentRels) + "</Relationships>";
+    const std::string document =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><w:document "
+        "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>" +
+        std::string(bodyXml) + "</w:body></w:document>";
+    return {{"[Content_Types].xml", types},
+            {"_rels/.rels", packageRels},
+            {"word/_rels/document.xml.rels", rels},
+            {"word/document.xml", document}};
 }
 
 std::string parameterName(const std::filesystem::path& path) {

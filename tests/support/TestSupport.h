@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "RovuVuz/Bytes.h"
@@ -13,6 +15,15 @@ namespace rovuvuz::testing {
 std::vector<std::filesystem::path> corpusFiles();
 
 Bytes readFile(const std::filesystem::path& path);
+
+// A ZIP package holding the given parts (name → contents), made with the archive writer
+// from an empty archive.
+SharedBytes makePackage(const std::vector<std::pair<std::string, std::string>>& parts);
+
+// The smallest Word package around a body: content types, package and document
+// relationships (`documentRels` inside <Relationships>), and word/document.xml.
+std::vector<std::pair<std::string, std::string>> minimalDocument(std::string_view bodyXml,
+                                                                 std::string_view documentRels = {});
 
 // A file name suitable as a gtest parameter name (letters, digits and underscores).
 std::string parameterName(const std::filesystem::path& path);

@@ -1,0 +1,281 @@
+#include "RovuVuz/DocxDocument.h"
+
+#include <ctime>
+
+#include "RovuVuz/FileIO.h"
+#include "RovuVuz/Serializer.h"
+
+namespace rovuvuz {
+
+namespace {
+
+std::string describe(DocxErrorCode code, const std::optional<StoryID>& story) {
+    switch (code) {
+        case DocxErrorCode::unknownStory:
+            return "the document has no " + (story ? story->description() : std::string("such")) + " story";
+        case DocxErrorCode::noMainDocument: return "not a Word document (the package names no main document part)";
+        case DocxErrorCode::unknownParagraph: return "no such paragraph";
+        case DocxErrorCode::rangeOutOfBounds: return "the range lies outside the paragraph";
+        case DocxErrorCode::crossesStructure: return "the range crosses a table or other structure";
+        case DocxErrorCode::unsupported: return "this edit is not supported here";
+    }
+    return "document error";
+}
+
+std::optional<StoryID> storyForKind(std::string_view kind, const PartName& part) {
+    if (kind == "header") return StoryID::header(part);
+    if (kind == "footer") return StoryID::footer(part);
+    if (kind == "footnotes") return StoryID::footnotes();
+    if (kind == "endnotes") return StoryID::endnotes();
+    if (kind == "comments") return StoryID::comments();
+    return std::nullopt;
+}
+
+std::string_view kindOf(StoryID::Kind kind) {
+    switch (kind) {
+        case StoryID::Kind::footnotes: return "footnotes";
+        case StoryID::Kind::endnotes: return "endnotes";
+        case StoryID::Kind::comments: return "comments";
+        default: return {};
+    }
+}
+
+}  // namespace
+
+DocxError::DocxError(DocxErrorCode code, std::optional<StoryID> story)
+    : std::runtime_error(describe(code, story)), code_(code), story_(std::move(story)) {}
+
+DocxDocument::DocxDocument(SharedBytes data) : archive_(std::move(data)) {
+    SharedBytes keepAlive;
+    const Relationships package(PartName(), storedBytes("_rels/.rels", keepAlive));
+    const Relationship* office = nullptr;
+    for (const Relationship& r : package.all) {
+        // Ends with "/officeDocument": both the transitional and the strict type.
+        if (r.type.size() >= 15 && std::string_view(r.type).ends_with("/officeDocument")) {
+            office = &r;
+            break;
+        }
+    }
+    const auto main = office ? package.part(*office) : std::nullopt;
+    if (!main || main->empty()) throw DocxError(DocxErrorCode::noMainDocument);
+    mainPart_ = *main;
+    relationships_ = Relationships(mainPart_, storedBytes(Relationships::relsName(mainPart_), keepAlive));
+}
+
+std::unique_ptr<DocxDocument> DocxDocument::open(const std::filesystem::path& path) {
+    return std::make_unique<DocxDocument>(FileIO::read(path));
+}
+
+std::optional<ByteView> DocxDocument::storedBytes(std::string_view name, SharedBytes& keepAlive) const {
+    try {
+        if (!hasPart(name)) return std::nullopt;
+        keepAlive = contents(name);
+        return ByteView(*keepAlive);
+    } catch (const ZipError&) {
+        return std::nullopt;
+    }
+}
+
+std::vector<StoryID> DocxDocument::storyIDs() const {
+    std::vector<StoryID> ids{StoryID::body()};
+    for (const Relationship& r : relationships_.all) {
+        const auto target = relationships_.part(r);
+        if (!target || !hasPart(target->rawValue)) continue;
+        auto id = storyForKind(r.kind(), *target);
+        if (id && std::find(ids.begin(), ids.end(), *id) == ids.end()) ids.push_back(std::move(*id));
+    }
+    return ids;
+}
+
+std::optional<PartName> DocxDocument::part(const StoryID& story) const {
+    switch (story.kind) {
+        case StoryID::Kind::header:
+        case StoryID::Kind::footer: return story.part;
+        case StoryID::Kind::body: return mainPart_;
+        default: break;
+    }
+    const auto found = relationships_.of(kindOf(story.kind));
+    if (found.empty()) return std::nullopt;
+    return relationships_.part(found.front());
+}
+
+bool DocxDocument::hasPart(std::string_view name) const {
+    return cache_.added.count(name) > 0 || archive_.entry(name) != nullptr;
+}
+
+SharedBytes DocxDocument::contents(std::string_view name) const {
+    const auto pending = cache_.added.find(name);
+    if (pending != cache_.added.end()) return pending->second;
+    return share(archive_.contents(name));
+}
+
+Story& DocxDocument::story(const StoryID& id) {
+    const auto name = part(id);
+    if (!name || !hasPart(name->rawValue)) throw DocxError(DocxErrorCode::unknownStory, id);
+    auto found = stories_.find(*name);
+    if (found != stories_.end()) return *found->second;
+    auto parsed = std::make_unique<Story>(*name, contents(name->rawValue), nullptr, mint_);
+    return *stories_.emplace(*name, std::move(parsed)).first->second;
+}
+
+std::pair<Story*, Paragraph*> DocxDocument::paragraph(ParagraphID id, const StoryID& storyID) {
+    Story& s = story(storyID);
+    for (Paragraph* p : s.paragraphs())
+        if (p->id == id) return {&s, p};
+    throw DocxError(DocxErrorCode::unknownParagraph, storyID);
+}
+
+PartMap DocxDocument::replacements() {
+    PartMap result = cache_.added;
+    for (const auto& [name, s] : stories_) {
+        if (!s->touched) continue;
+        Bytes bytes = s->serialized();
+        if (bytes == *s->source) continue;
+        result[name.rawValue] = share(std::move(bytes));
+    }
+    return result;
+}
+
+SharedBytes DocxDocument::partData(const PartName& name) {
+    const auto found = stories_.find(name);
+    if (found != stories_.end()) return share(found->second->serialized());
+    return contents(name.rawValue);
+}
+
+std::set<PartName> DocxDocument::dirtyParts() {
+    std::set<PartName> parts;
+    for (const auto& [name, bytes] : replacements()) parts.insert(PartName(name));
+    return parts;
+}
+
+SharedBytes DocxDocument::data() {
+    const PartMap parts = replacements();
+    ZipArchive::Replacements replacing;
+    for (const auto& [name, bytes] : parts) replacing.emplace(name, *bytes);
+    return archive_.write(replacing);
+}
+
+void DocxDocument::write(const std::filesystem::path& path) {
+    const PartMap parts = replacements();
+    ZipArchive::Replacements replacing;
+    for (const auto& [name, bytes] : parts) replacing.emplace(name, *bytes);
+    const SharedBytes image = archive_.write(replacing);
+    verifyImage(image, parts);
+    FileIO::writeAtomically(path, *image);
+}
+
+void DocxDocument::verifyImage(const SharedBytes& image, const PartMap& replaced) const {
+    // Never write what the reader would not take back exactly: every untouched entry keeps
+    // its local record byte for byte, every new or replaced one inflates with its CRC.
+    const ZipArchive written(image);
+    const Bytes& oldBytes = *archive_.data();
+    const Bytes& newBytes = *image;
+    for (const auto& entry : archive_.entries()) {
+        if (replaced.count(entry.name)) continue;
+        const auto* copy = written.entry(entry.name);
+        if (!copy || copy->localRecord.size() != entry.localRecord.size() ||
+            !std::equal(oldBytes.begin() + entry.localRecord.lower, oldBytes.begin() + entry.localRecord.upper,
+                        newBytes.begin() + copy->localRecord.lower))
+            throw ZipError(ZipErrorCode::truncated, entry.name);
+    }
+    for (const auto& [name, bytes] : replaced) {
+        if (written.contents(name) != *bytes) throw ZipError(ZipErrorCode::crcMismatch, name);
+    }
+}
+
+int64_t DocxDocument::maxID(ByteView bytes) {
+    static constexpr std::string_view pattern = ":id=\"";
+    const std::string_view text = asChars(bytes);
+    int64_t best = 0;
+    size_t at = text.find(pattern);
+    while (at != std::string_view::npos) {
+        size_t i = at + pattern.size();
+        int64_t value = 0;
+        int digits = 0;
+        while (i < text.size() && digits < 10 && text[i] >= '0' && text[i] <= '9') {
+            value = value * 10 + (text[i] - '0');
+            ++digits, ++i;
+        }
+        if (digits > 0 && i < text.size() && text[i] == '"') best = std::max(best, value);
+        at = text.find(pattern, i);
+    }
+    return best;
+}
+
+int64_t DocxDocument::nextRevisionID() {
+    if (!revisionCounter_) {
+        int64_t highest = 0;
+        for (const StoryID& id : storyIDs()) {
+            const auto name = part(id);
+            SharedBytes keepAlive;
+            if (!name) continue;
+            if (const auto bytes = storedBytes(name->rawValue, keepAlive)) highest = std::max(highest, maxID(*bytes));
+        }
+        revisionCounter_ = highest;
+    }
+    return ++*revisionCounter_;
+}
+
+std::string DocxDocument::isoDate(std::chrono::system_clock::time_point date) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(date);
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    char buffer[32];
+    std::strftime(buffer, sizeof buffer, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return buffer;
+}
+
+Markup::Attributes DocxDocument::revisionAttributes(std::string_view prefix, std::string_view author,
+                                                    std::chrono::system_clock::time_point date) {
+    const std::string p(prefix);
+    return {{p + ":id", std::to_string(nextRevisionID())}, {p + ":author", std::string(author)},
+            {p + ":date", isoDate(date)}};
+}
+
+void DocxDocument::rebuildAll() {
+    for (const StoryID& id : storyIDs()) {
+        Story& s = story(id);
+        for (Paragraph* p : s.paragraphs()) {
+            p->setDirty(true);
+            if (p->props) p->props->original.reset();
+        }
+        s.touched = true;
+    }
+}
+
+DocxDocument::PackageState DocxDocument::packageState() {
+    PackageState state;
+    for (const auto& [name, s] : stories_)
+        if (s->touched) state.stories.emplace(name, share(s->serialized()));
+    state.added = cache_.added;
+    state.relationships = relationships_;
+    return state;
+}
+
+void DocxDocument::restore(const PackageState& state) {
+    for (auto it = stories_.begin(); it != stories_.end();) {
+        Story& s = *it->second;
+        const PartName& name = it->first;
+        if (!s.touched) {
+            ++it;
+            continue;
+        }
+        if (const auto saved = state.stories.find(name); saved != state.stories.end()) {
+            auto restored = std::make_unique<Story>(name, saved->second, s.source, mint_);
+            restored->touched = true;
+            it->second = std::move(restored);
+        } else if (!state.added.count(name.rawValue) && hasPart(name.rawValue) && cache_.added.count(name.rawValue)) {
+            // The part itself is pending and changes with the state: read it again on next use.
+            it = stories_.erase(it);
+            continue;
+        } else {
+            it->second = std::make_unique<Story>(name, s.source, nullptr, mint_);
+        }
+        ++it;
+    }
+    cache_.added = state.added;
+    cache_.relationships.clear();
+    relationships_ = state.relationships;
+}
+
+}  // namespace rovuvuz

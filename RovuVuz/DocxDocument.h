@@ -1,0 +1,143 @@
+// The open .docx package: the archive it came from, the main document part, the stories
+// parsed so far, and the parts waiting to be written. Opening reads only the central
+// directory and two relationship parts; stories are parsed on first use. Saving rewrites
+// only what changed: untouched stories, and touched ones whose bytes come out identical,
+// are not replaced, and the archive writer copies every other entry byte for byte.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "RovuVuz/Identifiers.h"
+#include "RovuVuz/Markup.h"
+#include "RovuVuz/Nodes.h"
+#include "RovuVuz/Relationships.h"
+#include "RovuVuz/ZipArchive.h"
+
+namespace rovuvuz {
+
+enum class DocxErrorCode {
+    unknownStory,       // the story has no part in this package
+    noMainDocument,     // the package relationships name no main document part
+    unknownParagraph,   // no such paragraph in the story
+    rangeOutOfBounds,   // an offset or range past the paragraph's text
+    crossesStructure,   // a range that spans blocks an edit cannot join
+    unsupported,        // an edit the engine does not make on this content
+};
+
+class DocxError : public std::runtime_error {
+public:
+    explicit DocxError(DocxErrorCode code, std::optional<StoryID> story = std::nullopt);
+
+    DocxErrorCode code() const { return code_; }
+    const std::optional<StoryID>& story() const { return story_; }
+
+private:
+    DocxErrorCode code_;
+    std::optional<StoryID> story_;
+};
+
+// Part contents by entry name (no leading slash), shared so that undo snapshots and
+// saves do not copy them.
+using PartMap = std::map<std::string, SharedBytes, std::less<>>;
+
+class DocxDocument {
+public:
+    struct Cache {
+        std::map<PartName, Relationships> relationships;  // of parts other than the main part
+        PartMap added;  // pending whole parts: relationships, content types, media, comments, …
+    };
+
+    // An undo snapshot of everything editing can change.
+    struct PackageState {
+        std::map<PartName, SharedBytes> stories;  // serialized bytes of every touched story, by part
+        PartMap added;
+        Relationships relationships;
+    };
+
+    // Opens a package held in memory; throws ZipError or DocxError(noMainDocument).
+    explicit DocxDocument(SharedBytes data);
+    // Reads the file first; also throws FileError.
+    static std::unique_ptr<DocxDocument> open(const std::filesystem::path& path);
+
+    const ZipArchive& archive() const { return archive_; }
+    const PartName& mainPart() const { return mainPart_; }
+    const Relationships& relationships() const { return relationships_; }
+    IdentityMint& mint() { return mint_; }
+    Cache& cache() { return cache_; }
+
+    // The stories present: the body, then headers, footers, notes and comments in the
+    // order of the main part's relationships. A story appears once.
+    std::vector<StoryID> storyIDs() const;
+    std::optional<PartName> part(const StoryID& story) const;
+    bool hasPart(std::string_view name) const;
+    // A part's stored bytes (pending first, then the archive); throws ZipError.
+    SharedBytes contents(std::string_view name) const;
+
+    // The parsed story, parsed on first use. Stories that resolve to the same part share
+    // one parsed story, so an edit through either is saved. Throws DocxError, ZipError,
+    // XMLError.
+    Story& story(const StoryID& id);
+    // The stories parsed so far, by part.
+    const std::map<PartName, std::unique_ptr<Story>>& parsedStories() const { return stories_; }
+    std::pair<Story*, Paragraph*> paragraph(ParagraphID id, const StoryID& story);
+
+    // A part's current bytes including unsaved edits.
+    SharedBytes partData(const PartName& name);
+    // The parts a save would replace or add.
+    std::set<PartName> dirtyParts();
+    // The complete saved package.
+    SharedBytes data();
+    // Saves data() to a file atomically, after checking the new image with the archive
+    // reader: untouched entries byte-identical, new ones inflating with their CRC.
+    void write(const std::filesystem::path& path);
+
+    // A fresh w:id for a tracked change, comment or picture: one above the largest w:id
+    // of any story part as stored, then counting up.
+    int64_t nextRevisionID();
+    // (prefix:id, prefix:author, prefix:date) of a new tracked change.
+    Markup::Attributes revisionAttributes(std::string_view prefix, std::string_view author,
+                                          std::chrono::system_clock::time_point date);
+    static int64_t maxID(ByteView bytes);
+    static std::string isoDate(std::chrono::system_clock::time_point date);
+
+    // Marks every story to be written again from its model.
+    void rebuildAll();
+
+    PackageState packageState();
+    void restore(const PackageState& state);
+
+    // Package edits, stored as pending parts until the next save.
+    Relationships relationships(const PartName& part);
+    RelationshipID addRelationship(const PartName& from, std::string_view kind, std::string_view target, bool external,
+                                   std::optional<std::string_view> type = std::nullopt);
+    PartName freePartName(std::string_view stem, std::string_view extension) const;
+    void ensureContentType(const std::optional<PartName>& part, const std::optional<std::string>& extension,
+                           std::string_view contentType);
+
+    static constexpr std::string_view contentTypesPart = "[Content_Types].xml";
+
+private:
+    // The parts to replace or add on save.
+    PartMap replacements();
+    std::optional<ByteView> storedBytes(std::string_view name, SharedBytes& keepAlive) const;
+    void verifyImage(const SharedBytes& image, const PartMap& replaced) const;
+
+    ZipArchive archive_;
+    PartName mainPart_;
+    Relationships relationships_;
+    IdentityMint mint_;
+    Cache cache_;
+    std::map<PartName, std::unique_ptr<Story>> stories_;
+    std::optional<int64_t> revisionCounter_;
+};
+
+}  // namespace rovuvuz
