@@ -58,4 +58,9 @@ const BenchPart* benchPart(benchmark::State& state, std::string_view document, s
     return found->second.part.get();
 }
 
+void setThroughput(benchmark::State& state, size_t bytesPerIteration) {
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(bytesPerIteration));
+}
+
 }  // namespace tovin::bench

@@ -23,13 +23,16 @@ inline constexpr std::string_view bodyPart = "word/document.xml";
 struct BenchPart {
     rovuvuz::SharedBytes archiveBytes;  // the whole .docx
     rovuvuz::ZipArchive archive;
-    rovuvuz::SharedBytes contents;      // the part, inflated
-    rovuvuz::ByteView compressed;       // the part's raw DEFLATE bytes inside archiveBytes
+    rovuvuz::SharedBytes contents;  // the part, inflated
+    rovuvuz::ByteView compressed;   // the part's raw DEFLATE bytes inside archiveBytes
 };
 
 // The named part of the named document in TOVIN_BENCH_DOCS. When the variable is unset
 // or the document cannot be read, marks `state` skipped with the reason and returns
 // nullptr; the caller must then return without entering its timed loop.
 const BenchPart* benchPart(benchmark::State& state, std::string_view document, std::string_view part);
+
+// Reports bytes_per_second for a loop that handled `bytesPerIteration` bytes each time.
+void setThroughput(benchmark::State& state, size_t bytesPerIteration);
 
 }  // namespace tovin::bench

@@ -11,10 +11,6 @@
 namespace tovin::bench {
 namespace {
 
-void setThroughput(benchmark::State& state, size_t bytesPerIteration) {
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytesPerIteration));
-}
-
 // The engine's parser over the shared buffer: no copy, one flat node array.
 void XMLTreeParse(benchmark::State& state) {
     const BenchPart* part = benchPart(state, largeDocument, bodyPart);
@@ -50,8 +46,12 @@ void pugixmlParse(benchmark::State& state, unsigned options) {
     setThroughput(state, bytes.size());
 }
 
-void PugixmlParseDefault(benchmark::State& state) { pugixmlParse(state, pugi::parse_default); }
-void PugixmlParseMinimal(benchmark::State& state) { pugixmlParse(state, pugi::parse_minimal); }
+void PugixmlParseDefault(benchmark::State& state) {
+    pugixmlParse(state, pugi::parse_default);
+}
+void PugixmlParseMinimal(benchmark::State& state) {
+    pugixmlParse(state, pugi::parse_minimal);
+}
 
 // Finds every "<" and the ">" after it with memchr: the least work that still visits each
 // tag once. It is not a parser (a ">" inside an attribute value ends the tag early) and
@@ -66,9 +66,11 @@ void TagScanFloor(benchmark::State& state) {
         tags = 0;
         const uint8_t* at = begin;
         while (at < end) {
-            const auto* open = static_cast<const uint8_t*>(std::memchr(at, '<', static_cast<size_t>(end - at)));
+            const auto* open =
+                static_cast<const uint8_t*>(std::memchr(at, '<', static_cast<size_t>(end - at)));
             if (!open) break;
-            const auto* close = static_cast<const uint8_t*>(std::memchr(open, '>', static_cast<size_t>(end - open)));
+            const auto* close =
+                static_cast<const uint8_t*>(std::memchr(open, '>', static_cast<size_t>(end - open)));
             if (!close) break;
             ++tags;
             at = close + 1;

@@ -23,10 +23,6 @@ constexpr int deflateLevel = 6;
 constexpr int rawDeflateWindowBits = -15;
 constexpr int zlibMemLevel = 8;
 
-void setThroughput(benchmark::State& state, size_t bytesPerIteration) {
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytesPerIteration));
-}
-
 void setCompressed(benchmark::State& state, size_t compressed, size_t original) {
     state.counters["compressed"] = static_cast<double>(compressed);
     state.counters["ratio"] = static_cast<double>(compressed) / static_cast<double>(original);
@@ -52,7 +48,7 @@ size_t zlibDeflate(rovuvuz::ByteView input, rovuvuz::Bytes& out) {
 
 // A libdeflate compressor at one level with an output buffer sized for the worst case.
 class LibdeflateEncoder {
-public:
+  public:
     LibdeflateEncoder(int level, size_t inputSize)
         : compressor_(libdeflate_alloc_compressor(level), &libdeflate_free_compressor) {
         if (compressor_) out_.resize(libdeflate_deflate_compress_bound(compressor_.get(), inputSize));
@@ -65,7 +61,7 @@ public:
     }
     const uint8_t* data() const { return out_.data(); }
 
-private:
+  private:
     std::unique_ptr<libdeflate_compressor, decltype(&libdeflate_free_compressor)> compressor_;
     rovuvuz::Bytes out_;
 };
@@ -193,8 +189,9 @@ void InflateLibdeflate(benchmark::State& state) {
     rovuvuz::Bytes out(part->contents->size());
     for (auto _ : state) {
         size_t produced = 0;
-        if (libdeflate_deflate_decompress(decompressor.get(), part->compressed.data(), part->compressed.size(),
-                                          out.data(), out.size(), &produced) != LIBDEFLATE_SUCCESS ||
+        if (libdeflate_deflate_decompress(decompressor.get(), part->compressed.data(),
+                                          part->compressed.size(), out.data(), out.size(),
+                                          &produced) != LIBDEFLATE_SUCCESS ||
             produced != out.size()) {
             state.SkipWithError("libdeflate inflate failed");
             break;
