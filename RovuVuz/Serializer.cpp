@@ -16,23 +16,34 @@ bool isWhiteSpace(char16_t c) {
            c == 0x3000;
 }
 
-void appendTextElement(Bytes& out, std::string_view qname, std::u16string_view text) {
+// "<prefix" "local" " xml:space…" ">" text "</prefix" "local" ">": the name in two pieces
+// so that no temporary string is built per item.
+void appendTextElement(Bytes& out, std::string_view prefix, std::string_view local, std::u16string_view text) {
     const bool preserve = !text.empty() && (isWhiteSpace(text.front()) || isWhiteSpace(text.back()));
-    out.push_back('<');
-    append(out, qname);
-    append(out, preserve ? " xml:space=\"preserve\">" : ">");
-    append(out, XMLText::escapeText(utf8::fromUtf16(text)));
-    append(out, "</");
-    append(out, qname);
-    out.push_back('>');
-}
-
-void appendEmptyElement(Bytes& out, std::string_view prefix, std::string_view local, std::string_view rest = {}) {
     out.push_back('<');
     append(out, prefix);
     append(out, local);
-    append(out, rest);
+    append(out, preserve ? " xml:space=\"preserve\">" : ">");
+    append(out, XMLText::escapeText(utf8::fromUtf16(text)));
+    append(out, "</");
+    append(out, prefix);
+    append(out, local);
+    out.push_back('>');
+}
+
+void appendEmptyElement(Bytes& out, std::string_view prefix, std::string_view local) {
+    out.push_back('<');
+    append(out, prefix);
+    append(out, local);
     append(out, "/>");
+}
+
+void appendPageBreak(Bytes& out, std::string_view prefix) {
+    out.push_back('<');
+    append(out, prefix);
+    append(out, "br ");
+    append(out, prefix);
+    append(out, "type=\"page\"/>");
 }
 
 void item(const RunItem& item, const Run& run, std::string_view prefix, Bytes& out) {
@@ -49,13 +60,11 @@ void item(const RunItem& item, const Run& run, std::string_view prefix, Bytes& o
         return;
     }
     switch (type) {
-        case Type::text: appendTextElement(out, std::string(prefix) + "t", item.kind.text); break;
-        case Type::delText: appendTextElement(out, std::string(prefix) + "delText", item.kind.text); break;
+        case Type::text: appendTextElement(out, prefix, "t", item.kind.text); break;
+        case Type::delText: appendTextElement(out, prefix, "delText", item.kind.text); break;
         case Type::tab: appendEmptyElement(out, prefix, "tab"); break;
         case Type::lineBreak: appendEmptyElement(out, prefix, "br"); break;
-        case Type::pageBreak:
-            appendEmptyElement(out, prefix, "br", " " + std::string(prefix) + "type=\"page\"");
-            break;
+        case Type::pageBreak: appendPageBreak(out, prefix); break;
         default: break;  // kinds that exist only as read bytes have nothing to write without them
     }
 }
@@ -64,7 +73,8 @@ void item(const RunItem& item, const Run& run, std::string_view prefix, Bytes& o
 
 void run(const Run& run, Bytes& out) {
     const std::string_view tagPrefix = run.tags.prefix();
-    const std::string prefix = tagPrefix.empty() ? std::string() : std::string(tagPrefix) + ":";
+    std::string prefix(tagPrefix);
+    if (!prefix.empty()) prefix += ':';
     const size_t contentStart = run.tags.open(out);
     for (const RunItem& i : run.items) item(i, run, prefix, out);
     run.tags.close(out, contentStart);
@@ -111,7 +121,7 @@ void group(const Group& group, Bytes& out) {
 
 Bytes textElement(std::string_view qname, std::u16string_view text) {
     Bytes out;
-    appendTextElement(out, qname, text);
+    appendTextElement(out, {}, qname, text);
     return out;
 }
 
