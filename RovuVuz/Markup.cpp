@@ -47,7 +47,8 @@ std::optional<std::string> attribute(std::string_view name, ByteView slice) {
     const Attributes found = attributes(slice.first(static_cast<size_t>(close - slice.begin()) + 1));
     for (const auto& [qualified, value] : found) {
         const bool prefixed = qualified.size() > name.size() &&
-                              qualified[qualified.size() - name.size() - 1] == ':' && qualified.ends_with(name);
+                              qualified[qualified.size() - name.size() - 1] == ':' &&
+                              qualified.ends_with(name);
         if (qualified == name || prefixed) return value;
     }
     return std::nullopt;

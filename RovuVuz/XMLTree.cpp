@@ -21,7 +21,8 @@ enum CharClass : uint8_t {
 
 constexpr std::array<uint8_t, 256> makeCharClasses() {
     std::array<uint8_t, 256> table{};
-    for (uint8_t byte : {'\t', '\n', '\r', ' '}) table[byte] |= whitespace | elementNameEnd | attributeNameEnd;
+    for (uint8_t byte : {'\t', '\n', '\r', ' '})
+        table[byte] |= whitespace | elementNameEnd | attributeNameEnd;
     table['/'] |= elementNameEnd;
     table['>'] |= elementNameEnd;
     table['='] |= attributeNameEnd;
@@ -84,10 +85,14 @@ std::string_view declarationTerminator(const uint8_t* data, size_t at, size_t si
 std::string describe(XMLErrorCode code, size_t offset) {
     switch (code) {
         case XMLErrorCode::unexpectedEnd:
-            return "XML ends inside a construct or with open elements (at byte " + std::to_string(offset) + ")";
-        case XMLErrorCode::malformed: return "malformed XML at byte " + std::to_string(offset);
-        case XMLErrorCode::noRootElement: return "XML has no root element";
-        case XMLErrorCode::mismatchedTag: break;
+            return "XML ends inside a construct or with open elements (at byte " + std::to_string(offset) +
+                   ")";
+        case XMLErrorCode::malformed:
+            return "malformed XML at byte " + std::to_string(offset);
+        case XMLErrorCode::noRootElement:
+            return "XML has no root element";
+        case XMLErrorCode::mismatchedTag:
+            break;
     }
     return "mismatched XML end tag at byte " + std::to_string(offset);
 }
@@ -98,16 +103,20 @@ XMLError::XMLError(XMLErrorCode code, size_t offset)
     : std::runtime_error(describe(code, offset)), code_(code), offset_(offset) {}
 
 XMLError::XMLError(std::string expected, std::string found, size_t offset)
-    : std::runtime_error("XML end tag </" + found + "> at byte " + std::to_string(offset) + " does not close <" +
-                         expected + ">"),
+    : std::runtime_error("XML end tag </" + found + "> at byte " + std::to_string(offset) +
+                         " does not close <" + expected + ">"),
       code_(XMLErrorCode::mismatchedTag),
       offset_(offset),
       expected_(std::move(expected)),
       found_(std::move(found)) {}
 
-XMLTree::XMLTree(SharedBytes bytes) : bytes_(bytes ? std::move(bytes) : share({})) { parse(); }
+XMLTree::XMLTree(SharedBytes bytes) : bytes_(bytes ? std::move(bytes) : share({})) {
+    parse();
+}
 
-XMLTree::XMLTree(ByteView bytes) : bytes_(share(Bytes(bytes.begin(), bytes.end()))) { parse(); }
+XMLTree::XMLTree(ByteView bytes) : bytes_(share(Bytes(bytes.begin(), bytes.end()))) {
+    parse();
+}
 
 // One forward pass. Open elements live on an explicit stack together with the last child
 // appended to each, so nesting depth costs heap, not call stack, and appending a child
@@ -141,8 +150,9 @@ void XMLTree::parse() {
             open.lastChild = index;
         }
         const auto attributeCount = static_cast<uint32_t>(attributes_.size()) - firstAttribute;
-        nodes_.push_back(Node{static_cast<uint32_t>(begin), static_cast<uint32_t>(end), static_cast<uint32_t>(end),
-                              static_cast<uint32_t>(nameEnd), firstAttribute, attributeCount, parent, -1, -1, kind});
+        nodes_.push_back(Node{static_cast<uint32_t>(begin), static_cast<uint32_t>(end),
+                              static_cast<uint32_t>(end), static_cast<uint32_t>(nameEnd), firstAttribute,
+                              attributeCount, parent, -1, -1, kind});
         return index;
     };
     auto leaf = [&](Kind kind, size_t begin, size_t end) {
@@ -187,7 +197,8 @@ void XMLTree::parse() {
             const size_t openLength = element.nameEnd - element.begin - 1;
             if (openLength != nameEnd - nameBegin ||
                 std::memcmp(data + element.begin + 1, data + nameBegin, openLength) != 0) {
-                throw XMLError(name(open), utf8::repaired(ByteView(data + nameBegin, nameEnd - nameBegin)), i);
+                throw XMLError(name(open), utf8::repaired(ByteView(data + nameBegin, nameEnd - nameBegin)),
+                               i);
             }
             element.end = static_cast<uint32_t>(close + 1);
             stack.pop_back();
@@ -256,7 +267,9 @@ std::optional<int> XMLTree::parent(int node) const {
     return p;
 }
 
-std::string XMLTree::name(int node) const { return utf8::repaired(viewOf(*bytes_, nameRange(node))); }
+std::string XMLTree::name(int node) const {
+    return utf8::repaired(viewOf(*bytes_, nameRange(node)));
+}
 
 std::string_view XMLTree::localName(int node) const {
     const std::string_view qualified = nameView(node);
@@ -297,7 +310,8 @@ std::string XMLTree::text(int node) const {
         if (nodes_[child].kind != Kind::text) continue;
         std::string_view bytes = asChars(raw(child));
         if (bytes.starts_with(cdataOpen)) {
-            result.append(bytes.substr(cdataOpen.size(), bytes.size() - cdataOpen.size() - cdataClose.size()));
+            result.append(
+                bytes.substr(cdataOpen.size(), bytes.size() - cdataOpen.size() - cdataClose.size()));
         } else {
             result += XMLText::unescape(bytes);
         }
@@ -315,8 +329,10 @@ void XMLTree::checkInvariants() const {
     for (size_t index = 0; index < nodes_.size(); ++index) {
         const int node = static_cast<int>(index);
         const Node& n = nodes_[index];
-        if (!(n.begin < n.startTagEnd && n.startTagEnd <= n.end && n.end <= size)) fail(node, "range outside input");
-        if (n.kind != Kind::element && (n.startTagEnd != n.end || n.attributeCount != 0)) fail(node, "leaf shape");
+        if (!(n.begin < n.startTagEnd && n.startTagEnd <= n.end && n.end <= size))
+            fail(node, "range outside input");
+        if (n.kind != Kind::element && (n.startTagEnd != n.end || n.attributeCount != 0))
+            fail(node, "leaf shape");
         const ByteRange name = nameRange(node);
         if (name.lower < n.begin || name.upper > n.startTagEnd) fail(node, "name outside start tag");
         for (size_t a = 0; a < n.attributeCount; ++a) {
@@ -330,7 +346,8 @@ void XMLTree::checkInvariants() const {
         for (int child : children(node)) {
             const Node& c = nodes_[child];
             if (c.parent != node) fail(child, "child's parent link is wrong");
-            if (c.begin < previousEnd || c.end > n.end) fail(child, "child range outside parent or overlapping");
+            if (c.begin < previousEnd || c.end > n.end)
+                fail(child, "child range outside parent or overlapping");
             previousEnd = c.end;
         }
     }

@@ -15,28 +15,33 @@ using namespace rovuvuz;
 
 namespace {
 
-#define REQUIRE(condition)                                                              \
-    do {                                                                                \
-        if (!(condition)) {                                                             \
+#define REQUIRE(condition)                                                                 \
+    do {                                                                                   \
+        if (!(condition)) {                                                                \
             std::fprintf(stderr, "%s:%d: violated: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                               \
-        }                                                                               \
+            std::abort();                                                                  \
+        }                                                                                  \
     } while (0)
 
 bool inside(ByteRange inner, ByteRange outer) {
     return outer.lower <= inner.lower && inner.lower <= inner.upper && inner.upper <= outer.upper;
 }
 
-bool startsWith(std::string_view text, std::string_view prefix) { return text.starts_with(prefix); }
+bool startsWith(std::string_view text, std::string_view prefix) {
+    return text.starts_with(prefix);
+}
 
 void checkError(const XMLError& error, size_t size) {
     REQUIRE(error.offset() <= size);
     REQUIRE(std::strlen(error.what()) > 0);
     switch (error.code()) {
-        case XMLErrorCode::noRootElement: REQUIRE(error.offset() == 0); break;
+        case XMLErrorCode::noRootElement:
+            REQUIRE(error.offset() == 0);
+            break;
         case XMLErrorCode::mismatchedTag:
         case XMLErrorCode::unexpectedEnd:
-        case XMLErrorCode::malformed: break;
+        case XMLErrorCode::malformed:
+            break;
     }
 }
 
@@ -120,7 +125,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     const XMLTree& tree = *parsed;
-    REQUIRE(tree.serialize().size() == size && (size == 0 || std::memcmp(tree.serialize().data(), data, size) == 0));
+    REQUIRE(tree.serialize().size() == size &&
+            (size == 0 || std::memcmp(tree.serialize().data(), data, size) == 0));
     try {
         tree.checkInvariants();
     } catch (const std::logic_error& error) {

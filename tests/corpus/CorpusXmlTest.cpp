@@ -9,7 +9,9 @@
 namespace rovuvuz {
 namespace {
 
-bool isXmlPart(std::string_view name) { return name.ends_with(".xml") || name.ends_with(".rels"); }
+bool isXmlPart(std::string_view name) {
+    return name.ends_with(".xml") || name.ends_with(".rels");
+}
 
 class CorpusXml : public ::testing::TestWithParam<std::filesystem::path> {};
 

@@ -108,7 +108,8 @@ TEST(Markup, AttributeMatchesTheWholeLocalNameInTheFirstStartTag) {
 }
 
 TEST(Markup, StartTagWritesEscapedDoubleQuotedAttributesInOrder) {
-    EXPECT_EQ(Markup::startTag("w:t", {{"xml:space", "preserve"}}, SelfClosing::No), R"(<w:t xml:space="preserve">)");
+    EXPECT_EQ(Markup::startTag("w:t", {{"xml:space", "preserve"}}, SelfClosing::No),
+              R"(<w:t xml:space="preserve">)");
     EXPECT_EQ(Markup::startTag("w:b", {}, SelfClosing::Yes), "<w:b/>");
     EXPECT_EQ(Markup::startTag("e", {{"b", "1"}, {"a", "2"}}, SelfClosing::No), R"(<e b="1" a="2">)");
     const Attributes tricky = {{"x", "1 < 2 & \"q\" 'a' >"}, {"y", "&amp;"}};
@@ -133,7 +134,8 @@ TEST(Markup, PreviewTextJoinsEveryWTextInDocumentOrder) {
          "<w:p><w:ins><w:r><w:t>a</w:t></w:r></w:ins><w:del><w:r><w:delText>b</w:delText></w:r></w:del>"
          "<w:r><w:instrText>c</w:instrText></w:r></w:p>",
          "a"},
-        {"paragraphs join without separator", "<w:body><w:p><w:r><w:t>1</w:t></w:r></w:p><w:p><w:r><w:t>2</w:t></w:r></w:p></w:body>", "12"},
+        {"paragraphs join without separator",
+         "<w:body><w:p><w:r><w:t>1</w:t></w:r></w:p><w:p><w:r><w:t>2</w:t></w:r></w:p></w:body>", "12"},
         {"the fragment itself is w:t", "<w:t>only</w:t>", "only"},
         {"another prefix is another element", "<x:t>no</x:t>", ""},
         {"two top-level elements do not parse", "<w:t>a</w:t><w:t>b</w:t>", ""},

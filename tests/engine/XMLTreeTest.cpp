@@ -10,9 +10,13 @@ namespace {
 
 using Kind = XMLTree::Kind;
 
-XMLTree parse(std::string_view xml) { return XMLTree(asBytes(xml)); }
+XMLTree parse(std::string_view xml) {
+    return XMLTree(asBytes(xml));
+}
 
-std::string slice(const XMLTree& tree, ByteRange range) { return std::string(asChars(tree.raw(range))); }
+std::string slice(const XMLTree& tree, ByteRange range) {
+    return std::string(asChars(tree.raw(range)));
+}
 
 std::vector<Kind> childKinds(const XMLTree& tree, int node) {
     std::vector<Kind> kinds;
@@ -185,7 +189,7 @@ TEST(XMLTree, AttributesKeepTheOtherQuoteAndComeBackUnescaped) {
     EXPECT_EQ(tree.attribute(0, "val"), std::nullopt);
     EXPECT_EQ(tree.attribute(0, "X"), std::nullopt);
     EXPECT_EQ(tree.attributeNames(0), (std::vector<std::string>{"x", "y", "lt", "hex", "dec", "bogus",
-                                                                 "surrogate", "amp", "spaced", "w:val", "x"}));
+                                                                "surrogate", "amp", "spaced", "w:val", "x"}));
     // The value range excludes the quotes and stays escaped.
     EXPECT_EQ(slice(tree, tree.attributeAt(0, 2).value), "&lt;");
 }
@@ -227,12 +231,8 @@ TEST(XMLTree, NamesKeepPrefixesAndAreRepairedOnlyWhenConverted) {
         std::string_view name, localName;
     };
     const Row rows[] = {
-        {"<w:p/>", "w:p", "p"},
-        {"<p/>", "p", "p"},
-        {"<a:b:c/>", "a:b:c", "b:c"},
-        {"<:x/>", ":x", "x"},
-        {"<w:p\t/>", "w:p", "p"},
-        {"<w:p\n></w:p>", "w:p", "p"},
+        {"<w:p/>", "w:p", "p"}, {"<p/>", "p", "p"},       {"<a:b:c/>", "a:b:c", "b:c"},
+        {"<:x/>", ":x", "x"},   {"<w:p\t/>", "w:p", "p"}, {"<w:p\n></w:p>", "w:p", "p"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.xml);
@@ -247,8 +247,7 @@ TEST(XMLTree, NamesKeepPrefixesAndAreRepairedOnlyWhenConverted) {
 }
 
 TEST(XMLTree, NestedRangesContainTheirChildrenInOrder) {
-    const XMLTree tree =
-        parse("<a><b><c/>t<d x='1'><!--k--></d></b><e>u</e>v<f/></a><!-- after -->");
+    const XMLTree tree = parse("<a><b><c/>t<d x='1'><!--k--></d></b><e>u</e>v<f/></a><!-- after -->");
     tree.checkInvariants();
     for (size_t index = 0; index < tree.nodeCount(); ++index) {
         const int node = static_cast<int>(index);
