@@ -122,7 +122,9 @@ void putLE32(Bytes& out, size_t offset, uint32_t value) {
     putLE16(out, offset + 2, static_cast<uint16_t>(value >> 16));
 }
 
-void appendBytes(Bytes& out, ByteView bytes) { out.insert(out.end(), bytes.begin(), bytes.end()); }
+void appendBytes(Bytes& out, ByteView bytes) {
+    out.insert(out.end(), bytes.begin(), bytes.end());
+}
 
 // The end record is the last 22+ bytes; its comment may itself contain the signature, so
 // a candidate counts only when its comment length reaches exactly to the end of the data.
@@ -142,7 +144,8 @@ std::optional<uint64_t> findEndRecord(ByteView bytes) {
 // end record starts: central records may not run into it.
 ZipArchive::Entry readEntry(ByteView bytes, uint64_t offset, uint64_t limit, size_t position) {
     const std::string which = "central record " + std::to_string(position);
-    if (offset + centralHeader::fixedSize > bytes.size() || readLE32(bytes, offset) != centralHeader::signature)
+    if (offset + centralHeader::fixedSize > bytes.size() ||
+        readLE32(bytes, offset) != centralHeader::signature)
         fail(ZipErrorCode::truncated, which + " is missing or runs past the end of the data");
 
     ZipArchive::Entry entry;
@@ -165,19 +168,23 @@ ZipArchive::Entry readEntry(ByteView bytes, uint64_t offset, uint64_t limit, siz
     if (next > limit) fail(ZipErrorCode::truncated, which + " runs into the end record");
     entry.name = utf8::repaired(bytes.subspan(offset + centralHeader::fixedSize, nameLength));
 
-    if (localOffset + localHeader::fixedSize > bytes.size() || readLE32(bytes, localOffset) != localHeader::signature)
+    if (localOffset + localHeader::fixedSize > bytes.size() ||
+        readLE32(bytes, localOffset) != localHeader::signature)
         fail(ZipErrorCode::truncated, "the local header is missing or damaged", entry.name);
     // The local header's own name and extra lengths may differ from the central record's;
     // the sizes come from the central record, since a local one may be zero (bit 3).
-    const uint64_t dataStart = localOffset + localHeader::fixedSize + readLE16(bytes, localOffset + localHeader::nameLength) +
+    const uint64_t dataStart = localOffset + localHeader::fixedSize +
+                               readLE16(bytes, localOffset + localHeader::nameLength) +
                                readLE16(bytes, localOffset + localHeader::extraLength);
     const uint64_t dataEnd = dataStart + compressedSize;
     uint64_t localEnd = dataEnd;
     if (flags & flagDataDescriptor) {
-        const bool signed_ = dataEnd + 4 <= bytes.size() && readLE32(bytes, dataEnd) == dataDescriptor::signature;
+        const bool signed_ =
+            dataEnd + 4 <= bytes.size() && readLE32(bytes, dataEnd) == dataDescriptor::signature;
         localEnd += signed_ ? dataDescriptor::sizeWithSignature : dataDescriptor::sizeWithoutSignature;
     }
-    if (localEnd > bytes.size()) fail(ZipErrorCode::truncated, "the data runs past the end of the archive", entry.name);
+    if (localEnd > bytes.size())
+        fail(ZipErrorCode::truncated, "the data runs past the end of the archive", entry.name);
 
     entry.centralRecord = {offset, next};
     entry.localRecord = {localOffset, localEnd};
@@ -195,16 +202,16 @@ void checkLocalRecordsDisjoint(const std::vector<ZipArchive::Entry>& entries) {
                      [](auto* a, auto* b) { return a->localRecord.lower < b->localRecord.lower; });
     for (size_t i = 1; i < byStart.size(); ++i)
         if (byStart[i]->localRecord.lower < byStart[i - 1]->localRecord.upper)
-            fail(ZipErrorCode::truncated,
-                 "the local records of '" + byStart[i - 1]->name + "' and '" + byStart[i]->name + "' overlap");
+            fail(ZipErrorCode::truncated, "the local records of '" + byStart[i - 1]->name + "' and '" +
+                                              byStart[i]->name + "' overlap");
 }
 
 // The two DEFLATE calls, kept small so the codec can be swapped.
 
 // Decodes a raw DEFLATE stream (RFC 1951) that must fill `out` exactly.
 bool inflateRaw(ByteView in, std::span<uint8_t> out) {
-    thread_local std::unique_ptr<libdeflate_decompressor, decltype(&libdeflate_free_decompressor)> decompressor(
-        libdeflate_alloc_decompressor(), &libdeflate_free_decompressor);
+    thread_local std::unique_ptr<libdeflate_decompressor, decltype(&libdeflate_free_decompressor)>
+        decompressor(libdeflate_alloc_decompressor(), &libdeflate_free_decompressor);
     if (!decompressor) throw std::bad_alloc();
     size_t produced = 0;
     const auto result = libdeflate_deflate_decompress(decompressor.get(), in.data(), in.size(), out.data(),
@@ -252,7 +259,8 @@ Compressed compress(ByteView input, bool preferStored) {
 // The image has no ZIP64 records, so every 32-bit field must hold its value and must not
 // hold the ZIP64 marker, which a reader would take as "look elsewhere".
 uint32_t fit32(uint64_t value, const char* what, const std::string& name = {}) {
-    if (value >= zip64Marker32) fail(ZipErrorCode::zip64Unsupported, std::string(what) + " would need ZIP64", name);
+    if (value >= zip64Marker32)
+        fail(ZipErrorCode::zip64Unsupported, std::string(what) + " would need ZIP64", name);
     return static_cast<uint32_t>(value);
 }
 
@@ -271,11 +279,13 @@ NewData describe(const Compressed& compressed, ByteView contents, const std::str
 
 // Rewrites one local record with new contents, keeping the original header's version,
 // time, date, name and extra field. The data descriptor is dropped with its flag.
-NewData appendReplacedLocal(Bytes& out, ByteView original, const ZipArchive::Entry& entry, ByteView contents) {
+NewData appendReplacedLocal(Bytes& out, ByteView original, const ZipArchive::Entry& entry,
+                            ByteView contents) {
     const Compressed compressed = compress(contents, entry.method == methodStored);
     const NewData info = describe(compressed, contents, entry.name);
     const size_t header = out.size();
-    appendBytes(out, original.subspan(entry.localRecord.lower, entry.dataRange.lower - entry.localRecord.lower));
+    appendBytes(out,
+                original.subspan(entry.localRecord.lower, entry.dataRange.lower - entry.localRecord.lower));
     putLE16(out, header + localHeader::flags,
             readLE16(out, header + localHeader::flags) & static_cast<uint16_t>(~flagDataDescriptor));
     putLE16(out, header + localHeader::method, info.method);
@@ -293,9 +303,11 @@ struct AddedEntry {
 };
 
 AddedEntry appendAddedLocal(Bytes& out, const std::string& name, ByteView contents) {
-    if (name.size() > 0xFFFF) fail(ZipErrorCode::zip64Unsupported, "the name is longer than 65535 bytes", name);
+    if (name.size() > 0xFFFF)
+        fail(ZipErrorCode::zip64Unsupported, "the name is longer than 65535 bytes", name);
     const Compressed compressed = compress(contents, false);
-    const AddedEntry added{name, fit32(out.size(), "a local header offset", name), describe(compressed, contents, name)};
+    const AddedEntry added{name, fit32(out.size(), "a local header offset", name),
+                           describe(compressed, contents, name)};
     const size_t header = out.size();
     out.resize(header + localHeader::fixedSize);
     putLE32(out, header, localHeader::signature);
@@ -359,10 +371,14 @@ std::string summary(ZipErrorCode code, const std::string& name, uint16_t method)
         case ZipErrorCode::unsupportedMethod:
             return entry + " uses compression method " + std::to_string(method) +
                    " (only stored and DEFLATE are supported)";
-        case ZipErrorCode::missingEntry: return "no entry named '" + name + "' in the archive";
-        case ZipErrorCode::inflateFailed: return entry + " did not inflate to its declared size";
-        case ZipErrorCode::crcMismatch: return entry + " does not match its recorded CRC-32";
-        case ZipErrorCode::notAZip: return "not a ZIP archive (no end-of-central-directory record)";
+        case ZipErrorCode::missingEntry:
+            return "no entry named '" + name + "' in the archive";
+        case ZipErrorCode::inflateFailed:
+            return entry + " did not inflate to its declared size";
+        case ZipErrorCode::crcMismatch:
+            return entry + " does not match its recorded CRC-32";
+        case ZipErrorCode::notAZip:
+            return "not a ZIP archive (no end-of-central-directory record)";
         case ZipErrorCode::truncated:
             return name.empty() ? "damaged ZIP archive" : "damaged ZIP archive at " + entry;
         case ZipErrorCode::zip64Unsupported:
@@ -401,7 +417,8 @@ ZipArchive::ZipArchive(SharedBytes data) : data_(data ? std::move(data) : share(
 
     // Each record takes at least 46 bytes, so the declared count cannot drive the
     // reservation past what the data could hold.
-    entries_.reserve(std::min<uint64_t>(count, (*end - std::min(*end, directoryOffset)) / centralHeader::fixedSize));
+    entries_.reserve(
+        std::min<uint64_t>(count, (*end - std::min(*end, directoryOffset)) / centralHeader::fixedSize));
     uint64_t offset = directoryOffset;
     for (size_t i = 0; i < count; ++i) {
         entries_.push_back(readEntry(bytes, offset, *end, i));
@@ -425,9 +442,14 @@ Bytes ZipArchive::contents(std::string_view name) const {
     const ByteView slice = viewOf(*data_, found->dataRange);
     Bytes result;
     switch (found->method) {
-        case methodDeflated: result = inflate(slice, found->uncompressedSize, found->name); break;
-        case methodStored: result.assign(slice.begin(), slice.end()); break;
-        default: throw ZipError(ZipErrorCode::unsupportedMethod, found->name, found->method);
+        case methodDeflated:
+            result = inflate(slice, found->uncompressedSize, found->name);
+            break;
+        case methodStored:
+            result.assign(slice.begin(), slice.end());
+            break;
+        default:
+            throw ZipError(ZipErrorCode::unsupportedMethod, found->name, found->method);
     }
     if (crc32(result) != found->crc32) throw ZipError(ZipErrorCode::crcMismatch, found->name);
     return result;
@@ -472,7 +494,8 @@ SharedBytes ZipArchive::write(const Replacements& replacing) const {
         fail(ZipErrorCode::zip64Unsupported, "65535 or more entries would need ZIP64");
 
     const uint32_t directoryStart = fit32(out.size(), "the central directory offset");
-    for (size_t i = 0; i < entries_.size(); ++i) appendCentral(out, original, entries_[i], newOffset[i], replaced[i]);
+    for (size_t i = 0; i < entries_.size(); ++i)
+        appendCentral(out, original, entries_[i], newOffset[i], replaced[i]);
     for (const AddedEntry& addition : added) appendAddedCentral(out, addition);
     const uint32_t directorySize = fit32(out.size() - directoryStart, "the central directory size");
 

@@ -18,7 +18,8 @@ namespace tovin::cli {
 // A failure concerning one input or output file (exit code 1).
 class FileError : public std::runtime_error {
 public:
-    FileError(std::string file, const std::string& cause) : std::runtime_error(cause), file_(std::move(file)) {}
+    FileError(std::string file, const std::string& cause)
+        : std::runtime_error(cause), file_(std::move(file)) {}
     const std::string& file() const { return file_; }
 
 private:
@@ -41,5 +42,7 @@ auto onFile(const std::string& path, Work&& work) {
 }
 
 void addPartsCommand(CLI::App& app);
+void addInfoCommand(CLI::App& app);
+void addSaveCommand(CLI::App& app);
 
 }  // namespace tovin::cli

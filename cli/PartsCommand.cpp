@@ -20,9 +20,12 @@ struct PartsOptions {
 
 std::string methodName(uint16_t method) {
     switch (method) {
-        case 0: return "stored";
-        case 8: return "deflate";
-        default: return "method " + std::to_string(method);
+        case 0:
+            return "stored";
+        case 8:
+            return "deflate";
+        default:
+            return "method " + std::to_string(method);
     }
 }
 

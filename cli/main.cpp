@@ -22,6 +22,8 @@ constexpr int exitUsageError = 2;
 using AddCommand = void (*)(CLI::App&);
 constexpr AddCommand allCommands[] = {
     addPartsCommand,
+    addInfoCommand,
+    addSaveCommand,
 };
 
 }  // namespace
@@ -32,7 +34,8 @@ rovuvuz::Bytes readInput(const std::string& path) {
     rovuvuz::Bytes bytes;
     uint8_t chunk[1 << 16];
     size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + got);
     // fopen succeeds on a folder; the read then fails with EISDIR.
     if (std::ferror(file.get())) throw FileError(path, std::strerror(errno));
     return bytes;

@@ -13,7 +13,8 @@ using namespace rovuvuz;
 namespace {
 
 bool sameBytes(const Bytes& a, ByteRange ra, const Bytes& b, ByteRange rb) {
-    return ra.size() == rb.size() && std::equal(a.begin() + ra.lower, a.begin() + ra.upper, b.begin() + rb.lower);
+    return ra.size() == rb.size() &&
+           std::equal(a.begin() + ra.lower, a.begin() + ra.upper, b.begin() + rb.lower);
 }
 
 // Checks what write() promises, aborting on any violation so the fuzzer reports it.

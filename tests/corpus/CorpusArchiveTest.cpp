@@ -19,11 +19,11 @@ class CorpusArchive : public ::testing::TestWithParam<std::filesystem::path> {};
 TEST_P(CorpusArchive, OpensExtractsAndRewrites) {
     const ZipArchive archive(share(testing::readFile(GetParam())));
     ASSERT_FALSE(archive.entries().empty());
-    for (const auto& entry : archive.entries())
-        EXPECT_NO_THROW(archive.contents(entry.name)) << entry.name;
+    for (const auto& entry : archive.entries()) EXPECT_NO_THROW(archive.contents(entry.name)) << entry.name;
     EXPECT_EQ(archive.write({}), archive.data());
 
-    const std::string name = archive.entry("word/document.xml") ? "word/document.xml" : archive.entries()[0].name;
+    const std::string name =
+        archive.entry("word/document.xml") ? "word/document.xml" : archive.entries()[0].name;
     const ZipArchive after(archive.write({{name, archive.contents(name)}}));
     ASSERT_EQ(after.entries().size(), archive.entries().size());
     const Bytes& before = *archive.data();

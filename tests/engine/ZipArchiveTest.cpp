@@ -13,14 +13,30 @@ namespace {
 // Archives are assembled here field by field (APPNOTE.TXT 4.3.7, 4.3.12, 4.3.16) so that
 // tests can make the unusual layouts real producers rarely emit, then patch single fields.
 
-uint32_t get32(const Bytes& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24; }
-uint16_t get16(const Bytes& b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
-void put16(Bytes& b, size_t at, uint16_t v) { b[at] = uint8_t(v), b[at + 1] = uint8_t(v >> 8); }
-void put32(Bytes& b, size_t at, uint32_t v) { put16(b, at, uint16_t(v)), put16(b, at + 2, uint16_t(v >> 16)); }
-void add16(Bytes& b, uint16_t v) { b.push_back(uint8_t(v)), b.push_back(uint8_t(v >> 8)); }
-void add32(Bytes& b, uint32_t v) { add16(b, uint16_t(v)), add16(b, uint16_t(v >> 16)); }
-void add(Bytes& b, std::string_view s) { b.insert(b.end(), s.begin(), s.end()); }
-Bytes slice(const Bytes& b, ByteRange r) { return Bytes(b.begin() + r.lower, b.begin() + r.upper); }
+uint32_t get32(const Bytes& b, size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
+}
+uint16_t get16(const Bytes& b, size_t at) {
+    return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
+}
+void put32(Bytes& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> 8 * i);
+}
+void put16(Bytes& b, size_t at, uint16_t v) {
+    b[at] = uint8_t(v), b[at + 1] = uint8_t(v >> 8);
+}
+void add(Bytes& b, std::string_view s) {
+    b.insert(b.end(), s.begin(), s.end());
+}
+Bytes slice(const Bytes& b, ByteRange r) {
+    return Bytes(b.begin() + r.lower, b.begin() + r.upper);
+}
+
+// Appends little-endian fields given as {width in bytes, value}.
+void addFields(Bytes& b, std::initializer_list<std::pair<int, uint64_t>> fields) {
+    for (const auto& [width, value] : fields)
+        for (int i = 0; i < width; ++i) b.push_back(uint8_t(value >> 8 * i));
+}
 
 // Raw DEFLATE by zlib, an encoder independent of the one under test.
 Bytes zlibDeflate(std::string_view text) {
@@ -52,6 +68,8 @@ struct Zip {
     size_t end = 0;
 };
 
+// One record per statement, in the order of the APPNOTE tables.
+// clang-format off
 Zip buildZip(const std::vector<Part>& parts, std::string_view comment = {}, std::string_view stub = {}) {
     Zip zip;
     add(zip.bytes, stub);
@@ -59,40 +77,37 @@ Zip buildZip(const std::vector<Part>& parts, std::string_view comment = {}, std:
     for (const Part& p : parts) {
         payloads.push_back(p.method == 8 ? zlibDeflate(p.contents) : toBytes(p.contents));
         const uint32_t crc = ZipArchive::crc32(asBytes(p.contents));
-        const bool descriptor = p.flags & 8;
+        const bool descriptor = p.flags & 8;  // the local header then holds zeros
         zip.local.push_back(zip.bytes.size());
-        add32(zip.bytes, 0x04034b50), add16(zip.bytes, 20), add16(zip.bytes, p.flags), add16(zip.bytes, p.method);
-        add16(zip.bytes, 0x1234), add16(zip.bytes, 0x5678), add32(zip.bytes, descriptor ? 0 : crc);
-        add32(zip.bytes, descriptor ? 0 : uint32_t(payloads.back().size()));
-        add32(zip.bytes, descriptor ? 0 : uint32_t(p.contents.size()));
-        add16(zip.bytes, uint16_t(p.name.size())), add16(zip.bytes, uint16_t(p.localExtra.size()));
+        addFields(zip.bytes, {{4, 0x04034b50}, {2, 20}, {2, p.flags}, {2, p.method}, {2, 0x1234}, {2, 0x5678},
+                              {4, descriptor ? 0 : crc}, {4, descriptor ? 0 : payloads.back().size()},
+                              {4, descriptor ? 0 : p.contents.size()}, {2, p.name.size()}, {2, p.localExtra.size()}});
         add(zip.bytes, p.name), add(zip.bytes, p.localExtra), add(zip.bytes, asChars(payloads.back()));
-        if (descriptor) {
-            if (p.signedDescriptor) add32(zip.bytes, 0x08074b50);
-            add32(zip.bytes, crc), add32(zip.bytes, uint32_t(payloads.back().size()));
-            add32(zip.bytes, uint32_t(p.contents.size()));
-        }
+        if (descriptor && p.signedDescriptor) addFields(zip.bytes, {{4, 0x08074b50}});
+        if (descriptor) addFields(zip.bytes, {{4, crc}, {4, payloads.back().size()}, {4, p.contents.size()}});
     }
     const size_t directory = zip.bytes.size();
+    const std::string_view centralExtra("\xfe\xca\x00\x00", 4);  // to be carried through verbatim
     for (size_t i = 0; i < parts.size(); ++i) {
         const Part& p = parts[i];
         zip.central.push_back(zip.bytes.size());
-        add32(zip.bytes, 0x02014b50), add16(zip.bytes, 0x031e), add16(zip.bytes, 20), add16(zip.bytes, p.flags);
-        add16(zip.bytes, p.method), add16(zip.bytes, 0x1234), add16(zip.bytes, 0x5678);
-        add32(zip.bytes, ZipArchive::crc32(asBytes(p.contents))), add32(zip.bytes, uint32_t(payloads[i].size()));
-        add32(zip.bytes, uint32_t(p.contents.size())), add16(zip.bytes, uint16_t(p.name.size()));
-        add16(zip.bytes, 4), add16(zip.bytes, 0), add16(zip.bytes, 0), add16(zip.bytes, 0);
-        add32(zip.bytes, 0x81a40000), add32(zip.bytes, uint32_t(zip.local[i]));
-        add(zip.bytes, p.name), add(zip.bytes, std::string_view("\xfe\xca\x00\x00", 4));  // an extra field to carry through
+        addFields(zip.bytes, {{4, 0x02014b50}, {2, 0x031e}, {2, 20}, {2, p.flags}, {2, p.method}, {2, 0x1234},
+                              {2, 0x5678}, {4, ZipArchive::crc32(asBytes(p.contents))}, {4, payloads[i].size()},
+                              {4, p.contents.size()}, {2, p.name.size()}, {2, centralExtra.size()}, {2, 0},
+                              {2, 0}, {2, 0}, {4, 0x81a40000}, {4, zip.local[i]}});
+        add(zip.bytes, p.name), add(zip.bytes, centralExtra);
     }
     zip.end = zip.bytes.size();
-    add32(zip.bytes, 0x06054b50), add32(zip.bytes, 0), add16(zip.bytes, uint16_t(parts.size()));
-    add16(zip.bytes, uint16_t(parts.size())), add32(zip.bytes, uint32_t(zip.end - directory));
-    add32(zip.bytes, uint32_t(directory)), add16(zip.bytes, uint16_t(comment.size())), add(zip.bytes, comment);
+    addFields(zip.bytes, {{4, 0x06054b50}, {2, 0}, {2, 0}, {2, parts.size()}, {2, parts.size()},
+                          {4, zip.end - directory}, {4, directory}, {2, comment.size()}});
+    add(zip.bytes, comment);
     return zip;
 }
+// clang-format on
 
-ZipArchive open(const Bytes& bytes) { return ZipArchive(share(bytes)); }
+ZipArchive open(const Bytes& bytes) {
+    return ZipArchive(share(bytes));
+}
 
 ZipErrorCode openError(const Bytes& bytes) {
     try {
@@ -116,7 +131,8 @@ ZipError contentsError(const ZipArchive& archive, std::string_view name) {
 
 const std::string longText = [] {
     std::string text;
-    for (int i = 0; i < 200; ++i) text += "<w:p><w:r><w:t>paragraph " + std::to_string(i) + "</w:t></w:r></w:p>";
+    for (int i = 0; i < 200; ++i)
+        text += "<w:p><w:r><w:t>paragraph " + std::to_string(i) + "</w:t></w:r></w:p>";
     return text;
 }();
 const std::vector<Part> threeParts = {{"[Content_Types].xml", "<Types/>"},
@@ -141,8 +157,10 @@ TEST(ZipArchiveOpen, ReadsRecordsAndRanges) {
     EXPECT_EQ(archive.entry("word/missing.xml"), nullptr);
 
     const Zip signedDescriptor = buildZip({{"a", "x", 0, 8, true}, {"b", "y"}});
-    EXPECT_EQ(open(signedDescriptor.bytes).entries()[0].localRecord, (ByteRange{signedDescriptor.local[0], signedDescriptor.local[1]}));
-    EXPECT_EQ(open(signedDescriptor.bytes).entries()[0].dataRange.size() + 16 + 31, signedDescriptor.local[1]);
+    EXPECT_EQ(open(signedDescriptor.bytes).entries()[0].localRecord,
+              (ByteRange{signedDescriptor.local[0], signedDescriptor.local[1]}));
+    EXPECT_EQ(open(signedDescriptor.bytes).entries()[0].dataRange.size() + 16 + 31,
+              signedDescriptor.local[1]);
 }
 
 TEST(ZipArchiveOpen, DataStartsAfterTheLocalHeadersOwnExtraField) {
@@ -162,7 +180,8 @@ TEST(ZipArchiveOpen, FirstOfDuplicateNamesWinsAndNamesAreRepaired) {
 
 TEST(ZipArchiveOpen, EndRecordSearch) {
     // A signature inside the comment whose length field does not reach the end is skipped.
-    const std::string fake = std::string("PK\x05\x06", 4) + std::string(16, '\0') + std::string("\x03\x00", 2) + "zzzzzzz";
+    const std::string fake =
+        std::string("PK\x05\x06", 4) + std::string(16, '\0') + std::string("\x03\x00", 2) + "zzzzzzz";
     EXPECT_EQ(open(buildZip(threeParts, fake).bytes).entries().size(), 3u);
     // The longest comment still leaves the record inside the search window.
     EXPECT_EQ(open(buildZip(threeParts, std::string(65535, 'c')).bytes).entries().size(), 3u);
@@ -182,22 +201,42 @@ TEST(ZipArchiveOpen, RefusesMalformedArchives) {
         ZipErrorCode expected;
     };
     const std::vector<Row> rows = {
-        {"entry count is the ZIP64 marker", [](Zip& z) { put16(z.bytes, z.end + 10, 0xFFFF); }, ZipErrorCode::zip64Unsupported},
-        {"directory offset is the ZIP64 marker", [](Zip& z) { put32(z.bytes, z.end + 16, 0xFFFFFFFF); }, ZipErrorCode::zip64Unsupported},
-        {"compressed size is the ZIP64 marker", [](Zip& z) { put32(z.bytes, z.central[1] + 20, 0xFFFFFFFF); }, ZipErrorCode::zip64Unsupported},
-        {"uncompressed size is the ZIP64 marker", [](Zip& z) { put32(z.bytes, z.central[1] + 24, 0xFFFFFFFF); }, ZipErrorCode::zip64Unsupported},
-        {"local offset is the ZIP64 marker", [](Zip& z) { put32(z.bytes, z.central[2] + 42, 0xFFFFFFFF); }, ZipErrorCode::zip64Unsupported},
-        {"directory runs into the end record", [](Zip& z) { put32(z.bytes, z.end + 12, get32(z.bytes, z.end + 12) + 1); }, ZipErrorCode::truncated},
-        {"directory offset far past the data", [](Zip& z) { put32(z.bytes, z.end + 16, 0xFFFFFF00); put32(z.bytes, z.end + 12, 0); }, ZipErrorCode::truncated},
-        {"more entries declared than present", [](Zip& z) { put16(z.bytes, z.end + 10, 4); }, ZipErrorCode::truncated},
+        {"entry count is the ZIP64 marker", [](Zip& z) { put16(z.bytes, z.end + 10, 0xFFFF); },
+         ZipErrorCode::zip64Unsupported},
+        {"directory offset is the ZIP64 marker", [](Zip& z) { put32(z.bytes, z.end + 16, 0xFFFFFFFF); },
+         ZipErrorCode::zip64Unsupported},
+        {"compressed size is the ZIP64 marker", [](Zip& z) { put32(z.bytes, z.central[1] + 20, 0xFFFFFFFF); },
+         ZipErrorCode::zip64Unsupported},
+        {"uncompressed size is the ZIP64 marker",
+         [](Zip& z) { put32(z.bytes, z.central[1] + 24, 0xFFFFFFFF); }, ZipErrorCode::zip64Unsupported},
+        {"local offset is the ZIP64 marker", [](Zip& z) { put32(z.bytes, z.central[2] + 42, 0xFFFFFFFF); },
+         ZipErrorCode::zip64Unsupported},
+        {"directory runs into the end record",
+         [](Zip& z) { put32(z.bytes, z.end + 12, get32(z.bytes, z.end + 12) + 1); }, ZipErrorCode::truncated},
+        {"directory offset far past the data",
+         [](Zip& z) {
+             put32(z.bytes, z.end + 16, 0xFFFFFF00);
+             put32(z.bytes, z.end + 12, 0);
+         },
+         ZipErrorCode::truncated},
+        {"more entries declared than present", [](Zip& z) { put16(z.bytes, z.end + 10, 4); },
+         ZipErrorCode::truncated},
         {"wrong central signature", [](Zip& z) { z.bytes[z.central[1]] = 'X'; }, ZipErrorCode::truncated},
-        {"central name runs into the end record", [](Zip& z) { put16(z.bytes, z.central[2] + 28, 0xFFFF); }, ZipErrorCode::truncated},
-        {"local offset past the data", [](Zip& z) { put32(z.bytes, z.central[0] + 42, uint32_t(z.bytes.size() - 10)); }, ZipErrorCode::truncated},
+        {"central name runs into the end record", [](Zip& z) { put16(z.bytes, z.central[2] + 28, 0xFFFF); },
+         ZipErrorCode::truncated},
+        {"local offset past the data",
+         [](Zip& z) { put32(z.bytes, z.central[0] + 42, uint32_t(z.bytes.size() - 10)); },
+         ZipErrorCode::truncated},
         {"wrong local signature", [](Zip& z) { z.bytes[z.local[2] + 1] = 'X'; }, ZipErrorCode::truncated},
-        {"local extra runs past the data", [](Zip& z) { put16(z.bytes, z.local[2] + 28, 0xFFFF); }, ZipErrorCode::truncated},
-        {"data runs past the end", [](Zip& z) { put32(z.bytes, z.central[2] + 20, 0x7FFFFFFF); }, ZipErrorCode::truncated},
-        {"two records share a local header", [](Zip& z) { put32(z.bytes, z.central[2] + 42, uint32_t(z.local[0])); }, ZipErrorCode::truncated},
-        {"local records overlap", [](Zip& z) { put32(z.bytes, z.central[1] + 20, get32(z.bytes, z.central[1] + 20) + 40); }, ZipErrorCode::truncated},
+        {"local extra runs past the data", [](Zip& z) { put16(z.bytes, z.local[2] + 28, 0xFFFF); },
+         ZipErrorCode::truncated},
+        {"data runs past the end", [](Zip& z) { put32(z.bytes, z.central[2] + 20, 0x7FFFFFFF); },
+         ZipErrorCode::truncated},
+        {"two records share a local header",
+         [](Zip& z) { put32(z.bytes, z.central[2] + 42, uint32_t(z.local[0])); }, ZipErrorCode::truncated},
+        {"local records overlap",
+         [](Zip& z) { put32(z.bytes, z.central[1] + 20, get32(z.bytes, z.central[1] + 20) + 40); },
+         ZipErrorCode::truncated},
     };
     for (const Row& row : rows) {
         Zip zip = buildZip(threeParts);
@@ -213,8 +252,14 @@ TEST(ZipArchiveOpen, RefusesMalformedArchives) {
 }
 
 TEST(ZipArchiveContents, ExtractionFailures) {
-    Zip zip = buildZip({{"stored", "abc"}, {"method12", "abc", 12}, {"badcrc", "abc"}, {"short", longText, 8},
-                        {"long", longText, 8}, {"bomb", longText, 8}, {"huge", "x", 8}, {"empty", "", 8}});
+    Zip zip = buildZip({{"stored", "abc"},
+                        {"method12", "abc", 12},
+                        {"badcrc", "abc"},
+                        {"short", longText, 8},
+                        {"long", longText, 8},
+                        {"bomb", longText, 8},
+                        {"huge", "x", 8},
+                        {"empty", "", 8}});
     put32(zip.bytes, zip.central[2] + 16, 0xDEADBEEF);
     put32(zip.bytes, zip.central[3] + 24, uint32_t(longText.size() + 1));
     put32(zip.bytes, zip.central[4] + 24, uint32_t(longText.size() - 1));
@@ -247,7 +292,7 @@ TEST(ZipArchiveWrite, NothingReplacedReturnsTheSameBuffer) {
 }
 
 TEST(ZipArchiveWrite, ReplacingOneEntryCopiesTheOthers) {
-    // A stub before the first local header survives; a gap between records does not.
+    // A stub before the first local header survives.
     Zip zip = buildZip(threeParts, "kept comment", "STUB");
     const ZipArchive before = open(zip.bytes);
     const ZipArchive after(before.write({{"word/document.xml", toBytes("<w:document/>")}}));
@@ -255,7 +300,8 @@ TEST(ZipArchiveWrite, ReplacingOneEntryCopiesTheOthers) {
     EXPECT_EQ(Bytes(after.data()->begin(), after.data()->begin() + 4), toBytes("STUB"));
     ASSERT_EQ(after.entries().size(), 3u);
     for (size_t i : {0u, 2u}) {
-        EXPECT_EQ(slice(*after.data(), after.entries()[i].localRecord), slice(zip.bytes, before.entries()[i].localRecord));
+        EXPECT_EQ(slice(*after.data(), after.entries()[i].localRecord),
+                  slice(zip.bytes, before.entries()[i].localRecord));
         Bytes central = slice(*after.data(), after.entries()[i].centralRecord);
         EXPECT_EQ(get32(central, 42), after.entries()[i].localRecord.lower);
         put32(central, 42, uint32_t(before.entries()[i].localRecord.lower));
@@ -274,7 +320,8 @@ TEST(ZipArchiveWrite, ReplacingOneEntryCopiesTheOthers) {
 
 TEST(ZipArchiveWrite, MethodsOfReplacedEntries) {
     const ZipArchive archive = open(buildZip(threeParts).bytes);
-    const ZipArchive after(archive.write({{"[Content_Types].xml", toBytes(longText)}, {"word/styles.xml", toBytes(longText)}}));
+    const ZipArchive after(
+        archive.write({{"[Content_Types].xml", toBytes(longText)}, {"word/styles.xml", toBytes(longText)}}));
     EXPECT_EQ(after.entry("[Content_Types].xml")->method, 0);  // stored stays stored
     EXPECT_EQ(after.entry("word/styles.xml")->method, 8);
     EXPECT_LT(after.entry("word/styles.xml")->compressedSize, longText.size());
@@ -291,8 +338,8 @@ TEST(ZipArchiveWrite, AddedEntriesFollowInNameOrder) {
     EXPECT_EQ(after.contents("z.xml"), toBytes(longText));
     EXPECT_EQ(after.entries()[4].method, 8);
     const Bytes& out = *after.data();
-    EXPECT_EQ(get16(out, after.entries()[3].centralRecord.lower + 12), 0);        // time
-    EXPECT_EQ(get16(out, after.entries()[3].centralRecord.lower + 14), 0x0021);   // 1980-01-01
+    EXPECT_EQ(get16(out, after.entries()[3].centralRecord.lower + 12), 0);       // time
+    EXPECT_EQ(get16(out, after.entries()[3].centralRecord.lower + 14), 0x0021);  // 1980-01-01
     EXPECT_EQ(get16(out, after.entries()[3].localRecord.lower + 12), 0x0021);
     EXPECT_EQ(asChars(viewOf(out, after.endRecord())).substr(22), "kept comment");
 
