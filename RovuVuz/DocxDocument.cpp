@@ -148,18 +148,17 @@ std::set<PartName> DocxDocument::dirtyParts() {
     return parts;
 }
 
-SharedBytes DocxDocument::data() {
-    const PartMap parts = replacements();
+SharedBytes DocxDocument::image(const PartMap& parts) const {
     ZipArchive::Replacements replacing;
-    for (const auto& [name, bytes] : parts) replacing.emplace(name, *bytes);
+    for (const auto& [name, bytes] : parts) replacing.emplace(name, ByteView(*bytes));
     return archive_.write(replacing);
 }
 
+SharedBytes DocxDocument::data() { return image(replacements()); }
+
 void DocxDocument::write(const std::filesystem::path& path) {
     const PartMap parts = replacements();
-    ZipArchive::Replacements replacing;
-    for (const auto& [name, bytes] : parts) replacing.emplace(name, *bytes);
-    const SharedBytes image = archive_.write(replacing);
+    const SharedBytes image = this->image(parts);
     verifyImage(image, parts);
     FileIO::writeAtomically(path, *image);
 }

@@ -39,12 +39,13 @@ std::string_view Tags::local() const {
 
 Tags Tags::with(const Markup::Attributes& attributes) const {
     Markup::Attributes merged = Markup::attributes(start.view());
-    for (const auto& [name, value] : attributes) {
-        auto found = std::find_if(merged.begin(), merged.end(), [&](const auto& pair) { return pair.first == name; });
+    for (const auto& attribute : attributes) {
+        auto found = std::find_if(merged.begin(), merged.end(),
+                                  [&](const auto& pair) { return pair.first == attribute.first; });
         if (found != merged.end())
-            found->second = value;
+            found->second = attribute.second;
         else
-            merged.emplace_back(name, value);
+            merged.push_back(attribute);
     }
     return build(qname(), merged);
 }

@@ -91,7 +91,9 @@ constexpr uint32_t zip64Marker32 = 0xFFFFFFFF;
 // constant covers the block headers of a tiny stream.
 constexpr uint64_t maxDeflateRatio = 1032;
 constexpr uint64_t deflateSlack = 1024;
-constexpr int compressionLevel = 6;
+// libdeflate's level 7 compresses a 500-page body about 1% smaller than zlib's level 6
+// and still 1.3 times as fast (bench/ZipBench.cpp); level 6 is faster again but larger.
+constexpr int compressionLevel = 7;
 
 [[noreturn]] void fail(ZipErrorCode code, std::string detail, std::string entryName = {}) {
     throw ZipError(code, std::move(entryName), 0, std::move(detail));

@@ -62,9 +62,9 @@ public:
         bool operator==(const Entry&) const = default;
     };
 
-    // New uncompressed contents by entry name. Ordered by name because added entries are
-    // written in name order.
-    using Replacements = std::map<std::string, Bytes, std::less<>>;
+    // New uncompressed contents by entry name, viewed, not owned: the caller keeps them
+    // alive for the call. Ordered by name because added entries are written in name order.
+    using Replacements = std::map<std::string, ByteView, std::less<>>;
 
     // The largest uncompressed size any one entry may have. A real document part is far
     // smaller (a 500-page body is about 6 MB); larger declarations are zip bombs.

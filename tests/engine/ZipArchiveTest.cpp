@@ -371,7 +371,7 @@ TEST(ZipArchiveWrite, RefusesImagesThatWouldNeedZip64) {
     };
     EXPECT_EQ(writeError({{std::string(65536, 'n'), toBytes("x")}}), ZipErrorCode::zip64Unsupported);
     ZipArchive::Replacements many;
-    for (int i = 0; i < 65532; ++i) many.emplace(std::to_string(i), Bytes{});
+    for (int i = 0; i < 65532; ++i) many.emplace(std::to_string(i), ByteView());
     EXPECT_EQ(writeError(many), ZipErrorCode::zip64Unsupported);  // 65535 is the ZIP64 marker
     many.erase(many.begin());
     EXPECT_EQ(ZipArchive(archive.write(many)).entries().size(), 65534u);

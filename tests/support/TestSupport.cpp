@@ -31,7 +31,7 @@ SharedBytes makePackage(const std::vector<std::pair<std::string, std::string>>& 
     Bytes empty = {0x50, 0x4B, 0x05, 0x06};
     empty.resize(22, 0);
     ZipArchive::Replacements replacing;
-    for (const auto& [name, contents] : parts) replacing.emplace(name, toBytes(contents));
+    for (const auto& [name, contents] : parts) replacing.emplace(name, asBytes(contents));
     return ZipArchive(share(std::move(empty))).write(replacing);
 }
 
