@@ -128,6 +128,8 @@ public:
 private:
     // The parts to replace or add on save.
     PartMap replacements();
+    // The archive image with the given parts replaced or added.
+    SharedBytes image(const PartMap& parts) const;
     std::optional<ByteView> storedBytes(std::string_view name, SharedBytes& keepAlive) const;
     void verifyImage(const SharedBytes& image, const PartMap& replaced) const;
 
