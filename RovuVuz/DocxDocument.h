@@ -5,6 +5,7 @@
 // are not replaced, and the archive writer copies every other entry byte for byte.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <filesystem>
 #include <map>
@@ -45,6 +46,10 @@ private:
     std::optional<StoryID> story_;
 };
 
+class StyleSheet;
+struct Numbering;
+struct PageSetup;
+
 // Part contents by entry name (no leading slash), shared so that undo snapshots and
 // saves do not copy them.
 using PartMap = std::map<std::string, SharedBytes, std::less<>>;
@@ -54,6 +59,19 @@ public:
     struct Cache {
         std::map<PartName, Relationships> relationships;  // of parts other than the main part
         PartMap added;  // pending whole parts: relationships, content types, media, comments, …
+
+        // Where a cached reading of a related part came from: the part the main part's
+        // relationship names, and the pending bytes read for it (none while the archive's
+        // copy stands). A reading whose source no longer matches is read again.
+        struct PartSource {
+            std::optional<PartName> part;
+            SharedBytes pending;
+            bool operator==(const PartSource&) const = default;
+        };
+        std::shared_ptr<const StyleSheet> styles;
+        std::array<PartSource, 2> stylesSources;  // the styles and the theme part
+        std::shared_ptr<const Numbering> numbering;
+        PartSource numberingSource;
     };
 
     // An undo snapshot of everything editing can change.
@@ -122,6 +140,27 @@ public:
     PartName freePartName(std::string_view stem, std::string_view extension) const;
     void ensureContentType(const std::optional<PartName>& part, const std::optional<std::string>& extension,
                            std::string_view contentType);
+
+    // Formatting, read on first use and never throwing: a missing or malformed part gives
+    // the defaults (Styles.cpp, Numbering.cpp, Sections.cpp).
+    const StyleSheet& styles();
+    const Numbering& numbering();
+    // The page of the final section (the w:sectPr closing w:body).
+    PageSetup pageSetup();
+    // The final section's header and footer shown on every page: its reference of type
+    // "default", else its first.
+    std::optional<StoryID> defaultHeader();
+    std::optional<StoryID> defaultFooter();
+    // Whether the space between paragraphs is the sum of one's space after and the next's
+    // space before (w:compat/w:doNotUseHTMLParagraphAutoSpacing) rather than the larger.
+    bool sumsParagraphSpacing() const;
+    // Every archive entry that is not a folder, in central-directory order; parts added
+    // since opening are not listed.
+    std::vector<PartName> partNames() const;
+    // The part named by the main part's first relationship of a kind, and its pending
+    // bytes; the bytes of such a source, or nothing when it is missing or unreadable.
+    Cache::PartSource partSource(std::string_view kind) const;
+    SharedBytes partBytes(const Cache::PartSource& source) const;
 
     static constexpr std::string_view contentTypesPart = "[Content_Types].xml";
 
