@@ -251,7 +251,7 @@ const ParagraphFormatChange& StyleSheet::directParagraph(const PropertyBag& bag)
     return directParagraphs_.emplace(std::move(key), ParagraphFormatChange::read(bag)).first->second;
 }
 
-RunFormat StyleSheet::runFormat(const std::optional<StyleID>& paragraph, const std::optional<PropertyBag>& direct,
+RunFormat StyleSheet::runFormat(const std::optional<StyleID>& paragraph, const PropertyBag* direct,
                                 const std::optional<StyleID>& table) const {
     const std::optional<StyleID>& paragraphStyle = paragraph ? paragraph : defaultParagraphStyle;
     StylePair key{table, paragraphStyle};
@@ -272,8 +272,7 @@ RunFormat StyleSheet::runFormat(const std::optional<StyleID>& paragraph, const s
     return format;
 }
 
-ParagraphFormat StyleSheet::paragraphFormat(const std::optional<PropertyBag>& direct,
-                                            const std::optional<StyleID>& table) const {
+ParagraphFormat StyleSheet::paragraphFormat(const PropertyBag* direct, const std::optional<StyleID>& table) const {
     const ParagraphFormatChange* own = direct ? &directParagraph(*direct) : nullptr;
     const std::optional<StyleID>& style = own && own->style && *own->style ? *own->style : defaultParagraphStyle;
     StylePair key{table, style};

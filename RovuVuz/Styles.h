@@ -66,12 +66,20 @@ public:
     // style is `paragraph` (the default paragraph style when nothing), inside a table of
     // style `table`: document defaults, table style, paragraph style, character style,
     // then the run's own properties, each overriding what came before.
-    RunFormat runFormat(const std::optional<StyleID>& paragraph, const std::optional<PropertyBag>& direct,
+    // `direct` may be null: a run without w:rPr.
+    RunFormat runFormat(const std::optional<StyleID>& paragraph, const PropertyBag* direct,
                         const std::optional<StyleID>& table = std::nullopt) const;
+    RunFormat runFormat(const std::optional<StyleID>& paragraph, const std::optional<PropertyBag>& direct,
+                        const std::optional<StyleID>& table = std::nullopt) const {
+        return runFormat(paragraph, direct ? &*direct : nullptr, table);
+    }
     // A paragraph's format; its `style` is the style in force, the default paragraph style
     // when the paragraph names none. Pass that style to runFormat for its runs.
+    ParagraphFormat paragraphFormat(const PropertyBag* direct, const std::optional<StyleID>& table = std::nullopt) const;
     ParagraphFormat paragraphFormat(const std::optional<PropertyBag>& direct,
-                                    const std::optional<StyleID>& table = std::nullopt) const;
+                                    const std::optional<StyleID>& table = std::nullopt) const {
+        return paragraphFormat(direct ? &*direct : nullptr, table);
+    }
 
     // The paragraph styles the style menu lists: quick styles and visible ones, by
     // priority, then by name in code-point order of the NFC-normalised names.
