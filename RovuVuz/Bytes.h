@@ -54,20 +54,51 @@ inline Bytes toBytes(std::string_view text) {
 namespace rovuvuz {
 
 // A slice of a shared buffer: how a node remembers the bytes it was read from without
-// copying them. A slice made from new bytes owns a buffer of its own.
+// copying them. Slices of one buffer share one small owner whose count is not atomic (the
+// engine runs on one thread), so copying a slice costs an increment and a slice is 16
+// bytes; a parsed story holds hundreds of thousands of them. A slice made from new bytes
+// owns a buffer of its own. A default slice is empty and owns nothing.
 class ByteSlice {
 public:
     ByteSlice() = default;
+    // A slice of an existing buffer; prefer sub() on a slice of the whole buffer when
+    // making many slices of one buffer, which allocates nothing.
     ByteSlice(SharedBytes buffer, ByteRange range)
-        : buffer_(std::move(buffer)),
+        : owner_(new Owner{1, std::move(buffer)}),
           offset_(static_cast<uint32_t>(range.lower)),
           size_(static_cast<uint32_t>(range.size())) {}
-    explicit ByteSlice(Bytes owned)
-        : buffer_(share(std::move(owned))), offset_(0), size_(static_cast<uint32_t>(buffer_->size())) {}
+    explicit ByteSlice(Bytes owned) : ByteSlice(share(std::move(owned)), ByteRange{0, 0}) {
+        size_ = static_cast<uint32_t>(owner_->bytes->size());
+    }
     static ByteSlice copyOf(std::string_view text) { return ByteSlice(toBytes(text)); }
     static ByteSlice copyOf(ByteView bytes) { return ByteSlice(Bytes(bytes.begin(), bytes.end())); }
 
-    ByteView view() const { return buffer_ ? ByteView(buffer_->data() + offset_, size_) : ByteView(); }
+    ByteSlice(const ByteSlice& other) : owner_(other.owner_), offset_(other.offset_), size_(other.size_) {
+        if (owner_) ++owner_->refs;
+    }
+    ByteSlice(ByteSlice&& other) noexcept : owner_(other.owner_), offset_(other.offset_), size_(other.size_) {
+        other.owner_ = nullptr;
+        other.offset_ = other.size_ = 0;
+    }
+    ByteSlice& operator=(ByteSlice other) noexcept {
+        std::swap(owner_, other.owner_);
+        std::swap(offset_, other.offset_);
+        std::swap(size_, other.size_);
+        return *this;
+    }
+    ~ByteSlice() {
+        if (owner_ && --owner_->refs == 0) delete owner_;
+    }
+
+    // Another range of the same buffer (offsets into the buffer, not into this slice).
+    ByteSlice sub(ByteRange range) const {
+        ByteSlice result(*this);
+        result.offset_ = static_cast<uint32_t>(range.lower);
+        result.size_ = static_cast<uint32_t>(range.size());
+        return result;
+    }
+
+    ByteView view() const { return owner_ ? ByteView(owner_->bytes->data() + offset_, size_) : ByteView(); }
     std::string_view chars() const { return asChars(view()); }
     const uint8_t* data() const { return view().data(); }
     size_t size() const { return size_; }
@@ -76,7 +107,10 @@ public:
 
     // The buffer this slice points into and where, for checks that a node's bytes lie
     // inside its story's source.
-    const SharedBytes& buffer() const { return buffer_; }
+    const SharedBytes& buffer() const {
+        static const SharedBytes none;
+        return owner_ ? owner_->bytes : none;
+    }
     size_t offset() const { return offset_; }
 
     bool sameBytes(ByteView other) const {
@@ -85,9 +119,13 @@ public:
     }
 
 private:
-    // 32-bit positions keep nodes small; parts are far below 4 GiB (the archive refuses
+    struct Owner {
+        size_t refs;
+        SharedBytes bytes;
+    };
+    // 32-bit positions keep slices small; parts are far below 4 GiB (the archive refuses
     // larger entries and the XML scanner larger inputs).
-    SharedBytes buffer_;
+    Owner* owner_ = nullptr;
     uint32_t offset_ = 0;
     uint32_t size_ = 0;
 };

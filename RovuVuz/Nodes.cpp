@@ -41,12 +41,12 @@ RunItem::Kind RunItem::Kind::makeObject(std::string_view local) {
 std::string RunItem::Kind::objectName() const { return type == Type::object ? utf8::fromUtf16(text) : std::string(); }
 
 std::optional<RunItem::Kind> RunItem::pristine() const {
-    if (!original || !pristineType_) return std::nullopt;
+    if (!hasOriginal() || !pristineType_) return std::nullopt;
     if (*pristineType_ != Type::text && *pristineType_ != Type::delText && *pristineType_ != Type::object &&
         *pristineType_ != Type::noteRef && *pristineType_ != Type::commentRef)
         return Kind::make(*pristineType_);
     try {
-        const XMLTree tree(original->view());
+        const XMLTree tree(original.view());
         return StoryParser::itemKind(tree, tree.root());
     } catch (const XMLError&) {
         return Kind::make(*pristineType_);
@@ -54,7 +54,7 @@ std::optional<RunItem::Kind> RunItem::pristine() const {
 }
 
 bool RunItem::isPristine() const {
-    if (!original || !pristineType_ || kind.type != *pristineType_) return false;
+    if (!hasOriginal() || !pristineType_ || kind.type != *pristineType_) return false;
     if (kind.type != Type::text && kind.type != Type::delText && kind.type != Type::object &&
         kind.type != Type::noteRef && kind.type != Type::commentRef)
         return true;

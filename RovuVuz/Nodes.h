@@ -30,6 +30,7 @@
 
 #include "RovuVuz/Bytes.h"
 #include "RovuVuz/Identifiers.h"
+#include "RovuVuz/Indirect.h"
 #include "RovuVuz/PropertyBag.h"
 #include "RovuVuz/Tags.h"
 
@@ -123,11 +124,13 @@ struct RunItem {
     };
 
     Kind kind;
-    std::optional<ByteSlice> original;  // the child as read; none for items made by edits
+    ByteSlice original;  // the child as read; empty for items made by edits (a read child never is)
 
     RunItem() = default;
     explicit RunItem(Kind k) : kind(std::move(k)) {}
     RunItem(Kind k, ByteSlice bytes) : kind(std::move(k)), original(std::move(bytes)), pristineType_(kind.type) {}
+
+    bool hasOriginal() const { return !original.empty(); }
 
     // The kind as read, derived again from the original bytes; nothing for new items.
     std::optional<Kind> pristine() const;
@@ -142,7 +145,7 @@ private:
 struct Run {
     RunKey key;
     Tags tags;
-    std::optional<PropertyBag> props;  // its w:rPr (the last one when there are several)
+    Indirect<PropertyBag> props;  // its w:rPr (the last one when there are several); most runs have none
     std::vector<RunItem> items;
     bool dirty = false;
 };

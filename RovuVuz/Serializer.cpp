@@ -53,10 +53,10 @@ void item(const RunItem& item, const Run& run, std::string_view prefix, Bytes& o
         if (run.props) run.props->serialize(out);
         return;
     }
-    if (item.original && (type == Type::object || type == Type::noteRef || type == Type::commentRef ||
+    if (item.hasOriginal() && (type == Type::object || type == Type::noteRef || type == Type::commentRef ||
                           type == Type::fieldChar || type == Type::instrText || type == Type::hidden ||
                           item.isPristine())) {
-        append(out, item.original->view());
+        append(out, item.original.view());
         return;
     }
     switch (type) {

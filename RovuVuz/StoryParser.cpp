@@ -34,6 +34,25 @@ int64_t idAttribute(const XMLTree& tree, int node) {
     return id;
 }
 
+size_t childCount(const XMLTree& tree, int node) {
+    size_t count = 0;
+    for ([[maybe_unused]] int child : tree.children(node)) ++count;
+    return count;
+}
+
+// The text of a w:t or w:delText. Nearly every one holds a single run of character data
+// without references, which decodes straight from the bytes.
+std::u16string elementText(const XMLTree& tree, int node) {
+    const auto children = tree.children(node);
+    if (children.empty()) return {};
+    const int only = *children.begin();
+    if (std::next(children.begin()) == children.end() && tree.kind(only) == XMLTree::Kind::text) {
+        const std::string_view text = asChars(tree.raw(only));
+        if (text.find('&') == std::string_view::npos && !text.starts_with("<")) return utf8::toUtf16(text);
+    }
+    return utf8::toUtf16(tree.text(node));
+}
+
 // Guards the nesting depth of one recursive descent.
 class DepthGuard {
 public:
@@ -50,28 +69,35 @@ private:
 
 bool StoryParser::isGroup(std::string_view local) { return contains(groupNames, local); }
 
-Tags StoryParser::tags(const XMLTree& tree, int node) {
-    const ByteRange whole = tree.range(node);
-    ByteSlice start(tree.sharedBytes(), tree.startTag(node));
+StoryParser::StoryParser(const XMLTree& tree, IdentityMint& mint)
+    : tree_(tree), mint_(mint), whole_(tree.sharedBytes(), ByteRange{0, tree.bytes().size()}) {}
+
+Tags StoryParser::tags(const XMLTree& tree, const ByteSlice& whole, int node) {
+    const ByteRange range = tree.range(node);
+    ByteSlice start = whole.sub(tree.startTag(node));
     if (tree.isSelfClosing(node)) return Tags(std::move(start), std::nullopt);
     // The end tag runs from the last "<" of the element to its end.
     const Bytes& bytes = tree.bytes();
-    size_t lt = whole.upper - 1;
-    while (lt > whole.lower && bytes[lt] != '<') --lt;
-    return Tags(std::move(start), ByteSlice(tree.sharedBytes(), ByteRange{lt, whole.upper}));
+    size_t lt = range.upper - 1;
+    while (lt > range.lower && bytes[lt] != '<') --lt;
+    return Tags(std::move(start), ByteRange{lt, range.upper});
 }
 
-Tags StoryParser::tags(int node) const { return tags(tree_, node); }
+Tags StoryParser::tags(int node) const { return tags(tree_, whole_, node); }
 
 Raw StoryParser::raw(int node) const { return Raw{slice(tree_.range(node))}; }
 
-PropertyBag StoryParser::bag(const XMLTree& tree, int node) {
+PropertyBag StoryParser::bag(const XMLTree& tree, const ByteSlice& whole, int node) {
     PropertyBag bag;
-    bag.tags = tags(tree, node);
-    for (int child : tree.children(node))
-        bag.children.push_back(PropertyBag::Child{ByteSlice(tree.sharedBytes(), tree.range(child))});
-    bag.original = ByteSlice(tree.sharedBytes(), tree.range(node));
+    bag.tags = tags(tree, whole, node);
+    bag.children.reserve(childCount(tree, node));
+    for (int child : tree.children(node)) bag.children.push_back(PropertyBag::Child{whole.sub(tree.range(child))});
+    bag.original = whole.sub(tree.range(node));
     return bag;
+}
+
+PropertyBag StoryParser::bag(const XMLTree& tree, int node) {
+    return bag(tree, ByteSlice(tree.sharedBytes(), ByteRange{0, tree.bytes().size()}), node);
 }
 
 std::unique_ptr<Group> StoryParser::group(int node) {
@@ -79,6 +105,7 @@ std::unique_ptr<Group> StoryParser::group(int node) {
     auto result = std::make_unique<Group>();
     result->tags = tags(node);
     result->id = BlockID{mint_.mint()};
+    result->children.reserve(childCount(tree_, node));
     for (int child : tree_.children(node)) {
         if (tree_.kind(child) != XMLTree::Kind::element) {
             result->children.emplace_back(raw(child));
@@ -100,9 +127,10 @@ std::unique_ptr<Group> StoryParser::group(int node) {
 
 std::unique_ptr<Paragraph> StoryParser::paragraph(int node) {
     auto result = std::make_unique<Paragraph>();
+    result->inlines.reserve(childCount(tree_, node));
     for (int child : tree_.children(node)) {
         if (tree_.kind(child) == XMLTree::Kind::element && tree_.localName(child) == "pPr") {
-            result->props = bag(tree_, child);
+            result->props = bag(tree_, whole_, child);
             result->inlines.emplace_back(PropsMarker{});
         } else {
             result->inlines.push_back(inlineNode(child));
@@ -131,6 +159,7 @@ Inline StoryParser::container(int node, std::string_view local) {
                    : local == "del" ? Container::Kind::remove
                                     : Container::Kind::hyperlink;
     result->tags = tags(node);
+    result->inlines.reserve(childCount(tree_, node));
     for (int child : tree_.children(node)) result->inlines.push_back(inlineNode(child));
     return result;
 }
@@ -141,8 +170,8 @@ RunItem::Kind StoryParser::itemKind(const XMLTree& tree, int node) {
     if (tree.kind(node) != XMLTree::Kind::element) return Kind::make(Type::hidden);
     const std::string_view local = tree.localName(node);
     if (local == "rPr") return Kind::make(Type::props);
-    if (local == "t") return Kind::makeText(utf8::toUtf16(tree.text(node)));
-    if (local == "delText") return Kind::makeDelText(utf8::toUtf16(tree.text(node)));
+    if (local == "t") return Kind::makeText(elementText(tree, node));
+    if (local == "delText") return Kind::makeDelText(elementText(tree, node));
     if (local == "tab") return Kind::make(Type::tab);
     if (local == "br") {
         const auto type = tree.attribute(node, "w:type");
@@ -159,9 +188,10 @@ RunItem::Kind StoryParser::itemKind(const XMLTree& tree, int node) {
 
 std::unique_ptr<Run> StoryParser::run(int node) {
     auto result = std::make_unique<Run>();
+    result->items.reserve(childCount(tree_, node));
     for (int child : tree_.children(node)) {
         RunItem::Kind kind = itemKind(tree_, child);
-        if (kind.type == RunItem::Type::props) result->props = bag(tree_, child);
+        if (kind.type == RunItem::Type::props) result->props = bag(tree_, whole_, child);
         result->items.emplace_back(std::move(kind), slice(tree_.range(child)));
     }
     result->key = RunKey{mint_.mint()};

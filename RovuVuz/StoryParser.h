@@ -18,7 +18,7 @@ public:
     // documents stay far below it.
     static constexpr int maxDepth = 200;
 
-    StoryParser(const XMLTree& tree, IdentityMint& mint) : tree_(tree), mint_(mint) {}
+    StoryParser(const XMLTree& tree, IdentityMint& mint);
 
     std::unique_ptr<Group> group(int node);
     std::unique_ptr<Paragraph> paragraph(int node);
@@ -27,7 +27,9 @@ public:
     Raw raw(int node) const;
     Tags tags(int node) const;
 
-    static Tags tags(const XMLTree& tree, int node);
+    static Tags tags(const XMLTree& tree, const ByteSlice& whole, int node);
+    // A property element; `whole` is a slice of the tree's whole buffer to slice from.
+    static PropertyBag bag(const XMLTree& tree, const ByteSlice& whole, int node);
     static PropertyBag bag(const XMLTree& tree, int node);
     // The kind of one run child, as the parser reads it.
     static RunItem::Kind itemKind(const XMLTree& tree, int node);
@@ -36,11 +38,12 @@ public:
     static bool isGroup(std::string_view local);
 
 private:
-    ByteSlice slice(ByteRange range) const { return ByteSlice(tree_.sharedBytes(), range); }
+    ByteSlice slice(ByteRange range) const { return whole_.sub(range); }
     Inline container(int node, std::string_view local);
 
     const XMLTree& tree_;
     IdentityMint& mint_;
+    ByteSlice whole_;  // the tree's whole buffer, from which every node's slice is cut
     int depth_ = 0;
 };
 

@@ -11,10 +11,11 @@ bool endsName(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' |
 }  // namespace
 
 Tags Tags::build(std::string_view qname, const Markup::Attributes& attributes) {
-    std::string endTag = "</";
-    endTag.append(qname).append(">");
-    return Tags(ByteSlice::copyOf(Markup::startTag(qname, attributes, Markup::SelfClosing::No)),
-                ByteSlice::copyOf(endTag));
+    std::string both = Markup::startTag(qname, attributes, Markup::SelfClosing::No);
+    const size_t startSize = both.size();
+    both.append("</").append(qname).append(">");
+    const ByteSlice buffer = ByteSlice::copyOf(both);
+    return Tags(buffer.sub(ByteRange{0, startSize}), ByteRange{startSize, both.size()});
 }
 
 std::string_view Tags::qname() const {
@@ -58,7 +59,7 @@ void Tags::emit(ByteView content, Bytes& out) const {
 
 size_t Tags::open(Bytes& out) const {
     const ByteView tag = start.view();
-    if (end || tag.size() < 2) {
+    if (hasEnd() || tag.size() < 2) {
         append(out, tag);
     } else {
         // "<w:p/>" opened as "<w:p>": drop the "/>" and close the start tag.
@@ -69,8 +70,8 @@ size_t Tags::open(Bytes& out) const {
 }
 
 void Tags::close(Bytes& out, size_t contentStart) const {
-    if (end) {
-        append(out, end->view());
+    if (const auto endTag = end()) {
+        append(out, *endTag);
     } else if (out.size() == contentStart) {
         // No content after all: the element stays an empty-element tag, as read.
         const ByteView tag = start.view();

@@ -12,11 +12,23 @@
 namespace rovuvuz {
 
 struct Tags {
-    ByteSlice start;                // the start tag exactly as read (or built)
-    std::optional<ByteSlice> end;   // absent when the element was an empty-element tag
+    ByteSlice start;  // the start tag exactly as read (or built)
 
     Tags() = default;
-    Tags(ByteSlice startTag, std::optional<ByteSlice> endTag) : start(std::move(startTag)), end(std::move(endTag)) {}
+    // The end tag, when there is one, lies in the same buffer as the start tag (where it
+    // was read, or built beside it), so a tag pair costs one slice and one range.
+    Tags(ByteSlice startTag, std::optional<ByteRange> endTag)
+        : start(std::move(startTag)),
+          endOffset_(endTag ? static_cast<uint32_t>(endTag->lower) : 0),
+          endSize_(endTag ? static_cast<uint32_t>(endTag->size()) : 0) {}
+
+    // The end tag exactly as read; nothing when the element was an empty-element tag
+    // ("<w:rPr/>").
+    std::optional<ByteView> end() const {
+        if (endSize_ == 0) return std::nullopt;
+        return ByteView(start.buffer()->data() + endOffset_, endSize_);
+    }
+    bool hasEnd() const { return endSize_ != 0; }
 
     // A new element "<qname a=\"v\">" with the end tag "</qname>".
     static Tags build(std::string_view qname, const Markup::Attributes& attributes);
@@ -40,6 +52,10 @@ struct Tags {
     // two calls: open() returns where the content begins, close() finishes the element.
     size_t open(Bytes& out) const;
     void close(Bytes& out, size_t contentStart) const;
+
+private:
+    uint32_t endOffset_ = 0;
+    uint32_t endSize_ = 0;  // 0: no end tag
 };
 
 }  // namespace rovuvuz

@@ -39,10 +39,10 @@ TEST(Tags, NamesAndAttributes) {
     EXPECT_EQ(bag("<w:pPr/>").tags.local(), "pPr");
     const Tags built = Tags::build("w:ins", {{"w:id", "4"}, {"w:author", "A & B"}});
     EXPECT_EQ(built.start.chars(), "<w:ins w:id=\"4\" w:author=\"A &amp; B\">");
-    EXPECT_EQ(built.end->chars(), "</w:ins>");
+    EXPECT_EQ(asChars(*built.end()), "</w:ins>");
     const Tags changed = bag("<w:r w:rsidR='1' w:x=\"2\"/>").tags.with({{"w:x", "3"}, {"w:y", "4"}});
     EXPECT_EQ(changed.start.chars(), "<w:r w:rsidR=\"1\" w:x=\"3\" w:y=\"4\">");
-    EXPECT_TRUE(changed.end);
+    EXPECT_TRUE(changed.hasEnd());
 }
 
 TEST(PropertyBag, Toggles) {

@@ -76,7 +76,7 @@ TEST(StoryParser, EmptyParagraphHasNoPropsNoInlinesNoEndTag) {
     const Paragraph& p = *story->paragraphs().at(0);
     EXPECT_FALSE(p.props);
     EXPECT_TRUE(p.inlines.empty());
-    EXPECT_FALSE(p.tags.end);
+    EXPECT_FALSE(p.tags.end());
     EXPECT_EQ(p.original->chars(), "<w:p/>");
 }
 
@@ -106,7 +106,7 @@ TEST(StoryParser, RunItemsByElement) {
         EXPECT_EQ(run.items[i].kind, expected[i]) << "item " << i;
         EXPECT_TRUE(run.items[i].isPristine()) << "item " << i;
     }
-    EXPECT_EQ(run.items[1].original->chars(), "<w:t xml:space=\"preserve\"> a </w:t>");
+    EXPECT_EQ(run.items[1].original.chars(), "<w:t xml:space=\"preserve\"> a </w:t>");
 }
 
 TEST(StoryParser, ContainersNestAndKeepTheirTags) {
