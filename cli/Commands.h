@@ -42,6 +42,8 @@ auto onFile(const std::string& path, Work&& work) {
 }
 
 void addPartsCommand(CLI::App& app);
+void addStylesCommand(CLI::App& app);
+void addPageCommand(CLI::App& app);
 void addInfoCommand(CLI::App& app);
 void addSaveCommand(CLI::App& app);
 

@@ -22,6 +22,8 @@ constexpr int exitUsageError = 2;
 using AddCommand = void (*)(CLI::App&);
 constexpr AddCommand allCommands[] = {
     addPartsCommand,
+    addStylesCommand,
+    addPageCommand,
     addInfoCommand,
     addSaveCommand,
 };

@@ -82,5 +82,85 @@ run --help
 run --version
 [[ $status -eq 0 ]] && grep -Eq '^tovin-cli [0-9]+\.[0-9]+\.[0-9]+' "$work/out" && pass || fail "--version: exit $status"
 
+# page: the final section's size and margins as python-docx reads them (EMU, 12700 a
+# point), for every corpus document python-docx opens; the defaults where it states none.
+if /usr/bin/python3 -c 'import docx' 2>/dev/null; then
+    if /usr/bin/python3 - "$cli" "$corpus_dir" <<'PY'
+import glob, json, subprocess, sys, docx
+cli, corpus = sys.argv[1], sys.argv[2]
+checked = bad = 0
+for path in sorted(glob.glob(corpus + "/*.docx")):
+    try:
+        sections = docx.Document(path).sections
+        section = sections[-1] if len(sections) else None
+    except Exception:
+        continue
+    out = subprocess.run([cli, "page", "--json", path], capture_output=True, text=True)
+    if out.returncode != 0:
+        print("FAIL: page --json %s: exit %d %s" % (path, out.returncode, out.stderr.strip()))
+        bad += 1
+        continue
+    page = json.loads(out.stdout)["page"]
+    def pt(value, default, signed=False):
+        if value is None: return default
+        return abs(value / 12700) if signed else value / 12700
+    want = {"width": 612, "height": 792, "top": 72, "bottom": 72, "left": 72, "right": 72}
+    if section is not None:
+        want = {"width": pt(section.page_width, 612), "height": pt(section.page_height, 792),
+                "top": pt(section.top_margin, 72, True), "bottom": pt(section.bottom_margin, 72, True),
+                "left": pt(section.left_margin, 72), "right": pt(section.right_margin, 72)}
+    wrong = {k: (page[k], v) for k, v in want.items() if abs(page[k] - v) > 0.01}
+    if wrong:
+        print("FAIL: page %s: %s (tovin, python-docx)" % (path, wrong))
+        bad += 1
+    checked += 1
+sys.exit(1 if bad or checked == 0 else 0)
+PY
+    then pass; else fail "page sizes differ from python-docx's"; fi
+
+    # styles: the menu holds the visible or quick paragraph styles, by priority (99 when
+    # unstated); python-docx's hidden is w:semiHidden, its quick_style w:qFormat.
+    if /usr/bin/python3 - "$cli" "$corpus_dir" <<'PY'
+import glob, json, subprocess, sys, docx
+from docx.enum.style import WD_STYLE_TYPE
+cli, corpus = sys.argv[1], sys.argv[2]
+checked = bad = 0
+for path in sorted(glob.glob(corpus + "/*.docx")):
+    try:
+        document = docx.Document(path)
+        # Without a styles part python-docx lists the styles of its own template.
+        if not any(r.reltype.endswith("/styles") for r in document.part.rels.values()):
+            continue
+        styles = list(document.styles)
+    except Exception:
+        continue
+    want = sorted(s.style_id for s in styles
+                  if s.type == WD_STYLE_TYPE.PARAGRAPH and (s.quick_style or not s.hidden))
+    out = subprocess.run([cli, "styles", "--json", path], capture_output=True, text=True)
+    listed = json.loads(out.stdout)["styles"] if out.returncode == 0 else None
+    priorities = [s["priority"] for s in listed or []]
+    if listed is None or sorted(s["id"] for s in listed) != want or priorities != sorted(priorities):
+        print("FAIL: styles %s: exit %d" % (path, out.returncode))
+        bad += 1
+    checked += 1
+sys.exit(1 if bad or checked == 0 else 0)
+PY
+    then pass; else fail "style menus differ from python-docx's"; fi
+fi
+
+# Text output and errors of styles and page.
+run page "$source_dir/samples/welcome.docx"
+[[ $status -eq 0 ]] && grep -Eq '^size +[0-9.]+ x [0-9.]+ pt$' "$work/out" && grep -q '^spacing ' "$work/out" \
+    && pass || fail "page text output: exit $status"
+run styles "$source_dir/samples/welcome.docx"
+[[ $status -eq 0 ]] && head -n 1 "$work/out" | grep -q 'priority.*id.*name' && pass || fail "styles text output: exit $status"
+for command in styles page; do
+    run $command "$work/report.docx"
+    [[ $status -eq 1 && $(wc -l <"$work/err") -eq 1 ]] && grep -qF "tovin-cli: $work/report.docx: " "$work/err" \
+        && pass || fail "$command on a non-package: exit $status, stderr: $(cat "$work/err")"
+    run $command
+    [[ $status -eq 2 ]] && pass || fail "$command without FILE gave exit $status, not 2"
+done
+
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]
