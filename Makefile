@@ -18,15 +18,21 @@ build: setup
 	@$(CONFIGURE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The application where there is a display; without one, the engine's view of the sample.
 run: build
-	$(BUILD)/cli/tovin-cli parts $(SAMPLE)
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	    $(BUILD)/Tovin/tovin $(SAMPLE); \
+	else \
+	    echo "run: no display (DISPLAY and WAYLAND_DISPLAY unset); showing the sample's parts"; \
+	    $(BUILD)/cli/tovin-cli parts $(SAMPLE); \
+	fi
 
-# Everything: the engine, corpus and tool tests; the same engine tests under
+# Everything: the engine, corpus, tool and application tests; the same engine tests under
 # AddressSanitizer + UndefinedBehaviorSanitizer; a short libFuzzer pass per target.
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@$(CONFIGURE) -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
-	    -DTOVIN_SANITIZE=ON -DTOVIN_FUZZ=ON -DTOVIN_BENCH=OFF >/dev/null
+	    -DTOVIN_SANITIZE=ON -DTOVIN_FUZZ=ON -DTOVIN_BENCH=OFF -DTOVIN_APP=OFF >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	scripts/fuzz.sh $(ASAN_BUILD) $(FUZZ_SECONDS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L engine

@@ -1,0 +1,83 @@
+#include "Tovin/AppDelegate.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QScreen>
+
+#include "Tovin/MainMenu.h"
+#include "Tovin/SettingsView.h"
+#include "Tovin/platform/DocumentController.h"
+#include "Tovin/platform/TabbedWindow.h"
+#include "Tovin/platform/Updater.h"
+#include "Tovin/platform/UserDefaults.h"
+
+namespace tovin {
+
+AppDelegate::AppDelegate(QObject* parent) : QObject(parent), documents_(new DocumentController(this)) {}
+
+AppDelegate::~AppDelegate() {
+    delete settingsWindow_;
+}
+
+bool AppDelegate::isHarness() {
+    static const bool harness =
+        qEnvironmentVariableIsSet("TOVIN_BENCH_OPEN") || qEnvironmentVariableIsSet("TOVIN_TEST_RUNNER");
+    return harness;
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    // Windows come back on relaunch even after quitting, unless the user turned it off.
+    UserDefaults::registerDefaults({{"NSQuitAlwaysKeepsWindows", true}, {"authorName", QString()}});
+    if (!isHarness()) updater_ = std::make_unique<Updater>();
+    MainMenu::build().scheduleValidation();
+}
+
+void AppDelegate::openAtLaunch(const QStringList& paths) {
+    documents_->restoreWindows();
+    for (const QString& path : paths) documents_->openDocument(path);
+    applicationShouldHandleReopen(documents_->hasVisibleWindows());
+}
+
+bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows) {
+    if (!hasVisibleWindows) documents_->openDocumentDialog();
+    return true;
+}
+
+void AppDelegate::showSettings() {
+    if (!settingsWindow_) {
+        settingsWindow_ = SettingsView::makeWindow(updater_.get());
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect frame(QPoint(), settingsWindow_->sizeHint());
+            frame.moveCenter(screen->availableGeometry().center());
+            settingsWindow_->move(frame.topLeft());
+        }
+    }
+    settingsWindow_->show();
+    settingsWindow_->raise();
+    settingsWindow_->activateWindow();
+}
+
+void AppDelegate::checkForUpdates() {
+    if (updater_) updater_->checkForUpdates();
+}
+
+void AppDelegate::showAbout() {
+    QMessageBox::about(
+        TabbedWindow::frontmost(), QStringLiteral("About Tovin"),
+        QStringLiteral("<b>Tovin</b> %1<br>A word processor for .docx files that writes back every "
+                       "byte you did not change.")
+            .arg(QStringLiteral(TOVIN_VERSION)));
+}
+
+void AppDelegate::registerCommands(MainMenu& menu) {
+    menu.setHandler("orderFrontStandardAboutPanel:", this, [this](QAction*) { showAbout(); });
+    menu.setHandler(
+        "checkForUpdates:", this, [this](QAction*) { checkForUpdates(); },
+        [this](QAction*) { return updater_ && updater_->canCheckForUpdates(); });
+    menu.setHandler("showSettings:", this, [this](QAction*) { showSettings(); });
+    documents_->registerCommands(menu);
+    TabbedWindow::registerCommands(menu, this);
+}
+
+}  // namespace tovin

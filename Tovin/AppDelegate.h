@@ -1,0 +1,55 @@
+// The application's delegate: what happens at launch and on reopen, the Settings window,
+// the About panel, the updater, and the Quit command's way out through the documents.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+
+namespace tovin {
+
+class DocumentController;
+class MainMenu;
+class Updater;
+
+class AppDelegate : public QObject {
+    Q_OBJECT
+  public:
+    explicit AppDelegate(QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // True in a bench run (TOVIN_BENCH_OPEN) or under a test runner (TOVIN_TEST_RUNNER);
+    // computed once.
+    static bool isHarness();
+
+    // Registers the defaults and, unless this is a harness run, creates the updater.
+    void applicationDidFinishLaunching();
+    // Opens the files given at launch after restoring the last session's windows; with
+    // nothing to show, behaves as a reopen.
+    void openAtLaunch(const QStringList& paths);
+    // There is no New command: the application never makes an empty document.
+    static bool applicationShouldOpenUntitledFile() { return false; }
+    // Launched again (or its launcher clicked) with no window visible: the Open dialog.
+    bool applicationShouldHandleReopen(bool hasVisibleWindows);
+
+    void showSettings();
+    void checkForUpdates();
+
+    DocumentController& documentController() { return *documents_; }
+    Updater* updater() const { return updater_.get(); }
+    QWidget* settingsWindow() const { return settingsWindow_; }
+
+    // Connects the application-level menu items.
+    void registerCommands(MainMenu& menu);
+
+  private:
+    void showAbout();
+
+    DocumentController* documents_;
+    std::unique_ptr<Updater> updater_;
+    QPointer<QWidget> settingsWindow_;
+};
+
+}  // namespace tovin

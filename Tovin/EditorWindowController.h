@@ -1,0 +1,54 @@
+// The window of one document: its page (the editor's view) placed as a tab of the
+// frontmost window, or in a new window of the editor's size whose frame is remembered
+// under "TovinEditor" and which is centred the first time.
+#pragma once
+
+#include <QObject>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <functional>
+
+namespace tovin {
+
+class TabbedWindow;
+class TovinDocument;
+
+class EditorWindowController : public QObject {
+    Q_OBJECT
+  public:
+    static constexpr int contentWidth = 1040;
+    static constexpr int contentHeight = 760;
+    static constexpr int minimumWidth = 560;
+    static constexpr int minimumHeight = 400;
+    static constexpr const char* frameAutosaveName = "TovinEditor";
+
+    explicit EditorWindowController(TovinDocument* document, QObject* parent = nullptr);
+    ~EditorWindowController() override;
+
+    TovinDocument* document() const { return document_; }
+    TabbedWindow* window() const;
+    QWidget* page() const;
+    // The text view of the page.
+    QPlainTextEdit* textView() const { return textView_; }
+
+    // Brings the window forward with this document's tab current.
+    void showWindow();
+
+    // Asked when the user closes the tab or its window; answering false keeps it open.
+    void setShouldClose(std::function<bool()> shouldClose) { shouldClose_ = std::move(shouldClose); }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void loadText();
+    void updateTitle();
+    static TabbedWindow* makeWindow();
+
+    QPointer<TovinDocument> document_;
+    QPointer<TabbedWindow> window_;
+    QPointer<QPlainTextEdit> textView_;
+    std::function<bool()> shouldClose_;
+};
+
+}  // namespace tovin

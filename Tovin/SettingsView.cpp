@@ -1,0 +1,57 @@
+#include "Tovin/SettingsView.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "Tovin/platform/Updater.h"
+#include "Tovin/platform/UserDefaults.h"
+
+namespace tovin {
+
+namespace {
+const QString authorNameKey = QStringLiteral("authorName");
+}
+
+SettingsView::SettingsView(Updater* updater, QWidget* parent)
+    : QWidget(parent), name_(new QLineEdit(this)), automaticChecks_(new QCheckBox(this)), updater_(updater) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 20, 20, 20);
+    auto* form = new QFormLayout();
+    layout->addLayout(form);
+
+    name_->setObjectName(authorNameKey);
+    name_->setText(UserDefaults::string(authorNameKey));
+    name_->setMinimumWidth(260);
+    // Bound to the setting: every keystroke is stored, so the next tracked edit uses it.
+    connect(name_, &QLineEdit::textChanged, this,
+            [](const QString& text) { UserDefaults::setValue(authorNameKey, text); });
+    form->addRow(QStringLiteral("Your name"), name_);
+
+    auto* caption = new QLabel(QStringLiteral("Shown on your tracked changes and comments."), this);
+    QFont small = caption->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    caption->setFont(small);
+    caption->setForegroundRole(QPalette::PlaceholderText);
+    form->addRow(QString(), caption);
+
+    automaticChecks_->setText(QStringLiteral("Check for updates automatically"));
+    automaticChecks_->setChecked(updater && updater->automaticallyChecksForUpdates());
+    automaticChecks_->setEnabled(updater != nullptr);
+    connect(automaticChecks_, &QCheckBox::toggled, this, [this](bool on) {
+        if (updater_) updater_->setAutomaticallyChecksForUpdates(on);
+    });
+    form->addRow(QString(), automaticChecks_);
+}
+
+QWidget* SettingsView::makeWindow(Updater* updater) {
+    auto* view = new SettingsView(updater);
+    view->setWindowTitle(QStringLiteral("Settings"));
+    view->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    view->adjustSize();
+    return view;
+}
+
+}  // namespace tovin

@@ -1,0 +1,98 @@
+// One open .docx file: the engine's document for it, the track-changes switch, and the
+// change count that drives the window's edited mark and autosave in place.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <stdexcept>
+
+#include "RovuVuz/Bytes.h"
+#include "RovuVuz/DocxDocument.h"
+
+namespace tovin {
+
+// Reading failed. Code 259 is the corrupt-file read code the platform's open-failure
+// alert expects; the two texts are what the user is shown.
+class DocumentReadError : public std::runtime_error {
+  public:
+    static constexpr int corruptFileCode = 259;
+
+    DocumentReadError();
+
+    int code() const { return corruptFileCode; }
+    QString localizedDescription() const;
+    QString recoverySuggestion() const;
+};
+
+// Saving with no package loaded: the generic unknown write error, with no text of its own.
+class DocumentWriteError : public std::runtime_error {
+  public:
+    static constexpr int unknownWriteCode = 512;
+    DocumentWriteError() : std::runtime_error("unknown write error") {}
+    int code() const { return unknownWriteCode; }
+};
+
+class TovinDocument : public QObject {
+    Q_OBJECT
+  public:
+    // The one readable type; saving writes the same type.
+    static constexpr const char* typeName = "org.openxmlformats.wordprocessingml.document";
+    static constexpr const char* mimeType =
+        "application/vnd.openxmlformats-officedocument.wordprocessingml.document";
+    static constexpr bool autosavesInPlace = true;
+
+    enum class ChangeKind { done, undone, cleared };
+
+    explicit TovinDocument(QObject* parent = nullptr);
+    ~TovinDocument() override;
+
+    // Builds the engine's document from the bytes; any failure throws DocumentReadError
+    // and leaves the document as it was.
+    void read(rovuvuz::SharedBytes data);
+    // The bytes to save: untouched parts as they were read. Throws DocumentWriteError
+    // with no package, and passes engine errors through.
+    rovuvuz::SharedBytes data();
+
+    rovuvuz::DocxDocument* docx() const { return docx_.get(); }
+    // The bytes as last read from the file, for keeping the opened version.
+    const rovuvuz::SharedBytes& readData() const { return readData_; }
+
+    // The file this document reads from and saves to (absolute).
+    const QString& filePath() const { return filePath_; }
+    void setFilePath(const QString& path) { filePath_ = path; }
+    QString displayName() const;
+
+    // A document opened read-only (another program holds its lock) is never saved in place.
+    bool isReadOnly() const { return readOnly_; }
+    void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
+
+    bool trackChanges() const { return trackChanges_; }
+    void setTrackChanges(bool on);
+
+    void updateChangeCount(ChangeKind kind);
+    bool isDocumentEdited() const { return changeCount_ != 0; }
+
+    // The user-defaults "authorName", or the system's full name when that is empty. Read
+    // at every tracked edit so that a change in Settings applies at once.
+    static QString authorName();
+
+  Q_SIGNALS:
+    // "TovinTrackingChanged": the track-changes switch flipped.
+    void trackingChanged(tovin::TovinDocument* document);
+    void editedChanged(bool edited);
+    // Any change of the change count, whether or not the edited state flipped.
+    void changeCounted();
+    // The package was replaced (read again, reverted): views reload from docx().
+    void reloaded();
+
+  private:
+    std::unique_ptr<rovuvuz::DocxDocument> docx_;
+    rovuvuz::SharedBytes readData_;
+    QString filePath_;
+    bool trackChanges_ = false;
+    bool readOnly_ = false;
+    int changeCount_ = 0;
+};
+
+}  // namespace tovin

@@ -1,0 +1,67 @@
+// The entry point: the application object, its delegate and menu bar, then the event loop.
+// A second launch hands its files to the running process instead.
+#include <QApplication>
+#include <QFileInfo>
+#include <QIcon>
+#include <cstdio>
+
+#include "Tovin/AppDelegate.h"
+#include "Tovin/CommandLine.h"
+#include "Tovin/MainMenu.h"
+#include "Tovin/platform/DocumentController.h"
+#include "Tovin/platform/SingleInstance.h"
+
+namespace {
+
+std::vector<std::string> argumentsAfterProgram(int argc, char** argv) {
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Help, version and usage errors need no display, so they are answered before Qt starts.
+    const tovin::CommandLine line = tovin::CommandLine::parse(argumentsAfterProgram(argc, argv));
+    if (line.help) {
+        std::fputs(tovin::CommandLine::usage().c_str(), stdout);
+        return 0;
+    }
+    if (line.version) {
+        std::printf("tovin %s\n", TOVIN_VERSION);
+        return 0;
+    }
+    if (!line.error.empty()) {
+        std::fprintf(stderr, "tovin: %s\n%s", line.error.c_str(), tovin::CommandLine::usage().c_str());
+        return 2;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName("Tovin");
+    QApplication::setApplicationName("Tovin");
+    QApplication::setApplicationVersion(TOVIN_VERSION);
+    QApplication::setDesktopFileName("tovin");
+    QApplication::setWindowIcon(QIcon(":/tovin.svg"));
+
+    QStringList paths;
+    for (const std::string& file : line.files)
+        paths.append(QFileInfo(QString::fromStdString(file)).absoluteFilePath());
+
+    tovin::SingleInstance instance;
+    if (instance.handOff(paths)) return 0;
+    instance.listen();
+
+    tovin::MainMenu& menu = tovin::MainMenu::build();
+    tovin::AppDelegate delegate;
+    delegate.registerCommands(menu);
+    QObject::connect(&instance, &tovin::SingleInstance::openRequested, &delegate,
+                     [&delegate](const QStringList& files) {
+                         for (const QString& file : files) delegate.documentController().openDocument(file);
+                     });
+    QObject::connect(&instance, &tovin::SingleInstance::reopenRequested, &delegate, [&delegate] {
+        delegate.applicationShouldHandleReopen(delegate.documentController().hasVisibleWindows());
+    });
+
+    delegate.applicationDidFinishLaunching();
+    delegate.openAtLaunch(paths);
+    return application.exec();
+}

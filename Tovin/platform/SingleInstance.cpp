@@ -1,0 +1,84 @@
+#include "Tovin/platform/SingleInstance.h"
+
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+
+#include "Tovin/platform/SystemServices.h"
+
+namespace tovin {
+
+namespace {
+
+// One request per line: "open PATH" for each file, or "reopen".
+constexpr QLatin1StringView openCommand("open ");
+constexpr QLatin1StringView reopenCommand("reopen");
+constexpr qsizetype requestLimit = 1 << 20;
+
+}  // namespace
+
+SingleInstance::SingleInstance(QString socketPath, QObject* parent)
+    : QObject(parent), socketPath_(socketPath.isEmpty() ? defaultSocketPath() : std::move(socketPath)) {}
+
+SingleInstance::~SingleInstance() = default;
+
+QString SingleInstance::defaultSocketPath() {
+    QString folder = SystemServices::runtimeDirectory();
+    if (folder.isEmpty()) folder = QDir::tempPath();
+    return folder + "/tovin.socket";
+}
+
+bool SingleInstance::handOff(const QStringList& paths, int timeoutMs) const {
+    QLocalSocket socket;
+    socket.connectToServer(socketPath_);
+    if (!socket.waitForConnected(timeoutMs)) return false;
+    QByteArray request;
+    if (paths.isEmpty()) request = QByteArray(reopenCommand.data(), reopenCommand.size()) + '\n';
+    for (const QString& path : paths) {
+        request += QByteArray(openCommand.data(), openCommand.size()) + path.toUtf8() + '\n';
+    }
+    socket.write(request);
+    if (!socket.waitForBytesWritten(timeoutMs)) return false;
+    socket.disconnectFromServer();
+    if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(timeoutMs);
+    return true;
+}
+
+bool SingleInstance::listen() {
+    server_ = new QLocalServer(this);
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server_->listen(socketPath_)) {
+        // Nobody answered handOff, so the socket file is left over from a process that died.
+        QLocalServer::removeServer(socketPath_);
+        if (!server_->listen(socketPath_)) return false;
+    }
+    connect(server_, &QLocalServer::newConnection, this, &SingleInstance::receive);
+    return true;
+}
+
+void SingleInstance::receive() {
+    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        auto buffer = std::make_shared<QByteArray>();
+        connect(socket, &QLocalSocket::readyRead, socket, [socket, buffer] {
+            buffer->append(socket->readAll());
+            if (buffer->size() > requestLimit) socket->abort();
+        });
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket, buffer] {
+            buffer->append(socket->readAll());
+            socket->deleteLater();
+            QStringList paths;
+            bool reopen = false;
+            for (const QByteArray& line : buffer->split('\n')) {
+                if (line.startsWith(QByteArray(openCommand.data(), openCommand.size()))) {
+                    paths.append(QString::fromUtf8(line.mid(openCommand.size())));
+                } else if (line == QByteArray(reopenCommand.data(), reopenCommand.size())) {
+                    reopen = true;
+                }
+            }
+            if (!paths.isEmpty()) Q_EMIT openRequested(paths);
+            if (reopen) Q_EMIT reopenRequested();
+        });
+    }
+}
+
+}  // namespace tovin

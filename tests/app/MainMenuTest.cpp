@@ -1,0 +1,176 @@
+// The menu bar a window carries: every menu, title, selector name and key, in order, and
+// which items are enabled before the editor's commands exist.
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "AppTestSupport.h"
+#include "Tovin/MainMenu.h"
+#include "Tovin/TovinDocument.h"
+#include "Tovin/platform/DocumentController.h"
+#include "Tovin/platform/TabbedWindow.h"
+
+namespace tovin::testing {
+namespace {
+
+using MainMenuTest = AppTest;
+
+// "Menu|Submenu: Title = selector/tag [key]" per item, "Menu: ---" per separator.
+QStringList describe(QMenu* menu, const QString& path) {
+    QStringList lines;
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator()) {
+            lines << path + ": ---";
+        } else if (action->menu()) {
+            lines << describe(action->menu(), path + "|" + action->text());
+        } else {
+            const int tag = action->data().toInt();
+            lines << QString("%1: %2 = %3%4 [%5]")
+                         .arg(path, action->text(), action->objectName(),
+                              tag ? "/" + QString::number(tag) : "", action->shortcut().toString());
+        }
+    }
+    return lines;
+}
+
+QStringList describe(QMenuBar* bar) {
+    QStringList lines;
+    for (QAction* top : bar->actions()) lines << describe(top->menu(), top->text());
+    return lines;
+}
+
+TEST_F(MainMenuTest, TheMenuBarHasEveryTitleSelectorAndKey) {
+    const QStringList expected = {
+        "Tovin: About Tovin = orderFrontStandardAboutPanel: []",
+        "Tovin: Check for Updates… = checkForUpdates: []",
+        "Tovin: ---",
+        "Tovin: Settings… = showSettings: [Ctrl+,]",
+        "Tovin: ---",
+        "Tovin: Quit Tovin = terminate: [Ctrl+Q]",
+        "File: Open… = openDocument: [Ctrl+O]",
+        "File|Open Recent: Clear Menu = clearRecentDocuments: []",
+        "File: ---",
+        "File: Close = performClose: [Ctrl+W]",
+        "File: Save = saveDocument: [Ctrl+S]",
+        "File: Duplicate = duplicateDocument: [Ctrl+Shift+S]",
+        "File: Revert To = revertDocumentToSaved: []",
+        "File: ---",
+        "File: Export as PDF… = exportPDF: [Ctrl+Alt+E]",
+        "File: Share… = share: []",
+        "File: ---",
+        "File: Print… = printDocument: [Ctrl+P]",
+        "Edit: Undo = undo: [Ctrl+Z]",
+        "Edit: Redo = redo: [Ctrl+Shift+Z]",
+        "Edit: ---",
+        "Edit: Cut = cut: [Ctrl+X]",
+        "Edit: Copy = copy: [Ctrl+C]",
+        "Edit: Paste = paste: [Ctrl+V]",
+        "Edit: Paste and Match Style = pasteAsPlainText: [Ctrl+Alt+Shift+V]",
+        "Edit: Delete = delete: []",
+        "Edit: Select All = selectAll: [Ctrl+A]",
+        "Edit: ---",
+        "Edit|Find: Find… = performFindPanelAction:/1 [Ctrl+F]",
+        "Edit|Find: Find and Replace… = performFindPanelAction:/12 [Ctrl+Alt+F]",
+        "Edit|Find: Find Next = performFindPanelAction:/2 [Ctrl+G]",
+        "Edit|Find: Find Previous = performFindPanelAction:/3 [Ctrl+Shift+G]",
+        "Edit|Find: Use Selection for Find = performFindPanelAction:/7 [Ctrl+E]",
+        "Edit|Spelling and Grammar: Show Spelling and Grammar = showGuessPanel: [Ctrl+:]",
+        "Edit|Spelling and Grammar: Check Document Now = checkSpelling: [Ctrl+;]",
+        "Edit|Spelling and Grammar: Check Spelling While Typing = toggleContinuousSpellChecking: []",
+        "Edit|Substitutions: Smart Quotes = toggleAutomaticQuoteSubstitution: []",
+        "Edit|Substitutions: Smart Dashes = toggleAutomaticDashSubstitution: []",
+        "Edit|Substitutions: Text Replacement = toggleAutomaticTextReplacement: []",
+        "Format: Bold = toggleBold: [Ctrl+B]",
+        "Format: Italic = toggleItalic: [Ctrl+I]",
+        "Format: Underline = toggleUnderline: [Ctrl+U]",
+        "Format: Strikethrough = toggleStrike: [Ctrl+Shift+X]",
+        "Format: ---",
+        "Format: Superscript = toggleSuperscript: [Ctrl+Shift+=]",
+        "Format: Subscript = toggleSubscript: [Ctrl+=]",
+        "Format: ---",
+        "Format: Align Left = alignLeft: [Ctrl+{]",
+        "Format: Center = alignCenter: [Ctrl+|]",
+        "Format: Align Right = alignRight: [Ctrl+}]",
+        "Format: Justify = alignJustify: []",
+        "Format: ---",
+        "Format: Add Link… = addLink: [Ctrl+K]",
+        "Format: Insert Page Break = insertPageBreak: [Ctrl+Shift+Return]",
+        "Format: Insert Image… = insertImage: []",
+        "Format: Make Image Larger = makeImageLarger: [Ctrl+Alt++]",
+        "Format: Make Image Smaller = makeImageSmaller: [Ctrl+Alt+-]",
+        "View: Draft = showDraft: [Ctrl+1]",
+        "View: Page (Approximate) = togglePageView: [Ctrl+Alt+P]",
+        "View: ---",
+        "View: Show Toolbar = toggleRevealToolbar: [Ctrl+Alt+T]",
+        "View: Show Comments = toggleRail: [Ctrl+Alt+Shift+C]",
+        "View: ---",
+        "View: Enter Full Screen = toggleFullScreen: [F11]",
+        "Review: Track My Edits = toggleTracking: [Ctrl+Shift+E]",
+        "Review: ---",
+        "Review: Next Change = nextChange: [Ctrl+Alt+]]",
+        "Review: Previous Change = previousChange: [Ctrl+Alt+[]",
+        "Review: Accept Change = acceptChange: [Ctrl+Alt+A]",
+        "Review: Reject Change = rejectChange: [Ctrl+Alt+R]",
+        "Review: Accept All Changes = acceptAll: []",
+        "Review: Reject All Changes = rejectAll: []",
+        "Review: ---",
+        "Review: Add Comment = addComment: [Ctrl+Alt+M]",
+        "Window: Minimize = performMiniaturize: [Ctrl+M]",
+        "Window: Zoom = performZoom: []",
+        "Window: ---",
+        "Window: Bring All to Front = arrangeInFront: []",
+    };
+    TabbedWindow window;
+    QMenuBar* bar = window.menuBar();
+    QStringList titles;
+    for (QAction* top : bar->actions()) titles << top->text();
+    EXPECT_EQ(titles, (QStringList{"Tovin", "File", "Edit", "Format", "View", "Review", "Window", "Help"}));
+    EXPECT_TRUE(bar->actions().back()->menu()->actions().isEmpty());
+
+    const QStringList actual = describe(bar);
+    for (qsizetype i = 0; i < std::max(actual.size(), expected.size()); ++i) {
+        EXPECT_EQ(actual.value(i).toStdString(), expected.value(i).toStdString()) << "line " << i;
+    }
+}
+
+TEST_F(MainMenuTest, ItemsAreEnabledOnlyWhereSomethingCarriesThemOut) {
+    MainMenu& menu = MainMenu::build();
+    menu.validate();
+    // A harness run has no updater, so checking for updates is off.
+    EXPECT_FALSE(menu.action("checkForUpdates:")->isEnabled());
+    for (const char* selector :
+         {"showSettings:", "openDocument:", "terminate:", "orderFrontStandardAboutPanel:"}) {
+        EXPECT_TRUE(menu.action(selector)->isEnabled()) << selector;
+    }
+    // Without a window, nothing that acts on a document or window.
+    for (const char* selector : {"performClose:", "saveDocument:", "duplicateDocument:", "performZoom:"}) {
+        EXPECT_FALSE(menu.action(selector)->isEnabled()) << selector;
+    }
+
+    TovinDocument* document =
+        documents().openDocument(writeScratch("notes.docx", documentWithParagraphs({"x"})));
+    ASSERT_NE(document, nullptr);
+    menu.validate();
+    for (const char* selector : {"performClose:", "saveDocument:", "duplicateDocument:", "performZoom:",
+                                 "toggleFullScreen:", "clearRecentDocuments:"}) {
+        EXPECT_TRUE(menu.action(selector)->isEnabled()) << selector;
+    }
+    // Nothing to go back to until the document changed or was written.
+    EXPECT_FALSE(menu.action("revertDocumentToSaved:")->isEnabled());
+    document->updateChangeCount(TovinDocument::ChangeKind::done);
+    menu.validate();
+    EXPECT_TRUE(menu.action("revertDocumentToSaved:")->isEnabled());
+    // The editor's commands are not carried out yet, so their items are off.
+    for (const char* selector :
+         {"toggleBold:", "acceptAll:", "addComment:", "undo:", "exportPDF:", "toggleTracking:"}) {
+        EXPECT_FALSE(menu.action(selector)->isEnabled()) << selector;
+    }
+
+    // Close through the menu item takes the tab away.
+    menu.action("performClose:")->trigger();
+    settle();
+    EXPECT_TRUE(documents().documents().isEmpty());
+}
+
+}  // namespace
+}  // namespace tovin::testing
