@@ -1,6 +1,7 @@
 #include "BenchDocs.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -8,6 +9,8 @@
 #include <map>
 #include <memory>
 #include <optional>
+
+#include <zlib.h>
 
 namespace tovin::bench {
 
@@ -19,6 +22,9 @@ rovuvuz::Bytes readFile(const std::filesystem::path& path) {
     return rovuvuz::Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+constexpr std::string_view unsetMessage =
+    "TOVIN_BENCH_DOCS is not set (run `make bench`, or bench/make-docs.sh DIR)";
+
 // A failed load is remembered too, so every benchmark reports the same reason without
 // reading the file again.
 struct Loaded {
@@ -28,8 +34,7 @@ struct Loaded {
 
 Loaded load(std::string_view document, std::string_view partName) {
     const char* folder = std::getenv("TOVIN_BENCH_DOCS");
-    if (folder == nullptr || *folder == '\0')
-        return {nullptr, "TOVIN_BENCH_DOCS is not set (run `make bench`, or bench/make-docs.sh DIR)"};
+    if (folder == nullptr || *folder == '\0') return {nullptr, std::string(unsetMessage)};
     try {
         auto bytes = rovuvuz::share(readFile(std::filesystem::path(folder) / document));
         rovuvuz::ZipArchive archive(bytes);
@@ -56,6 +61,54 @@ const BenchPart* benchPart(benchmark::State& state, std::string_view document, s
         return nullptr;
     }
     return found->second.part.get();
+}
+
+std::optional<std::filesystem::path> documentPath(benchmark::State& state, std::string_view document) {
+    const char* folder = std::getenv("TOVIN_BENCH_DOCS");
+    if (folder == nullptr || *folder == '\0') {
+        state.SkipWithError(std::string(unsetMessage).c_str());
+        return std::nullopt;
+    }
+    std::filesystem::path path = std::filesystem::path(folder) / document;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        state.SkipWithError(("no such document: " + path.string()).c_str());
+        return std::nullopt;
+    }
+    return path;
+}
+
+size_t walkTags(rovuvuz::ByteView bytes) {
+    const uint8_t* at = bytes.data();
+    const uint8_t* end = at + bytes.size();
+    size_t tags = 0;
+    while (at < end) {
+        const auto* open = static_cast<const uint8_t*>(std::memchr(at, '<', static_cast<size_t>(end - at)));
+        if (!open) break;
+        const auto* close = static_cast<const uint8_t*>(std::memchr(open, '>', static_cast<size_t>(end - open)));
+        if (!close) break;
+        ++tags;
+        at = close + 1;
+    }
+    return tags;
+}
+
+size_t zlibDeflate(rovuvuz::ByteView input, rovuvuz::Bytes& out) {
+    constexpr int rawDeflateWindowBits = -15;  // no zlib header or trailer
+    constexpr int zlibMemLevel = 8;            // zlib's default
+    z_stream stream{};
+    if (deflateInit2(&stream, deflateLevel, Z_DEFLATED, rawDeflateWindowBits, zlibMemLevel,
+                     Z_DEFAULT_STRATEGY) != Z_OK)
+        return 0;
+    out.resize(deflateBound(&stream, static_cast<uLong>(input.size())));
+    stream.next_in = const_cast<Bytef*>(input.data());
+    stream.avail_in = static_cast<uInt>(input.size());
+    stream.next_out = out.data();
+    stream.avail_out = static_cast<uInt>(out.size());
+    const int status = deflate(&stream, Z_FINISH);
+    const size_t written = stream.total_out;
+    deflateEnd(&stream);
+    return status == Z_STREAM_END ? written : 0;
 }
 
 void setThroughput(benchmark::State& state, size_t bytesPerIteration) {

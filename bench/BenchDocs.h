@@ -6,6 +6,8 @@
 // work it measures.
 #pragma once
 
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +33,24 @@ struct BenchPart {
 // or the document cannot be read, marks `state` skipped with the reason and returns
 // nullptr; the caller must then return without entering its timed loop.
 const BenchPart* benchPart(benchmark::State& state, std::string_view document, std::string_view part);
+
+// The path of the named document in TOVIN_BENCH_DOCS, for benchmarks that read the file
+// themselves. When the variable is unset or the file is missing, marks `state` skipped
+// and returns nothing.
+std::optional<std::filesystem::path> documentPath(benchmark::State& state, std::string_view document);
+
+// Finds every "<" and the ">" after it with memchr and returns how many tags it saw: the
+// least work that still visits each tag once. It is not a parser (a ">" inside an
+// attribute value ends the tag early) and builds nothing, so it bounds from below what
+// tokenizing a part can cost.
+size_t walkTags(rovuvuz::ByteView bytes);
+
+// The level the engine compresses changed parts at, and the level of the zlib reference.
+inline constexpr int deflateLevel = 6;
+
+// Raw DEFLATE (as ZIP stores it) with zlib at deflateLevel into `out`, which is resized to
+// zlib's bound; returns the compressed size, or 0 when zlib fails.
+size_t zlibDeflate(rovuvuz::ByteView input, rovuvuz::Bytes& out);
 
 // Reports bytes_per_second for a loop that handled `bytesPerIteration` bytes each time.
 void setThroughput(benchmark::State& state, size_t bytesPerIteration);

@@ -17,33 +17,13 @@
 namespace tovin::bench {
 namespace {
 
-// The level the engine compresses changed parts at; both encoders are measured at it.
-constexpr int deflateLevel = 6;
-// Raw DEFLATE (no zlib header or trailer), as ZIP stores it.
+// Raw DEFLATE (no zlib header or trailer), as ZIP stores it. Both encoders run at
+// deflateLevel, the engine's level (BenchDocs.h).
 constexpr int rawDeflateWindowBits = -15;
-constexpr int zlibMemLevel = 8;
 
 void setCompressed(benchmark::State& state, size_t compressed, size_t original) {
     state.counters["compressed"] = static_cast<double>(compressed);
     state.counters["ratio"] = static_cast<double>(compressed) / static_cast<double>(original);
-}
-
-// Raw DEFLATE with zlib into a buffer already large enough; returns the output size, or 0
-// when zlib fails.
-size_t zlibDeflate(rovuvuz::ByteView input, rovuvuz::Bytes& out) {
-    z_stream stream{};
-    if (deflateInit2(&stream, deflateLevel, Z_DEFLATED, rawDeflateWindowBits, zlibMemLevel,
-                     Z_DEFAULT_STRATEGY) != Z_OK)
-        return 0;
-    out.resize(deflateBound(&stream, static_cast<uLong>(input.size())));
-    stream.next_in = const_cast<Bytef*>(input.data());
-    stream.avail_in = static_cast<uInt>(input.size());
-    stream.next_out = out.data();
-    stream.avail_out = static_cast<uInt>(out.size());
-    const int status = deflate(&stream, Z_FINISH);
-    const size_t written = stream.total_out;
-    deflateEnd(&stream);
-    return status == Z_STREAM_END ? written : 0;
 }
 
 // A libdeflate compressor at one level with an output buffer sized for the worst case.
