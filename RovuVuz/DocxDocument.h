@@ -21,6 +21,7 @@
 #include "RovuVuz/Markup.h"
 #include "RovuVuz/Nodes.h"
 #include "RovuVuz/Relationships.h"
+#include "RovuVuz/Snapshot.h"
 #include "RovuVuz/ZipArchive.h"
 
 namespace rovuvuz {
@@ -161,6 +162,15 @@ public:
     // bytes; the bytes of such a source, or nothing when it is missing or unreadable.
     Cache::PartSource partSource(std::string_view kind) const;
     SharedBytes partBytes(const Cache::PartSource& source) const;
+
+    // Snapshots: what the editor shows of a story, and of one paragraph (without its list
+    // label, which only a whole story's count gives). Throw DocxError for unknown stories
+    // and paragraphs.
+    StorySnapshot snapshot(const StoryID& story);
+    ParagraphSnapshot snapshot(ParagraphID paragraph, const StoryID& story);
+    // The bytes of the part a story's relationship names (a picture); nothing when any
+    // step is missing.
+    std::optional<SharedBytes> imageData(const RelationshipID& id, const StoryID& story);
 
     static constexpr std::string_view contentTypesPart = "[Content_Types].xml";
 

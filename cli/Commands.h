@@ -46,5 +46,6 @@ void addStylesCommand(CLI::App& app);
 void addPageCommand(CLI::App& app);
 void addInfoCommand(CLI::App& app);
 void addSaveCommand(CLI::App& app);
+void addTextCommand(CLI::App& app);
 
 }  // namespace tovin::cli

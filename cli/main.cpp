@@ -26,6 +26,7 @@ constexpr AddCommand allCommands[] = {
     addPageCommand,
     addInfoCommand,
     addSaveCommand,
+    addTextCommand,
 };
 
 }  // namespace
