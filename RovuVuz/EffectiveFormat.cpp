@@ -17,7 +17,8 @@ std::optional<double> number(std::string_view text) {
     if (text.empty() || text.front() == '+' || text.front() == ' ') return std::nullopt;
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
     return value;
 }
 
@@ -32,9 +33,13 @@ std::optional<int64_t> integer(std::string_view text) {
     return value;
 }
 
-double clamp(double value, double lowest, double highest) { return std::min(std::max(value, lowest), highest); }
+double clamp(double value, double lowest, double highest) {
+    return std::min(std::max(value, lowest), highest);
+}
 
-double twips(double value) { return clamp(value / 20, -longestLength, longestLength); }
+double twips(double value) {
+    return clamp(value / 20, -longestLength, longestLength);
+}
 
 }  // namespace FormatValues
 
@@ -83,13 +88,14 @@ void forEachProperty(const PropertyBag& bag, const std::string_view (&names)[N],
         const ByteView bytes = child.bytes.view();
         const auto close = std::find(bytes.begin(), bytes.end(), uint8_t{'>'});
         if (close == bytes.end()) continue;
-        Property property{local, Markup::attributes(bytes.first(static_cast<size_t>(close - bytes.begin()) + 1))};
+        Property property{local,
+                          Markup::attributes(bytes.first(static_cast<size_t>(close - bytes.begin()) + 1))};
         visit(property, bytes);
     }
 }
 
-constexpr std::string_view runNames[] = {"b",     "i",        "strike", "u",      "vertAlign", "rFonts",
-                                         "sz",    "color",    "highlight", "rStyle", "kern"};
+constexpr std::string_view runNames[] = {"b",  "i",     "strike",    "u",      "vertAlign", "rFonts",
+                                         "sz", "color", "highlight", "rStyle", "kern"};
 
 std::optional<std::optional<std::string>> font(const Property& rFonts, const ThemeFonts& theme) {
     if (const auto ascii = rFonts["ascii"]) return std::string(*ascii);
@@ -138,14 +144,21 @@ void readRunProperty(RunFormatChange& change, const Property& p, const ThemeFont
     } else if (p.local == "rStyle" && val) {
         change.style = StyleID{std::string(*val)};
     } else if (p.local == "kern" && val) {
-        if (const auto n = FormatValues::number(*val))
-            change.kernFrom = *n == 0 ? std::nullopt : fontSize(p);
+        if (const auto n = FormatValues::number(*val)) change.kernFrom = *n == 0 ? std::nullopt : fontSize(p);
     }
 }
 
-constexpr std::string_view paragraphNames[] = {"pStyle",     "jc",           "spacing",         "ind",
-                                               "numPr",      "keepNext",     "keepLines",       "widowControl",
-                                               "contextualSpacing", "pageBreakBefore", "outlineLvl"};
+constexpr std::string_view paragraphNames[] = {"pStyle",
+                                               "jc",
+                                               "spacing",
+                                               "ind",
+                                               "numPr",
+                                               "keepNext",
+                                               "keepLines",
+                                               "widowControl",
+                                               "contextualSpacing",
+                                               "pageBreakBefore",
+                                               "outlineLvl"};
 
 void readSpacing(ParagraphFormatChange& change, const Property& p) {
     using FormatValues::longestLength;
@@ -169,7 +182,8 @@ void readSpacing(ParagraphFormatChange& change, const Property& p) {
 }
 
 void readIndent(ParagraphFormatChange& change, const Property& p) {
-    const auto twips = [&](std::string_view name, std::string_view alternative = {}) -> std::optional<double> {
+    const auto twips = [&](std::string_view name,
+                           std::string_view alternative = {}) -> std::optional<double> {
         auto text = p[name];
         if (!text && !alternative.empty()) text = p[alternative];
         const auto n = text ? FormatValues::number(*text) : std::nullopt;
@@ -208,10 +222,10 @@ void readParagraphProperty(ParagraphFormatChange& change, const Property& p, Byt
     if (p.local == "pStyle" && val) {
         change.style = StyleID{std::string(*val)};
     } else if (p.local == "jc" && val) {
-        change.alignment = *val == "center"                     ? Alignment::center
-                           : *val == "right" || *val == "end"   ? Alignment::right
+        change.alignment = *val == "center"                         ? Alignment::center
+                           : *val == "right" || *val == "end"       ? Alignment::right
                            : *val == "both" || *val == "distribute" ? Alignment::both
-                                                                : Alignment::left;
+                                                                    : Alignment::left;
     } else if (p.local == "spacing") {
         readSpacing(change, p);
     } else if (p.local == "ind") {
@@ -243,14 +257,18 @@ void put(T& field, const std::optional<T>& change) {
     if (change) field = *change;
 }
 
-void combine(size_t& seed, size_t value) { seed ^= value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2); }
+void combine(size_t& seed, size_t value) {
+    seed ^= value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
+}
 
 template <typename T>
 size_t hashOf(const std::optional<T>& value) {
     return value ? std::hash<T>()(*value) : 0x51ed27;
 }
 
-size_t hashOf(const std::optional<StyleID>& id) { return id ? std::hash<std::string>()(id->rawValue) : 0x51ed27; }
+size_t hashOf(const std::optional<StyleID>& id) {
+    return id ? std::hash<std::string>()(id->rawValue) : 0x51ed27;
+}
 
 }  // namespace
 
@@ -339,7 +357,9 @@ void RunFormat::merge(const PropertyBag& bag, const ThemeFonts& theme) {
     RunFormatChange::read(bag, theme).applyTo(*this);
 }
 
-void ParagraphFormat::merge(const PropertyBag& bag) { ParagraphFormatChange::read(bag).applyTo(*this); }
+void ParagraphFormat::merge(const PropertyBag& bag) {
+    ParagraphFormatChange::read(bag).applyTo(*this);
+}
 
 }  // namespace rovuvuz
 

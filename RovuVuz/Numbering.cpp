@@ -38,7 +38,9 @@ std::optional<double> twipsAttribute(const XMLTree& tree, int node, std::string_
     return FormatValues::twips(*value);
 }
 
-bool isLevel(int64_t level) { return level >= 0 && level < Numbering::levelCount; }
+bool isLevel(int64_t level) {
+    return level >= 0 && level < Numbering::levelCount;
+}
 
 Numbering::Level readLevel(const XMLTree& tree, int node) {
     Numbering::Level level;
@@ -76,7 +78,8 @@ std::optional<Numbering::List> readList(const XMLTree& tree, int node) {
         const auto level = integerAttribute(tree, child, levelAttribute);
         if (!level || !isLevel(*level)) continue;
         const auto startOverride = firstChild(tree, child, "startOverride");
-        if (const auto start = startOverride ? integerAttribute(tree, *startOverride, valAttribute) : std::nullopt)
+        if (const auto start =
+                startOverride ? integerAttribute(tree, *startOverride, valAttribute) : std::nullopt)
             list.starts[static_cast<size_t>(*level)] = *start;
     }
     return list;
@@ -115,7 +118,8 @@ std::string fillTemplate(const Numbering::Levels& levels, std::string_view text,
             continue;
         }
         const auto& definition = levels[static_cast<size_t>(k)];
-        label += Numbering::format(counts[static_cast<size_t>(k)], definition ? definition->format : "decimal");
+        label +=
+            Numbering::format(counts[static_cast<size_t>(k)], definition ? definition->format : "decimal");
         ++i;
     }
     truncate(label, Numbering::longestLabel);

@@ -25,9 +25,9 @@ struct Numbering {
     static constexpr size_t longestLabel = 64;  // characters
 
     struct Level {
-        std::string format = "decimal";  // w:numFmt, as written
-        std::string text = "%1.";        // w:lvlText, as written
-        int64_t start = 1;               // w:start
+        std::string format = "decimal";    // w:numFmt, as written
+        std::string text = "%1.";          // w:lvlText, as written
+        int64_t start = 1;                 // w:start
         std::optional<double> indentLeft;  // points, w:pPr/w:ind left (or start)
         std::optional<double> hanging;     // points
         bool operator==(const Level&) const = default;
@@ -42,7 +42,7 @@ struct Numbering {
     };
 
     std::map<std::string, Levels, std::less<>> abstracts;  // by w:abstractNumId
-    std::map<std::string, List, std::less<>> nums;          // by w:numId
+    std::map<std::string, List, std::less<>> nums;         // by w:numId
 
     // No lists.
     Numbering() = default;
@@ -57,14 +57,14 @@ struct Numbering {
     // (w:numId) counts on its own, even when two share an abstract definition. The counter
     // refers to the Numbering it was made with, which must outlive it.
     class Counter {
-    public:
+      public:
         explicit Counter(const Numbering& numbering) : numbering_(&numbering) {}
 
         // Advances the list at `level` and returns that item's label; nothing, and no
         // change, when the list or level is not defined.
         std::optional<std::string> next(const NumberingID& num, int level);
 
-    private:
+      private:
         // A level that has not started (or was restarted by a shallower item) counts from
         // its start value; tracking that apart from the count lets a list start at 0.
         struct State {

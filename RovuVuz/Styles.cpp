@@ -39,7 +39,7 @@ Style::Kind kindOf(const std::optional<std::string>& type) {
 }
 
 constexpr std::string_view styleChildren[] = {"name",    "basedOn",    "semiHidden", "hidden",
-                                               "qFormat", "uiPriority", "rPr",        "pPr"};
+                                              "qFormat", "uiPriority", "rPr",        "pPr"};
 
 Style readStyle(const XMLTree& tree, int node, std::string id) {
     Style style;
@@ -241,7 +241,8 @@ const RunFormatChange& StyleSheet::directRun(const PropertyBag& bag) const {
 
 const ParagraphFormatChange& StyleSheet::directParagraph(const PropertyBag& bag) const {
     std::string key = childBytes(bag);
-    if (const auto found = directParagraphs_.find(key); found != directParagraphs_.end()) return found->second;
+    if (const auto found = directParagraphs_.find(key); found != directParagraphs_.end())
+        return found->second;
     if (directBytes_ + key.size() > directCacheBytes) {
         directRuns_.clear();
         directParagraphs_.clear();
@@ -272,9 +273,11 @@ RunFormat StyleSheet::runFormat(const std::optional<StyleID>& paragraph, const P
     return format;
 }
 
-ParagraphFormat StyleSheet::paragraphFormat(const PropertyBag* direct, const std::optional<StyleID>& table) const {
+ParagraphFormat StyleSheet::paragraphFormat(const PropertyBag* direct,
+                                            const std::optional<StyleID>& table) const {
     const ParagraphFormatChange* own = direct ? &directParagraph(*direct) : nullptr;
-    const std::optional<StyleID>& style = own && own->style && *own->style ? *own->style : defaultParagraphStyle;
+    const std::optional<StyleID>& style =
+        own && own->style && *own->style ? *own->style : defaultParagraphStyle;
     StylePair key{table, style};
     auto base = paragraphBases_.find(key);
     if (base == paragraphBases_.end()) {

@@ -39,8 +39,8 @@ struct Style {
 };
 
 class StyleSheet {
-public:
-    std::map<StyleID, Style> styles;  // a later duplicate id replaces the earlier style
+  public:
+    std::map<StyleID, Style> styles;               // a later duplicate id replaces the earlier style
     std::optional<PropertyBag> runDefaults;        // w:docDefaults/w:rPrDefault/w:rPr
     std::optional<PropertyBag> paragraphDefaults;  // w:docDefaults/w:pPrDefault/w:pPr
     // The last paragraph style marked w:default in document order.
@@ -75,7 +75,8 @@ public:
     }
     // A paragraph's format; its `style` is the style in force, the default paragraph style
     // when the paragraph names none. Pass that style to runFormat for its runs.
-    ParagraphFormat paragraphFormat(const PropertyBag* direct, const std::optional<StyleID>& table = std::nullopt) const;
+    ParagraphFormat paragraphFormat(const PropertyBag* direct,
+                                    const std::optional<StyleID>& table = std::nullopt) const;
     ParagraphFormat paragraphFormat(const std::optional<PropertyBag>& direct,
                                     const std::optional<StyleID>& table = std::nullopt) const {
         return paragraphFormat(direct ? &*direct : nullptr, table);
@@ -85,7 +86,7 @@ public:
     // priority, then by name in code-point order of the NFC-normalised names.
     std::vector<Style> menu() const;
 
-private:
+  private:
     // What a style's whole chain states, base first, later styles winning.
     struct Resolved {
         RunFormatChange run;
@@ -105,7 +106,7 @@ private:
     // Caches, filled on demand. Keys are style ids and property bytes, which the sheet
     // never changes, so an entry is never stale.
     mutable std::unordered_map<std::string, Resolved> resolved_;
-    mutable std::map<StylePair, RunFormat> runBases_;          // (table, paragraph) → format
+    mutable std::map<StylePair, RunFormat> runBases_;  // (table, paragraph) → format
     mutable std::map<StylePair, ParagraphFormat> paragraphBases_;
     mutable std::unordered_map<std::string, RunFormatChange> directRuns_;  // bag bytes → change
     mutable std::unordered_map<std::string, ParagraphFormatChange> directParagraphs_;

@@ -42,11 +42,13 @@ void printText(const PageReport& report) {
     std::printf("size       %s x %s pt\n", points(page.width).c_str(), points(page.height).c_str());
     std::printf("margins    top %s, right %s, bottom %s, left %s pt\n", points(page.top).c_str(),
                 points(page.right).c_str(), points(page.bottom).c_str(), points(page.left).c_str());
-    std::printf("distances  header %s, footer %s pt\n", points(page.header).c_str(), points(page.footer).c_str());
+    std::printf("distances  header %s, footer %s pt\n", points(page.header).c_str(),
+                points(page.footer).c_str());
     std::printf("columns    %d\n", page.columns);
     std::printf("header     %s\n", report.header.value_or("none").c_str());
     std::printf("footer     %s\n", report.footer.value_or("none").c_str());
-    std::printf("spacing    %s\n", report.sumsSpacing ? "sum of after and before" : "larger of after and before");
+    std::printf("spacing    %s\n",
+                report.sumsSpacing ? "sum of after and before" : "larger of after and before");
 }
 
 void printJson(const std::string& file, const PageReport& report) {
@@ -54,21 +56,20 @@ void printJson(const std::string& file, const PageReport& report) {
     const auto part = [](const std::optional<std::string>& name) {
         return name ? nlohmann::json(*name) : nlohmann::json(nullptr);
     };
-    const nlohmann::json out{
-        {"file", file},
-        {"page",
-         {{"width", page.width},
-          {"height", page.height},
-          {"top", page.top},
-          {"right", page.right},
-          {"bottom", page.bottom},
-          {"left", page.left},
-          {"header", page.header},
-          {"footer", page.footer},
-          {"columns", page.columns}}},
-        {"defaultHeader", part(report.header)},
-        {"defaultFooter", part(report.footer)},
-        {"sumsParagraphSpacing", report.sumsSpacing}};
+    const nlohmann::json out{{"file", file},
+                             {"page",
+                              {{"width", page.width},
+                               {"height", page.height},
+                               {"top", page.top},
+                               {"right", page.right},
+                               {"bottom", page.bottom},
+                               {"left", page.left},
+                               {"header", page.header},
+                               {"footer", page.footer},
+                               {"columns", page.columns}}},
+                             {"defaultHeader", part(report.header)},
+                             {"defaultFooter", part(report.footer)},
+                             {"sumsParagraphSpacing", report.sumsSpacing}};
     std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
 }
 
@@ -91,8 +92,8 @@ void runPage(const PageOptions& options) {
 
 void addPageCommand(CLI::App& app) {
     auto options = std::make_shared<PageOptions>();
-    CLI::App* command =
-        app.add_subcommand("page", "Show the page setup, the default header and footer, and the spacing rule");
+    CLI::App* command = app.add_subcommand(
+        "page", "Show the page setup, the default header and footer, and the spacing rule");
     command->add_option("FILE", options->file, "The .docx file")->required();
     command->add_flag("--json", options->json, "Print the report as JSON");
     command->callback([options] { runPage(*options); });

@@ -47,9 +47,10 @@ void printJson(const std::string& file, const rovuvuz::StyleSheet& sheet) {
     for (const rovuvuz::Style& style : sheet.menu())
         styles.push_back({{"id", style.id.rawValue}, {"name", style.name}, {"priority", style.priority}});
     const auto& fallback = sheet.defaultParagraphStyle;
-    const nlohmann::json out{{"file", file},
-                             {"defaultParagraphStyle", fallback ? nlohmann::json(fallback->rawValue) : nullptr},
-                             {"styles", styles}};
+    const nlohmann::json out{
+        {"file", file},
+        {"defaultParagraphStyle", fallback ? nlohmann::json(fallback->rawValue) : nullptr},
+        {"styles", styles}};
     // Names from the file need not be valid UTF-8.
     std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
 }
@@ -69,7 +70,8 @@ void runStyles(const StylesOptions& options) {
 
 void addStylesCommand(CLI::App& app) {
     auto options = std::make_shared<StylesOptions>();
-    CLI::App* command = app.add_subcommand("styles", "List the paragraph styles of the style menu: id, name, priority");
+    CLI::App* command =
+        app.add_subcommand("styles", "List the paragraph styles of the style menu: id, name, priority");
     command->add_option("FILE", options->file, "The .docx file")->required();
     command->add_flag("--json", options->json, "Print the list as JSON");
     command->callback([options] { runStyles(*options); });

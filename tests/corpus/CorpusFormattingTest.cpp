@@ -46,7 +46,8 @@ void collectParagraphs(const Group& group, const std::optional<StyleID>& table,
     for (const Block& block : group.children) {
         if (const auto* paragraph = std::get_if<std::unique_ptr<Paragraph>>(&block))
             out.emplace_back(paragraph->get(), inner);
-        if (const auto* child = std::get_if<std::unique_ptr<Group>>(&block)) collectParagraphs(**child, inner, out);
+        if (const auto* child = std::get_if<std::unique_ptr<Group>>(&block))
+            collectParagraphs(**child, inner, out);
     }
 }
 
@@ -105,7 +106,8 @@ TEST_P(CorpusFormatting, EveryParagraphAndRunResolvesItsFormat) {
         ++paragraphs;
         if (format.numbering) {
             const auto label = counter.next(*format.numbering, format.numberingLevel);
-            EXPECT_EQ(label.has_value(), numbering.level(*format.numbering, format.numberingLevel) != nullptr);
+            EXPECT_EQ(label.has_value(),
+                      numbering.level(*format.numbering, format.numberingLevel) != nullptr);
             if (label) {
                 EXPECT_LE(label->size(), 4 * Numbering::longestLabel);
                 ++labelled;
@@ -137,4 +139,6 @@ TEST_P(CorpusFormatting, EveryParagraphAndRunResolvesItsFormat) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, CorpusFormatting, ::testing::ValuesIn(corpusFiles()),
-                         [](const auto& parameter) { return rovuvuz::testing::parameterName(parameter.param); });
+                         [](const auto& parameter) {
+                             return rovuvuz::testing::parameterName(parameter.param);
+                         });

@@ -21,12 +21,13 @@ std::string level(int ilvl, std::string_view format, std::string_view text, std:
 }
 
 std::string abstractNum(std::string_view id, std::string_view levels) {
-    return "<w:abstractNum w:abstractNumId=\"" + std::string(id) + "\">" + std::string(levels) + "</w:abstractNum>";
+    return "<w:abstractNum w:abstractNumId=\"" + std::string(id) + "\">" + std::string(levels) +
+           "</w:abstractNum>";
 }
 
 std::string num(std::string_view id, std::string_view abstract, std::string_view overrides = "") {
-    return "<w:num w:numId=\"" + std::string(id) + "\"><w:abstractNumId w:val=\"" + std::string(abstract) + "\"/>" +
-           std::string(overrides) + "</w:num>";
+    return "<w:num w:numId=\"" + std::string(id) + "\"><w:abstractNumId w:val=\"" + std::string(abstract) +
+           "\"/>" + std::string(overrides) + "</w:num>";
 }
 
 Numbering numbering(std::string_view content) {
@@ -35,7 +36,8 @@ Numbering numbering(std::string_view content) {
 }
 
 // The labels of a sequence of (numId, level) items.
-std::vector<std::string> labels(const Numbering& numbering, const std::vector<std::pair<std::string, int>>& items) {
+std::vector<std::string> labels(const Numbering& numbering,
+                                const std::vector<std::pair<std::string, int>>& items) {
     Numbering::Counter counter(numbering);
     std::vector<std::string> result;
     for (const auto& [id, at] : items) result.push_back(counter.next(NumberingID{id}, at).value_or("<none>"));
@@ -48,8 +50,9 @@ using Labels = std::vector<std::string>;
 
 TEST(Numbering, ReadsLevelsListsAndOverrides) {
     const Numbering n = numbering(
-        abstractNum("0", level(0, "upperRoman", "%1)", "<w:start w:val=\"3\"/><w:pPr><w:ind w:start=\"720\" "
-                                                       "w:hanging=\"360\"/></w:pPr>") +
+        abstractNum("0", level(0, "upperRoman", "%1)",
+                               "<w:start w:val=\"3\"/><w:pPr><w:ind w:start=\"720\" "
+                               "w:hanging=\"360\"/></w:pPr>") +
                              "<w:lvl><w:start w:val=\"x\"/></w:lvl>") +
         "<w:abstractNum><w:lvl w:ilvl=\"0\"/></w:abstractNum>" + num("1", "0") +
         num("2", "0", "<w:lvlOverride w:ilvl=\"0\"><w:startOverride w:val=\"9\"/></w:lvlOverride>") +
@@ -64,9 +67,10 @@ TEST(Numbering, ReadsLevelsListsAndOverrides) {
     EXPECT_FALSE(n.level(NumberingID{"1"}, 1));
     EXPECT_FALSE(n.level(NumberingID{"9"}, 0));
 
-    const Numbering indented = numbering(
-        abstractNum("0", level(0, "decimal", "%1.", "<w:pPr><w:ind w:start=\"720\" w:hanging=\"360\"/></w:pPr>")) +
-        num("1", "0"));
+    const Numbering indented =
+        numbering(abstractNum("0", level(0, "decimal", "%1.",
+                                         "<w:pPr><w:ind w:start=\"720\" w:hanging=\"360\"/></w:pPr>")) +
+                  num("1", "0"));
     EXPECT_EQ(indented.level(NumberingID{"1"}, 0)->indentLeft, 36);
     EXPECT_EQ(indented.level(NumberingID{"1"}, 0)->hanging, 18);
 
@@ -78,11 +82,13 @@ TEST(Numbering, ReadsLevelsListsAndOverrides) {
 }
 
 TEST(Numbering, CountsLevelsAndRestartsDeeperOnes) {
-    const Numbering n = numbering(abstractNum("0", level(0, "decimal", "%1.") + level(1, "lowerLetter", "%2)") +
-                                                       level(2, "decimal", "%1.%2.%3")) +
-                                  num("1", "0"));
+    const Numbering n =
+        numbering(abstractNum("0", level(0, "decimal", "%1.") + level(1, "lowerLetter", "%2)") +
+                                       level(2, "decimal", "%1.%2.%3")) +
+                  num("1", "0"));
     EXPECT_EQ(labels(n, {{"1", 0}, {"1", 0}, {"1", 0}}), (Labels{"1.", "2.", "3."}));
-    EXPECT_EQ(labels(n, {{"1", 0}, {"1", 1}, {"1", 1}, {"1", 0}, {"1", 1}}), (Labels{"1.", "a)", "b)", "2.", "a)"}));
+    EXPECT_EQ(labels(n, {{"1", 0}, {"1", 1}, {"1", 1}, {"1", 0}, {"1", 1}}),
+              (Labels{"1.", "a)", "b)", "2.", "a)"}));
     EXPECT_EQ(labels(n, {{"1", 0}, {"1", 1}, {"1", 2}, {"1", 2}}), (Labels{"1.", "a)", "1.a.1", "1.a.2"}));
     // An item deeper than any before it shows the levels above as not yet started: one
     // below their start, which is 0 in decimal and nothing in letters.
@@ -94,7 +100,8 @@ TEST(Numbering, CountsLevelsAndRestartsDeeperOnes) {
 }
 
 TEST(Numbering, StartValuesAndSeparateLists) {
-    const std::string levels = level(0, "decimal", "%1.", "<w:start w:val=\"3\"/>") + level(1, "decimal", "%2.");
+    const std::string levels =
+        level(0, "decimal", "%1.", "<w:start w:val=\"3\"/>") + level(1, "decimal", "%2.");
     const Numbering n = numbering(
         abstractNum("0", levels) + num("1", "0") + num("2", "0") +
         num("5", "0", "<w:lvlOverride w:ilvl=\"0\"><w:startOverride w:val=\"5\"/></w:lvlOverride>"));
@@ -116,12 +123,15 @@ TEST(Numbering, NumberFormats) {
         std::string_view expected;
     };
     const Row rows[] = {
-        {1, "upperLetter", "A"},    {26, "upperLetter", "Z"},    {27, "upperLetter", "AA"},
-        {28, "upperLetter", "BB"},  {53, "lowerLetter", "aaa"},  {0, "lowerLetter", ""},
-        {14, "lowerRoman", "xiv"},  {1994, "upperRoman", "MCMXCIV"}, {4000, "upperRoman", "MMMM"},
-        {3999, "upperRoman", "MMMCMXCIX"}, {0, "upperRoman", ""}, {-3, "lowerRoman", ""},
-        {7, "decimalZero", "07"},   {12, "decimalZero", "12"},   {0, "decimalZero", "00"},
-        {-4, "decimalZero", "-4"},  {42, "decimal", "42"},       {42, "ordinal", "42"},
+        {1, "upperLetter", "A"},      {26, "upperLetter", "Z"},
+        {27, "upperLetter", "AA"},    {28, "upperLetter", "BB"},
+        {53, "lowerLetter", "aaa"},   {0, "lowerLetter", ""},
+        {14, "lowerRoman", "xiv"},    {1994, "upperRoman", "MCMXCIV"},
+        {4000, "upperRoman", "MMMM"}, {3999, "upperRoman", "MMMCMXCIX"},
+        {0, "upperRoman", ""},        {-3, "lowerRoman", ""},
+        {7, "decimalZero", "07"},     {12, "decimalZero", "12"},
+        {0, "decimalZero", "00"},     {-4, "decimalZero", "-4"},
+        {42, "decimal", "42"},        {42, "ordinal", "42"},
         {-1, "decimal", "-1"},
     };
     for (const Row& row : rows)
@@ -141,16 +151,16 @@ TEST(Numbering, BulletsAndUnnumberedLevels) {
     };
     for (const Row& row : rows) EXPECT_EQ(Numbering::bullet(row.written), row.shown) << row.written;
 
-    const Numbering n = numbering(abstractNum("0", level(0, "bullet", "\uF0B7") + level(1, "none", "%2.")) +
-                                  num("1", "0"));
+    const Numbering n =
+        numbering(abstractNum("0", level(0, "bullet", "\uF0B7") + level(1, "none", "%2.")) + num("1", "0"));
     EXPECT_EQ(labels(n, {{"1", 0}, {"1", 1}, {"1", 0}}), (Labels{"\u2022", "", "\u2022"}));
 }
 
 TEST(Numbering, HostileLevelsAndNumbersStayBounded) {
     // A level numbered outside 0…8 is no level, in the file and when asked for.
-    const Numbering outside =
-        numbering(abstractNum("0", level(12, "decimal", "%1.") + level(-1, "decimal", "%1.") + level(0, "x", "%1")) +
-                  num("1", "0", "<w:lvlOverride w:ilvl=\"12\"><w:startOverride w:val=\"4\"/></w:lvlOverride>"));
+    const Numbering outside = numbering(
+        abstractNum("0", level(12, "decimal", "%1.") + level(-1, "decimal", "%1.") + level(0, "x", "%1")) +
+        num("1", "0", "<w:lvlOverride w:ilvl=\"12\"><w:startOverride w:val=\"4\"/></w:lvlOverride>"));
     for (int at : {-1, 9, 12, 1 << 30}) EXPECT_FALSE(outside.level(NumberingID{"1"}, at)) << at;
     EXPECT_EQ(labels(outside, {{"1", 12}, {"1", -1}, {"1", 0}}), (Labels{"<none>", "<none>", "1"}));
 
@@ -172,7 +182,8 @@ TEST(Numbering, HostileLevelsAndNumbersStayBounded) {
     EXPECT_EQ(Numbering::roman(INT64_MAX).size(), Numbering::longestNumber);
     // The limit counts characters, so a multi-byte character is not cut in half.
     EXPECT_EQ(Numbering::bullet(std::string(100, 'o')).size(), 100u);
-    const Numbering wide = numbering(abstractNum("0", level(0, "bullet", std::string(300, 'o'))) + num("1", "0"));
+    const Numbering wide =
+        numbering(abstractNum("0", level(0, "bullet", std::string(300, 'o'))) + num("1", "0"));
     EXPECT_EQ(labels(wide, {{"1", 0}})[0], std::string(Numbering::longestLabel, 'o'));
     std::string accents;
     for (int i = 0; i < 100; ++i) accents += "\u00E9";
@@ -186,7 +197,8 @@ TEST(Numbering, TheDocumentReadsItsNumberingPart) {
         "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/numbering\" "
         "Target=\"numbering.xml\"/>";
     auto parts = rovuvuz::testing::minimalDocument("<w:p/>", rel);
-    parts.emplace_back("word/numbering.xml", part(abstractNum("0", level(0, "decimal", "%1.")) + num("4", "0")));
+    parts.emplace_back("word/numbering.xml",
+                       part(abstractNum("0", level(0, "decimal", "%1.")) + num("4", "0")));
     DocxDocument document(rovuvuz::testing::makePackage(parts));
     EXPECT_TRUE(document.numbering().level(NumberingID{"4"}, 0));
     EXPECT_EQ(&document.numbering(), &document.numbering());

@@ -14,8 +14,8 @@ namespace {
 constexpr std::string_view typeBase = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 
 std::string rel(std::string_view id, std::string_view kind, std::string_view target) {
-    return "<Relationship Id=\"" + std::string(id) + "\" Type=\"" + std::string(typeBase) + std::string(kind) +
-           "\" Target=\"" + std::string(target) + "\"/>";
+    return "<Relationship Id=\"" + std::string(id) + "\" Type=\"" + std::string(typeBase) +
+           std::string(kind) + "\" Target=\"" + std::string(target) + "\"/>";
 }
 
 PageSetup page(std::string_view sectPrContent) {
@@ -112,9 +112,9 @@ TEST(PageSetup, DefaultHeaderAndFooterReferences) {
     EXPECT_EQ(first.defaultHeader(), StoryID::header(PartName("word/header1.xml")));
     EXPECT_EQ(first.defaultFooter(), std::nullopt);
 
-    for (const char* broken : {"<w:headerReference w:type=\"default\" r:id=\"rId9\"/>",
-                               "<w:headerReference w:type=\"default\"/>",
-                               "<w:headerReference w:type=\"default\" r:id=\"rId4\"/>"}) {
+    for (const char* broken :
+         {"<w:headerReference w:type=\"default\" r:id=\"rId9\"/>", "<w:headerReference w:type=\"default\"/>",
+          "<w:headerReference w:type=\"default\" r:id=\"rId4\"/>"}) {
         DocxDocument d = document(body(broken), rels, parts);
         EXPECT_EQ(d.defaultHeader(), std::nullopt) << broken;
     }
@@ -133,7 +133,8 @@ TEST(PageSetup, SpacingRuleFromTheSettingsPart) {
     EXPECT_FALSE(rule("<w:useFELayout/>"));
     EXPECT_FALSE(document("<w:p/>").sumsParagraphSpacing());
     EXPECT_FALSE(document("<w:p/>", rels).sumsParagraphSpacing());  // the relationship's part is missing
-    EXPECT_FALSE(document("<w:p/>", rels, {{"word/settings.xml", "<w:settings><w:compat>"}}).sumsParagraphSpacing());
+    EXPECT_FALSE(
+        document("<w:p/>", rels, {{"word/settings.xml", "<w:settings><w:compat>"}}).sumsParagraphSpacing());
 }
 
 TEST(PageSetup, PartNamesSkipFolders) {
@@ -145,7 +146,8 @@ TEST(PageSetup, PartNamesSkipFolders) {
     for (const PartName& name : d.partNames()) names.push_back(name.rawValue);
     std::vector<std::string> expected;
     for (const ZipArchive::Entry& entry : d.archive().entries())
-        if (entry.name != "word/media/") expected.push_back(entry.name == "/word/styles.xml" ? "word/styles.xml" : entry.name);
+        if (entry.name != "word/media/")
+            expected.push_back(entry.name == "/word/styles.xml" ? "word/styles.xml" : entry.name);
     EXPECT_EQ(names, expected);
     EXPECT_EQ(names.size(), parts.size() - 1);
 }

@@ -30,13 +30,17 @@ std::string style(std::string_view id, std::string_view inside, std::string_view
 }
 
 std::optional<PropertyBag> bag(std::string_view local, std::string_view inside) {
-    const std::string xml = "<w:" + std::string(local) + " " + std::string(ns) + ">" + std::string(inside) + "</w:" +
-                            std::string(local) + ">";
+    const std::string xml = "<w:" + std::string(local) + " " + std::string(ns) + ">" + std::string(inside) +
+                            "</w:" + std::string(local) + ">";
     return PropertyBag::parse(asBytes(xml));
 }
 
-std::optional<PropertyBag> rPr(std::string_view inside) { return bag("rPr", inside); }
-std::optional<PropertyBag> pPr(std::string_view inside) { return bag("pPr", inside); }
+std::optional<PropertyBag> rPr(std::string_view inside) {
+    return bag("rPr", inside);
+}
+std::optional<PropertyBag> pPr(std::string_view inside) {
+    return bag("pPr", inside);
+}
 
 ParagraphFormat paragraph(std::string_view styles, std::string_view direct) {
     return sheet(styles).paragraphFormat(pPr(direct));
@@ -94,9 +98,10 @@ TEST(StyleSheet, ReadsStylesAndDefaults) {
 }
 
 TEST(StyleSheet, ChainsEndAtCyclesAndUnknownIds) {
-    const StyleSheet s = sheet(style("A", "<w:basedOn w:val=\"B\"/>") + style("B", "<w:basedOn w:val=\"A\"/>") +
-                               style("C", "<w:basedOn w:val=\"Missing\"/>") + style("D", "<w:basedOn w:val=\"C\"/>") +
-                               style("Self", "<w:basedOn w:val=\"Self\"/>"));
+    const StyleSheet s =
+        sheet(style("A", "<w:basedOn w:val=\"B\"/>") + style("B", "<w:basedOn w:val=\"A\"/>") +
+              style("C", "<w:basedOn w:val=\"Missing\"/>") + style("D", "<w:basedOn w:val=\"C\"/>") +
+              style("Self", "<w:basedOn w:val=\"Self\"/>"));
     EXPECT_EQ(ids(s.chain(StyleID{"A"})), (std::vector<std::string>{"B", "A"}));
     EXPECT_EQ(ids(s.chain(StyleID{"B"})), (std::vector<std::string>{"A", "B"}));
     EXPECT_EQ(ids(s.chain(StyleID{"D"})), (std::vector<std::string>{"C", "D"}));
@@ -125,8 +130,9 @@ TEST(StyleSheet, TogglesOverrideLevelByLevelWithoutExclusiveOr) {
 
 TEST(StyleSheet, ColourHighlightKerningAndVerticalAlignment) {
     const StyleSheet s =
-        sheet(style("Red", "<w:rPr><w:color w:val=\"FF0000\"/><w:highlight w:val=\"yellow\"/><w:kern w:val=\"28\"/>"
-                           "<w:vertAlign w:val=\"superscript\"/></w:rPr>"));
+        sheet(style("Red",
+                    "<w:rPr><w:color w:val=\"FF0000\"/><w:highlight w:val=\"yellow\"/><w:kern w:val=\"28\"/>"
+                    "<w:vertAlign w:val=\"superscript\"/></w:rPr>"));
     const StyleID red{"Red"};
     EXPECT_EQ(s.runFormat(red, rPr("<w:color w:val=\"auto\"/>")).color, "FF0000");
     EXPECT_EQ(s.runFormat(red, rPr("<w:color w:val=\"00FF00\"/>")).color, "00FF00");
@@ -136,7 +142,8 @@ TEST(StyleSheet, ColourHighlightKerningAndVerticalAlignment) {
     EXPECT_EQ(s.runFormat(red, rPr("<w:kern w:val=\"0\"/>")).kernFrom, std::nullopt);
     EXPECT_EQ(s.runFormat(red, std::nullopt).verticalAlign, VerticalAlign::superscript);
     EXPECT_EQ(s.runFormat(red, rPr("<w:vertAlign/>")).verticalAlign, VerticalAlign::superscript);
-    EXPECT_EQ(s.runFormat(red, rPr("<w:vertAlign w:val=\"subscript\"/>")).verticalAlign, VerticalAlign::subscript);
+    EXPECT_EQ(s.runFormat(red, rPr("<w:vertAlign w:val=\"subscript\"/>")).verticalAlign,
+              VerticalAlign::subscript);
     EXPECT_EQ(s.runFormat(red, rPr("<w:vertAlign w:val=\"odd\"/>")).verticalAlign, VerticalAlign::baseline);
     // Only the first child of a name counts.
     EXPECT_EQ(s.runFormat(std::nullopt, rPr("<w:sz w:val=\"20\"/><w:sz w:val=\"40\"/>")).size, 10);
@@ -150,9 +157,10 @@ TEST(StyleSheet, FontsComeFromTheTheme) {
     const StyleSheet themed = sheet(styles, theme);
     EXPECT_EQ(themed.runFormat(StyleID{"Heading"}, std::nullopt).font, "Calibri Light");
     EXPECT_EQ(themed.runFormat(StyleID{"Body"}, std::nullopt).font, "Calibri");
-    EXPECT_EQ(themed.runFormat(StyleID{"Heading"}, rPr("<w:rFonts w:hAnsi=\"Arial\" w:asciiTheme=\"minorHAnsi\"/>"))
-                  .font,
-              "Arial");
+    EXPECT_EQ(
+        themed.runFormat(StyleID{"Heading"}, rPr("<w:rFonts w:hAnsi=\"Arial\" w:asciiTheme=\"minorHAnsi\"/>"))
+            .font,
+        "Arial");
     // Without a theme the inherited font stays.
     EXPECT_EQ(sheet(styles).runFormat(StyleID{"Heading"}, std::nullopt).font, "Times");
     EXPECT_TRUE(StyleSheet::themeFonts(asBytes("<a:theme><a:majorFont><a:latin typeface=\"\"/></a:majorFont>"
@@ -164,18 +172,21 @@ TEST(StyleSheet, ParagraphSpacingIndentsAndLineRules) {
     const ParagraphFormat autoRule = paragraph("", "<w:spacing w:line=\"360\" w:lineRule=\"auto\"/>");
     EXPECT_EQ(autoRule.lineMultiple, 1.5);
     EXPECT_EQ(autoRule.lineExact, std::nullopt);
-    const std::string exactStyle = style("Exact", "<w:pPr><w:spacing w:line=\"280\" w:lineRule=\"exact\"/></w:pPr>");
+    const std::string exactStyle =
+        style("Exact", "<w:pPr><w:spacing w:line=\"280\" w:lineRule=\"exact\"/></w:pPr>");
     const ParagraphFormat exact = paragraph(exactStyle, "<w:pStyle w:val=\"Exact\"/>");
     EXPECT_EQ(exact.lineExact, 14);
     EXPECT_EQ(exact.lineMultiple, std::nullopt);
     // A paragraph's own auto rule replaces the style's exact height, and the reverse.
-    const ParagraphFormat back = paragraph(exactStyle, "<w:pStyle w:val=\"Exact\"/><w:spacing w:line=\"240\"/>");
+    const ParagraphFormat back =
+        paragraph(exactStyle, "<w:pStyle w:val=\"Exact\"/><w:spacing w:line=\"240\"/>");
     EXPECT_EQ(back.lineMultiple, 1.0);
     EXPECT_EQ(back.lineExact, std::nullopt);
     EXPECT_EQ(paragraph("", "<w:spacing w:line=\"300\" w:lineRule=\"atLeast\"/>").lineExact, 15);
 
     const ParagraphFormat indented = paragraph(
-        "", "<w:ind w:start=\"1440\" w:end=\"720\" w:firstLine=\"720\" w:hanging=\"360\"/><w:jc w:val=\"end\"/>");
+        "",
+        "<w:ind w:start=\"1440\" w:end=\"720\" w:firstLine=\"720\" w:hanging=\"360\"/><w:jc w:val=\"end\"/>");
     EXPECT_EQ(indented.indentLeft, 72);
     EXPECT_EQ(indented.indentRight, 36);
     EXPECT_EQ(indented.firstLine, -18);  // hanging wins over firstLine
@@ -183,7 +194,8 @@ TEST(StyleSheet, ParagraphSpacingIndentsAndLineRules) {
     EXPECT_EQ(paragraph("", "<w:ind w:left=\"20\" w:start=\"40\"/>").indentLeft, 1);
     EXPECT_EQ(paragraph("", "<w:jc w:val=\"distribute\"/>").alignment, Alignment::both);
     EXPECT_EQ(paragraph("", "<w:jc w:val=\"start\"/>").alignment, Alignment::left);
-    const ParagraphFormat kept = paragraph("", "<w:keepNext/><w:widowControl w:val=\"0\"/><w:outlineLvl w:val=\"2\"/>");
+    const ParagraphFormat kept =
+        paragraph("", "<w:keepNext/><w:widowControl w:val=\"0\"/><w:outlineLvl w:val=\"2\"/>");
     EXPECT_TRUE(kept.keepNext);
     EXPECT_FALSE(kept.widowControl);
     EXPECT_EQ(kept.outlineLevel, 2);
@@ -195,13 +207,15 @@ TEST(StyleSheet, NumberingFromTheStyleCanBeSwitchedOff) {
     const ParagraphFormat inherited = paragraph(listStyle, "<w:pStyle w:val=\"List\"/>");
     EXPECT_EQ(inherited.numbering, NumberingID{"7"});
     EXPECT_EQ(inherited.numberingLevel, 2);
-    EXPECT_EQ(paragraph(listStyle, "<w:pStyle w:val=\"List\"/><w:numPr><w:numId w:val=\"0\"/></w:numPr>").numbering,
-              std::nullopt);
+    EXPECT_EQ(
+        paragraph(listStyle, "<w:pStyle w:val=\"List\"/><w:numPr><w:numId w:val=\"0\"/></w:numPr>").numbering,
+        std::nullopt);
     EXPECT_EQ(paragraph(listStyle, "<w:pStyle w:val=\"List\"/><w:numPr><w:ilvl w:val=\"x\"/></w:numPr>")
                   .numberingLevel,
               0);
     // A level outside 0…8 is kept as written; Numbering refuses it (see NumberingTest).
-    EXPECT_EQ(paragraph("", "<w:numPr><w:ilvl w:val=\"12\"/><w:numId w:val=\"1\"/></w:numPr>").numberingLevel, 12);
+    EXPECT_EQ(paragraph("", "<w:numPr><w:ilvl w:val=\"12\"/><w:numId w:val=\"1\"/></w:numPr>").numberingLevel,
+              12);
 }
 
 TEST(StyleSheet, TheDefaultParagraphStyleAppliesWithoutPStyle) {
@@ -223,7 +237,8 @@ TEST(StyleSheet, LevelsApplyInOrderDefaultsTableParagraphCharacterDirect) {
     const StyleSheet s = sheet(
         "<w:docDefaults><w:rPrDefault><w:rPr><w:sz w:val=\"20\"/><w:color w:val=\"000001\"/>"
         "<w:highlight w:val=\"red\"/><w:rFonts w:ascii=\"D\"/></w:rPr></w:rPrDefault></w:docDefaults>" +
-        style("Grid", "<w:rPr><w:sz w:val=\"22\"/><w:color w:val=\"000002\"/><w:rFonts w:ascii=\"T\"/></w:rPr>",
+        style("Grid",
+              "<w:rPr><w:sz w:val=\"22\"/><w:color w:val=\"000002\"/><w:rFonts w:ascii=\"T\"/></w:rPr>",
               "table") +
         style("Para", "<w:rPr><w:sz w:val=\"24\"/><w:color w:val=\"000003\"/></w:rPr>") +
         style("Chr", "<w:rPr><w:sz w:val=\"26\"/></w:rPr>", "character"));
@@ -236,18 +251,19 @@ TEST(StyleSheet, LevelsApplyInOrderDefaultsTableParagraphCharacterDirect) {
 }
 
 TEST(StyleSheet, MenuListsVisibleParagraphStylesByPriorityThenName) {
-    const StyleSheet s = sheet(
-        style("b", "<w:name w:val=\"Beta\"/><w:uiPriority w:val=\"5\"/>") +
-        style("a", "<w:name w:val=\"Alpha\"/><w:uiPriority w:val=\"5\"/>") +
-        style("none", "<w:name w:val=\"Aardvark\"/>") +
-        style("hiddenQuick", "<w:name w:val=\"Quick\"/><w:semiHidden/><w:qFormat/><w:uiPriority w:val=\"1\"/>") +
-        style("hidden", "<w:name w:val=\"Gone\"/><w:hidden/><w:uiPriority w:val=\"1\"/>") +
-        style("chr", "<w:name w:val=\"A char\"/><w:uiPriority w:val=\"0\"/>", "character") +
-        // "É" precomposed and as E + combining acute are one name and sort alike, after
-        // "Ez" in code-point order.
-        style("e1", "<w:name w:val=\"\xC3\x89t\xC3\xA9\"/><w:uiPriority w:val=\"7\"/>") +
-        style("e2", "<w:name w:val=\"E\xCC\x81t\xC3\xA9s\"/><w:uiPriority w:val=\"7\"/>") +
-        style("e3", "<w:name w:val=\"Ez\"/><w:uiPriority w:val=\"7\"/>"));
+    const StyleSheet s =
+        sheet(style("b", "<w:name w:val=\"Beta\"/><w:uiPriority w:val=\"5\"/>") +
+              style("a", "<w:name w:val=\"Alpha\"/><w:uiPriority w:val=\"5\"/>") +
+              style("none", "<w:name w:val=\"Aardvark\"/>") +
+              style("hiddenQuick",
+                    "<w:name w:val=\"Quick\"/><w:semiHidden/><w:qFormat/><w:uiPriority w:val=\"1\"/>") +
+              style("hidden", "<w:name w:val=\"Gone\"/><w:hidden/><w:uiPriority w:val=\"1\"/>") +
+              style("chr", "<w:name w:val=\"A char\"/><w:uiPriority w:val=\"0\"/>", "character") +
+              // "É" precomposed and as E + combining acute are one name and sort alike, after
+              // "Ez" in code-point order.
+              style("e1", "<w:name w:val=\"\xC3\x89t\xC3\xA9\"/><w:uiPriority w:val=\"7\"/>") +
+              style("e2", "<w:name w:val=\"E\xCC\x81t\xC3\xA9s\"/><w:uiPriority w:val=\"7\"/>") +
+              style("e3", "<w:name w:val=\"Ez\"/><w:uiPriority w:val=\"7\"/>"));
     EXPECT_EQ(ids(s.menu()), (std::vector<std::string>{"hiddenQuick", "a", "b", "e3", "e1", "e2", "none"}));
 }
 
@@ -255,12 +271,19 @@ TEST(StyleSheet, MenuListsVisibleParagraphStylesByPriorityThenName) {
 // on any shape of basedOn graph: chains, shared bases, cycles, tails into cycles.
 TEST(StyleSheet, ResolvedChainsMatchMergingEveryStyleInOrder) {
     std::mt19937 random(20240611);
-    const char* runProps[] = {"<w:b/>", "<w:b w:val=\"0\"/>", "<w:sz w:val=\"30\"/>", "<w:color w:val=\"AA0000\"/>",
-                              "<w:color w:val=\"auto\"/>", "<w:highlight w:val=\"none\"/>",
-                              "<w:highlight w:val=\"blue\"/>", "<w:i/>"};
-    const char* paraProps[] = {"<w:jc w:val=\"center\"/>", "<w:spacing w:line=\"480\"/>",
+    const char* runProps[] = {"<w:b/>",
+                              "<w:b w:val=\"0\"/>",
+                              "<w:sz w:val=\"30\"/>",
+                              "<w:color w:val=\"AA0000\"/>",
+                              "<w:color w:val=\"auto\"/>",
+                              "<w:highlight w:val=\"none\"/>",
+                              "<w:highlight w:val=\"blue\"/>",
+                              "<w:i/>"};
+    const char* paraProps[] = {"<w:jc w:val=\"center\"/>",
+                               "<w:spacing w:line=\"480\"/>",
                                "<w:spacing w:line=\"200\" w:lineRule=\"exact\" w:before=\"40\"/>",
-                               "<w:ind w:hanging=\"100\"/>", "<w:numPr><w:numId w:val=\"3\"/></w:numPr>",
+                               "<w:ind w:hanging=\"100\"/>",
+                               "<w:numPr><w:numId w:val=\"3\"/></w:numPr>",
                                "<w:numPr><w:numId w:val=\"0\"/></w:numPr>"};
     for (int round = 0; round < 30; ++round) {
         const int count = 2 + static_cast<int>(random() % 12);
@@ -288,27 +311,32 @@ TEST(StyleSheet, ResolvedChainsMatchMergingEveryStyleInOrder) {
     }
 }
 
+// 100,000 styles: half in one basedOn chain whose base is bold, half in one basedOn cycle
+// with one italic member. Every style resolves (no recursion, no quadratic walk) and
+// inherits from the far end of its chain.
 TEST(StyleSheet, HundredThousandStylesResolve) {
-    constexpr int count = 100000;
-    std::string chain, cycle;
-    chain.reserve(count * 110);
-    cycle.reserve(count * 110);
-    for (int i = 0; i < count; ++i) {
-        const std::string own = i == count - 1 ? "<w:rPr><w:b/></w:rPr>" : "";
-        chain += style("c" + std::to_string(i), "<w:basedOn w:val=\"c" + std::to_string(i + 1) + "\"/>" + own);
-        cycle += style("y" + std::to_string(i),
-                       "<w:basedOn w:val=\"y" + std::to_string((i + 1) % count) + "\"/>" +
-                           (i == 0 ? "<w:rPr><w:i/></w:rPr>" : ""));
+    constexpr int half = 50000;
+    std::string content;
+    content.reserve(2 * half * 110);
+    for (int i = 0; i < half; ++i) {
+        content += style("c" + std::to_string(i), "<w:basedOn w:val=\"c" + std::to_string(i + 1) + "\"/>" +
+                                                      (i == half - 1 ? "<w:rPr><w:b/></w:rPr>" : ""));
+        content += style("y" + std::to_string(i), "<w:basedOn w:val=\"y" + std::to_string((i + 1) % half) +
+                                                      "\"/>" + (i == 0 ? "<w:rPr><w:i/></w:rPr>" : ""));
     }
-    const StyleSheet s = sheet(chain + cycle);
+    const StyleSheet s = sheet(content);
+    ASSERT_EQ(s.styles.size(), size_t(2 * half));
+    size_t bold = 0, italic = 0;
     for (const auto& [id, unused] : s.styles) {
         const RunFormat f = s.runFormat(id, std::nullopt);
-        const bool isChain = id.rawValue[0] == 'c';
-        ASSERT_EQ(f.bold, isChain) << id.rawValue;
-        ASSERT_EQ(f.italic, !isChain) << id.rawValue;
-        s.paragraphFormat(pPr("<w:pStyle w:val=\"" + id.rawValue + "\"/>"));
+        bold += f.bold && id.rawValue[0] == 'c';
+        italic += f.italic && id.rawValue[0] == 'y';
+        // The table slot resolves the same chain without building a bag per style.
+        s.paragraphFormat(nullptr, id);
     }
-    EXPECT_EQ(s.chain(StyleID{"c0"}).size(), size_t(count));
+    EXPECT_EQ(bold, size_t(half));
+    EXPECT_EQ(italic, size_t(half));
+    EXPECT_EQ(s.chain(StyleID{"c0"}).size(), size_t(half));
 }
 
 TEST(StyleSheet, AbsurdNumbersGiveBoundedValues) {
@@ -318,20 +346,23 @@ TEST(StyleSheet, AbsurdNumbersGiveBoundedValues) {
         EXPECT_EQ(sheet("").runFormat(std::nullopt, rPr("<w:sz w:val=\"" + std::string(junk) + "\"/>")).size,
                   std::nullopt)
             << junk;
-    const ParagraphFormat f = paragraph(
-        "", "<w:spacing w:before=\"-400\" w:after=\"99999999999\" w:line=\"-99999999\"/><w:ind w:left=\"-1e300\"/>"
-            "<w:outlineLvl w:val=\"99999999999\"/>");
+    const ParagraphFormat f = paragraph("",
+                                        "<w:spacing w:before=\"-400\" w:after=\"99999999999\" "
+                                        "w:line=\"-99999999\"/><w:ind w:left=\"-1e300\"/>"
+                                        "<w:outlineLvl w:val=\"99999999999\"/>");
     EXPECT_EQ(f.spaceBefore, 0);
     EXPECT_EQ(f.spaceAfter, FormatValues::longestLength);
     EXPECT_EQ(f.lineMultiple, 0);
     EXPECT_EQ(f.indentLeft, -FormatValues::longestLength);
     EXPECT_EQ(f.outlineLevel, std::nullopt);
-    EXPECT_EQ(sheet(style("P", "<w:uiPriority w:val=\"99999999999\"/>")).styles.at(StyleID{"P"}).priority, 99);
+    EXPECT_EQ(sheet(style("P", "<w:uiPriority w:val=\"99999999999\"/>")).styles.at(StyleID{"P"}).priority,
+              99);
 }
 
 TEST(StyleSheet, TheDocumentRereadsTheSheetWhenTheStylesPartIsReplaced) {
     const std::string rel =
-        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
+        "<Relationship Id=\"rId1\" "
+        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
         "Target=\"styles.xml\"/>";
     auto parts = rovuvuz::testing::minimalDocument("<w:p/>", rel);
     parts.emplace_back("word/styles.xml", stylesPart(style("Old", "")));
