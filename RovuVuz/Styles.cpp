@@ -103,6 +103,22 @@ std::string childBytes(const PropertyBag& bag) {
     return key;
 }
 
+// One key for a (table style, paragraph style) pair. Each id is written with its length,
+// so no two pairs share a key whatever the ids contain; "-" stands for no style.
+std::string pairKey(const std::optional<StyleID>& table, const std::optional<StyleID>& paragraph) {
+    std::string key;
+    for (const auto* id : {&table, &paragraph}) {
+        if (!*id) {
+            key += '-';
+            continue;
+        }
+        key += std::to_string((*id)->rawValue.size());
+        key += ':';
+        key += (*id)->rawValue;
+    }
+    return key;
+}
+
 }  // namespace
 
 StyleSheet::StyleSheet(std::optional<ByteView> data, std::optional<ByteView> themeData)
@@ -255,7 +271,7 @@ const ParagraphFormatChange& StyleSheet::directParagraph(const PropertyBag& bag)
 RunFormat StyleSheet::runFormat(const std::optional<StyleID>& paragraph, const PropertyBag* direct,
                                 const std::optional<StyleID>& table) const {
     const std::optional<StyleID>& paragraphStyle = paragraph ? paragraph : defaultParagraphStyle;
-    StylePair key{table, paragraphStyle};
+    std::string key = pairKey(table, paragraphStyle);
     auto base = runBases_.find(key);
     if (base == runBases_.end()) {
         RunFormat format;
@@ -278,7 +294,7 @@ ParagraphFormat StyleSheet::paragraphFormat(const PropertyBag* direct,
     const ParagraphFormatChange* own = direct ? &directParagraph(*direct) : nullptr;
     const std::optional<StyleID>& style =
         own && own->style && *own->style ? *own->style : defaultParagraphStyle;
-    StylePair key{table, style};
+    std::string key = pairKey(table, style);
     auto base = paragraphBases_.find(key);
     if (base == paragraphBases_.end()) {
         ParagraphFormat format;

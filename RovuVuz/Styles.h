@@ -92,7 +92,6 @@ class StyleSheet {
         RunFormatChange run;
         ParagraphFormatChange paragraph;
     };
-    using StylePair = std::pair<std::optional<StyleID>, std::optional<StyleID>>;
 
     // The resolved chain of a style; nothing for an unknown id.
     const Resolved* resolve(const StyleID& id) const;
@@ -106,8 +105,9 @@ class StyleSheet {
     // Caches, filled on demand. Keys are style ids and property bytes, which the sheet
     // never changes, so an entry is never stale.
     mutable std::unordered_map<std::string, Resolved> resolved_;
-    mutable std::map<StylePair, RunFormat> runBases_;  // (table, paragraph) → format
-    mutable std::map<StylePair, ParagraphFormat> paragraphBases_;
+    // Keyed by the table and paragraph style ids (see Styles.cpp).
+    mutable std::unordered_map<std::string, RunFormat> runBases_;
+    mutable std::unordered_map<std::string, ParagraphFormat> paragraphBases_;
     mutable std::unordered_map<std::string, RunFormatChange> directRuns_;  // bag bytes → change
     mutable std::unordered_map<std::string, ParagraphFormatChange> directParagraphs_;
     mutable size_t directBytes_ = 0;  // key bytes held by the two direct caches
