@@ -117,7 +117,7 @@ std::optional<double> fontSize(const Property& property) {
     return clamp(*n / 2, FormatValues::smallestFontSize, FormatValues::largestFontSize);
 }
 
-void readRunProperty(RunFormatChange& change, const Property& p, const ThemeFonts& theme) {
+void readRunProperty(RunFormatDelta& change, const Property& p, const ThemeFonts& theme) {
     const auto val = p["val"];
     if (p.local == "b") {
         change.bold = isOn(p);
@@ -160,7 +160,7 @@ constexpr std::string_view paragraphNames[] = {"pStyle",
                                                "pageBreakBefore",
                                                "outlineLvl"};
 
-void readSpacing(ParagraphFormatChange& change, const Property& p) {
+void readSpacing(ParagraphFormatDelta& change, const Property& p) {
     using FormatValues::longestLength;
     // Space before and after is ST_TwipsMeasure, never negative.
     if (const auto before = p["before"] ? FormatValues::number(*p["before"]) : std::nullopt)
@@ -181,7 +181,7 @@ void readSpacing(ParagraphFormatChange& change, const Property& p) {
     }
 }
 
-void readIndent(ParagraphFormatChange& change, const Property& p) {
+void readIndent(ParagraphFormatDelta& change, const Property& p) {
     const auto twips = [&](std::string_view name,
                            std::string_view alternative = {}) -> std::optional<double> {
         auto text = p[name];
@@ -198,7 +198,7 @@ void readIndent(ParagraphFormatChange& change, const Property& p) {
     if (const auto hanging = twips("hanging")) change.firstLine = -*hanging;
 }
 
-void readNumbering(ParagraphFormatChange& change, ByteView bytes) {
+void readNumbering(ParagraphFormatDelta& change, ByteView bytes) {
     try {
         const XMLTree tree(bytes);
         for (int child : tree.childElements(tree.root())) {
@@ -217,7 +217,7 @@ void readNumbering(ParagraphFormatChange& change, ByteView bytes) {
     }
 }
 
-void readParagraphProperty(ParagraphFormatChange& change, const Property& p, ByteView bytes) {
+void readParagraphProperty(ParagraphFormatDelta& change, const Property& p, ByteView bytes) {
     const auto val = p["val"];
     if (p.local == "pStyle" && val) {
         change.style = StyleID{std::string(*val)};
@@ -272,13 +272,13 @@ size_t hashOf(const std::optional<StyleID>& id) {
 
 }  // namespace
 
-RunFormatChange RunFormatChange::read(const PropertyBag& bag, const ThemeFonts& theme) {
-    RunFormatChange change;
+RunFormatDelta RunFormatDelta::read(const PropertyBag& bag, const ThemeFonts& theme) {
+    RunFormatDelta change;
     forEachProperty(bag, runNames, [&](const Property& p, ByteView) { readRunProperty(change, p, theme); });
     return change;
 }
 
-void RunFormatChange::overlay(const RunFormatChange& later) {
+void RunFormatDelta::overlay(const RunFormatDelta& later) {
     take(bold, later.bold);
     take(italic, later.italic);
     take(underline, later.underline);
@@ -292,7 +292,7 @@ void RunFormatChange::overlay(const RunFormatChange& later) {
     take(style, later.style);
 }
 
-void RunFormatChange::applyTo(RunFormat& format) const {
+void RunFormatDelta::applyTo(RunFormat& format) const {
     put(format.bold, bold);
     put(format.italic, italic);
     put(format.underline, underline);
@@ -306,14 +306,14 @@ void RunFormatChange::applyTo(RunFormat& format) const {
     put(format.style, style);
 }
 
-ParagraphFormatChange ParagraphFormatChange::read(const PropertyBag& bag) {
-    ParagraphFormatChange change;
+ParagraphFormatDelta ParagraphFormatDelta::read(const PropertyBag& bag) {
+    ParagraphFormatDelta change;
     forEachProperty(bag, paragraphNames,
                     [&](const Property& p, ByteView bytes) { readParagraphProperty(change, p, bytes); });
     return change;
 }
 
-void ParagraphFormatChange::overlay(const ParagraphFormatChange& later) {
+void ParagraphFormatDelta::overlay(const ParagraphFormatDelta& later) {
     take(style, later.style);
     take(alignment, later.alignment);
     take(spaceBefore, later.spaceBefore);
@@ -333,7 +333,7 @@ void ParagraphFormatChange::overlay(const ParagraphFormatChange& later) {
     take(outlineLevel, later.outlineLevel);
 }
 
-void ParagraphFormatChange::applyTo(ParagraphFormat& format) const {
+void ParagraphFormatDelta::applyTo(ParagraphFormat& format) const {
     put(format.style, style);
     put(format.alignment, alignment);
     put(format.spaceBefore, spaceBefore);
@@ -354,11 +354,11 @@ void ParagraphFormatChange::applyTo(ParagraphFormat& format) const {
 }
 
 void RunFormat::merge(const PropertyBag& bag, const ThemeFonts& theme) {
-    RunFormatChange::read(bag, theme).applyTo(*this);
+    RunFormatDelta::read(bag, theme).applyTo(*this);
 }
 
 void ParagraphFormat::merge(const PropertyBag& bag) {
-    ParagraphFormatChange::read(bag).applyTo(*this);
+    ParagraphFormatDelta::read(bag).applyTo(*this);
 }
 
 }  // namespace rovuvuz

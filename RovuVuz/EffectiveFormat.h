@@ -101,22 +101,22 @@ struct ParagraphFormat {
 };
 
 // What one w:rPr states; see the file comment.
-struct RunFormatChange {
+struct RunFormatDelta {
     std::optional<bool> bold, italic, underline, strike;
     std::optional<VerticalAlign> verticalAlign;
     std::optional<std::optional<std::string>> font, color, highlight;
     std::optional<std::optional<double>> size, kernFrom;
     std::optional<std::optional<StyleID>> style;
 
-    static RunFormatChange read(const PropertyBag& bag, const ThemeFonts& theme);
+    static RunFormatDelta read(const PropertyBag& bag, const ThemeFonts& theme);
     // Takes every field `later` states.
-    void overlay(const RunFormatChange& later);
+    void overlay(const RunFormatDelta& later);
     void applyTo(RunFormat& format) const;
-    bool operator==(const RunFormatChange&) const = default;
+    bool operator==(const RunFormatDelta&) const = default;
 };
 
 // What one w:pPr states.
-struct ParagraphFormatChange {
+struct ParagraphFormatDelta {
     std::optional<std::optional<StyleID>> style;
     std::optional<Alignment> alignment;
     std::optional<double> spaceBefore, spaceAfter, indentLeft, indentRight, firstLine;
@@ -126,10 +126,10 @@ struct ParagraphFormatChange {
     std::optional<bool> keepNext, keepLines, widowControl, contextualSpacing, pageBreakBefore;
     std::optional<std::optional<int>> outlineLevel;
 
-    static ParagraphFormatChange read(const PropertyBag& bag);
-    void overlay(const ParagraphFormatChange& later);
+    static ParagraphFormatDelta read(const PropertyBag& bag);
+    void overlay(const ParagraphFormatDelta& later);
     void applyTo(ParagraphFormat& format) const;
-    bool operator==(const ParagraphFormatChange&) const = default;
+    bool operator==(const ParagraphFormatDelta&) const = default;
 };
 
 }  // namespace rovuvuz

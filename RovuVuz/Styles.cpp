@@ -186,8 +186,8 @@ std::vector<Style> StyleSheet::chain(const std::optional<StyleID>& id) const {
 
 StyleSheet::Resolved StyleSheet::ownChange(const Style& style) const {
     Resolved change;
-    if (style.rPr) change.run = RunFormatChange::read(*style.rPr, theme);
-    if (style.pPr) change.paragraph = ParagraphFormatChange::read(*style.pPr);
+    if (style.rPr) change.run = RunFormatDelta::read(*style.rPr, theme);
+    if (style.pPr) change.paragraph = ParagraphFormatDelta::read(*style.pPr);
     return change;
 }
 
@@ -243,7 +243,7 @@ void StyleSheet::resolveCycle(const std::vector<const Style*>& cycle) const {
     }
 }
 
-const RunFormatChange& StyleSheet::directRun(const PropertyBag& bag) const {
+const RunFormatDelta& StyleSheet::directRun(const PropertyBag& bag) const {
     std::string key = childBytes(bag);
     if (const auto found = directRuns_.find(key); found != directRuns_.end()) return found->second;
     if (directBytes_ + key.size() > directCacheBytes) {
@@ -252,10 +252,10 @@ const RunFormatChange& StyleSheet::directRun(const PropertyBag& bag) const {
         directBytes_ = 0;
     }
     directBytes_ += key.size();
-    return directRuns_.emplace(std::move(key), RunFormatChange::read(bag, theme)).first->second;
+    return directRuns_.emplace(std::move(key), RunFormatDelta::read(bag, theme)).first->second;
 }
 
-const ParagraphFormatChange& StyleSheet::directParagraph(const PropertyBag& bag) const {
+const ParagraphFormatDelta& StyleSheet::directParagraph(const PropertyBag& bag) const {
     std::string key = childBytes(bag);
     if (const auto found = directParagraphs_.find(key); found != directParagraphs_.end())
         return found->second;
@@ -265,7 +265,7 @@ const ParagraphFormatChange& StyleSheet::directParagraph(const PropertyBag& bag)
         directBytes_ = 0;
     }
     directBytes_ += key.size();
-    return directParagraphs_.emplace(std::move(key), ParagraphFormatChange::read(bag)).first->second;
+    return directParagraphs_.emplace(std::move(key), ParagraphFormatDelta::read(bag)).first->second;
 }
 
 RunFormat StyleSheet::runFormat(const std::optional<StyleID>& paragraph, const PropertyBag* direct,
@@ -282,7 +282,7 @@ RunFormat StyleSheet::runFormat(const std::optional<StyleID>& paragraph, const P
     }
     if (!direct) return base->second;
     RunFormat format = base->second;
-    const RunFormatChange& own = directRun(*direct);
+    const RunFormatDelta& own = directRun(*direct);
     if (own.style && *own.style)
         if (const Resolved* r = resolve(**own.style)) r->run.applyTo(format);
     own.applyTo(format);
@@ -291,7 +291,7 @@ RunFormat StyleSheet::runFormat(const std::optional<StyleID>& paragraph, const P
 
 ParagraphFormat StyleSheet::paragraphFormat(const PropertyBag* direct,
                                             const std::optional<StyleID>& table) const {
-    const ParagraphFormatChange* own = direct ? &directParagraph(*direct) : nullptr;
+    const ParagraphFormatDelta* own = direct ? &directParagraph(*direct) : nullptr;
     const std::optional<StyleID>& style =
         own && own->style && *own->style ? *own->style : defaultParagraphStyle;
     std::string key = pairKey(table, style);

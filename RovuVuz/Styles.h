@@ -89,8 +89,8 @@ class StyleSheet {
   private:
     // What a style's whole chain states, base first, later styles winning.
     struct Resolved {
-        RunFormatChange run;
-        ParagraphFormatChange paragraph;
+        RunFormatDelta run;
+        ParagraphFormatDelta paragraph;
     };
 
     // The resolved chain of a style; nothing for an unknown id.
@@ -99,8 +99,8 @@ class StyleSheet {
     void resolveCycle(const std::vector<const Style*>& cycle) const;
     Resolved ownChange(const Style& style) const;
 
-    const RunFormatChange& directRun(const PropertyBag& bag) const;
-    const ParagraphFormatChange& directParagraph(const PropertyBag& bag) const;
+    const RunFormatDelta& directRun(const PropertyBag& bag) const;
+    const ParagraphFormatDelta& directParagraph(const PropertyBag& bag) const;
 
     // Caches, filled on demand. Keys are style ids and property bytes, which the sheet
     // never changes, so an entry is never stale.
@@ -108,8 +108,8 @@ class StyleSheet {
     // Keyed by the table and paragraph style ids (see Styles.cpp).
     mutable std::unordered_map<std::string, RunFormat> runBases_;
     mutable std::unordered_map<std::string, ParagraphFormat> paragraphBases_;
-    mutable std::unordered_map<std::string, RunFormatChange> directRuns_;  // bag bytes → change
-    mutable std::unordered_map<std::string, ParagraphFormatChange> directParagraphs_;
+    mutable std::unordered_map<std::string, RunFormatDelta> directRuns_;  // bag bytes → change
+    mutable std::unordered_map<std::string, ParagraphFormatDelta> directParagraphs_;
     mutable size_t directBytes_ = 0;  // key bytes held by the two direct caches
 };
 
