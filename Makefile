@@ -18,13 +18,13 @@ build: setup
 	@$(CONFIGURE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
-# The application where there is a display; without one, the engine's view of the sample.
+# The application where there is a display; without one, the sample's text with its changes.
 run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 	    $(BUILD)/Tovin/tovin $(SAMPLE); \
 	else \
-	    echo "run: no display (DISPLAY and WAYLAND_DISPLAY unset); showing the sample's parts"; \
-	    $(BUILD)/cli/tovin-cli parts $(SAMPLE); \
+	    echo "run: no display (DISPLAY and WAYLAND_DISPLAY unset); the sample as a reader sees it:"; \
+	    $(BUILD)/cli/tovin-cli text --changes $(SAMPLE); \
 	fi
 
 # Everything: the engine, corpus, tool and application tests; the same engine tests under
