@@ -51,6 +51,27 @@ TEST_P(CorpusDocument, EveryStoryWritesBackItsSourceBytes) {
     }
 }
 
+TEST_P(CorpusDocument, EveryStorySnapshotsWithOffsetsThatCoverItsText) {
+    for (const StoryID& id : document->storyIDs()) {
+        const StorySnapshot snapshot = document->snapshot(id);
+        for (const ParagraphSnapshot* p : snapshot.paragraphs()) {
+            // Spans are in order, do not overlap and stay inside the text; every character
+            // of the text belongs to a span.
+            size_t covered = 0, end = 0;
+            for (const Span& span : p->spans) {
+                EXPECT_GE(span.range.lower, end) << id.description();
+                EXPECT_LT(span.range.lower, span.range.upper) << id.description();
+                EXPECT_LE(span.range.upper, p->text.size()) << id.description();
+                covered += span.range.size();
+                end = span.range.upper;
+            }
+            EXPECT_EQ(covered, p->text.size()) << id.description();
+            // A single paragraph's snapshot is the story's, less the list label.
+            EXPECT_EQ(document->snapshot(p->id, id).text, p->text) << id.description();
+        }
+    }
+}
+
 TEST_P(CorpusDocument, SavingWithoutEditsReturnsTheInput) {
     for (const StoryID& id : document->storyIDs()) document->story(id);
     EXPECT_TRUE(document->dirtyParts().empty());
