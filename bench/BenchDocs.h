@@ -45,7 +45,7 @@ std::optional<std::filesystem::path> documentPath(benchmark::State& state, std::
 // tokenizing a part can cost.
 size_t walkTags(rovuvuz::ByteView bytes);
 
-// The level the engine compresses changed parts at, and the level of the zlib reference.
+// The zlib level of the reference floors (the engine itself uses libdeflate, see ZipArchive.cpp).
 inline constexpr int deflateLevel = 6;
 
 // Raw DEFLATE (as ZIP stores it) with zlib at deflateLevel into `out`, which is resized to
