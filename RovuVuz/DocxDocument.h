@@ -49,6 +49,9 @@ private:
 
 class StyleSheet;
 struct Numbering;
+struct EditMode;
+struct ParagraphPos;
+struct StructuralEdit;
 struct PageSetup;
 
 // Part contents by entry name (no leading slash), shared so that undo snapshots and
@@ -171,6 +174,26 @@ public:
     // The bytes of the part a story's relationship names (a picture); nothing when any
     // step is missing.
     std::optional<SharedBytes> imageData(const RelationshipID& id, const StoryID& story);
+
+    // Editing (TextEdit.cpp, Structural.cpp). Arguments are checked before anything
+    // changes; DocxError tells what was wrong.
+    //
+    // Replaces a range of one paragraph's display text; an LF becomes a line break.
+    void replaceText(ParagraphID paragraph, const StoryID& story, TextRange range, std::u16string_view text,
+                     const EditMode& mode);
+    // Replaces the text between two positions in sibling paragraphs; each LF of the text
+    // starts a new paragraph. Returns the paragraphs now standing where the range stood.
+    std::vector<ParagraphID> replaceText(ParagraphPos from, ParagraphPos to, const StoryID& story,
+                                         std::u16string_view text, const EditMode& mode);
+    // Turns a paragraph's display text into `target` with the one replacement that
+    // differs (common prefix and suffix kept).
+    void reconcile(ParagraphID paragraph, const StoryID& story, std::u16string_view target, const EditMode& mode);
+    // A structural or format edit; for a split, the new paragraph's ID.
+    std::vector<ParagraphID> apply(const StructuralEdit& edit, const StoryID& story, const EditMode& mode);
+    // The story part's bytes as a save would write them now, and putting such bytes back
+    // in place (undo around an edit); throws XMLError when they do not parse.
+    Bytes storyData(const StoryID& story);
+    void restoreStory(const StoryID& story, ByteView data);
 
     static constexpr std::string_view contentTypesPart = "[Content_Types].xml";
 

@@ -1,0 +1,264 @@
+#include "RovuVuz/Structural.h"
+
+#include <algorithm>
+
+#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/Styles.h"
+
+namespace rovuvuz {
+
+namespace Structural {
+
+namespace {
+
+using TextEdit::qualified;
+
+// The bytes of a bag's children, to tell whether an edit changed anything.
+std::vector<ByteSlice> childBytes(const PropertyBag& bag) {
+    std::vector<ByteSlice> result;
+    result.reserve(bag.children.size());
+    for (const auto& child : bag.children) result.push_back(child.bytes);
+    return result;
+}
+
+bool sameChildren(const std::vector<ByteSlice>& old, const PropertyBag& bag) {
+    if (old.size() != bag.children.size()) return false;
+    for (size_t i = 0; i < old.size(); ++i)
+        if (!bag.children[i].bytes.sameBytes(old[i].view())) return false;
+    return true;
+}
+
+// A w:pPrChange or w:rPrChange: the revision attributes around the old properties,
+// without the children that the change element must not hold (ECMA-376 §17.13.5.29,
+// §17.13.5.31).
+std::string changeRecord(DocxDocument& document, std::string_view prefix, std::string_view changeName,
+                         std::string_view propsName, const std::vector<ByteSlice>& old,
+                         std::initializer_list<std::string_view> left, const EditMode::Tracked& tracked) {
+    std::string out = Markup::startTag(qualified(prefix, changeName),
+                                       TextEdit::revisionAttributes(document, prefix, tracked), Markup::SelfClosing::No);
+    out += "<" + qualified(prefix, propsName) + ">";
+    for (const ByteSlice& bytes : old) {
+        const std::string_view local = PropertyBag::Child{bytes}.local();
+        if (local.empty() || std::find(left.begin(), left.end(), local) != left.end()) continue;
+        out += bytes.chars();
+    }
+    out += "</" + qualified(prefix, propsName) + "></" + qualified(prefix, changeName) + ">";
+    return out;
+}
+
+// Removes the first child of each name from the paragraph mark's w:rPr, storing the rest
+// back or dropping w:rPr when nothing is left.
+void removeFromMark(PropertyBag& props, std::initializer_list<std::string_view> names) {
+    const auto bytes = props.child("rPr");
+    if (!bytes) return;
+    auto mark = PropertyBag::parse(*bytes);
+    if (!mark) return;
+    for (std::string_view name : names) mark->set(name, std::nullopt);
+    if (mark->isEmpty()) props.set("rPr", std::nullopt);
+    else props.set("rPr", mark->serialized());
+}
+
+size_t blockIndex(const Paragraph& paragraph) {
+    const auto& children = paragraph.parent->children;
+    for (size_t i = 0; i < children.size(); ++i) {
+        const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&children[i]);
+        if (p && p->get() == &paragraph) return i;
+    }
+    return children.size();
+}
+
+}  // namespace
+
+void ensureProps(Paragraph& paragraph) {
+    if (paragraph.props) return;
+    paragraph.props = PropertyBag{Tags::build(qualified(paragraph.tags.prefix(), "pPr"), {}), {}, std::nullopt};
+    paragraph.inlines.insert(paragraph.inlines.begin(), PropsMarker{});
+    paragraph.setDirty(true);
+}
+
+Paragraph& split(DocxDocument& document, Paragraph& paragraph, size_t at, const EditMode& mode) {
+    const size_t k = InlineOps::cut(paragraph, at, document);
+    auto second = std::make_unique<Paragraph>();
+    second->id = ParagraphID{document.mint().mint()};
+    second->tags = Tags::build(qualified(paragraph.tags.prefix(), "p"), {});
+    second->setDirty(true);
+    if (paragraph.props) {
+        second->inlines.emplace_back(PropsMarker{});
+        PropertyBag copy = *paragraph.props;
+        copy.set("pPrChange", std::nullopt);
+        removeFromMark(copy, {"ins", "del"});
+        second->props = std::move(copy);
+        // The section break moves to the second half, which now ends the section.
+        paragraph.props->set("sectPr", std::nullopt);
+    }
+    auto& inlines = paragraph.inlines;
+    for (size_t i = k; i < inlines.size(); ++i)
+        if (!std::holds_alternative<PropsMarker>(inlines[i])) second->inlines.push_back(std::move(inlines[i]));
+    const bool markerMoved = std::any_of(inlines.begin() + static_cast<std::ptrdiff_t>(k), inlines.end(),
+                                         [](const Inline& n) { return std::holds_alternative<PropsMarker>(n); });
+    inlines.erase(inlines.begin() + static_cast<std::ptrdiff_t>(k), inlines.end());
+    if (markerMoved) inlines.emplace_back(PropsMarker{});
+    paragraph.setDirty(true);
+    second->parent = paragraph.parent;
+    Paragraph& result = *second;
+    auto& blocks = paragraph.parent->children;
+    blocks.insert(blocks.begin() + static_cast<std::ptrdiff_t>(blockIndex(paragraph)) + 1, std::move(second));
+    if (mode.tracked) markParagraph(document, paragraph, RevisionKind::insert, *mode.tracked);
+    return result;
+}
+
+Paragraph* nextParagraph(const Paragraph& paragraph) {
+    if (!paragraph.parent) return nullptr;
+    const size_t i = blockIndex(paragraph);
+    const auto& children = paragraph.parent->children;
+    if (i + 1 >= children.size()) return nullptr;
+    const auto* next = std::get_if<std::unique_ptr<Paragraph>>(&children[i + 1]);
+    return next ? next->get() : nullptr;
+}
+
+void join(Paragraph& paragraph) {
+    Paragraph* next = nextParagraph(paragraph);
+    if (!next) return;
+    if (next->props) {
+        if (const auto sectPr = next->props->child("sectPr")) {
+            ensureProps(paragraph);
+            paragraph.props->set("sectPr", *sectPr);
+        }
+    }
+    for (Inline& node : next->inlines)
+        if (!std::holds_alternative<PropsMarker>(node)) paragraph.inlines.push_back(std::move(node));
+    paragraph.setDirty(true);
+    auto& blocks = paragraph.parent->children;
+    blocks.erase(blocks.begin() + static_cast<std::ptrdiff_t>(blockIndex(*next)));
+}
+
+void joinOrMark(DocxDocument& document, Paragraph& paragraph, const EditMode& mode) {
+    if (!mode.tracked) {
+        join(paragraph);
+        return;
+    }
+    if (paragraph.props) {
+        if (const auto markBytes = paragraph.props->child("rPr")) {
+            const auto mark = PropertyBag::parse(*markBytes);
+            const auto ins = mark ? mark->child("ins") : std::nullopt;
+            if (ins && Markup::attribute("author", *ins) == mode.tracked->author) {
+                // Removing the mark of one's own tracked insertion undoes it.
+                removeFromMark(*paragraph.props, {"ins"});
+                paragraph.setDirty(true);
+                join(paragraph);
+                return;
+            }
+        }
+    }
+    markParagraph(document, paragraph, RevisionKind::remove, *mode.tracked);
+}
+
+void markParagraph(DocxDocument& document, Paragraph& paragraph, RevisionKind kind, const EditMode::Tracked& tracked) {
+    ensureProps(paragraph);
+    const std::string_view prefix = paragraph.tags.prefix();
+    std::optional<PropertyBag> mark;
+    if (const auto bytes = paragraph.props->child("rPr")) mark = PropertyBag::parse(*bytes);
+    if (!mark) mark = PropertyBag{Tags::build(qualified(prefix, "rPr"), {}), {}, std::nullopt};
+    const std::string_view name = kind == RevisionKind::insert ? "ins" : "del";
+    const std::string marker = Markup::startTag(
+        qualified(prefix, name), TextEdit::revisionAttributes(document, prefix, tracked), Markup::SelfClosing::Yes);
+    mark->set(name, asBytes(marker));
+    paragraph.props->set("rPr", mark->serialized());
+    paragraph.setDirty(true);
+}
+
+void editProps(DocxDocument& document, Paragraph& paragraph, const EditMode& mode,
+               const std::function<void(PropertyBag&)>& edit) {
+    // A paragraph without w:pPr is edited on an empty bag first, so that an edit that
+    // changes nothing adds nothing.
+    PropertyBag bag = paragraph.props
+                          ? *paragraph.props
+                          : PropertyBag{Tags::build(qualified(paragraph.tags.prefix(), "pPr"), {}), {}, std::nullopt};
+    const auto old = childBytes(bag);
+    edit(bag);
+    if (sameChildren(old, bag)) return;
+    const std::string_view prefix = paragraph.tags.prefix();
+    if (mode.tracked && !bag.child("pPrChange")) {
+        const std::string record =
+            changeRecord(document, prefix, "pPrChange", "pPr", old, {"rPr", "sectPr", "pPrChange"}, *mode.tracked);
+        bag.set("pPrChange", asBytes(record));
+    }
+    ensureProps(paragraph);
+    *paragraph.props = std::move(bag);
+    paragraph.setDirty(true);
+}
+
+void setRunFormat(DocxDocument& document, Paragraph& paragraph, TextRange range, const RunFormatChange& change,
+                  const EditMode& mode) {
+    const auto covered = InlineOps::isolate(paragraph, range.lower, range.upper, {}, document);
+    if (covered.empty()) return;
+    paragraph.setDirty(true);
+    const StyleSheet& styles = document.styles();
+    std::optional<StyleID> paragraphStyle;
+    if (paragraph.props)
+        if (const auto pStyle = paragraph.props->child("pStyle"))
+            if (auto val = Markup::attribute("val", *pStyle)) paragraphStyle = StyleID{std::move(*val)};
+    const auto effective = [&](const PropertyBag& bag) { return styles.runFormat(paragraphStyle, &bag); };
+    for (const auto& [owner, run, chain] : covered) {
+        const std::string_view prefix = run->tags.prefix();
+        PropertyBag bag =
+            run->props ? *run->props : PropertyBag{Tags::build(qualified(prefix, "rPr"), {}), {}, std::nullopt};
+        const auto old = childBytes(bag);
+        FormatEdit::apply(change, bag, effective);
+        if (sameChildren(old, bag)) continue;
+        if (mode.tracked && !bag.child("rPrChange")) {
+            const std::string record =
+                changeRecord(document, prefix, "rPrChange", "rPr", old, {"rPrChange", "ins", "del"}, *mode.tracked);
+            bag.set("rPrChange", asBytes(record));
+        }
+        if (!run->props) run->items.insert(run->items.begin(), RunItem(RunItem::Kind::make(RunItem::Type::props)));
+        run->props = std::move(bag);
+        run->dirty = true;
+        owner.markDirty();
+    }
+}
+
+}  // namespace Structural
+
+std::vector<ParagraphID> DocxDocument::apply(const StructuralEdit& edit, const StoryID& storyID, const EditMode& mode) {
+    using E = StructuralEdit;
+    Story& target = story(storyID);
+    if (std::holds_alternative<E::Accept>(edit.value) || std::holds_alternative<E::Reject>(edit.value) ||
+        std::holds_alternative<E::AcceptAll>(edit.value) || std::holds_alternative<E::RejectAll>(edit.value))
+        throw DocxError(DocxErrorCode::unsupported, storyID);  // revision resolution is not built yet
+    const auto lookUp = [&](ParagraphID id) -> Paragraph& { return *paragraph(id, storyID).second; };
+    std::vector<ParagraphID> result;
+    if (const auto* s = std::get_if<E::SplitParagraph>(&edit.value)) {
+        Paragraph& p = lookUp(s->paragraph);
+        if (s->at > InlineOps::length(p.inlines)) throw DocxError(DocxErrorCode::rangeOutOfBounds, storyID);
+        if (!p.parent) throw DocxError(DocxErrorCode::crossesStructure, storyID);
+        target.touched = true;
+        result.push_back(Structural::split(*this, p, s->at, mode).id);
+    } else if (const auto* j = std::get_if<E::JoinWithNext>(&edit.value)) {
+        Paragraph& p = lookUp(j->paragraph);
+        target.touched = true;
+        Structural::joinOrMark(*this, p, mode);
+    } else if (const auto* st = std::get_if<E::SetParagraphStyle>(&edit.value)) {
+        Paragraph& p = lookUp(st->paragraph);
+        target.touched = true;
+        Structural::editProps(*this, p, mode, [&](PropertyBag& bag) {
+            if (st->style) bag.set("pStyle", Markup::Attributes{{"val", st->style->rawValue}});
+            else bag.set("pStyle", std::nullopt);
+        });
+    } else if (const auto* pf = std::get_if<E::SetParagraphFormat>(&edit.value)) {
+        Paragraph& p = lookUp(pf->paragraph);
+        if (!FormatEdit::isValid(pf->change)) throw DocxError(DocxErrorCode::unsupported, storyID);
+        target.touched = true;
+        Structural::editProps(*this, p, mode, [&](PropertyBag& bag) { FormatEdit::apply(pf->change, bag); });
+    } else if (const auto* rf = std::get_if<E::SetRunFormat>(&edit.value)) {
+        Paragraph& p = lookUp(rf->paragraph);
+        if (rf->range.lower > rf->range.upper || rf->range.upper > InlineOps::length(p.inlines))
+            throw DocxError(DocxErrorCode::rangeOutOfBounds, storyID);
+        if (!FormatEdit::isValid(rf->change)) throw DocxError(DocxErrorCode::unsupported, storyID);
+        target.touched = true;
+        Structural::setRunFormat(*this, p, rf->range, rf->change, mode);
+    }
+    return result;
+}
+
+}  // namespace rovuvuz
