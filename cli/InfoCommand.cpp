@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/Commands.h"
+#include "cli/Output.h"
 #include "cli/DocumentFiles.h"
 
 namespace tovin::cli {
@@ -41,7 +42,7 @@ void runInfo(const InfoOptions& options) {
                                  {"partCount", document->archive().entries().size()},
                                  {"stories", list},
                                  {"nextRevisionID", nextRevision}};
-        std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+        printJson(out);
         return;
     }
     std::cout << "main part:        " << document->mainPart().rawValue << '\n'

@@ -10,6 +10,7 @@
 #include "RovuVuz/DocxDocument.h"
 #include "RovuVuz/Sections.h"
 #include "cli/Commands.h"
+#include "cli/Output.h"
 
 namespace tovin::cli {
 
@@ -51,7 +52,7 @@ void printText(const PageReport& report) {
                 report.sumsSpacing ? "sum of after and before" : "larger of after and before");
 }
 
-void printJson(const std::string& file, const PageReport& report) {
+void printPageJson(const std::string& file, const PageReport& report) {
     const rovuvuz::PageSetup& page = report.page;
     const auto part = [](const std::optional<std::string>& name) {
         return name ? nlohmann::json(*name) : nlohmann::json(nullptr);
@@ -70,7 +71,7 @@ void printJson(const std::string& file, const PageReport& report) {
                              {"defaultHeader", part(report.header)},
                              {"defaultFooter", part(report.footer)},
                              {"sumsParagraphSpacing", report.sumsSpacing}};
-    std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    printJson(out);
 }
 
 void runPage(const PageOptions& options) {
@@ -82,7 +83,7 @@ void runPage(const PageOptions& options) {
         if (const auto footer = document->defaultFooter()) report.footer = footer->part.rawValue;
         report.sumsSpacing = document->sumsParagraphSpacing();
         if (options.json)
-            printJson(options.file, report);
+            printPageJson(options.file, report);
         else
             printText(report);
     });

@@ -8,6 +8,7 @@
 
 #include "RovuVuz/ZipArchive.h"
 #include "cli/Commands.h"
+#include "cli/Output.h"
 
 namespace tovin::cli {
 
@@ -35,21 +36,6 @@ std::string hex32(uint32_t value) {
     return text;
 }
 
-// Names come from untrusted files; control characters would break the one-line-per-entry
-// layout, so they are shown as \xNN.
-std::string printable(const std::string& name) {
-    std::string shown;
-    for (unsigned char c : name) {
-        if (c < 0x20 || c == 0x7F) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
-            shown += escaped;
-        } else {
-            shown += static_cast<char>(c);
-        }
-    }
-    return shown;
-}
 
 void printTable(const rovuvuz::ZipArchive& archive) {
     std::printf("%-10s %12s %12s  %-8s  %s\n", "method", "compressed", "uncompressed", "crc32", "name");
@@ -58,7 +44,7 @@ void printTable(const rovuvuz::ZipArchive& archive) {
                     entry.uncompressedSize, hex32(entry.crc32).c_str(), printable(entry.name).c_str());
 }
 
-void printJson(const std::string& file, const rovuvuz::ZipArchive& archive) {
+void printPartsJson(const std::string& file, const rovuvuz::ZipArchive& archive) {
     nlohmann::json entries = nlohmann::json::array();
     for (const auto& entry : archive.entries())
         entries.push_back({{"name", entry.name},
@@ -69,7 +55,7 @@ void printJson(const std::string& file, const rovuvuz::ZipArchive& archive) {
                            {"crc32", hex32(entry.crc32)}});
     // Entry names are repaired to valid UTF-8 when read; the file name may not be.
     const nlohmann::json out{{"file", file}, {"entries", entries}};
-    std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    printJson(out);
 }
 
 void runParts(const PartsOptions& options) {
@@ -77,7 +63,7 @@ void runParts(const PartsOptions& options) {
     onFile(options.file, [&] {
         const rovuvuz::ZipArchive archive(rovuvuz::share(bytes));
         if (options.json)
-            printJson(options.file, archive);
+            printPartsJson(options.file, archive);
         else
             printTable(archive);
     });

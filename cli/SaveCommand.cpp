@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/Commands.h"
+#include "cli/Output.h"
 #include "cli/DocumentFiles.h"
 
 namespace tovin::cli {
@@ -31,7 +32,7 @@ void runSave(const SaveOptions& options) {
         for (const auto& part : replaced) parts.push_back(part.rawValue);
         const nlohmann::json out{
             {"file", options.file}, {"output", target}, {"rebuilt", options.rebuild}, {"replacedParts", parts}};
-        std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+        printJson(out);
         return;
     }
     std::cout << "saved " << target << ": ";

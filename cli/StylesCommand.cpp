@@ -9,6 +9,7 @@
 #include "RovuVuz/DocxDocument.h"
 #include "RovuVuz/Styles.h"
 #include "cli/Commands.h"
+#include "cli/Output.h"
 
 namespace tovin::cli {
 
@@ -19,21 +20,6 @@ struct StylesOptions {
     bool json = false;
 };
 
-// Style names and ids come from the file; control characters would break the
-// one-line-per-style layout.
-std::string printable(const std::string& text) {
-    std::string shown;
-    for (unsigned char c : text) {
-        if (c < 0x20 || c == 0x7F) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
-            shown += escaped;
-        } else {
-            shown += static_cast<char>(c);
-        }
-    }
-    return shown;
-}
 
 void printTable(const rovuvuz::StyleSheet& sheet) {
     std::printf("%8s  %-24s  %s\n", "priority", "id", "name");
@@ -42,7 +28,7 @@ void printTable(const rovuvuz::StyleSheet& sheet) {
                     printable(style.name).c_str());
 }
 
-void printJson(const std::string& file, const rovuvuz::StyleSheet& sheet) {
+void printStylesJson(const std::string& file, const rovuvuz::StyleSheet& sheet) {
     nlohmann::json styles = nlohmann::json::array();
     for (const rovuvuz::Style& style : sheet.menu())
         styles.push_back({{"id", style.id.rawValue}, {"name", style.name}, {"priority", style.priority}});
@@ -52,7 +38,7 @@ void printJson(const std::string& file, const rovuvuz::StyleSheet& sheet) {
         {"defaultParagraphStyle", fallback ? nlohmann::json(fallback->rawValue) : nullptr},
         {"styles", styles}};
     // Names from the file need not be valid UTF-8.
-    std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    printJson(out);
 }
 
 void runStyles(const StylesOptions& options) {
@@ -60,7 +46,7 @@ void runStyles(const StylesOptions& options) {
         const auto document = rovuvuz::DocxDocument::open(options.file);
         const rovuvuz::StyleSheet& sheet = document->styles();
         if (options.json)
-            printJson(options.file, sheet);
+            printStylesJson(options.file, sheet);
         else
             printTable(sheet);
     });

@@ -3,6 +3,7 @@
 
 #include "RovuVuz/DocxDocument.h"
 #include "cli/Commands.h"
+#include "cli/Output.h"
 #include "cli/DocumentFiles.h"
 #include "cli/SnapshotText.h"
 
@@ -48,7 +49,7 @@ void runText(const TextOptions& options) {
             std::cout << text << (text.empty() ? "" : "\n");
         }
     }
-    if (options.json) std::cout << all.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    if (options.json) printJson(all);
 }
 
 }  // namespace

@@ -1,0 +1,27 @@
+#include "cli/Output.h"
+
+#include <cstdio>
+#include <iostream>
+
+namespace tovin::cli {
+
+void printJson(const nlohmann::json& value) {
+    std::cout << value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+}
+
+std::string printable(std::string_view text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (unsigned char c : text) {
+        if (c < 0x20 || c == 0x7F) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            shown += escaped;
+        } else {
+            shown += static_cast<char>(c);
+        }
+    }
+    return shown;
+}
+
+}  // namespace tovin::cli

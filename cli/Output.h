@@ -1,0 +1,18 @@
+// How tovin-cli prints: JSON for scripts, and text from files made safe for a terminal.
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+
+namespace tovin::cli {
+
+// Pretty-printed JSON on standard output; invalid UTF-8 from a file becomes U+FFFD rather
+// than an exception half way through the output.
+void printJson(const nlohmann::json& value);
+
+// Text from a file (entry names, style names) with control characters shown as \xNN, so
+// that one item stays one line.
+std::string printable(std::string_view text);
+
+}  // namespace tovin::cli
