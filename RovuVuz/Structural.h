@@ -57,9 +57,9 @@ struct StructuralEdit {
         bool operator==(const SetRunFormat&) const = default;
     };
 
-    std::variant<Accept, Reject, AcceptAll, RejectAll, SplitParagraph, JoinWithNext, SetParagraphStyle,
-                 SetParagraphFormat, SetRunFormat>
-        value;
+    using Value = std::variant<Accept, Reject, AcceptAll, RejectAll, SplitParagraph, JoinWithNext,
+                               SetParagraphStyle, SetParagraphFormat, SetRunFormat>;
+    Value value;
     bool operator==(const StructuralEdit&) const = default;
 };
 

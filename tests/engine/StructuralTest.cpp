@@ -1,0 +1,147 @@
+// Structural and format edits: splits and joins with section breaks and tracked marks,
+// paragraph and run properties, and the property changes tracked formatting records.
+#include <gtest/gtest.h>
+
+#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/Serializer.h"
+#include "RovuVuz/Structural.h"
+#include "support/TestSupport.h"
+
+using namespace rovuvuz;
+using rovuvuz::testing::makePackage;
+using rovuvuz::testing::minimalDocument;
+
+namespace {
+
+const auto when = std::chrono::system_clock::time_point(std::chrono::seconds(1709285400));
+const EditMode direct = EditMode::direct();
+const EditMode byA = EditMode::trackedBy("A", when);
+const EditMode byB = EditMode::trackedBy("B", when);
+
+const std::string stylesPart =
+    "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+    "<w:style w:type=\"character\" w:styleId=\"Strong\"><w:rPr><w:b/></w:rPr></w:style></w:styles>";
+
+struct Fixture {
+    DocxDocument document;
+    explicit Fixture(std::string_view body)
+        : document(makePackage([&] {
+              auto parts = minimalDocument(
+                  body, "<Relationship Id=\"rS\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                        "relationships/styles\" Target=\"styles.xml\"/>");
+              parts.emplace_back("word/styles.xml", stylesPart);
+              return parts;
+          }())) {}
+
+    std::vector<Paragraph*> paragraphs() { return document.story(StoryID::body()).paragraphs(); }
+    std::string xml(size_t i) {
+        Bytes out;
+        Serializer::paragraph(*paragraphs().at(i), out);
+        return std::string(out.begin(), out.end());
+    }
+    std::vector<ParagraphID> apply(StructuralEdit::Value edit, const EditMode& mode) {
+        auto result = document.apply(StructuralEdit{std::move(edit)}, StoryID::body(), mode);
+        const auto problem = document.story(StoryID::body()).checkInvariants();
+        EXPECT_FALSE(problem) << *problem;
+        return result;
+    }
+    ParagraphID id(size_t i) { return paragraphs().at(i)->id; }
+};
+
+const std::string sectPr = "<w:sectPr><w:pgSz w:w=\"12240\"/></w:sectPr>";
+
+}  // namespace
+
+TEST(Structural, SplitMovesTheSectionBreakAndJoinBringsItBack) {
+    Fixture f("<w:p><w:pPr><w:jc w:val=\"center\"/>" + sectPr + "</w:pPr><w:r><w:t>abcd</w:t></w:r></w:p>");
+    const auto made = f.apply(StructuralEdit::SplitParagraph{f.id(0), 2}, direct);
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_EQ(f.xml(0), "<w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr><w:r><w:t>ab</w:t></w:r></w:p>");
+    EXPECT_EQ(f.xml(1), "<w:p><w:pPr><w:jc w:val=\"center\"/>" + sectPr + "</w:pPr><w:r><w:t>cd</w:t></w:r></w:p>");
+    f.apply(StructuralEdit::JoinWithNext{f.id(0)}, direct);
+    ASSERT_EQ(f.paragraphs().size(), 1u);
+    EXPECT_EQ(f.xml(0), "<w:p><w:pPr><w:jc w:val=\"center\"/>" + sectPr +
+                            "</w:pPr><w:r><w:t>ab</w:t></w:r><w:r><w:t>cd</w:t></w:r></w:p>");
+    // Splitting at either end leaves an empty half; the last paragraph has nothing to join.
+    f.apply(StructuralEdit::SplitParagraph{f.id(0), 0}, direct);
+    f.apply(StructuralEdit::SplitParagraph{f.id(1), 4}, direct);
+    EXPECT_EQ(f.xml(0), "<w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr></w:p>");
+    EXPECT_EQ(InlineOps::length(f.paragraphs().at(2)->inlines), 0u);
+    f.apply(StructuralEdit::JoinWithNext{f.id(2)}, direct);
+    EXPECT_EQ(f.paragraphs().size(), 3u);
+    EXPECT_THROW(f.apply(StructuralEdit::SplitParagraph{f.id(1), 5}, direct), DocxError);
+}
+
+TEST(Structural, EnterThenBackspaceTracked) {
+    Fixture f("<w:p><w:r><w:t>abcd</w:t></w:r></w:p>");
+    f.apply(StructuralEdit::SplitParagraph{f.id(0), 2}, byA);
+    EXPECT_NE(f.xml(0).find("<w:pPr><w:rPr><w:ins w:id=\"1\" w:author=\"A\""), std::string::npos) << f.xml(0);
+    // The same author: the paragraphs join back and no revision is left.
+    f.apply(StructuralEdit::JoinWithNext{f.id(0)}, byA);
+    ASSERT_EQ(f.paragraphs().size(), 1u);
+    EXPECT_EQ(f.xml(0).find("w:ins"), std::string::npos) << f.xml(0);
+    // Another author: the mark is marked deleted; splitting it again drops the marker from
+    // the new half.
+    f.apply(StructuralEdit::SplitParagraph{f.id(0), 2}, byA);
+    f.apply(StructuralEdit::JoinWithNext{f.id(0)}, byB);
+    ASSERT_EQ(f.paragraphs().size(), 2u);
+    EXPECT_NE(f.xml(0).find("<w:del w:id="), std::string::npos) << f.xml(0);
+    f.apply(StructuralEdit::SplitParagraph{f.id(0), 1}, direct);
+    EXPECT_EQ(f.xml(1).find("w:ins"), std::string::npos) << f.xml(1);
+    EXPECT_EQ(f.xml(1).find("w:del"), std::string::npos) << f.xml(1);
+}
+
+TEST(Structural, ParagraphFormatConversions) {
+    Fixture f("<w:p><w:r><w:t>a</w:t></w:r></w:p>");
+    using PFC = ParagraphFormatChange;
+    f.apply(StructuralEdit::SetParagraphFormat{f.id(0), PFC{PFC::Indent{36, std::nullopt, -18}}}, direct);
+    f.apply(StructuralEdit::SetParagraphFormat{f.id(0), PFC{PFC::Spacing{6, std::nullopt, 1.5}}}, direct);
+    f.apply(StructuralEdit::SetParagraphFormat{f.id(0), PFC{PFC::Numbering{NumberingID{"3"}, 1}}}, direct);
+    EXPECT_EQ(f.xml(0),
+              "<w:p><w:pPr><w:numPr><w:ilvl w:val=\"1\"/><w:numId w:val=\"3\"/></w:numPr>"
+              "<w:spacing w:before=\"120\" w:line=\"360\" w:lineRule=\"auto\"/>"
+              "<w:ind w:left=\"720\" w:hanging=\"360\"/></w:pPr><w:r><w:t>a</w:t></w:r></w:p>");
+    EXPECT_THROW(f.apply(StructuralEdit::SetParagraphFormat{f.id(0), PFC{PFC::Indent{1e9, {}, {}}}}, direct),
+                 DocxError);
+}
+
+TEST(Structural, StyleChangesAreRecordedOnceAndOnlyWhenBytesDiffer) {
+    Fixture f("<w:p><w:pPr><w:pStyle w:val=\"Title\" /><w:jc w:val=\"center\"/></w:pPr></w:p><w:p/>");
+    // Another spelling of the same element is rewritten once, and recorded.
+    f.apply(StructuralEdit::SetParagraphStyle{f.id(0), StyleID{"Title"}}, byA);
+    EXPECT_NE(f.xml(0).find("<w:pPrChange w:id=\"1\" w:author=\"A\" w:date=\"2024-03-01T09:30:00Z\"><w:pPr>"
+                            "<w:pStyle w:val=\"Title\" /><w:jc w:val=\"center\"/></w:pPr></w:pPrChange>"),
+              std::string::npos)
+        << f.xml(0);
+    const std::string once = f.xml(0);
+    f.apply(StructuralEdit::SetParagraphStyle{f.id(0), StyleID{"Title"}}, byA);
+    EXPECT_EQ(f.xml(0), once);
+    f.apply(StructuralEdit::SetParagraphFormat{f.id(0), ParagraphFormatChange{ParagraphFormatChange::Align{}}}, byA);
+    EXPECT_EQ(f.xml(0).find("pPrChange w:id=\"2\""), std::string::npos);  // the first record stays
+    // Removing a style that is not there adds nothing, not even an empty w:pPr.
+    f.apply(StructuralEdit::SetParagraphStyle{f.id(1), std::nullopt}, byA);
+    EXPECT_FALSE(f.paragraphs().at(1)->isDirty());
+    EXPECT_EQ(f.xml(1), "<w:p/>");
+}
+
+TEST(Structural, RunFormats) {
+    using RFC = RunFormatChange;
+    Fixture f("<w:p><w:r><w:rPr><w:rStyle w:val=\"Strong\"/></w:rPr><w:t>strong</w:t></w:r>"
+              "<w:r><w:rPr><w:b/></w:rPr><w:t>plain</w:t></w:r></w:p>");
+    const auto boldOff = RFC{RFC::Switch{RFC::Toggle::bold, false}};
+    f.apply(StructuralEdit::SetRunFormat{f.id(0), TextRange{0, 11}, boldOff}, direct);
+    EXPECT_EQ(f.xml(0), "<w:p><w:r><w:rPr><w:rStyle w:val=\"Strong\"/><w:b w:val=\"0\"/></w:rPr><w:t>strong</w:t></w:r>"
+                        "<w:r><w:rPr></w:rPr><w:t>plain</w:t></w:r></w:p>");
+    // Size in half-points, on part of a run; the second tracked change keeps the first record.
+    f.apply(StructuralEdit::SetRunFormat{f.id(0), TextRange{6, 8}, RFC{RFC::Size{10.5}}}, byA);
+    f.apply(StructuralEdit::SetRunFormat{f.id(0), TextRange{6, 8}, RFC{RFC::Color{"ff0000"}}}, byA);
+    EXPECT_NE(f.xml(0).find("<w:r><w:rPr><w:color w:val=\"FF0000\"/><w:sz w:val=\"21\"/><w:szCs w:val=\"21\"/>"
+                            "<w:rPrChange w:id=\"1\" w:author=\"A\" w:date=\"2024-03-01T09:30:00Z\"><w:rPr></w:rPr>"
+                            "</w:rPrChange></w:rPr><w:t>pl</w:t></w:r><w:r><w:rPr></w:rPr><w:t>ain</w:t>"),
+              std::string::npos)
+        << f.xml(0);
+    EXPECT_THROW(f.apply(StructuralEdit::SetRunFormat{f.id(0), TextRange{0, 12}, boldOff}, direct), DocxError);
+    EXPECT_THROW(f.apply(StructuralEdit::SetRunFormat{f.id(0), TextRange{0, 1}, RFC{RFC::Color{"red\""}}}, direct),
+                 DocxError);
+    EXPECT_THROW(f.apply(StructuralEdit::Accept{RevisionID{1}}, direct), DocxError);
+}

@@ -1,0 +1,228 @@
+// Text edits, direct and tracked: the markup they write, own insertions joined and undone,
+// hyperlinks, multi-paragraph replacement, reconcile and story capture.
+#include <gtest/gtest.h>
+
+#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/Serializer.h"
+#include "RovuVuz/Structural.h"
+#include "support/TestSupport.h"
+
+using namespace rovuvuz;
+using rovuvuz::testing::makePackage;
+using rovuvuz::testing::minimalDocument;
+
+namespace {
+
+const auto when = std::chrono::system_clock::time_point(std::chrono::seconds(1709285400));  // 2024-03-01T09:30:00Z
+const EditMode direct = EditMode::direct();
+const EditMode byA = EditMode::trackedBy("A", when);
+const EditMode byB = EditMode::trackedBy("B", when);
+
+struct Fixture {
+    DocxDocument document;
+    explicit Fixture(std::string_view body) : document(makePackage(minimalDocument(body))) {}
+
+    Paragraph& at(size_t i) { return *document.story(StoryID::body()).paragraphs().at(i); }
+    ParagraphID id(size_t i) { return at(i).id; }
+    // A paragraph's inline content as it would be written, without the w:p tags.
+    std::string inlines(size_t i) {
+        Bytes out;
+        Serializer::inlines(at(i).inlines, at(i).props ? &*at(i).props : nullptr, out);
+        return std::string(out.begin(), out.end());
+    }
+    std::u16string text(size_t i) { return InlineOps::visibleText(at(i).inlines); }
+    void replace(size_t i, size_t lower, size_t upper, std::u16string_view with, const EditMode& mode) {
+        document.replaceText(id(i), StoryID::body(), TextRange{lower, upper}, with, mode);
+        const auto problem = document.story(StoryID::body()).checkInvariants();
+        EXPECT_FALSE(problem) << *problem;
+    }
+    // The body saved and read again: what another reader would see.
+    std::u16string reopenedText(size_t i) {
+        DocxDocument again(document.data());
+        return InlineOps::visibleText(again.story(StoryID::body()).paragraphs().at(i)->inlines);
+    }
+};
+
+const std::string D = "2024-03-01T09:30:00Z";
+
+}  // namespace
+
+TEST(TextEdit, TrackedReplacementWritesDeletionThenInsertion) {
+    Fixture f("<w:p><w:r w:rsidR=\"00A1\"><w:rPr><w:i/></w:rPr><w:t>abc</w:t></w:r></w:p>");
+    for (int i = 0; i < 4; ++i) f.document.nextRevisionID();
+    f.replace(0, 1, 2, u"X", byA);
+    EXPECT_EQ(f.inlines(0),
+              "<w:r w:rsidR=\"00A1\"><w:rPr><w:i/></w:rPr><w:t>a</w:t></w:r>"
+              "<w:del w:id=\"5\" w:author=\"A\" w:date=\"" + D + "\"><w:r w:rsidR=\"00A1\"><w:rPr><w:i/></w:rPr>"
+              "<w:delText>b</w:delText></w:r></w:del>"
+              "<w:ins w:id=\"6\" w:author=\"A\" w:date=\"" + D + "\"><w:r><w:rPr><w:i/></w:rPr><w:t>X</w:t></w:r></w:ins>"
+              "<w:r w:rsidR=\"00A1\"><w:rPr><w:i/></w:rPr><w:t>c</w:t></w:r>");
+    EXPECT_EQ(f.text(0), u"abXc");
+    EXPECT_EQ(f.reopenedText(0), u"abXc");
+}
+
+TEST(TextEdit, OwnInsertionsJoinAndVanish) {
+    Fixture f("<w:p><w:r><w:t>ab</w:t></w:r></w:p>");
+    f.replace(0, 1, 1, u"X", byA);
+    f.replace(0, 2, 2, u"Y", byA);  // after own insertion: the same w:ins grows
+    f.replace(0, 1, 1, u"W", byA);  // before it, through the character after
+    EXPECT_EQ(f.text(0), u"aWXYb");
+    const std::string once = f.inlines(0);
+    EXPECT_EQ(once.find("<w:ins"), once.rfind("<w:ins")) << once;
+    // Deleting all of it, and some other text, leaves the other text deleted and no trace.
+    f.replace(0, 1, 4, u"", byA);
+    EXPECT_EQ(f.inlines(0), "<w:r><w:t>a</w:t></w:r><w:r><w:t>b</w:t></w:r>");
+    f.replace(0, 0, 2, u"Z", byA);
+    EXPECT_EQ(f.text(0), u"abZ");  // the new text lands after the deleted text
+    EXPECT_NE(f.inlines(0).find("<w:delText>a</w:delText>"), std::string::npos);
+    // Deleting deleted text again changes nothing.
+    const std::string before = f.inlines(0);
+    f.replace(0, 0, 2, u"", byA);
+    EXPECT_EQ(f.inlines(0), before);
+}
+
+TEST(TextEdit, AnotherAuthorsInsertionIsSplitOrNested) {
+    Fixture f("<w:p><w:ins w:id=\"1\" w:author=\"B\" w:date=\"" + D + "\"><w:r><w:t>abcd</w:t></w:r></w:ins></w:p>");
+    f.replace(0, 2, 2, u"X", byA);
+    const std::string s = f.inlines(0);
+    EXPECT_NE(s.find("<w:ins w:id=\"1\" w:author=\"B\""), std::string::npos);
+    EXPECT_NE(s.find("<w:ins w:id=\"2\" w:author=\"A\""), std::string::npos);
+    EXPECT_NE(s.find("<w:ins w:id=\"3\" w:author=\"B\" w:date=\"" + D + "\"><w:r><w:t>cd</w:t>"), std::string::npos) << s;
+    // Next to B's insertion, A gets a new one; a deletion of B's text sits inside B's w:ins.
+    f.replace(0, 0, 1, u"", byA);
+    EXPECT_NE(f.inlines(0).find("\"B\" w:date=\"" + D + "\"><w:del"), std::string::npos) << f.inlines(0);
+    EXPECT_EQ(f.reopenedText(0), u"abXcd");
+}
+
+TEST(TextEdit, TwoDeletionsInARowStayApart) {
+    Fixture f("<w:p><w:r><w:t>abc</w:t></w:r><w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>"
+              "<w:r><w:rPr><w:b/></w:rPr><w:t>de</w:t></w:r></w:p>");
+    f.replace(0, 1, 2, u"", byA);
+    f.replace(0, 2, 3, u"", byA);
+    std::string s = f.inlines(0);
+    EXPECT_NE(s.find("w:id=\"1\""), std::string::npos);
+    EXPECT_NE(s.find("w:id=\"2\""), std::string::npos);
+    // Across the zero-length field character, two containers; without it, one.
+    Fixture g("<w:p><w:r><w:t>abc</w:t></w:r><w:r><w:rPr><w:b/></w:rPr><w:t>de</w:t></w:r></w:p>");
+    g.replace(0, 1, 4, u"", byA);
+    s = g.inlines(0);
+    EXPECT_EQ(s.find("<w:del "), s.rfind("<w:del ")) << s;
+    // Another author deleting over both: A's deletions stay A's, the rest becomes B's.
+    f.replace(0, 0, 5, u"", byB);
+    s = f.inlines(0);
+    EXPECT_EQ(f.text(0), u"abcde");
+    EXPECT_EQ(s.find("<w:t>"), std::string::npos) << s;
+    EXPECT_NE(s.find("w:author=\"B\""), std::string::npos);
+    EXPECT_NE(s.find("w:id=\"1\" w:author=\"A\""), std::string::npos);
+}
+
+TEST(TextEdit, HyperlinksTakeTypingInsideButNotAtTheirEnd) {
+    const std::string body = "<w:p><w:r><w:t>x</w:t></w:r><w:hyperlink r:id=\"rId9\" "
+                             "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+                             "<w:r><w:t>link</w:t></w:r></w:hyperlink></w:p>";
+    Fixture f(body);
+    f.replace(0, 3, 3, u"Q", byA);
+    EXPECT_NE(f.inlines(0).find("<w:t>li</w:t></w:r><w:ins"), std::string::npos) << f.inlines(0);
+    EXPECT_LT(f.inlines(0).find("<w:ins"), f.inlines(0).find("</w:hyperlink>"));
+    f.replace(0, 6, 6, u"E", byA);  // at the link's end: outside it
+    EXPECT_GT(f.inlines(0).rfind("<w:ins"), f.inlines(0).find("</w:hyperlink>")) << f.inlines(0);
+    // Direct typing at the link's end joins the link's run.
+    Fixture g(body);
+    g.replace(0, 5, 5, u"s", direct);
+    EXPECT_NE(g.inlines(0).find("<w:t>links</w:t></w:r></w:hyperlink>"), std::string::npos) << g.inlines(0);
+}
+
+TEST(TextEdit, EmptyParagraphTakesTheMarkProperties) {
+    const std::string body = "<w:p><w:pPr><w:rPr><w:ins w:id=\"1\" w:author=\"B\" w:date=\"" + D +
+                             "\"/><w:b/></w:rPr></w:pPr></w:p>";
+    Fixture f(body);
+    f.replace(0, 0, 0, u"hi", direct);
+    EXPECT_NE(f.inlines(0).find("</w:pPr><w:r><w:rPr><w:b/></w:rPr><w:t>hi</w:t></w:r>"), std::string::npos)
+        << f.inlines(0);
+    Fixture g(body);
+    g.replace(0, 0, 0, u"hi", byA);
+    EXPECT_NE(g.inlines(0).find("</w:pPr><w:ins w:id=\"2\" w:author=\"A\""), std::string::npos) << g.inlines(0);
+    // After deleted text, direct typing attaches to the following run, or makes a new one.
+    Fixture h("<w:p><w:del w:id=\"1\" w:author=\"B\"><w:r><w:delText>a</w:delText></w:r></w:del></w:p>");
+    h.replace(0, 1, 1, u"b", direct);
+    EXPECT_NE(h.inlines(0).find("</w:del><w:r><w:t>b</w:t></w:r>"), std::string::npos) << h.inlines(0);
+}
+
+TEST(TextEdit, ControlCharactersAndSurrogates) {
+    Fixture f("<w:p><w:r><w:t>a\xF0\x9F\x98\x80" "b</w:t></w:r></w:p>");
+    // One letter, a pair, one letter; offset 2 is between the halves of the pair.
+    f.replace(0, 2, 2, u"\t\r\n\u2028x\uFFFC\u0001", direct);
+    EXPECT_EQ(f.text(0), u"a\t\u2028\u2028x\U0001F600b");
+    EXPECT_EQ(f.reopenedText(0), f.text(0));
+    // reconcile never splits a pair either.
+    Fixture g("<w:p><w:r><w:t>\xF0\x9F\x98\x80</w:t></w:r></w:p>");
+    g.document.reconcile(g.id(0), StoryID::body(), u"\U0001F601", direct);
+    EXPECT_EQ(g.text(0), u"\U0001F601");
+    EXPECT_EQ(g.reopenedText(0), u"\U0001F601");
+}
+
+TEST(TextEdit, ReconcileReplacesOnlyTheDifference) {
+    Fixture f("<w:p><w:r><w:t>abc</w:t></w:r></w:p>");
+    f.document.reconcile(f.id(0), StoryID::body(), u"abc", byA);
+    EXPECT_FALSE(f.at(0).isDirty());
+    EXPECT_FALSE(f.document.story(StoryID::body()).touched);
+    f.document.reconcile(f.id(0), StoryID::body(), u"abXc", byA);
+    EXPECT_EQ(f.text(0), u"abXc");
+    EXPECT_EQ(f.inlines(0).find("<w:del"), std::string::npos);
+}
+
+TEST(TextEdit, ReplacingAcrossParagraphs) {
+    Fixture f("<w:p><w:r><w:t>one</w:t></w:r></w:p><w:p><w:r><w:t>two</w:t></w:r></w:p>"
+              "<w:p><w:r><w:t>three</w:t></w:r></w:p>");
+    auto ids = f.document.replaceText({f.id(0), 1}, {f.id(0), 2}, StoryID::body(), u"X\nY\nZ", direct);
+    EXPECT_EQ(ids.size(), 3u);
+    EXPECT_EQ(f.text(0), u"oX");
+    EXPECT_EQ(f.text(2), u"Ze");
+    Fixture g("<w:p><w:r><w:t>one</w:t></w:r></w:p><w:p><w:r><w:t>two</w:t></w:r></w:p>"
+              "<w:p><w:r><w:t>three</w:t></w:r></w:p>");
+    ids = g.document.replaceText({g.id(0), 1}, {g.id(2), 2}, StoryID::body(), u"", direct);
+    ASSERT_EQ(ids.size(), 1u);
+    EXPECT_EQ(g.text(0), u"oree");
+    Fixture h("<w:p><w:r><w:t>one</w:t></w:r></w:p><w:p><w:r><w:t>two</w:t></w:r></w:p>"
+              "<w:p><w:r><w:t>three</w:t></w:r></w:p>");
+    ids = h.document.replaceText({h.id(0), 1}, {h.id(2), 2}, StoryID::body(), u"", byA);
+    ASSERT_EQ(ids.size(), 3u);
+    EXPECT_NE(h.inlines(0).find("<w:rPr><w:del w:id="), std::string::npos) << h.inlines(0);
+    EXPECT_NE(h.inlines(1).find("<w:rPr><w:del w:id="), std::string::npos);
+    EXPECT_EQ(h.inlines(2).find("<w:rPr><w:del w:id="), std::string::npos);
+}
+
+TEST(TextEdit, BadArgumentsChangeNothing) {
+    Fixture f("<w:p><w:r><w:t>ab</w:t></w:r></w:p><w:tbl><w:tr><w:tc><w:p/></w:tc></w:tr></w:tbl><w:p/>");
+    const auto code = [&](auto&& call) {
+        try {
+            call();
+        } catch (const DocxError& error) {
+            return error.code();
+        }
+        return DocxErrorCode::noMainDocument;  // nothing thrown
+    };
+    const StoryID body = StoryID::body();
+    EXPECT_EQ(code([&] { f.document.replaceText(f.id(0), body, TextRange{1, 3}, u"x", direct); }),
+              DocxErrorCode::rangeOutOfBounds);
+    EXPECT_EQ(code([&] { f.document.replaceText(f.id(0), body, TextRange{2, 1}, u"x", direct); }),
+              DocxErrorCode::rangeOutOfBounds);
+    EXPECT_EQ(code([&] { f.document.replaceText(ParagraphID{9999}, body, TextRange{0, 0}, u"x", direct); }),
+              DocxErrorCode::unknownParagraph);
+    EXPECT_EQ(code([&] { f.document.replaceText({f.id(0), 0}, {f.id(2), 0}, body, u"", direct); }),
+              DocxErrorCode::crossesStructure);
+    EXPECT_EQ(code([&] { f.document.replaceText({f.id(2), 0}, {f.id(0), 0}, body, u"", direct); }),
+              DocxErrorCode::crossesStructure);
+    EXPECT_FALSE(f.document.story(body).touched);
+    EXPECT_FALSE(f.at(0).isDirty());
+}
+
+TEST(TextEdit, StoryDataRestoresAnEdit) {
+    Fixture f("<w:p><w:r><w:t>abc</w:t></w:r></w:p>");
+    const Bytes saved = f.document.storyData(StoryID::body());
+    f.replace(0, 0, 3, u"zzz", byA);
+    f.document.restoreStory(StoryID::body(), saved);
+    EXPECT_EQ(f.text(0), u"abc");
+    EXPECT_EQ(f.document.storyData(StoryID::body()), saved);
+    EXPECT_TRUE(f.document.dirtyParts().empty());
+}
