@@ -20,6 +20,9 @@ template <class... Ts>
 struct Overloaded : Ts... {
     using Ts::operator()...;
 };
+// clang 14 does not deduce aggregate template arguments by itself.
+template <typename... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 std::string_view toggleName(RunFormatChange::Toggle toggle) {
     switch (toggle) {
