@@ -191,7 +191,8 @@ void deleteTracked(DocxDocument& document, Paragraph& paragraph, size_t from, si
         for (RunItem& item : run->items)
             if (item.kind.type == RunItem::Type::text) item = RunItem(RunItem::Kind::makeDelText(item.kind.text));
         run->dirty = true;
-        auto entry = std::find_if(recorded.begin(), recorded.end(), [&](const auto& e) { return e.first == owner; });
+        auto entry = std::find_if(recorded.begin(), recorded.end(),
+                                  [&owner = owner](const auto& e) { return e.first == owner; });
         if (entry == recorded.end()) recorded.emplace_back(owner, std::vector<Run*>{run});
         else entry->second.push_back(run);
     }
