@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/Revisions.h"
 #include "RovuVuz/Styles.h"
 
 namespace rovuvuz {
@@ -223,9 +224,7 @@ void setRunFormat(DocxDocument& document, Paragraph& paragraph, TextRange range,
 std::vector<ParagraphID> DocxDocument::apply(const StructuralEdit& edit, const StoryID& storyID, const EditMode& mode) {
     using E = StructuralEdit;
     Story& target = story(storyID);
-    if (std::holds_alternative<E::Accept>(edit.value) || std::holds_alternative<E::Reject>(edit.value) ||
-        std::holds_alternative<E::AcceptAll>(edit.value) || std::holds_alternative<E::RejectAll>(edit.value))
-        throw DocxError(DocxErrorCode::unsupported, storyID);  // revision resolution is not built yet
+    if (Revisions::resolve(target, edit)) return {};  // accept, reject and their -all forms
     const auto lookUp = [&](ParagraphID id) -> Paragraph& { return *paragraph(id, storyID).second; };
     std::vector<ParagraphID> result;
     if (const auto* s = std::get_if<E::SplitParagraph>(&edit.value)) {

@@ -1,0 +1,169 @@
+// Table edits: cloned rows and cells, tracked row markers, vertical merges, grid and cell
+// widths, and edits refused before anything changes.
+#include <gtest/gtest.h>
+
+#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/Tables.h"
+#include "support/TestSupport.h"
+
+using namespace rovuvuz;
+using rovuvuz::testing::makePackage;
+using rovuvuz::testing::minimalDocument;
+
+namespace {
+
+const auto when = std::chrono::system_clock::time_point(std::chrono::seconds(1709285400));
+
+std::string cell(std::string_view props, std::string_view text) {
+    return "<w:tc><w:tcPr>" + std::string(props) + "</w:tcPr><w:p w14:paraId=\"1A2B3C4D\"><w:pPr><w:jc w:val=\"center\"/>"
+           "<w:rPr><w:b/></w:rPr></w:pPr><w:r><w:t>" + std::string(text) + "</w:t></w:r></w:p></w:tc>";
+}
+std::string width(int w) { return "<w:tcW w:w=\"" + std::to_string(w) + "\" w:type=\"dxa\"/>"; }
+std::string grid(std::initializer_list<int> widths) {
+    std::string out = "<w:tblGrid>";
+    for (int w : widths) out += "<w:gridCol w:w=\"" + std::to_string(w) + "\"/>";
+    return out + "</w:tblGrid>";
+}
+
+struct Fixture {
+    DocxDocument document;
+    explicit Fixture(std::string_view table) : document(makePackage(minimalDocument(table))) {}
+
+    BlockID table() {
+        for (const BlockSnapshot& block : document.snapshot(StoryID::body()).blocks)
+            if (const auto* t = std::get_if<TableSnapshot>(&block.value)) return t->id;
+        throw std::logic_error("no table");
+    }
+    TableSnapshot snapshot() {
+        for (const BlockSnapshot& block : document.snapshot(StoryID::body()).blocks)
+            if (const auto* t = std::get_if<TableSnapshot>(&block.value)) return *t;
+        throw std::logic_error("no table");
+    }
+    // The table as a save would write it.
+    std::string xml() {
+        const Bytes data = document.storyData(StoryID::body());
+        const std::string text(data.begin(), data.end());
+        const size_t from = text.find("<w:tbl>");
+        const size_t to = text.find("</w:tbl>");
+        return text.substr(from, to + 8 - from);
+    }
+    void apply(TableEdit::Value edit, const EditMode& mode = EditMode::direct()) {
+        Tables::apply(document, TableEdit{edit}, table(), StoryID::body(), mode);
+        const auto problem = document.story(StoryID::body()).checkInvariants();
+        EXPECT_FALSE(problem) << *problem;
+    }
+    void expectRefused(TableEdit::Value edit, DocxErrorCode code) {
+        const std::string before = xml();
+        try {
+            Tables::apply(document, TableEdit{edit}, table(), StoryID::body(), EditMode::direct());
+            ADD_FAILURE() << "not refused";
+        } catch (const DocxError& error) {
+            EXPECT_EQ(error.code(), code);
+        }
+        EXPECT_EQ(xml(), before);
+    }
+};
+
+const std::string shading = "<w:shd w:val=\"clear\" w:fill=\"FF0000\"/>";
+
+}  // namespace
+
+TEST(Tables, RowInsertedAtTheEndClonesTheLastRowEmpty) {
+    Fixture f("<w:tbl>" + grid({2000}) + "<w:tr w14:paraId=\"0A0B0C0D\" w:rsidR=\"00AB\"><w:trPr><w:ins w:id=\"3\" "
+              "w:author=\"X\"/></w:trPr>" + cell(width(2000) + "<w:vMerge/>" + shading, "a") + "</w:tr></w:tbl>");
+    f.apply(TableEdit::InsertRow{1});
+    const std::string xml = f.xml();
+    const std::string added = xml.substr(xml.rfind("<w:tr "));
+    EXPECT_EQ(added, "<w:tr w:rsidR=\"00AB\"><w:trPr></w:trPr><w:tc><w:tcPr>" + width(2000) + shading +
+                         "</w:tcPr><w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr></w:p></w:tc></w:tr></w:tbl>");
+    EXPECT_EQ(f.snapshot().rows.size(), 2u);
+}
+
+TEST(Tables, TrackedRowsCarryTheirMarkers) {
+    const std::string table = "<w:tbl>" + grid({2000}) + "<w:tr>" + cell(width(2000), "a") + "</w:tr><w:tr>" +
+                              "<w:trPr><w:jc w:val=\"center\"/></w:trPr>" + cell(width(2000), "b") + "</w:tr></w:tbl>";
+    Fixture f(table);
+    const EditMode byA = EditMode::trackedBy("A", when);
+    f.apply(TableEdit::InsertRow{0}, byA);
+    f.apply(TableEdit::RemoveRow{2}, byA);
+    const std::string xml = f.xml();
+    EXPECT_NE(xml.find("<w:tr><w:trPr><w:ins w:id="), std::string::npos) << xml;
+    EXPECT_NE(xml.find("<w:trPr><w:jc w:val=\"center\"/><w:del w:id="), std::string::npos) << xml;
+    EXPECT_NE(xml.find("w:author=\"A\" w:date=\"2024-03-01T09:30:00Z\"/></w:trPr>"), std::string::npos) << xml;
+    EXPECT_NE(xml.find("<w:delText>b</w:delText>"), std::string::npos) << xml;
+    EXPECT_EQ(f.snapshot().rows.size(), 3u);
+}
+
+TEST(Tables, RemovingTheFirstRowOfAVerticalMergeRestartsIt) {
+    Fixture f("<w:tbl>" + grid({2000, 1000}) + "<w:tr>" + cell(width(2000) + "<w:vMerge w:val=\"restart\"/>", "a") +
+              cell(width(1000), "b") + "</w:tr><w:tr>" + cell(width(2000) + "<w:vMerge/>", "") +
+              cell(width(1000), "d") + "</w:tr></w:tbl>");
+    f.apply(TableEdit::RemoveRow{0});
+    const TableSnapshot table = f.snapshot();
+    ASSERT_EQ(table.rows.size(), 1u);
+    EXPECT_EQ(table.rows[0][0].vMerge, VMerge::restart);
+    EXPECT_NE(f.xml().find("<w:vMerge w:val=\"restart\"/>"), std::string::npos);
+}
+
+TEST(Tables, ColumnInsertSplitsTheModelColumn) {
+    const std::string table = "<w:tbl>" + grid({2000, 1001}) + "<w:tr>" + cell(width(2000), "a") +
+                              cell(width(1001), "b") + "</w:tr><w:tr>" + cell(width(2000), "c") +
+                              cell(width(1001), "d") + "</w:tr></w:tbl>";
+    Fixture first(table);
+    first.apply(TableEdit::InsertColumn{0});
+    EXPECT_NE(first.xml().find(grid({1000, 1000, 1001})), std::string::npos) << first.xml();
+    for (const auto& row : first.snapshot().rows) ASSERT_EQ(row.size(), 3u);
+    // Both the clone and the model cell of every row carry the halved width.
+    size_t halved = 0;
+    for (size_t at = first.xml().find(width(1000)); at != std::string::npos; at = first.xml().find(width(1000), at + 1))
+        ++halved;
+    EXPECT_EQ(halved, 4u);
+
+    Fixture last(table);
+    last.apply(TableEdit::InsertColumn{2});
+    EXPECT_NE(last.xml().find(grid({2000, 500, 500})), std::string::npos) << last.xml();
+
+    Fixture removed(table);
+    removed.apply(TableEdit::RemoveColumn{0});
+    EXPECT_NE(removed.xml().find(grid({1001})), std::string::npos);
+    EXPECT_EQ(removed.xml().find(">a<"), std::string::npos);
+    removed.expectRefused(TableEdit::RemoveColumn{0}, DocxErrorCode::rangeOutOfBounds);
+}
+
+TEST(Tables, RefusedEditsChangeNothing) {
+    const std::string spanned = "<w:tbl>" + grid({1000, 1000}) + "<w:tr>" +
+                                cell(width(2000) + "<w:gridSpan w:val=\"2\"/>", "a") + "</w:tr><w:tr>" +
+                                cell(width(1000), "b") + cell(width(1000), "c") + "</w:tr></w:tbl>";
+    Fixture merged(spanned);
+    merged.expectRefused(TableEdit::InsertColumn{0}, DocxErrorCode::unsupported);
+    merged.expectRefused(TableEdit::RemoveColumn{1}, DocxErrorCode::unsupported);
+    merged.apply(TableEdit::InsertRow{2});
+    merged.apply(TableEdit::RemoveRow{0});
+    EXPECT_EQ(merged.snapshot().rows.size(), 2u);
+
+    // A grid holding a tracked grid change cannot be rewritten: the cells stay as well.
+    Fixture tracked("<w:tbl><w:tblGrid><w:gridCol w:w=\"1000\"/><w:gridCol w:w=\"1000\"/><w:tblGridChange "
+                    "w:id=\"1\"><w:tblGrid/></w:tblGridChange></w:tblGrid><w:tr>" + cell(width(1000), "a") +
+                    cell(width(1000), "b") + "</w:tr></w:tbl>");
+    tracked.expectRefused(TableEdit::InsertColumn{1}, DocxErrorCode::unsupported);
+    tracked.expectRefused(TableEdit::RemoveColumn{1}, DocxErrorCode::unsupported);
+
+    Fixture single("<w:tbl>" + grid({1000}) + "<w:tr>" + cell(width(1000), "a") + "</w:tr></w:tbl>");
+    single.expectRefused(TableEdit::RemoveRow{0}, DocxErrorCode::rangeOutOfBounds);
+    single.expectRefused(TableEdit::InsertRow{2}, DocxErrorCode::rangeOutOfBounds);
+    single.expectRefused(TableEdit::RemoveColumn{0}, DocxErrorCode::rangeOutOfBounds);
+    single.expectRefused(TableEdit::InsertColumn{2}, DocxErrorCode::unsupported);
+
+    Fixture uneven("<w:tbl>" + grid({1000, 1000}) + "<w:tr>" + cell(width(1000), "a") + cell(width(1000), "b") +
+                   "</w:tr><w:tr>" + cell(width(1000), "c") + "</w:tr></w:tbl>");
+    uneven.expectRefused(TableEdit::InsertColumn{0}, DocxErrorCode::unsupported);
+    uneven.expectRefused(TableEdit::RemoveColumn{1}, DocxErrorCode::rangeOutOfBounds);
+
+    try {
+        Tables::apply(single.document, TableEdit{TableEdit::InsertRow{0}}, BlockID{999999}, StoryID::body(),
+                      EditMode::direct());
+        ADD_FAILURE() << "unknown table accepted";
+    } catch (const DocxError& error) {
+        EXPECT_EQ(error.code(), DocxErrorCode::unknownParagraph);
+    }
+}
