@@ -53,6 +53,7 @@ struct EditMode;
 struct ParagraphPos;
 struct StructuralEdit;
 struct PageSetup;
+struct CommentThreadInfo;
 
 // Part contents by entry name (no leading slash), shared so that undo snapshots and
 // saves do not copy them.
@@ -194,6 +195,25 @@ public:
     // in place (undo around an edit); throws XMLError when they do not parse.
     Bytes storyData(const StoryID& story);
     void restoreStory(const StoryID& story, ByteView data);
+
+    // Comments (Comments.cpp): a comment on a range of one paragraph, a reply anchored
+    // beside its parent's anchors, the resolved flag, and every thread's parent and state.
+    CommentID addComment(ParagraphID paragraph, const StoryID& story, TextRange range, std::u16string_view text,
+                         std::string_view author, std::chrono::system_clock::time_point date);
+    CommentID reply(CommentID to, std::u16string_view text, std::string_view author,
+                    std::chrono::system_clock::time_point date);
+    void setResolved(CommentID comment, bool resolved);
+    std::map<CommentID, CommentThreadInfo> commentThreads();
+
+    // Inline objects (Objects.cpp): page breaks, pictures (sizes in points) and links; a url
+    // starting with "#" names a bookmark, nothing removes the links in the range.
+    void insertPageBreak(ParagraphID paragraph, const StoryID& story, size_t at, const EditMode& mode);
+    void insertImage(ByteView data, std::string_view extension, double width, double height, ParagraphID paragraph,
+                     const StoryID& story, size_t at, const EditMode& mode);
+    void resizeImage(ParagraphID paragraph, const StoryID& story, size_t at, double width, double height);
+    void setLink(ParagraphID paragraph, const StoryID& story, TextRange range, const std::optional<std::string>& url);
+    // Puts parsed inlines at an offset of a paragraph, inside a new w:ins when tracked.
+    void insertInlines(std::vector<Inline> inlines, Paragraph& into, size_t at, const EditMode& mode);
 
     static constexpr std::string_view contentTypesPart = "[Content_Types].xml";
 

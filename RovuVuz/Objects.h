@@ -1,0 +1,23 @@
+// Inline objects: page breaks (w:br w:type="page"), inline pictures (w:drawing around
+// wp:inline, ECMA-376 §20.4.2.8, with their media part and relationship) and hyperlinks
+// (w:hyperlink, §17.16.22) over a range. New content is written as WordprocessingML and
+// read back by the story parser, so it enters the tree exactly as read content does. The
+// entry points are DocxDocument::insertPageBreak, insertImage, resizeImage, setLink and
+// insertInlines.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace rovuvuz::Objects {
+
+// A length in points as EMU (12700 to the point), truncated; nothing when the length is
+// not positive or too large for a page.
+std::optional<int64_t> emu(double points);
+
+// The content type a picture's extension registers: png and gif by name, JPEG otherwise.
+std::string_view imageContentType(std::string_view lowercaseExtension);
+
+}  // namespace rovuvuz::Objects
