@@ -162,5 +162,72 @@ for command in styles page; do
     [[ $status -eq 2 ]] && pass || fail "$command without FILE gave exit $status, not 2"
 done
 
+# Comments: a document without comments gets a comment, a reply and a resolve; the result
+# opens again, lists the resolved thread with its reply, and python-docx reads it.
+plain=$corpus_dir/pydocx-par-known-paragraphs.docx
+[[ -f $plain ]] || plain=$source_dir/samples/welcome.docx
+word=$(/usr/bin/python3 -c 'import sys, docx
+print(next(w for p in docx.Document(sys.argv[1]).paragraphs for w in p.text.split() if w.isalpha()))' "$plain" 2>/dev/null)
+run comment "$plain" --on "$word" --text $'First line\nsecond line' --author "Ada King" -o "$work/c1.docx"
+id=$(sed -n 's/^comment \([0-9]*\) added.*/\1/p' "$work/out")
+[[ $status -eq 0 && -n $id ]] && pass || fail "comment on '$word' in $plain: exit $status, $(cat "$work/err")"
+run reply "$work/c1.docx" --to "$id" --text "A reply" --author "Bo" -o "$work/c2.docx"
+[[ $status -eq 0 ]] && pass || fail "reply: exit $status, $(cat "$work/err")"
+run resolve "$work/c2.docx" "$id" -o "$work/c3.docx"
+[[ $status -eq 0 ]] && pass || fail "resolve: exit $status, $(cat "$work/err")"
+run comments --json "$work/c3.docx"
+if [[ $status -eq 0 ]] && /usr/bin/python3 - "$work/out" "$id" "$word" <<'PY'
+import json, sys
+threads = json.load(open(sys.argv[1]))["threads"]
+ok = len(threads) == 1 and threads[0]["id"] == int(sys.argv[2]) and threads[0]["resolved"] \
+    and threads[0]["anchor"] == sys.argv[3] and threads[0]["text"] == "First line\nsecond line" \
+    and threads[0]["author"] == "Ada King" and [r["text"] for r in threads[0]["replies"]] == ["A reply"]
+sys.exit(0 if ok else 1)
+PY
+then pass; else fail "comments --json after comment, reply, resolve: $(head -c 400 "$work/out")"; fi
+run resolve "$work/c3.docx" "$id" --reopen -o "$work/c4.docx"
+run comments "$work/c4.docx"
+[[ $status -eq 0 ]] && ! grep -q resolved "$work/out" && grep -q "reply \[" "$work/out" && pass \
+    || fail "comments text after --reopen: exit $status"
+/usr/bin/python3 -c 'import sys, docx; docx.Document(sys.argv[1])' "$work/c3.docx" 2>"$work/err" && pass \
+    || fail "python-docx cannot open the commented file: $(tail -n 1 "$work/err")"
+run comment "$plain" --on "no such text anywhere" --text x -o "$work/c5.docx"
+[[ $status -eq 1 && ! -e $work/c5.docx ]] && pass || fail "comment on missing text: exit $status"
+run resolve "$plain" 12345 -o "$work/c5.docx"
+[[ $status -eq 1 ]] && pass || fail "resolve of a missing comment: exit $status"
+
+# Corpus files with comments: every comment listed, anchored on the text between its range
+# markers in word/document.xml (read here with zipfile and a regular expression).
+if /usr/bin/python3 - "$cli" "$corpus_dir" <<'PY'
+import glob, html, json, re, subprocess, sys, zipfile
+cli, corpus = sys.argv[1], sys.argv[2]
+checked = bad = 0
+def squash(text):
+    return "".join(c for c in text if c.isalnum())
+for path in sorted(glob.glob(corpus + "/*.docx")):
+    with zipfile.ZipFile(path) as z:
+        if "word/comments.xml" not in z.namelist():
+            continue
+        comments = len(re.findall(r"<w:comment\b", z.read("word/comments.xml").decode()))
+        body = z.read("word/document.xml").decode()
+    want = {}
+    for m in re.finditer(r'<w:commentRangeStart w:id="(\d+)"/>', body):
+        end = re.search(r'<w:commentRangeEnd w:id="%s"/>' % m.group(1), body[m.end():])
+        inner = body[m.end():m.end() + end.start()] if end else ""
+        want[int(m.group(1))] = squash(html.unescape("".join(re.findall(r"<w:t(?: [^>]*)?>([^<]*)</w:t>", inner))))
+    out = subprocess.run([cli, "comments", "--json", path], capture_output=True, text=True)
+    if out.returncode != 0:
+        print("FAIL: comments %s: exit %d" % (path, out.returncode)); bad += 1; continue
+    threads = json.loads(out.stdout)["threads"]
+    listed = len(threads) + sum(len(t["replies"]) for t in threads)
+    anchors = {t["id"]: squash(t["anchor"]) for t in threads}
+    wrong = {i: (anchors.get(i), w) for i, w in want.items() if i in anchors and anchors[i] != w}
+    if listed != comments or wrong or not any(anchors.values()):
+        print("FAIL: comments %s: %d of %d listed, anchors differ: %s" % (path, listed, comments, wrong)); bad += 1
+    checked += 1
+sys.exit(1 if bad or checked == 0 else 0)
+PY
+then pass; else fail "comments over the corpus"; fi
+
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]
