@@ -94,6 +94,16 @@ void insertAt(std::vector<Inline>& inlines, size_t index, std::vector<Inline> ad
 
 std::string prefixOr(std::string_view prefix) { return prefix.empty() ? std::string("w") : std::string(prefix); }
 
+// "comments.xml" from a main part in word/, as Word writes it; the package-absolute name
+// from a main part stored anywhere else, so that the target still resolves to the part.
+std::string targetFromMain(const DocxDocument& document, std::string_view part) {
+    constexpr std::string_view folder = "word/";
+    const std::string& main = document.mainPart().rawValue;
+    if (main.starts_with(folder) && main.find('/', folder.size()) == std::string::npos)
+        return std::string(part.substr(folder.size()));
+    return "/" + std::string(part);
+}
+
 Story& commentsStory(DocxDocument& document) {
     const auto name = document.part(StoryID::comments());
     if (!name || !document.hasPart(name->rawValue)) {
@@ -101,7 +111,7 @@ Story& commentsStory(DocxDocument& document) {
             share(toBytes(std::string(declaration) + "<w:comments xmlns:w=\"" + std::string(mainNamespace) +
                           "\" xmlns:w14=\"" + std::string(w14Namespace) + "\"></w:comments>"));
         document.ensureContentType(PartName(commentsName), std::nullopt, commentsContentType);
-        document.addRelationship(document.mainPart(), "comments", "comments.xml", false);
+        document.addRelationship(document.mainPart(), "comments", targetFromMain(document, commentsName), false);
     }
     return document.story(StoryID::comments());
 }
@@ -260,7 +270,7 @@ void setExtended(DocxDocument& document, const std::string& paraId, const std::o
     auto name = extendedPart(document);
     if (!name) {
         name = PartName(extendedName);
-        document.addRelationship(document.mainPart(), "", "commentsExtended.xml", false, extendedType);
+        document.addRelationship(document.mainPart(), "", targetFromMain(document, extendedName), false, extendedType);
     }
     if (!document.hasPart(name->rawValue)) {
         document.cache().added[name->rawValue] =
@@ -415,8 +425,14 @@ std::map<CommentID, CommentThreadInfo> DocxDocument::commentThreads() {
     std::map<CommentID, CommentThreadInfo> threads;
     const auto text = extendedXML(*this);
     if (!text || !part(StoryID::comments()) || !hasPart(part(StoryID::comments())->rawValue)) return threads;
+    Story* comments = nullptr;
+    try {
+        comments = &story(StoryID::comments());
+    } catch (const std::exception&) {
+        return threads;  // an unreadable comments part has no threads to report
+    }
     std::map<std::string, CommentID> byParaId;
-    for (Block& block : story(StoryID::comments()).root->children) {
+    for (Block& block : comments->root->children) {
         auto* group = std::get_if<std::unique_ptr<Group>>(&block);
         if (!group || (*group)->local() != "comment") continue;
         const auto id = parseID(Markup::attribute("id", (*group)->tags.start.view()));
