@@ -229,5 +229,92 @@ sys.exit(1 if bad or checked == 0 else 0)
 PY
 then pass; else fail "comments over the corpus"; fi
 
+# changes, accept, reject, accept-all, reject-all on a small document carrying one change
+# of each kind.
+python3 - "$work/tracked.docx" <<'PY'
+import sys, zipfile
+w = 'xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main"'
+body = ('<w:p><w:pPr><w:rPr><w:del w:id="4" w:author="Ann" w:date="2024-03-01T00:00:00Z"/></w:rPr></w:pPr>'
+        '<w:r><w:t>keep </w:t></w:r><w:ins w:id="1" w:author="Ann"><w:r><w:t>added</w:t></w:r></w:ins>'
+        '<w:del w:id="002" w:author="Bob"><w:r><w:delText>gone</w:delText></w:r></w:del></w:p>'
+        '<w:p><w:r><w:rPr><w:b/><w:rPrChange w:id="3" w:author="Bob"><w:rPr/></w:rPrChange></w:rPr>'
+        '<w:t>next</w:t></w:r></w:p>')
+with zipfile.ZipFile(sys.argv[1], "w") as z:
+    z.writestr("[Content_Types].xml", '<?xml version="1.0"?><Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">'
+               '<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>'
+               '<Override PartName="/word/document.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"/></Types>')
+    z.writestr("_rels/.rels", '<?xml version="1.0"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+               '<Relationship Id="r1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="word/document.xml"/></Relationships>')
+    z.writestr("word/document.xml", '<?xml version="1.0"?><w:document %s><w:body>%s</w:body></w:document>' % (w, body))
+PY
+run changes --json "$work/tracked.docx"
+if [[ $status -eq 0 ]] && python3 - "$work/out" <<'PY'
+import json, sys
+changes = json.load(open(sys.argv[1]))["changes"]
+seen = [(c["id"], c["kind"], c["author"], c["story"], c["text"]) for c in changes]
+assert seen == [("1", "insertion", "Ann", "body", "added"), ("002", "deletion", "Bob", "body", "gone"),
+                ("4", "paragraph mark", "Ann", "body", "keep addedgone"), ("3", "format", "Bob", "body", "next")], seen
+assert changes[2]["detail"] == "deleted" and changes[2]["date"] == "2024-03-01T00:00:00Z"
+PY
+then pass; else fail "changes --json: exit $status $(cat "$work/err")"; fi
+run changes "$work/tracked.docx"
+[[ $status -eq 0 && $(wc -l <"$work/out") -eq 4 ]] && grep -q $'^002\tdeletion\tBob\t' "$work/out" \
+    && pass || fail "changes text output: exit $status"
+
+run reject "$work/tracked.docx" 2 1 -o "$work/rejected.docx"
+if [[ $status -eq 0 ]] && grep -q '^rejected 2 changes' "$work/out"; then
+    run text "$work/rejected.docx"
+    [[ $status -eq 0 && $(head -n 1 "$work/out") == "keep gone" ]] && pass || fail "reject by id: text $(cat "$work/out")"
+else
+    fail "reject 2 1: exit $status $(cat "$work/err")"
+fi
+run accept-all "$work/tracked.docx" -o "$work/accepted.docx"
+if [[ $status -eq 0 ]] && grep -q '^accepted 4 changes' "$work/out"; then
+    run changes "$work/accepted.docx"
+    empty=$(wc -c <"$work/out")
+    run text "$work/accepted.docx"
+    [[ $empty -eq 0 && $(cat "$work/out") == "keep addednext" ]] && pass || fail "accept-all left: $(cat "$work/out")"
+else
+    fail "accept-all: exit $status $(cat "$work/err")"
+fi
+run reject-all --json "$work/tracked.docx" -o "$work/rejected-all.docx"
+[[ $status -eq 0 ]] && python3 -c 'import json,sys; assert len(json.load(open(sys.argv[1]))["rejected"]) == 4' "$work/out" \
+    && [[ $("$cli" text "$work/rejected-all.docx") == $'keep gone\nnext' ]] && pass || fail "reject-all: exit $status"
+run accept "$work/tracked.docx" 77 -o "$work/none.docx"
+[[ $status -eq 1 && ! -e $work/none.docx ]] && grep -q "no tracked change with id 77" "$work/err" \
+    && pass || fail "accept of an unknown id: exit $status"
+run accept "$work/tracked.docx" x1 -o "$work/none.docx"
+[[ $status -eq 2 ]] && pass || fail "accept of a non-numeric id gave exit $status, not 2"
+run accept-all "$work/tracked.docx"
+[[ $status -eq 2 ]] && pass || fail "accept-all without -o gave exit $status, not 2"
+
+# Replace: every occurrence, across runs, directly and as a redline python-docx still reads.
+run replace "$source_dir/samples/welcome.docx" --find "Tovin" --with "Tavern" -o "$work/r1.docx"
+count=$(sed -n 's/^replaced \([0-9]*\) occurrence.*/\1/p' "$work/out")
+[[ $status -eq 0 && ${count:-0} -gt 0 ]] && pass || fail "replace: exit $status, $(cat "$work/out" "$work/err")"
+run text "$work/r1.docx"
+grep -q Tavern "$work/out" && ! grep -q Tovin "$work/out" && pass || fail "replace left Tovin in the text"
+run replace "$source_dir/samples/welcome.docx" --find "Tovin" --with "Tavern" --track --author "Rev" \
+    --date 2024-01-02T03:04:05Z -o "$work/r2.docx"
+[[ $status -eq 0 ]] && grep -q "^replaced $count " "$work/out" && pass || fail "tracked replace: $(cat "$work/out" "$work/err")"
+run text "$work/r2.docx"
+grep -q Tavern "$work/out" && ! grep -q Tovin "$work/out" && pass || fail "tracked replace: text shows $(head -n 1 "$work/out")"
+# A reader that ignores tracked changes still sees the deleted word; the markup names the author.
+if /usr/bin/python3 - "$work/r2.docx" <<'PY'
+import sys, zipfile, docx
+xml = zipfile.ZipFile(sys.argv[1]).read("word/document.xml").decode()
+assert 'w:author="Rev" w:date="2024-01-02T03:04:05Z"' in xml and "<w:delText>Tovin</w:delText>" in xml
+docx.Document(sys.argv[1])
+PY
+then pass; else fail "tracked replace is no redline"; fi
+# Replacing the replacement back in the direct copy gives the original text.
+run replace "$work/r1.docx" --find "Tavern" --with "Tovin" --in-place
+"$cli" text "$work/r1.docx" >"$work/back" && "$cli" text "$source_dir/samples/welcome.docx" >"$work/orig" \
+    && cmp -s "$work/back" "$work/orig" && pass || fail "replacing back does not restore the text"
+run replace "$source_dir/samples/welcome.docx" --find "" --with "x" -o "$work/r3.docx"
+[[ $status -eq 2 ]] && pass || fail "replace with an empty --find gave exit $status"
+run replace "$source_dir/samples/welcome.docx" --find "a" --with "b" --track --date yesterday -o "$work/r3.docx"
+[[ $status -eq 2 ]] && pass || fail "replace with a bad --date gave exit $status"
+
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]

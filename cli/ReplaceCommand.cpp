@@ -1,0 +1,132 @@
+// `tovin-cli replace FILE --find TEXT --with TEXT [--track] [--author NAME] [--date ISO]
+// [--story KIND] -o OUT`: replaces every occurrence of a text as a reader sees it (tracked
+// deletions do not count), across run boundaries, in the body, headers, footers and notes.
+// With --track the replacements are tracked changes by the author.
+#include <ctime>
+#include <iostream>
+
+#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/InlineOps.h"
+#include "RovuVuz/TextEdit.h"
+#include "RovuVuz/Utf8.h"
+#include "cli/Commands.h"
+#include "cli/DocumentFiles.h"
+
+namespace tovin::cli {
+
+namespace {
+
+using rovuvuz::StoryID;
+
+struct ReplaceOptions {
+    std::string file;
+    std::string find;
+    std::string with;
+    bool track = false;
+    std::string author = "Tovin";
+    std::string date;
+    std::string story = "all";
+    OutputOptions output;
+};
+
+bool storySelected(const StoryID& id, const std::string& kind) {
+    switch (id.kind) {
+        case StoryID::Kind::body: return kind == "all" || kind == "body";
+        case StoryID::Kind::header: return kind == "all" || kind == "header";
+        case StoryID::Kind::footer: return kind == "all" || kind == "footer";
+        case StoryID::Kind::footnotes: return kind == "all" || kind == "footnotes";
+        case StoryID::Kind::endnotes: return kind == "all" || kind == "endnotes";
+        case StoryID::Kind::comments: return false;
+    }
+    return false;
+}
+
+// Marks the display positions that lie in tracked deletions. Container nesting is bounded
+// by the story parser's depth limit.
+void markDeleted(const std::vector<rovuvuz::Inline>& inlines, bool deleted, std::vector<bool>& out) {
+    for (const rovuvuz::Inline& node : inlines) {
+        if (const auto* c = std::get_if<std::unique_ptr<rovuvuz::Container>>(&node)) {
+            markDeleted((*c)->inlines, deleted || (*c)->kind == rovuvuz::Container::Kind::remove, out);
+            continue;
+        }
+        out.insert(out.end(), rovuvuz::InlineOps::length(node), deleted);
+    }
+}
+
+// The occurrences of `needle` in what a reader sees, as display ranges, last first so
+// that replacing one leaves the ranges before it in place.
+std::vector<rovuvuz::TextRange> occurrences(const rovuvuz::Paragraph& paragraph, std::u16string_view needle) {
+    const std::u16string shown = rovuvuz::InlineOps::visibleText(paragraph.inlines);
+    std::vector<bool> deleted;
+    markDeleted(paragraph.inlines, false, deleted);
+    std::u16string read;
+    std::vector<size_t> where;  // display offset of each code unit of `read`
+    for (size_t i = 0; i < shown.size() && i < deleted.size(); ++i) {
+        if (deleted[i]) continue;
+        read += shown[i];
+        where.push_back(i);
+    }
+    std::vector<rovuvuz::TextRange> found;
+    for (size_t at = read.find(needle); at != std::u16string::npos; at = read.find(needle, at + needle.size()))
+        found.push_back({where[at], where[at + needle.size() - 1] + 1});
+    return {found.rbegin(), found.rend()};
+}
+
+std::chrono::system_clock::time_point parseDate(const std::string& text) {
+    if (text.empty()) return std::chrono::system_clock::now();
+    std::tm parts{};
+    char zone = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &parts.tm_year, &parts.tm_mon, &parts.tm_mday,
+                    &parts.tm_hour, &parts.tm_min, &parts.tm_sec, &zone) != 7 ||
+        zone != 'Z')
+        throw CLI::ValidationError("--date", "expected YYYY-MM-DDTHH:MM:SSZ, got " + text);
+    parts.tm_year -= 1900;
+    parts.tm_mon -= 1;
+    return std::chrono::system_clock::from_time_t(timegm(&parts));
+}
+
+void runReplace(const ReplaceOptions& options) {
+    if (options.find.empty()) throw CLI::ValidationError("--find", "must not be empty");
+    const auto mode = options.track ? rovuvuz::EditMode::trackedBy(options.author, parseDate(options.date))
+                                    : rovuvuz::EditMode::direct();
+    const std::string target = outputPath(options.output, options.file);
+    auto document = openDocument(options.file);
+    const std::u16string needle = rovuvuz::utf8::toUtf16(options.find);
+    const std::u16string replacement = rovuvuz::utf8::toUtf16(options.with);
+    const size_t count = onFile(options.file, [&] {
+        size_t replaced = 0;
+        for (const StoryID& id : document->storyIDs()) {
+            if (!storySelected(id, options.story)) continue;
+            for (rovuvuz::Paragraph* paragraph : document->story(id).paragraphs()) {
+                for (const rovuvuz::TextRange& range : occurrences(*paragraph, needle)) {
+                    document->replaceText(paragraph->id, id, range, replacement, mode);
+                    ++replaced;
+                }
+            }
+        }
+        return replaced;
+    });
+    saveDocument(*document, target);
+    std::cout << "replaced " << count << (count == 1 ? " occurrence" : " occurrences") << ", saved " << target
+              << '\n';
+}
+
+}  // namespace
+
+void addReplaceCommand(CLI::App& app) {
+    auto options = std::make_shared<ReplaceOptions>();
+    CLI::App* command = app.add_subcommand("replace", "Replace every occurrence of a text, directly or tracked");
+    command->add_option("FILE", options->file, "The .docx file")->required();
+    command->add_option("--find", options->find, "The text to find, as a reader sees it")->required();
+    command->add_option("--with", options->with, "The replacement text")->required();
+    command->add_flag("--track", options->track, "Make the replacements tracked changes");
+    command->add_option("--author", options->author, "The author of tracked changes")->capture_default_str();
+    command->add_option("--date", options->date, "The date of tracked changes (YYYY-MM-DDTHH:MM:SSZ; default now)");
+    command->add_option("--story", options->story, "Which stories")
+        ->check(CLI::IsMember({"all", "body", "header", "footer", "footnotes", "endnotes"}))
+        ->capture_default_str();
+    addOutputOptions(*command, options->output);
+    command->callback([options] { runReplace(*options); });
+}
+
+}  // namespace tovin::cli
