@@ -47,6 +47,7 @@ void addPageCommand(CLI::App& app);
 void addInfoCommand(CLI::App& app);
 void addSaveCommand(CLI::App& app);
 void addTextCommand(CLI::App& app);
+void addCommentsCommand(CLI::App& app);
 void addReplaceCommand(CLI::App& app);
 
 }  // namespace tovin::cli

@@ -27,6 +27,7 @@ constexpr AddCommand allCommands[] = {
     addInfoCommand,
     addSaveCommand,
     addTextCommand,
+    addCommentsCommand,
     addReplaceCommand,
 };
 
