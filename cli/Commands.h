@@ -47,6 +47,9 @@ void addPageCommand(CLI::App& app);
 void addInfoCommand(CLI::App& app);
 void addSaveCommand(CLI::App& app);
 void addTextCommand(CLI::App& app);
+void addChangesCommand(CLI::App& app);
+// accept, reject, accept-all and reject-all.
+void addResolveCommands(CLI::App& app);
 void addCommentsCommand(CLI::App& app);
 void addReplaceCommand(CLI::App& app);
 

@@ -27,6 +27,8 @@ constexpr AddCommand allCommands[] = {
     addInfoCommand,
     addSaveCommand,
     addTextCommand,
+    addChangesCommand,
+    addResolveCommands,
     addCommentsCommand,
     addReplaceCommand,
 };
