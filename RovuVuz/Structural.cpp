@@ -232,7 +232,7 @@ std::vector<ParagraphID> DocxDocument::apply(const StructuralEdit& edit, const S
         if (s->at > InlineOps::length(p.inlines)) throw DocxError(DocxErrorCode::rangeOutOfBounds, storyID);
         if (!p.parent) throw DocxError(DocxErrorCode::crossesStructure, storyID);
         target.touched = true;
-        result.push_back(Structural::split(*this, p, s->at, mode).id);
+        result.push_back(Structural::split(*this, p, TextEdit::characterStart(p.inlines, s->at), mode).id);
     } else if (const auto* j = std::get_if<E::JoinWithNext>(&edit.value)) {
         Paragraph& p = lookUp(j->paragraph);
         target.touched = true;
@@ -255,7 +255,9 @@ std::vector<ParagraphID> DocxDocument::apply(const StructuralEdit& edit, const S
             throw DocxError(DocxErrorCode::rangeOutOfBounds, storyID);
         if (!FormatEdit::isValid(rf->change)) throw DocxError(DocxErrorCode::unsupported, storyID);
         target.touched = true;
-        Structural::setRunFormat(*this, p, rf->range, rf->change, mode);
+        const TextRange whole{TextEdit::characterStart(p.inlines, rf->range.lower),
+                              TextEdit::characterEnd(p.inlines, rf->range.upper)};
+        Structural::setRunFormat(*this, p, whole, rf->change, mode);
     }
     return result;
 }

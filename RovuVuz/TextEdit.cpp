@@ -108,6 +108,24 @@ Markup::Attributes revisionAttributes(DocxDocument& document, std::string_view p
     return attributes;
 }
 
+namespace {
+
+bool splitsPair(const std::vector<Inline>& inlines, size_t offset) {
+    if (offset == 0) return false;
+    const std::u16string text = InlineOps::visibleText(inlines);
+    return offset < text.size() && (text[offset] & 0xFC00) == 0xDC00 && (text[offset - 1] & 0xFC00) == 0xD800;
+}
+
+}  // namespace
+
+size_t characterStart(const std::vector<Inline>& inlines, size_t offset) {
+    return splitsPair(inlines, offset) ? offset - 1 : offset;
+}
+
+size_t characterEnd(const std::vector<Inline>& inlines, size_t offset) {
+    return splitsPair(inlines, offset) ? offset + 1 : offset;
+}
+
 std::optional<PropertyBag> markProps(const Paragraph& paragraph) {
     if (!paragraph.props) return std::nullopt;
     const auto bytes = paragraph.props->child("rPr");
@@ -300,7 +318,9 @@ void DocxDocument::replaceText(ParagraphID id, const StoryID& storyID, TextRange
     if (range.lower > range.upper || range.upper > InlineOps::length(paragraph->inlines))
         throw DocxError(DocxErrorCode::rangeOutOfBounds, storyID);
     target->touched = true;
-    replaceChecked(*this, *paragraph, range.lower, range.upper, text, mode);
+    const size_t lower = TextEdit::characterStart(paragraph->inlines, range.lower);
+    const size_t upper = range.lower == range.upper ? lower : TextEdit::characterEnd(paragraph->inlines, range.upper);
+    replaceChecked(*this, *paragraph, lower, upper, text, mode);
 }
 
 std::vector<ParagraphID> DocxDocument::replaceText(ParagraphPos from, ParagraphPos to, const StoryID& storyID,
@@ -312,6 +332,8 @@ std::vector<ParagraphID> DocxDocument::replaceText(ParagraphPos from, ParagraphP
         (first == last && from.offset > to.offset))
         throw DocxError(DocxErrorCode::rangeOutOfBounds, storyID);
     target->touched = true;
+    from.offset = TextEdit::characterStart(first->inlines, from.offset);
+    to.offset = first == last && from.offset == to.offset ? from.offset : TextEdit::characterEnd(last->inlines, to.offset);
 
     // Insert first, at the end of the range, so that the deletion never touches the new text.
     std::vector<std::u16string_view> lines;

@@ -60,6 +60,11 @@ void insertTracked(DocxDocument& document, Paragraph& paragraph, std::u16string_
 void deleteTracked(DocxDocument& document, Paragraph& paragraph, size_t from, size_t to,
                    const EditMode::Tracked& tracked);
 
+// An offset moved off the second half of a surrogate pair: back to the pair's start, or
+// on past its end, so that no edit ever cuts a character in two.
+size_t characterStart(const std::vector<Inline>& inlines, size_t offset);
+size_t characterEnd(const std::vector<Inline>& inlines, size_t offset);
+
 // The run properties new text takes in an otherwise empty place: the paragraph mark's,
 // without its revision markers.
 std::optional<PropertyBag> markProps(const Paragraph& paragraph);
