@@ -213,6 +213,9 @@ std::optional<std::string> paraIdAttribute(const Paragraph& paragraph) {
 
 // The w14:paraId of a comment's last paragraph, given one when it has none.
 std::string paragraphIDOf(DocxDocument& document, int64_t id) {
+    // Without a comments part no comment exists.
+    const auto name = document.part(StoryID::comments());
+    if (!name || !document.hasPart(name->rawValue)) throw DocxError(DocxErrorCode::unknownParagraph, StoryID::comments());
     Story& story = document.story(StoryID::comments());
     Group* comment = findComment(story, id);
     Paragraph* last = comment ? lastParagraph(*comment) : nullptr;

@@ -96,6 +96,17 @@ int64_t threadRoot(const std::map<int64_t, const CommentEntry*>& byID, int64_t i
     return id;
 }
 
+// Each line of a comment on its own output line, made printable.
+std::string indentedLines(const std::string& text, std::string_view indent) {
+    std::string out;
+    for (size_t start = 0;;) {
+        const size_t lf = text.find('\n', start);
+        out += std::string(indent) + printable(text.substr(start, lf == std::string::npos ? lf : lf - start)) + '\n';
+        if (lf == std::string::npos) return out;
+        start = lf + 1;
+    }
+}
+
 nlohmann::json commentJson(const CommentEntry& c) {
     return {{"id", c.id}, {"author", c.author}, {"date", c.date}, {"text", c.text}};
 }
@@ -123,8 +134,8 @@ void runComments(const std::string& file, bool json) {
             continue;
         }
         std::cout << "[" << c.id << "] " << printable(c.author) << " " << printable(c.date)
-                  << (c.done ? " (resolved)" : "") << "\n  on: " << printable(c.anchor) << "\n  " << printable(c.text)
-                  << '\n';
+                  << (c.done ? " (resolved)" : "") << "\n  on: " << printable(c.anchor) << '\n'
+                  << indentedLines(c.text, "  ");
         for (const auto* r : replies[c.id])
             std::cout << "  reply [" << r->id << "] " << printable(r->author) << " " << printable(r->date) << ": "
                       << printable(r->text) << '\n';

@@ -2,6 +2,8 @@
 // offsets, replies ordered after their parent, and the resolved state in commentsExtended.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "RovuVuz/Comments.h"
 #include "RovuVuz/DocxDocument.h"
 #include "RovuVuz/TextEdit.h"
@@ -222,6 +224,17 @@ TEST(Comments, BadArgumentsChangeNothing) {
     EXPECT_THROW(f.document->addComment(f.first, StoryID::body(), {3, 12}, u"x", "A", date), DocxError);
     EXPECT_THROW(f.document->addComment(f.first, StoryID::body(), {4, 3}, u"x", "A", date), DocxError);
     EXPECT_THROW(f.document->addComment(ParagraphID{9999}, StoryID::body(), {0, 1}, u"x", "A", date), DocxError);
+    // Without a comments part there is no comment to resolve or answer.
+    for (const auto& operation : std::vector<std::function<void()>>{
+             [&] { f.document->setResolved(CommentID{1}, true); },
+             [&] { f.document->reply(CommentID{1}, u"x", "A", date); }}) {
+        try {
+            operation();
+            ADD_FAILURE() << "no error";
+        } catch (const DocxError& error) {
+            EXPECT_EQ(error.code(), DocxErrorCode::unknownParagraph);
+        }
+    }
     EXPECT_TRUE(f.document->dirtyParts().empty());
     EXPECT_TRUE(f.document->commentThreads().empty());
 }
