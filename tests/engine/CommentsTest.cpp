@@ -238,3 +238,36 @@ TEST(Comments, BadArgumentsChangeNothing) {
     EXPECT_TRUE(f.document->dirtyParts().empty());
     EXPECT_TRUE(f.document->commentThreads().empty());
 }
+
+TEST(Comments, DamagedPartsNeitherCrashNorGrow) {
+    const std::string rels =
+        "<Relationship Id=\"rId8\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+        "comments\" Target=\"comments.xml\"/><Relationship Id=\"rId9\" "
+        "Type=\"http://schemas.microsoft.com/office/2011/relationships/commentsExtended\" "
+        "Target=\"commentsExtended.xml\"/>";
+    const std::string comments =
+        "<w:comments xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
+        "xmlns:w14=\"http://schemas.microsoft.com/office/word/2010/wordml\"><w:comment w:id=\"3\">"
+        "<w:p w14:paraId=\"00000AAA\"/></w:comment><w:comment w:id=\"x\"><w:p/></w:comment></w:comments>";
+    // No end tag: the existing entry is still updated, a new one is never added.
+    const std::string extended = "<w15:commentsEx xmlns:w15=\"http://schemas.microsoft.com/office/word/2012/wordml\">"
+                                 "<w15:commentEx w15:paraId=\"00000AAA\" w15:done=\"0\"/>";
+    Fixture f("<w:p><w:r><w:t>Hi</w:t></w:r></w:p>",
+              {{"word/comments.xml", comments}, {"word/commentsExtended.xml", extended}}, rels);
+    f.document->setResolved(CommentID{3}, true);
+    const CommentID added = f.document->addComment(f.first, StoryID::body(), {0, 2}, u"new", "A", date);
+    f.document->setResolved(added, true);
+    EXPECT_EQ(partText(*f.document, "word/commentsExtended.xml"),
+              "<w15:commentsEx xmlns:w15=\"http://schemas.microsoft.com/office/word/2012/wordml\">"
+              "<w15:commentEx w15:paraId=\"00000AAA\" w15:done=\"1\"/>");
+    const auto threads = f.document->commentThreads();
+    EXPECT_EQ(threads.size(), 1u);
+    EXPECT_TRUE(threads.at(CommentID{3}).done);
+
+    // A comments part that does not parse reports no threads; editing it is a typed error.
+    Fixture broken("<w:p><w:r><w:t>Hi</w:t></w:r></w:p>",
+                   {{"word/comments.xml", "<w:comments><w:comment"}, {"word/commentsExtended.xml", extended}}, rels);
+    EXPECT_TRUE(broken.document->commentThreads().empty());
+    EXPECT_ANY_THROW(broken.document->addComment(broken.first, StoryID::body(), {0, 2}, u"x", "A", date));
+    EXPECT_ANY_THROW(broken.document->setResolved(CommentID{3}, true));
+}
