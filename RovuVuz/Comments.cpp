@@ -88,11 +88,13 @@ std::vector<Inline> anchorInlines(DocxDocument& document, const std::string& sni
 }
 
 void insertAt(std::vector<Inline>& inlines, size_t index, std::vector<Inline> added) {
-    inlines.insert(inlines.begin() + static_cast<std::ptrdiff_t>(index), std::make_move_iterator(added.begin()),
-                   std::make_move_iterator(added.end()));
+    inlines.insert(inlines.begin() + static_cast<std::ptrdiff_t>(index),
+                   std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
 }
 
-std::string prefixOr(std::string_view prefix) { return prefix.empty() ? std::string("w") : std::string(prefix); }
+std::string prefixOr(std::string_view prefix) {
+    return prefix.empty() ? std::string("w") : std::string(prefix);
+}
 
 // "comments.xml" from a main part in word/, as Word writes it; the package-absolute name
 // from a main part stored anywhere else, so that the target still resolves to the part.
@@ -111,7 +113,8 @@ Story& commentsStory(DocxDocument& document) {
             share(toBytes(std::string(declaration) + "<w:comments xmlns:w=\"" + std::string(mainNamespace) +
                           "\" xmlns:w14=\"" + std::string(w14Namespace) + "\"></w:comments>"));
         document.ensureContentType(PartName(commentsName), std::nullopt, commentsContentType);
-        document.addRelationship(document.mainPart(), "comments", targetFromMain(document, commentsName), false);
+        document.addRelationship(document.mainPart(), "comments", targetFromMain(document, commentsName),
+                                 false);
     }
     return document.story(StoryID::comments());
 }
@@ -136,12 +139,14 @@ std::vector<std::u16string_view> commentLines(std::u16string_view text) {
     return lines;
 }
 
-std::string commentParagraph(DocxDocument& document, std::string_view w, std::u16string_view line, bool first) {
+std::string commentParagraph(DocxDocument& document, std::string_view w, std::u16string_view line,
+                             bool first) {
     const std::string p(w);
     std::string xml = "<" + p + ":p w14:paraId=\"" + Comments::newParagraphID() + "\">";
     if (hasStyle(document, "CommentText"))
         xml += "<" + p + ":pPr><" + p + ":pStyle " + p + ":val=\"CommentText\"/></" + p + ":pPr>";
-    if (first) xml += "<" + p + ":r>" + referenceMark(document, w) + "<" + p + ":annotationRef/></" + p + ":r>";
+    if (first)
+        xml += "<" + p + ":r>" + referenceMark(document, w) + "<" + p + ":annotationRef/></" + p + ":r>";
     if (!line.empty()) {
         const Bytes text = Serializer::textElement(p + ":t", line);
         xml += "<" + p + ":r>" + std::string(asChars(text)) + "</" + p + ":r>";
@@ -158,8 +163,9 @@ int64_t newComment(DocxDocument& document, std::u16string_view text, std::string
     const std::string authorText = utf8::repaired(author);
 
     std::string xml = "<" + w + ":comment " + w + ":id=\"" + std::to_string(id) + "\" " + w + ":author=\"" +
-                      XMLText::escapeAttribute(authorText) + "\" " + w + ":date=\"" + DocxDocument::isoDate(date) +
-                      "\" " + w + ":initials=\"" + XMLText::escapeAttribute(Comments::initials(authorText)) + "\">";
+                      XMLText::escapeAttribute(authorText) + "\" " + w + ":date=\"" +
+                      DocxDocument::isoDate(date) + "\" " + w + ":initials=\"" +
+                      XMLText::escapeAttribute(Comments::initials(authorText)) + "\">";
     bool first = true;
     for (std::u16string_view line : commentLines(text)) {
         xml += commentParagraph(document, w, line, first);
@@ -215,7 +221,8 @@ std::optional<std::string> paraIdAttribute(const Paragraph& paragraph) {
 std::string paragraphIDOf(DocxDocument& document, int64_t id) {
     // Without a comments part no comment exists.
     const auto name = document.part(StoryID::comments());
-    if (!name || !document.hasPart(name->rawValue)) throw DocxError(DocxErrorCode::unknownParagraph, StoryID::comments());
+    if (!name || !document.hasPart(name->rawValue))
+        throw DocxError(DocxErrorCode::unknownParagraph, StoryID::comments());
     Story& story = document.story(StoryID::comments());
     Group* comment = findComment(story, id);
     Paragraph* last = comment ? lastParagraph(*comment) : nullptr;
@@ -273,19 +280,21 @@ void setExtended(DocxDocument& document, const std::string& paraId, const std::o
     auto name = extendedPart(document);
     if (!name) {
         name = PartName(extendedName);
-        document.addRelationship(document.mainPart(), "", targetFromMain(document, extendedName), false, extendedType);
+        document.addRelationship(document.mainPart(), "", targetFromMain(document, extendedName), false,
+                                 extendedType);
     }
     if (!document.hasPart(name->rawValue)) {
         document.cache().added[name->rawValue] =
-            share(toBytes(std::string(declaration) + "<w15:commentsEx xmlns:w15=\"" + std::string(w15Namespace) +
-                          "\">" + std::string(extendedEnd)));
+            share(toBytes(std::string(declaration) + "<w15:commentsEx xmlns:w15=\"" +
+                          std::string(w15Namespace) + "\">" + std::string(extendedEnd)));
         document.ensureContentType(*name, std::nullopt, extendedContentType);
     }
     std::string text = extendedXML(document).value_or("");
 
     const std::string key = "w15:paraId=\"" + paraId + "\"";
     std::optional<Regex::Match> found;
-    for (auto match = entryPattern().firstMatch(text); match; match = entryPattern().firstMatch(text, match->end)) {
+    for (auto match = entryPattern().firstMatch(text); match;
+         match = entryPattern().firstMatch(text, match->end)) {
         if (match->groups[0].find(key) != std::string::npos) {
             found = std::move(match);
             break;
@@ -300,7 +309,8 @@ void setExtended(DocxDocument& document, const std::string& paraId, const std::o
         entry += " w15:done=\"" + doneText + "\"/>";
         text.insert(end, entry);
     } else if (done) {
-        std::string entry = donePattern().replaceAll(found->groups[0], [](const Regex::Match&) { return ""; });
+        std::string entry =
+            donePattern().replaceAll(found->groups[0], [](const Regex::Match&) { return ""; });
         entry.replace(entry.size() - 2, 2, " w15:done=\"" + doneText + "\"/>");
         text.replace(found->begin, found->end - found->begin, entry);
     }
@@ -310,7 +320,8 @@ void setExtended(DocxDocument& document, const std::string& paraId, const std::o
 // Inserts the reply's anchor after the first parent anchor the predicate finds in an
 // owner's inlines, looking inside tracked changes and links; true when it did.
 template <typename Matches>
-bool insertAfterFirst(std::vector<Inline>& inlines, const Matches& matches, const std::function<std::vector<Inline>()>& make) {
+bool insertAfterFirst(std::vector<Inline>& inlines, const Matches& matches,
+                      const std::function<std::vector<Inline>()>& make) {
     for (size_t i = 0; i < inlines.size(); ++i) {
         if (matches(inlines[i])) {
             insertAt(inlines, i + 1, make());
@@ -345,10 +356,12 @@ void anchorReply(DocxDocument& document, int64_t parent, int64_t id) {
     for (Paragraph* paragraph : body.paragraphs()) {
         const std::string q = prefixOr(paragraph->tags.prefix());
         bool changed = insertAfterFirst(
-            paragraph->inlines, [&](const Inline& n) { return isRangeMarker(n, "commentRangeStart", parentID); },
+            paragraph->inlines,
+            [&](const Inline& n) { return isRangeMarker(n, "commentRangeStart", parentID); },
             [&] { return anchorInlines(document, rangeMarker(q, "commentRangeStart", id)); });
         changed |= insertAfterFirst(
-            paragraph->inlines, [&](const Inline& n) { return isRangeMarker(n, "commentRangeEnd", parentID); },
+            paragraph->inlines,
+            [&](const Inline& n) { return isRangeMarker(n, "commentRangeEnd", parentID); },
             [&] { return anchorInlines(document, rangeMarker(q, "commentRangeEnd", id)); });
         changed |= insertAfterFirst(
             paragraph->inlines, [&](const Inline& n) { return isReference(n, parent); },
@@ -364,7 +377,9 @@ void anchorReply(DocxDocument& document, int64_t parent, int64_t id) {
 
 namespace Comments {
 
-void setNumberSource(NumberSource source) { numberSource() = std::move(source); }
+void setNumberSource(NumberSource source) {
+    numberSource() = std::move(source);
+}
 
 std::string newParagraphID() {
     char text[16];
@@ -392,8 +407,9 @@ std::string initials(std::string_view author) {
 
 }  // namespace Comments
 
-CommentID DocxDocument::addComment(ParagraphID id, const StoryID& storyID, TextRange range, std::u16string_view text,
-                                   std::string_view author, std::chrono::system_clock::time_point date) {
+CommentID DocxDocument::addComment(ParagraphID id, const StoryID& storyID, TextRange range,
+                                   std::u16string_view text, std::string_view author,
+                                   std::chrono::system_clock::time_point date) {
     auto [target, paragraph] = this->paragraph(id, storyID);
     if (range.lower > range.upper || range.upper > InlineOps::length(paragraph->inlines))
         throw DocxError(DocxErrorCode::rangeOutOfBounds, storyID);
@@ -401,8 +417,9 @@ CommentID DocxDocument::addComment(ParagraphID id, const StoryID& storyID, TextR
     const std::string q = prefixOr(paragraph->tags.prefix());
     // The end first, so that the start's cut finds the same offsets.
     const size_t end = InlineOps::cut(*paragraph, range.upper, *this);
-    insertAt(paragraph->inlines, end,
-             anchorInlines(*this, rangeMarker(q, "commentRangeEnd", comment) + referenceRun(*this, q, comment)));
+    insertAt(
+        paragraph->inlines, end,
+        anchorInlines(*this, rangeMarker(q, "commentRangeEnd", comment) + referenceRun(*this, q, comment)));
     const size_t start = InlineOps::cut(*paragraph, range.lower, *this);
     insertAt(paragraph->inlines, start, anchorInlines(*this, rangeMarker(q, "commentRangeStart", comment)));
     paragraph->setDirty(true);

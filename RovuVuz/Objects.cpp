@@ -56,13 +56,14 @@ std::string pictureRun(std::string_view p, int64_t n, int64_t cx, int64_t cy, co
     const std::string prefix(p), id = std::to_string(n), name = "Picture " + id;
     const std::string size = "cx=\"" + std::to_string(cx) + "\" cy=\"" + std::to_string(cy) + "\"";
     return "<" + prefix + ":r><" + prefix + ":drawing>" +
-           "<wp:inline distT=\"0\" distB=\"0\" distL=\"0\" distR=\"0\" xmlns:wp=\"" + std::string(drawingNamespace) +
-           "\">" + "<wp:extent " + size + "/>" + "<wp:docPr id=\"" + id + "\" name=\"" + name + "\"/>" +
-           "<wp:cNvGraphicFramePr><a:graphicFrameLocks xmlns:a=\"" + std::string(mainDrawingNamespace) +
-           "\" noChangeAspect=\"1\"/></wp:cNvGraphicFramePr>" + "<a:graphic xmlns:a=\"" +
-           std::string(mainDrawingNamespace) + "\"><a:graphicData uri=\"" + std::string(pictureNamespace) +
-           "\"><pic:pic xmlns:pic=\"" + std::string(pictureNamespace) + "\">" + "<pic:nvPicPr><pic:cNvPr id=\"" + id +
-           "\" name=\"" + name + "\"/><pic:cNvPicPr/></pic:nvPicPr>" + "<pic:blipFill><a:blip r:embed=\"" +
+           "<wp:inline distT=\"0\" distB=\"0\" distL=\"0\" distR=\"0\" xmlns:wp=\"" +
+           std::string(drawingNamespace) + "\">" + "<wp:extent " + size + "/>" + "<wp:docPr id=\"" + id +
+           "\" name=\"" + name + "\"/>" + "<wp:cNvGraphicFramePr><a:graphicFrameLocks xmlns:a=\"" +
+           std::string(mainDrawingNamespace) + "\" noChangeAspect=\"1\"/></wp:cNvGraphicFramePr>" +
+           "<a:graphic xmlns:a=\"" + std::string(mainDrawingNamespace) + "\"><a:graphicData uri=\"" +
+           std::string(pictureNamespace) + "\"><pic:pic xmlns:pic=\"" + std::string(pictureNamespace) +
+           "\">" + "<pic:nvPicPr><pic:cNvPr id=\"" + id + "\" name=\"" + name +
+           "\"/><pic:cNvPicPr/></pic:nvPicPr>" + "<pic:blipFill><a:blip r:embed=\"" +
            XMLText::escapeAttribute(rid.rawValue) + "\" xmlns:r=\"" + std::string(relationshipsNamespace) +
            "\"/><a:stretch><a:fillRect/></a:stretch></pic:blipFill>" +
            "<pic:spPr><a:xfrm><a:off x=\"0\" y=\"0\"/><a:ext " + size +
@@ -73,7 +74,8 @@ std::string pictureRun(std::string_view p, int64_t n, int64_t cx, int64_t cy, co
 // The relationship target of a part as seen from another part's folder.
 std::string relativeTarget(const PartName& from, const PartName& to) {
     const size_t slash = from.rawValue.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : from.rawValue.substr(0, slash + 1);
+    const std::string folder =
+        slash == std::string::npos ? std::string() : from.rawValue.substr(0, slash + 1);
     if (to.rawValue.starts_with(folder)) return to.rawValue.substr(folder.size());
     // From another folder the package-absolute name is the one that resolves.
     return "/" + to.rawValue;
@@ -90,7 +92,8 @@ std::vector<Inline> takeDissolvingLinks(std::vector<Inline>& inlines, size_t a, 
             taken.push_back(std::move(inlines[i]));
         }
     }
-    inlines.erase(inlines.begin() + static_cast<std::ptrdiff_t>(a), inlines.begin() + static_cast<std::ptrdiff_t>(b));
+    inlines.erase(inlines.begin() + static_cast<std::ptrdiff_t>(a),
+                  inlines.begin() + static_cast<std::ptrdiff_t>(b));
     return taken;
 }
 
@@ -111,8 +114,10 @@ std::string_view imageContentType(std::string_view extension) {
 
 }  // namespace Objects
 
-void DocxDocument::insertInlines(std::vector<Inline> inlines, Paragraph& into, size_t at, const EditMode& mode) {
-    if (inlines.empty() || at > InlineOps::length(into.inlines)) throw DocxError(DocxErrorCode::rangeOutOfBounds);
+void DocxDocument::insertInlines(std::vector<Inline> inlines, Paragraph& into, size_t at,
+                                 const EditMode& mode) {
+    if (inlines.empty() || at > InlineOps::length(into.inlines))
+        throw DocxError(DocxErrorCode::rangeOutOfBounds);
     const size_t k = InlineOps::cut(into, at, *this);
     if (mode.tracked) {
         const std::string prefix = prefixOf(into);
@@ -125,8 +130,8 @@ void DocxDocument::insertInlines(std::vector<Inline> inlines, Paragraph& into, s
         inlines.clear();
         inlines.emplace_back(std::move(insertion));
     }
-    into.inlines.insert(into.inlines.begin() + static_cast<std::ptrdiff_t>(k), std::make_move_iterator(inlines.begin()),
-                        std::make_move_iterator(inlines.end()));
+    into.inlines.insert(into.inlines.begin() + static_cast<std::ptrdiff_t>(k),
+                        std::make_move_iterator(inlines.begin()), std::make_move_iterator(inlines.end()));
     into.setDirty(true);
 }
 
@@ -139,8 +144,8 @@ void DocxDocument::insertPageBreak(ParagraphID id, const StoryID& storyID, size_
     target->touched = true;
 }
 
-void DocxDocument::insertImage(ByteView data, std::string_view extension, double width, double height, ParagraphID id,
-                               const StoryID& storyID, size_t at, const EditMode& mode) {
+void DocxDocument::insertImage(ByteView data, std::string_view extension, double width, double height,
+                               ParagraphID id, const StoryID& storyID, size_t at, const EditMode& mode) {
     auto [target, paragraph] = this->paragraph(id, storyID);
     checkOffset(*paragraph, storyID, at);
     const auto cx = Objects::emu(width), cy = Objects::emu(height);
@@ -151,14 +156,17 @@ void DocxDocument::insertImage(ByteView data, std::string_view extension, double
     const PartName media = freePartName("media/tovin", ext);
     cache().added[media.rawValue] = share(Bytes(data.begin(), data.end()));
     ensureContentType(std::nullopt, ext, Objects::imageContentType(ext));
-    const RelationshipID rid = addRelationship(target->part, "image", relativeTarget(target->part, media), false);
+    const RelationshipID rid =
+        addRelationship(target->part, "image", relativeTarget(target->part, media), false);
 
     const int64_t n = nextRevisionID();
-    insertInlines(snippetInlines(*this, pictureRun(prefixOf(*paragraph), n, *cx, *cy, rid)), *paragraph, at, mode);
+    insertInlines(snippetInlines(*this, pictureRun(prefixOf(*paragraph), n, *cx, *cy, rid)), *paragraph, at,
+                  mode);
     target->touched = true;
 }
 
-void DocxDocument::resizeImage(ParagraphID id, const StoryID& storyID, size_t at, double width, double height) {
+void DocxDocument::resizeImage(ParagraphID id, const StoryID& storyID, size_t at, double width,
+                               double height) {
     auto [target, paragraph] = this->paragraph(id, storyID);
     checkOffset(*paragraph, storyID, at);
     const auto cx = Objects::emu(width), cy = Objects::emu(height);
@@ -171,8 +179,8 @@ void DocxDocument::resizeImage(ParagraphID id, const StoryID& storyID, size_t at
     RunItem& item = slot->run->items[slot->item];
     static const Regex extent(R"re((<(?:wp:extent|a:ext)) cx="\d+" cy="\d+")re");
     const std::string size = " cx=\"" + std::to_string(*cx) + "\" cy=\"" + std::to_string(*cy) + "\"";
-    const std::string resized = extent.replaceAll(
-        utf8::repaired(item.original.view()), [&](const Regex::Match& m) { return m.groups[1] + size; });
+    const std::string resized = extent.replaceAll(utf8::repaired(item.original.view()),
+                                                  [&](const Regex::Match& m) { return m.groups[1] + size; });
     // Built with its kind as the kind it was read as, the item is written from these bytes.
     item = RunItem(item.kind, ByteSlice::copyOf(std::string_view(resized)));
     slot->run->dirty = true;
@@ -215,21 +223,24 @@ void DocxDocument::setLink(ParagraphID id, const StoryID& storyID, TextRange ran
         replacement.emplace_back(std::move(link));
     }
     paragraph->inlines.insert(paragraph->inlines.begin() + static_cast<std::ptrdiff_t>(a),
-                              std::make_move_iterator(replacement.begin()), std::make_move_iterator(replacement.end()));
+                              std::make_move_iterator(replacement.begin()),
+                              std::make_move_iterator(replacement.end()));
     paragraph->setDirty(true);
     target->touched = true;
     if (!url) return;
 
     // The link's look, set directly even when the caller tracks changes.
     if (styles().find(StyleID{"Hyperlink"})) {
-        Structural::setRunFormat(*this, *paragraph, range, RunFormatChange{RunFormatChange::RunStyle{StyleID{"Hyperlink"}}},
+        Structural::setRunFormat(*this, *paragraph, range,
+                                 RunFormatChange{RunFormatChange::RunStyle{StyleID{"Hyperlink"}}},
                                  EditMode::direct());
     } else {
         Structural::setRunFormat(*this, *paragraph, range, RunFormatChange{RunFormatChange::Color{"0563C1"}},
                                  EditMode::direct());
-        Structural::setRunFormat(*this, *paragraph, range,
-                                 RunFormatChange{RunFormatChange::Switch{RunFormatChange::Toggle::underline, true}},
-                                 EditMode::direct());
+        Structural::setRunFormat(
+            *this, *paragraph, range,
+            RunFormatChange{RunFormatChange::Switch{RunFormatChange::Toggle::underline, true}},
+            EditMode::direct());
     }
 }
 

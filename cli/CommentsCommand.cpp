@@ -74,7 +74,8 @@ std::vector<CommentEntry> readComments(DocxDocument& document) {
     const auto threads = document.commentThreads();
     const auto anchors = anchoredText(document);
     for (const auto& entry : document.snapshot(StoryID::comments()).entries) {
-        CommentEntry c{entry.id, entry.author.value_or(""), entry.date.value_or(""), entryText(entry), {}, {}, false};
+        CommentEntry c{entry.id, entry.author.value_or(""), entry.date.value_or(""), entryText(entry), {}, {},
+                       false};
         if (const auto a = anchors.find(entry.id); a != anchors.end()) c.anchor = a->second;
         if (const auto t = threads.find(CommentID{entry.id}); t != threads.end()) {
             if (t->second.parent) c.parent = t->second.parent->rawValue;
@@ -101,7 +102,8 @@ std::string indentedLines(const std::string& text, std::string_view indent) {
     std::string out;
     for (size_t start = 0;;) {
         const size_t lf = text.find('\n', start);
-        out += std::string(indent) + printable(text.substr(start, lf == std::string::npos ? lf : lf - start)) + '\n';
+        out += std::string(indent) +
+               printable(text.substr(start, lf == std::string::npos ? lf : lf - start)) + '\n';
         if (lf == std::string::npos) return out;
         start = lf + 1;
     }
@@ -137,8 +139,8 @@ void runComments(const std::string& file, bool json) {
                   << (c.done ? " (resolved)" : "") << "\n  on: " << printable(c.anchor) << '\n'
                   << indentedLines(c.text, "  ");
         for (const auto* r : replies[c.id])
-            std::cout << "  reply [" << r->id << "] " << printable(r->author) << " " << printable(r->date) << ": "
-                      << printable(r->text) << '\n';
+            std::cout << "  reply [" << r->id << "] " << printable(r->author) << " " << printable(r->date)
+                      << ": " << printable(r->text) << '\n';
     }
     if (json) printJson({{"file", file}, {"threads", threads}});
 }
@@ -146,7 +148,8 @@ void runComments(const std::string& file, bool json) {
 // Where the n-th occurrence (from 1) of some text stands in the body as a reader sees it,
 // tracked deletions left out; nothing when there are fewer.
 std::optional<std::pair<rovuvuz::ParagraphID, rovuvuz::TextRange>> occurrence(DocxDocument& document,
-                                                                              std::u16string_view needle, int n) {
+                                                                              std::u16string_view needle,
+                                                                              int n) {
     const auto body = document.snapshot(StoryID::body());
     for (const auto* p : body.paragraphs()) {
         std::u16string shown;
@@ -159,7 +162,9 @@ std::optional<std::pair<rovuvuz::ParagraphID, rovuvuz::TextRange>> occurrence(Do
             }
         }
         for (size_t at = shown.find(needle); at != std::u16string::npos; at = shown.find(needle, at + 1)) {
-            if (--n == 0) return std::make_pair(p->id, rovuvuz::TextRange{offsets[at], offsets[at + needle.size() - 1] + 1});
+            if (--n == 0)
+                return std::make_pair(p->id,
+                                      rovuvuz::TextRange{offsets[at], offsets[at + needle.size() - 1] + 1});
         }
     }
     return std::nullopt;
@@ -199,7 +204,8 @@ void runReply(const EditOptions& options) {
                                std::chrono::system_clock::now());
     });
     saveDocument(*document, target);
-    std::cout << "reply " << id.rawValue << " to comment " << options.id << " added; saved " << target << '\n';
+    std::cout << "reply " << id.rawValue << " to comment " << options.id << " added; saved " << target
+              << '\n';
 }
 
 void runResolve(const EditOptions& options) {
@@ -207,15 +213,16 @@ void runResolve(const EditOptions& options) {
     auto document = openDocument(options.file);
     onFile(options.file, [&] { document->setResolved(CommentID{options.id}, !options.reopen); });
     saveDocument(*document, target);
-    std::cout << "comment " << options.id << (options.reopen ? " reopened" : " resolved") << "; saved " << target
-              << '\n';
+    std::cout << "comment " << options.id << (options.reopen ? " reopened" : " resolved") << "; saved "
+              << target << '\n';
 }
 
 }  // namespace
 
 void addCommentsCommand(CLI::App& app) {
     auto listing = std::make_shared<std::pair<std::string, bool>>();
-    CLI::App* list = app.add_subcommand("comments", "List comment threads with replies, state and anchored text");
+    CLI::App* list =
+        app.add_subcommand("comments", "List comment threads with replies, state and anchored text");
     list->add_option("FILE", listing->first, "The .docx file")->required();
     list->add_flag("--json", listing->second, "Print as JSON");
     list->callback([listing] { runComments(listing->first, listing->second); });
@@ -224,9 +231,11 @@ void addCommentsCommand(CLI::App& app) {
     CLI::App* comment = app.add_subcommand("comment", "Comment on the n-th occurrence of a text in the body");
     comment->add_option("FILE", options->file, "The .docx file")->required();
     comment->add_option("--on", options->on, "The text to comment on, as a reader sees it")->required();
-    comment->add_option("--text", options->text, "The comment; each line break starts a paragraph")->required();
+    comment->add_option("--text", options->text, "The comment; each line break starts a paragraph")
+        ->required();
     comment->add_option("--author", options->author, "The comment's author");
-    comment->add_option("--occurrence", options->occurrence, "Which occurrence, from 1")->check(CLI::PositiveNumber);
+    comment->add_option("--occurrence", options->occurrence, "Which occurrence, from 1")
+        ->check(CLI::PositiveNumber);
     addOutputOptions(*comment, options->output);
     comment->callback([options] { runComment(*options); });
 

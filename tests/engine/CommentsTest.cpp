@@ -24,7 +24,9 @@ void countingIdentifiers() {
     Comments::setNumberSource([next] { return ++*next; });
 }
 
-std::string text(const SharedBytes& bytes) { return std::string(asChars(*bytes)); }
+std::string text(const SharedBytes& bytes) {
+    return std::string(asChars(*bytes));
+}
 
 std::string partText(DocxDocument& document, std::string_view name) {
     return text(document.partData(PartName(name)));
@@ -32,7 +34,8 @@ std::string partText(DocxDocument& document, std::string_view name) {
 
 size_t count(std::string_view haystack, std::string_view needle) {
     size_t n = 0;
-    for (size_t at = haystack.find(needle); at != std::string_view::npos; at = haystack.find(needle, at + 1)) ++n;
+    for (size_t at = haystack.find(needle); at != std::string_view::npos; at = haystack.find(needle, at + 1))
+        ++n;
     return n;
 }
 
@@ -60,25 +63,29 @@ struct Fixture {
 
 TEST(Comments, FirstCommentCreatesThePartAndSecondReusesIt) {
     Fixture f;
-    const CommentID one = f.document->addComment(f.first, StoryID::body(), {0, 5}, u"Nice", "Ada Lovelace", date);
-    const CommentID two = f.document->addComment(f.first, StoryID::body(), {6, 11}, u"Again", "Ada Lovelace", date);
+    const CommentID one =
+        f.document->addComment(f.first, StoryID::body(), {0, 5}, u"Nice", "Ada Lovelace", date);
+    const CommentID two =
+        f.document->addComment(f.first, StoryID::body(), {6, 11}, u"Again", "Ada Lovelace", date);
     EXPECT_NE(one, two);
     f.reopen();
 
     const std::string types = partText(*f.document, "[Content_Types].xml");
-    EXPECT_EQ(count(types, "PartName=\"/word/comments.xml\" ContentType=\"application/vnd.openxmlformats-"
-                           "officedocument.wordprocessingml.comments+xml\""),
+    EXPECT_EQ(count(types,
+                    "PartName=\"/word/comments.xml\" ContentType=\"application/vnd.openxmlformats-"
+                    "officedocument.wordprocessingml.comments+xml\""),
               1u);
     const std::string rels = partText(*f.document, "word/_rels/document.xml.rels");
     EXPECT_EQ(count(rels, "relationships/comments\" Target=\"comments.xml\""), 1u);
 
     const std::string comments = partText(*f.document, "word/comments.xml");
     EXPECT_EQ(count(comments, "<w:comment "), 2u);
-    EXPECT_NE(comments.find("<w:comment w:id=\"" + std::to_string(one.rawValue) +
-                            "\" w:author=\"Ada Lovelace\" w:date=\"2024-03-01T09:00:00Z\" w:initials=\"AL\">"
-                            "<w:p w14:paraId=\"00000001\"><w:r><w:annotationRef/></w:r><w:r><w:t>Nice</w:t></w:r>"
-                            "</w:p></w:comment>"),
-              std::string::npos)
+    EXPECT_NE(
+        comments.find("<w:comment w:id=\"" + std::to_string(one.rawValue) +
+                      "\" w:author=\"Ada Lovelace\" w:date=\"2024-03-01T09:00:00Z\" w:initials=\"AL\">"
+                      "<w:p w14:paraId=\"00000001\"><w:r><w:annotationRef/></w:r><w:r><w:t>Nice</w:t></w:r>"
+                      "</w:p></w:comment>"),
+        std::string::npos)
         << comments;
     const auto story = f.document->snapshot(StoryID::comments());
     ASSERT_EQ(story.entries.size(), 2u);
@@ -87,8 +94,9 @@ TEST(Comments, FirstCommentCreatesThePartAndSecondReusesIt) {
     // Anchors: start, end, then the reference run, and the text reads as before.
     const std::string body = f.body();
     const std::string id = std::to_string(one.rawValue);
-    EXPECT_NE(body.find("<w:commentRangeStart w:id=\"" + id + "\"/><w:r><w:t>Hello</w:t></w:r><w:commentRangeEnd w:id=\"" +
-                        id + "\"/><w:r><w:commentReference w:id=\"" + id + "\"/></w:r>"),
+    EXPECT_NE(body.find("<w:commentRangeStart w:id=\"" + id +
+                        "\"/><w:r><w:t>Hello</w:t></w:r><w:commentRangeEnd w:id=\"" + id +
+                        "\"/><w:r><w:commentReference w:id=\"" + id + "\"/></w:r>"),
               std::string::npos)
         << body;
     EXPECT_EQ(f.document->snapshot(f.first, StoryID::body()).text, u"Hello world");
@@ -103,8 +111,8 @@ TEST(Comments, AnchorsKeepOffsetsAndEmptyRangesPutStartFirst) {
     const std::vector<CommentMark> marks = {{id, 3, true}, {id, 3, false}};
     EXPECT_EQ(after.commentMarks, marks);
     const std::string n = std::to_string(id.rawValue);
-    EXPECT_NE(f.body().find("<w:t>Hel</w:t></w:r><w:commentRangeStart w:id=\"" + n + "\"/><w:commentRangeEnd w:id=\"" +
-                            n + "\"/><w:r><w:commentReference"),
+    EXPECT_NE(f.body().find("<w:t>Hel</w:t></w:r><w:commentRangeStart w:id=\"" + n +
+                            "\"/><w:commentRangeEnd w:id=\"" + n + "\"/><w:r><w:commentReference"),
               std::string::npos)
         << f.body();
     // A later edit still counts the same offsets: the anchors take none.
@@ -119,18 +127,20 @@ TEST(Comments, MultiLineTextsStylesAndInitials) {
         "<w:style w:type=\"paragraph\" w:styleId=\"CommentText\"/><w:style w:type=\"character\" "
         "w:styleId=\"CommentReference\"/></w:styles>";
     Fixture f("<w:p><w:r><w:t>Hello world</w:t></w:r></w:p>", {{"word/styles.xml", styles}},
-              "<Relationship Id=\"rIdS\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+              "<Relationship Id=\"rIdS\" "
+              "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
               "styles\" Target=\"styles.xml\"/>");
-    f.document->addComment(f.first, StoryID::body(), {0, 5}, u"one\n\nthree\r\nstill three\t<&>", "ada  King Lovelace",
-                           date);
+    f.document->addComment(f.first, StoryID::body(), {0, 5}, u"one\n\nthree\r\nstill three\t<&>",
+                           "ada  King Lovelace", date);
     const std::string comments = partText(*f.document, "word/comments.xml");
     EXPECT_NE(comments.find("w:initials=\"aKL\""), std::string::npos);
     EXPECT_EQ(count(comments, "<w:p "), 3u);
     EXPECT_EQ(count(comments, "<w:annotationRef/>"), 1u);
     EXPECT_EQ(count(comments, "<w:pStyle w:val=\"CommentText\"/>"), 3u);
     // The empty middle line has a paragraph and no text run.
-    EXPECT_NE(comments.find("<w:p w14:paraId=\"00000002\"><w:pPr><w:pStyle w:val=\"CommentText\"/></w:pPr></w:p>"),
-              std::string::npos)
+    EXPECT_NE(
+        comments.find("<w:p w14:paraId=\"00000002\"><w:pPr><w:pStyle w:val=\"CommentText\"/></w:pPr></w:p>"),
+        std::string::npos)
         << comments;
     EXPECT_NE(comments.find("<w:t>three\r\nstill three\t&lt;&amp;&gt;</w:t>"), std::string::npos) << comments;
     const std::string body = f.body();
@@ -153,11 +163,13 @@ TEST(Comments, RepliesFollowTheParentsAnchorsAndThreadInExtended) {
     f.reopen();
 
     const auto marks = f.document->snapshot(f.first, StoryID::body()).commentMarks;
-    const std::vector<CommentMark> expected = {{parent, 6, true}, {r2, 6, true}, {r1, 6, true},
+    const std::vector<CommentMark> expected = {{parent, 6, true},   {r2, 6, true},   {r1, 6, true},
                                                {parent, 11, false}, {r2, 11, false}, {r1, 11, false}};
     EXPECT_EQ(marks, expected);
     const std::string b = f.body();
-    const auto reference = [&](CommentID id) { return b.find("commentReference w:id=\"" + std::to_string(id.rawValue)); };
+    const auto reference = [&](CommentID id) {
+        return b.find("commentReference w:id=\"" + std::to_string(id.rawValue));
+    };
     EXPECT_LT(reference(parent), reference(r2));
     EXPECT_LT(reference(r2), reference(r1));
     const ParagraphID reread = f.document->story(StoryID::body()).paragraphs().at(1)->id;
@@ -169,9 +181,10 @@ TEST(Comments, RepliesFollowTheParentsAnchorsAndThreadInExtended) {
     EXPECT_EQ(threads.at(r2), (CommentThreadInfo{parent, false}));
     EXPECT_FALSE(threads.count(other));
     const std::string types = partText(*f.document, "[Content_Types].xml");
-    EXPECT_NE(types.find("/word/commentsExtended.xml\" ContentType=\"application/vnd.openxmlformats-officedocument."
-                         "wordprocessingml.commentsExtended+xml\""),
-              std::string::npos);
+    EXPECT_NE(
+        types.find("/word/commentsExtended.xml\" ContentType=\"application/vnd.openxmlformats-officedocument."
+                   "wordprocessingml.commentsExtended+xml\""),
+        std::string::npos);
     EXPECT_NE(partText(*f.document, "word/_rels/document.xml.rels")
                   .find("Type=\"http://schemas.microsoft.com/office/2011/relationships/commentsExtended\" "
                         "Target=\"commentsExtended.xml\""),
@@ -181,31 +194,40 @@ TEST(Comments, RepliesFollowTheParentsAnchorsAndThreadInExtended) {
 
 TEST(Comments, ResolvingAddsOrRewritesOnlyTheDoneFlag) {
     const std::string comments =
-        "<?xml version=\"1.0\"?><w:comments xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+        "<?xml version=\"1.0\"?><w:comments "
+        "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
         "<w:comment w:id=\"4\" w:author=\"X\"><w:p><w:r><w:t>no id</w:t></w:r></w:p></w:comment>"
-        "<w:comment w:id=\"5\" w:author=\"Y\"><w:p xmlns:w14=\"http://schemas.microsoft.com/office/word/2010/wordml\" w14:paraId=\"0000ABCD\"/></w:comment></w:comments>";
+        "<w:comment w:id=\"5\" w:author=\"Y\"><w:p "
+        "xmlns:w14=\"http://schemas.microsoft.com/office/word/2010/wordml\" "
+        "w14:paraId=\"0000ABCD\"/></w:comment></w:comments>";
     const std::string extended =
-        "<?xml version=\"1.0\"?><w15:commentsEx xmlns:w15=\"http://schemas.microsoft.com/office/word/2012/wordml\">"
+        "<?xml version=\"1.0\"?><w15:commentsEx "
+        "xmlns:w15=\"http://schemas.microsoft.com/office/word/2012/wordml\">"
         "<w15:commentEx w15:paraId=\"0000ABCD\" w15:foo=\"bar\" w15:done=\"0\"/></w15:commentsEx>";
-    Fixture f("<w:p><w:commentRangeStart w:id=\"4\"/><w:r><w:t>Hi</w:t></w:r><w:commentRangeEnd w:id=\"4\"/></w:p>",
-              {{"word/comments.xml", comments}, {"word/commentsExtended.xml", extended}},
-              "<Relationship Id=\"rId8\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
-              "comments\" Target=\"comments.xml\"/><Relationship Id=\"rId9\" "
-              "Type=\"http://schemas.microsoft.com/office/2011/relationships/commentsExtended\" "
-              "Target=\"commentsExtended.xml\"/>");
+    Fixture f(
+        "<w:p><w:commentRangeStart w:id=\"4\"/><w:r><w:t>Hi</w:t></w:r><w:commentRangeEnd w:id=\"4\"/></w:p>",
+        {{"word/comments.xml", comments}, {"word/commentsExtended.xml", extended}},
+        "<Relationship Id=\"rId8\" "
+        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+        "comments\" Target=\"comments.xml\"/><Relationship Id=\"rId9\" "
+        "Type=\"http://schemas.microsoft.com/office/2011/relationships/commentsExtended\" "
+        "Target=\"commentsExtended.xml\"/>");
     EXPECT_EQ(f.document->commentThreads().at(CommentID{5}), (CommentThreadInfo{std::nullopt, false}));
 
     f.document->setResolved(CommentID{5}, true);
-    EXPECT_NE(partText(*f.document, "word/commentsExtended.xml")
-                  .find("<w15:commentEx w15:paraId=\"0000ABCD\" w15:foo=\"bar\" w15:done=\"1\"/></w15:commentsEx>"),
-              std::string::npos);
+    EXPECT_NE(
+        partText(*f.document, "word/commentsExtended.xml")
+            .find("<w15:commentEx w15:paraId=\"0000ABCD\" w15:foo=\"bar\" w15:done=\"1\"/></w15:commentsEx>"),
+        std::string::npos);
 
     // Comment 4's paragraph has no identifier: it gets one, and a new entry.
     f.document->setResolved(CommentID{4}, true);
     const std::string written = partText(*f.document, "word/comments.xml");
-    EXPECT_NE(written.find("<w:p w14:paraId=\"00000001\"><w:r><w:t>no id</w:t></w:r></w:p>"), std::string::npos)
+    EXPECT_NE(written.find("<w:p w14:paraId=\"00000001\"><w:r><w:t>no id</w:t></w:r></w:p>"),
+              std::string::npos)
         << written;
-    EXPECT_NE(written.find("xmlns:w14=\"http://schemas.microsoft.com/office/word/2010/wordml\""), std::string::npos);
+    EXPECT_NE(written.find("xmlns:w14=\"http://schemas.microsoft.com/office/word/2010/wordml\""),
+              std::string::npos);
     EXPECT_NE(partText(*f.document, "word/commentsExtended.xml")
                   .find("<w15:commentEx w15:paraId=\"00000001\" w15:done=\"1\"/></w15:commentsEx>"),
               std::string::npos);
@@ -223,11 +245,12 @@ TEST(Comments, BadArgumentsChangeNothing) {
     Fixture f;
     EXPECT_THROW(f.document->addComment(f.first, StoryID::body(), {3, 12}, u"x", "A", date), DocxError);
     EXPECT_THROW(f.document->addComment(f.first, StoryID::body(), {4, 3}, u"x", "A", date), DocxError);
-    EXPECT_THROW(f.document->addComment(ParagraphID{9999}, StoryID::body(), {0, 1}, u"x", "A", date), DocxError);
+    EXPECT_THROW(f.document->addComment(ParagraphID{9999}, StoryID::body(), {0, 1}, u"x", "A", date),
+                 DocxError);
     // Without a comments part there is no comment to resolve or answer.
-    for (const auto& operation : std::vector<std::function<void()>>{
-             [&] { f.document->setResolved(CommentID{1}, true); },
-             [&] { f.document->reply(CommentID{1}, u"x", "A", date); }}) {
+    for (const auto& operation :
+         std::vector<std::function<void()>>{[&] { f.document->setResolved(CommentID{1}, true); },
+                                            [&] { f.document->reply(CommentID{1}, u"x", "A", date); }}) {
         try {
             operation();
             ADD_FAILURE() << "no error";
@@ -241,7 +264,8 @@ TEST(Comments, BadArgumentsChangeNothing) {
 
 TEST(Comments, DamagedPartsNeitherCrashNorGrow) {
     const std::string rels =
-        "<Relationship Id=\"rId8\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+        "<Relationship Id=\"rId8\" "
+        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
         "comments\" Target=\"comments.xml\"/><Relationship Id=\"rId9\" "
         "Type=\"http://schemas.microsoft.com/office/2011/relationships/commentsExtended\" "
         "Target=\"commentsExtended.xml\"/>";
@@ -250,8 +274,9 @@ TEST(Comments, DamagedPartsNeitherCrashNorGrow) {
         "xmlns:w14=\"http://schemas.microsoft.com/office/word/2010/wordml\"><w:comment w:id=\"3\">"
         "<w:p w14:paraId=\"00000AAA\"/></w:comment><w:comment w:id=\"x\"><w:p/></w:comment></w:comments>";
     // No end tag: the existing entry is still updated, a new one is never added.
-    const std::string extended = "<w15:commentsEx xmlns:w15=\"http://schemas.microsoft.com/office/word/2012/wordml\">"
-                                 "<w15:commentEx w15:paraId=\"00000AAA\" w15:done=\"0\"/>";
+    const std::string extended =
+        "<w15:commentsEx xmlns:w15=\"http://schemas.microsoft.com/office/word/2012/wordml\">"
+        "<w15:commentEx w15:paraId=\"00000AAA\" w15:done=\"0\"/>";
     Fixture f("<w:p><w:r><w:t>Hi</w:t></w:r></w:p>",
               {{"word/comments.xml", comments}, {"word/commentsExtended.xml", extended}}, rels);
     f.document->setResolved(CommentID{3}, true);
@@ -266,7 +291,8 @@ TEST(Comments, DamagedPartsNeitherCrashNorGrow) {
 
     // A comments part that does not parse reports no threads; editing it is a typed error.
     Fixture broken("<w:p><w:r><w:t>Hi</w:t></w:r></w:p>",
-                   {{"word/comments.xml", "<w:comments><w:comment"}, {"word/commentsExtended.xml", extended}}, rels);
+                   {{"word/comments.xml", "<w:comments><w:comment"}, {"word/commentsExtended.xml", extended}},
+                   rels);
     EXPECT_TRUE(broken.document->commentThreads().empty());
     EXPECT_ANY_THROW(broken.document->addComment(broken.first, StoryID::body(), {0, 2}, u"x", "A", date));
     EXPECT_ANY_THROW(broken.document->setResolved(CommentID{3}, true));

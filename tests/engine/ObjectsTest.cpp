@@ -22,7 +22,8 @@ std::string partText(DocxDocument& document, std::string_view name) {
 
 size_t count(std::string_view haystack, std::string_view needle) {
     size_t n = 0;
-    for (size_t at = haystack.find(needle); at != std::string_view::npos; at = haystack.find(needle, at + 1)) ++n;
+    for (size_t at = haystack.find(needle); at != std::string_view::npos; at = haystack.find(needle, at + 1))
+        ++n;
     return n;
 }
 
@@ -30,8 +31,8 @@ struct Fixture {
     std::unique_ptr<DocxDocument> document;
     ParagraphID first;
 
-    explicit Fixture(std::string_view body = "<w:p><w:r><w:t>Hello world</w:t></w:r></w:p>", std::string rels = {},
-                     std::vector<std::pair<std::string, std::string>> extra = {}) {
+    explicit Fixture(std::string_view body = "<w:p><w:r><w:t>Hello world</w:t></w:r></w:p>",
+                     std::string rels = {}, std::vector<std::pair<std::string, std::string>> extra = {}) {
         auto parts = minimalDocument(body, rels);
         parts.insert(parts.end(), extra.begin(), extra.end());
         document = std::make_unique<DocxDocument>(makePackage(parts));
@@ -90,14 +91,18 @@ TEST(Objects, PictureSizesMediaAndRelationship) {
 TEST(Objects, TrackedPictureAndPageBreak) {
     Fixture f;
     const auto when = std::chrono::sys_days{std::chrono::year{2024} / 1 / 2};
-    f.document->insertImage(pixel, "gif", 20, 20, f.first, StoryID::body(), 11, EditMode::trackedBy("Ann", when));
+    f.document->insertImage(pixel, "gif", 20, 20, f.first, StoryID::body(), 11,
+                            EditMode::trackedBy("Ann", when));
     f.document->insertPageBreak(f.first, StoryID::body(), 5, EditMode::direct());
     const std::string body = f.body();
-    EXPECT_NE(body.find("<w:t>Hello</w:t></w:r><w:r><w:br w:type=\"page\"/></w:r><w:r><w:t xml:space=\"preserve\"> "
-                        "world</w:t></w:r><w:ins "),
+    EXPECT_NE(
+        body.find("<w:t>Hello</w:t></w:r><w:r><w:br w:type=\"page\"/></w:r><w:r><w:t xml:space=\"preserve\"> "
+                  "world</w:t></w:r><w:ins "),
+        std::string::npos)
+        << body;
+    EXPECT_NE(body.find("w:author=\"Ann\" w:date=\"2024-01-02T00:00:00Z\"><w:r><w:drawing>"),
               std::string::npos)
         << body;
-    EXPECT_NE(body.find("w:author=\"Ann\" w:date=\"2024-01-02T00:00:00Z\"><w:r><w:drawing>"), std::string::npos) << body;
     f.reopen();
     const auto p = f.paragraph();
     ASSERT_EQ(p.spans.back().content.type, Span::Content::Type::image);
@@ -129,9 +134,10 @@ TEST(Objects, ResizingChangesBothExtentsAndRefusesText) {
 TEST(Objects, LinksReplaceRemoveAndAnchor) {
     const std::string rels = "<Relationship Id=\"rId5\" Type=\"" + std::string(relType) +
                              "hyperlink\" Target=\"https://old.example/\" TargetMode=\"External\"/>";
-    Fixture f("<w:p><w:hyperlink r:id=\"rId5\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-              "relationships\"><w:r><w:t>Hello</w:t></w:r></w:hyperlink><w:r><w:t> world</w:t></w:r></w:p>",
-              rels);
+    Fixture f(
+        "<w:p><w:hyperlink r:id=\"rId5\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships\"><w:r><w:t>Hello</w:t></w:r></w:hyperlink><w:r><w:t> world</w:t></w:r></w:p>",
+        rels);
     // Part of the old link and some plain text: the rest of the old link stays linked.
     f.document->setLink(f.first, StoryID::body(), {3, 8}, std::string("https://new.example/?a=1&b=2"));
     auto p = f.paragraph();
@@ -139,7 +145,8 @@ TEST(Objects, LinksReplaceRemoveAndAnchor) {
     std::vector<std::pair<TextRange, std::optional<std::string>>> links;
     for (const Span& span : p.spans) links.emplace_back(span.range, span.link);
     ASSERT_GE(links.size(), 3u);
-    EXPECT_EQ(links.front(), (std::pair<TextRange, std::optional<std::string>>{{0, 3}, "https://old.example/"}));
+    EXPECT_EQ(links.front(),
+              (std::pair<TextRange, std::optional<std::string>>{{0, 3}, "https://old.example/"}));
     for (const Span& span : p.spans)
         if (span.range.lower >= 3 && span.range.upper <= 8) {
             EXPECT_EQ(span.link, "https://new.example/?a=1&b=2");
@@ -147,7 +154,8 @@ TEST(Objects, LinksReplaceRemoveAndAnchor) {
             EXPECT_TRUE(span.format.underline);
         }
     EXPECT_EQ(p.spans.back().link, std::nullopt);
-    EXPECT_NE(partText(*f.document, "word/_rels/document.xml.rels").find("Target=\"https://new.example/?a=1&amp;b=2\" TargetMode=\"External\""),
+    EXPECT_NE(partText(*f.document, "word/_rels/document.xml.rels")
+                  .find("Target=\"https://new.example/?a=1&amp;b=2\" TargetMode=\"External\""),
               std::string::npos);
 
     // Removing the new link leaves its text formatted but unlinked.
@@ -171,8 +179,9 @@ TEST(Objects, LinksReplaceRemoveAndAnchor) {
 }
 
 TEST(Objects, LinkUsesTheHyperlinkStyleWhenDefined) {
-    const std::string styles = "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
-                               "<w:style w:type=\"character\" w:styleId=\"Hyperlink\"/></w:styles>";
+    const std::string styles =
+        "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+        "<w:style w:type=\"character\" w:styleId=\"Hyperlink\"/></w:styles>";
     Fixture f("<w:p><w:r><w:t>Hello</w:t></w:r></w:p>",
               "<Relationship Id=\"rIdS\" Type=\"" + std::string(relType) + "styles\" Target=\"styles.xml\"/>",
               {{"word/styles.xml", styles}});
@@ -187,12 +196,15 @@ TEST(Objects, LinkUsesTheHyperlinkStyleWhenDefined) {
 
 TEST(Objects, BadArgumentsStoreNothing) {
     Fixture f;
-    EXPECT_THROW(f.document->insertImage(pixel, "png", 10, 10, f.first, StoryID::body(), 12, EditMode::direct()),
-                 DocxError);
-    EXPECT_THROW(f.document->insertImage(pixel, "p/g", 10, 10, f.first, StoryID::body(), 0, EditMode::direct()),
-                 DocxError);
-    EXPECT_THROW(f.document->insertImage(pixel, "png", 0, 10, f.first, StoryID::body(), 0, EditMode::direct()),
-                 DocxError);
+    EXPECT_THROW(
+        f.document->insertImage(pixel, "png", 10, 10, f.first, StoryID::body(), 12, EditMode::direct()),
+        DocxError);
+    EXPECT_THROW(
+        f.document->insertImage(pixel, "p/g", 10, 10, f.first, StoryID::body(), 0, EditMode::direct()),
+        DocxError);
+    EXPECT_THROW(
+        f.document->insertImage(pixel, "png", 0, 10, f.first, StoryID::body(), 0, EditMode::direct()),
+        DocxError);
     EXPECT_THROW(f.document->insertPageBreak(f.first, StoryID::body(), 99, EditMode::direct()), DocxError);
     EXPECT_TRUE(f.document->dirtyParts().empty());
 }
