@@ -143,5 +143,4 @@ TEST(Structural, RunFormats) {
     EXPECT_THROW(f.apply(StructuralEdit::SetRunFormat{f.id(0), TextRange{0, 12}, boldOff}, direct), DocxError);
     EXPECT_THROW(f.apply(StructuralEdit::SetRunFormat{f.id(0), TextRange{0, 1}, RFC{RFC::Color{"red\""}}}, direct),
                  DocxError);
-    EXPECT_THROW(f.apply(StructuralEdit::Accept{RevisionID{1}}, direct), DocxError);
 }
