@@ -87,8 +87,12 @@ Paragraph& split(DocxDocument& document, Paragraph& paragraph, size_t at, const 
         second->inlines.emplace_back(PropsMarker{});
         PropertyBag copy = *paragraph.props;
         copy.set("pPrChange", std::nullopt);
-        removeFromMark(copy, {"ins", "del"});
         second->props = std::move(copy);
+        // The paragraph's mark, with any tracked insertion or deletion of it, now ends the
+        // second half; the first half ends in a new mark that carries none of them (in
+        // tracked mode it is marked inserted below). Dropping the old markers instead would
+        // lose a tracked change, and rejecting it could no longer restore the text.
+        removeFromMark(*paragraph.props, {"ins", "del"});
         // The section break moves to the second half, which now ends the section.
         paragraph.props->set("sectPr", std::nullopt);
     }

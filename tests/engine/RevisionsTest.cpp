@@ -265,10 +265,6 @@ void randomEdit(std::mt19937& random, DocxDocument& tracked, DocxDocument& direc
     size_t from = random() % (length + 1);
     size_t to = from + random() % (length - from + 1);
     int kind = static_cast<int>(random() % 4);  // insert, delete, replace, split
-    // A tracked split of a paragraph whose mark is already a tracked change gives that
-    // marker to neither half (Structural::split), so rejecting cannot restore the text;
-    // such paragraphs are not split again until that is mended.
-    if (kind == 3 && tp[index]->markRevision) kind = 0;
     if (kind == 0) to = from;
     const std::u16string text = kind == 1 || kind == 3 ? u"" : (random() % 2 ? u"xy" : u"Q");
     const TextRange shown{displayOffset(*tp[index], from), displayOffset(*tp[index], to)};
