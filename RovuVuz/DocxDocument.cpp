@@ -120,8 +120,7 @@ Story& DocxDocument::story(const StoryID& id) {
 
 std::pair<Story*, Paragraph*> DocxDocument::paragraph(ParagraphID id, const StoryID& storyID) {
     Story& s = story(storyID);
-    for (Paragraph* p : s.paragraphs())
-        if (p->id == id) return {&s, p};
+    if (Paragraph* p = s.findParagraph(id, mint_)) return {&s, p};
     throw DocxError(DocxErrorCode::unknownParagraph, storyID);
 }
 

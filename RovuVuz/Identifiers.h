@@ -7,8 +7,11 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace rovuvuz {
+
+struct Paragraph;
 
 // A package part path without a leading slash ("word/document.xml").
 struct PartName {
@@ -62,13 +65,32 @@ struct RunKey {
 
 // The one counter of an open document from which every group, paragraph and run of every
 // story takes its identity, so identities are unique across the document: 1, 2, 3, …
+//
+// The mint also knows which paragraphs are alive: a paragraph made with `Paragraph::make`
+// enrols itself and withdraws when destroyed, so a paragraph can be found by identity
+// without walking a story (what every keystroke would otherwise pay). The mint must outlive
+// the paragraphs it made.
 class IdentityMint {
 public:
+    IdentityMint() = default;
+    // Paragraphs point at their mint: it stays where it was made.
+    IdentityMint(const IdentityMint&) = delete;
+    IdentityMint& operator=(const IdentityMint&) = delete;
+
     uint64_t mint() { return next_++; }
     uint64_t next() const { return next_; }
 
+    void enrol(uint64_t paragraph, Paragraph* node) { live_[paragraph] = node; }
+    void withdraw(uint64_t paragraph) { live_.erase(paragraph); }
+    // The live paragraph with that identity, or nullptr.
+    Paragraph* liveParagraph(ParagraphID id) const {
+        const auto found = live_.find(id.raw);
+        return found == live_.end() ? nullptr : found->second;
+    }
+
 private:
     uint64_t next_ = 1;
+    std::unordered_map<uint64_t, Paragraph*> live_;
 };
 
 // One story of a document: the body, a header or footer (told apart by part), or the

@@ -81,6 +81,27 @@ Story::Story(PartName partName, SharedBytes data, SharedBytes originalBytes, Ide
     root = parser.group(tree.root());
 }
 
+std::unique_ptr<Paragraph> Paragraph::make(IdentityMint& mint) {
+    auto paragraph = std::make_unique<Paragraph>();
+    paragraph->id = ParagraphID{mint.mint()};
+    paragraph->mint_ = &mint;
+    mint.enrol(paragraph->id.raw, paragraph.get());
+    return paragraph;
+}
+
+Paragraph::~Paragraph() {
+    if (mint_) mint_->withdraw(id.raw);
+}
+
+Paragraph* Story::findParagraph(ParagraphID id, const IdentityMint& mint) const {
+    if (const auto found = index_.find(id.raw); found != index_.end() && mint.liveParagraph(id) == found->second)
+        return found->second;
+    index_.clear();
+    for (Paragraph* p : paragraphs()) index_.emplace(p->id.raw, p);
+    const auto found = index_.find(id.raw);
+    return found == index_.end() ? nullptr : found->second;
+}
+
 std::vector<Paragraph*> Story::paragraphs() const {
     std::vector<Paragraph*> result;
     // Depth-first without recursion: a stack of (group, next child index).

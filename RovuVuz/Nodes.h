@@ -25,6 +25,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -72,12 +73,21 @@ struct Group {
 
 // A w:p.
 struct Paragraph {
-    ParagraphID id;
+    ParagraphID id;  // set once, by make()
     Tags tags;
     std::optional<ByteSlice> original;  // the whole element as read, while clean
     std::optional<PropertyBag> props;   // its w:pPr
     std::vector<Inline> inlines;
     Group* parent = nullptr;            // not owning
+
+    // A new paragraph with the mint's next identity, enrolled in the mint's register of
+    // live paragraphs until it is destroyed.
+    static std::unique_ptr<Paragraph> make(IdentityMint& mint);
+    Paragraph() = default;
+    ~Paragraph();
+    // A paragraph's address is what the mint's register holds: it is never copied or moved.
+    Paragraph(const Paragraph&) = delete;
+    Paragraph& operator=(const Paragraph&) = delete;
 
     bool isDirty() const { return dirty_; }
     // Marking a paragraph dirty drops its preserved bytes: from then on it is rebuilt.
@@ -88,6 +98,7 @@ struct Paragraph {
 
 private:
     bool dirty_ = false;
+    IdentityMint* mint_ = nullptr;
 };
 
 // One child of a run.
@@ -180,10 +191,21 @@ struct Story {
 
     // Every paragraph in document order, through nested groups.
     std::vector<Paragraph*> paragraphs() const;
+    // The paragraph of this story with that identity, or nullptr. Cheap while the story's
+    // paragraphs stay the same; after paragraphs were added or removed the first lookup
+    // walks the story once.
+    Paragraph* findParagraph(ParagraphID id, const IdentityMint& mint) const;
 
     // The story's bytes as they would be saved: prolog, root, epilog.
     Bytes serialized() const;
 
+private:
+    // Paragraphs of this story by identity, as of the last walk. An entry is trusted only
+    // while the mint still registers that very paragraph as alive: paragraphs never move
+    // between stories, so a live paragraph that was in this story still is.
+    mutable std::unordered_map<uint64_t, Paragraph*> index_;
+
+public:
     // Checks the tree's structural invariants; returns a description of the first
     // violation, or nothing. Tests call it after every mutation.
     std::optional<std::string> checkInvariants() const;

@@ -126,17 +126,21 @@ std::unique_ptr<Group> StoryParser::group(int node) {
 }
 
 std::unique_ptr<Paragraph> StoryParser::paragraph(int node) {
-    auto result = std::make_unique<Paragraph>();
-    result->inlines.reserve(childCount(tree_, node));
+    // A paragraph takes its identity after its children, as runs do.
+    std::vector<Inline> inlines;
+    std::optional<PropertyBag> props;
+    inlines.reserve(childCount(tree_, node));
     for (int child : tree_.children(node)) {
         if (tree_.kind(child) == XMLTree::Kind::element && tree_.localName(child) == "pPr") {
-            result->props = bag(tree_, whole_, child);
-            result->inlines.emplace_back(PropsMarker{});
+            props = bag(tree_, whole_, child);
+            inlines.emplace_back(PropsMarker{});
         } else {
-            result->inlines.push_back(inlineNode(child));
+            inlines.push_back(inlineNode(child));
         }
     }
-    result->id = ParagraphID{mint_.mint()};
+    auto result = Paragraph::make(mint_);
+    result->inlines = std::move(inlines);
+    result->props = std::move(props);
     result->tags = tags(node);
     result->original = slice(tree_.range(node));
     return result;

@@ -79,8 +79,7 @@ void ensureProps(Paragraph& paragraph) {
 
 Paragraph& split(DocxDocument& document, Paragraph& paragraph, size_t at, const EditMode& mode) {
     const size_t k = InlineOps::cut(paragraph, at, document);
-    auto second = std::make_unique<Paragraph>();
-    second->id = ParagraphID{document.mint().mint()};
+    auto second = Paragraph::make(document.mint());
     second->tags = Tags::build(qualified(paragraph.tags.prefix(), "p"), {});
     second->setDirty(true);
     if (paragraph.props) {

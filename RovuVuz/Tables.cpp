@@ -102,8 +102,7 @@ Tags freshTags(const Tags& tags) {
 }
 
 std::unique_ptr<Paragraph> emptyParagraph(DocxDocument& document, Group& cell, Group& model) {
-    auto paragraph = std::make_unique<Paragraph>();
-    paragraph->id = ParagraphID{document.mint().mint()};
+    auto paragraph = Paragraph::make(document.mint());
     const auto modelParagraphs = paragraphsIn(model);
     if (modelParagraphs.empty()) {
         paragraph->tags = Tags::build(qualified(cell.tags.prefix(), "p"), {});

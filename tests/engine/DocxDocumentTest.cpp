@@ -7,6 +7,8 @@
 #include "RovuVuz/DocxDocument.h"
 #include "RovuVuz/FileIO.h"
 #include "RovuVuz/Fragment.h"
+#include "RovuVuz/Structural.h"
+#include "RovuVuz/TextEdit.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;
@@ -222,4 +224,25 @@ TEST(DocxDocument, WritingIsAtomicAndKeepsPermissions) {
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++files;
     EXPECT_EQ(files, 2u);  // out.docx and link.docx, no temporary left
     std::filesystem::remove_all(folder);
+}
+
+TEST(DocxDocument, ParagraphsAreFoundByIdentityInTheirOwnStoryOnly) {
+    DocxDocument document = documentWith("<w:p><w:r><w:t>ab</w:t></w:r></w:p><w:p/>",
+                                         rel("rId1", "header", "header1.xml"),
+                                         {{"word/header1.xml", header("<w:p/>")}});
+    const StoryID headerID = StoryID::header(PartName("word/header1.xml"));
+    const ParagraphID first = document.story(StoryID::body()).paragraphs().at(0)->id;
+    const ParagraphID second = document.story(StoryID::body()).paragraphs().at(1)->id;
+    const ParagraphID inHeader = document.story(headerID).paragraphs().at(0)->id;
+    EXPECT_EQ(document.paragraph(first, StoryID::body()).second->id, first);
+    EXPECT_THROW(document.paragraph(inHeader, StoryID::body()), DocxError);
+    EXPECT_THROW(document.paragraph(first, headerID), DocxError);
+    // A paragraph made by an edit is found; one an edit removed is not.
+    const auto made = document.apply(StructuralEdit{StructuralEdit::SplitParagraph{first, 1}}, StoryID::body(),
+                                     EditMode::direct());
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_EQ(document.paragraph(made[0], StoryID::body()).second->id, made[0]);
+    document.apply(StructuralEdit{StructuralEdit::JoinWithNext{made[0]}}, StoryID::body(), EditMode::direct());
+    EXPECT_THROW(document.paragraph(second, StoryID::body()), DocxError);
+    EXPECT_EQ(document.paragraph(made[0], StoryID::body()).second->id, made[0]);
 }
