@@ -14,6 +14,8 @@ using namespace rovuvuz;
 using rovuvuz::testing::makePackage;
 using rovuvuz::testing::minimalDocument;
 
+using rovuvuz::testing::count;
+
 namespace {
 
 const auto date = std::chrono::sys_days{std::chrono::year{2024} / 3 / 1} + std::chrono::hours{9};
@@ -32,12 +34,6 @@ std::string partText(DocxDocument& document, std::string_view name) {
     return text(document.partData(PartName(name)));
 }
 
-size_t count(std::string_view haystack, std::string_view needle) {
-    size_t n = 0;
-    for (size_t at = haystack.find(needle); at != std::string_view::npos; at = haystack.find(needle, at + 1))
-        ++n;
-    return n;
-}
 
 struct Fixture {
     std::unique_ptr<DocxDocument> document;

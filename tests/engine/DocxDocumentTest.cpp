@@ -15,14 +15,12 @@ using namespace rovuvuz;
 using rovuvuz::testing::makePackage;
 using rovuvuz::testing::minimalDocument;
 
+using rovuvuz::testing::rel;
+using rovuvuz::testing::count;
+
 namespace {
 
-constexpr std::string_view typeBase = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 
-std::string rel(std::string_view id, std::string_view kind, std::string_view target) {
-    return "<Relationship Id=\"" + std::string(id) + "\" Type=\"" + std::string(typeBase) + std::string(kind) +
-           "\" Target=\"" + std::string(target) + "\"/>";
-}
 
 std::string text(const SharedBytes& bytes) { return std::string(bytes->begin(), bytes->end()); }
 

@@ -11,6 +11,8 @@ using namespace rovuvuz;
 using rovuvuz::testing::makePackage;
 using rovuvuz::testing::minimalDocument;
 
+using rovuvuz::testing::count;
+
 namespace {
 
 constexpr std::string_view relType = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
@@ -20,12 +22,6 @@ std::string partText(DocxDocument& document, std::string_view name) {
     return std::string(asChars(*document.partData(PartName(name))));
 }
 
-size_t count(std::string_view haystack, std::string_view needle) {
-    size_t n = 0;
-    for (size_t at = haystack.find(needle); at != std::string_view::npos; at = haystack.find(needle, at + 1))
-        ++n;
-    return n;
-}
 
 struct Fixture {
     std::unique_ptr<DocxDocument> document;

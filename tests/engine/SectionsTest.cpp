@@ -9,14 +9,11 @@
 
 using namespace rovuvuz;
 
+using rovuvuz::testing::rel;
+
 namespace {
 
-constexpr std::string_view typeBase = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 
-std::string rel(std::string_view id, std::string_view kind, std::string_view target) {
-    return "<Relationship Id=\"" + std::string(id) + "\" Type=\"" + std::string(typeBase) +
-           std::string(kind) + "\" Target=\"" + std::string(target) + "\"/>";
-}
 
 PageSetup page(std::string_view sectPrContent) {
     const std::string xml = "<w:sectPr xmlns:w=\"w\">" + std::string(sectPrContent) + "</w:sectPr>";

@@ -10,15 +10,12 @@ using namespace rovuvuz;
 using rovuvuz::testing::makePackage;
 using rovuvuz::testing::minimalDocument;
 
+using rovuvuz::testing::rel;
+
 namespace {
 
-constexpr std::string_view typeBase = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 constexpr std::string_view wNamespace = "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
 
-std::string rel(std::string_view id, std::string_view kind, std::string_view target, bool external = false) {
-    return "<Relationship Id=\"" + std::string(id) + "\" Type=\"" + std::string(typeBase) + std::string(kind) +
-           "\" Target=\"" + std::string(target) + "\"" + (external ? " TargetMode=\"External\"" : "") + "/>";
-}
 
 const std::string numberingPart =
     "<w:numbering " + std::string(wNamespace) +

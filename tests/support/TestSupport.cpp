@@ -64,6 +64,18 @@ std::vector<std::pair<std::string, std::string>> minimalDocument(std::string_vie
             {"word/document.xml", document}};
 }
 
+std::string rel(std::string_view id, std::string_view kind, std::string_view target, bool external) {
+    return "<Relationship Id=\"" + std::string(id) +
+           "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/" + std::string(kind) +
+           "\" Target=\"" + std::string(target) + "\"" + (external ? " TargetMode=\"External\"" : "") + "/>";
+}
+
+size_t count(std::string_view haystack, std::string_view needle) {
+    size_t n = 0;
+    for (size_t at = haystack.find(needle); at != std::string_view::npos; at = haystack.find(needle, at + 1)) ++n;
+    return n;
+}
+
 std::string parameterName(const std::filesystem::path& path) {
     std::string name = path.stem().string();
     for (char& c : name)

@@ -25,6 +25,12 @@ SharedBytes makePackage(const std::vector<std::pair<std::string, std::string>>& 
 std::vector<std::pair<std::string, std::string>> minimalDocument(std::string_view bodyXml,
                                                                  std::string_view documentRels = {});
 
+// One <Relationship> element of the officeDocument type family ("header", "image", …).
+std::string rel(std::string_view id, std::string_view kind, std::string_view target, bool external = false);
+
+// How many times `needle` occurs in `haystack`, overlapping occurrences included.
+size_t count(std::string_view haystack, std::string_view needle);
+
 // A file name suitable as a gtest parameter name (letters, digits and underscores).
 std::string parameterName(const std::filesystem::path& path);
 
