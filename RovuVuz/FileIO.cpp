@@ -11,7 +11,7 @@ namespace rovuvuz {
 
 namespace {
 
-std::string describe(const std::filesystem::path& path, int errorNumber, const std::string& doing) {
+std::string reasonFor(int errorNumber) {
     std::string reason;
     switch (errorNumber) {
         case ENOSPC: reason = "the disk is full"; break;
@@ -24,7 +24,7 @@ std::string describe(const std::filesystem::path& path, int errorNumber, const s
         case EFBIG: reason = "the file is too large"; break;
         default: reason = std::strerror(errorNumber); break;
     }
-    return "cannot " + doing + " " + path.string() + ": " + reason;
+    return reason;
 }
 
 // Closes a descriptor when it leaves scope, unless released.
@@ -88,7 +88,10 @@ void syncFolder(const std::filesystem::path& folder) {
 }  // namespace
 
 FileError::FileError(std::filesystem::path path, int errorNumber, const std::string& doing)
-    : std::runtime_error(describe(path, errorNumber, doing)), path_(std::move(path)), errorNumber_(errorNumber) {}
+    : std::runtime_error("cannot " + doing + " " + path.string() + ": " + reasonFor(errorNumber)),
+      path_(std::move(path)),
+      errorNumber_(errorNumber),
+      cause_("cannot " + doing + ": " + reasonFor(errorNumber)) {}
 
 namespace FileIO {
 
@@ -116,7 +119,7 @@ void writeAtomically(const std::filesystem::path& path, ByteView bytes) {
     const std::filesystem::path folder = target.parent_path();
     std::string pattern = (folder / ("." + target.filename().string() + ".tovin-XXXXXX")).string();
     Descriptor fd(::mkstemp(pattern.data()));
-    if (fd.get() < 0) throw FileError(folder.empty() ? "." : folder, errno, "create a file in");
+    if (fd.get() < 0) throw FileError(target, errno, "write");
     const std::filesystem::path temporary = pattern;
     try {
         if (::fchmod(fd.get(), permissionsFor(target)) != 0) throw FileError(temporary, errno, "set permissions of");

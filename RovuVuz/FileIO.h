@@ -17,10 +17,14 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
     int errorNumber() const { return errorNumber_; }
+    // The message without the path, for callers that name the file themselves
+    // ("cannot open: no such file or folder").
+    const std::string& cause() const { return cause_; }
 
 private:
     std::filesystem::path path_;
     int errorNumber_;
+    std::string cause_;
 };
 
 namespace FileIO {

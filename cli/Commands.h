@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "RovuVuz/Bytes.h"
+#include "RovuVuz/FileIO.h"
 
 namespace tovin::cli {
 
@@ -26,8 +27,6 @@ private:
     std::string file_;
 };
 
-// Reads a whole file; throws FileError with the system's reason ("No such file or directory").
-rovuvuz::Bytes readInput(const std::string& path);
 
 // Runs `work` and turns any engine exception into a FileError naming `path`.
 template <typename Work>
@@ -36,6 +35,9 @@ auto onFile(const std::string& path, Work&& work) {
         return std::forward<Work>(work)();
     } catch (const FileError&) {
         throw;
+    } catch (const rovuvuz::FileError& error) {
+        // The line names the file already.
+        throw FileError(path, error.cause());
     } catch (const std::exception& error) {
         throw FileError(path, error.what());
     }

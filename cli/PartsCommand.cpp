@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "RovuVuz/FileIO.h"
 #include "RovuVuz/ZipArchive.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
@@ -59,9 +60,8 @@ void printPartsJson(const std::string& file, const rovuvuz::ZipArchive& archive)
 }
 
 void runParts(const PartsOptions& options) {
-    const rovuvuz::Bytes bytes = readInput(options.file);
     onFile(options.file, [&] {
-        const rovuvuz::ZipArchive archive(rovuvuz::share(bytes));
+        const rovuvuz::ZipArchive archive(rovuvuz::FileIO::read(options.file));
         if (options.json)
             printPartsJson(options.file, archive);
         else

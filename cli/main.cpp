@@ -35,19 +35,6 @@ constexpr AddCommand allCommands[] = {
 
 }  // namespace
 
-rovuvuz::Bytes readInput(const std::string& path) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file) throw FileError(path, std::strerror(errno));
-    rovuvuz::Bytes bytes;
-    uint8_t chunk[1 << 16];
-    size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    // fopen succeeds on a folder; the read then fails with EISDIR.
-    if (std::ferror(file.get())) throw FileError(path, std::strerror(errno));
-    return bytes;
-}
-
 }  // namespace tovin::cli
 
 int main(int argc, char** argv) {

@@ -66,7 +66,7 @@ then pass; else fail "parts --json output does not parse or does not match"; fi
 
 printf 'plain text, not a package\n' >"$work/report.docx"
 expect_file_error "$work/report.docx" "not a ZIP archive (no end-of-central-directory record)"
-expect_file_error "$work/missing.docx" "No such file or directory"
+expect_file_error "$work/missing.docx" "cannot open: no such file or folder"
 head -c 200 "$document" >"$work/cut.docx"
 expect_file_error "$work/cut.docx" "not a ZIP archive"
 
