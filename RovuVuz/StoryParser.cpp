@@ -76,11 +76,12 @@ Tags StoryParser::tags(const XMLTree& tree, const ByteSlice& whole, int node) {
     const ByteRange range = tree.range(node);
     ByteSlice start = whole.sub(tree.startTag(node));
     if (tree.isSelfClosing(node)) return Tags(std::move(start), std::nullopt);
-    // The end tag runs from the last "<" of the element to its end.
-    const Bytes& bytes = tree.bytes();
-    size_t lt = range.upper - 1;
-    while (lt > range.lower && bytes[lt] != '<') --lt;
-    return Tags(std::move(start), ByteRange{lt, range.upper});
+    // The end tag begins where the last child ends (children cover every byte between the
+    // tags). Looking back for the last "<" instead would be fooled by an end tag the
+    // scanner accepts with junk after its name, such as "</w:p/<>".
+    size_t endStart = tree.startTag(node).upper;
+    for (int child : tree.children(node)) endStart = tree.range(child).upper;
+    return Tags(std::move(start), ByteRange{endStart, range.upper});
 }
 
 Tags StoryParser::tags(int node) const { return tags(tree_, whole_, node); }

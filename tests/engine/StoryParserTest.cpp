@@ -155,3 +155,14 @@ TEST(StoryParser, NestingPastTheDepthLimitStaysRawAndRoundTrips) {
     EXPECT_EQ(std::string(out.begin(), out.end()), xml);
     EXPECT_FALSE(story->checkInvariants());
 }
+
+TEST(StoryParser, EndTagsWithJunkAfterTheNameRebuildWellFormed) {
+    // The scanner accepts "</w:p/<>" as the end of w:p; its end tag must be all of it, so
+    // that a rebuilt paragraph ends exactly as it was read.
+    IdentityMint mint;
+    const std::string xml = body("<w:p><w:r><w:t>x</w:t></w:r></w:p/<><w:p></w:p junk='<'>");
+    const auto story = parse(xml, mint);
+    for (Paragraph* p : story->paragraphs()) p->setDirty(true);
+    const Bytes out = story->serialized();
+    EXPECT_EQ(std::string(out.begin(), out.end()), xml);
+}
