@@ -12,10 +12,10 @@ using rovuvuz::testing::makePackage;
 using rovuvuz::testing::minimalDocument;
 
 using rovuvuz::testing::count;
+using rovuvuz::testing::rel;
 
 namespace {
 
-constexpr std::string_view relType = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 const Bytes pixel = {0x89, 'P', 'N', 'G', 0, 1, 2};
 
 std::string partText(DocxDocument& document, std::string_view name) {
@@ -128,8 +128,7 @@ TEST(Objects, ResizingChangesBothExtentsAndRefusesText) {
 }
 
 TEST(Objects, LinksReplaceRemoveAndAnchor) {
-    const std::string rels = "<Relationship Id=\"rId5\" Type=\"" + std::string(relType) +
-                             "hyperlink\" Target=\"https://old.example/\" TargetMode=\"External\"/>";
+    const std::string rels = rel("rId5", "hyperlink", "https://old.example/", true);
     Fixture f(
         "<w:p><w:hyperlink r:id=\"rId5\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
         "relationships\"><w:r><w:t>Hello</w:t></w:r></w:hyperlink><w:r><w:t> world</w:t></w:r></w:p>",
@@ -179,7 +178,7 @@ TEST(Objects, LinkUsesTheHyperlinkStyleWhenDefined) {
         "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
         "<w:style w:type=\"character\" w:styleId=\"Hyperlink\"/></w:styles>";
     Fixture f("<w:p><w:r><w:t>Hello</w:t></w:r></w:p>",
-              "<Relationship Id=\"rIdS\" Type=\"" + std::string(relType) + "styles\" Target=\"styles.xml\"/>",
+              rel("rIdS", "styles", "styles.xml"),
               {{"word/styles.xml", styles}});
     f.document->setLink(f.first, StoryID::body(), {0, 5}, std::string("https://x.example/"));
     const std::string body = f.body();
