@@ -52,27 +52,15 @@ std::optional<ByteSlice> finalSection(const Group* body) {
 
 // The w:sectPr of every section that ends before the final one, in document order: each
 // is held in the w:pPr of the section's last paragraph (§17.6.18), a paragraph of the body
-// itself or of a block-level content control in it.
+// itself (section ends inside tables do not exist; content controls are kept opaque).
 std::vector<ByteSlice> earlierSections(const Group* body) {
     std::vector<ByteSlice> sections;
-    std::vector<std::pair<const Group*, size_t>> stack;
-    if (body) stack.emplace_back(body, 0);
-    while (!stack.empty()) {
-        auto& [group, next] = stack.back();
-        if (next == group->children.size()) {
-            stack.pop_back();
-            continue;
-        }
-        const Block& block = group->children[next++];
-        if (const auto* paragraph = std::get_if<std::unique_ptr<Paragraph>>(&block)) {
-            const auto& props = (*paragraph)->props;
-            if (!props) continue;
-            for (const PropertyBag::Child& child : props->children)
-                if (child.local() == "sectPr") sections.push_back(child.bytes);
-        } else if (const auto* inner = std::get_if<std::unique_ptr<Group>>(&block)) {
-            // Tables hold no section ends; content controls and their content may.
-            if ((*inner)->local() != "tbl") stack.emplace_back(inner->get(), 0);
-        }
+    if (!body) return sections;
+    for (const Block& block : body->children) {
+        const auto* paragraph = std::get_if<std::unique_ptr<Paragraph>>(&block);
+        if (!paragraph || !(*paragraph)->props) continue;
+        for (const PropertyBag::Child& child : (*paragraph)->props->children)
+            if (child.local() == "sectPr") sections.push_back(child.bytes);
     }
     return sections;
 }

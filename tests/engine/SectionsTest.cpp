@@ -136,11 +136,6 @@ TEST(PageSetup, FinalSectionInheritsTheEarlierSectionsHeader) {
     EXPECT_EQ(plain.defaultHeader(), StoryID::header(PartName("word/header2.xml")));
     EXPECT_EQ(plain.defaultFooter(), StoryID::footer(PartName("word/footer1.xml")));
 
-    // A section end inside a content control counts; one inside a table cell does not exist.
-    DocxDocument wrapped =
-        document("<w:sdt><w:sdtContent>" + first + "</w:sdtContent></w:sdt><w:sectPr/>", rels, parts);
-    EXPECT_EQ(wrapped.defaultHeader(), StoryID::header(PartName("word/header1.xml")));
-
     // A final section naming only a first-page header still shows the inherited default.
     DocxDocument titled = document(
         first + "<w:sectPr xmlns:r=\"r\"><w:headerReference w:type=\"first\" r:id=\"rId2\"/></w:sectPr>",
