@@ -7,6 +7,7 @@
 
 #include "Tovin/MainMenu.h"
 #include "Tovin/SettingsView.h"
+#include "Tovin/pages/PageCommands.h"
 #include "Tovin/platform/DocumentController.h"
 #include "Tovin/platform/TabbedWindow.h"
 #include "Tovin/platform/Updater.h"
@@ -77,6 +78,7 @@ void AppDelegate::registerCommands(MainMenu& menu) {
         [this](QAction*) { return updater_ && updater_->canCheckForUpdates(); });
     menu.setHandler("showSettings:", this, [this](QAction*) { showSettings(); });
     documents_->registerCommands(menu);
+    PageCommands::registerCommands(menu, *documents_);
     TabbedWindow::registerCommands(menu, this);
 }
 

@@ -8,6 +8,7 @@
 
 #include "Tovin/BodyText.h"
 #include "Tovin/TovinDocument.h"
+#include "Tovin/pages/PageView.h"
 #include "Tovin/platform/TabbedWindow.h"
 
 namespace tovin {
@@ -20,6 +21,7 @@ EditorWindowController::EditorWindowController(TovinDocument* document, QObject*
     textView_->setFrameShape(QFrame::NoFrame);
     textView_->document()->setDocumentMargin(40);
     textView_->installEventFilter(this);
+    pageView_ = new PageView(textView_);
     loadText();
     updateTitle();
     connect(document, &TovinDocument::editedChanged, this, &EditorWindowController::updateTitle);

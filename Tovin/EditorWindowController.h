@@ -10,6 +10,7 @@
 
 namespace tovin {
 
+class PageView;
 class TabbedWindow;
 class TovinDocument;
 
@@ -31,6 +32,9 @@ class EditorWindowController : public QObject {
     // The text view of the page.
     QPlainTextEdit* textView() const { return textView_; }
 
+    // View > Page (Approximate) over the text view.
+    PageView* pageView() const { return pageView_; }
+
     // Brings the window forward with this document's tab current.
     void showWindow();
 
@@ -48,6 +52,7 @@ class EditorWindowController : public QObject {
     QPointer<TovinDocument> document_;
     QPointer<TabbedWindow> window_;
     QPointer<QPlainTextEdit> textView_;
+    PageView* pageView_ = nullptr;  // a child of the text view
     std::function<bool()> shouldClose_;
 };
 

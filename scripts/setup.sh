@@ -15,6 +15,8 @@ packages=(
   qt6-base-dev libgl-dev libqt6svg6
   # Metric-compatible stand-ins for the fonts documents name, and a general fallback.
   fonts-crosextra-carlito fonts-crosextra-caladea fonts-liberation2 fonts-dejavu-core
+  # Reading exported PDFs back in the export tests (pdfinfo, pdftotext).
+  poppler-utils
   # A real X display for screenshots of the application (`xvfb-run`); tests use offscreen.
   xvfb xauth
 )

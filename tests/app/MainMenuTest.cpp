@@ -161,10 +161,14 @@ TEST_F(MainMenuTest, ItemsAreEnabledOnlyWhereSomethingCarriesThemOut) {
     menu.validate();
     EXPECT_TRUE(menu.action("revertDocumentToSaved:")->isEnabled());
     // The editor's commands are not carried out yet, so their items are off.
-    for (const char* selector :
-         {"toggleBold:", "acceptAll:", "addComment:", "undo:", "exportPDF:", "toggleTracking:"}) {
+    for (const char* selector : {"toggleBold:", "acceptAll:", "addComment:", "undo:", "toggleTracking:"}) {
         EXPECT_FALSE(menu.action(selector)->isEnabled()) << selector;
     }
+    // The page commands are; Draft is on, so only leaving it is off.
+    for (const char* selector : {"exportPDF:", "printDocument:", "togglePageView:"})
+        EXPECT_TRUE(menu.action(selector)->isEnabled()) << selector;
+    EXPECT_FALSE(menu.action("showDraft:")->isEnabled());
+    EXPECT_TRUE(menu.action("showDraft:")->isChecked());
 
     // Close through the menu item takes the tab away.
     menu.action("performClose:")->trigger();
