@@ -1,9 +1,12 @@
 #include "Tovin/SettingsView.h"
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "Tovin/platform/Updater.h"
@@ -48,6 +51,12 @@ SettingsView::SettingsView(Updater* updater, QWidget* parent)
 
 QWidget* SettingsView::makeWindow(Updater* updater) {
     auto* view = new SettingsView(updater);
+    // Settings apply as they are made, so the window only needs a way to close it.
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, view);
+    connect(buttons->button(QDialogButtonBox::Close), &QPushButton::clicked, view, &QWidget::close);
+    view->layout()->addWidget(buttons);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), view);
+    connect(escape, &QShortcut::activated, view, &QWidget::close);
     view->setWindowTitle(QStringLiteral("Settings"));
     view->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     view->adjustSize();
