@@ -28,7 +28,7 @@ TEST_F(AppDelegateTest, SettingsCloseWithEscapeAndWithTheCloseButton) {
     QWidget* window = delegate().settingsWindow();
     ASSERT_NE(window, nullptr);
     window->activateWindow();
-    QTest::keyClick(window, Qt::Key_Escape);
+    QTest::keyClick(qobject_cast<SettingsView*>(window)->nameField(), Qt::Key_Escape);
     EXPECT_FALSE(window->isVisible());
 
     delegate().showSettings();
