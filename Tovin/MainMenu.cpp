@@ -199,6 +199,8 @@ void MainMenu::createActions() {
             auto* action = new QAction(entry.title, this);
             action->setObjectName(entry.selector);
             action->setShortcut(entry.key);
+            // Linux users expect Ctrl+Y to redo as well.
+            if (entry.selector == "redo:") action->setShortcuts({entry.key, QKeySequence(QStringLiteral("Ctrl+Y"))});
             action->setData(entry.tag);
             // Menu items keep their key when a text field has focus, as on every desktop.
             action->setShortcutContext(Qt::WindowShortcut);
