@@ -4,8 +4,8 @@
 #pragma once
 
 #include <QObject>
-#include <QTextEdit>
 #include <QPointer>
+#include <QTextEdit>
 #include <functional>
 
 namespace tovin {

@@ -200,7 +200,8 @@ void MainMenu::createActions() {
             action->setObjectName(entry.selector);
             action->setShortcut(entry.key);
             // Linux users expect Ctrl+Y to redo as well.
-            if (entry.selector == "redo:") action->setShortcuts({entry.key, QKeySequence(QStringLiteral("Ctrl+Y"))});
+            if (entry.selector == "redo:")
+                action->setShortcuts({entry.key, QKeySequence(QStringLiteral("Ctrl+Y"))});
             action->setData(entry.tag);
             // Menu items keep their key when a text field has focus, as on every desktop.
             action->setShortcutContext(Qt::WindowShortcut);

@@ -27,11 +27,9 @@ bool isMenuShortcut(const QKeyEvent& key) {
 }  // namespace
 
 EditorSession::EditorSession(TovinDocument* document, QTextEdit* body, qreal columnWidth, QObject* parent)
-    : QObject(parent),
-      document_(document),
-      body_(body),
-      columnWidth_(columnWidth),
-      undo_([this] { return document_ ? document_->docx() : nullptr; }) {
+    : QObject(parent), document_(document), body_(body), columnWidth_(columnWidth), undo_([this] {
+          return document_ ? document_->docx() : nullptr;
+      }) {
     // Pasted and dropped content arrives as plain text in the typing attributes.
     body->setAcceptRichText(false);
     body->setReadOnly(false);
@@ -44,6 +42,11 @@ EditorSession::EditorSession(TovinDocument* document, QTextEdit* body, qreal col
         cursor.setPosition(std::min(caret, body_->document()->characterCount() - 1));
         body_->setTextCursor(cursor);
     };
+    // Menu items follow the selection (Cut, Copy, Delete) and the undo steps.
+    MainMenu* menu = &MainMenu::build();
+    connect(body, &QTextEdit::selectionChanged, menu, &MainMenu::scheduleValidation);
+    connect(&undo_.stack(), &QUndoStack::indexChanged, menu, &MainMenu::scheduleValidation);
+    connect(document, &TovinDocument::trackingChanged, menu, &MainMenu::scheduleValidation);
     connect(document, &TovinDocument::reloaded, this, [this] {
         undo_.clear();
         loadBody();
@@ -57,7 +60,8 @@ void EditorSession::loadBody() {
     rovuvuz::DocxDocument* docx = document_ ? document_->docx() : nullptr;
     if (!docx || !body_) return;
     const rovuvuz::StoryID story = rovuvuz::StoryID::body();
-    bodyBridge_ = std::make_unique<StoryBridge>(docx, story, body_, AttributedBuilder(docx, story, columnWidth_));
+    bodyBridge_ =
+        std::make_unique<StoryBridge>(docx, story, body_, AttributedBuilder(docx, story, columnWidth_));
     bodyBridge_->mode = [this] { return editMode(); };
     bodyBridge_->willEdit = [this](StoryBridge&) { undo_.registerUndo(/*typing=*/true); };
     bodyBridge_->didEdit = [this](StoryBridge&) { modelChanged(); };
@@ -80,7 +84,15 @@ rovuvuz::EditMode EditorSession::editMode() const {
 }
 
 void EditorSession::reloadAll() {
-    if (bodyBridge_) bodyBridge_->reloadFromModel();
+    rovuvuz::DocxDocument* docx = document_ ? document_->docx() : nullptr;
+    if (!bodyBridge_ || !docx) return;
+    // A restored package has parsed its stories again, under new paragraph identities.
+    std::vector<rovuvuz::BlockSnapshot> blocks;
+    try {
+        blocks = docx->snapshot(rovuvuz::StoryID::body()).blocks;
+    } catch (const std::exception&) {
+    }
+    bodyBridge_->reloadFromModel(std::move(blocks));
 }
 
 void EditorSession::modelChanged() {

@@ -153,7 +153,8 @@ void StoryBridge::scheduleFlush() {
     flushScheduled_ = true;
     // Queued behind the event being handled, so every edit of one key press, paste or
     // input-method commit lands in one flush; eventFilter flushes before the next input.
-    QMetaObject::invokeMethod(this, [this] { flush(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { flush(); }, Qt::QueuedConnection);
 }
 
 void StoryBridge::flush() {
@@ -213,6 +214,19 @@ void StoryBridge::apply() {
     const qsizetype shorter = std::min(now.size(), old.size());
     while (prefix < shorter && now[prefix] == old[prefix]) ++prefix;
     qsizetype suffix = commonSuffix(now, old, shorter - prefix);
+    // Text typed at a caret goes where the caret stood, even when it repeats the character
+    // after it: typing a space before a space inserts the first one, which matters when
+    // the insertion is tracked.
+    if (selectionBeforeChange && selectionBeforeChange->length == 0 && now.size() > old.size()) {
+        const qsizetype at = selectionBeforeChange->location - p.oldStart;
+        if (at >= 0 && at < prefix) {
+            const qsizetype tail = commonSuffix(now, old, old.size() - at);
+            if (at + tail == old.size()) {
+                prefix = at;
+                suffix = tail;
+            }
+        }
+    }
     // Never cut a surrogate pair: the replacement covers the whole character.
     if (prefix >= 1 && prefix < old.size() && isLowSurrogate(old[prefix])) --prefix;
     if (suffix > 0 && isLowSurrogate(old[old.size() - suffix])) --suffix;

@@ -8,10 +8,10 @@
 
 #include "RovuVuz/FileIO.h"
 #include "Tovin/EditorWindowController.h"
-#include "Tovin/editor/EditorActions.h"
-#include "Tovin/editor/EditorSession.h"
 #include "Tovin/MainMenu.h"
 #include "Tovin/TovinDocument.h"
+#include "Tovin/editor/EditorActions.h"
+#include "Tovin/editor/EditorSession.h"
 #include "Tovin/platform/Alerts.h"
 #include "Tovin/platform/AutosaveInPlace.h"
 #include "Tovin/platform/LockFiles.h"

@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTextEdit>
 #include <QRegularExpression>
 #include <QTextBlock>
+#include <QTextEdit>
 
 #include "AppTestSupport.h"
 #include "RovuVuz/DocxDocument.h"

@@ -39,7 +39,8 @@ const std::string table =
 class StoryBridgeTest : public ::testing::Test {
   protected:
     void open(const std::string& body) {
-        doc = std::make_unique<DocxDocument>(rovuvuz::testing::makePackage(rovuvuz::testing::minimalDocument(body)));
+        doc = std::make_unique<DocxDocument>(
+            rovuvuz::testing::makePackage(rovuvuz::testing::minimalDocument(body)));
         view = std::make_unique<QTextEdit>();
         view->resize(700, 500);
         view->show();
@@ -190,8 +191,9 @@ TEST_F(StoryBridgeTest, TrackedDeletionsStayVisibleWithTheCaretOnTheWritersSide)
 
 TEST_F(StoryBridgeTest, AnEmojiReplacedByOneSharingItsHighSurrogateIsReplacedWhole) {
     // U+1F600 and U+1F603 are D83D DE00 and D83D DE03.
-    open(paragraphs({"a\xF0\x9F\x98\x80"
-                     "b"}));
+    open(
+        paragraphs({"a\xF0\x9F\x98\x80"
+                    "b"}));
     place(1, 3);
     QTextCursor cursor = view->textCursor();
     cursor.insertText(QString::fromUtf8("\xF0\x9F\x98\x83"));
