@@ -3,27 +3,31 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
-#include <QPlainTextEdit>
 #include <QScreen>
+#include <cmath>
 
-#include "Tovin/BodyText.h"
+#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/Sections.h"
 #include "Tovin/TovinDocument.h"
+#include "Tovin/editor/DisplayUnits.h"
+#include "Tovin/editor/EditorSession.h"
 #include "Tovin/platform/TabbedWindow.h"
 
 namespace tovin {
 
 EditorWindowController::EditorWindowController(TovinDocument* document, QObject* parent)
     : QObject(parent), document_(document) {
-    // Until the editor's own view exists, the page is a read-only view of the body text.
-    textView_ = new QPlainTextEdit();
-    textView_->setReadOnly(true);
+    textView_ = new QTextEdit();
     textView_->setFrameShape(QFrame::NoFrame);
     textView_->document()->setDocumentMargin(40);
     textView_->installEventFilter(this);
-    loadText();
+    if (document->docx()) {
+        const rovuvuz::PageSetup page = document->docx()->pageSetup();
+        const qreal columnWidth = std::round((page.width - page.left - page.right) * displayScale);
+        session_ = new EditorSession(document, textView_, columnWidth, this);
+    }
     updateTitle();
     connect(document, &TovinDocument::editedChanged, this, &EditorWindowController::updateTitle);
-    connect(document, &TovinDocument::reloaded, this, &EditorWindowController::loadText);
 
     window_ = TabbedWindow::frontmost();
     if (!window_) window_ = makeWindow();
@@ -79,10 +83,6 @@ bool EditorWindowController::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QObject::eventFilter(watched, event);
-}
-
-void EditorWindowController::loadText() {
-    if (document_ && document_->docx()) textView_->setPlainText(bodyText(*document_->docx()));
 }
 
 void EditorWindowController::updateTitle() {

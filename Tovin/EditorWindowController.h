@@ -4,14 +4,15 @@
 #pragma once
 
 #include <QObject>
-#include <QPlainTextEdit>
 #include <QPointer>
+#include <QTextEdit>
 #include <functional>
 
 namespace tovin {
 
 class TabbedWindow;
 class TovinDocument;
+class EditorSession;
 
 class EditorWindowController : public QObject {
     Q_OBJECT
@@ -29,7 +30,9 @@ class EditorWindowController : public QObject {
     TabbedWindow* window() const;
     QWidget* page() const;
     // The text view of the page.
-    QPlainTextEdit* textView() const { return textView_; }
+    QTextEdit* textView() const { return textView_; }
+    // The editing of the body view: its story bridge and the undo steps.
+    EditorSession* session() const { return session_; }
 
     // Brings the window forward with this document's tab current.
     void showWindow();
@@ -41,13 +44,13 @@ class EditorWindowController : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void loadText();
     void updateTitle();
     static TabbedWindow* makeWindow();
 
     QPointer<TovinDocument> document_;
     QPointer<TabbedWindow> window_;
-    QPointer<QPlainTextEdit> textView_;
+    QPointer<QTextEdit> textView_;
+    QPointer<EditorSession> session_;
     std::function<bool()> shouldClose_;
 };
 
