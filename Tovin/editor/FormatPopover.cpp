@@ -104,7 +104,7 @@ FormatPopover::FormatPopover(EditorViewController* editor, QWidget* host)
 }
 
 QPoint FormatPopover::placement(const QRect& line, const QSize& size, int hostWidth) {
-    int x = line.center().x() - size.width() / 2;
+    int x = line.left() + line.width() / 2 - size.width() / 2;
     x = std::max(sideInset, std::min(x, hostWidth - size.width() - sideInset));
     int y = line.top() - lineGap - size.height();
     if (y < topClearance) y = line.bottom() + 1 + lineGap;

@@ -1,12 +1,15 @@
 // The editor's menu commands driven through their menu items on real documents, checked in
 // the engine's result: the saved XML and fresh snapshots. Grouped by menu.
 #include <QAction>
+#include <QComboBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTextEdit>
+#include <QToolButton>
+#include <set>
 
 #include "AppTestSupport.h"
 #include "RovuVuz/DocxDocument.h"
@@ -16,7 +19,9 @@
 #include "Tovin/editor/EditorActions.h"
 #include "Tovin/editor/EditorUndo.h"
 #include "Tovin/editor/EditorViewController.h"
+#include "Tovin/editor/FindBar.h"
 #include "Tovin/editor/FooterBar.h"
+#include "Tovin/editor/FormatPopover.h"
 #include "Tovin/editor/InputPopover.h"
 #include "Tovin/editor/StoryBridge.h"
 #include "Tovin/platform/DocumentController.h"
@@ -373,6 +378,115 @@ TEST_F(EditorActionsTest, TenQuickKeystrokesRefreshTheFooterOnce) {
     EXPECT_EQ(editor->refreshCount(), refreshes + 1);
     EXPECT_EQ(editor->footer()->countsMade(), counts + 1);
     EXPECT_EQ(editor->footer()->left()->text(), "4 WORDS");
+}
+
+// ---- Edit ----
+
+TEST_F(EditorActionsTest, FindWrapsAndEscapeReturnsToTheText) {
+    open(runs({"one fish two fish", "red Fish"}));
+    ASSERT_TRUE(run(Command::showFindBar));
+    FindBar* bar = editor->findBar();
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_FALSE(bar->replacing());
+    bar->searchField()->setText("fish");
+    select(0, 0);
+    run(Command::findNext);
+    EXPECT_EQ(editor->body()->textCursor().selectionStart(), 4);
+    run(Command::findNext);
+    EXPECT_EQ(editor->body()->textCursor().selectionStart(), 13);
+    run(Command::findNext);  // case aside, in the next paragraph
+    EXPECT_EQ(editor->body()->textCursor().selectionStart(), 22);
+    run(Command::findNext);  // wraps
+    EXPECT_EQ(editor->body()->textCursor().selectionStart(), 4);
+    run(Command::findPrevious);  // wraps back
+    EXPECT_EQ(editor->body()->textCursor().selectionStart(), 22);
+    bar->searchField()->setText("trout");
+    EXPECT_FALSE(bar->findNext());
+    EXPECT_EQ(beeps, 1);
+    QTest::keyClick(bar->searchField(), Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+}
+
+TEST_F(EditorActionsTest, ReplaceAllIsOneUndoStepAndReplaceMovesOn) {
+    open(runs({"one fish two fish", "red fish"}));
+    run(Command::showReplaceBar);
+    FindBar* bar = editor->findBar();
+    ASSERT_TRUE(bar->replacing());
+    bar->searchField()->setText("fish");
+    bar->replaceField()->setText("cod");
+    select(0, 0);
+    bar->replace();  // no match selected yet: finds the first
+    EXPECT_EQ(editor->body()->textCursor().selectedText(), "fish");
+    bar->replace();
+    EXPECT_EQ(paragraphs()[0].text, u"one cod two fish");
+    EXPECT_EQ(editor->body()->textCursor().selectionStart(), 12);  // on to the next
+
+    EXPECT_EQ(bar->replaceAll(), 2);
+    EXPECT_EQ(paragraphs()[0].text, u"one cod two cod");
+    EXPECT_EQ(paragraphs()[1].text, u"red cod");
+    editor->undo().undo();
+    EXPECT_EQ(paragraphs()[0].text, u"one cod two fish");
+    EXPECT_EQ(paragraphs()[1].text, u"red fish");
+}
+
+TEST_F(EditorActionsTest, CheckDocumentNowSelectsTheNextMisspelling) {
+    open(runs({"A wrold of", "good speling"}));
+    select(0, 0);
+    run(Command::checkSpelling);
+    EXPECT_EQ(editor->body()->textCursor().selectedText(), "wrold");
+    run(Command::checkSpelling);
+    EXPECT_EQ(editor->body()->textCursor().selectedText(), "speling");
+    run(Command::checkSpelling);  // wraps
+    EXPECT_EQ(editor->body()->textCursor().selectedText(), "wrold");
+}
+
+// ---- The format popover ----
+
+TEST(FormatPopoverPlacement, AboveTheLineCentredAndKeptInsideTheView) {
+    const QSize bar(200, 30);
+    // Room above: 8 above the line, centred on it.
+    EXPECT_EQ(FormatPopover::placement(QRect(300, 200, 100, 20), bar, 1000), QPoint(250, 162));
+    // Near the top: 8 below the line instead.
+    EXPECT_EQ(FormatPopover::placement(QRect(300, 60, 100, 20), bar, 1000), QPoint(250, 88));
+    // At the edges: 12 from either side.
+    EXPECT_EQ(FormatPopover::placement(QRect(0, 200, 10, 20), bar, 1000), QPoint(12, 162));
+    EXPECT_EQ(FormatPopover::placement(QRect(990, 200, 10, 20), bar, 1000), QPoint(788, 162));
+}
+
+TEST_F(EditorActionsTest, ThePopoverShowsTheSelectionsMarksAndHidesForACaret) {
+    open(runs({"plain bold"}));
+    select(6, 10);
+    run(Command::toggleBold);
+    select(6, 10);
+    settle();
+    FormatPopover* popover = editor->popover();
+    ASSERT_TRUE(popover->isVisible());
+    EXPECT_TRUE(popover->mark(0)->isChecked());
+    EXPECT_FALSE(popover->mark(1)->isChecked());
+    select(2, 2);
+    settle();
+    EXPECT_FALSE(popover->isVisible());
+}
+
+// ---- Every item ----
+
+// The menu items the application carries out: every one has a handler once a document is
+// open, so none is disabled by a misspelt or forgotten registration. Page view, its PDF and
+// printing come with the page preview; the substitutions have no counterpart yet.
+TEST_F(EditorActionsTest, EveryMenuItemHasAHandler) {
+    open(runs({"x"}));
+    const std::set<Command> elsewhere = {Command::showDraft,
+                                         Command::togglePageView,
+                                         Command::exportPDF,
+                                         Command::printDocument,
+                                         Command::toggleAutomaticQuoteSubstitution,
+                                         Command::toggleAutomaticDashSubstitution,
+                                         Command::toggleAutomaticTextReplacement};
+    for (int index = 0; index < commandCount; ++index) {
+        const auto command = Command(index);
+        if (elsewhere.count(command)) continue;
+        EXPECT_TRUE(MainMenu::build().hasHandler(command)) << commandName(command).selector;
+    }
 }
 
 }  // namespace
