@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QToolButton>
+#include <filesystem>
 #include <set>
 
 #include "AppTestSupport.h"
@@ -466,6 +467,40 @@ TEST_F(EditorActionsTest, ThePopoverShowsTheSelectionsMarksAndHidesForACaret) {
     select(2, 2);
     settle();
     EXPECT_FALSE(popover->isVisible());
+}
+
+// ---- Bands ----
+
+// Corpus documents from other producers: the header stands above the body's text and the
+// footer and notes below it, each in its own editable band.
+TEST_F(EditorActionsTest, HeaderFooterAndNotesBandsStandAroundTheBody) {
+    const std::filesystem::path corpus(TOVIN_CORPUS_DIR);
+    const QString headed =
+        writeScratch("hf.docx", rovuvuz::testing::readFile(corpus / "pydocx-hdr-header-footer.docx"));
+    document = documents().openDocument(headed);
+    ASSERT_NE(document, nullptr);
+    editor = documents().windowController(document)->editor();
+    documents().windowController(document)->showWindow();
+    settle();
+    ASSERT_NE(editor->headerBand(), nullptr);
+    ASSERT_NE(editor->footerBand(), nullptr);
+    EXPECT_EQ(editor->notesBand(), nullptr);
+    EXPECT_EQ(editor->headerBand()->toPlainText(), "Header for section-1");
+    EXPECT_EQ(editor->footerBand()->toPlainText(), "Footer for section 1");
+    const QTextEdit* body = editor->body();
+    const QRect firstLine = body->cursorRect(QTextCursor(body->document()));
+    EXPECT_LT(editor->headerBand()->geometry().bottom(), firstLine.top());
+    EXPECT_GT(editor->footerBand()->geometry().top(), firstLine.bottom());
+    EXPECT_EQ(editor->headerBand()->geometry().left(), editor->footerBand()->geometry().left());
+
+    const QString noted =
+        writeScratch("fn.docx", rovuvuz::testing::readFile(corpus / "mammoth-footnotes.docx"));
+    TovinDocument* second = documents().openDocument(noted);
+    ASSERT_NE(second, nullptr);
+    EditorViewController* notes = documents().windowController(second)->editor();
+    ASSERT_NE(notes->notesBand(), nullptr);
+    EXPECT_TRUE(notes->notesBand()->toPlainText().contains("A tachyon walks into a bar."));
+    EXPECT_EQ(notes->headerBand(), nullptr);
 }
 
 // ---- Every item ----
