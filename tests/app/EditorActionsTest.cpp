@@ -1,6 +1,7 @@
 // The editor's menu commands driven through their menu items on real documents, checked in
 // the engine's result: the saved XML and fresh snapshots. Grouped by menu.
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
@@ -24,6 +25,7 @@
 #include "Tovin/editor/FooterBar.h"
 #include "Tovin/editor/FormatPopover.h"
 #include "Tovin/editor/InputPopover.h"
+#include "Tovin/editor/RevealToolbar.h"
 #include "Tovin/editor/StoryBridge.h"
 #include "Tovin/platform/DocumentController.h"
 #include "support/TestSupport.h"
@@ -467,6 +469,30 @@ TEST_F(EditorActionsTest, ThePopoverShowsTheSelectionsMarksAndHidesForACaret) {
     select(2, 2);
     settle();
     EXPECT_FALSE(popover->isVisible());
+}
+
+TEST_F(EditorActionsTest, TheToolbarSlidesInUnderTheTopEdgeAndStaysWhenPinned) {
+    open(runs({"x"}));
+    RevealToolbar* toolbar = editor->toolbar();
+    QWidget* viewport = editor->body()->viewport();
+    const QPoint top = viewport->mapTo(editor, QPoint(0, 0));
+    ASSERT_LE(top.y(), RevealToolbar::hotZone);
+    QTest::mouseMove(viewport, QPoint(200, RevealToolbar::hotZone - top.y()));
+    EXPECT_FALSE(toolbar->shown());  // not at once
+    ASSERT_TRUE(waitFor([&] { return toolbar->shown(); }, 1000));
+    EXPECT_TRUE(toolbar->draftSegment()->isChecked());
+    EXPECT_FALSE(toolbar->trackSwitch()->isChecked());
+    QTest::mouseMove(viewport, QPoint(200, 300));
+    EXPECT_FALSE(toolbar->shown());
+
+    run(Command::toggleRevealToolbar);
+    EXPECT_TRUE(toolbar->pinned());
+    EXPECT_TRUE(toolbar->shown());
+    QTest::mouseMove(viewport, QPoint(200, 320));
+    EXPECT_TRUE(toolbar->shown());  // pinned: the pointer leaving keeps it
+    toolbar->trackSwitch()->click();
+    EXPECT_TRUE(document->trackChanges());
+    EXPECT_EQ(editor->footer()->right()->text(), "TRACK MY EDITS: ON");
 }
 
 // ---- Bands ----
