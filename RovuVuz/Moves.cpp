@@ -77,31 +77,36 @@ void inOrder(const Group& group, OnRaw& raw, OnMark& mark) {
 
 using RangeKey = std::pair<RevisionKind, std::string>;  // a range's side and w:id
 
-// The ranges open at a point of the walk, innermost last, by side.
+// The ranges open at a point of the walk, in the order they were opened, by side.
 class OpenRanges {
-  public:
+public:
     void start(RevisionKind side, std::string id, std::string name) {
-        const RangeKey key{side, std::move(id)};
-        close(key);
-        order_[++count_] = key;
-        open_[key] = {count_, std::move(name)};
+        close(side, id);
+        Side& open = of(side);
+        open.order[++count_] = id;
+        open.byID[std::move(id)] = {count_, std::move(name)};
     }
-    void close(const RangeKey& key) {
-        const auto found = open_.find(key);
-        if (found == open_.end()) return;
-        order_.erase(found->second.first);
-        open_.erase(found);
+    void close(RevisionKind side, const std::string& id) {
+        Side& open = of(side);
+        const auto found = open.byID.find(id);
+        if (found == open.byID.end()) return;
+        open.order.erase(found->second.first);
+        open.byID.erase(found);
     }
     // The name of the innermost open range of a side; empty when there is none.
-    std::string innermost(RevisionKind side) const {
-        for (auto it = order_.rbegin(); it != order_.rend(); ++it)
-            if (it->second.first == side) return open_.at(it->second).second;
-        return {};
+    std::string innermost(RevisionKind side) {
+        const Side& open = of(side);
+        return open.order.empty() ? std::string() : open.byID.at(open.order.rbegin()->second).second;
     }
 
-  private:
-    std::map<RangeKey, std::pair<uint64_t, std::string>> open_;  // → opening order, w:name
-    std::map<uint64_t, RangeKey> order_;
+private:
+    struct Side {
+        std::map<std::string, std::pair<uint64_t, std::string>> byID;  // w:id → opening order, w:name
+        std::map<uint64_t, std::string> order;                         // opening order → w:id
+    };
+    Side& of(RevisionKind side) { return side == RevisionKind::remove ? from_ : to_; }
+
+    Side from_, to_;
     uint64_t count_ = 0;
 };
 
@@ -193,7 +198,7 @@ std::vector<int64_t> partsOfMove(const Group& root, int64_t id) {
             open.start(mark->side, raw.wid().value_or(""),
                        Markup::attribute("name", raw.bytes.view()).value_or(""));
         else
-            open.close(RangeKey{mark->side, raw.wid().value_or("")});
+            open.close(mark->side, raw.wid().value_or(""));
     };
     auto onMark = [&](const MarkMove& move) { part(move.side, move.id); };
     inOrder(root, onRaw, onMark);

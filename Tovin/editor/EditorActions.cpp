@@ -42,12 +42,13 @@
 namespace tovin {
 
 void registerEditorActions(MainMenu& menu, QObject* context, std::function<EditorSession*()> current) {
-    using Run = void (EditorSession::*)();
+    using SessionCommand = void (EditorSession::*)();
     auto hasSelection = [current](QAction*) {
         EditorSession* session = current();
         return session && session->body() && session->body()->textCursor().hasSelection();
     };
-    auto command = [&menu, context, current](const char* selector, Run run, MainMenu::Validate validate) {
+    auto command = [&menu, context, current](Command selector, SessionCommand run,
+                                             MainMenu::Validate validate) {
         menu.setHandler(
             selector, context,
             [current, run](QAction*) {
@@ -56,26 +57,28 @@ void registerEditorActions(MainMenu& menu, QObject* context, std::function<Edito
             std::move(validate));
     };
 
-    command("undo:", &EditorSession::undoStep, [current](QAction*) {
+    command(Command::undo, &EditorSession::undoStep, [current](QAction*) {
         EditorSession* session = current();
         return session && session->undo().canUndo();
     });
-    command("redo:", &EditorSession::redoStep, [current](QAction*) {
+    command(Command::redo, &EditorSession::redoStep, [current](QAction*) {
         EditorSession* session = current();
         return session && session->undo().canRedo();
     });
-    command("cut:", &EditorSession::cut, hasSelection);
-    command("copy:", &EditorSession::copy, hasSelection);
+    command(Command::cut, &EditorSession::cut, hasSelection);
+    command(Command::copy, &EditorSession::copy, hasSelection);
     auto canPaste = [current](QAction*) {
         const QMimeData* data = QGuiApplication::clipboard()->mimeData();
         return current() != nullptr && data && data->hasText();
     };
     // Rich text arrives as plain text in the typing attributes either way, until the engine
     // inserts formatted runs.
-    command("paste:", &EditorSession::paste, canPaste);
-    command("pasteAsPlainText:", &EditorSession::paste, canPaste);
-    command("delete:", &EditorSession::deleteSelection, hasSelection);
-    command("selectAll:", &EditorSession::selectAll, [current](QAction*) { return current() != nullptr; });
+    command(Command::paste, &EditorSession::paste, canPaste);
+    command(Command::pasteAsPlainText, &EditorSession::paste, canPaste);
+    command(Command::deleteSelection, &EditorSession::deleteSelection, hasSelection);
+    command(Command::selectAll, &EditorSession::selectAll,
+            [current](QAction*) { return current() != nullptr; });
+
 }
 
 namespace EditorActions {

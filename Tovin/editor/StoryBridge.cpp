@@ -124,7 +124,20 @@ int StoryBridge::entryIndex(int offset, const std::vector<int>& starts) {
 // ---- Receiving edits ----
 
 void StoryBridge::contentsChanged(int position, int removed, int added) {
-    if (applying_ || entries_.empty()) return;
+    if (applying_) return;
+    if (entries_.empty()) {
+        // A story without a paragraph has nowhere to put text: the edit is refused.
+        if (removed != added || view_->document()->characterCount() > 1)
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (!entries_.empty() || view_->document()->characterCount() <= 1) return;
+                    beep();
+                    load({});
+                },
+                Qt::QueuedConnection);
+        return;
+    }
     record(position, added, added - removed);
     scheduleFlush();
 }
@@ -302,6 +315,14 @@ void StoryBridge::apply() {
         caret = int(std::clamp<qsizetype>(at, 0, shown.size())) + p.oldStart;
     }
 
+    // Direct edits show exactly what was typed; when the engine's paragraphs say otherwise,
+    // or a tracked edit crossed paragraphs (own insertions vanish and join), the region may
+    // not be all the engine changed: the view is rebuilt from the whole story.
+    if (editMode.isTracked() ? a != b : shown != now) {
+        reloadStory(caret.value_or(int(prefix) + p.oldStart));
+        didEdit(*this);
+        return;
+    }
     const size_t count = size_t(p.last - p.first + 1);
     replaceRegion(p.first, p.last, std::move(merged), currentEnd, caret);
     if (!labelsKept) relabelIfListed(p.first, count, fresh);
@@ -454,6 +475,20 @@ void StoryBridge::reloadFromModel(std::optional<std::vector<BlockSnapshot>> bloc
     }
     load(std::move(fresh));
     relabel();
+}
+
+void StoryBridge::reloadStory(int caret) {
+    std::vector<BlockSnapshot> blocks;
+    try {
+        blocks = doc_->snapshot(story_).blocks;
+    } catch (const std::exception&) {
+        reloadFromModel();
+        return;
+    }
+    load(std::move(blocks));
+    const int at = std::min(caret, storageLength());
+    select(at, at);
+    updateTypingAttributes();
 }
 
 void StoryBridge::refresh(const std::set<ParagraphID>& ids) {

@@ -120,6 +120,7 @@ class StoryBridge : public QObject {
     void replaceRegion(int first, int last, std::vector<Entry> replacement, int currentEnd,
                        std::optional<int> caret);
     void putBack(int first, int last, int currentEnd);
+    void reloadStory(int caret);
     void writeRegion(int start, int end, const std::vector<Entry>& replacement);
     void rewriteAttributes(int start, const std::vector<Entry>& replacement);
     void relabelIfListed(int first, size_t count, const std::vector<Entry>& fresh);
