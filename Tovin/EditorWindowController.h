@@ -4,8 +4,8 @@
 #pragma once
 
 #include <QObject>
-#include <QPlainTextEdit>
 #include <QPointer>
+#include <QTextEdit>
 #include <functional>
 
 namespace tovin {
@@ -13,6 +13,8 @@ namespace tovin {
 class PageView;
 class TabbedWindow;
 class TovinDocument;
+class EditorSession;
+class EditorViewController;
 
 class EditorWindowController : public QObject {
     Q_OBJECT
@@ -29,10 +31,13 @@ class EditorWindowController : public QObject {
     TovinDocument* document() const { return document_; }
     TabbedWindow* window() const;
     QWidget* page() const;
-    // The text view of the page.
-    QPlainTextEdit* textView() const { return textView_; }
+    // The editor the page shows, and its body text view.
+    EditorViewController* editor() const;
+    QTextEdit* textView() const;
+    // The editing of the body view: its story bridge and the undo steps.
+    EditorSession* session() const;
 
-    // View > Page (Approximate) over the text view.
+    // View > Page (Approximate) over the body view.
     PageView* pageView() const { return pageView_; }
 
     // Brings the window forward with this document's tab current.
@@ -45,14 +50,13 @@ class EditorWindowController : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void loadText();
     void updateTitle();
     static TabbedWindow* makeWindow();
 
     QPointer<TovinDocument> document_;
     QPointer<TabbedWindow> window_;
-    QPointer<QPlainTextEdit> textView_;
-    PageView* pageView_ = nullptr;  // a child of the text view
+    QPointer<EditorViewController> editor_;
+    PageView* pageView_ = nullptr;  // a child of the body view
     std::function<bool()> shouldClose_;
 };
 
