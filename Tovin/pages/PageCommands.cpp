@@ -11,7 +11,9 @@
 #include "Tovin/EditorWindowController.h"
 #include "Tovin/MainMenu.h"
 #include "Tovin/TovinDocument.h"
+#include "Tovin/editor/EditorViewController.h"
 #include "Tovin/pages/PageLayout.h"
+#include "Tovin/pages/PageStackView.h"
 #include "Tovin/pages/PageView.h"
 #include "Tovin/pages/PdfExport.h"
 #include "Tovin/platform/DocumentController.h"
@@ -91,10 +93,14 @@ void registerCommands(MainMenu& menu, DocumentController& documents) {
             const Current now = current(documents);
             if (!now.controller) return;
             PageView* view = now.controller->pageView();
-            if (view->isOn())
+            if (view->isOn()) {
                 view->hide();
-            else
+                now.controller->editor()->setPageView(false);
+            } else {
                 view->show(*now.document->docx());
+                const auto pages = static_cast<int>(view->stack()->pages().pages().size());
+                now.controller->editor()->setPageView(true, pages);
+            }
         },
         [&documents](QAction* action) {
             const Current now = current(documents);
@@ -105,7 +111,10 @@ void registerCommands(MainMenu& menu, DocumentController& documents) {
     menu.setHandler(
         "showDraft:", &documents,
         [&documents](QAction*) {
-            if (const Current now = current(documents); now.controller) now.controller->pageView()->hide();
+            if (const Current now = current(documents); now.controller) {
+                now.controller->pageView()->hide();
+                now.controller->editor()->setPageView(false);
+            }
         },
         [&documents](QAction* action) {
             const Current now = current(documents);
