@@ -1,5 +1,6 @@
 #include "RovuVuz/DocxDocument.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "RovuVuz/FileIO.h"
@@ -13,11 +14,16 @@ std::string describe(DocxErrorCode code, const std::optional<StoryID>& story) {
     switch (code) {
         case DocxErrorCode::unknownStory:
             return "the document has no " + (story ? story->description() : std::string("such")) + " story";
-        case DocxErrorCode::noMainDocument: return "not a Word document (the package names no main document part)";
-        case DocxErrorCode::unknownParagraph: return "no such paragraph";
-        case DocxErrorCode::rangeOutOfBounds: return "the range lies outside the paragraph";
-        case DocxErrorCode::crossesStructure: return "the range crosses a table or other structure";
-        case DocxErrorCode::unsupported: return "this edit is not supported here";
+        case DocxErrorCode::noMainDocument:
+            return "not a Word document (the package names no main document part)";
+        case DocxErrorCode::unknownParagraph:
+            return "no such paragraph";
+        case DocxErrorCode::rangeOutOfBounds:
+            return "the range lies outside the paragraph";
+        case DocxErrorCode::crossesStructure:
+            return "the range crosses a table or other structure";
+        case DocxErrorCode::unsupported:
+            return "this edit is not supported here";
     }
     return "document error";
 }
@@ -33,10 +39,14 @@ std::optional<StoryID> storyForKind(std::string_view kind, const PartName& part)
 
 std::string_view kindOf(StoryID::Kind kind) {
     switch (kind) {
-        case StoryID::Kind::footnotes: return "footnotes";
-        case StoryID::Kind::endnotes: return "endnotes";
-        case StoryID::Kind::comments: return "comments";
-        default: return {};
+        case StoryID::Kind::footnotes:
+            return "footnotes";
+        case StoryID::Kind::endnotes:
+            return "endnotes";
+        case StoryID::Kind::comments:
+            return "comments";
+        default:
+            return {};
     }
 }
 
@@ -90,9 +100,12 @@ std::vector<StoryID> DocxDocument::storyIDs() const {
 std::optional<PartName> DocxDocument::part(const StoryID& story) const {
     switch (story.kind) {
         case StoryID::Kind::header:
-        case StoryID::Kind::footer: return story.part;
-        case StoryID::Kind::body: return mainPart_;
-        default: break;
+        case StoryID::Kind::footer:
+            return story.part;
+        case StoryID::Kind::body:
+            return mainPart_;
+        default:
+            break;
     }
     const auto found = relationships_.of(kindOf(story.kind));
     if (found.empty()) return std::nullopt;
@@ -109,12 +122,21 @@ SharedBytes DocxDocument::contents(std::string_view name) const {
     return share(archive_.contents(name));
 }
 
+SharedBytes DocxDocument::storyContents(std::string_view name) {
+    if (cache_.added.count(name)) return contents(name);
+    if (const auto found = inflated_.find(name); found != inflated_.end()) return found->second.contents;
+    DeflateSplice::BlockMap blocks;
+    SharedBytes bytes = share(archive_.contents(name, blocks));
+    if (!blocks.empty()) inflated_[std::string(name)] = {bytes, std::move(blocks)};
+    return bytes;
+}
+
 Story& DocxDocument::story(const StoryID& id) {
     const auto name = part(id);
     if (!name || !hasPart(name->rawValue)) throw DocxError(DocxErrorCode::unknownStory, id);
     auto found = stories_.find(*name);
     if (found != stories_.end()) return *found->second;
-    auto parsed = std::make_unique<Story>(*name, contents(name->rawValue), nullptr, mint_);
+    auto parsed = std::make_unique<Story>(*name, storyContents(name->rawValue), nullptr, mint_);
     return *stories_.emplace(*name, std::move(parsed)).first->second;
 }
 
@@ -147,18 +169,42 @@ std::set<PartName> DocxDocument::dirtyParts() {
     return parts;
 }
 
-SharedBytes DocxDocument::image(const PartMap& parts) const {
+SharedBytes DocxDocument::image(const PartMap& parts, bool splice) const {
     ZipArchive::Replacements replacing;
-    for (const auto& [name, bytes] : parts) replacing.emplace(name, ByteView(*bytes));
-    return archive_.write(replacing);
+    ZipArchive::SpliceSources splicing;
+    for (const auto& [name, bytes] : parts) {
+        replacing.emplace(name, ByteView(*bytes));
+        const auto found = inflated_.find(name);
+        if (splice && found != inflated_.end())
+            splicing.emplace(name, ZipArchive::SpliceSource{&found->second.blocks, *found->second.contents});
+    }
+    return archive_.write(replacing, splicing, splicePolicy_);
 }
 
-SharedBytes DocxDocument::data() { return image(replacements()); }
+SharedBytes DocxDocument::checkedImage(const PartMap& parts, bool verifyAll) const {
+    const bool splicing =
+        splicePolicy_.enabled &&
+        std::any_of(parts.begin(), parts.end(), [&](const auto& p) { return inflated_.count(p.first); });
+    if (splicing) {
+        // A splice fault must never reach a file: the spliced image is read back first.
+        const SharedBytes spliced = image(parts, true);
+        try {
+            verifyImage(spliced, parts);
+            return spliced;
+        } catch (const ZipError&) {
+        }
+    }
+    const SharedBytes whole = image(parts, false);
+    if (verifyAll) verifyImage(whole, parts);
+    return whole;
+}
+
+SharedBytes DocxDocument::data() {
+    return checkedImage(replacements(), false);
+}
 
 void DocxDocument::write(const std::filesystem::path& path) {
-    const PartMap parts = replacements();
-    const SharedBytes image = this->image(parts);
-    verifyImage(image, parts);
+    const SharedBytes image = checkedImage(replacements(), true);
     FileIO::writeAtomically(path, *image);
 }
 
@@ -172,7 +218,8 @@ void DocxDocument::verifyImage(const SharedBytes& image, const PartMap& replaced
         if (replaced.count(entry.name)) continue;
         const auto* copy = written.entry(entry.name);
         if (!copy || copy->localRecord.size() != entry.localRecord.size() ||
-            !std::equal(oldBytes.begin() + entry.localRecord.lower, oldBytes.begin() + entry.localRecord.upper,
+            !std::equal(oldBytes.begin() + entry.localRecord.lower,
+                        oldBytes.begin() + entry.localRecord.upper,
                         newBytes.begin() + copy->localRecord.lower))
             throw ZipError(ZipErrorCode::truncated, entry.name);
     }
@@ -207,7 +254,8 @@ int64_t DocxDocument::nextRevisionID() {
             const auto name = part(id);
             SharedBytes keepAlive;
             if (!name) continue;
-            if (const auto bytes = storedBytes(name->rawValue, keepAlive)) highest = std::max(highest, maxID(*bytes));
+            if (const auto bytes = storedBytes(name->rawValue, keepAlive))
+                highest = std::max(highest, maxID(*bytes));
         }
         revisionCounter_ = highest;
     }
@@ -226,7 +274,8 @@ std::string DocxDocument::isoDate(std::chrono::system_clock::time_point date) {
 Markup::Attributes DocxDocument::revisionAttributes(std::string_view prefix, std::string_view author,
                                                     std::chrono::system_clock::time_point date) {
     const std::string p(prefix);
-    return {{p + ":id", std::to_string(nextRevisionID())}, {p + ":author", std::string(author)},
+    return {{p + ":id", std::to_string(nextRevisionID())},
+            {p + ":author", std::string(author)},
             {p + ":date", isoDate(date)}};
 }
 
@@ -262,7 +311,8 @@ void DocxDocument::restore(const PackageState& state) {
             auto restored = std::make_unique<Story>(name, saved->second, s.source, mint_);
             restored->touched = true;
             it->second = std::move(restored);
-        } else if (!state.added.count(name.rawValue) && hasPart(name.rawValue) && cache_.added.count(name.rawValue)) {
+        } else if (!state.added.count(name.rawValue) && hasPart(name.rawValue) &&
+                   cache_.added.count(name.rawValue)) {
             // The part itself is pending and changes with the state: read it again on next use.
             it = stories_.erase(it);
             continue;

@@ -27,22 +27,22 @@
 namespace rovuvuz {
 
 enum class DocxErrorCode {
-    unknownStory,       // the story has no part in this package
-    noMainDocument,     // the package relationships name no main document part
-    unknownParagraph,   // no such paragraph in the story
-    rangeOutOfBounds,   // an offset or range past the paragraph's text
-    crossesStructure,   // a range that spans blocks an edit cannot join
-    unsupported,        // an edit the engine does not make on this content
+    unknownStory,      // the story has no part in this package
+    noMainDocument,    // the package relationships name no main document part
+    unknownParagraph,  // no such paragraph in the story
+    rangeOutOfBounds,  // an offset or range past the paragraph's text
+    crossesStructure,  // a range that spans blocks an edit cannot join
+    unsupported,       // an edit the engine does not make on this content
 };
 
 class DocxError : public std::runtime_error {
-public:
+  public:
     explicit DocxError(DocxErrorCode code, std::optional<StoryID> story = std::nullopt);
 
     DocxErrorCode code() const { return code_; }
     const std::optional<StoryID>& story() const { return story_; }
 
-private:
+  private:
     DocxErrorCode code_;
     std::optional<StoryID> story_;
 };
@@ -60,7 +60,7 @@ struct CommentThreadInfo;
 using PartMap = std::map<std::string, SharedBytes, std::less<>>;
 
 class DocxDocument {
-public:
+  public:
     struct Cache {
         std::map<PartName, Relationships> relationships;  // of parts other than the main part
         PartMap added;  // pending whole parts: relationships, content types, media, comments, …
@@ -122,6 +122,10 @@ public:
     // Saves data() to a file atomically, after checking the new image with the archive
     // reader: untouched entries byte-identical, new ones inflating with their CRC.
     void write(const std::filesystem::path& path);
+    // How saving compresses a replaced story part that was read from the archive: by
+    // default only the stretch that changed (see DeflateSplice.h). A splice is always
+    // checked by inflating it, and the part is compressed whole when the check fails.
+    void setSplicePolicy(const DeflateSplice::Policy& policy) { splicePolicy_ = policy; }
 
     // A fresh w:id for a tracked change, comment or picture: one above the largest w:id
     // of any story part as stored, then counting up.
@@ -140,8 +144,8 @@ public:
 
     // Package edits, stored as pending parts until the next save.
     Relationships relationships(const PartName& part);
-    RelationshipID addRelationship(const PartName& from, std::string_view kind, std::string_view target, bool external,
-                                   std::optional<std::string_view> type = std::nullopt);
+    RelationshipID addRelationship(const PartName& from, std::string_view kind, std::string_view target,
+                                   bool external, std::optional<std::string_view> type = std::nullopt);
     PartName freePartName(std::string_view stem, std::string_view extension) const;
     void ensureContentType(const std::optional<PartName>& part, const std::optional<std::string>& extension,
                            std::string_view contentType);
@@ -188,7 +192,8 @@ public:
                                          std::u16string_view text, const EditMode& mode);
     // Turns a paragraph's display text into `target` with the one replacement that
     // differs (common prefix and suffix kept).
-    void reconcile(ParagraphID paragraph, const StoryID& story, std::u16string_view target, const EditMode& mode);
+    void reconcile(ParagraphID paragraph, const StoryID& story, std::u16string_view target,
+                   const EditMode& mode);
     // A structural or format edit; for a split, the new paragraph's ID.
     std::vector<ParagraphID> apply(const StructuralEdit& edit, const StoryID& story, const EditMode& mode);
     // The story part's bytes as a save would write them now, and putting such bytes back
@@ -198,8 +203,9 @@ public:
 
     // Comments (Comments.cpp): a comment on a range of one paragraph, a reply anchored
     // beside its parent's anchors, the resolved flag, and every thread's parent and state.
-    CommentID addComment(ParagraphID paragraph, const StoryID& story, TextRange range, std::u16string_view text,
-                         std::string_view author, std::chrono::system_clock::time_point date);
+    CommentID addComment(ParagraphID paragraph, const StoryID& story, TextRange range,
+                         std::u16string_view text, std::string_view author,
+                         std::chrono::system_clock::time_point date);
     CommentID reply(CommentID to, std::u16string_view text, std::string_view author,
                     std::chrono::system_clock::time_point date);
     void setResolved(CommentID comment, bool resolved);
@@ -208,20 +214,26 @@ public:
     // Inline objects (Objects.cpp): page breaks, pictures (sizes in points) and links; a url
     // starting with "#" names a bookmark, nothing removes the links in the range.
     void insertPageBreak(ParagraphID paragraph, const StoryID& story, size_t at, const EditMode& mode);
-    void insertImage(ByteView data, std::string_view extension, double width, double height, ParagraphID paragraph,
-                     const StoryID& story, size_t at, const EditMode& mode);
+    void insertImage(ByteView data, std::string_view extension, double width, double height,
+                     ParagraphID paragraph, const StoryID& story, size_t at, const EditMode& mode);
     void resizeImage(ParagraphID paragraph, const StoryID& story, size_t at, double width, double height);
-    void setLink(ParagraphID paragraph, const StoryID& story, TextRange range, const std::optional<std::string>& url);
+    void setLink(ParagraphID paragraph, const StoryID& story, TextRange range,
+                 const std::optional<std::string>& url);
     // Puts parsed inlines at an offset of a paragraph, inside a new w:ins when tracked.
     void insertInlines(std::vector<Inline> inlines, Paragraph& into, size_t at, const EditMode& mode);
 
     static constexpr std::string_view contentTypesPart = "[Content_Types].xml";
 
-private:
+  private:
     // The parts to replace or add on save.
     PartMap replacements();
     // The archive image with the given parts replaced or added.
-    SharedBytes image(const PartMap& parts) const;
+    SharedBytes image(const PartMap& parts, bool splice) const;
+    // The image, read back and compressed whole when a splice fails the check; with
+    // `verifyAll` an image without splices is checked as well.
+    SharedBytes checkedImage(const PartMap& parts, bool verifyAll) const;
+    // A story part's bytes; when read from the archive, its DEFLATE blocks are recorded.
+    SharedBytes storyContents(std::string_view name);
     std::optional<ByteView> storedBytes(std::string_view name, SharedBytes& keepAlive) const;
     void verifyImage(const SharedBytes& image, const PartMap& replaced) const;
 
@@ -232,6 +244,13 @@ private:
     Cache cache_;
     std::map<PartName, std::unique_ptr<Story>> stories_;
     std::optional<int64_t> revisionCounter_;
+    // Story parts as first inflated from the archive, with their DEFLATE blocks.
+    struct InflatedPart {
+        SharedBytes contents;
+        DeflateSplice::BlockMap blocks;
+    };
+    std::map<std::string, InflatedPart, std::less<>> inflated_;
+    DeflateSplice::Policy splicePolicy_;
 };
 
 }  // namespace rovuvuz
