@@ -14,16 +14,11 @@ std::string describe(DocxErrorCode code, const std::optional<StoryID>& story) {
     switch (code) {
         case DocxErrorCode::unknownStory:
             return "the document has no " + (story ? story->description() : std::string("such")) + " story";
-        case DocxErrorCode::noMainDocument:
-            return "not a Word document (the package names no main document part)";
-        case DocxErrorCode::unknownParagraph:
-            return "no such paragraph";
-        case DocxErrorCode::rangeOutOfBounds:
-            return "the range lies outside the paragraph";
-        case DocxErrorCode::crossesStructure:
-            return "the range crosses a table or other structure";
-        case DocxErrorCode::unsupported:
-            return "this edit is not supported here";
+        case DocxErrorCode::noMainDocument: return "not a Word document (the package names no main document part)";
+        case DocxErrorCode::unknownParagraph: return "no such paragraph";
+        case DocxErrorCode::rangeOutOfBounds: return "the range lies outside the paragraph";
+        case DocxErrorCode::crossesStructure: return "the range crosses a table or other structure";
+        case DocxErrorCode::unsupported: return "this edit is not supported here";
     }
     return "document error";
 }
@@ -39,14 +34,10 @@ std::optional<StoryID> storyForKind(std::string_view kind, const PartName& part)
 
 std::string_view kindOf(StoryID::Kind kind) {
     switch (kind) {
-        case StoryID::Kind::footnotes:
-            return "footnotes";
-        case StoryID::Kind::endnotes:
-            return "endnotes";
-        case StoryID::Kind::comments:
-            return "comments";
-        default:
-            return {};
+        case StoryID::Kind::footnotes: return "footnotes";
+        case StoryID::Kind::endnotes: return "endnotes";
+        case StoryID::Kind::comments: return "comments";
+        default: return {};
     }
 }
 
@@ -100,12 +91,9 @@ std::vector<StoryID> DocxDocument::storyIDs() const {
 std::optional<PartName> DocxDocument::part(const StoryID& story) const {
     switch (story.kind) {
         case StoryID::Kind::header:
-        case StoryID::Kind::footer:
-            return story.part;
-        case StoryID::Kind::body:
-            return mainPart_;
-        default:
-            break;
+        case StoryID::Kind::footer: return story.part;
+        case StoryID::Kind::body: return mainPart_;
+        default: break;
     }
     const auto found = relationships_.of(kindOf(story.kind));
     if (found.empty()) return std::nullopt;
@@ -199,9 +187,7 @@ SharedBytes DocxDocument::checkedImage(const PartMap& parts, bool verifyAll) con
     return whole;
 }
 
-SharedBytes DocxDocument::data() {
-    return checkedImage(replacements(), false);
-}
+SharedBytes DocxDocument::data() { return checkedImage(replacements(), false); }
 
 void DocxDocument::write(const std::filesystem::path& path) {
     const SharedBytes image = checkedImage(replacements(), true);
@@ -218,8 +204,7 @@ void DocxDocument::verifyImage(const SharedBytes& image, const PartMap& replaced
         if (replaced.count(entry.name)) continue;
         const auto* copy = written.entry(entry.name);
         if (!copy || copy->localRecord.size() != entry.localRecord.size() ||
-            !std::equal(oldBytes.begin() + entry.localRecord.lower,
-                        oldBytes.begin() + entry.localRecord.upper,
+            !std::equal(oldBytes.begin() + entry.localRecord.lower, oldBytes.begin() + entry.localRecord.upper,
                         newBytes.begin() + copy->localRecord.lower))
             throw ZipError(ZipErrorCode::truncated, entry.name);
     }
@@ -254,8 +239,7 @@ int64_t DocxDocument::nextRevisionID() {
             const auto name = part(id);
             SharedBytes keepAlive;
             if (!name) continue;
-            if (const auto bytes = storedBytes(name->rawValue, keepAlive))
-                highest = std::max(highest, maxID(*bytes));
+            if (const auto bytes = storedBytes(name->rawValue, keepAlive)) highest = std::max(highest, maxID(*bytes));
         }
         revisionCounter_ = highest;
     }
@@ -274,8 +258,7 @@ std::string DocxDocument::isoDate(std::chrono::system_clock::time_point date) {
 Markup::Attributes DocxDocument::revisionAttributes(std::string_view prefix, std::string_view author,
                                                     std::chrono::system_clock::time_point date) {
     const std::string p(prefix);
-    return {{p + ":id", std::to_string(nextRevisionID())},
-            {p + ":author", std::string(author)},
+    return {{p + ":id", std::to_string(nextRevisionID())}, {p + ":author", std::string(author)},
             {p + ":date", isoDate(date)}};
 }
 
@@ -311,8 +294,7 @@ void DocxDocument::restore(const PackageState& state) {
             auto restored = std::make_unique<Story>(name, saved->second, s.source, mint_);
             restored->touched = true;
             it->second = std::move(restored);
-        } else if (!state.added.count(name.rawValue) && hasPart(name.rawValue) &&
-                   cache_.added.count(name.rawValue)) {
+        } else if (!state.added.count(name.rawValue) && hasPart(name.rawValue) && cache_.added.count(name.rawValue)) {
             // The part itself is pending and changes with the state: read it again on next use.
             it = stories_.erase(it);
             continue;

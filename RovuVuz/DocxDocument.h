@@ -27,22 +27,22 @@
 namespace rovuvuz {
 
 enum class DocxErrorCode {
-    unknownStory,      // the story has no part in this package
-    noMainDocument,    // the package relationships name no main document part
-    unknownParagraph,  // no such paragraph in the story
-    rangeOutOfBounds,  // an offset or range past the paragraph's text
-    crossesStructure,  // a range that spans blocks an edit cannot join
-    unsupported,       // an edit the engine does not make on this content
+    unknownStory,       // the story has no part in this package
+    noMainDocument,     // the package relationships name no main document part
+    unknownParagraph,   // no such paragraph in the story
+    rangeOutOfBounds,   // an offset or range past the paragraph's text
+    crossesStructure,   // a range that spans blocks an edit cannot join
+    unsupported,        // an edit the engine does not make on this content
 };
 
 class DocxError : public std::runtime_error {
-  public:
+public:
     explicit DocxError(DocxErrorCode code, std::optional<StoryID> story = std::nullopt);
 
     DocxErrorCode code() const { return code_; }
     const std::optional<StoryID>& story() const { return story_; }
 
-  private:
+private:
     DocxErrorCode code_;
     std::optional<StoryID> story_;
 };
@@ -60,7 +60,7 @@ struct CommentThreadInfo;
 using PartMap = std::map<std::string, SharedBytes, std::less<>>;
 
 class DocxDocument {
-  public:
+public:
     struct Cache {
         std::map<PartName, Relationships> relationships;  // of parts other than the main part
         PartMap added;  // pending whole parts: relationships, content types, media, comments, …
@@ -144,8 +144,8 @@ class DocxDocument {
 
     // Package edits, stored as pending parts until the next save.
     Relationships relationships(const PartName& part);
-    RelationshipID addRelationship(const PartName& from, std::string_view kind, std::string_view target,
-                                   bool external, std::optional<std::string_view> type = std::nullopt);
+    RelationshipID addRelationship(const PartName& from, std::string_view kind, std::string_view target, bool external,
+                                   std::optional<std::string_view> type = std::nullopt);
     PartName freePartName(std::string_view stem, std::string_view extension) const;
     void ensureContentType(const std::optional<PartName>& part, const std::optional<std::string>& extension,
                            std::string_view contentType);
@@ -192,8 +192,7 @@ class DocxDocument {
                                          std::u16string_view text, const EditMode& mode);
     // Turns a paragraph's display text into `target` with the one replacement that
     // differs (common prefix and suffix kept).
-    void reconcile(ParagraphID paragraph, const StoryID& story, std::u16string_view target,
-                   const EditMode& mode);
+    void reconcile(ParagraphID paragraph, const StoryID& story, std::u16string_view target, const EditMode& mode);
     // A structural or format edit; for a split, the new paragraph's ID.
     std::vector<ParagraphID> apply(const StructuralEdit& edit, const StoryID& story, const EditMode& mode);
     // The story part's bytes as a save would write them now, and putting such bytes back
@@ -203,9 +202,8 @@ class DocxDocument {
 
     // Comments (Comments.cpp): a comment on a range of one paragraph, a reply anchored
     // beside its parent's anchors, the resolved flag, and every thread's parent and state.
-    CommentID addComment(ParagraphID paragraph, const StoryID& story, TextRange range,
-                         std::u16string_view text, std::string_view author,
-                         std::chrono::system_clock::time_point date);
+    CommentID addComment(ParagraphID paragraph, const StoryID& story, TextRange range, std::u16string_view text,
+                         std::string_view author, std::chrono::system_clock::time_point date);
     CommentID reply(CommentID to, std::u16string_view text, std::string_view author,
                     std::chrono::system_clock::time_point date);
     void setResolved(CommentID comment, bool resolved);
@@ -214,17 +212,16 @@ class DocxDocument {
     // Inline objects (Objects.cpp): page breaks, pictures (sizes in points) and links; a url
     // starting with "#" names a bookmark, nothing removes the links in the range.
     void insertPageBreak(ParagraphID paragraph, const StoryID& story, size_t at, const EditMode& mode);
-    void insertImage(ByteView data, std::string_view extension, double width, double height,
-                     ParagraphID paragraph, const StoryID& story, size_t at, const EditMode& mode);
+    void insertImage(ByteView data, std::string_view extension, double width, double height, ParagraphID paragraph,
+                     const StoryID& story, size_t at, const EditMode& mode);
     void resizeImage(ParagraphID paragraph, const StoryID& story, size_t at, double width, double height);
-    void setLink(ParagraphID paragraph, const StoryID& story, TextRange range,
-                 const std::optional<std::string>& url);
+    void setLink(ParagraphID paragraph, const StoryID& story, TextRange range, const std::optional<std::string>& url);
     // Puts parsed inlines at an offset of a paragraph, inside a new w:ins when tracked.
     void insertInlines(std::vector<Inline> inlines, Paragraph& into, size_t at, const EditMode& mode);
 
     static constexpr std::string_view contentTypesPart = "[Content_Types].xml";
 
-  private:
+private:
     // The parts to replace or add on save.
     PartMap replacements();
     // The archive image with the given parts replaced or added.
