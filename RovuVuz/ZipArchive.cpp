@@ -522,8 +522,10 @@ SharedBytes ZipArchive::write(const Replacements& replacing, const SpliceSources
         if (replacement == replacing.end())
             appendBytes(out, viewOf(*data_, e.localRecord));
         else
+            // Blocks are recorded for the entry its name finds, the first of that name.
             replaced[i] = appendReplacedLocal(out, original, e, replacement->second,
-                                              splicingOf(splicing, e.name), policy);
+                                              index_.at(e.name) == i ? splicingOf(splicing, e.name) : nullptr,
+                                              policy);
     }
 
     std::vector<AddedEntry> added;
