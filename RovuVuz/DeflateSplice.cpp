@@ -1,5 +1,6 @@
 #include "RovuVuz/DeflateSplice.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -233,7 +234,7 @@ bool alignTo(BitWriter& out, uint64_t target) {
 }
 
 uint32_t crcOf(ByteView bytes) {
-    return static_cast<uint32_t>(crc32_z(crc32(0, nullptr, 0), bytes.data(), bytes.size()));
+    return libdeflate_crc32(0, bytes.data(), bytes.size());
 }
 
 uint32_t combine(uint32_t first, uint32_t second, uint64_t secondSize) {
@@ -268,7 +269,7 @@ bool inflateRecording(ByteView compressed, std::span<uint8_t> out, BlockMap& map
         if (!(z.data_type & atBlockBoundary)) continue;
         const uint64_t bit = uint64_t{z.total_in} * 8 - static_cast<unsigned>(z.data_type & 7);
         const uint64_t offset = z.total_out;
-        crc = static_cast<uint32_t>(crc32_z(crc, out.data() + covered, offset - covered));
+        crc = libdeflate_crc32(crc, out.data() + covered, offset - covered);
         covered = offset;
         if (z.data_type & atLastBlock) {
             map.endBit = bit;

@@ -1,12 +1,20 @@
 #include "cli/DocumentFiles.h"
 
+#include <vector>
+
 #include "RovuVuz/FileIO.h"
 #include "cli/Commands.h"
 
 namespace tovin::cli {
 
-std::unique_ptr<rovuvuz::DocxDocument> openDocument(const std::string& path) {
-    return onFile(path, [&] { return rovuvuz::DocxDocument::open(path); });
+void KeepUntilExit::operator()(rovuvuz::DocxDocument* document) const {
+    // Never destroyed: the list and the documents in it live until the process ends.
+    static auto* kept = new std::vector<rovuvuz::DocxDocument*>;
+    kept->push_back(document);
+}
+
+DocumentHandle openDocument(const std::string& path) {
+    return DocumentHandle(onFile(path, [&] { return rovuvuz::DocxDocument::open(path); }).release());
 }
 
 void addOutputOptions(CLI::App& command, OutputOptions& options) {
