@@ -189,9 +189,10 @@ SharedBytes DocxDocument::checkedImage(const PartMap& parts, bool verifyAll) con
 
 SharedBytes DocxDocument::data() { return checkedImage(replacements(), false); }
 
+SharedBytes DocxDocument::checkedData() { return checkedImage(replacements(), true); }
+
 void DocxDocument::write(const std::filesystem::path& path) {
-    const SharedBytes image = checkedImage(replacements(), true);
-    FileIO::writeAtomically(path, *image);
+    FileIO::writeAtomically(path, *checkedData());
 }
 
 void DocxDocument::verifyImage(const SharedBytes& image, const PartMap& replaced) const {
