@@ -115,42 +115,24 @@ std::optional<PartName> reference(DocxDocument& document, std::string_view kind)
     return std::nullopt;
 }
 
-// The header and footer stories every section references, in document order: the
-// w:sectPr of each paragraph that ends a section, then the one closing the body.
+// The header and footer stories every section references, in document order, each
+// section's references in the order it names them.
 std::vector<StoryID> referencedHeadersAndFooters(DocxDocument& document) {
+    const Group* body = bodyGroup(document);
+    std::vector<ByteSlice> sections = earlierSections(body);
+    if (const auto last = finalSection(body)) sections.push_back(*last);
     std::vector<StoryID> result;
-    const auto read = [&](ByteView section) {
-        try {
-            const XMLTree tree(section);
-            for (int child : tree.childElements(tree.root())) {
-                const std::string_view kind = tree.localName(child);
-                if (kind != "headerReference" && kind != "footerReference") continue;
-                const auto id = tree.attribute(child, "r:id");
-                const Relationship* relationship =
-                    id ? document.relationships().find(RelationshipID{*id}) : nullptr;
+    for (const ByteSlice& section : sections) {
+        for (const auto kind : {StoryID::Kind::header, StoryID::Kind::footer}) {
+            for (const std::string& id :
+                 references(section.view(),
+                            kind == StoryID::Kind::header ? "headerReference" : "footerReference")
+                     .ids) {
+                const Relationship* relationship = document.relationships().find(RelationshipID{id});
                 auto part = relationship ? document.relationships().part(*relationship) : std::nullopt;
-                if (!part) continue;
-                result.push_back(kind == "headerReference" ? StoryID::header(std::move(*part))
-                                                           : StoryID::footer(std::move(*part)));
-            }
-        } catch (const XMLError&) {
-        }
-    };
-    try {
-        const Story& body = document.story(StoryID::body());
-        for (const Block& block : body.root->children) {
-            const auto* group = std::get_if<std::unique_ptr<Group>>(&block);
-            if (!group || (*group)->local() != "body") continue;
-            for (const Block& child : (*group)->children) {
-                if (const auto* raw = std::get_if<Raw>(&child); raw && raw->local() == "sectPr")
-                    read(raw->bytes.view());
-                const auto* paragraph = std::get_if<std::unique_ptr<Paragraph>>(&child);
-                if (!paragraph || !(*paragraph)->props) continue;
-                if (const auto section = (*paragraph)->props->child("sectPr")) read(*section);
+                if (part) result.push_back(StoryID{kind, std::move(*part)});
             }
         }
-    } catch (const std::exception&) {
-        // A body that cannot be read references nothing.
     }
     return result;
 }

@@ -47,7 +47,7 @@ bool hasID(const ListedChange& listed, int64_t id) {
 std::vector<ListedChange> resolve(rovuvuz::DocxDocument& document, Decision decision, const std::vector<int64_t>& ids,
                                   const std::string& file) {
     std::vector<StoryID> stories;
-    for (const StoryID& id : document.storyIDs())
+    for (const StoryID& id : document.storiesInOrder())
         if (!ids.empty() || id.kind != StoryID::Kind::comments) stories.push_back(id);
     const auto before = listChanges(document, stories);
     std::vector<ListedChange> resolved;
