@@ -7,8 +7,8 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchDocs.h"
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/TextEdit.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/TextEdit.h"
 
 namespace tovin::bench {
 
@@ -48,10 +48,13 @@ void typeAndUndo(benchmark::State& state, const EditMode& mode) {
     }
 }
 
-void EditKeystrokeDirect(benchmark::State& state) { typeAndUndo(state, EditMode::direct()); }
+void EditKeystrokeDirect(benchmark::State& state) {
+    typeAndUndo(state, EditMode::direct());
+}
 
 void EditKeystrokeTracked(benchmark::State& state) {
-    typeAndUndo(state, EditMode::trackedBy("Bench", std::chrono::system_clock::time_point(std::chrono::seconds(0))));
+    typeAndUndo(state,
+                EditMode::trackedBy("Bench", std::chrono::system_clock::time_point(std::chrono::seconds(0))));
 }
 
 void EditParagraphSnapshot(benchmark::State& state) {

@@ -18,8 +18,9 @@
 #include <pugixml.hpp>
 
 #include "BenchDocs.h"
-#include "RovuVuz/Nodes.h"
-#include "RovuVuz/Serializer.h"
+#include "RovuVuz/model/Nodes.h"
+#include "RovuVuz/model/Serializer.h"
+#include "RovuVuz/model/Story.h"
 
 namespace tovin::bench {
 namespace {
@@ -86,7 +87,8 @@ void StoryPugixmlParse(benchmark::State& state) {
     const rovuvuz::Bytes& bytes = *part->contents;
     for (auto _ : state) {
         auto document = std::make_unique<pugi::xml_document>();
-        const pugi::xml_parse_result result = document->load_buffer(bytes.data(), bytes.size(), pugi::parse_default);
+        const pugi::xml_parse_result result =
+            document->load_buffer(bytes.data(), bytes.size(), pugi::parse_default);
         if (!result) {
             state.SkipWithError(result.description());
             break;

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Revisions.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/Revisions.h"
 
 namespace tovin::cli {
 
@@ -17,7 +17,8 @@ struct ListedChange {
 };
 
 // Every tracked change of the given stories, story by story in document order.
-std::vector<ListedChange> listChanges(rovuvuz::DocxDocument& document, const std::vector<rovuvuz::StoryID>& stories);
+std::vector<ListedChange> listChanges(rovuvuz::DocxDocument& document,
+                                      const std::vector<rovuvuz::StoryID>& stories);
 
 // "insertion", "deletion", "paragraph mark" or "format".
 std::string kindName(rovuvuz::TrackedChange::Kind kind);

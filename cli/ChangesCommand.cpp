@@ -1,7 +1,7 @@
 // `tovin-cli changes FILE [--json]`: every tracked change of every story.
 #include <iostream>
 
-#include "RovuVuz/Utf8.h"
+#include "RovuVuz/xml/Utf8.h"
 #include "cli/ChangeList.h"
 #include "cli/Commands.h"
 #include "cli/DocumentFiles.h"
@@ -11,7 +11,8 @@ namespace tovin::cli {
 
 using rovuvuz::TrackedChange;
 
-std::vector<ListedChange> listChanges(rovuvuz::DocxDocument& document, const std::vector<rovuvuz::StoryID>& stories) {
+std::vector<ListedChange> listChanges(rovuvuz::DocxDocument& document,
+                                      const std::vector<rovuvuz::StoryID>& stories) {
     std::vector<ListedChange> result;
     for (const rovuvuz::StoryID& id : stories)
         for (TrackedChange& change : rovuvuz::Revisions::list(document.story(id)))
@@ -21,12 +22,16 @@ std::vector<ListedChange> listChanges(rovuvuz::DocxDocument& document, const std
 
 std::string kindName(TrackedChange::Kind kind) {
     switch (kind) {
-        case TrackedChange::Kind::insertion: return "insertion";
-        case TrackedChange::Kind::deletion: return "deletion";
+        case TrackedChange::Kind::insertion:
+            return "insertion";
+        case TrackedChange::Kind::deletion:
+            return "deletion";
         case TrackedChange::Kind::insertedMark:
-        case TrackedChange::Kind::deletedMark: return "paragraph mark";
+        case TrackedChange::Kind::deletedMark:
+            return "paragraph mark";
         case TrackedChange::Kind::runFormat:
-        case TrackedChange::Kind::paragraphFormat: return "format";
+        case TrackedChange::Kind::paragraphFormat:
+            return "format";
     }
     return "unknown";
 }
@@ -37,11 +42,16 @@ namespace {
 // join), and whether a format change concerns characters or the paragraph.
 std::string detail(TrackedChange::Kind kind) {
     switch (kind) {
-        case TrackedChange::Kind::insertedMark: return "inserted";
-        case TrackedChange::Kind::deletedMark: return "deleted";
-        case TrackedChange::Kind::runFormat: return "characters";
-        case TrackedChange::Kind::paragraphFormat: return "paragraph";
-        default: return "";
+        case TrackedChange::Kind::insertedMark:
+            return "inserted";
+        case TrackedChange::Kind::deletedMark:
+            return "deleted";
+        case TrackedChange::Kind::runFormat:
+            return "characters";
+        case TrackedChange::Kind::paragraphFormat:
+            return "paragraph";
+        default:
+            return "";
     }
 }
 

@@ -11,22 +11,21 @@
 #include <string>
 #include <utility>
 
-#include "RovuVuz/Bytes.h"
-#include "RovuVuz/FileIO.h"
+#include "RovuVuz/package/FileIO.h"
+#include "RovuVuz/xml/Bytes.h"
 
 namespace tovin::cli {
 
 // A failure concerning one input or output file (exit code 1).
 class FileError : public std::runtime_error {
-public:
+  public:
     FileError(std::string file, const std::string& cause)
         : std::runtime_error(cause), file_(std::move(file)) {}
     const std::string& file() const { return file_; }
 
-private:
+  private:
     std::string file_;
 };
-
 
 // Runs `work` and turns any engine exception into a FileError naming `path`.
 template <typename Work>

@@ -1,6 +1,6 @@
 #include "cli/DocumentFiles.h"
 
-#include "RovuVuz/FileIO.h"
+#include "RovuVuz/package/FileIO.h"
 #include "cli/Commands.h"
 
 namespace tovin::cli {

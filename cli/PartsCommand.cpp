@@ -6,8 +6,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "RovuVuz/FileIO.h"
-#include "RovuVuz/ZipArchive.h"
+#include "RovuVuz/package/FileIO.h"
+#include "RovuVuz/package/ZipArchive.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
 
@@ -36,7 +36,6 @@ std::string hex32(uint32_t value) {
     std::snprintf(text, sizeof text, "%08x", value);
     return text;
 }
-
 
 void printTable(const rovuvuz::ZipArchive& archive) {
     std::printf("%-10s %12s %12s  %-8s  %s\n", "method", "compressed", "uncompressed", "crc32", "name");

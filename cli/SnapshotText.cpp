@@ -1,6 +1,6 @@
 #include "cli/SnapshotText.h"
 
-#include "RovuVuz/Utf8.h"
+#include "RovuVuz/xml/Utf8.h"
 
 namespace tovin::cli {
 
@@ -10,11 +10,16 @@ using namespace rovuvuz;
 
 std::string spanText(const ParagraphSnapshot& paragraph, const Span& span) {
     switch (span.content.type) {
-        case Span::Content::Type::pageBreak: return "\f";
-        case Span::Content::Type::noteRef: return "[" + std::to_string(span.content.noteID) + "]";
-        case Span::Content::Type::image: return "[image]";
-        case Span::Content::Type::opaque: return span.content.preview;
-        case Span::Content::Type::text: break;
+        case Span::Content::Type::pageBreak:
+            return "\f";
+        case Span::Content::Type::noteRef:
+            return "[" + std::to_string(span.content.noteID) + "]";
+        case Span::Content::Type::image:
+            return "[image]";
+        case Span::Content::Type::opaque:
+            return span.content.preview;
+        case Span::Content::Type::text:
+            break;
     }
     std::u16string text = paragraph.text.substr(span.range.lower, span.range.size());
     for (char16_t& c : text)
@@ -55,7 +60,7 @@ std::string tableText(const TableSnapshot& table, ShowChanges changes) {
 nlohmann::json revisionJson(const std::optional<RevisionInfo>& revision) {
     if (!revision) return nullptr;
     return {{"id", revision->id.rawValue},
-            {"kind", revision->kind == RevisionInfo::Kind::insert ? "insert" : "delete"},
+            {"kind", revision->kind == RevisionKind::insert ? "insert" : "delete"},
             {"author", revision->author},
             {"date", revision->date ? nlohmann::json(*revision->date) : nlohmann::json(nullptr)}};
 }
@@ -66,27 +71,35 @@ nlohmann::json optionalJson(const std::optional<T>& value) {
 }
 
 nlohmann::json formatJson(const RunFormat& f) {
-    return {{"bold", f.bold},           {"italic", f.italic},
-            {"underline", f.underline}, {"strike", f.strike},
+    return {{"bold", f.bold},
+            {"italic", f.italic},
+            {"underline", f.underline},
+            {"strike", f.strike},
             {"verticalAlign", f.verticalAlign == VerticalAlign::baseline      ? "baseline"
                               : f.verticalAlign == VerticalAlign::superscript ? "superscript"
                                                                               : "subscript"},
-            {"font", optionalJson(f.font)}, {"size", optionalJson(f.size)},
-            {"color", optionalJson(f.color)}, {"highlight", optionalJson(f.highlight)},
+            {"font", optionalJson(f.font)},
+            {"size", optionalJson(f.size)},
+            {"color", optionalJson(f.color)},
+            {"highlight", optionalJson(f.highlight)},
             {"style", f.style ? nlohmann::json(f.style->rawValue) : nlohmann::json(nullptr)}};
 }
 
 nlohmann::json contentJson(const Span::Content& c) {
     switch (c.type) {
-        case Span::Content::Type::text: return {{"type", "text"}};
-        case Span::Content::Type::pageBreak: return {{"type", "pageBreak"}};
-        case Span::Content::Type::noteRef: return {{"type", "noteRef"}, {"id", c.noteID}};
+        case Span::Content::Type::text:
+            return {{"type", "text"}};
+        case Span::Content::Type::pageBreak:
+            return {{"type", "pageBreak"}};
+        case Span::Content::Type::noteRef:
+            return {{"type", "noteRef"}, {"id", c.noteID}};
         case Span::Content::Type::image:
             return {{"type", "image"},
                     {"relationship", c.image ? nlohmann::json(c.image->rawValue) : nlohmann::json(nullptr)},
                     {"width", optionalJson(c.width)},
                     {"height", optionalJson(c.height)}};
-        case Span::Content::Type::opaque: return {{"type", "opaque"}, {"name", c.name}, {"preview", c.preview}};
+        case Span::Content::Type::opaque:
+            return {{"type", "opaque"}, {"name", c.name}, {"preview", c.preview}};
     }
     return nullptr;
 }
@@ -124,11 +137,12 @@ nlohmann::json blocksJson(const std::vector<BlockSnapshot>& blocks) {
             for (const auto& row : table->rows) {
                 nlohmann::json cells = nlohmann::json::array();
                 for (const CellSnapshot& cell : row)
-                    cells.push_back({{"gridSpan", cell.gridSpan},
-                                     {"vMerge", !cell.vMerge                        ? nlohmann::json(nullptr)
-                                                : *cell.vMerge == VMerge::restart ? nlohmann::json("restart")
-                                                                                  : nlohmann::json("continue")},
-                                     {"blocks", blocksJson(cell.blocks)}});
+                    cells.push_back(
+                        {{"gridSpan", cell.gridSpan},
+                         {"vMerge", !cell.vMerge                      ? nlohmann::json(nullptr)
+                                    : *cell.vMerge == VMerge::restart ? nlohmann::json("restart")
+                                                                      : nlohmann::json("continue")},
+                         {"blocks", blocksJson(cell.blocks)}});
                 rows.push_back(cells);
             }
             out.push_back({{"type", "table"}, {"columns", table->columns}, {"rows", rows}});
@@ -144,20 +158,20 @@ nlohmann::json blocksJson(const std::vector<BlockSnapshot>& blocks) {
 
 std::string plainText(const ParagraphSnapshot& paragraph, ShowChanges changes) {
     std::string out = paragraph.listLabel ? *paragraph.listLabel + " " : "";
-    std::optional<RevisionInfo::Kind> open;  // the change whose marker is open
+    std::optional<RevisionKind> open;  // the change whose marker is open
     const auto close = [&] {
-        if (open) out += *open == RevisionInfo::Kind::insert ? "+}" : "-]";
+        if (open) out += *open == RevisionKind::insert ? "+}" : "-]";
         open.reset();
     };
     for (const Span& span : paragraph.spans) {
         const auto kind = span.revision ? std::optional(span.revision->kind) : std::nullopt;
         if (changes == ShowChanges::No) {
-            if (kind != RevisionInfo::Kind::remove) out += spanText(paragraph, span);
+            if (kind != RevisionKind::remove) out += spanText(paragraph, span);
             continue;
         }
         if (kind != open) {
             close();
-            if (kind) out += *kind == RevisionInfo::Kind::insert ? "{+" : "[-";
+            if (kind) out += *kind == RevisionKind::insert ? "{+" : "[-";
             open = kind;
         }
         out += spanText(paragraph, span);
@@ -182,7 +196,9 @@ nlohmann::json toJson(const StorySnapshot& story) {
                            {"author", optionalJson(entry.author)},
                            {"date", optionalJson(entry.date)},
                            {"blocks", blocksJson(entry.blocks)}});
-    return {{"story", story.id.description()}, {"part", story.part.rawValue}, {"blocks", blocksJson(story.blocks)},
+    return {{"story", story.id.description()},
+            {"part", story.part.rawValue},
+            {"blocks", blocksJson(story.blocks)},
             {"entries", entries}};
 }
 

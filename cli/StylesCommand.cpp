@@ -6,8 +6,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Styles.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/format/Styles.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
 
@@ -19,7 +19,6 @@ struct StylesOptions {
     std::string file;
     bool json = false;
 };
-
 
 void printTable(const rovuvuz::StyleSheet& sheet) {
     std::printf("%8s  %-24s  %s\n", "priority", "id", "name");

@@ -1,10 +1,10 @@
 // `tovin-cli text FILE [--story KIND] [--changes] [--json]`: a story as a reader sees it.
 #include <iostream>
 
-#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/document/DocxDocument.h"
 #include "cli/Commands.h"
-#include "cli/Output.h"
 #include "cli/DocumentFiles.h"
+#include "cli/Output.h"
 #include "cli/SnapshotText.h"
 
 namespace tovin::cli {
@@ -45,7 +45,8 @@ void runText(const TextOptions& options) {
         if (options.json) {
             all.push_back(toJson(snapshot));
         } else {
-            const std::string text = plainText(snapshot, options.changes ? ShowChanges::Yes : ShowChanges::No);
+            const std::string text =
+                plainText(snapshot, options.changes ? ShowChanges::Yes : ShowChanges::No);
             std::cout << text << (text.empty() ? "" : "\n");
         }
     }

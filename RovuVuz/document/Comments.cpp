@@ -1,17 +1,18 @@
-#include "RovuVuz/Comments.h"
+#include "RovuVuz/document/Comments.h"
 
 #include <cstdio>
 #include <random>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Fragment.h"
-#include "RovuVuz/InlineOps.h"
-#include "RovuVuz/Regex.h"
-#include "RovuVuz/Serializer.h"
-#include "RovuVuz/Styles.h"
-#include "RovuVuz/TextEdit.h"
-#include "RovuVuz/Utf8.h"
-#include "RovuVuz/XMLText.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/InlineOps.h"
+#include "RovuVuz/edit/TextEdit.h"
+#include "RovuVuz/format/Styles.h"
+#include "RovuVuz/model/Fragment.h"
+#include "RovuVuz/model/IsoDate.h"
+#include "RovuVuz/model/Serializer.h"
+#include "RovuVuz/xml/Regex.h"
+#include "RovuVuz/xml/Utf8.h"
+#include "RovuVuz/xml/XMLText.h"
 
 namespace rovuvuz {
 
@@ -163,9 +164,9 @@ int64_t newComment(DocxDocument& document, std::u16string_view text, std::string
     const std::string authorText = utf8::repaired(author);
 
     std::string xml = "<" + w + ":comment " + w + ":id=\"" + std::to_string(id) + "\" " + w + ":author=\"" +
-                      XMLText::escapeAttribute(authorText) + "\" " + w + ":date=\"" +
-                      DocxDocument::isoDate(date) + "\" " + w + ":initials=\"" +
-                      XMLText::escapeAttribute(Comments::initials(authorText)) + "\">";
+                      XMLText::escapeAttribute(authorText) + "\" " + w + ":date=\"" + IsoDate::format(date) +
+                      "\" " + w + ":initials=\"" + XMLText::escapeAttribute(Comments::initials(authorText)) +
+                      "\">";
     bool first = true;
     for (std::u16string_view line : commentLines(text)) {
         xml += commentParagraph(document, w, line, first);

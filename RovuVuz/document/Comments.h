@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "RovuVuz/Identifiers.h"
+#include "RovuVuz/model/Identifiers.h"
 
 namespace rovuvuz {
 

@@ -1,26 +1,11 @@
-#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/document/DocxDocument.h"
 
-#include <ctime>
-
-#include "RovuVuz/FileIO.h"
-#include "RovuVuz/Serializer.h"
+#include "RovuVuz/model/Serializer.h"
+#include "RovuVuz/package/FileIO.h"
 
 namespace rovuvuz {
 
 namespace {
-
-std::string describe(DocxErrorCode code, const std::optional<StoryID>& story) {
-    switch (code) {
-        case DocxErrorCode::unknownStory:
-            return "the document has no " + (story ? story->description() : std::string("such")) + " story";
-        case DocxErrorCode::noMainDocument: return "not a Word document (the package names no main document part)";
-        case DocxErrorCode::unknownParagraph: return "no such paragraph";
-        case DocxErrorCode::rangeOutOfBounds: return "the range lies outside the paragraph";
-        case DocxErrorCode::crossesStructure: return "the range crosses a table or other structure";
-        case DocxErrorCode::unsupported: return "this edit is not supported here";
-    }
-    return "document error";
-}
 
 std::optional<StoryID> storyForKind(std::string_view kind, const PartName& part) {
     if (kind == "header") return StoryID::header(part);
@@ -33,17 +18,18 @@ std::optional<StoryID> storyForKind(std::string_view kind, const PartName& part)
 
 std::string_view kindOf(StoryID::Kind kind) {
     switch (kind) {
-        case StoryID::Kind::footnotes: return "footnotes";
-        case StoryID::Kind::endnotes: return "endnotes";
-        case StoryID::Kind::comments: return "comments";
-        default: return {};
+        case StoryID::Kind::footnotes:
+            return "footnotes";
+        case StoryID::Kind::endnotes:
+            return "endnotes";
+        case StoryID::Kind::comments:
+            return "comments";
+        default:
+            return {};
     }
 }
 
 }  // namespace
-
-DocxError::DocxError(DocxErrorCode code, std::optional<StoryID> story)
-    : std::runtime_error(describe(code, story)), code_(code), story_(std::move(story)) {}
 
 DocxDocument::DocxDocument(SharedBytes data) : archive_(std::move(data)) {
     SharedBytes keepAlive;
@@ -90,9 +76,12 @@ std::vector<StoryID> DocxDocument::storyIDs() const {
 std::optional<PartName> DocxDocument::part(const StoryID& story) const {
     switch (story.kind) {
         case StoryID::Kind::header:
-        case StoryID::Kind::footer: return story.part;
-        case StoryID::Kind::body: return mainPart_;
-        default: break;
+        case StoryID::Kind::footer:
+            return story.part;
+        case StoryID::Kind::body:
+            return mainPart_;
+        default:
+            break;
     }
     const auto found = relationships_.of(kindOf(story.kind));
     if (found.empty()) return std::nullopt;
@@ -107,6 +96,32 @@ SharedBytes DocxDocument::contents(std::string_view name) const {
     const auto pending = cache_.added.find(name);
     if (pending != cache_.added.end()) return pending->second;
     return share(archive_.contents(name));
+}
+
+std::vector<PartName> DocxDocument::partNames() const {
+    std::vector<PartName> names;
+    for (const ZipArchive::Entry& entry : archive_.entries())
+        if (!entry.name.ends_with('/')) names.emplace_back(entry.name);
+    return names;
+}
+
+DocxDocument::Cache::PartSource DocxDocument::partSource(std::string_view kind) const {
+    const auto related = relationships_.of(kind);
+    if (related.empty()) return {};
+    auto part = relationships_.part(related.front());
+    if (!part) return {};
+    const auto pending = cache_.added.find(part->rawValue);
+    return {std::move(part), pending == cache_.added.end() ? nullptr : pending->second};
+}
+
+SharedBytes DocxDocument::partBytes(const Cache::PartSource& source) const {
+    if (source.pending) return source.pending;
+    if (!source.part || !hasPart(source.part->rawValue)) return nullptr;
+    try {
+        return contents(source.part->rawValue);
+    } catch (const std::exception&) {
+        return nullptr;
+    }
 }
 
 Story& DocxDocument::story(const StoryID& id) {
@@ -153,7 +168,9 @@ SharedBytes DocxDocument::image(const PartMap& parts) const {
     return archive_.write(replacing);
 }
 
-SharedBytes DocxDocument::data() { return image(replacements()); }
+SharedBytes DocxDocument::data() {
+    return image(replacements());
+}
 
 void DocxDocument::write(const std::filesystem::path& path) {
     const PartMap parts = replacements();
@@ -172,7 +189,8 @@ void DocxDocument::verifyImage(const SharedBytes& image, const PartMap& replaced
         if (replaced.count(entry.name)) continue;
         const auto* copy = written.entry(entry.name);
         if (!copy || copy->localRecord.size() != entry.localRecord.size() ||
-            !std::equal(oldBytes.begin() + entry.localRecord.lower, oldBytes.begin() + entry.localRecord.upper,
+            !std::equal(oldBytes.begin() + entry.localRecord.lower,
+                        oldBytes.begin() + entry.localRecord.upper,
                         newBytes.begin() + copy->localRecord.lower))
             throw ZipError(ZipErrorCode::truncated, entry.name);
     }
@@ -207,27 +225,12 @@ int64_t DocxDocument::nextRevisionID() {
             const auto name = part(id);
             SharedBytes keepAlive;
             if (!name) continue;
-            if (const auto bytes = storedBytes(name->rawValue, keepAlive)) highest = std::max(highest, maxID(*bytes));
+            if (const auto bytes = storedBytes(name->rawValue, keepAlive))
+                highest = std::max(highest, maxID(*bytes));
         }
         revisionCounter_ = highest;
     }
     return ++*revisionCounter_;
-}
-
-std::string DocxDocument::isoDate(std::chrono::system_clock::time_point date) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(date);
-    std::tm utc{};
-    gmtime_r(&seconds, &utc);
-    char buffer[32];
-    std::strftime(buffer, sizeof buffer, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return buffer;
-}
-
-Markup::Attributes DocxDocument::revisionAttributes(std::string_view prefix, std::string_view author,
-                                                    std::chrono::system_clock::time_point date) {
-    const std::string p(prefix);
-    return {{p + ":id", std::to_string(nextRevisionID())}, {p + ":author", std::string(author)},
-            {p + ":date", isoDate(date)}};
 }
 
 void DocxDocument::rebuildAll() {
@@ -262,7 +265,8 @@ void DocxDocument::restore(const PackageState& state) {
             auto restored = std::make_unique<Story>(name, saved->second, s.source, mint_);
             restored->touched = true;
             it->second = std::move(restored);
-        } else if (!state.added.count(name.rawValue) && hasPart(name.rawValue) && cache_.added.count(name.rawValue)) {
+        } else if (!state.added.count(name.rawValue) && hasPart(name.rawValue) &&
+                   cache_.added.count(name.rawValue)) {
             // The part itself is pending and changes with the state: read it again on next use.
             it = stories_.erase(it);
             continue;

@@ -17,41 +17,23 @@
 #include <string_view>
 #include <vector>
 
-#include "RovuVuz/Identifiers.h"
-#include "RovuVuz/Markup.h"
-#include "RovuVuz/Nodes.h"
-#include "RovuVuz/Relationships.h"
-#include "RovuVuz/Snapshot.h"
-#include "RovuVuz/ZipArchive.h"
+#include "RovuVuz/edit/EditContext.h"
+#include "RovuVuz/model/DocxError.h"
+#include "RovuVuz/model/EditValues.h"
+#include "RovuVuz/model/Identifiers.h"
+#include "RovuVuz/model/Nodes.h"
+#include "RovuVuz/model/Story.h"
+#include "RovuVuz/package/Relationships.h"
+#include "RovuVuz/package/ZipArchive.h"
+#include "RovuVuz/snapshot/Snapshot.h"
+#include "RovuVuz/xml/Markup.h"
 
 namespace rovuvuz {
 
-enum class DocxErrorCode {
-    unknownStory,       // the story has no part in this package
-    noMainDocument,     // the package relationships name no main document part
-    unknownParagraph,   // no such paragraph in the story
-    rangeOutOfBounds,   // an offset or range past the paragraph's text
-    crossesStructure,   // a range that spans blocks an edit cannot join
-    unsupported,        // an edit the engine does not make on this content
-};
-
-class DocxError : public std::runtime_error {
-public:
-    explicit DocxError(DocxErrorCode code, std::optional<StoryID> story = std::nullopt);
-
-    DocxErrorCode code() const { return code_; }
-    const std::optional<StoryID>& story() const { return story_; }
-
-private:
-    DocxErrorCode code_;
-    std::optional<StoryID> story_;
-};
-
 class StyleSheet;
 struct Numbering;
-struct EditMode;
-struct ParagraphPos;
 struct StructuralEdit;
+struct TableEdit;
 struct PageSetup;
 struct CommentThreadInfo;
 
@@ -59,8 +41,8 @@ struct CommentThreadInfo;
 // saves do not copy them.
 using PartMap = std::map<std::string, SharedBytes, std::less<>>;
 
-class DocxDocument {
-public:
+class DocxDocument : public EditContext {
+  public:
     struct Cache {
         std::map<PartName, Relationships> relationships;  // of parts other than the main part
         PartMap added;  // pending whole parts: relationships, content types, media, comments, …
@@ -94,7 +76,7 @@ public:
     const ZipArchive& archive() const { return archive_; }
     const PartName& mainPart() const { return mainPart_; }
     const Relationships& relationships() const { return relationships_; }
-    IdentityMint& mint() { return mint_; }
+    IdentityMint& mint() override { return mint_; }
     Cache& cache() { return cache_; }
 
     // The stories present: the body, then headers, footers, notes and comments in the
@@ -125,12 +107,8 @@ public:
 
     // A fresh w:id for a tracked change, comment or picture: one above the largest w:id
     // of any story part as stored, then counting up.
-    int64_t nextRevisionID();
-    // (prefix:id, prefix:author, prefix:date) of a new tracked change.
-    Markup::Attributes revisionAttributes(std::string_view prefix, std::string_view author,
-                                          std::chrono::system_clock::time_point date);
+    int64_t nextRevisionID() override;
     static int64_t maxID(ByteView bytes);
-    static std::string isoDate(std::chrono::system_clock::time_point date);
 
     // Marks every story to be written again from its model.
     void rebuildAll();
@@ -140,15 +118,15 @@ public:
 
     // Package edits, stored as pending parts until the next save.
     Relationships relationships(const PartName& part);
-    RelationshipID addRelationship(const PartName& from, std::string_view kind, std::string_view target, bool external,
-                                   std::optional<std::string_view> type = std::nullopt);
+    RelationshipID addRelationship(const PartName& from, std::string_view kind, std::string_view target,
+                                   bool external, std::optional<std::string_view> type = std::nullopt);
     PartName freePartName(std::string_view stem, std::string_view extension) const;
     void ensureContentType(const std::optional<PartName>& part, const std::optional<std::string>& extension,
                            std::string_view contentType);
 
     // Formatting, read on first use and never throwing: a missing or malformed part gives
-    // the defaults (Styles.cpp, Numbering.cpp, Sections.cpp).
-    const StyleSheet& styles();
+    // the defaults (DocumentFormat.cpp).
+    const StyleSheet& styles() override;
     const Numbering& numbering();
     // The page of the final section (the w:sectPr closing w:body).
     PageSetup pageSetup();
@@ -176,7 +154,7 @@ public:
     // step is missing.
     std::optional<SharedBytes> imageData(const RelationshipID& id, const StoryID& story);
 
-    // Editing (TextEdit.cpp, Structural.cpp). Arguments are checked before anything
+    // Editing (DocumentEdits.cpp). Arguments are checked before anything
     // changes; DocxError tells what was wrong.
     //
     // Replaces a range of one paragraph's display text; an LF becomes a line break.
@@ -188,9 +166,12 @@ public:
                                          std::u16string_view text, const EditMode& mode);
     // Turns a paragraph's display text into `target` with the one replacement that
     // differs (common prefix and suffix kept).
-    void reconcile(ParagraphID paragraph, const StoryID& story, std::u16string_view target, const EditMode& mode);
+    void reconcile(ParagraphID paragraph, const StoryID& story, std::u16string_view target,
+                   const EditMode& mode);
     // A structural or format edit; for a split, the new paragraph's ID.
     std::vector<ParagraphID> apply(const StructuralEdit& edit, const StoryID& story, const EditMode& mode);
+    // A table edit on the table with that ID (see Tables::apply for what is checked).
+    void apply(const TableEdit& edit, BlockID table, const StoryID& story, const EditMode& mode);
     // The story part's bytes as a save would write them now, and putting such bytes back
     // in place (undo around an edit); throws XMLError when they do not parse.
     Bytes storyData(const StoryID& story);
@@ -198,8 +179,9 @@ public:
 
     // Comments (Comments.cpp): a comment on a range of one paragraph, a reply anchored
     // beside its parent's anchors, the resolved flag, and every thread's parent and state.
-    CommentID addComment(ParagraphID paragraph, const StoryID& story, TextRange range, std::u16string_view text,
-                         std::string_view author, std::chrono::system_clock::time_point date);
+    CommentID addComment(ParagraphID paragraph, const StoryID& story, TextRange range,
+                         std::u16string_view text, std::string_view author,
+                         std::chrono::system_clock::time_point date);
     CommentID reply(CommentID to, std::u16string_view text, std::string_view author,
                     std::chrono::system_clock::time_point date);
     void setResolved(CommentID comment, bool resolved);
@@ -208,22 +190,26 @@ public:
     // Inline objects (Objects.cpp): page breaks, pictures (sizes in points) and links; a url
     // starting with "#" names a bookmark, nothing removes the links in the range.
     void insertPageBreak(ParagraphID paragraph, const StoryID& story, size_t at, const EditMode& mode);
-    void insertImage(ByteView data, std::string_view extension, double width, double height, ParagraphID paragraph,
-                     const StoryID& story, size_t at, const EditMode& mode);
+    void insertImage(ByteView data, std::string_view extension, double width, double height,
+                     ParagraphID paragraph, const StoryID& story, size_t at, const EditMode& mode);
     void resizeImage(ParagraphID paragraph, const StoryID& story, size_t at, double width, double height);
-    void setLink(ParagraphID paragraph, const StoryID& story, TextRange range, const std::optional<std::string>& url);
+    void setLink(ParagraphID paragraph, const StoryID& story, TextRange range,
+                 const std::optional<std::string>& url);
     // Puts parsed inlines at an offset of a paragraph, inside a new w:ins when tracked.
     void insertInlines(std::vector<Inline> inlines, Paragraph& into, size_t at, const EditMode& mode);
 
     static constexpr std::string_view contentTypesPart = "[Content_Types].xml";
 
-private:
+  private:
     // The parts to replace or add on save.
     PartMap replacements();
     // The archive image with the given parts replaced or added.
     SharedBytes image(const PartMap& parts) const;
     std::optional<ByteView> storedBytes(std::string_view name, SharedBytes& keepAlive) const;
     void verifyImage(const SharedBytes& image, const PartMap& replaced) const;
+    // The w:sectPr closing the body, and the part its header or footer reference names.
+    std::optional<ByteSlice> finalSection();
+    std::optional<PartName> sectionReference(std::string_view kind);
 
     ZipArchive archive_;
     PartName mainPart_;

@@ -1,18 +1,18 @@
-#include "RovuVuz/Objects.h"
+#include "RovuVuz/document/Objects.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Fragment.h"
-#include "RovuVuz/InlineOps.h"
-#include "RovuVuz/Regex.h"
-#include "RovuVuz/Structural.h"
-#include "RovuVuz/Styles.h"
-#include "RovuVuz/TextEdit.h"
-#include "RovuVuz/Utf8.h"
-#include "RovuVuz/XMLText.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/InlineOps.h"
+#include "RovuVuz/edit/Structural.h"
+#include "RovuVuz/edit/TextEdit.h"
+#include "RovuVuz/format/Styles.h"
+#include "RovuVuz/model/Fragment.h"
+#include "RovuVuz/xml/Regex.h"
+#include "RovuVuz/xml/Utf8.h"
+#include "RovuVuz/xml/XMLText.h"
 
 namespace rovuvuz {
 
@@ -123,7 +123,7 @@ void DocxDocument::insertInlines(std::vector<Inline> inlines, Paragraph& into, s
         const std::string prefix = prefixOf(into);
         auto insertion = std::make_unique<Container>();
         insertion->tags = Tags::build(TextEdit::qualified(prefix, "ins"),
-                                      revisionAttributes(prefix, mode.tracked->author, mode.tracked->date));
+                                      TextEdit::revisionAttributes(*this, prefix, *mode.tracked));
         insertion->kind = Container::Kind::insert;
         insertion->inlines = std::move(inlines);
         insertion->dirty = true;

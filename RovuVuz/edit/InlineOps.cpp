@@ -1,11 +1,9 @@
-#include "RovuVuz/InlineOps.h"
+#include "RovuVuz/edit/InlineOps.h"
 
 #include <utf8proc.h>
 
 #include <algorithm>
 #include <array>
-
-#include "RovuVuz/DocxDocument.h"
 
 namespace rovuvuz {
 
@@ -20,16 +18,12 @@ namespace {
 
 using Type = RunItem::Type;
 
-constexpr std::array<std::string_view, 13> visibleRawNames = {
-    "fldSimple", "sdt",      "oMath",  "oMathPara", "smartTag", "moveFrom", "moveTo",
-    "customXml", "AlternateContent", "object", "pict", "dir", "bdo"};
-
-constexpr char16_t objectCharacter[] = u"\uFFFC";
-constexpr char16_t tabCharacter[] = u"\t";
-constexpr char16_t lineSeparator[] = u"\u2028";
-
-bool isLowSurrogate(char16_t c) { return (c & 0xFC00) == 0xDC00; }
-bool isHighSurrogate(char16_t c) { return (c & 0xFC00) == 0xD800; }
+bool isLowSurrogate(char16_t c) {
+    return (c & 0xFC00) == 0xDC00;
+}
+bool isHighSurrogate(char16_t c) {
+    return (c & 0xFC00) == 0xD800;
+}
 
 Run* runOf(Inline& node) {
     auto* run = std::get_if<std::unique_ptr<Run>>(&node);
@@ -51,77 +45,12 @@ bool isXMLCharacter(char32_t c) {
 // Whether a run still holds something a reader sees or a field needs; a run left with only
 // its properties and hidden items is empty.
 bool hasContent(const Run& run) {
-    return std::any_of(run.items.begin(), run.items.end(),
-                       [](const RunItem& item) { return item.kind.type != Type::props && item.kind.type != Type::hidden; });
+    return std::any_of(run.items.begin(), run.items.end(), [](const RunItem& item) {
+        return item.kind.type != Type::props && item.kind.type != Type::hidden;
+    });
 }
 
 }  // namespace
-
-bool isVisibleRaw(std::string_view local) {
-    return std::find(visibleRawNames.begin(), visibleRawNames.end(), local) != visibleRawNames.end();
-}
-
-std::u16string_view displayText(const RunItem::Kind& kind) {
-    switch (kind.type) {
-        case Type::text:
-        case Type::delText: return kind.text;
-        case Type::object:
-        case Type::noteRef:
-        case Type::pageBreak: return objectCharacter;
-        case Type::tab: return tabCharacter;
-        case Type::lineBreak: return lineSeparator;
-        default: return {};
-    }
-}
-
-size_t length(const RunItem::Kind& kind) { return displayText(kind).size(); }
-
-size_t length(const Raw& raw) {
-    const auto local = raw.local();
-    return local && isVisibleRaw(*local) ? 1 : 0;
-}
-
-size_t length(const Run& run) {
-    size_t total = 0;
-    for (const RunItem& item : run.items) total += length(item.kind);
-    return total;
-}
-
-size_t length(const Inline& node) {
-    if (const auto* run = std::get_if<std::unique_ptr<Run>>(&node)) return length(**run);
-    if (const auto* container = std::get_if<std::unique_ptr<Container>>(&node)) return length((*container)->inlines);
-    if (const auto* raw = std::get_if<Raw>(&node)) return length(*raw);
-    return 0;
-}
-
-size_t length(const std::vector<Inline>& inlines) {
-    size_t total = 0;
-    for (const Inline& node : inlines) total += length(node);
-    return total;
-}
-
-namespace {
-
-// Recursion follows container nesting, which the story parser bounds (StoryParser::maxDepth).
-void appendVisible(const std::vector<Inline>& inlines, std::u16string& out) {
-    for (const Inline& node : inlines) {
-        if (const auto* run = std::get_if<std::unique_ptr<Run>>(&node)) {
-            for (const RunItem& item : (*run)->items) out += displayText(item.kind);
-        } else if (const auto* container = std::get_if<std::unique_ptr<Container>>(&node)) {
-            appendVisible((*container)->inlines, out);
-        } else if (const auto* raw = std::get_if<Raw>(&node)) {
-            if (length(*raw) > 0) out += objectCharacter;
-        }
-    }
-}
-
-}  // namespace
-
-std::u16string visibleText(const std::vector<Inline>& inlines) {
-    std::u16string out;
-    appendVisible(inlines, out);
-    return out;
-}
 
 std::optional<Slot> find(const std::vector<Inline>& inlines, size_t target, size_t base,
                          const std::vector<Container*>& chain, const std::vector<size_t>& starts) {
@@ -163,8 +92,10 @@ std::optional<Slot> slot(const std::vector<Inline>& inlines, size_t offset, Side
 Tags openTags(const Tags& tags) {
     if (tags.hasEnd()) return tags;
     std::string_view start = tags.start.chars();
-    if (start.ends_with("/>")) start.remove_suffix(2);
-    else if (start.ends_with(">")) start.remove_suffix(1);
+    if (start.ends_with("/>"))
+        start.remove_suffix(2);
+    else if (start.ends_with(">"))
+        start.remove_suffix(1);
     std::string bytes(start);
     bytes += '>';
     const size_t startSize = bytes.size();
@@ -180,7 +111,8 @@ std::pair<RunItem::Kind, RunItem::Kind> cutText(const RunItem::Kind& kind, size_
     const std::u16string& text = kind.text;
     size_t offset = std::min(at, text.size());
     if (offset > 0 && offset < text.size() && isLowSurrogate(text[offset])) --offset;
-    return {RunItem::Kind{kind.type, text.substr(0, offset), 0}, RunItem::Kind{kind.type, text.substr(offset), 0}};
+    return {RunItem::Kind{kind.type, text.substr(0, offset), 0},
+            RunItem::Kind{kind.type, text.substr(offset), 0}};
 }
 
 std::unique_ptr<Run> split(Run& run, size_t at, IdentityMint& mint) {
@@ -215,7 +147,7 @@ std::unique_ptr<Run> split(Run& run, size_t at, IdentityMint& mint) {
     return result;
 }
 
-size_t cut(InlineOwner owner, size_t offset, DocxDocument& document) {
+size_t cut(InlineOwner owner, size_t offset, EditContext& context) {
     std::vector<Inline>& inlines = owner.inlines();
     size_t start = 0;
     for (size_t index = 0; index < inlines.size(); ++index) {
@@ -229,22 +161,23 @@ size_t cut(InlineOwner owner, size_t offset, DocxDocument& document) {
         }
         owner.markDirty();
         if (Run* run = runOf(node)) {
-            auto right = split(*run, offset - start, document.mint());
+            auto right = split(*run, offset - start, context.mint());
             inlines.insert(inlines.begin() + static_cast<std::ptrdiff_t>(index) + 1, std::move(right));
             return index + 1;
         }
         if (Container* container = containerOf(node)) {
-            const size_t k = cut(*container, offset - start, document);
+            const size_t k = cut(*container, offset - start, context);
             auto second = std::make_unique<Container>();
             second->kind = container->kind;
             second->tags = openTags(container->tags);
             if (container->isRevision()) {
                 std::string name(container->tags.prefix());
                 if (!name.empty()) name += ':';
-                second->tags = second->tags.with({{name + "id", std::to_string(document.nextRevisionID())}});
+                second->tags = second->tags.with({{name + "id", std::to_string(context.nextRevisionID())}});
             }
             auto& from = container->inlines;
-            std::move(from.begin() + static_cast<std::ptrdiff_t>(k), from.end(), std::back_inserter(second->inlines));
+            std::move(from.begin() + static_cast<std::ptrdiff_t>(k), from.end(),
+                      std::back_inserter(second->inlines));
             from.erase(from.begin() + static_cast<std::ptrdiff_t>(k), from.end());
             container->dirty = true;
             inlines.insert(inlines.begin() + static_cast<std::ptrdiff_t>(index) + 1, std::move(second));
@@ -280,7 +213,8 @@ std::vector<RunItem> items(std::u16string_view text) {
     while (i < points.size()) {
         size_t end = i + 1;
         while (end < points.size() &&
-               !utf8proc_grapheme_break_stateful(utf8proc_int32_t(points[end - 1]), utf8proc_int32_t(points[end]), &state))
+               !utf8proc_grapheme_break_stateful(utf8proc_int32_t(points[end - 1]),
+                                                 utf8proc_int32_t(points[end]), &state))
             ++end;
         state = 0;
         const std::u32string_view cluster(points.data() + i, end - i);
@@ -311,7 +245,9 @@ std::vector<RunItem> items(std::u16string_view text) {
 std::vector<RunItem> mergeText(std::vector<RunItem> items) {
     std::vector<RunItem> result;
     result.reserve(items.size());
-    auto isFreshText = [](const RunItem& item) { return item.kind.type == Type::text && !item.hasOriginal(); };
+    auto isFreshText = [](const RunItem& item) {
+        return item.kind.type == Type::text && !item.hasOriginal();
+    };
     for (RunItem& item : items) {
         if (isFreshText(item)) {
             if (item.kind.text.empty()) continue;
@@ -389,8 +325,9 @@ void deleteDirect(InlineOwner owner, size_t from, size_t to) {
             } else if (Container* container = containerOf(node)) {
                 deleteDirect(*container, std::max(from, start) - start, std::min(to, end) - start);
                 container->dirty = true;
-                const bool holdsRaw = std::any_of(container->inlines.begin(), container->inlines.end(),
-                                                  [](const Inline& n) { return std::holds_alternative<Raw>(n); });
+                const bool holdsRaw =
+                    std::any_of(container->inlines.begin(), container->inlines.end(),
+                                [](const Inline& n) { return std::holds_alternative<Raw>(n); });
                 if (length(container->inlines) > 0 || holdsRaw) kept.push_back(std::move(node));
             } else if (!(start >= from && end <= to)) {
                 kept.push_back(std::move(node));
@@ -402,7 +339,7 @@ void deleteDirect(InlineOwner owner, size_t from, size_t to) {
 }
 
 std::vector<Covered> isolate(InlineOwner owner, size_t from, size_t to, const std::vector<Container*>& chain,
-                             DocxDocument& document) {
+                             EditContext& context) {
     std::vector<Covered> covered;
     std::vector<Inline>& inlines = owner.inlines();
     std::vector<Inline> rebuilt;
@@ -416,8 +353,8 @@ std::vector<Covered> isolate(InlineOwner owner, size_t from, size_t to, const st
         } else if (Container* container = containerOf(node)) {
             auto innerChain = chain;
             innerChain.push_back(container);
-            auto inner = isolate(*container, std::max(from, start) - start, std::min(to, end) - start, innerChain,
-                                 document);
+            auto inner = isolate(*container, std::max(from, start) - start, std::min(to, end) - start,
+                                 innerChain, context);
             std::move(inner.begin(), inner.end(), std::back_inserter(covered));
             rebuilt.push_back(std::move(node));
         } else if (Run* run = runOf(node)) {
@@ -425,14 +362,14 @@ std::vector<Covered> isolate(InlineOwner owner, size_t from, size_t to, const st
             Run* target = run;
             rebuilt.push_back(std::move(node));
             if (start < from) {
-                current = split(*run, from - start, document.mint());
+                current = split(*run, from - start, context.mint());
                 target = current.get();
                 owner.markDirty();
             }
             const size_t targetStart = std::max(start, from);
             std::unique_ptr<Run> tail;
             if (to < end) {
-                tail = split(*target, to - targetStart, document.mint());
+                tail = split(*target, to - targetStart, context.mint());
                 owner.markDirty();
             }
             covered.push_back(Covered{owner, target, chain});

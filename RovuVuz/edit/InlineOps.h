@@ -1,9 +1,5 @@
-// Inline operations: measuring, finding, cutting and isolating a paragraph's inline
-// content in display offsets, and turning typed text into run items. Every text position
-// in the engine counts UTF-16 code units of this display text, which includes
-// tracked-deleted text; an object, note reference, page break or visible preserved element
-// counts one (U+FFFC), a tab one, a line break one (U+2028), and comment references, field
-// codes and hidden items count nothing.
+// Inline operations: finding, cutting and isolating a paragraph's inline content in
+// display offsets (DisplayText), and turning typed text into run items.
 //
 // Offsets given to an operation are relative to the owner it is given (a paragraph or a
 // container); `find` alone keeps paragraph-relative offsets all the way down through its
@@ -16,15 +12,15 @@
 #include <utility>
 #include <vector>
 
-#include "RovuVuz/Nodes.h"
+#include "RovuVuz/edit/EditContext.h"
+#include "RovuVuz/model/DisplayText.h"
+#include "RovuVuz/model/Nodes.h"
 
 namespace rovuvuz {
 
-class DocxDocument;
-
 // A paragraph or a container: anything that holds a list of inlines.
 class InlineOwner {
-public:
+  public:
     InlineOwner(Paragraph& paragraph) : inlines_(&paragraph.inlines), paragraph_(&paragraph) {}  // NOLINT
     InlineOwner(Container& container) : inlines_(&container.inlines), container_(&container) {}  // NOLINT
 
@@ -35,7 +31,7 @@ public:
     void markDirty() const;
     bool operator==(const InlineOwner& other) const { return inlines_ == other.inlines_; }
 
-private:
+  private:
     std::vector<Inline>* inlines_;
     Paragraph* paragraph_ = nullptr;
     Container* container_ = nullptr;
@@ -59,19 +55,11 @@ struct Covered {
     std::vector<Container*> chain;  // enclosing containers, outermost first
 };
 
-// Preserved inline elements that occupy one display position (shown as U+FFFC).
-bool isVisibleRaw(std::string_view local);
-
-size_t length(const RunItem::Kind& kind);
-size_t length(const Raw& raw);
-size_t length(const Run& run);
-size_t length(const Inline& node);
-size_t length(const std::vector<Inline>& inlines);
-
-// What one item shows: its text, one U+FFFC, a tab, U+2028, or nothing.
-std::u16string_view displayText(const RunItem::Kind& kind);
-// The display text of an owner's inlines; its length always equals length(inlines).
-std::u16string visibleText(const std::vector<Inline>& inlines);
+// Measuring and reading display text (DisplayText), under the names edits use.
+using DisplayText::displayText;
+using DisplayText::isVisibleRaw;
+using DisplayText::length;
+using DisplayText::visibleText;
 
 // The run item holding the character at `target`; offsets stay relative to where `base`
 // is measured from. Nothing past the end, on a raw element or on a zero-length item. An
@@ -87,7 +75,7 @@ std::optional<Slot> slot(const std::vector<Inline>& inlines, size_t offset, Side
 // Makes `offset` an inline boundary of the owner, splitting a run or container that
 // straddles it, and returns the index where the offset now begins. Never returns an index
 // before the paragraph properties marker.
-size_t cut(InlineOwner owner, size_t offset, DocxDocument& document);
+size_t cut(InlineOwner owner, size_t offset, EditContext& context);
 
 // Splits a run at a run-relative offset; the run keeps the left part and a new run with
 // the same tags and properties gets the right part.
@@ -119,7 +107,7 @@ void deleteDirect(InlineOwner owner, size_t from, size_t to);
 
 // Splits runs so that [from, to) consists of whole runs, and lists them in order.
 std::vector<Covered> isolate(InlineOwner owner, size_t from, size_t to, const std::vector<Container*>& chain,
-                             DocxDocument& document);
+                             EditContext& context);
 
 }  // namespace InlineOps
 

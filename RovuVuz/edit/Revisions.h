@@ -11,8 +11,10 @@
 #include <string_view>
 #include <vector>
 
-#include "RovuVuz/Nodes.h"
-#include "RovuVuz/Structural.h"
+#include "RovuVuz/edit/StructuralEdit.h"
+#include "RovuVuz/model/EditValues.h"
+#include "RovuVuz/model/Nodes.h"
+#include "RovuVuz/model/Story.h"
 
 namespace rovuvuz {
 

@@ -1,10 +1,9 @@
-#include "RovuVuz/Structural.h"
+#include "RovuVuz/edit/Structural.h"
 
 #include <algorithm>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Revisions.h"
-#include "RovuVuz/Styles.h"
+#include "RovuVuz/format/Styles.h"
+#include "RovuVuz/model/DocxError.h"
 
 namespace rovuvuz {
 
@@ -32,11 +31,12 @@ bool sameChildren(const std::vector<ByteSlice>& old, const PropertyBag& bag) {
 // A w:pPrChange or w:rPrChange: the revision attributes around the old properties,
 // without the children that the change element must not hold (ECMA-376 §17.13.5.29,
 // §17.13.5.31).
-std::string changeRecord(DocxDocument& document, std::string_view prefix, std::string_view changeName,
+std::string changeRecord(EditContext& document, std::string_view prefix, std::string_view changeName,
                          std::string_view propsName, const std::vector<ByteSlice>& old,
                          std::initializer_list<std::string_view> left, const EditMode::Tracked& tracked) {
-    std::string out = Markup::startTag(qualified(prefix, changeName),
-                                       TextEdit::revisionAttributes(document, prefix, tracked), Markup::SelfClosing::No);
+    std::string out =
+        Markup::startTag(qualified(prefix, changeName),
+                         TextEdit::revisionAttributes(document, prefix, tracked), Markup::SelfClosing::No);
     out += "<" + qualified(prefix, propsName) + ">";
     for (const ByteSlice& bytes : old) {
         const std::string_view local = PropertyBag::Child{bytes}.local();
@@ -55,8 +55,10 @@ void removeFromMark(PropertyBag& props, std::initializer_list<std::string_view> 
     auto mark = PropertyBag::parse(*bytes);
     if (!mark) return;
     for (std::string_view name : names) mark->set(name, std::nullopt);
-    if (mark->isEmpty()) props.set("rPr", std::nullopt);
-    else props.set("rPr", mark->serialized());
+    if (mark->isEmpty())
+        props.set("rPr", std::nullopt);
+    else
+        props.set("rPr", mark->serialized());
 }
 
 size_t blockIndex(const Paragraph& paragraph) {
@@ -72,12 +74,13 @@ size_t blockIndex(const Paragraph& paragraph) {
 
 void ensureProps(Paragraph& paragraph) {
     if (paragraph.props) return;
-    paragraph.props = PropertyBag{Tags::build(qualified(paragraph.tags.prefix(), "pPr"), {}), {}, std::nullopt};
+    paragraph.props =
+        PropertyBag{Tags::build(qualified(paragraph.tags.prefix(), "pPr"), {}), {}, std::nullopt};
     paragraph.inlines.insert(paragraph.inlines.begin(), PropsMarker{});
     paragraph.setDirty(true);
 }
 
-Paragraph& split(DocxDocument& document, Paragraph& paragraph, size_t at, const EditMode& mode) {
+Paragraph& split(EditContext& document, Paragraph& paragraph, size_t at, const EditMode& mode) {
     const size_t k = InlineOps::cut(paragraph, at, document);
     auto second = Paragraph::make(document.mint());
     second->tags = Tags::build(qualified(paragraph.tags.prefix(), "p"), {});
@@ -97,9 +100,11 @@ Paragraph& split(DocxDocument& document, Paragraph& paragraph, size_t at, const 
     }
     auto& inlines = paragraph.inlines;
     for (size_t i = k; i < inlines.size(); ++i)
-        if (!std::holds_alternative<PropsMarker>(inlines[i])) second->inlines.push_back(std::move(inlines[i]));
-    const bool markerMoved = std::any_of(inlines.begin() + static_cast<std::ptrdiff_t>(k), inlines.end(),
-                                         [](const Inline& n) { return std::holds_alternative<PropsMarker>(n); });
+        if (!std::holds_alternative<PropsMarker>(inlines[i]))
+            second->inlines.push_back(std::move(inlines[i]));
+    const bool markerMoved =
+        std::any_of(inlines.begin() + static_cast<std::ptrdiff_t>(k), inlines.end(),
+                    [](const Inline& n) { return std::holds_alternative<PropsMarker>(n); });
     inlines.erase(inlines.begin() + static_cast<std::ptrdiff_t>(k), inlines.end());
     if (markerMoved) inlines.emplace_back(PropsMarker{});
     paragraph.setDirty(true);
@@ -136,7 +141,7 @@ void join(Paragraph& paragraph) {
     blocks.erase(blocks.begin() + static_cast<std::ptrdiff_t>(blockIndex(*next)));
 }
 
-void joinOrMark(DocxDocument& document, Paragraph& paragraph, const EditMode& mode) {
+void joinOrMark(EditContext& document, Paragraph& paragraph, const EditMode& mode) {
     if (!mode.tracked) {
         join(paragraph);
         return;
@@ -157,34 +162,37 @@ void joinOrMark(DocxDocument& document, Paragraph& paragraph, const EditMode& mo
     markParagraph(document, paragraph, RevisionKind::remove, *mode.tracked);
 }
 
-void markParagraph(DocxDocument& document, Paragraph& paragraph, RevisionKind kind, const EditMode::Tracked& tracked) {
+void markParagraph(EditContext& document, Paragraph& paragraph, RevisionKind kind,
+                   const EditMode::Tracked& tracked) {
     ensureProps(paragraph);
     const std::string_view prefix = paragraph.tags.prefix();
     std::optional<PropertyBag> mark;
     if (const auto bytes = paragraph.props->child("rPr")) mark = PropertyBag::parse(*bytes);
     if (!mark) mark = PropertyBag{Tags::build(qualified(prefix, "rPr"), {}), {}, std::nullopt};
     const std::string_view name = kind == RevisionKind::insert ? "ins" : "del";
-    const std::string marker = Markup::startTag(
-        qualified(prefix, name), TextEdit::revisionAttributes(document, prefix, tracked), Markup::SelfClosing::Yes);
+    const std::string marker =
+        Markup::startTag(qualified(prefix, name), TextEdit::revisionAttributes(document, prefix, tracked),
+                         Markup::SelfClosing::Yes);
     mark->set(name, asBytes(marker));
     paragraph.props->set("rPr", mark->serialized());
     paragraph.setDirty(true);
 }
 
-void editProps(DocxDocument& document, Paragraph& paragraph, const EditMode& mode,
+void editProps(EditContext& document, Paragraph& paragraph, const EditMode& mode,
                const std::function<void(PropertyBag&)>& edit) {
     // A paragraph without w:pPr is edited on an empty bag first, so that an edit that
     // changes nothing adds nothing.
-    PropertyBag bag = paragraph.props
-                          ? *paragraph.props
-                          : PropertyBag{Tags::build(qualified(paragraph.tags.prefix(), "pPr"), {}), {}, std::nullopt};
+    PropertyBag bag =
+        paragraph.props
+            ? *paragraph.props
+            : PropertyBag{Tags::build(qualified(paragraph.tags.prefix(), "pPr"), {}), {}, std::nullopt};
     const auto old = childBytes(bag);
     edit(bag);
     if (sameChildren(old, bag)) return;
     const std::string_view prefix = paragraph.tags.prefix();
     if (mode.tracked && !bag.child("pPrChange")) {
-        const std::string record =
-            changeRecord(document, prefix, "pPrChange", "pPr", old, {"rPr", "sectPr", "pPrChange"}, *mode.tracked);
+        const std::string record = changeRecord(document, prefix, "pPrChange", "pPr", old,
+                                                {"rPr", "sectPr", "pPrChange"}, *mode.tracked);
         bag.set("pPrChange", asBytes(record));
     }
     ensureProps(paragraph);
@@ -192,7 +200,7 @@ void editProps(DocxDocument& document, Paragraph& paragraph, const EditMode& mod
     paragraph.setDirty(true);
 }
 
-void setRunFormat(DocxDocument& document, Paragraph& paragraph, TextRange range, const RunFormatChange& change,
+void setRunFormat(EditContext& document, Paragraph& paragraph, TextRange range, const RunFormatChange& change,
                   const EditMode& mode) {
     const auto covered = InlineOps::isolate(paragraph, range.lower, range.upper, {}, document);
     if (covered.empty()) return;
@@ -205,64 +213,102 @@ void setRunFormat(DocxDocument& document, Paragraph& paragraph, TextRange range,
     const auto effective = [&](const PropertyBag& bag) { return styles.runFormat(paragraphStyle, &bag); };
     for (const auto& [owner, run, chain] : covered) {
         const std::string_view prefix = run->tags.prefix();
-        PropertyBag bag =
-            run->props ? *run->props : PropertyBag{Tags::build(qualified(prefix, "rPr"), {}), {}, std::nullopt};
+        PropertyBag bag = run->props
+                              ? *run->props
+                              : PropertyBag{Tags::build(qualified(prefix, "rPr"), {}), {}, std::nullopt};
         const auto old = childBytes(bag);
         FormatEdit::apply(change, bag, effective);
         if (sameChildren(old, bag)) continue;
         if (mode.tracked && !bag.child("rPrChange")) {
-            const std::string record =
-                changeRecord(document, prefix, "rPrChange", "rPr", old, {"rPrChange", "ins", "del"}, *mode.tracked);
+            const std::string record = changeRecord(document, prefix, "rPrChange", "rPr", old,
+                                                    {"rPrChange", "ins", "del"}, *mode.tracked);
             bag.set("rPrChange", asBytes(record));
         }
-        if (!run->props) run->items.insert(run->items.begin(), RunItem(RunItem::Kind::make(RunItem::Type::props)));
+        if (!run->props)
+            run->items.insert(run->items.begin(), RunItem(RunItem::Kind::make(RunItem::Type::props)));
         run->props = std::move(bag);
         run->dirty = true;
         owner.markDirty();
     }
 }
 
-}  // namespace Structural
+namespace {
 
-std::vector<ParagraphID> DocxDocument::apply(const StructuralEdit& edit, const StoryID& storyID, const EditMode& mode) {
-    using E = StructuralEdit;
-    Story& target = story(storyID);
-    if (Revisions::resolve(target, edit)) return {};  // accept, reject and their -all forms
-    const auto lookUp = [&](ParagraphID id) -> Paragraph& { return *paragraph(id, storyID).second; };
-    std::vector<ParagraphID> result;
-    if (const auto* s = std::get_if<E::SplitParagraph>(&edit.value)) {
-        Paragraph& p = lookUp(s->paragraph);
-        if (s->at > InlineOps::length(p.inlines)) throw DocxError(DocxErrorCode::rangeOutOfBounds, storyID);
-        if (!p.parent) throw DocxError(DocxErrorCode::crossesStructure, storyID);
-        target.touched = true;
-        result.push_back(Structural::split(*this, p, TextEdit::characterStart(p.inlines, s->at), mode).id);
-    } else if (const auto* j = std::get_if<E::JoinWithNext>(&edit.value)) {
-        Paragraph& p = lookUp(j->paragraph);
-        target.touched = true;
-        Structural::joinOrMark(*this, p, mode);
-    } else if (const auto* st = std::get_if<E::SetParagraphStyle>(&edit.value)) {
-        Paragraph& p = lookUp(st->paragraph);
-        target.touched = true;
-        Structural::editProps(*this, p, mode, [&](PropertyBag& bag) {
-            if (st->style) bag.set("pStyle", Markup::Attributes{{"val", st->style->rawValue}});
-            else bag.set("pStyle", std::nullopt);
-        });
-    } else if (const auto* pf = std::get_if<E::SetParagraphFormat>(&edit.value)) {
-        Paragraph& p = lookUp(pf->paragraph);
-        if (!FormatEdit::isValid(pf->change)) throw DocxError(DocxErrorCode::unsupported, storyID);
-        target.touched = true;
-        Structural::editProps(*this, p, mode, [&](PropertyBag& bag) { FormatEdit::apply(pf->change, bag); });
-    } else if (const auto* rf = std::get_if<E::SetRunFormat>(&edit.value)) {
-        Paragraph& p = lookUp(rf->paragraph);
-        if (rf->range.lower > rf->range.upper || rf->range.upper > InlineOps::length(p.inlines))
-            throw DocxError(DocxErrorCode::rangeOutOfBounds, storyID);
-        if (!FormatEdit::isValid(rf->change)) throw DocxError(DocxErrorCode::unsupported, storyID);
-        target.touched = true;
-        const TextRange whole{TextEdit::characterStart(p.inlines, rf->range.lower),
-                              TextEdit::characterEnd(p.inlines, rf->range.upper)};
-        Structural::setRunFormat(*this, p, whole, rf->change, mode);
-    }
-    return result;
+void deleteRange(EditContext& document, Paragraph& paragraph, size_t lower, size_t upper,
+                 const EditMode& mode) {
+    if (lower >= upper) return;
+    paragraph.setDirty(true);
+    if (mode.tracked)
+        TextEdit::deleteTracked(document, paragraph, lower, upper, *mode.tracked);
+    else
+        InlineOps::deleteDirect(paragraph, lower, upper);
+    TextEdit::prune(paragraph);
 }
+
+void insertText(EditContext& document, Paragraph& paragraph, std::u16string_view text, size_t at,
+                const EditMode& mode) {
+    if (text.empty()) return;
+    paragraph.setDirty(true);
+    if (mode.tracked)
+        TextEdit::insertTracked(document, paragraph, text, at, *mode.tracked);
+    else
+        TextEdit::insertDirect(document, paragraph, text, at);
+    TextEdit::prune(paragraph);
+}
+
+}  // namespace
+
+std::vector<ParagraphID> replaceText(EditContext& document, Story& story, const StoryID& storyID,
+                                     ParagraphPos from, ParagraphPos to, std::u16string_view text,
+                                     const EditMode& mode) {
+    Story* target = &story;
+    Paragraph* first = &TextEdit::paragraph(document, story, storyID, from.paragraph);
+    Paragraph* last = &TextEdit::paragraph(document, story, storyID, to.paragraph);
+    const auto span = TextEdit::siblings(*first, *last);
+    if (from.offset > InlineOps::length(first->inlines) || to.offset > InlineOps::length(last->inlines) ||
+        (first == last && from.offset > to.offset))
+        throw DocxError(DocxErrorCode::rangeOutOfBounds, storyID);
+    target->touched = true;
+    from.offset = TextEdit::characterStart(first->inlines, from.offset);
+    to.offset = first == last && from.offset == to.offset ? from.offset
+                                                          : TextEdit::characterEnd(last->inlines, to.offset);
+
+    // Insert first, at the end of the range, so that the deletion never touches the new text.
+    std::vector<std::u16string_view> lines;
+    for (size_t start = 0;;) {
+        const size_t lf = text.find(u'\n', start);
+        lines.push_back(
+            text.substr(start, lf == std::u16string_view::npos ? std::u16string_view::npos : lf - start));
+        if (lf == std::u16string_view::npos) break;
+        start = lf + 1;
+    }
+    Paragraph* current = last;
+    insertText(document, *last, lines[0], to.offset, mode);
+    size_t position = to.offset + lines[0].size();
+    for (size_t i = 1; i < lines.size(); ++i) {
+        current = &split(document, *current, position, mode);
+        insertText(document, *current, lines[i], 0, mode);
+        position = lines[i].size();
+    }
+    const ParagraphID currentID = current->id;
+
+    if (first == last) {
+        deleteRange(document, *first, from.offset, to.offset, mode);
+    } else {
+        deleteRange(document, *first, from.offset, InlineOps::length(first->inlines), mode);
+        for (size_t i = 1; i + 1 < span.size(); ++i)
+            deleteRange(document, *span[i], 0, InlineOps::length(span[i]->inlines), mode);
+        deleteRange(document, *last, 0, to.offset, mode);
+        for (size_t i = span.size() - 1; i-- > 0;) joinOrMark(document, *span[i], mode);
+    }
+    // The last paragraph may have been joined into an earlier one.
+    const Paragraph* end = first;
+    for (const Block& block : first->parent->children)
+        if (const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block); p && (*p)->id == currentID)
+            end = p->get();
+    return TextEdit::region(*first, *end);
+}
+
+}  // namespace Structural
 
 }  // namespace rovuvuz

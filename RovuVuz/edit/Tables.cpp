@@ -1,14 +1,14 @@
-#include "RovuVuz/Tables.h"
+#include "RovuVuz/edit/Tables.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Fragment.h"
-#include "RovuVuz/Regex.h"
-#include "RovuVuz/Serializer.h"
-#include "RovuVuz/XMLTree.h"
+#include "RovuVuz/model/DocxError.h"
+#include "RovuVuz/model/Fragment.h"
+#include "RovuVuz/model/Serializer.h"
+#include "RovuVuz/xml/Regex.h"
+#include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz::Tables {
 
@@ -57,10 +57,14 @@ std::optional<std::pair<size_t, Raw*>> rawChild(Group& group, std::string_view l
     return std::nullopt;
 }
 
-std::optional<std::pair<size_t, Raw*>> tcPr(Group& cell) { return rawChild(cell, "tcPr"); }
+std::optional<std::pair<size_t, Raw*>> tcPr(Group& cell) {
+    return rawChild(cell, "tcPr");
+}
 
 // Text rewritten and read back as a raw piece; the old piece when the result does not parse.
-Raw rewritten(const Raw& old, const std::string& text) { return Fragment::raw(text).value_or(old); }
+Raw rewritten(const Raw& old, const std::string& text) {
+    return Fragment::raw(text).value_or(old);
+}
 
 // Searches groups without recursion: nesting depth comes from the file.
 Group* findGroup(Group& root, BlockID id) {
@@ -86,8 +90,10 @@ std::vector<Paragraph*> paragraphsIn(Group& root) {
             continue;
         }
         Block& child = group->children[next++];
-        if (auto* p = std::get_if<std::unique_ptr<Paragraph>>(&child)) result.push_back(p->get());
-        else if (auto* g = std::get_if<std::unique_ptr<Group>>(&child)) stack.emplace_back(g->get(), 0);
+        if (auto* p = std::get_if<std::unique_ptr<Paragraph>>(&child))
+            result.push_back(p->get());
+        else if (auto* g = std::get_if<std::unique_ptr<Group>>(&child))
+            stack.emplace_back(g->get(), 0);
     }
     return result;
 }
@@ -101,7 +107,7 @@ Tags freshTags(const Tags& tags) {
     return Tags::build(tags.qname(), kept);
 }
 
-std::unique_ptr<Paragraph> emptyParagraph(DocxDocument& document, Group& cell, Group& model) {
+std::unique_ptr<Paragraph> emptyParagraph(EditContext& document, Group& cell, Group& model) {
     auto paragraph = Paragraph::make(document.mint());
     const auto modelParagraphs = paragraphsIn(model);
     if (modelParagraphs.empty()) {
@@ -124,19 +130,20 @@ std::unique_ptr<Paragraph> emptyParagraph(DocxDocument& document, Group& cell, G
 }
 
 // An empty cell with the model's properties, less its vertical merge.
-std::unique_ptr<Group> cloneCell(DocxDocument& document, Group& model) {
+std::unique_ptr<Group> cloneCell(EditContext& document, Group& model) {
     auto cell = std::make_unique<Group>();
     cell->id = BlockID{document.mint().mint()};
     cell->tags = freshTags(InlineOps::openTags(model.tags));
     if (const auto props = tcPr(model)) {
-        const std::string text = vMergeMarker().replaceAll(props->second->bytes.chars(), [](auto&) { return ""; });
+        const std::string text =
+            vMergeMarker().replaceAll(props->second->bytes.chars(), [](auto&) { return ""; });
         cell->children.emplace_back(rewritten(*props->second, text));
     }
     cell->children.emplace_back(emptyParagraph(document, *cell, model));
     return cell;
 }
 
-std::unique_ptr<Group> cloneRow(DocxDocument& document, Group& model) {
+std::unique_ptr<Group> cloneRow(EditContext& document, Group& model) {
     auto row = std::make_unique<Group>();
     row->id = BlockID{document.mint().mint()};
     row->tags = freshTags(InlineOps::openTags(model.tags));
@@ -153,7 +160,8 @@ std::unique_ptr<Group> cloneRow(DocxDocument& document, Group& model) {
         } else if (auto* raw = std::get_if<Raw>(&child)) {
             const auto local = raw->local();
             if (local == "trPr" || local == "tblPrEx") {
-                const std::string text = rowMarkers().replaceAll(raw->bytes.chars(), [](auto&) { return ""; });
+                const std::string text =
+                    rowMarkers().replaceAll(raw->bytes.chars(), [](auto&) { return ""; });
                 row->children.emplace_back(rewritten(*raw, text));
             } else {
                 row->children.emplace_back(*raw);
@@ -165,11 +173,11 @@ std::unique_ptr<Group> cloneRow(DocxDocument& document, Group& model) {
 
 // Marks a row inserted or deleted in its w:trPr, where ins and del follow the row
 // properties and precede w:trPrChange (ECMA-376 §17.4.82).
-void markRow(DocxDocument& document, Group& row, std::string_view name, const EditMode::Tracked& tracked) {
+void markRow(EditContext& document, Group& row, std::string_view name, const EditMode::Tracked& tracked) {
     const std::string_view prefix = row.tags.prefix();
-    const std::string marker = Markup::startTag(qualified(prefix, name),
-                                                TextEdit::revisionAttributes(document, prefix, tracked),
-                                                Markup::SelfClosing::Yes);
+    const std::string marker =
+        Markup::startTag(qualified(prefix, name), TextEdit::revisionAttributes(document, prefix, tracked),
+                         Markup::SelfClosing::Yes);
     if (const auto found = rawChild(row, "trPr")) {
         Raw& raw = *found->second;
         std::string text(raw.bytes.chars());
@@ -260,13 +268,14 @@ std::optional<Grid> readGrid(Group& table, const StoryID& story) {
 }
 
 void writeGrid(Group& table, const Grid& grid) {
-    const std::string prefix = grid.qname.find(':') == std::string::npos ? "" : grid.qname.substr(0, grid.qname.find(':'));
+    const std::string prefix =
+        grid.qname.find(':') == std::string::npos ? "" : grid.qname.substr(0, grid.qname.find(':'));
     std::string text = "<" + grid.qname + ">";
     for (double width : grid.widths) {
         // Twentieths of a point, truncated; a width no page could hold is written as 0.
         const int64_t whole = std::abs(width) < 1e15 ? static_cast<int64_t>(width) : 0;
-        text += "<" + qualified(prefix, "gridCol") + " " + qualified(prefix, "w") + "=\"" + std::to_string(whole) +
-                "\"/>";
+        text += "<" + qualified(prefix, "gridCol") + " " + qualified(prefix, "w") + "=\"" +
+                std::to_string(whole) + "\"/>";
     }
     text += "</" + grid.qname + ">";
     Raw& old = std::get<Raw>(table.children[grid.index]);
@@ -282,8 +291,8 @@ std::string halveWidth(std::string_view text) {
     });
 }
 
-void insertRow(DocxDocument& document, Group& table, const std::vector<std::pair<size_t, Group*>>& rows, size_t at,
-               const EditMode& mode, const StoryID& story) {
+void insertRow(EditContext& document, Group& table, const std::vector<std::pair<size_t, Group*>>& rows,
+               size_t at, const EditMode& mode, const StoryID& story) {
     if (rows.empty() || at > rows.size()) throw DocxError(DocxErrorCode::rangeOutOfBounds, story);
     const bool atEnd = at == rows.size();
     auto row = cloneRow(document, *rows[atEnd ? rows.size() - 1 : at].second);
@@ -292,7 +301,7 @@ void insertRow(DocxDocument& document, Group& table, const std::vector<std::pair
     table.children.insert(table.children.begin() + static_cast<std::ptrdiff_t>(position), std::move(row));
 }
 
-void removeRow(DocxDocument& document, Group& table, const std::vector<std::pair<size_t, Group*>>& rows,
+void removeRow(EditContext& document, Group& table, const std::vector<std::pair<size_t, Group*>>& rows,
                size_t index, const EditMode& mode, const StoryID& story) {
     if (rows.size() < 2 || index >= rows.size()) throw DocxError(DocxErrorCode::rangeOutOfBounds, story);
     Group& row = *rows[index].second;
@@ -311,7 +320,7 @@ void removeRow(DocxDocument& document, Group& table, const std::vector<std::pair
     table.children.erase(table.children.begin() + static_cast<std::ptrdiff_t>(rows[index].first));
 }
 
-void insertColumn(DocxDocument& document, Group& table, const std::vector<std::pair<size_t, Group*>>& rows,
+void insertColumn(EditContext& document, Group& table, const std::vector<std::pair<size_t, Group*>>& rows,
                   size_t at, const StoryID& story) {
     const auto refuse = [&] { return DocxError(DocxErrorCode::unsupported, story); };
     if (hasHorizontalMerge(rows) || rows.empty()) throw refuse();
@@ -362,9 +371,8 @@ void removeColumn(Group& table, const std::vector<std::pair<size_t, Group*>>& ro
 
 }  // namespace
 
-void apply(DocxDocument& document, const TableEdit& edit, BlockID tableID, const StoryID& storyID,
-           const EditMode& mode) {
-    Story& story = document.story(storyID);
+void apply(EditContext& document, Story& story, const StoryID& storyID, const TableEdit& edit,
+           BlockID tableID, const EditMode& mode) {
     Group* table = story.root ? findGroup(*story.root, tableID) : nullptr;
     if (!table || table->local() != "tbl") throw DocxError(DocxErrorCode::unknownParagraph, storyID);
     const auto rows = childGroups(*table, "tr");

@@ -8,12 +8,11 @@
 #include <cstddef>
 #include <variant>
 
-#include "RovuVuz/Identifiers.h"
-#include "RovuVuz/TextEdit.h"
+#include "RovuVuz/edit/EditContext.h"
+#include "RovuVuz/edit/TextEdit.h"
+#include "RovuVuz/model/Identifiers.h"
 
 namespace rovuvuz {
-
-class DocxDocument;
 
 struct TableEdit {
     // A new row before row `at`, or after the last row when `at` equals the row count; it
@@ -50,7 +49,7 @@ namespace Tables {
 // unknownStory, unknownParagraph (no such table), rangeOutOfBounds (a row or column the
 // table does not have, or removing its last one), unsupported (column edits on
 // horizontally merged cells, rows of unequal length, or a grid the edit cannot rewrite).
-void apply(DocxDocument& document, const TableEdit& edit, BlockID table, const StoryID& story,
+void apply(EditContext& document, Story& story, const StoryID& storyID, const TableEdit& edit, BlockID table,
            const EditMode& mode);
 
 }  // namespace Tables

@@ -1,9 +1,9 @@
-#include "RovuVuz/TextEdit.h"
+#include "RovuVuz/edit/TextEdit.h"
 
 #include <algorithm>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Structural.h"
+#include "RovuVuz/model/DocxError.h"
+#include "RovuVuz/model/IsoDate.h"
 
 namespace rovuvuz {
 
@@ -41,8 +41,8 @@ std::optional<PropertyBag> withoutRevisionMarkers(PropertyBag bag) {
     return bag;
 }
 
-std::unique_ptr<Run> newRun(DocxDocument& document, const Paragraph& paragraph, std::optional<PropertyBag> props,
-                            std::vector<RunItem> items) {
+std::unique_ptr<Run> newRun(EditContext& document, const Paragraph& paragraph,
+                            std::optional<PropertyBag> props, std::vector<RunItem> items) {
     auto run = std::make_unique<Run>();
     run->key = RunKey{document.mint().mint()};
     run->tags = Tags::build(qualified(paragraph.tags.prefix(), "r"), {});
@@ -61,7 +61,7 @@ void insertAt(InlineOwner owner, size_t index, Inline node) {
     owner.markDirty();
 }
 
-std::unique_ptr<Container> newRevision(DocxDocument& document, std::string_view prefix, Container::Kind kind,
+std::unique_ptr<Container> newRevision(EditContext& document, std::string_view prefix, Container::Kind kind,
                                        const EditMode::Tracked& tracked) {
     auto container = std::make_unique<Container>();
     container->kind = kind;
@@ -71,8 +71,8 @@ std::unique_ptr<Container> newRevision(DocxDocument& document, std::string_view 
 }
 
 // Wraps every maximal stretch of adjacent recorded runs of one owner in a new w:del.
-void wrapDeleted(DocxDocument& document, InlineOwner owner, const std::vector<Run*>& recorded, std::string_view prefix,
-                 const EditMode::Tracked& tracked) {
+void wrapDeleted(EditContext& document, InlineOwner owner, const std::vector<Run*>& recorded,
+                 std::string_view prefix, const EditMode::Tracked& tracked) {
     std::vector<Inline> rebuilt;
     std::unique_ptr<Container> open;
     for (Inline& node : owner.inlines()) {
@@ -100,12 +100,11 @@ std::string qualified(std::string_view prefix, std::string_view local) {
     return name;
 }
 
-Markup::Attributes revisionAttributes(DocxDocument& document, std::string_view prefix,
+Markup::Attributes revisionAttributes(EditContext& document, std::string_view prefix,
                                       const EditMode::Tracked& tracked) {
-    auto attributes = document.revisionAttributes(prefix, tracked.author, tracked.date);
-    if (prefix.empty())
-        for (auto& [name, value] : attributes) name.erase(0, 1);  // ":id" → "id"
-    return attributes;
+    return {{qualified(prefix, "id"), std::to_string(document.nextRevisionID())},
+            {qualified(prefix, "author"), tracked.author},
+            {qualified(prefix, "date"), IsoDate::format(tracked.date)}};
 }
 
 namespace {
@@ -137,7 +136,7 @@ std::optional<PropertyBag> markProps(const Paragraph& paragraph) {
     return bag;
 }
 
-void insertDirect(DocxDocument& document, Paragraph& paragraph, std::u16string_view text, size_t at) {
+void insertDirect(EditContext& document, Paragraph& paragraph, std::u16string_view text, size_t at) {
     for (auto side : {InlineOps::Side::before, InlineOps::Side::after}) {
         auto found = InlineOps::slot(paragraph.inlines, at, side);
         if (!found || inDeletion(*found)) continue;
@@ -151,7 +150,7 @@ void insertDirect(DocxDocument& document, Paragraph& paragraph, std::u16string_v
     insertAt(paragraph, InlineOps::cut(paragraph, at, document), std::move(run));
 }
 
-void insertTracked(DocxDocument& document, Paragraph& paragraph, std::u16string_view text, size_t at,
+void insertTracked(EditContext& document, Paragraph& paragraph, std::u16string_view text, size_t at,
                    const EditMode::Tracked& tracked) {
     const auto before = InlineOps::slot(paragraph.inlines, at, InlineOps::Side::before);
     const auto after = InlineOps::slot(paragraph.inlines, at, InlineOps::Side::after);
@@ -166,8 +165,8 @@ void insertTracked(DocxDocument& document, Paragraph& paragraph, std::u16string_
     auto items = InlineOps::items(text);
     if (items.empty()) return;
     const Slot* source = before ? &*before : after ? &*after : nullptr;
-    std::optional<PropertyBag> props = source && source->run->props ? withoutRevisionMarkers(*source->run->props)
-                                                                   : markProps(paragraph);
+    std::optional<PropertyBag> props =
+        source && source->run->props ? withoutRevisionMarkers(*source->run->props) : markProps(paragraph);
     const std::string_view prefix = paragraph.tags.prefix();
     auto container = newRevision(document, prefix, Container::Kind::insert, tracked);
     container->inlines.emplace_back(newRun(document, paragraph, std::move(props), std::move(items)));
@@ -189,12 +188,13 @@ void insertTracked(DocxDocument& document, Paragraph& paragraph, std::u16string_
     insertAt(owner, InlineOps::cut(owner, at - base, document), std::move(container));
 }
 
-void deleteTracked(DocxDocument& document, Paragraph& paragraph, size_t from, size_t to,
+void deleteTracked(EditContext& document, Paragraph& paragraph, size_t from, size_t to,
                    const EditMode::Tracked& tracked) {
     const auto covered = InlineOps::isolate(paragraph, from, to, {}, document);
     std::vector<std::pair<InlineOwner, std::vector<Run*>>> recorded;
     for (const auto& [owner, run, chain] : covered) {
-        if (std::any_of(chain.begin(), chain.end(), [](const Container* c) { return c->kind == Container::Kind::remove; }))
+        if (std::any_of(chain.begin(), chain.end(),
+                        [](const Container* c) { return c->kind == Container::Kind::remove; }))
             continue;  // already deleted
         if (isOwnInsertion(innermostRevision(chain), tracked.author)) {
             // Deleting one's own tracked insertion leaves no trace.
@@ -207,12 +207,15 @@ void deleteTracked(DocxDocument& document, Paragraph& paragraph, size_t from, si
             continue;
         }
         for (RunItem& item : run->items)
-            if (item.kind.type == RunItem::Type::text) item = RunItem(RunItem::Kind::makeDelText(item.kind.text));
+            if (item.kind.type == RunItem::Type::text)
+                item = RunItem(RunItem::Kind::makeDelText(item.kind.text));
         run->dirty = true;
         auto entry = std::find_if(recorded.begin(), recorded.end(),
                                   [&owner = owner](const auto& e) { return e.first == owner; });
-        if (entry == recorded.end()) recorded.emplace_back(owner, std::vector<Run*>{run});
-        else entry->second.push_back(run);
+        if (entry == recorded.end())
+            recorded.emplace_back(owner, std::vector<Run*>{run});
+        else
+            entry->second.push_back(run);
     }
     for (auto& [owner, runs] : recorded) wrapDeleted(document, owner, runs, paragraph.tags.prefix(), tracked);
 }
@@ -226,7 +229,8 @@ void prune(InlineOwner owner) {
         if (auto* run = std::get_if<std::unique_ptr<Run>>(&node)) {
             const auto& items = (*run)->items;
             return (*run)->dirty && std::all_of(items.begin(), items.end(), [](const RunItem& item) {
-                       return item.kind.type == RunItem::Type::props || item.kind.type == RunItem::Type::hidden;
+                       return item.kind.type == RunItem::Type::props ||
+                              item.kind.type == RunItem::Type::hidden;
                    });
         }
         return false;
@@ -251,8 +255,10 @@ std::vector<Paragraph*> siblings(Paragraph& from, Paragraph& to) {
     std::vector<Paragraph*> result;
     for (size_t i = *first; i <= *last; ++i) {
         const Block& block = from.parent->children[i];
-        if (const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block)) result.push_back(p->get());
-        else if (std::holds_alternative<std::unique_ptr<Group>>(block)) throw crosses();
+        if (const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block))
+            result.push_back(p->get());
+        else if (std::holds_alternative<std::unique_ptr<Group>>(block))
+            throw crosses();
     }
     return result;
 }
@@ -278,7 +284,7 @@ namespace {
 
 // The edit of one paragraph once its range is checked: delete, then insert where the
 // replaced text ended (tracked: after the text that stays as deleted text).
-void replaceChecked(DocxDocument& document, Paragraph& paragraph, size_t lower, size_t upper,
+void replaceChecked(EditContext& document, Paragraph& paragraph, size_t lower, size_t upper,
                     std::u16string_view text, const EditMode& mode) {
     paragraph.setDirty(true);
     if (!mode.tracked) {
@@ -288,90 +294,38 @@ void replaceChecked(DocxDocument& document, Paragraph& paragraph, size_t lower, 
         const size_t before = InlineOps::length(paragraph.inlines);
         if (lower < upper) TextEdit::deleteTracked(document, paragraph, lower, upper, *mode.tracked);
         const size_t vanished = before - InlineOps::length(paragraph.inlines);
-        if (!text.empty()) TextEdit::insertTracked(document, paragraph, text, upper - vanished, *mode.tracked);
+        if (!text.empty())
+            TextEdit::insertTracked(document, paragraph, text, upper - vanished, *mode.tracked);
     }
-    TextEdit::prune(paragraph);
-}
-
-void deleteRange(DocxDocument& document, Paragraph& paragraph, size_t lower, size_t upper, const EditMode& mode) {
-    if (lower >= upper) return;
-    paragraph.setDirty(true);
-    if (mode.tracked) TextEdit::deleteTracked(document, paragraph, lower, upper, *mode.tracked);
-    else InlineOps::deleteDirect(paragraph, lower, upper);
-    TextEdit::prune(paragraph);
-}
-
-void insertText(DocxDocument& document, Paragraph& paragraph, std::u16string_view text, size_t at,
-                const EditMode& mode) {
-    if (text.empty()) return;
-    paragraph.setDirty(true);
-    if (mode.tracked) TextEdit::insertTracked(document, paragraph, text, at, *mode.tracked);
-    else TextEdit::insertDirect(document, paragraph, text, at);
     TextEdit::prune(paragraph);
 }
 
 }  // namespace
 
-void DocxDocument::replaceText(ParagraphID id, const StoryID& storyID, TextRange range, std::u16string_view text,
-                               const EditMode& mode) {
-    auto [target, paragraph] = this->paragraph(id, storyID);
+namespace TextEdit {
+
+Paragraph& paragraph(EditContext& document, Story& story, const StoryID& storyID, ParagraphID id) {
+    if (Paragraph* found = story.findParagraph(id, document.mint())) return *found;
+    throw DocxError(DocxErrorCode::unknownParagraph, DocxError::Detail{storyID, story.part, id, {}});
+}
+
+void replaceText(EditContext& document, Story& story, const StoryID& storyID, ParagraphID id, TextRange range,
+                 std::u16string_view text, const EditMode& mode) {
+    Story* target = &story;
+    Paragraph* paragraph = &TextEdit::paragraph(document, story, storyID, id);
     if (range.lower > range.upper || range.upper > InlineOps::length(paragraph->inlines))
         throw DocxError(DocxErrorCode::rangeOutOfBounds, storyID);
     target->touched = true;
     const size_t lower = TextEdit::characterStart(paragraph->inlines, range.lower);
-    const size_t upper = range.lower == range.upper ? lower : TextEdit::characterEnd(paragraph->inlines, range.upper);
-    replaceChecked(*this, *paragraph, lower, upper, text, mode);
+    const size_t upper =
+        range.lower == range.upper ? lower : TextEdit::characterEnd(paragraph->inlines, range.upper);
+    replaceChecked(document, *paragraph, lower, upper, text, mode);
 }
 
-std::vector<ParagraphID> DocxDocument::replaceText(ParagraphPos from, ParagraphPos to, const StoryID& storyID,
-                                                   std::u16string_view text, const EditMode& mode) {
-    auto [target, first] = paragraph(from.paragraph, storyID);
-    Paragraph* last = paragraph(to.paragraph, storyID).second;
-    const auto span = TextEdit::siblings(*first, *last);
-    if (from.offset > InlineOps::length(first->inlines) || to.offset > InlineOps::length(last->inlines) ||
-        (first == last && from.offset > to.offset))
-        throw DocxError(DocxErrorCode::rangeOutOfBounds, storyID);
-    target->touched = true;
-    from.offset = TextEdit::characterStart(first->inlines, from.offset);
-    to.offset = first == last && from.offset == to.offset ? from.offset : TextEdit::characterEnd(last->inlines, to.offset);
-
-    // Insert first, at the end of the range, so that the deletion never touches the new text.
-    std::vector<std::u16string_view> lines;
-    for (size_t start = 0;;) {
-        const size_t lf = text.find(u'\n', start);
-        lines.push_back(text.substr(start, lf == std::u16string_view::npos ? std::u16string_view::npos : lf - start));
-        if (lf == std::u16string_view::npos) break;
-        start = lf + 1;
-    }
-    Paragraph* current = last;
-    insertText(*this, *last, lines[0], to.offset, mode);
-    size_t position = to.offset + lines[0].size();
-    for (size_t i = 1; i < lines.size(); ++i) {
-        current = &Structural::split(*this, *current, position, mode);
-        insertText(*this, *current, lines[i], 0, mode);
-        position = lines[i].size();
-    }
-    const ParagraphID currentID = current->id;
-
-    if (first == last) {
-        deleteRange(*this, *first, from.offset, to.offset, mode);
-    } else {
-        deleteRange(*this, *first, from.offset, InlineOps::length(first->inlines), mode);
-        for (size_t i = 1; i + 1 < span.size(); ++i)
-            deleteRange(*this, *span[i], 0, InlineOps::length(span[i]->inlines), mode);
-        deleteRange(*this, *last, 0, to.offset, mode);
-        for (size_t i = span.size() - 1; i-- > 0;) Structural::joinOrMark(*this, *span[i], mode);
-    }
-    // The last paragraph may have been joined into an earlier one.
-    const Paragraph* end = first;
-    for (const Block& block : first->parent->children)
-        if (const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block); p && (*p)->id == currentID) end = p->get();
-    return TextEdit::region(*first, *end);
-}
-
-void DocxDocument::reconcile(ParagraphID id, const StoryID& storyID, std::u16string_view target,
-                             const EditMode& mode) {
-    auto [owner, paragraph] = this->paragraph(id, storyID);
+void reconcile(EditContext& document, Story& story, const StoryID& storyID, ParagraphID id,
+               std::u16string_view target, const EditMode& mode) {
+    Story* owner = &story;
+    Paragraph* paragraph = &TextEdit::paragraph(document, story, storyID, id);
     const std::u16string old = InlineOps::visibleText(paragraph->inlines);
     size_t prefix = 0;
     const size_t shorter = std::min(old.size(), target.size());
@@ -384,17 +338,10 @@ void DocxDocument::reconcile(ParagraphID id, const StoryID& storyID, std::u16str
     if (suffix > 0 && isLow(old[old.size() - suffix])) --suffix;
     if (prefix + suffix >= old.size() && prefix + suffix >= target.size()) return;
     owner->touched = true;
-    replaceChecked(*this, *paragraph, prefix, old.size() - suffix,
+    replaceChecked(document, *paragraph, prefix, old.size() - suffix,
                    target.substr(prefix, target.size() - suffix - prefix), mode);
 }
 
-Bytes DocxDocument::storyData(const StoryID& id) { return story(id).serialized(); }
-
-void DocxDocument::restoreStory(const StoryID& id, ByteView data) {
-    Story& old = story(id);
-    auto fresh = std::make_unique<Story>(old.part, share(Bytes(data.begin(), data.end())), old.source, mint_);
-    fresh->touched = true;
-    stories_[old.part] = std::move(fresh);
-}
+}  // namespace TextEdit
 
 }  // namespace rovuvuz

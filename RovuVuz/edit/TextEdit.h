@@ -1,7 +1,7 @@
 // Text edits: replacing text in a story's paragraphs, outright or as tracked changes
-// (w:ins and w:del, ECMA-376 §17.13.5), in display offsets (InlineOps). The public entry
-// points are DocxDocument::replaceText, reconcile, storyData and restoreStory; the
-// operations below are the pieces they and the structural edits share.
+// (w:ins and w:del, ECMA-376 §17.13.5), in display offsets (InlineOps). replaceText and
+// reconcile are the document's text edits; the other operations are the pieces they and the
+// structural edits share.
 #pragma once
 
 #include <chrono>
@@ -10,54 +10,43 @@
 #include <string_view>
 #include <vector>
 
-#include "RovuVuz/InlineOps.h"
-#include "RovuVuz/Nodes.h"
+#include "RovuVuz/edit/EditContext.h"
+#include "RovuVuz/edit/InlineOps.h"
+#include "RovuVuz/model/EditValues.h"
+#include "RovuVuz/model/Nodes.h"
+#include "RovuVuz/model/Story.h"
 
 namespace rovuvuz {
 
-class DocxDocument;
-
-// How an edit is made: outright, or as tracked changes by an author at a time.
-struct EditMode {
-    struct Tracked {
-        std::string author;
-        std::chrono::system_clock::time_point date;
-        bool operator==(const Tracked&) const = default;
-    };
-    std::optional<Tracked> tracked;  // nothing: direct
-
-    static EditMode direct() { return {}; }
-    static EditMode trackedBy(std::string author, std::chrono::system_clock::time_point date) {
-        return EditMode{Tracked{std::move(author), date}};
-    }
-    bool isTracked() const { return tracked.has_value(); }
-    bool operator==(const EditMode&) const = default;
-};
-
-// A position in a story: a paragraph and a display offset inside it.
-struct ParagraphPos {
-    ParagraphID paragraph;
-    size_t offset = 0;
-    bool operator==(const ParagraphPos&) const = default;
-};
-
 namespace TextEdit {
+
+// The paragraph of a story with that identity; throws DocxError(unknownParagraph).
+Paragraph& paragraph(EditContext& document, Story& story, const StoryID& storyID, ParagraphID id);
+
+// Replaces a range of one paragraph's display text; an LF becomes a line break. Throws
+// DocxError(rangeOutOfBounds) before changing anything.
+void replaceText(EditContext& document, Story& story, const StoryID& storyID, ParagraphID paragraph,
+                 TextRange range, std::u16string_view text, const EditMode& mode);
+// Turns a paragraph's display text into `target` with the one replacement that differs
+// (common prefix and suffix kept).
+void reconcile(EditContext& document, Story& story, const StoryID& storyID, ParagraphID paragraph,
+               std::u16string_view target, const EditMode& mode);
 
 // "prefix:local", or the local name alone for an element without a prefix.
 std::string qualified(std::string_view prefix, std::string_view local);
 // The attributes of a new w:ins, w:del or property change under the given prefix.
-Markup::Attributes revisionAttributes(DocxDocument& document, std::string_view prefix,
+Markup::Attributes revisionAttributes(EditContext& document, std::string_view prefix,
                                       const EditMode::Tracked& tracked);
 
 // Inserts text at a paragraph offset, joining the run on either side of it when one is not
 // deleted; otherwise in a new run with the paragraph mark's run properties.
-void insertDirect(DocxDocument& document, Paragraph& paragraph, std::u16string_view text, size_t at);
+void insertDirect(EditContext& document, Paragraph& paragraph, std::u16string_view text, size_t at);
 // Inserts text as a tracked insertion, extending the author's own insertion when the
 // offset touches one.
-void insertTracked(DocxDocument& document, Paragraph& paragraph, std::u16string_view text, size_t at,
+void insertTracked(EditContext& document, Paragraph& paragraph, std::u16string_view text, size_t at,
                    const EditMode::Tracked& tracked);
 // Marks [from, to) as deleted; the author's own tracked insertions are removed outright.
-void deleteTracked(DocxDocument& document, Paragraph& paragraph, size_t from, size_t to,
+void deleteTracked(EditContext& document, Paragraph& paragraph, size_t from, size_t to,
                    const EditMode::Tracked& tracked);
 
 // An offset moved off the second half of a surrogate pair: back to the pair's start, or

@@ -1,12 +1,12 @@
-#include "RovuVuz/EffectiveFormat.h"
+#include "RovuVuz/format/EffectiveFormat.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
 
-#include "RovuVuz/Markup.h"
-#include "RovuVuz/XMLTree.h"
+#include "RovuVuz/xml/Markup.h"
+#include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz {
 

@@ -16,8 +16,8 @@
 #include <string>
 #include <string_view>
 
-#include "RovuVuz/Identifiers.h"
-#include "RovuVuz/PropertyBag.h"
+#include "RovuVuz/model/Identifiers.h"
+#include "RovuVuz/model/PropertyBag.h"
 
 namespace rovuvuz {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <variant>
 
-#include "RovuVuz/EffectiveFormat.h"
-#include "RovuVuz/Identifiers.h"
-#include "RovuVuz/PropertyBag.h"
+#include "RovuVuz/format/EffectiveFormat.h"
+#include "RovuVuz/model/Identifiers.h"
+#include "RovuVuz/model/PropertyBag.h"
 
 namespace rovuvuz {
 

@@ -1,11 +1,10 @@
-#include "RovuVuz/Numbering.h"
+#include "RovuVuz/format/Numbering.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/EffectiveFormat.h"
-#include "RovuVuz/XMLTree.h"
+#include "RovuVuz/format/EffectiveFormat.h"
+#include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz {
 
@@ -232,17 +231,6 @@ std::string Numbering::bullet(std::string_view text) {
     const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
     if (text.size() >= 3 && byte(0) == 0xEF && byte(1) >= 0x80 && byte(1) <= 0x83) return "\u2022";
     return std::string(text);
-}
-
-const Numbering& DocxDocument::numbering() {
-    const Cache::PartSource source = partSource("numbering");
-    if (!cache_.numbering || cache_.numberingSource != source) {
-        const SharedBytes bytes = partBytes(source);
-        cache_.numbering =
-            std::make_shared<const Numbering>(bytes ? std::optional<ByteView>(*bytes) : std::nullopt);
-        cache_.numberingSource = source;
-    }
-    return *cache_.numbering;
 }
 
 }  // namespace rovuvuz

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "RovuVuz/Bytes.h"
-#include "RovuVuz/Identifiers.h"
+#include "RovuVuz/model/Identifiers.h"
+#include "RovuVuz/xml/Bytes.h"
 
 namespace rovuvuz {
 

@@ -1,10 +1,9 @@
-#include "RovuVuz/Sections.h"
+#include "RovuVuz/format/Sections.h"
 
 #include <cmath>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/EffectiveFormat.h"
-#include "RovuVuz/XMLTree.h"
+#include "RovuVuz/format/EffectiveFormat.h"
+#include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz {
 
@@ -22,51 +21,6 @@ void readLength(const XMLTree& tree, int node, std::string_view name, double& fi
     const auto text = tree.attribute(node, name);
     const auto value = text ? FormatValues::number(*text) : std::nullopt;
     if (value) field = FormatValues::clamp(*value / 20, lowest, highest);
-}
-
-// The bytes of the w:sectPr that closes the body: the last such child of w:body.
-std::optional<ByteSlice> finalSection(DocxDocument& document) {
-    try {
-        const Story& body = document.story(StoryID::body());
-        for (const Block& block : body.root->children) {
-            const auto* group = std::get_if<std::unique_ptr<Group>>(&block);
-            if (!group || (*group)->local() != "body") continue;
-            const auto& children = (*group)->children;
-            for (auto child = children.rbegin(); child != children.rend(); ++child) {
-                const Raw* raw = std::get_if<Raw>(&*child);
-                if (raw && raw->local() == "sectPr") return raw->bytes;
-            }
-            return std::nullopt;
-        }
-    } catch (const std::exception&) {
-        // A body that cannot be read shows the default page.
-    }
-    return std::nullopt;
-}
-
-// The final section's header or footer reference of type "default", else its first one,
-// resolved through the main part's relationships to a part that exists.
-std::optional<PartName> reference(DocxDocument& document, std::string_view kind) {
-    const auto section = finalSection(document);
-    if (!section) return std::nullopt;
-    try {
-        const XMLTree tree(section->view());
-        std::optional<int> chosen;
-        for (int child : tree.childElements(tree.root())) {
-            if (tree.localName(child) != kind) continue;
-            if (tree.attribute(child, "w:type") == "default") {
-                chosen = child;
-                break;
-            }
-            if (!chosen) chosen = child;
-        }
-        const auto id = chosen ? tree.attribute(*chosen, "r:id") : std::nullopt;
-        const Relationship* relationship = id ? document.relationships().find(RelationshipID{*id}) : nullptr;
-        auto part = relationship ? document.relationships().part(*relationship) : std::nullopt;
-        if (part && document.hasPart(part->rawValue)) return part;
-    } catch (const XMLError&) {
-    }
-    return std::nullopt;
 }
 
 }  // namespace
@@ -103,26 +57,42 @@ PageSetup PageSetup::read(ByteView sectPr) {
     return page;
 }
 
-PageSetup DocxDocument::pageSetup() {
-    const auto section = finalSection(*this);
-    return section ? PageSetup::read(section->view()) : PageSetup{};
+namespace Sections {
+
+std::optional<ByteSlice> finalSection(const Story& body) {
+    for (const Block& block : body.root->children) {
+        const auto* group = std::get_if<std::unique_ptr<Group>>(&block);
+        if (!group || (*group)->local() != "body") continue;
+        const auto& children = (*group)->children;
+        for (auto child = children.rbegin(); child != children.rend(); ++child) {
+            const Raw* raw = std::get_if<Raw>(&*child);
+            if (raw && raw->local() == "sectPr") return raw->bytes;
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
 }
 
-std::optional<StoryID> DocxDocument::defaultHeader() {
-    auto part = reference(*this, "headerReference");
-    if (!part) return std::nullopt;
-    return StoryID::header(std::move(*part));
+std::optional<RelationshipID> reference(ByteView sectPr, std::string_view kind) {
+    try {
+        const XMLTree tree(sectPr);
+        std::optional<int> chosen;
+        for (int child : tree.childElements(tree.root())) {
+            if (tree.localName(child) != kind) continue;
+            if (tree.attribute(child, "w:type") == "default") {
+                chosen = child;
+                break;
+            }
+            if (!chosen) chosen = child;
+        }
+        const auto id = chosen ? tree.attribute(*chosen, "r:id") : std::nullopt;
+        if (id) return RelationshipID{*id};
+    } catch (const XMLError&) {
+    }
+    return std::nullopt;
 }
 
-std::optional<StoryID> DocxDocument::defaultFooter() {
-    auto part = reference(*this, "footerReference");
-    if (!part) return std::nullopt;
-    return StoryID::footer(std::move(*part));
-}
-
-bool DocxDocument::sumsParagraphSpacing() const {
-    const SharedBytes settings = partBytes(partSource("settings"));
-    if (!settings) return false;
+bool sumsParagraphSpacing(ByteView settings) {
     try {
         const XMLTree tree(settings);
         for (int compat : tree.childElements(tree.root())) {
@@ -138,30 +108,6 @@ bool DocxDocument::sumsParagraphSpacing() const {
     return false;
 }
 
-std::vector<PartName> DocxDocument::partNames() const {
-    std::vector<PartName> names;
-    for (const ZipArchive::Entry& entry : archive_.entries())
-        if (!entry.name.ends_with('/')) names.emplace_back(entry.name);
-    return names;
-}
-
-DocxDocument::Cache::PartSource DocxDocument::partSource(std::string_view kind) const {
-    const auto related = relationships_.of(kind);
-    if (related.empty()) return {};
-    auto part = relationships_.part(related.front());
-    if (!part) return {};
-    const auto pending = cache_.added.find(part->rawValue);
-    return {std::move(part), pending == cache_.added.end() ? nullptr : pending->second};
-}
-
-SharedBytes DocxDocument::partBytes(const Cache::PartSource& source) const {
-    if (source.pending) return source.pending;
-    if (!source.part || !hasPart(source.part->rawValue)) return nullptr;
-    try {
-        return contents(source.part->rawValue);
-    } catch (const std::exception&) {
-        return nullptr;
-    }
-}
+}  // namespace Sections
 
 }  // namespace rovuvuz

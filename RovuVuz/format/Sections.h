@@ -1,12 +1,14 @@
 // The page the document is shown on: the size, margins and columns of the final section
-// (the w:sectPr that closes w:body, ECMA-376 §17.6.17), read on demand. The document's
-// section members (pageSetup, defaultHeader, defaultFooter, sumsParagraphSpacing,
-// partNames) are defined with it.
+// (the w:sectPr that closes w:body, ECMA-376 §17.6.17), read on demand; which header and
+// footer it shows; and the one setting that changes paragraph spacing.
 #pragma once
 
 #include <optional>
+#include <string_view>
 
-#include "RovuVuz/Bytes.h"
+#include "RovuVuz/model/Identifiers.h"
+#include "RovuVuz/model/Story.h"
+#include "RovuVuz/xml/Bytes.h"
 
 namespace rovuvuz {
 
@@ -28,5 +30,19 @@ struct PageSetup {
     static PageSetup read(ByteView sectPr);
     bool operator==(const PageSetup&) const = default;
 };
+
+namespace Sections {
+
+// The bytes of the w:sectPr that closes the body: the last such child of w:body.
+std::optional<ByteSlice> finalSection(const Story& body);
+// The relationship of a section's header or footer reference (`kind` is
+// "headerReference" or "footerReference"): the one of type "default", else the first.
+std::optional<RelationshipID> reference(ByteView sectPr, std::string_view kind);
+// Whether the space between paragraphs is the sum of one's space after and the next's
+// space before (w:compat/w:doNotUseHTMLParagraphAutoSpacing in the settings part) rather
+// than the larger. Never throws.
+bool sumsParagraphSpacing(ByteView settings);
+
+}  // namespace Sections
 
 }  // namespace rovuvuz

@@ -1,4 +1,4 @@
-#include "RovuVuz/Styles.h"
+#include "RovuVuz/format/Styles.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -7,9 +7,7 @@
 
 #include <utf8proc.h>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/StoryParser.h"
-#include "RovuVuz/XMLTree.h"
+#include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz {
 
@@ -69,9 +67,9 @@ Style readStyle(const XMLTree& tree, int node, std::string id) {
             const auto priority = value ? FormatValues::integer(*value) : std::nullopt;
             if (priority) style.priority = static_cast<int>(*priority);
         } else if (local == "rPr") {
-            style.rPr = StoryParser::bag(tree, child);
+            style.rPr = PropertyBag::read(tree, child);
         } else if (local == "pPr") {
-            style.pPr = StoryParser::bag(tree, child);
+            style.pPr = PropertyBag::read(tree, child);
         }
     }
     style.name = name ? std::move(*name) : style.id.rawValue;
@@ -83,7 +81,7 @@ std::optional<PropertyBag> defaultBag(const XMLTree& tree, int docDefaults, std:
     const auto outer = firstChild(tree, docDefaults, wrapper);
     const auto inner = outer ? firstChild(tree, *outer, bag) : std::nullopt;
     if (!inner) return std::nullopt;
-    return StoryParser::bag(tree, *inner);
+    return PropertyBag::read(tree, *inner);
 }
 
 // NFC, so that a name typed with combining marks sorts with its precomposed twin. Names
@@ -328,20 +326,6 @@ std::vector<Style> StyleSheet::menu() const {
     result.reserve(order.size());
     for (size_t i : order) result.push_back(*listed[i]);
     return result;
-}
-
-const StyleSheet& DocxDocument::styles() {
-    const std::array<Cache::PartSource, 2> sources = {partSource("styles"), partSource("theme")};
-    if (!cache_.styles || cache_.stylesSources != sources) {
-        const SharedBytes stylesBytes = partBytes(sources[0]);
-        const SharedBytes themeBytes = partBytes(sources[1]);
-        const auto view = [](const SharedBytes& bytes) {
-            return bytes ? std::optional<ByteView>(*bytes) : std::nullopt;
-        };
-        cache_.styles = std::make_shared<const StyleSheet>(view(stylesBytes), view(themeBytes));
-        cache_.stylesSources = sources;
-    }
-    return *cache_.styles;
 }
 
 }  // namespace rovuvuz

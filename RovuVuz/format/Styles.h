@@ -16,10 +16,10 @@
 #include <utility>
 #include <vector>
 
-#include "RovuVuz/Bytes.h"
-#include "RovuVuz/EffectiveFormat.h"
-#include "RovuVuz/Identifiers.h"
-#include "RovuVuz/PropertyBag.h"
+#include "RovuVuz/format/EffectiveFormat.h"
+#include "RovuVuz/model/Identifiers.h"
+#include "RovuVuz/model/PropertyBag.h"
+#include "RovuVuz/xml/Bytes.h"
 
 namespace rovuvuz {
 

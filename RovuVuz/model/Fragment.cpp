@@ -1,9 +1,9 @@
-#include "RovuVuz/Fragment.h"
+#include "RovuVuz/model/Fragment.h"
 
 #include <vector>
 
-#include "RovuVuz/StoryParser.h"
-#include "RovuVuz/XMLTree.h"
+#include "RovuVuz/model/StoryParser.h"
+#include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz::Fragment {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-#include "RovuVuz/Nodes.h"
+#include "RovuVuz/model/Nodes.h"
 
 namespace rovuvuz::Fragment {
 

@@ -1,5 +1,5 @@
-// The identifiers of the engine: names the file gives (parts, relationships, styles,
-// numbering, revisions, comments) and identities the engine mints for its nodes.
+// The identifiers of the engine: names the file gives (styles, numbering, revisions,
+// comments; parts and relationships in PartName.h) and identities the engine mints for its nodes.
 #pragma once
 
 #include <compare>
@@ -9,29 +9,12 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "RovuVuz/package/PartName.h"
+
 namespace rovuvuz {
 
 struct Paragraph;
 
-// A package part path without a leading slash ("word/document.xml").
-struct PartName {
-    std::string rawValue;
-
-    PartName() = default;
-    // Drops one leading "/" so that "/word/document.xml" and "word/document.xml" are equal.
-    explicit PartName(std::string_view name)
-        : rawValue(!name.empty() && name.front() == '/' ? name.substr(1) : name) {}
-
-    const std::string& description() const { return rawValue; }
-    bool empty() const { return rawValue.empty(); }
-    auto operator<=>(const PartName&) const = default;
-};
-
-// Names the file gives.
-struct RelationshipID {
-    std::string rawValue;
-    auto operator<=>(const RelationshipID&) const = default;
-};
 struct StyleID {
     std::string rawValue;
     auto operator<=>(const StyleID&) const = default;
@@ -71,7 +54,7 @@ struct RunKey {
 // without walking a story (what every keystroke would otherwise pay). The mint must outlive
 // the paragraphs it made.
 class IdentityMint {
-public:
+  public:
     IdentityMint() = default;
     // Paragraphs point at their mint: it stays where it was made.
     IdentityMint(const IdentityMint&) = delete;
@@ -88,7 +71,7 @@ public:
         return found == live_.end() ? nullptr : found->second;
     }
 
-private:
+  private:
     uint64_t next_ = 1;
     std::unordered_map<uint64_t, Paragraph*> live_;
 };
@@ -115,12 +98,6 @@ struct StoryID {
 
 }  // namespace rovuvuz
 
-template <>
-struct std::hash<rovuvuz::PartName> {
-    size_t operator()(const rovuvuz::PartName& name) const noexcept {
-        return std::hash<std::string>()(name.rawValue);
-    }
-};
 template <>
 struct std::hash<rovuvuz::ParagraphID> {
     size_t operator()(const rovuvuz::ParagraphID& id) const noexcept { return std::hash<uint64_t>()(id.raw); }

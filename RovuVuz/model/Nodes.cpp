@@ -1,22 +1,53 @@
-#include "RovuVuz/Nodes.h"
+#include "RovuVuz/model/Nodes.h"
 
-#include "RovuVuz/Markup.h"
-#include "RovuVuz/Serializer.h"
-#include "RovuVuz/StoryParser.h"
-#include "RovuVuz/Utf8.h"
-#include "RovuVuz/XMLTree.h"
+#include <array>
+#include <charconv>
+
+#include "RovuVuz/xml/Markup.h"
+#include "RovuVuz/xml/Utf8.h"
+#include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz {
 
 namespace {
 
-bool endsName(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '/' || c == '>'; }
+// Run children shown as one object character.
+constexpr std::array<std::string_view, 8> objectNames = {
+    "drawing", "pict", "object", "AlternateContent", "sym", "ptab", "noBreakHyphen", "ruby"};
+
+// A w:id as the file writes it; -1 when absent or not a number.
+int64_t idAttribute(const XMLTree& tree, int node) {
+    const auto value = tree.attribute(node, "w:id");
+    if (!value) return -1;
+    int64_t id = 0;
+    const auto [end, error] = std::from_chars(value->data(), value->data() + value->size(), id);
+    if (error != std::errc() || end != value->data() + value->size()) return -1;
+    return id;
+}
+
+// The text of a w:t or w:delText. Nearly every one holds a single run of character data
+// without references, which decodes straight from the bytes.
+std::u16string elementText(const XMLTree& tree, int node) {
+    const auto children = tree.children(node);
+    if (children.empty()) return {};
+    const int only = *children.begin();
+    if (std::next(children.begin()) == children.end() && tree.kind(only) == XMLTree::Kind::text) {
+        const std::string_view text = asChars(tree.raw(only));
+        if (text.find('&') == std::string_view::npos && !text.starts_with("<")) return utf8::toUtf16(text);
+    }
+    return utf8::toUtf16(tree.text(node));
+}
+
+bool endsName(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '/' || c == '>';
+}
 
 }  // namespace
 
 std::optional<std::string_view> Raw::local() const {
     const std::string_view text = bytes.chars();
-    if (text.size() < 2 || text[0] != '<' || text[1] == '!' || text[1] == '?' || text[1] == '/') return std::nullopt;
+    if (text.size() < 2 || text[0] != '<' || text[1] == '!' || text[1] == '?' || text[1] == '/')
+        return std::nullopt;
     size_t end = 1;
     while (end < text.size() && !endsName(text[end])) ++end;
     const std::string_view name = text.substr(1, end - 1);
@@ -34,11 +65,36 @@ std::optional<std::string> Raw::wid() const {
     return std::nullopt;
 }
 
+RunItem::Kind RunItem::Kind::read(const XMLTree& tree, int node) {
+    using Type = RunItem::Type;
+    if (tree.kind(node) != XMLTree::Kind::element) return Kind::make(Type::hidden);
+    const std::string_view local = tree.localName(node);
+    if (local == "rPr") return Kind::make(Type::props);
+    if (local == "t") return Kind::makeText(elementText(tree, node));
+    if (local == "delText") return Kind::makeDelText(elementText(tree, node));
+    if (local == "tab") return Kind::make(Type::tab);
+    if (local == "br") {
+        const auto type = tree.attribute(node, "w:type");
+        return Kind::make(type && *type == "page" ? Type::pageBreak : Type::lineBreak);
+    }
+    if (local == "cr") return Kind::make(Type::lineBreak);
+    if (local == "footnoteReference" || local == "endnoteReference")
+        return Kind::makeNoteRef(idAttribute(tree, node));
+    if (local == "commentReference") return Kind::makeCommentRef(idAttribute(tree, node));
+    if (local == "fldChar") return Kind::make(Type::fieldChar);
+    if (local == "instrText" || local == "delInstrText") return Kind::make(Type::instrText);
+    if (std::find(objectNames.begin(), objectNames.end(), local) != objectNames.end())
+        return Kind::makeObject(local);
+    return Kind::make(Type::hidden);
+}
+
 RunItem::Kind RunItem::Kind::makeObject(std::string_view local) {
     return {Type::object, std::u16string(local.begin(), local.end()), 0};
 }
 
-std::string RunItem::Kind::objectName() const { return type == Type::object ? utf8::fromUtf16(text) : std::string(); }
+std::string RunItem::Kind::objectName() const {
+    return type == Type::object ? utf8::fromUtf16(text) : std::string();
+}
 
 std::optional<RunItem::Kind> RunItem::pristine() const {
     if (!hasOriginal() || !pristineType_) return std::nullopt;
@@ -47,7 +103,7 @@ std::optional<RunItem::Kind> RunItem::pristine() const {
         return Kind::make(*pristineType_);
     try {
         const XMLTree tree(original.view());
-        return StoryParser::itemKind(tree, tree.root());
+        return Kind::read(tree, tree.root());
     } catch (const XMLError&) {
         return Kind::make(*pristineType_);
     }
@@ -64,21 +120,11 @@ bool RunItem::isPristine() const {
 std::optional<std::string> Container::attribute(std::string_view name) const {
     for (auto& [qname, value] : Markup::attributes(tags.start.view())) {
         if (qname == name) return value;
-        if (qname.size() > name.size() && qname.ends_with(name) && qname[qname.size() - name.size() - 1] == ':')
+        if (qname.size() > name.size() && qname.ends_with(name) &&
+            qname[qname.size() - name.size() - 1] == ':')
             return value;
     }
     return std::nullopt;
-}
-
-Story::Story(PartName partName, SharedBytes data, SharedBytes originalBytes, IdentityMint& mint)
-    : part(std::move(partName)) {
-    const XMLTree tree(data);
-    source = originalBytes ? std::move(originalBytes) : data;
-    const ByteRange rootRange = tree.range(tree.root());
-    prolog = ByteSlice(data, tree.prolog());
-    epilog = ByteSlice(data, ByteRange{rootRange.upper, data->size()});
-    StoryParser parser(tree, mint);
-    root = parser.group(tree.root());
 }
 
 std::unique_ptr<Paragraph> Paragraph::make(IdentityMint& mint) {
@@ -91,67 +137,6 @@ std::unique_ptr<Paragraph> Paragraph::make(IdentityMint& mint) {
 
 Paragraph::~Paragraph() {
     if (mint_) mint_->withdraw(id.raw);
-}
-
-Paragraph* Story::findParagraph(ParagraphID id, const IdentityMint& mint) const {
-    if (const auto found = index_.find(id.raw); found != index_.end() && mint.liveParagraph(id) == found->second)
-        return found->second;
-    index_.clear();
-    for (Paragraph* p : paragraphs()) index_.emplace(p->id.raw, p);
-    const auto found = index_.find(id.raw);
-    return found == index_.end() ? nullptr : found->second;
-}
-
-std::vector<Paragraph*> Story::paragraphs() const {
-    std::vector<Paragraph*> result;
-    // Depth-first without recursion: a stack of (group, next child index).
-    std::vector<std::pair<const Group*, size_t>> stack{{root.get(), 0}};
-    while (!stack.empty()) {
-        auto& [group, next] = stack.back();
-        if (next == group->children.size()) {
-            stack.pop_back();
-            continue;
-        }
-        const Block& block = group->children[next++];
-        if (const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block))
-            result.push_back(p->get());
-        else if (const auto* g = std::get_if<std::unique_ptr<Group>>(&block))
-            stack.emplace_back(g->get(), 0);
-    }
-    return result;
-}
-
-Bytes Story::serialized() const { return Serializer::story(*this); }
-
-namespace {
-
-// Checks one group's direct children; nested groups are pushed for the caller's loop.
-std::optional<std::string> checkGroup(const Group& group, std::vector<const Group*>& pending) {
-    for (const Block& block : group.children) {
-        if (const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block)) {
-            const Paragraph& paragraph = **p;
-            if (paragraph.parent != &group) return "paragraph " + std::to_string(paragraph.id.raw) + " has a wrong parent";
-            if (paragraph.isDirty() && paragraph.original) return "dirty paragraph keeps its original bytes";
-        } else if (const auto* g = std::get_if<std::unique_ptr<Group>>(&block)) {
-            if (!*g) return "null group";
-            pending.push_back(g->get());
-        }
-    }
-    return std::nullopt;
-}
-
-}  // namespace
-
-std::optional<std::string> Story::checkInvariants() const {
-    if (!root) return "story has no root";
-    if (!source) return "story has no source";
-    std::vector<const Group*> pending{root.get()};
-    while (!pending.empty()) {
-        const Group* group = pending.back();
-        pending.pop_back();
-        if (auto problem = checkGroup(*group, pending)) return problem;
-    }
-    return std::nullopt;
 }
 
 }  // namespace rovuvuz

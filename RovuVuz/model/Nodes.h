@@ -25,18 +25,18 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <variant>
 #include <vector>
 
-#include "RovuVuz/Bytes.h"
-#include "RovuVuz/Identifiers.h"
-#include "RovuVuz/Indirect.h"
-#include "RovuVuz/PropertyBag.h"
-#include "RovuVuz/Tags.h"
+#include "RovuVuz/model/Identifiers.h"
+#include "RovuVuz/model/Indirect.h"
+#include "RovuVuz/model/PropertyBag.h"
+#include "RovuVuz/xml/Bytes.h"
+#include "RovuVuz/xml/Tags.h"
 
 namespace rovuvuz {
 
+class XMLTree;
 struct Group;
 struct Paragraph;
 struct Run;
@@ -78,7 +78,7 @@ struct Paragraph {
     std::optional<ByteSlice> original;  // the whole element as read, while clean
     std::optional<PropertyBag> props;   // its w:pPr
     std::vector<Inline> inlines;
-    Group* parent = nullptr;            // not owning
+    Group* parent = nullptr;  // not owning
 
     // A new paragraph with the mint's next identity, enrolled in the mint's register of
     // live paragraphs until it is destroyed.
@@ -96,7 +96,7 @@ struct Paragraph {
         if (dirty) original.reset();
     }
 
-private:
+  private:
     bool dirty_ = false;
     IdentityMint* mint_ = nullptr;
 };
@@ -111,11 +111,11 @@ struct RunItem {
         commentRef,  // w:commentReference
         props,       // where the run's w:rPr stood
         tab,
-        lineBreak,   // w:br (not a page break), w:cr
-        pageBreak,   // w:br w:type="page"
+        lineBreak,  // w:br (not a page break), w:cr
+        pageBreak,  // w:br w:type="page"
         fieldChar,
         instrText,
-        hidden,      // anything else, kept only for its bytes
+        hidden,  // anything else, kept only for its bytes
     };
 
     struct Kind {
@@ -129,6 +129,8 @@ struct RunItem {
         static Kind makeNoteRef(int64_t id) { return {Type::noteRef, {}, id}; }
         static Kind makeCommentRef(int64_t id) { return {Type::commentRef, {}, id}; }
         static Kind make(Type type) { return {type, {}, 0}; }
+        // The kind of one run child of a tree, as the story parser reads it.
+        static Kind read(const XMLTree& tree, int node);
 
         std::string objectName() const;
         bool operator==(const Kind&) const = default;
@@ -139,7 +141,8 @@ struct RunItem {
 
     RunItem() = default;
     explicit RunItem(Kind k) : kind(std::move(k)) {}
-    RunItem(Kind k, ByteSlice bytes) : kind(std::move(k)), original(std::move(bytes)), pristineType_(kind.type) {}
+    RunItem(Kind k, ByteSlice bytes)
+        : kind(std::move(k)), original(std::move(bytes)), pristineType_(kind.type) {}
 
     bool hasOriginal() const { return !original.empty(); }
 
@@ -148,7 +151,7 @@ struct RunItem {
     // True while the item can be written from its original bytes.
     bool isPristine() const;
 
-private:
+  private:
     // The type as read, kept so that most items answer isPristine without re-reading.
     std::optional<Type> pristineType_;
 };
@@ -173,42 +176,6 @@ struct Container {
     bool isRevision() const { return kind != Kind::hyperlink; }
     // An attribute of the start tag by local name, any prefix ("author" finds w:author).
     std::optional<std::string> attribute(std::string_view name) const;
-};
-
-// One parsed story part.
-struct Story {
-    PartName part;
-    SharedBytes source;  // the part's bytes as first read
-    ByteSlice prolog;    // everything before the root element
-    ByteSlice epilog;    // everything after the root element's end
-    std::unique_ptr<Group> root;
-    bool touched = false;
-
-    // Parses a story part; `original`, when given, becomes the source that saving compares
-    // against (a story restored from an undo snapshot keeps its first-read bytes).
-    // Throws XMLError.
-    Story(PartName part, SharedBytes data, SharedBytes original, IdentityMint& mint);
-
-    // Every paragraph in document order, through nested groups.
-    std::vector<Paragraph*> paragraphs() const;
-    // The paragraph of this story with that identity, or nullptr. Cheap while the story's
-    // paragraphs stay the same; after paragraphs were added or removed the first lookup
-    // walks the story once.
-    Paragraph* findParagraph(ParagraphID id, const IdentityMint& mint) const;
-
-    // The story's bytes as they would be saved: prolog, root, epilog.
-    Bytes serialized() const;
-
-private:
-    // Paragraphs of this story by identity, as of the last walk. An entry is trusted only
-    // while the mint still registers that very paragraph as alive: paragraphs never move
-    // between stories, so a live paragraph that was in this story still is.
-    mutable std::unordered_map<uint64_t, Paragraph*> index_;
-
-public:
-    // Checks the tree's structural invariants; returns a description of the first
-    // violation, or nothing. Tests call it after every mutation.
-    std::optional<std::string> checkInvariants() const;
 };
 
 }  // namespace rovuvuz

@@ -8,11 +8,13 @@
 #include <string_view>
 #include <vector>
 
-#include "RovuVuz/Bytes.h"
-#include "RovuVuz/Markup.h"
-#include "RovuVuz/Tags.h"
+#include "RovuVuz/xml/Bytes.h"
+#include "RovuVuz/xml/Markup.h"
+#include "RovuVuz/xml/Tags.h"
 
 namespace rovuvuz {
+
+class XMLTree;
 
 namespace SchemaOrder {
 
@@ -32,7 +34,7 @@ struct PropertyBag {
     };
 
     Tags tags;
-    std::vector<Child> children;      // every child node, whitespace and comments included
+    std::vector<Child> children;        // every child node, whitespace and comments included
     std::optional<ByteSlice> original;  // the whole element as read; cleared by any change
 
     // The bytes of the first child with that local name.
@@ -55,11 +57,15 @@ struct PropertyBag {
     void serialize(Bytes& out) const;
     Bytes serialized() const;
 
+    // A property element of a tree; `whole` is a slice of the tree's whole buffer to slice
+    // from.
+    static PropertyBag read(const XMLTree& tree, const ByteSlice& whole, int node);
+    static PropertyBag read(const XMLTree& tree, int node);
     // Reads one property element the way the story parser does; nothing when it does not
     // parse.
     static std::optional<PropertyBag> parse(ByteView bytes);
 
-private:
+  private:
     std::optional<int> rank(std::string_view local) const;
 };
 

@@ -5,7 +5,11 @@
 #include <string_view>
 #include <vector>
 
-#include "RovuVuz/Nodes.h"
+#include "RovuVuz/model/Nodes.h"
+
+namespace rovuvuz {
+struct Story;
+}
 
 namespace rovuvuz::Serializer {
 

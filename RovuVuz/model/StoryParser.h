@@ -5,13 +5,13 @@
 
 #include <memory>
 
-#include "RovuVuz/Nodes.h"
-#include "RovuVuz/XMLTree.h"
+#include "RovuVuz/model/Nodes.h"
+#include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz {
 
 class StoryParser {
-public:
+  public:
     // Containers nest without limit in the format; a hostile part can nest a million of
     // them in a few kilobytes. Past this depth of groups and inline containers a subtree
     // is kept whole as one raw piece: preserved byte for byte, simply not editable. Real
@@ -27,17 +27,10 @@ public:
     Raw raw(int node) const;
     Tags tags(int node) const;
 
-    static Tags tags(const XMLTree& tree, const ByteSlice& whole, int node);
-    // A property element; `whole` is a slice of the tree's whole buffer to slice from.
-    static PropertyBag bag(const XMLTree& tree, const ByteSlice& whole, int node);
-    static PropertyBag bag(const XMLTree& tree, int node);
-    // The kind of one run child, as the parser reads it.
-    static RunItem::Kind itemKind(const XMLTree& tree, int node);
-
     // Whether a local name is one of the block containers read as groups.
     static bool isGroup(std::string_view local);
 
-private:
+  private:
     ByteSlice slice(ByteRange range) const { return whole_.sub(range); }
     Inline container(int node, std::string_view local);
 

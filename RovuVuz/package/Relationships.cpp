@@ -1,6 +1,6 @@
-#include "RovuVuz/Relationships.h"
+#include "RovuVuz/package/Relationships.h"
 
-#include "RovuVuz/XMLTree.h"
+#include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz {
 
@@ -25,7 +25,8 @@ std::string_view Relationship::kind() const {
     return parts.empty() ? std::string_view() : parts.back();
 }
 
-Relationships::Relationships(PartName sourcePart, std::optional<ByteView> data) : source(std::move(sourcePart)) {
+Relationships::Relationships(PartName sourcePart, std::optional<ByteView> data)
+    : source(std::move(sourcePart)) {
     if (!data) return;
     try {
         const XMLTree tree(*data);
@@ -35,8 +36,9 @@ Relationships::Relationships(PartName sourcePart, std::optional<ByteView> data) 
             auto target = tree.attribute(child, "Target");
             if (!id || !target) continue;
             const auto mode = tree.attribute(child, "TargetMode");
-            all.push_back(Relationship{RelationshipID{std::move(*id)}, tree.attribute(child, "Type").value_or(""),
-                                       std::move(*target), mode && *mode == "External"});
+            all.push_back(Relationship{RelationshipID{std::move(*id)},
+                                       tree.attribute(child, "Type").value_or(""), std::move(*target),
+                                       mode && *mode == "External"});
         }
     } catch (const XMLError&) {
         all.clear();

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "RovuVuz/Bytes.h"
-#include "RovuVuz/Identifiers.h"
+#include "RovuVuz/package/PartName.h"
+#include "RovuVuz/xml/Bytes.h"
 
 namespace rovuvuz {
 

@@ -1,4 +1,4 @@
-#include "RovuVuz/ZipArchive.h"
+#include "RovuVuz/package/ZipArchive.h"
 
 #include <libdeflate.h>
 #include <zlib.h>
@@ -10,7 +10,7 @@
 #include <numeric>
 #include <optional>
 
-#include "RovuVuz/Utf8.h"
+#include "RovuVuz/xml/Utf8.h"
 
 namespace rovuvuz {
 

@@ -2,7 +2,7 @@
 // styled text. Each paragraph is flattened into one UTF-16 string plus spans that carry
 // the effective character format, the tracked change, the format change, the hyperlink
 // target and what the span shows. Offsets are exactly the editing engine's display offsets
-// (InlineOps), so an edit at offset n of the shown paragraph is offset n in the engine.
+// (DisplayText), so an edit at offset n of the shown paragraph is offset n in the engine.
 // Snapshots are values made fresh after every change and never mutated.
 #pragma once
 
@@ -11,39 +11,21 @@
 #include <variant>
 #include <vector>
 
-#include "RovuVuz/EffectiveFormat.h"
-#include "RovuVuz/Identifiers.h"
+#include "RovuVuz/format/EffectiveFormat.h"
+#include "RovuVuz/model/EditValues.h"
+#include "RovuVuz/model/Identifiers.h"
 
 namespace rovuvuz {
-
-struct RevisionInfo {
-    enum class Kind : uint8_t { insert, remove };
-
-    RevisionID id{-1};  // the file's w:id; -1 when absent or not an integer
-    Kind kind = Kind::insert;
-    std::string author;               // empty when absent
-    std::optional<std::string> date;  // as written
-
-    bool operator==(const RevisionInfo&) const = default;
-};
-
-// A half-open range of a paragraph's text, in UTF-16 code units.
-struct TextRange {
-    size_t lower = 0;
-    size_t upper = 0;
-    size_t size() const { return upper - lower; }
-    bool operator==(const TextRange&) const = default;
-};
 
 struct Span {
     struct Content {
         enum class Type : uint8_t { text, pageBreak, noteRef, image, opaque };
 
         Type type = Type::text;
-        int64_t noteID = 0;                    // noteRef
-        std::optional<RelationshipID> image;   // image: the picture's relationship
-        std::optional<double> width, height;   // image: points
-        std::string name, preview;             // opaque: element name and its text
+        int64_t noteID = 0;                   // noteRef
+        std::optional<RelationshipID> image;  // image: the picture's relationship
+        std::optional<double> width, height;  // image: points
+        std::string name, preview;            // opaque: element name and its text
 
         static Content text() { return {}; }
         bool operator==(const Content&) const = default;
@@ -52,10 +34,10 @@ struct Span {
     TextRange range;
     Content content;
     RunFormat format;
-    std::optional<RunKey> key;              // none for spans made from preserved elements
-    std::optional<RevisionInfo> revision;   // the innermost tracked insertion or deletion
+    std::optional<RunKey> key;                   // none for spans made from preserved elements
+    std::optional<RevisionInfo> revision;        // the innermost tracked insertion or deletion
     std::optional<RevisionInfo> formatRevision;  // the run's w:rPrChange
-    std::optional<std::string> link;        // a relationship target, or "#" + bookmark
+    std::optional<std::string> link;             // a relationship target, or "#" + bookmark
 
     bool operator==(const Span&) const = default;
 };

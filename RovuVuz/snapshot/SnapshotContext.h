@@ -7,20 +7,21 @@
 #include <string_view>
 #include <vector>
 
-#include "RovuVuz/Nodes.h"
-#include "RovuVuz/Numbering.h"
-#include "RovuVuz/Relationships.h"
-#include "RovuVuz/Snapshot.h"
-#include "RovuVuz/Styles.h"
+#include "RovuVuz/format/Numbering.h"
+#include "RovuVuz/format/Styles.h"
+#include "RovuVuz/model/Nodes.h"
+#include "RovuVuz/package/Relationships.h"
+#include "RovuVuz/snapshot/Snapshot.h"
 
 namespace rovuvuz {
 
 class SnapshotContext {
-public:
+  public:
     // Without `counting`, paragraphs get no list labels (a single paragraph's snapshot).
     enum class Counting { No, Yes };
 
-    SnapshotContext(Relationships rels, const StyleSheet& styles, const Numbering& numbering, Counting counting);
+    SnapshotContext(Relationships rels, const StyleSheet& styles, const Numbering& numbering,
+                    Counting counting);
 
     std::vector<BlockSnapshot> blocks(const std::vector<Block>& blocks);
     ParagraphSnapshot paragraph(const Paragraph& paragraph);
@@ -33,14 +34,14 @@ public:
     // opaque object with the text inside it.
     static Span::Content object(std::string_view name, ByteView bytes);
 
-private:
+  private:
     struct Walk;
     void walk(const std::vector<Inline>& inlines, const std::optional<RevisionInfo>& revision,
               const std::optional<std::string>& link, Walk& state);
-    void walkRun(const Run& run, const std::optional<RevisionInfo>& revision, const std::optional<std::string>& link,
-                 Walk& state);
-    void walkRaw(const Raw& raw, const std::optional<RevisionInfo>& revision, const std::optional<std::string>& link,
-                 Walk& state);
+    void walkRun(const Run& run, const std::optional<RevisionInfo>& revision,
+                 const std::optional<std::string>& link, Walk& state);
+    void walkRaw(const Raw& raw, const std::optional<RevisionInfo>& revision,
+                 const std::optional<std::string>& link, Walk& state);
     std::optional<std::string> linkTarget(const Container& hyperlink) const;
     void applyListIndent(ParagraphFormat& format) const;
 

@@ -1,13 +1,12 @@
 // The parts of a snapshot that are not plain paragraphs: tables, inline objects, the
-// entries of note and comment stories, and the document's snapshot entry points.
+// entries of note and comment stories.
 #include <charconv>
 #include <cmath>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Regex.h"
-#include "RovuVuz/SnapshotContext.h"
-#include "RovuVuz/Utf8.h"
-#include "RovuVuz/XMLTree.h"
+#include "RovuVuz/snapshot/SnapshotContext.h"
+#include "RovuVuz/xml/Regex.h"
+#include "RovuVuz/xml/Utf8.h"
+#include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz {
 
@@ -25,7 +24,8 @@ std::optional<double> number(const std::optional<std::string>& text) {
     if (!text) return std::nullopt;
     double value = 0;
     const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
-    if (error != std::errc() || end != text->data() + text->size() || !std::isfinite(value)) return std::nullopt;
+    if (error != std::errc() || end != text->data() + text->size() || !std::isfinite(value))
+        return std::nullopt;
     return value;
 }
 
@@ -79,7 +79,8 @@ void readCellProperties(const Raw& tcPr, CellSnapshot& cell) {
 
 std::optional<std::string> attributeEnding(const Markup::Attributes& attributes, std::string_view suffix) {
     for (const auto& [name, value] : attributes)
-        if (name.size() > suffix.size() && name.ends_with(suffix) && name[name.size() - suffix.size() - 1] == ':')
+        if (name.size() > suffix.size() && name.ends_with(suffix) &&
+            name[name.size() - suffix.size() - 1] == ':')
             return value;
     return std::nullopt;
 }
@@ -155,48 +156,6 @@ std::vector<EntrySnapshot> SnapshotContext::entries(const Group& root) {
         result.push_back(std::move(entry));
     }
     return result;
-}
-
-StorySnapshot DocxDocument::snapshot(const StoryID& id) {
-    Story& s = story(id);
-    SnapshotContext context(relationships(s.part), styles(), numbering(), SnapshotContext::Counting::Yes);
-    StorySnapshot result{id, s.part, {}, {}};
-    const std::string_view root = s.root->local();
-    if (root == "footnotes" || root == "endnotes" || root == "comments") {
-        result.entries = context.entries(*s.root);
-        return result;
-    }
-    const Group* container = s.root.get();
-    for (const Block& block : s.root->children) {
-        const auto* group = std::get_if<std::unique_ptr<Group>>(&block);
-        if (group && (*group)->local() == "body") {
-            container = group->get();
-            break;
-        }
-    }
-    result.blocks = context.blocks(container->children);
-    return result;
-}
-
-ParagraphSnapshot DocxDocument::snapshot(ParagraphID paragraphID, const StoryID& storyID) {
-    const auto [s, p] = paragraph(paragraphID, storyID);
-    SnapshotContext context(relationships(s->part), styles(), numbering(), SnapshotContext::Counting::No);
-    return context.paragraph(*p);
-}
-
-std::optional<SharedBytes> DocxDocument::imageData(const RelationshipID& id, const StoryID& storyID) {
-    const auto storyPart = part(storyID);
-    if (!storyPart) return std::nullopt;
-    const Relationships rels = relationships(*storyPart);
-    const Relationship* relationship = rels.find(id);
-    if (!relationship) return std::nullopt;
-    const auto target = rels.part(*relationship);
-    if (!target || !hasPart(target->rawValue)) return std::nullopt;
-    try {
-        return contents(target->rawValue);
-    } catch (const ZipError&) {
-        return std::nullopt;
-    }
 }
 
 }  // namespace rovuvuz

@@ -1,9 +1,9 @@
-#include "RovuVuz/Markup.h"
+#include "RovuVuz/xml/Markup.h"
 
 #include <algorithm>
 
-#include "RovuVuz/XMLText.h"
-#include "RovuVuz/XMLTree.h"
+#include "RovuVuz/xml/XMLText.h"
+#include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz::Markup {
 

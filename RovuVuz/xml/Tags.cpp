@@ -1,4 +1,6 @@
-#include "RovuVuz/Tags.h"
+#include "RovuVuz/xml/Tags.h"
+
+#include "RovuVuz/xml/XMLTree.h"
 
 #include <string>
 
@@ -6,7 +8,9 @@ namespace rovuvuz {
 
 namespace {
 
-bool endsName(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '/' || c == '>'; }
+bool endsName(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '/' || c == '>';
+}
 
 }  // namespace
 
@@ -82,6 +86,18 @@ void Tags::close(Bytes& out, size_t contentStart) const {
         append(out, qname());
         out.push_back('>');
     }
+}
+
+Tags Tags::read(const XMLTree& tree, const ByteSlice& whole, int node) {
+    const ByteRange range = tree.range(node);
+    ByteSlice start = whole.sub(tree.startTag(node));
+    if (tree.isSelfClosing(node)) return Tags(std::move(start), std::nullopt);
+    // The end tag begins where the last child ends (children cover every byte between the
+    // tags). Looking back for the last "<" instead would be fooled by an end tag the
+    // scanner accepts with junk after its name, such as "</w:p/<>".
+    size_t endStart = tree.startTag(node).upper;
+    for (int child : tree.children(node)) endStart = tree.range(child).upper;
+    return Tags(std::move(start), ByteRange{endStart, range.upper});
 }
 
 }  // namespace rovuvuz

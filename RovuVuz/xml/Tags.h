@@ -6,10 +6,12 @@
 #include <optional>
 #include <string_view>
 
-#include "RovuVuz/Bytes.h"
-#include "RovuVuz/Markup.h"
+#include "RovuVuz/xml/Bytes.h"
+#include "RovuVuz/xml/Markup.h"
 
 namespace rovuvuz {
+
+class XMLTree;
 
 struct Tags {
     ByteSlice start;  // the start tag exactly as read (or built)
@@ -30,6 +32,8 @@ struct Tags {
     }
     bool hasEnd() const { return endSize_ != 0; }
 
+    // The tags of an element of a tree; `whole` is a slice of the tree's whole buffer.
+    static Tags read(const XMLTree& tree, const ByteSlice& whole, int node);
     // A new element "<qname a=\"v\">" with the end tag "</qname>".
     static Tags build(std::string_view qname, const Markup::Attributes& attributes);
 
@@ -53,7 +57,7 @@ struct Tags {
     size_t open(Bytes& out) const;
     void close(Bytes& out, size_t contentStart) const;
 
-private:
+  private:
     uint32_t endOffset_ = 0;
     uint32_t endSize_ = 0;  // 0: no end tag
 };

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "RovuVuz/Bytes.h"
+#include "RovuVuz/xml/Bytes.h"
 
 namespace rovuvuz::utf8 {
 
@@ -13,7 +13,9 @@ namespace rovuvuz::utf8 {
 // replacement per maximal invalid subpart, as the Unicode standard recommends).
 // Well-formed input comes back unchanged.
 std::string repaired(ByteView bytes);
-inline std::string repaired(std::string_view text) { return repaired(asBytes(text)); }
+inline std::string repaired(std::string_view text) {
+    return repaired(asBytes(text));
+}
 
 bool isValid(ByteView bytes);
 

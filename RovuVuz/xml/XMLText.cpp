@@ -1,8 +1,8 @@
-#include "RovuVuz/XMLText.h"
+#include "RovuVuz/xml/XMLText.h"
 
 #include <optional>
 
-#include "RovuVuz/Utf8.h"
+#include "RovuVuz/xml/Utf8.h"
 
 namespace rovuvuz::XMLText {
 

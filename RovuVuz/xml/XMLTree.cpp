@@ -1,11 +1,11 @@
-#include "RovuVuz/XMLTree.h"
+#include "RovuVuz/xml/XMLTree.h"
 
 #include <array>
 #include <cstring>
 #include <limits>
 
-#include "RovuVuz/Utf8.h"
-#include "RovuVuz/XMLText.h"
+#include "RovuVuz/xml/Utf8.h"
+#include "RovuVuz/xml/XMLText.h"
 
 namespace rovuvuz {
 

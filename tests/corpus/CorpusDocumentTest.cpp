@@ -2,9 +2,9 @@
 // without edits returns the input, and an edit rewrites nothing but what it touched.
 #include <gtest/gtest.h>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Fragment.h"
-#include "RovuVuz/Serializer.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/model/Fragment.h"
+#include "RovuVuz/model/Serializer.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;
@@ -14,7 +14,7 @@ using rovuvuz::testing::readFile;
 namespace {
 
 class CorpusDocument : public ::testing::TestWithParam<std::filesystem::path> {
-protected:
+  protected:
     void SetUp() override {
         input = share(readFile(GetParam()));
         document = std::make_unique<DocxDocument>(input);
@@ -139,7 +139,8 @@ TEST_P(CorpusDocument, AnEditKeepsEveryOtherEntryByteForByte) {
         ASSERT_EQ(now.name, old.name);
         if (old.name == document->mainPart().rawValue) continue;
         EXPECT_EQ(entryBytes(after, now.localRecord), entryBytes(before, old.localRecord)) << old.name;
-        std::string oldCentral = entryBytes(before, old.centralRecord), newCentral = entryBytes(after, now.centralRecord);
+        std::string oldCentral = entryBytes(before, old.centralRecord),
+                    newCentral = entryBytes(after, now.centralRecord);
         oldCentral.replace(42, 4, 4, '\0');
         newCentral.replace(42, 4, 4, '\0');
         EXPECT_EQ(newCentral, oldCentral) << old.name;

@@ -4,10 +4,10 @@
 
 #include <functional>
 
-#include "RovuVuz/Comments.h"
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/TextEdit.h"
-#include "RovuVuz/Utf8.h"
+#include "RovuVuz/document/Comments.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/TextEdit.h"
+#include "RovuVuz/xml/Utf8.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;
@@ -33,7 +33,6 @@ std::string text(const SharedBytes& bytes) {
 std::string partText(DocxDocument& document, std::string_view name) {
     return text(document.partData(PartName(name)));
 }
-
 
 struct Fixture {
     std::unique_ptr<DocxDocument> document;

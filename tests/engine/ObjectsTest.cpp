@@ -1,10 +1,10 @@
 // Inline objects: page breaks, pictures with their media parts, resizing, and links.
 #include <gtest/gtest.h>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/InlineOps.h"
-#include "RovuVuz/Snapshot.h"
-#include "RovuVuz/TextEdit.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/InlineOps.h"
+#include "RovuVuz/edit/TextEdit.h"
+#include "RovuVuz/snapshot/Snapshot.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;
@@ -21,7 +21,6 @@ const Bytes pixel = {0x89, 'P', 'N', 'G', 0, 1, 2};
 std::string partText(DocxDocument& document, std::string_view name) {
     return std::string(asChars(*document.partData(PartName(name))));
 }
-
 
 struct Fixture {
     std::unique_ptr<DocxDocument> document;
@@ -103,7 +102,7 @@ TEST(Objects, TrackedPictureAndPageBreak) {
     const auto p = f.paragraph();
     ASSERT_EQ(p.spans.back().content.type, Span::Content::Type::image);
     ASSERT_TRUE(p.spans.back().revision);
-    EXPECT_EQ(p.spans.back().revision->kind, RevisionInfo::Kind::insert);
+    EXPECT_EQ(p.spans.back().revision->kind, RevisionKind::insert);
     EXPECT_EQ(p.spans.at(1).content.type, Span::Content::Type::pageBreak);
 }
 
@@ -177,8 +176,7 @@ TEST(Objects, LinkUsesTheHyperlinkStyleWhenDefined) {
     const std::string styles =
         "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
         "<w:style w:type=\"character\" w:styleId=\"Hyperlink\"/></w:styles>";
-    Fixture f("<w:p><w:r><w:t>Hello</w:t></w:r></w:p>",
-              rel("rIdS", "styles", "styles.xml"),
+    Fixture f("<w:p><w:r><w:t>Hello</w:t></w:r></w:p>", rel("rIdS", "styles", "styles.xml"),
               {{"word/styles.xml", styles}});
     f.document->setLink(f.first, StoryID::body(), {0, 5}, std::string("https://x.example/"));
     const std::string body = f.body();

@@ -4,8 +4,8 @@
 
 #include <random>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Styles.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/format/Styles.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "RovuVuz/Bytes.h"
+#include "RovuVuz/xml/Bytes.h"
 
 namespace rovuvuz::testing {
 
