@@ -183,10 +183,8 @@ bool writePieces(const std::filesystem::path& path, std::initializer_list<rovuvu
         size_t done = 0;
         while (ok && done < piece.size()) {
             const ssize_t n = ::write(fd, piece.data() + done, piece.size() - done);
-            if (n <= 0)
-                ok = false;
-            else
-                done += static_cast<size_t>(n);
+            if (n <= 0) ok = false;
+            else done += static_cast<size_t>(n);
         }
     }
     if (ok && flush) ok = ::fsync(fd) == 0;
@@ -209,8 +207,8 @@ void DocumentSaveFloor(benchmark::State& state) {
     const rovuvuz::Bytes& original = *part->archiveBytes;
     const size_t dataStart = static_cast<size_t>(part->compressed.data() - original.data());
     const size_t dataEnd = dataStart + part->compressed.size();
-    const uint32_t expectedCRC =
-        static_cast<uint32_t>(crc32_z(crc32(0, nullptr, 0), part->contents->data(), part->contents->size()));
+    const uint32_t expectedCRC = static_cast<uint32_t>(
+        crc32_z(crc32(0, nullptr, 0), part->contents->data(), part->contents->size()));
 
     std::unique_ptr<libdeflate_decompressor, decltype(&libdeflate_free_decompressor)> decompressor(
         libdeflate_alloc_decompressor(), &libdeflate_free_decompressor);
@@ -225,8 +223,7 @@ void DocumentSaveFloor(benchmark::State& state) {
         }
         size_t produced = 0;
         if (libdeflate_deflate_decompress(decompressor.get(), file.data() + dataStart, dataEnd - dataStart,
-                                          contents.data(), contents.size(),
-                                          &produced) != LIBDEFLATE_SUCCESS ||
+                                          contents.data(), contents.size(), &produced) != LIBDEFLATE_SUCCESS ||
             produced != contents.size()) {
             state.SkipWithError("libdeflate inflate failed");
             break;

@@ -48,13 +48,10 @@ void typeAndUndo(benchmark::State& state, const EditMode& mode) {
     }
 }
 
-void EditKeystrokeDirect(benchmark::State& state) {
-    typeAndUndo(state, EditMode::direct());
-}
+void EditKeystrokeDirect(benchmark::State& state) { typeAndUndo(state, EditMode::direct()); }
 
 void EditKeystrokeTracked(benchmark::State& state) {
-    typeAndUndo(state,
-                EditMode::trackedBy("Bench", std::chrono::system_clock::time_point(std::chrono::seconds(0))));
+    typeAndUndo(state, EditMode::trackedBy("Bench", std::chrono::system_clock::time_point(std::chrono::seconds(0))));
 }
 
 void EditParagraphSnapshot(benchmark::State& state) {

@@ -3,8 +3,8 @@
 // snapshot of an already parsed body should cost no more than twice its parse.
 #include <benchmark/benchmark.h>
 
-#include "BenchDocs.h"
 #include "RovuVuz/document/DocxDocument.h"
+#include "BenchDocs.h"
 
 namespace tovin::bench {
 

@@ -87,8 +87,7 @@ void StoryPugixmlParse(benchmark::State& state) {
     const rovuvuz::Bytes& bytes = *part->contents;
     for (auto _ : state) {
         auto document = std::make_unique<pugi::xml_document>();
-        const pugi::xml_parse_result result =
-            document->load_buffer(bytes.data(), bytes.size(), pugi::parse_default);
+        const pugi::xml_parse_result result = document->load_buffer(bytes.data(), bytes.size(), pugi::parse_default);
         if (!result) {
             state.SkipWithError(result.description());
             break;

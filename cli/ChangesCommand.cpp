@@ -11,8 +11,7 @@ namespace tovin::cli {
 
 using rovuvuz::TrackedChange;
 
-std::vector<ListedChange> listChanges(rovuvuz::DocxDocument& document,
-                                      const std::vector<rovuvuz::StoryID>& stories) {
+std::vector<ListedChange> listChanges(rovuvuz::DocxDocument& document, const std::vector<rovuvuz::StoryID>& stories) {
     std::vector<ListedChange> result;
     for (const rovuvuz::StoryID& id : stories)
         for (TrackedChange& change : rovuvuz::Revisions::list(document.story(id)))
@@ -22,16 +21,12 @@ std::vector<ListedChange> listChanges(rovuvuz::DocxDocument& document,
 
 std::string kindName(TrackedChange::Kind kind) {
     switch (kind) {
-        case TrackedChange::Kind::insertion:
-            return "insertion";
-        case TrackedChange::Kind::deletion:
-            return "deletion";
+        case TrackedChange::Kind::insertion: return "insertion";
+        case TrackedChange::Kind::deletion: return "deletion";
         case TrackedChange::Kind::insertedMark:
-        case TrackedChange::Kind::deletedMark:
-            return "paragraph mark";
+        case TrackedChange::Kind::deletedMark: return "paragraph mark";
         case TrackedChange::Kind::runFormat:
-        case TrackedChange::Kind::paragraphFormat:
-            return "format";
+        case TrackedChange::Kind::paragraphFormat: return "format";
     }
     return "unknown";
 }
@@ -42,16 +37,11 @@ namespace {
 // join), and whether a format change concerns characters or the paragraph.
 std::string detail(TrackedChange::Kind kind) {
     switch (kind) {
-        case TrackedChange::Kind::insertedMark:
-            return "inserted";
-        case TrackedChange::Kind::deletedMark:
-            return "deleted";
-        case TrackedChange::Kind::runFormat:
-            return "characters";
-        case TrackedChange::Kind::paragraphFormat:
-            return "paragraph";
-        default:
-            return "";
+        case TrackedChange::Kind::insertedMark: return "inserted";
+        case TrackedChange::Kind::deletedMark: return "deleted";
+        case TrackedChange::Kind::runFormat: return "characters";
+        case TrackedChange::Kind::paragraphFormat: return "paragraph";
+        default: return "";
     }
 }
 

@@ -18,14 +18,15 @@ namespace tovin::cli {
 
 // A failure concerning one input or output file (exit code 1).
 class FileError : public std::runtime_error {
-  public:
+public:
     FileError(std::string file, const std::string& cause)
         : std::runtime_error(cause), file_(std::move(file)) {}
     const std::string& file() const { return file_; }
 
-  private:
+private:
     std::string file_;
 };
+
 
 // Runs `work` and turns any engine exception into a FileError naming `path`.
 template <typename Work>

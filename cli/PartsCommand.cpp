@@ -37,6 +37,7 @@ std::string hex32(uint32_t value) {
     return text;
 }
 
+
 void printTable(const rovuvuz::ZipArchive& archive) {
     std::printf("%-10s %12s %12s  %-8s  %s\n", "method", "compressed", "uncompressed", "crc32", "name");
     for (const auto& entry : archive.entries())

@@ -31,18 +31,12 @@ struct ReplaceOptions {
 
 bool storySelected(const StoryID& id, const std::string& kind) {
     switch (id.kind) {
-        case StoryID::Kind::body:
-            return kind == "all" || kind == "body";
-        case StoryID::Kind::header:
-            return kind == "all" || kind == "header";
-        case StoryID::Kind::footer:
-            return kind == "all" || kind == "footer";
-        case StoryID::Kind::footnotes:
-            return kind == "all" || kind == "footnotes";
-        case StoryID::Kind::endnotes:
-            return kind == "all" || kind == "endnotes";
-        case StoryID::Kind::comments:
-            return false;
+        case StoryID::Kind::body: return kind == "all" || kind == "body";
+        case StoryID::Kind::header: return kind == "all" || kind == "header";
+        case StoryID::Kind::footer: return kind == "all" || kind == "footer";
+        case StoryID::Kind::footnotes: return kind == "all" || kind == "footnotes";
+        case StoryID::Kind::endnotes: return kind == "all" || kind == "endnotes";
+        case StoryID::Kind::comments: return false;
     }
     return false;
 }
@@ -73,8 +67,7 @@ std::vector<rovuvuz::TextRange> occurrences(const rovuvuz::Paragraph& paragraph,
         where.push_back(i);
     }
     std::vector<rovuvuz::TextRange> found;
-    for (size_t at = read.find(needle); at != std::u16string::npos;
-         at = read.find(needle, at + needle.size()))
+    for (size_t at = read.find(needle); at != std::u16string::npos; at = read.find(needle, at + needle.size()))
         found.push_back({where[at], where[at + needle.size() - 1] + 1});
     return {found.rbegin(), found.rend()};
 }
@@ -122,15 +115,13 @@ void runReplace(const ReplaceOptions& options) {
 
 void addReplaceCommand(CLI::App& app) {
     auto options = std::make_shared<ReplaceOptions>();
-    CLI::App* command =
-        app.add_subcommand("replace", "Replace every occurrence of a text, directly or tracked");
+    CLI::App* command = app.add_subcommand("replace", "Replace every occurrence of a text, directly or tracked");
     command->add_option("FILE", options->file, "The .docx file")->required();
     command->add_option("--find", options->find, "The text to find, as a reader sees it")->required();
     command->add_option("--with", options->with, "The replacement text")->required();
     command->add_flag("--track", options->track, "Make the replacements tracked changes");
     command->add_option("--author", options->author, "The author of tracked changes")->capture_default_str();
-    command->add_option("--date", options->date,
-                        "The date of tracked changes (YYYY-MM-DDTHH:MM:SSZ; default now)");
+    command->add_option("--date", options->date, "The date of tracked changes (YYYY-MM-DDTHH:MM:SSZ; default now)");
     command->add_option("--story", options->story, "Which stories")
         ->check(CLI::IsMember({"all", "body", "header", "footer", "footnotes", "endnotes"}))
         ->capture_default_str();

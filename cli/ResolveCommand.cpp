@@ -42,8 +42,8 @@ bool hasID(const ListedChange& listed, int64_t id) {
 
 // Resolves the named revisions (every one when `ids` is empty) and returns the changes
 // that were resolved, as listed before.
-std::vector<ListedChange> resolve(rovuvuz::DocxDocument& document, Decision decision,
-                                  const std::vector<int64_t>& ids, const std::string& file) {
+std::vector<ListedChange> resolve(rovuvuz::DocxDocument& document, Decision decision, const std::vector<int64_t>& ids,
+                                  const std::string& file) {
     std::vector<StoryID> stories;
     for (const StoryID& id : document.storyIDs())
         if (!ids.empty() || id.kind != StoryID::Kind::comments) stories.push_back(id);
@@ -76,8 +76,7 @@ void runResolve(const ResolveOptions& options, Decision decision) {
     const std::vector<int64_t> ids = parseIDs(options.ids);
     const std::string target = outputPath(options.output, options.file);
     auto document = openDocument(options.file);
-    const auto resolved =
-        onFile(options.file, [&] { return resolve(*document, decision, ids, options.file); });
+    const auto resolved = onFile(options.file, [&] { return resolve(*document, decision, ids, options.file); });
     saveDocument(*document, target);
     const std::string verb = decision == Decision::accept ? "accepted" : "rejected";
     if (options.json) {
@@ -86,19 +85,16 @@ void runResolve(const ResolveOptions& options, Decision decision) {
         printJson(nlohmann::json{{"file", options.file}, {"output", target}, {verb, changes}});
         return;
     }
-    std::cout << verb << ' ' << resolved.size() << (resolved.size() == 1 ? " change" : " changes")
-              << ", saved " << target << '\n';
+    std::cout << verb << ' ' << resolved.size() << (resolved.size() == 1 ? " change" : " changes") << ", saved "
+              << target << '\n';
     for (const ListedChange& listed : resolved) std::cout << "  " << textLine(listed) << '\n';
 }
 
-void addResolve(CLI::App& app, const std::string& name, const std::string& help, Decision decision,
-                bool all) {
+void addResolve(CLI::App& app, const std::string& name, const std::string& help, Decision decision, bool all) {
     auto options = std::make_shared<ResolveOptions>();
     CLI::App* command = app.add_subcommand(name, help);
     command->add_option("FILE", options->file, "The .docx file")->required();
-    if (!all)
-        command->add_option("ID", options->ids, "Revision numbers (w:id), as `changes` lists them")
-            ->required();
+    if (!all) command->add_option("ID", options->ids, "Revision numbers (w:id), as `changes` lists them")->required();
     addOutputOptions(*command, options->output);
     command->add_flag("--json", options->json, "Print as JSON");
     command->callback([options, decision] { runResolve(*options, decision); });

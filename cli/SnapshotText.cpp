@@ -10,16 +10,11 @@ using namespace rovuvuz;
 
 std::string spanText(const ParagraphSnapshot& paragraph, const Span& span) {
     switch (span.content.type) {
-        case Span::Content::Type::pageBreak:
-            return "\f";
-        case Span::Content::Type::noteRef:
-            return "[" + std::to_string(span.content.noteID) + "]";
-        case Span::Content::Type::image:
-            return "[image]";
-        case Span::Content::Type::opaque:
-            return span.content.preview;
-        case Span::Content::Type::text:
-            break;
+        case Span::Content::Type::pageBreak: return "\f";
+        case Span::Content::Type::noteRef: return "[" + std::to_string(span.content.noteID) + "]";
+        case Span::Content::Type::image: return "[image]";
+        case Span::Content::Type::opaque: return span.content.preview;
+        case Span::Content::Type::text: break;
     }
     std::u16string text = paragraph.text.substr(span.range.lower, span.range.size());
     for (char16_t& c : text)
@@ -71,35 +66,27 @@ nlohmann::json optionalJson(const std::optional<T>& value) {
 }
 
 nlohmann::json formatJson(const RunFormat& f) {
-    return {{"bold", f.bold},
-            {"italic", f.italic},
-            {"underline", f.underline},
-            {"strike", f.strike},
+    return {{"bold", f.bold},           {"italic", f.italic},
+            {"underline", f.underline}, {"strike", f.strike},
             {"verticalAlign", f.verticalAlign == VerticalAlign::baseline      ? "baseline"
                               : f.verticalAlign == VerticalAlign::superscript ? "superscript"
                                                                               : "subscript"},
-            {"font", optionalJson(f.font)},
-            {"size", optionalJson(f.size)},
-            {"color", optionalJson(f.color)},
-            {"highlight", optionalJson(f.highlight)},
+            {"font", optionalJson(f.font)}, {"size", optionalJson(f.size)},
+            {"color", optionalJson(f.color)}, {"highlight", optionalJson(f.highlight)},
             {"style", f.style ? nlohmann::json(f.style->rawValue) : nlohmann::json(nullptr)}};
 }
 
 nlohmann::json contentJson(const Span::Content& c) {
     switch (c.type) {
-        case Span::Content::Type::text:
-            return {{"type", "text"}};
-        case Span::Content::Type::pageBreak:
-            return {{"type", "pageBreak"}};
-        case Span::Content::Type::noteRef:
-            return {{"type", "noteRef"}, {"id", c.noteID}};
+        case Span::Content::Type::text: return {{"type", "text"}};
+        case Span::Content::Type::pageBreak: return {{"type", "pageBreak"}};
+        case Span::Content::Type::noteRef: return {{"type", "noteRef"}, {"id", c.noteID}};
         case Span::Content::Type::image:
             return {{"type", "image"},
                     {"relationship", c.image ? nlohmann::json(c.image->rawValue) : nlohmann::json(nullptr)},
                     {"width", optionalJson(c.width)},
                     {"height", optionalJson(c.height)}};
-        case Span::Content::Type::opaque:
-            return {{"type", "opaque"}, {"name", c.name}, {"preview", c.preview}};
+        case Span::Content::Type::opaque: return {{"type", "opaque"}, {"name", c.name}, {"preview", c.preview}};
     }
     return nullptr;
 }
@@ -137,12 +124,11 @@ nlohmann::json blocksJson(const std::vector<BlockSnapshot>& blocks) {
             for (const auto& row : table->rows) {
                 nlohmann::json cells = nlohmann::json::array();
                 for (const CellSnapshot& cell : row)
-                    cells.push_back(
-                        {{"gridSpan", cell.gridSpan},
-                         {"vMerge", !cell.vMerge                      ? nlohmann::json(nullptr)
-                                    : *cell.vMerge == VMerge::restart ? nlohmann::json("restart")
-                                                                      : nlohmann::json("continue")},
-                         {"blocks", blocksJson(cell.blocks)}});
+                    cells.push_back({{"gridSpan", cell.gridSpan},
+                                     {"vMerge", !cell.vMerge                        ? nlohmann::json(nullptr)
+                                                : *cell.vMerge == VMerge::restart ? nlohmann::json("restart")
+                                                                                  : nlohmann::json("continue")},
+                                     {"blocks", blocksJson(cell.blocks)}});
                 rows.push_back(cells);
             }
             out.push_back({{"type", "table"}, {"columns", table->columns}, {"rows", rows}});
@@ -196,9 +182,7 @@ nlohmann::json toJson(const StorySnapshot& story) {
                            {"author", optionalJson(entry.author)},
                            {"date", optionalJson(entry.date)},
                            {"blocks", blocksJson(entry.blocks)}});
-    return {{"story", story.id.description()},
-            {"part", story.part.rawValue},
-            {"blocks", blocksJson(story.blocks)},
+    return {{"story", story.id.description()}, {"part", story.part.rawValue}, {"blocks", blocksJson(story.blocks)},
             {"entries", entries}};
 }
 

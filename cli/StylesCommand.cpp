@@ -20,6 +20,7 @@ struct StylesOptions {
     bool json = false;
 };
 
+
 void printTable(const rovuvuz::StyleSheet& sheet) {
     std::printf("%8s  %-24s  %s\n", "priority", "id", "name");
     for (const rovuvuz::Style& style : sheet.menu())

@@ -3,8 +3,8 @@
 
 #include "RovuVuz/document/DocxDocument.h"
 #include "cli/Commands.h"
-#include "cli/DocumentFiles.h"
 #include "cli/Output.h"
+#include "cli/DocumentFiles.h"
 #include "cli/SnapshotText.h"
 
 namespace tovin::cli {
@@ -45,8 +45,7 @@ void runText(const TextOptions& options) {
         if (options.json) {
             all.push_back(toJson(snapshot));
         } else {
-            const std::string text =
-                plainText(snapshot, options.changes ? ShowChanges::Yes : ShowChanges::No);
+            const std::string text = plainText(snapshot, options.changes ? ShowChanges::Yes : ShowChanges::No);
             std::cout << text << (text.empty() ? "" : "\n");
         }
     }

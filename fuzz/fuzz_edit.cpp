@@ -22,8 +22,7 @@ SharedBytes package(ByteView body) {
     empty.resize(22, 0);
     const std::string rels =
         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-        "<Relationship Id=\"rId1\" "
-        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
         "officeDocument\" Target=\"word/document.xml\"/></Relationships>";
     ZipArchive::Replacements parts{{"_rels/.rels", asBytes(rels)}, {"word/document.xml", body}};
     return ZipArchive(share(std::move(empty))).write(parts);
@@ -42,27 +41,15 @@ void edit(DocxDocument& document, uint8_t what, uint8_t which, uint8_t where) {
     if (paragraphs.empty()) return;
     const ParagraphSnapshot& p = *paragraphs[which % paragraphs.size()];
     const size_t at = p.text.empty() ? 0 : where % (p.text.size() + 1);
-    const EditMode mode =
-        what & 1 ? EditMode::trackedBy("F", std::chrono::system_clock::time_point{}) : EditMode::direct();
+    const EditMode mode = what & 1 ? EditMode::trackedBy("F", std::chrono::system_clock::time_point{})
+                                   : EditMode::direct();
     switch ((what >> 1) % 6) {
-        case 0:
-            document.replaceText(p.id, StoryID::body(), TextRange{at, at}, u"a\tb", mode);
-            break;
-        case 1:
-            document.replaceText(p.id, StoryID::body(), TextRange{at / 2, at}, u"", mode);
-            break;
-        case 2:
-            document.apply(StructuralEdit{StructuralEdit::SplitParagraph{p.id, at}}, StoryID::body(), mode);
-            break;
-        case 3:
-            document.apply(StructuralEdit{StructuralEdit::JoinWithNext{p.id}}, StoryID::body(), mode);
-            break;
-        case 4:
-            document.apply(StructuralEdit{StructuralEdit::AcceptAll{}}, StoryID::body(), mode);
-            break;
-        default:
-            document.apply(StructuralEdit{StructuralEdit::RejectAll{}}, StoryID::body(), mode);
-            break;
+        case 0: document.replaceText(p.id, StoryID::body(), TextRange{at, at}, u"a\tb", mode); break;
+        case 1: document.replaceText(p.id, StoryID::body(), TextRange{at / 2, at}, u"", mode); break;
+        case 2: document.apply(StructuralEdit{StructuralEdit::SplitParagraph{p.id, at}}, StoryID::body(), mode); break;
+        case 3: document.apply(StructuralEdit{StructuralEdit::JoinWithNext{p.id}}, StoryID::body(), mode); break;
+        case 4: document.apply(StructuralEdit{StructuralEdit::AcceptAll{}}, StoryID::body(), mode); break;
+        default: document.apply(StructuralEdit{StructuralEdit::RejectAll{}}, StoryID::body(), mode); break;
     }
 }
 

@@ -18,14 +18,10 @@ std::optional<StoryID> storyForKind(std::string_view kind, const PartName& part)
 
 std::string_view kindOf(StoryID::Kind kind) {
     switch (kind) {
-        case StoryID::Kind::footnotes:
-            return "footnotes";
-        case StoryID::Kind::endnotes:
-            return "endnotes";
-        case StoryID::Kind::comments:
-            return "comments";
-        default:
-            return {};
+        case StoryID::Kind::footnotes: return "footnotes";
+        case StoryID::Kind::endnotes: return "endnotes";
+        case StoryID::Kind::comments: return "comments";
+        default: return {};
     }
 }
 
@@ -76,12 +72,9 @@ std::vector<StoryID> DocxDocument::storyIDs() const {
 std::optional<PartName> DocxDocument::part(const StoryID& story) const {
     switch (story.kind) {
         case StoryID::Kind::header:
-        case StoryID::Kind::footer:
-            return story.part;
-        case StoryID::Kind::body:
-            return mainPart_;
-        default:
-            break;
+        case StoryID::Kind::footer: return story.part;
+        case StoryID::Kind::body: return mainPart_;
+        default: break;
     }
     const auto found = relationships_.of(kindOf(story.kind));
     if (found.empty()) return std::nullopt;
@@ -168,9 +161,7 @@ SharedBytes DocxDocument::image(const PartMap& parts) const {
     return archive_.write(replacing);
 }
 
-SharedBytes DocxDocument::data() {
-    return image(replacements());
-}
+SharedBytes DocxDocument::data() { return image(replacements()); }
 
 void DocxDocument::write(const std::filesystem::path& path) {
     const PartMap parts = replacements();
@@ -189,8 +180,7 @@ void DocxDocument::verifyImage(const SharedBytes& image, const PartMap& replaced
         if (replaced.count(entry.name)) continue;
         const auto* copy = written.entry(entry.name);
         if (!copy || copy->localRecord.size() != entry.localRecord.size() ||
-            !std::equal(oldBytes.begin() + entry.localRecord.lower,
-                        oldBytes.begin() + entry.localRecord.upper,
+            !std::equal(oldBytes.begin() + entry.localRecord.lower, oldBytes.begin() + entry.localRecord.upper,
                         newBytes.begin() + copy->localRecord.lower))
             throw ZipError(ZipErrorCode::truncated, entry.name);
     }
@@ -225,8 +215,7 @@ int64_t DocxDocument::nextRevisionID() {
             const auto name = part(id);
             SharedBytes keepAlive;
             if (!name) continue;
-            if (const auto bytes = storedBytes(name->rawValue, keepAlive))
-                highest = std::max(highest, maxID(*bytes));
+            if (const auto bytes = storedBytes(name->rawValue, keepAlive)) highest = std::max(highest, maxID(*bytes));
         }
         revisionCounter_ = highest;
     }
@@ -265,8 +254,7 @@ void DocxDocument::restore(const PackageState& state) {
             auto restored = std::make_unique<Story>(name, saved->second, s.source, mint_);
             restored->touched = true;
             it->second = std::move(restored);
-        } else if (!state.added.count(name.rawValue) && hasPart(name.rawValue) &&
-                   cache_.added.count(name.rawValue)) {
+        } else if (!state.added.count(name.rawValue) && hasPart(name.rawValue) && cache_.added.count(name.rawValue)) {
             // The part itself is pending and changes with the state: read it again on next use.
             it = stories_.erase(it);
             continue;

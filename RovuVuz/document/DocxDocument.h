@@ -118,8 +118,8 @@ class DocxDocument : public EditContext {
 
     // Package edits, stored as pending parts until the next save.
     Relationships relationships(const PartName& part);
-    RelationshipID addRelationship(const PartName& from, std::string_view kind, std::string_view target,
-                                   bool external, std::optional<std::string_view> type = std::nullopt);
+    RelationshipID addRelationship(const PartName& from, std::string_view kind, std::string_view target, bool external,
+                                   std::optional<std::string_view> type = std::nullopt);
     PartName freePartName(std::string_view stem, std::string_view extension) const;
     void ensureContentType(const std::optional<PartName>& part, const std::optional<std::string>& extension,
                            std::string_view contentType);
@@ -166,8 +166,7 @@ class DocxDocument : public EditContext {
                                          std::u16string_view text, const EditMode& mode);
     // Turns a paragraph's display text into `target` with the one replacement that
     // differs (common prefix and suffix kept).
-    void reconcile(ParagraphID paragraph, const StoryID& story, std::u16string_view target,
-                   const EditMode& mode);
+    void reconcile(ParagraphID paragraph, const StoryID& story, std::u16string_view target, const EditMode& mode);
     // A structural or format edit; for a split, the new paragraph's ID.
     std::vector<ParagraphID> apply(const StructuralEdit& edit, const StoryID& story, const EditMode& mode);
     // A table edit on the table with that ID (see Tables::apply for what is checked).
@@ -179,9 +178,8 @@ class DocxDocument : public EditContext {
 
     // Comments (Comments.cpp): a comment on a range of one paragraph, a reply anchored
     // beside its parent's anchors, the resolved flag, and every thread's parent and state.
-    CommentID addComment(ParagraphID paragraph, const StoryID& story, TextRange range,
-                         std::u16string_view text, std::string_view author,
-                         std::chrono::system_clock::time_point date);
+    CommentID addComment(ParagraphID paragraph, const StoryID& story, TextRange range, std::u16string_view text,
+                         std::string_view author, std::chrono::system_clock::time_point date);
     CommentID reply(CommentID to, std::u16string_view text, std::string_view author,
                     std::chrono::system_clock::time_point date);
     void setResolved(CommentID comment, bool resolved);
@@ -190,17 +188,16 @@ class DocxDocument : public EditContext {
     // Inline objects (Objects.cpp): page breaks, pictures (sizes in points) and links; a url
     // starting with "#" names a bookmark, nothing removes the links in the range.
     void insertPageBreak(ParagraphID paragraph, const StoryID& story, size_t at, const EditMode& mode);
-    void insertImage(ByteView data, std::string_view extension, double width, double height,
-                     ParagraphID paragraph, const StoryID& story, size_t at, const EditMode& mode);
+    void insertImage(ByteView data, std::string_view extension, double width, double height, ParagraphID paragraph,
+                     const StoryID& story, size_t at, const EditMode& mode);
     void resizeImage(ParagraphID paragraph, const StoryID& story, size_t at, double width, double height);
-    void setLink(ParagraphID paragraph, const StoryID& story, TextRange range,
-                 const std::optional<std::string>& url);
+    void setLink(ParagraphID paragraph, const StoryID& story, TextRange range, const std::optional<std::string>& url);
     // Puts parsed inlines at an offset of a paragraph, inside a new w:ins when tracked.
     void insertInlines(std::vector<Inline> inlines, Paragraph& into, size_t at, const EditMode& mode);
 
     static constexpr std::string_view contentTypesPart = "[Content_Types].xml";
 
-  private:
+private:
     // The parts to replace or add on save.
     PartMap replacements();
     // The archive image with the given parts replaced or added.

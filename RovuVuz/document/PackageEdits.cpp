@@ -46,9 +46,8 @@ Relationships DocxDocument::relationships(const PartName& part) {
     return read;
 }
 
-RelationshipID DocxDocument::addRelationship(const PartName& from, std::string_view kind,
-                                             std::string_view target, bool external,
-                                             std::optional<std::string_view> type) {
+RelationshipID DocxDocument::addRelationship(const PartName& from, std::string_view kind, std::string_view target,
+                                             bool external, std::optional<std::string_view> type) {
     const Relationships rels = relationships(from);
     const std::string fullType =
         type ? std::string(*type) : std::string(RelationshipTypes::officeDocumentBase) + std::string(kind);
@@ -63,8 +62,7 @@ RelationshipID DocxDocument::addRelationship(const PartName& from, std::string_v
     } while (rels.find(RelationshipID{id}));
 
     std::string element = "<Relationship Id=\"" + id + "\" Type=\"" + fullType + "\" Target=\"" +
-                          XMLText::escapeAttribute(target) + "\"" +
-                          (external ? " TargetMode=\"External\"" : "") + "/>";
+                          XMLText::escapeAttribute(target) + "\"" + (external ? " TargetMode=\"External\"" : "") + "/>";
     const std::string relsName = Relationships::relsName(from);
     std::string text = partText(*this, relsName).value_or("");
     const size_t end = text.find(relationshipsEnd);
@@ -73,8 +71,7 @@ RelationshipID DocxDocument::addRelationship(const PartName& from, std::string_v
     } else {
         // No readable part: start a fresh one (an unreadable part is dropped).
         text = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships xmlns=\"" +
-               std::string(RelationshipTypes::packageNamespace) + "\">" + element +
-               std::string(relationshipsEnd);
+               std::string(RelationshipTypes::packageNamespace) + "\">" + element + std::string(relationshipsEnd);
     }
     cache_.added[relsName] = share(toBytes(text));
 
@@ -93,22 +90,18 @@ PartName DocxDocument::freePartName(std::string_view stem, std::string_view exte
     }
 }
 
-void DocxDocument::ensureContentType(const std::optional<PartName>& part,
-                                     const std::optional<std::string>& extension,
+void DocxDocument::ensureContentType(const std::optional<PartName>& part, const std::optional<std::string>& extension,
                                      std::string_view contentType) {
     auto text = partText(*this, contentTypesPart);
     if (!text) return;
     std::string element;
     if (part) {
         if (text->find("PartName=\"/" + part->rawValue + "\"") != std::string::npos) return;
-        element = "<Override PartName=\"/" + part->rawValue + "\" ContentType=\"" + std::string(contentType) +
-                  "\"/>";
+        element = "<Override PartName=\"/" + part->rawValue + "\" ContentType=\"" + std::string(contentType) + "\"/>";
     } else if (extension) {
         // Extensions compare case-insensitively (ECMA-376 Part 2 §10.1.2.2).
-        if (lowercased(*text).find("extension=\"" + lowercased(*extension) + "\"") != std::string::npos)
-            return;
-        element =
-            "<Default Extension=\"" + *extension + "\" ContentType=\"" + std::string(contentType) + "\"/>";
+        if (lowercased(*text).find("extension=\"" + lowercased(*extension) + "\"") != std::string::npos) return;
+        element = "<Default Extension=\"" + *extension + "\" ContentType=\"" + std::string(contentType) + "\"/>";
     } else {
         return;
     }

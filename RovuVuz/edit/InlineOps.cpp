@@ -45,9 +45,8 @@ bool isXMLCharacter(char32_t c) {
 // Whether a run still holds something a reader sees or a field needs; a run left with only
 // its properties and hidden items is empty.
 bool hasContent(const Run& run) {
-    return std::any_of(run.items.begin(), run.items.end(), [](const RunItem& item) {
-        return item.kind.type != Type::props && item.kind.type != Type::hidden;
-    });
+    return std::any_of(run.items.begin(), run.items.end(),
+                       [](const RunItem& item) { return item.kind.type != Type::props && item.kind.type != Type::hidden; });
 }
 
 }  // namespace
@@ -92,10 +91,8 @@ std::optional<Slot> slot(const std::vector<Inline>& inlines, size_t offset, Side
 Tags openTags(const Tags& tags) {
     if (tags.hasEnd()) return tags;
     std::string_view start = tags.start.chars();
-    if (start.ends_with("/>"))
-        start.remove_suffix(2);
-    else if (start.ends_with(">"))
-        start.remove_suffix(1);
+    if (start.ends_with("/>")) start.remove_suffix(2);
+    else if (start.ends_with(">")) start.remove_suffix(1);
     std::string bytes(start);
     bytes += '>';
     const size_t startSize = bytes.size();
@@ -111,8 +108,7 @@ std::pair<RunItem::Kind, RunItem::Kind> cutText(const RunItem::Kind& kind, size_
     const std::u16string& text = kind.text;
     size_t offset = std::min(at, text.size());
     if (offset > 0 && offset < text.size() && isLowSurrogate(text[offset])) --offset;
-    return {RunItem::Kind{kind.type, text.substr(0, offset), 0},
-            RunItem::Kind{kind.type, text.substr(offset), 0}};
+    return {RunItem::Kind{kind.type, text.substr(0, offset), 0}, RunItem::Kind{kind.type, text.substr(offset), 0}};
 }
 
 std::unique_ptr<Run> split(Run& run, size_t at, IdentityMint& mint) {
@@ -176,8 +172,7 @@ size_t cut(InlineOwner owner, size_t offset, EditContext& context) {
                 second->tags = second->tags.with({{name + "id", std::to_string(context.nextRevisionID())}});
             }
             auto& from = container->inlines;
-            std::move(from.begin() + static_cast<std::ptrdiff_t>(k), from.end(),
-                      std::back_inserter(second->inlines));
+            std::move(from.begin() + static_cast<std::ptrdiff_t>(k), from.end(), std::back_inserter(second->inlines));
             from.erase(from.begin() + static_cast<std::ptrdiff_t>(k), from.end());
             container->dirty = true;
             inlines.insert(inlines.begin() + static_cast<std::ptrdiff_t>(index) + 1, std::move(second));
@@ -213,8 +208,7 @@ std::vector<RunItem> items(std::u16string_view text) {
     while (i < points.size()) {
         size_t end = i + 1;
         while (end < points.size() &&
-               !utf8proc_grapheme_break_stateful(utf8proc_int32_t(points[end - 1]),
-                                                 utf8proc_int32_t(points[end]), &state))
+               !utf8proc_grapheme_break_stateful(utf8proc_int32_t(points[end - 1]), utf8proc_int32_t(points[end]), &state))
             ++end;
         state = 0;
         const std::u32string_view cluster(points.data() + i, end - i);
@@ -245,9 +239,7 @@ std::vector<RunItem> items(std::u16string_view text) {
 std::vector<RunItem> mergeText(std::vector<RunItem> items) {
     std::vector<RunItem> result;
     result.reserve(items.size());
-    auto isFreshText = [](const RunItem& item) {
-        return item.kind.type == Type::text && !item.hasOriginal();
-    };
+    auto isFreshText = [](const RunItem& item) { return item.kind.type == Type::text && !item.hasOriginal(); };
     for (RunItem& item : items) {
         if (isFreshText(item)) {
             if (item.kind.text.empty()) continue;
@@ -325,9 +317,8 @@ void deleteDirect(InlineOwner owner, size_t from, size_t to) {
             } else if (Container* container = containerOf(node)) {
                 deleteDirect(*container, std::max(from, start) - start, std::min(to, end) - start);
                 container->dirty = true;
-                const bool holdsRaw =
-                    std::any_of(container->inlines.begin(), container->inlines.end(),
-                                [](const Inline& n) { return std::holds_alternative<Raw>(n); });
+                const bool holdsRaw = std::any_of(container->inlines.begin(), container->inlines.end(),
+                                                  [](const Inline& n) { return std::holds_alternative<Raw>(n); });
                 if (length(container->inlines) > 0 || holdsRaw) kept.push_back(std::move(node));
             } else if (!(start >= from && end <= to)) {
                 kept.push_back(std::move(node));

@@ -20,7 +20,7 @@ namespace rovuvuz {
 
 // A paragraph or a container: anything that holds a list of inlines.
 class InlineOwner {
-  public:
+public:
     InlineOwner(Paragraph& paragraph) : inlines_(&paragraph.inlines), paragraph_(&paragraph) {}  // NOLINT
     InlineOwner(Container& container) : inlines_(&container.inlines), container_(&container) {}  // NOLINT
 
@@ -31,7 +31,7 @@ class InlineOwner {
     void markDirty() const;
     bool operator==(const InlineOwner& other) const { return inlines_ == other.inlines_; }
 
-  private:
+private:
     std::vector<Inline>* inlines_;
     Paragraph* paragraph_ = nullptr;
     Container* container_ = nullptr;

@@ -14,7 +14,7 @@ namespace {
 // Which revisions a request reaches: all of them, or those whose w:id reads as `id`.
 // A missing, empty or non-numeric w:id never matches a single-revision request.
 class Matcher {
-  public:
+public:
     explicit Matcher(std::optional<RevisionID> id) : id_(id) {}
 
     bool operator()(const std::optional<std::string>& attribute) const {
@@ -24,22 +24,18 @@ class Matcher {
         return number && *number == id_->rawValue;
     }
 
-  private:
+private:
     std::optional<RevisionID> id_;
 };
 
-std::optional<std::string> idOf(ByteView element) {
-    return Markup::attribute("id", element);
-}
+std::optional<std::string> idOf(ByteView element) { return Markup::attribute("id", element); }
 
 RevisionKind kindOf(const Container& container) {
     return container.kind == Container::Kind::insert ? RevisionKind::insert : RevisionKind::remove;
 }
 
 // Content stays when an insertion is accepted or a deletion rejected.
-bool contentStays(RevisionKind kind, bool accept) {
-    return (kind == RevisionKind::insert) == accept;
-}
+bool contentStays(RevisionKind kind, bool accept) { return (kind == RevisionKind::insert) == accept; }
 
 // A rejected deletion shows its text again: w:delText becomes w:t. Hyperlinks inside the
 // deletion are reached too; nested revisions were resolved (or kept) before.
@@ -125,10 +121,8 @@ bool resolveMark(Paragraph& paragraph, const Matcher& matches, const Decision& d
         const auto marker = mark->child(name);
         if (!marker || !matches(idOf(*marker))) continue;
         mark->set(name, std::nullopt);
-        if (mark->isEmpty())
-            paragraph.props->set("rPr", std::nullopt);
-        else
-            paragraph.props->set("rPr", mark->serialized());
+        if (mark->isEmpty()) paragraph.props->set("rPr", std::nullopt);
+        else paragraph.props->set("rPr", mark->serialized());
         paragraph.setDirty(true);
         // The mark going away joins this paragraph with the next one.
         if (!contentStays(kind, decide(kind))) join = true;
@@ -149,8 +143,7 @@ void resolveParagraphFormat(Paragraph& paragraph, const Matcher& matches, const 
     if (!change || !matches(idOf(*change))) return;
     if (!decide(RevisionKind::insert)) {
         if (const auto old = innerBag(*change, "pPr")) {
-            std::erase_if(props.children,
-                          [](const PropertyBag::Child& c) { return !keptOnReject(c.local()); });
+            std::erase_if(props.children, [](const PropertyBag::Child& c) { return !keptOnReject(c.local()); });
             props.original.reset();
             for (const PropertyBag::Child& child : old->children)
                 if (!keptOnReject(child.local())) props.set(child.local(), child.bytes.view());
@@ -175,8 +168,7 @@ void collect(const std::vector<Inline>& inlines, ParagraphID paragraph, std::vec
                 out.back().text += text;
                 continue;
             }
-            out.push_back({id, TrackedChange::Kind::runFormat,
-                           Markup::attribute("author", *change).value_or(""),
+            out.push_back({id, TrackedChange::Kind::runFormat, Markup::attribute("author", *change).value_or(""),
                            Markup::attribute("date", *change), paragraph, std::move(text)});
         } else if (const auto* holder = std::get_if<std::unique_ptr<Container>>(&node)) {
             const Container& container = **holder;
@@ -184,8 +176,8 @@ void collect(const std::vector<Inline>& inlines, ParagraphID paragraph, std::vec
                 const auto kind = container.kind == Container::Kind::insert ? TrackedChange::Kind::insertion
                                                                             : TrackedChange::Kind::deletion;
                 out.push_back({container.attribute("id").value_or(""), kind,
-                               container.attribute("author").value_or(""), container.attribute("date"),
-                               paragraph, InlineOps::visibleText(container.inlines)});
+                               container.attribute("author").value_or(""), container.attribute("date"), paragraph,
+                               InlineOps::visibleText(container.inlines)});
             }
             collect(container.inlines, paragraph, out);
         }
@@ -197,11 +189,9 @@ void collectParagraph(const Paragraph& paragraph, std::vector<TrackedChange>& ou
     if (!paragraph.props) return;
     const auto add = [&](ByteView element, TrackedChange::Kind kind) {
         out.push_back({idOf(element).value_or(""), kind, Markup::attribute("author", element).value_or(""),
-                       Markup::attribute("date", element), paragraph.id,
-                       InlineOps::visibleText(paragraph.inlines)});
+                       Markup::attribute("date", element), paragraph.id, InlineOps::visibleText(paragraph.inlines)});
     };
-    if (const auto change = paragraph.props->child("pPrChange"))
-        add(*change, TrackedChange::Kind::paragraphFormat);
+    if (const auto change = paragraph.props->child("pPrChange")) add(*change, TrackedChange::Kind::paragraphFormat);
     const auto bytes = paragraph.props->child("rPr");
     const auto mark = bytes ? PropertyBag::parse(*bytes) : std::nullopt;
     if (!mark) return;
@@ -257,16 +247,11 @@ void resolve(Story& story, std::optional<RevisionID> id, const Decision& decide)
 bool resolve(Story& story, const StructuralEdit& edit) {
     using E = StructuralEdit;
     const auto always = [](bool answer) { return Decision([answer](RevisionKind) { return answer; }); };
-    if (const auto* accept = std::get_if<E::Accept>(&edit.value))
-        resolve(story, accept->revision, always(true));
-    else if (const auto* reject = std::get_if<E::Reject>(&edit.value))
-        resolve(story, reject->revision, always(false));
-    else if (std::holds_alternative<E::AcceptAll>(edit.value))
-        resolve(story, std::nullopt, always(true));
-    else if (std::holds_alternative<E::RejectAll>(edit.value))
-        resolve(story, std::nullopt, always(false));
-    else
-        return false;
+    if (const auto* accept = std::get_if<E::Accept>(&edit.value)) resolve(story, accept->revision, always(true));
+    else if (const auto* reject = std::get_if<E::Reject>(&edit.value)) resolve(story, reject->revision, always(false));
+    else if (std::holds_alternative<E::AcceptAll>(edit.value)) resolve(story, std::nullopt, always(true));
+    else if (std::holds_alternative<E::RejectAll>(edit.value)) resolve(story, std::nullopt, always(false));
+    else return false;
     story.touched = true;
     return true;
 }

@@ -34,9 +34,8 @@ bool sameChildren(const std::vector<ByteSlice>& old, const PropertyBag& bag) {
 std::string changeRecord(EditContext& document, std::string_view prefix, std::string_view changeName,
                          std::string_view propsName, const std::vector<ByteSlice>& old,
                          std::initializer_list<std::string_view> left, const EditMode::Tracked& tracked) {
-    std::string out =
-        Markup::startTag(qualified(prefix, changeName),
-                         TextEdit::revisionAttributes(document, prefix, tracked), Markup::SelfClosing::No);
+    std::string out = Markup::startTag(qualified(prefix, changeName),
+                                       TextEdit::revisionAttributes(document, prefix, tracked), Markup::SelfClosing::No);
     out += "<" + qualified(prefix, propsName) + ">";
     for (const ByteSlice& bytes : old) {
         const std::string_view local = PropertyBag::Child{bytes}.local();
@@ -55,10 +54,8 @@ void removeFromMark(PropertyBag& props, std::initializer_list<std::string_view> 
     auto mark = PropertyBag::parse(*bytes);
     if (!mark) return;
     for (std::string_view name : names) mark->set(name, std::nullopt);
-    if (mark->isEmpty())
-        props.set("rPr", std::nullopt);
-    else
-        props.set("rPr", mark->serialized());
+    if (mark->isEmpty()) props.set("rPr", std::nullopt);
+    else props.set("rPr", mark->serialized());
 }
 
 size_t blockIndex(const Paragraph& paragraph) {
@@ -74,8 +71,7 @@ size_t blockIndex(const Paragraph& paragraph) {
 
 void ensureProps(Paragraph& paragraph) {
     if (paragraph.props) return;
-    paragraph.props =
-        PropertyBag{Tags::build(qualified(paragraph.tags.prefix(), "pPr"), {}), {}, std::nullopt};
+    paragraph.props = PropertyBag{Tags::build(qualified(paragraph.tags.prefix(), "pPr"), {}), {}, std::nullopt};
     paragraph.inlines.insert(paragraph.inlines.begin(), PropsMarker{});
     paragraph.setDirty(true);
 }
@@ -100,11 +96,9 @@ Paragraph& split(EditContext& document, Paragraph& paragraph, size_t at, const E
     }
     auto& inlines = paragraph.inlines;
     for (size_t i = k; i < inlines.size(); ++i)
-        if (!std::holds_alternative<PropsMarker>(inlines[i]))
-            second->inlines.push_back(std::move(inlines[i]));
-    const bool markerMoved =
-        std::any_of(inlines.begin() + static_cast<std::ptrdiff_t>(k), inlines.end(),
-                    [](const Inline& n) { return std::holds_alternative<PropsMarker>(n); });
+        if (!std::holds_alternative<PropsMarker>(inlines[i])) second->inlines.push_back(std::move(inlines[i]));
+    const bool markerMoved = std::any_of(inlines.begin() + static_cast<std::ptrdiff_t>(k), inlines.end(),
+                                         [](const Inline& n) { return std::holds_alternative<PropsMarker>(n); });
     inlines.erase(inlines.begin() + static_cast<std::ptrdiff_t>(k), inlines.end());
     if (markerMoved) inlines.emplace_back(PropsMarker{});
     paragraph.setDirty(true);
@@ -170,9 +164,8 @@ void markParagraph(EditContext& document, Paragraph& paragraph, RevisionKind kin
     if (const auto bytes = paragraph.props->child("rPr")) mark = PropertyBag::parse(*bytes);
     if (!mark) mark = PropertyBag{Tags::build(qualified(prefix, "rPr"), {}), {}, std::nullopt};
     const std::string_view name = kind == RevisionKind::insert ? "ins" : "del";
-    const std::string marker =
-        Markup::startTag(qualified(prefix, name), TextEdit::revisionAttributes(document, prefix, tracked),
-                         Markup::SelfClosing::Yes);
+    const std::string marker = Markup::startTag(
+        qualified(prefix, name), TextEdit::revisionAttributes(document, prefix, tracked), Markup::SelfClosing::Yes);
     mark->set(name, asBytes(marker));
     paragraph.props->set("rPr", mark->serialized());
     paragraph.setDirty(true);
@@ -182,17 +175,16 @@ void editProps(EditContext& document, Paragraph& paragraph, const EditMode& mode
                const std::function<void(PropertyBag&)>& edit) {
     // A paragraph without w:pPr is edited on an empty bag first, so that an edit that
     // changes nothing adds nothing.
-    PropertyBag bag =
-        paragraph.props
-            ? *paragraph.props
-            : PropertyBag{Tags::build(qualified(paragraph.tags.prefix(), "pPr"), {}), {}, std::nullopt};
+    PropertyBag bag = paragraph.props
+                          ? *paragraph.props
+                          : PropertyBag{Tags::build(qualified(paragraph.tags.prefix(), "pPr"), {}), {}, std::nullopt};
     const auto old = childBytes(bag);
     edit(bag);
     if (sameChildren(old, bag)) return;
     const std::string_view prefix = paragraph.tags.prefix();
     if (mode.tracked && !bag.child("pPrChange")) {
-        const std::string record = changeRecord(document, prefix, "pPrChange", "pPr", old,
-                                                {"rPr", "sectPr", "pPrChange"}, *mode.tracked);
+        const std::string record =
+            changeRecord(document, prefix, "pPrChange", "pPr", old, {"rPr", "sectPr", "pPrChange"}, *mode.tracked);
         bag.set("pPrChange", asBytes(record));
     }
     ensureProps(paragraph);
@@ -213,19 +205,17 @@ void setRunFormat(EditContext& document, Paragraph& paragraph, TextRange range, 
     const auto effective = [&](const PropertyBag& bag) { return styles.runFormat(paragraphStyle, &bag); };
     for (const auto& [owner, run, chain] : covered) {
         const std::string_view prefix = run->tags.prefix();
-        PropertyBag bag = run->props
-                              ? *run->props
-                              : PropertyBag{Tags::build(qualified(prefix, "rPr"), {}), {}, std::nullopt};
+        PropertyBag bag =
+            run->props ? *run->props : PropertyBag{Tags::build(qualified(prefix, "rPr"), {}), {}, std::nullopt};
         const auto old = childBytes(bag);
         FormatEdit::apply(change, bag, effective);
         if (sameChildren(old, bag)) continue;
         if (mode.tracked && !bag.child("rPrChange")) {
-            const std::string record = changeRecord(document, prefix, "rPrChange", "rPr", old,
-                                                    {"rPrChange", "ins", "del"}, *mode.tracked);
+            const std::string record =
+                changeRecord(document, prefix, "rPrChange", "rPr", old, {"rPrChange", "ins", "del"}, *mode.tracked);
             bag.set("rPrChange", asBytes(record));
         }
-        if (!run->props)
-            run->items.insert(run->items.begin(), RunItem(RunItem::Kind::make(RunItem::Type::props)));
+        if (!run->props) run->items.insert(run->items.begin(), RunItem(RunItem::Kind::make(RunItem::Type::props)));
         run->props = std::move(bag);
         run->dirty = true;
         owner.markDirty();

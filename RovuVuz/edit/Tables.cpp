@@ -57,14 +57,10 @@ std::optional<std::pair<size_t, Raw*>> rawChild(Group& group, std::string_view l
     return std::nullopt;
 }
 
-std::optional<std::pair<size_t, Raw*>> tcPr(Group& cell) {
-    return rawChild(cell, "tcPr");
-}
+std::optional<std::pair<size_t, Raw*>> tcPr(Group& cell) { return rawChild(cell, "tcPr"); }
 
 // Text rewritten and read back as a raw piece; the old piece when the result does not parse.
-Raw rewritten(const Raw& old, const std::string& text) {
-    return Fragment::raw(text).value_or(old);
-}
+Raw rewritten(const Raw& old, const std::string& text) { return Fragment::raw(text).value_or(old); }
 
 // Searches groups without recursion: nesting depth comes from the file.
 Group* findGroup(Group& root, BlockID id) {
@@ -90,10 +86,8 @@ std::vector<Paragraph*> paragraphsIn(Group& root) {
             continue;
         }
         Block& child = group->children[next++];
-        if (auto* p = std::get_if<std::unique_ptr<Paragraph>>(&child))
-            result.push_back(p->get());
-        else if (auto* g = std::get_if<std::unique_ptr<Group>>(&child))
-            stack.emplace_back(g->get(), 0);
+        if (auto* p = std::get_if<std::unique_ptr<Paragraph>>(&child)) result.push_back(p->get());
+        else if (auto* g = std::get_if<std::unique_ptr<Group>>(&child)) stack.emplace_back(g->get(), 0);
     }
     return result;
 }
@@ -135,8 +129,7 @@ std::unique_ptr<Group> cloneCell(EditContext& document, Group& model) {
     cell->id = BlockID{document.mint().mint()};
     cell->tags = freshTags(InlineOps::openTags(model.tags));
     if (const auto props = tcPr(model)) {
-        const std::string text =
-            vMergeMarker().replaceAll(props->second->bytes.chars(), [](auto&) { return ""; });
+        const std::string text = vMergeMarker().replaceAll(props->second->bytes.chars(), [](auto&) { return ""; });
         cell->children.emplace_back(rewritten(*props->second, text));
     }
     cell->children.emplace_back(emptyParagraph(document, *cell, model));
@@ -160,8 +153,7 @@ std::unique_ptr<Group> cloneRow(EditContext& document, Group& model) {
         } else if (auto* raw = std::get_if<Raw>(&child)) {
             const auto local = raw->local();
             if (local == "trPr" || local == "tblPrEx") {
-                const std::string text =
-                    rowMarkers().replaceAll(raw->bytes.chars(), [](auto&) { return ""; });
+                const std::string text = rowMarkers().replaceAll(raw->bytes.chars(), [](auto&) { return ""; });
                 row->children.emplace_back(rewritten(*raw, text));
             } else {
                 row->children.emplace_back(*raw);
@@ -175,9 +167,9 @@ std::unique_ptr<Group> cloneRow(EditContext& document, Group& model) {
 // properties and precede w:trPrChange (ECMA-376 §17.4.82).
 void markRow(EditContext& document, Group& row, std::string_view name, const EditMode::Tracked& tracked) {
     const std::string_view prefix = row.tags.prefix();
-    const std::string marker =
-        Markup::startTag(qualified(prefix, name), TextEdit::revisionAttributes(document, prefix, tracked),
-                         Markup::SelfClosing::Yes);
+    const std::string marker = Markup::startTag(qualified(prefix, name),
+                                                TextEdit::revisionAttributes(document, prefix, tracked),
+                                                Markup::SelfClosing::Yes);
     if (const auto found = rawChild(row, "trPr")) {
         Raw& raw = *found->second;
         std::string text(raw.bytes.chars());
@@ -268,14 +260,13 @@ std::optional<Grid> readGrid(Group& table, const StoryID& story) {
 }
 
 void writeGrid(Group& table, const Grid& grid) {
-    const std::string prefix =
-        grid.qname.find(':') == std::string::npos ? "" : grid.qname.substr(0, grid.qname.find(':'));
+    const std::string prefix = grid.qname.find(':') == std::string::npos ? "" : grid.qname.substr(0, grid.qname.find(':'));
     std::string text = "<" + grid.qname + ">";
     for (double width : grid.widths) {
         // Twentieths of a point, truncated; a width no page could hold is written as 0.
         const int64_t whole = std::abs(width) < 1e15 ? static_cast<int64_t>(width) : 0;
-        text += "<" + qualified(prefix, "gridCol") + " " + qualified(prefix, "w") + "=\"" +
-                std::to_string(whole) + "\"/>";
+        text += "<" + qualified(prefix, "gridCol") + " " + qualified(prefix, "w") + "=\"" + std::to_string(whole) +
+                "\"/>";
     }
     text += "</" + grid.qname + ">";
     Raw& old = std::get<Raw>(table.children[grid.index]);

@@ -165,8 +165,8 @@ void insertTracked(EditContext& document, Paragraph& paragraph, std::u16string_v
     auto items = InlineOps::items(text);
     if (items.empty()) return;
     const Slot* source = before ? &*before : after ? &*after : nullptr;
-    std::optional<PropertyBag> props =
-        source && source->run->props ? withoutRevisionMarkers(*source->run->props) : markProps(paragraph);
+    std::optional<PropertyBag> props = source && source->run->props ? withoutRevisionMarkers(*source->run->props)
+                                                                   : markProps(paragraph);
     const std::string_view prefix = paragraph.tags.prefix();
     auto container = newRevision(document, prefix, Container::Kind::insert, tracked);
     container->inlines.emplace_back(newRun(document, paragraph, std::move(props), std::move(items)));
@@ -193,8 +193,7 @@ void deleteTracked(EditContext& document, Paragraph& paragraph, size_t from, siz
     const auto covered = InlineOps::isolate(paragraph, from, to, {}, document);
     std::vector<std::pair<InlineOwner, std::vector<Run*>>> recorded;
     for (const auto& [owner, run, chain] : covered) {
-        if (std::any_of(chain.begin(), chain.end(),
-                        [](const Container* c) { return c->kind == Container::Kind::remove; }))
+        if (std::any_of(chain.begin(), chain.end(), [](const Container* c) { return c->kind == Container::Kind::remove; }))
             continue;  // already deleted
         if (isOwnInsertion(innermostRevision(chain), tracked.author)) {
             // Deleting one's own tracked insertion leaves no trace.
@@ -207,15 +206,12 @@ void deleteTracked(EditContext& document, Paragraph& paragraph, size_t from, siz
             continue;
         }
         for (RunItem& item : run->items)
-            if (item.kind.type == RunItem::Type::text)
-                item = RunItem(RunItem::Kind::makeDelText(item.kind.text));
+            if (item.kind.type == RunItem::Type::text) item = RunItem(RunItem::Kind::makeDelText(item.kind.text));
         run->dirty = true;
         auto entry = std::find_if(recorded.begin(), recorded.end(),
                                   [&owner = owner](const auto& e) { return e.first == owner; });
-        if (entry == recorded.end())
-            recorded.emplace_back(owner, std::vector<Run*>{run});
-        else
-            entry->second.push_back(run);
+        if (entry == recorded.end()) recorded.emplace_back(owner, std::vector<Run*>{run});
+        else entry->second.push_back(run);
     }
     for (auto& [owner, runs] : recorded) wrapDeleted(document, owner, runs, paragraph.tags.prefix(), tracked);
 }
@@ -229,8 +225,7 @@ void prune(InlineOwner owner) {
         if (auto* run = std::get_if<std::unique_ptr<Run>>(&node)) {
             const auto& items = (*run)->items;
             return (*run)->dirty && std::all_of(items.begin(), items.end(), [](const RunItem& item) {
-                       return item.kind.type == RunItem::Type::props ||
-                              item.kind.type == RunItem::Type::hidden;
+                       return item.kind.type == RunItem::Type::props || item.kind.type == RunItem::Type::hidden;
                    });
         }
         return false;
@@ -255,10 +250,8 @@ std::vector<Paragraph*> siblings(Paragraph& from, Paragraph& to) {
     std::vector<Paragraph*> result;
     for (size_t i = *first; i <= *last; ++i) {
         const Block& block = from.parent->children[i];
-        if (const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block))
-            result.push_back(p->get());
-        else if (std::holds_alternative<std::unique_ptr<Group>>(block))
-            throw crosses();
+        if (const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block)) result.push_back(p->get());
+        else if (std::holds_alternative<std::unique_ptr<Group>>(block)) throw crosses();
     }
     return result;
 }
@@ -294,8 +287,7 @@ void replaceChecked(EditContext& document, Paragraph& paragraph, size_t lower, s
         const size_t before = InlineOps::length(paragraph.inlines);
         if (lower < upper) TextEdit::deleteTracked(document, paragraph, lower, upper, *mode.tracked);
         const size_t vanished = before - InlineOps::length(paragraph.inlines);
-        if (!text.empty())
-            TextEdit::insertTracked(document, paragraph, text, upper - vanished, *mode.tracked);
+        if (!text.empty()) TextEdit::insertTracked(document, paragraph, text, upper - vanished, *mode.tracked);
     }
     TextEdit::prune(paragraph);
 }

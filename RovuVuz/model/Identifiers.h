@@ -54,7 +54,7 @@ struct RunKey {
 // without walking a story (what every keystroke would otherwise pay). The mint must outlive
 // the paragraphs it made.
 class IdentityMint {
-  public:
+public:
     IdentityMint() = default;
     // Paragraphs point at their mint: it stays where it was made.
     IdentityMint(const IdentityMint&) = delete;
@@ -71,7 +71,7 @@ class IdentityMint {
         return found == live_.end() ? nullptr : found->second;
     }
 
-  private:
+private:
     uint64_t next_ = 1;
     std::unordered_map<uint64_t, Paragraph*> live_;
 };

@@ -46,8 +46,7 @@ bool endsName(char c) {
 
 std::optional<std::string_view> Raw::local() const {
     const std::string_view text = bytes.chars();
-    if (text.size() < 2 || text[0] != '<' || text[1] == '!' || text[1] == '?' || text[1] == '/')
-        return std::nullopt;
+    if (text.size() < 2 || text[0] != '<' || text[1] == '!' || text[1] == '?' || text[1] == '/') return std::nullopt;
     size_t end = 1;
     while (end < text.size() && !endsName(text[end])) ++end;
     const std::string_view name = text.substr(1, end - 1);
@@ -92,9 +91,7 @@ RunItem::Kind RunItem::Kind::makeObject(std::string_view local) {
     return {Type::object, std::u16string(local.begin(), local.end()), 0};
 }
 
-std::string RunItem::Kind::objectName() const {
-    return type == Type::object ? utf8::fromUtf16(text) : std::string();
-}
+std::string RunItem::Kind::objectName() const { return type == Type::object ? utf8::fromUtf16(text) : std::string(); }
 
 std::optional<RunItem::Kind> RunItem::pristine() const {
     if (!hasOriginal() || !pristineType_) return std::nullopt;
@@ -120,8 +117,7 @@ bool RunItem::isPristine() const {
 std::optional<std::string> Container::attribute(std::string_view name) const {
     for (auto& [qname, value] : Markup::attributes(tags.start.view())) {
         if (qname == name) return value;
-        if (qname.size() > name.size() && qname.ends_with(name) &&
-            qname[qname.size() - name.size() - 1] == ':')
+        if (qname.size() > name.size() && qname.ends_with(name) && qname[qname.size() - name.size() - 1] == ':')
             return value;
     }
     return std::nullopt;

@@ -78,7 +78,7 @@ struct Paragraph {
     std::optional<ByteSlice> original;  // the whole element as read, while clean
     std::optional<PropertyBag> props;   // its w:pPr
     std::vector<Inline> inlines;
-    Group* parent = nullptr;  // not owning
+    Group* parent = nullptr;            // not owning
 
     // A new paragraph with the mint's next identity, enrolled in the mint's register of
     // live paragraphs until it is destroyed.
@@ -96,7 +96,7 @@ struct Paragraph {
         if (dirty) original.reset();
     }
 
-  private:
+private:
     bool dirty_ = false;
     IdentityMint* mint_ = nullptr;
 };
@@ -111,11 +111,11 @@ struct RunItem {
         commentRef,  // w:commentReference
         props,       // where the run's w:rPr stood
         tab,
-        lineBreak,  // w:br (not a page break), w:cr
-        pageBreak,  // w:br w:type="page"
+        lineBreak,   // w:br (not a page break), w:cr
+        pageBreak,   // w:br w:type="page"
         fieldChar,
         instrText,
-        hidden,  // anything else, kept only for its bytes
+        hidden,      // anything else, kept only for its bytes
     };
 
     struct Kind {
@@ -141,8 +141,7 @@ struct RunItem {
 
     RunItem() = default;
     explicit RunItem(Kind k) : kind(std::move(k)) {}
-    RunItem(Kind k, ByteSlice bytes)
-        : kind(std::move(k)), original(std::move(bytes)), pristineType_(kind.type) {}
+    RunItem(Kind k, ByteSlice bytes) : kind(std::move(k)), original(std::move(bytes)), pristineType_(kind.type) {}
 
     bool hasOriginal() const { return !original.empty(); }
 
@@ -151,7 +150,7 @@ struct RunItem {
     // True while the item can be written from its original bytes.
     bool isPristine() const;
 
-  private:
+private:
     // The type as read, kept so that most items answer isPristine without re-reading.
     std::optional<Type> pristineType_;
 };

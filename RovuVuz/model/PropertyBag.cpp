@@ -23,88 +23,22 @@ RankTable makeTable(const std::array<std::string_view, N>& names) {
 }
 
 // CT_RPr's element sequence, with the revision markers that may follow it.
-constexpr std::array<std::string_view, 44> runNames = {"rStyle",
-                                                       "rFonts",
-                                                       "b",
-                                                       "bCs",
-                                                       "i",
-                                                       "iCs",
-                                                       "caps",
-                                                       "smallCaps",
-                                                       "strike",
-                                                       "dstrike",
-                                                       "outline",
-                                                       "shadow",
-                                                       "emboss",
-                                                       "imprint",
-                                                       "noProof",
-                                                       "snapToGrid",
-                                                       "vanish",
-                                                       "webHidden",
-                                                       "color",
-                                                       "spacing",
-                                                       "w",
-                                                       "kern",
-                                                       "position",
-                                                       "sz",
-                                                       "szCs",
-                                                       "highlight",
-                                                       "u",
-                                                       "effect",
-                                                       "bdr",
-                                                       "shd",
-                                                       "fitText",
-                                                       "vertAlign",
-                                                       "rtl",
-                                                       "cs",
-                                                       "em",
-                                                       "lang",
-                                                       "eastAsianLayout",
-                                                       "specVanish",
-                                                       "oMath",
-                                                       "ins",
-                                                       "del",
-                                                       "moveFrom",
-                                                       "moveTo",
-                                                       "rPrChange"};
+constexpr std::array<std::string_view, 44> runNames = {
+    "rStyle", "rFonts",   "b",         "bCs",    "i",        "iCs",         "caps",      "smallCaps",
+    "strike", "dstrike",  "outline",   "shadow", "emboss",   "imprint",     "noProof",   "snapToGrid",
+    "vanish", "webHidden", "color",    "spacing", "w",       "kern",        "position",  "sz",
+    "szCs",   "highlight", "u",        "effect", "bdr",      "shd",         "fitText",   "vertAlign",
+    "rtl",    "cs",       "em",        "lang",   "eastAsianLayout", "specVanish", "oMath", "ins",
+    "del",    "moveFrom", "moveTo",    "rPrChange"};
 
 // CT_PPr's element sequence.
-constexpr std::array<std::string_view, 36> paragraphNames = {"pStyle",
-                                                             "keepNext",
-                                                             "keepLines",
-                                                             "pageBreakBefore",
-                                                             "framePr",
-                                                             "widowControl",
-                                                             "numPr",
-                                                             "suppressLineNumbers",
-                                                             "pBdr",
-                                                             "shd",
-                                                             "tabs",
-                                                             "suppressAutoHyphens",
-                                                             "kinsoku",
-                                                             "wordWrap",
-                                                             "overflowPunct",
-                                                             "topLinePunct",
-                                                             "autoSpaceDE",
-                                                             "autoSpaceDN",
-                                                             "bidi",
-                                                             "adjustRightInd",
-                                                             "snapToGrid",
-                                                             "spacing",
-                                                             "ind",
-                                                             "contextualSpacing",
-                                                             "mirrorIndents",
-                                                             "suppressOverlap",
-                                                             "jc",
-                                                             "textDirection",
-                                                             "textAlignment",
-                                                             "textboxTightWrap",
-                                                             "outlineLvl",
-                                                             "divId",
-                                                             "cnfStyle",
-                                                             "rPr",
-                                                             "sectPr",
-                                                             "pPrChange"};
+constexpr std::array<std::string_view, 36> paragraphNames = {
+    "pStyle",     "keepNext",       "keepLines",        "pageBreakBefore", "framePr",        "widowControl",
+    "numPr",      "suppressLineNumbers", "pBdr",        "shd",             "tabs",           "suppressAutoHyphens",
+    "kinsoku",    "wordWrap",       "overflowPunct",    "topLinePunct",    "autoSpaceDE",    "autoSpaceDN",
+    "bidi",       "adjustRightInd", "snapToGrid",       "spacing",         "ind",            "contextualSpacing",
+    "mirrorIndents", "suppressOverlap", "jc",           "textDirection",   "textAlignment",  "textboxTightWrap",
+    "outlineLvl", "divId",          "cnfStyle",         "rPr",             "sectPr",         "pPrChange"};
 
 std::optional<int> lookup(const RankTable& table, std::string_view local) {
     const auto found = table.find(local);
@@ -130,8 +64,8 @@ std::string_view PropertyBag::Child::local() const {
     const std::string_view text = bytes.chars();
     if (text.size() < 2 || text[0] != '<' || text[1] == '!' || text[1] == '?' || text[1] == '/') return {};
     size_t end = 1;
-    while (end < text.size() && text[end] != ' ' && text[end] != '\t' && text[end] != '\r' &&
-           text[end] != '\n' && text[end] != '/' && text[end] != '>')
+    while (end < text.size() && text[end] != ' ' && text[end] != '\t' && text[end] != '\r' && text[end] != '\n' &&
+           text[end] != '/' && text[end] != '>')
         ++end;
     std::string_view name = text.substr(1, end - 1);
     const size_t colon = name.find(':');
@@ -165,8 +99,7 @@ std::optional<int> PropertyBag::rank(std::string_view local) const {
 }
 
 void PropertyBag::set(std::string_view local, std::optional<ByteView> bytes) {
-    auto found =
-        std::find_if(children.begin(), children.end(), [&](const Child& c) { return c.local() == local; });
+    auto found = std::find_if(children.begin(), children.end(), [&](const Child& c) { return c.local() == local; });
     if (found != children.end()) {
         if (bytes && found->bytes.sameBytes(*bytes)) return;
         original.reset();

@@ -34,7 +34,7 @@ struct PropertyBag {
     };
 
     Tags tags;
-    std::vector<Child> children;        // every child node, whitespace and comments included
+    std::vector<Child> children;      // every child node, whitespace and comments included
     std::optional<ByteSlice> original;  // the whole element as read; cleared by any change
 
     // The bytes of the first child with that local name.
@@ -65,7 +65,7 @@ struct PropertyBag {
     // parse.
     static std::optional<PropertyBag> parse(ByteView bytes);
 
-  private:
+private:
     std::optional<int> rank(std::string_view local) const;
 };
 

@@ -20,8 +20,7 @@ bool isWhiteSpace(char16_t c) {
 
 // "<prefix" "local" " xml:space…" ">" text "</prefix" "local" ">": the name in two pieces
 // so that no temporary string is built per item.
-void appendTextElement(Bytes& out, std::string_view prefix, std::string_view local,
-                       std::u16string_view text) {
+void appendTextElement(Bytes& out, std::string_view prefix, std::string_view local, std::u16string_view text) {
     const bool preserve = !text.empty() && (isWhiteSpace(text.front()) || isWhiteSpace(text.back()));
     out.push_back('<');
     append(out, prefix);
@@ -56,30 +55,19 @@ void item(const RunItem& item, const Run& run, std::string_view prefix, Bytes& o
         if (run.props) run.props->serialize(out);
         return;
     }
-    if (item.hasOriginal() &&
-        (type == Type::object || type == Type::noteRef || type == Type::commentRef ||
-         type == Type::fieldChar || type == Type::instrText || type == Type::hidden || item.isPristine())) {
+    if (item.hasOriginal() && (type == Type::object || type == Type::noteRef || type == Type::commentRef ||
+                          type == Type::fieldChar || type == Type::instrText || type == Type::hidden ||
+                          item.isPristine())) {
         append(out, item.original.view());
         return;
     }
     switch (type) {
-        case Type::text:
-            appendTextElement(out, prefix, "t", item.kind.text);
-            break;
-        case Type::delText:
-            appendTextElement(out, prefix, "delText", item.kind.text);
-            break;
-        case Type::tab:
-            appendEmptyElement(out, prefix, "tab");
-            break;
-        case Type::lineBreak:
-            appendEmptyElement(out, prefix, "br");
-            break;
-        case Type::pageBreak:
-            appendPageBreak(out, prefix);
-            break;
-        default:
-            break;  // kinds that exist only as read bytes have nothing to write without them
+        case Type::text: appendTextElement(out, prefix, "t", item.kind.text); break;
+        case Type::delText: appendTextElement(out, prefix, "delText", item.kind.text); break;
+        case Type::tab: appendEmptyElement(out, prefix, "tab"); break;
+        case Type::lineBreak: appendEmptyElement(out, prefix, "br"); break;
+        case Type::pageBreak: appendPageBreak(out, prefix); break;
+        default: break;  // kinds that exist only as read bytes have nothing to write without them
     }
 }
 

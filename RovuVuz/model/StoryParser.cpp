@@ -9,8 +9,8 @@ namespace {
 // The block containers the editor walks into; every other block-level element (sdt,
 // sectPr, tblPr, bookmarks, …) is opaque.
 constexpr std::array<std::string_view, 13> groupNames = {
-    "document", "body",     "hdr",     "ftr", "footnotes", "footnote", "endnotes",
-    "endnote",  "comments", "comment", "tbl", "tr",        "tc"};
+    "document", "body", "hdr", "ftr", "footnotes", "footnote", "endnotes",
+    "endnote",  "comments", "comment", "tbl", "tr", "tc"};
 
 template <size_t N>
 bool contains(const std::array<std::string_view, N>& names, std::string_view name) {
@@ -25,21 +25,19 @@ size_t childCount(const XMLTree& tree, int node) {
 
 // Guards the nesting depth of one recursive descent.
 class DepthGuard {
-  public:
+public:
     explicit DepthGuard(int& depth) : depth_(depth) { ++depth_; }
     ~DepthGuard() { --depth_; }
     DepthGuard(const DepthGuard&) = delete;
     DepthGuard& operator=(const DepthGuard&) = delete;
 
-  private:
+private:
     int& depth_;
 };
 
 }  // namespace
 
-bool StoryParser::isGroup(std::string_view local) {
-    return contains(groupNames, local);
-}
+bool StoryParser::isGroup(std::string_view local) { return contains(groupNames, local); }
 
 StoryParser::StoryParser(const XMLTree& tree, IdentityMint& mint)
     : tree_(tree), mint_(mint), whole_(tree.sharedBytes(), ByteRange{0, tree.bytes().size()}) {}
@@ -48,9 +46,7 @@ Tags StoryParser::tags(int node) const {
     return Tags::read(tree_, whole_, node);
 }
 
-Raw StoryParser::raw(int node) const {
-    return Raw{slice(tree_.range(node))};
-}
+Raw StoryParser::raw(int node) const { return Raw{slice(tree_.range(node))}; }
 
 std::unique_ptr<Group> StoryParser::group(int node) {
     DepthGuard guard(depth_);

@@ -11,7 +11,7 @@
 namespace rovuvuz {
 
 class StoryParser {
-  public:
+public:
     // Containers nest without limit in the format; a hostile part can nest a million of
     // them in a few kilobytes. Past this depth of groups and inline containers a subtree
     // is kept whole as one raw piece: preserved byte for byte, simply not editable. Real
@@ -30,7 +30,7 @@ class StoryParser {
     // Whether a local name is one of the block containers read as groups.
     static bool isGroup(std::string_view local);
 
-  private:
+private:
     ByteSlice slice(ByteRange range) const { return whole_.sub(range); }
     Inline container(int node, std::string_view local);
 

@@ -14,38 +14,22 @@ namespace {
 std::string reasonFor(int errorNumber) {
     std::string reason;
     switch (errorNumber) {
-        case ENOSPC:
-            reason = "the disk is full";
-            break;
-        case EDQUOT:
-            reason = "the disk quota is exhausted";
-            break;
+        case ENOSPC: reason = "the disk is full"; break;
+        case EDQUOT: reason = "the disk quota is exhausted"; break;
         case EACCES:
-        case EPERM:
-            reason = "permission denied";
-            break;
-        case EROFS:
-            reason = "the folder is on a read-only file system";
-            break;
-        case ENOENT:
-            reason = "no such file or folder";
-            break;
-        case EISDIR:
-            reason = "it is a folder";
-            break;
-        case EFBIG:
-            reason = "the file is too large";
-            break;
-        default:
-            reason = std::strerror(errorNumber);
-            break;
+        case EPERM: reason = "permission denied"; break;
+        case EROFS: reason = "the folder is on a read-only file system"; break;
+        case ENOENT: reason = "no such file or folder"; break;
+        case EISDIR: reason = "it is a folder"; break;
+        case EFBIG: reason = "the file is too large"; break;
+        default: reason = std::strerror(errorNumber); break;
     }
     return reason;
 }
 
 // Closes a descriptor when it leaves scope, unless released.
 class Descriptor {
-  public:
+public:
     explicit Descriptor(int fd) : fd_(fd) {}
     ~Descriptor() {
         if (fd_ >= 0) ::close(fd_);
@@ -60,7 +44,7 @@ class Descriptor {
         return result;
     }
 
-  private:
+private:
     int fd_;
 };
 
@@ -138,8 +122,7 @@ void writeAtomically(const std::filesystem::path& path, ByteView bytes) {
     if (fd.get() < 0) throw FileError(target, errno, "write");
     const std::filesystem::path temporary = pattern;
     try {
-        if (::fchmod(fd.get(), permissionsFor(target)) != 0)
-            throw FileError(temporary, errno, "set permissions of");
+        if (::fchmod(fd.get(), permissionsFor(target)) != 0) throw FileError(temporary, errno, "set permissions of");
         writeAll(fd.get(), bytes, temporary);
         if (::fsync(fd.get()) != 0) throw FileError(temporary, errno, "flush");
         if (fd.close() != 0) throw FileError(temporary, errno, "write");

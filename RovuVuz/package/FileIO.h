@@ -12,7 +12,7 @@
 namespace rovuvuz {
 
 class FileError : public std::runtime_error {
-  public:
+public:
     FileError(std::filesystem::path path, int errorNumber, const std::string& doing);
 
     const std::filesystem::path& path() const { return path_; }
@@ -21,7 +21,7 @@ class FileError : public std::runtime_error {
     // ("cannot open: no such file or folder").
     const std::string& cause() const { return cause_; }
 
-  private:
+private:
     std::filesystem::path path_;
     int errorNumber_;
     std::string cause_;

@@ -25,8 +25,7 @@ std::string_view Relationship::kind() const {
     return parts.empty() ? std::string_view() : parts.back();
 }
 
-Relationships::Relationships(PartName sourcePart, std::optional<ByteView> data)
-    : source(std::move(sourcePart)) {
+Relationships::Relationships(PartName sourcePart, std::optional<ByteView> data) : source(std::move(sourcePart)) {
     if (!data) return;
     try {
         const XMLTree tree(*data);
@@ -36,9 +35,8 @@ Relationships::Relationships(PartName sourcePart, std::optional<ByteView> data)
             auto target = tree.attribute(child, "Target");
             if (!id || !target) continue;
             const auto mode = tree.attribute(child, "TargetMode");
-            all.push_back(Relationship{RelationshipID{std::move(*id)},
-                                       tree.attribute(child, "Type").value_or(""), std::move(*target),
-                                       mode && *mode == "External"});
+            all.push_back(Relationship{RelationshipID{std::move(*id)}, tree.attribute(child, "Type").value_or(""),
+                                       std::move(*target), mode && *mode == "External"});
         }
     } catch (const XMLError&) {
         all.clear();

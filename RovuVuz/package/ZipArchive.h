@@ -29,7 +29,7 @@ enum class ZipErrorCode {
 };
 
 class ZipError : public std::runtime_error {
-  public:
+public:
     // `detail` says where the structure went wrong (for truncated and zip64Unsupported);
     // it becomes part of what().
     ZipError(ZipErrorCode code, std::string entryName = {}, uint16_t method = 0, std::string detail = {});
@@ -41,7 +41,7 @@ class ZipError : public std::runtime_error {
     uint16_t method() const { return method_; }
     const std::string& detail() const { return detail_; }
 
-  private:
+private:
     ZipErrorCode code_;
     std::string entryName_;
     uint16_t method_;
@@ -49,16 +49,16 @@ class ZipError : public std::runtime_error {
 };
 
 class ZipArchive {
-  public:
+public:
     struct Entry {
-        std::string name;     // from the central record, UTF-8 with invalid sequences repaired
-        uint16_t method = 0;  // from the central record
-        uint32_t crc32 = 0;   // from the central record
+        std::string name;          // from the central record, UTF-8 with invalid sequences repaired
+        uint16_t method = 0;       // from the central record
+        uint32_t crc32 = 0;        // from the central record
         size_t compressedSize = 0;
         size_t uncompressedSize = 0;
-        ByteRange centralRecord;  // 46 fixed bytes + name + extra + comment
-        ByteRange localRecord;    // local header through the data and any data descriptor
-        ByteRange dataRange;      // the compressed bytes
+        ByteRange centralRecord;   // 46 fixed bytes + name + extra + comment
+        ByteRange localRecord;     // local header through the data and any data descriptor
+        ByteRange dataRange;       // the compressed bytes
         bool operator==(const Entry&) const = default;
     };
 
@@ -94,7 +94,7 @@ class ZipArchive {
     // The ZIP format's CRC-32 (zlib's crc32 from 0) over the whole buffer.
     static uint32_t crc32(ByteView data);
 
-  private:
+private:
     SharedBytes data_;
     std::vector<Entry> entries_;
     std::map<std::string, size_t, std::less<>> index_;  // first entry of each name

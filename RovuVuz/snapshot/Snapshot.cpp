@@ -14,8 +14,7 @@ namespace {
 std::optional<std::string> attributeEnding(const Markup::Attributes& attributes, std::string_view local) {
     for (const auto& [name, value] : attributes) {
         if (name == local) return value;
-        if (name.size() > local.size() && name.ends_with(local) &&
-            name[name.size() - local.size() - 1] == ':')
+        if (name.size() > local.size() && name.ends_with(local) && name[name.size() - local.size() - 1] == ':')
             return value;
     }
     return std::nullopt;
@@ -31,8 +30,7 @@ int64_t integerOr(const std::optional<std::string>& text, int64_t fallback) {
 RevisionInfo revisionFrom(ByteView startTag, RevisionKind kind) {
     const Markup::Attributes attributes = Markup::attributes(startTag);
     return RevisionInfo{RevisionID{integerOr(attributeEnding(attributes, "id"), -1)}, kind,
-                        attributeEnding(attributes, "author").value_or(""),
-                        attributeEnding(attributes, "date")};
+                        attributeEnding(attributes, "author").value_or(""), attributeEnding(attributes, "date")};
 }
 
 // The start tag of an element's bytes (the bytes up to the first ">").
@@ -88,10 +86,8 @@ std::vector<BlockSnapshot> SnapshotContext::blocks(const std::vector<Block>& chi
         } else {
             const Raw& raw = std::get<Raw>(block);
             const auto local = raw.local();
-            if (local &&
-                std::find(std::begin(opaqueRaws), std::end(opaqueRaws), *local) != std::end(opaqueRaws))
-                result.push_back(
-                    BlockSnapshot{OpaqueBlock{std::string(*local), Markup::previewText(raw.bytes.view())}});
+            if (local && std::find(std::begin(opaqueRaws), std::end(opaqueRaws), *local) != std::end(opaqueRaws))
+                result.push_back(BlockSnapshot{OpaqueBlock{std::string(*local), Markup::previewText(raw.bytes.view())}});
         }
     }
     return result;
@@ -164,8 +160,7 @@ void SnapshotContext::walk(const std::vector<Inline>& inlines, const std::option
 void SnapshotContext::walkRun(const Run& run, const std::optional<RevisionInfo>& revision,
                               const std::optional<std::string>& link, Walk& state) {
     ParagraphSnapshot& snapshot = state.snapshot;
-    const RunFormat format =
-        styles_.runFormat(state.paragraphStyle, run.props ? &*run.props : nullptr, tableStyle_);
+    const RunFormat format = styles_.runFormat(state.paragraphStyle, run.props ? &*run.props : nullptr, tableStyle_);
     std::optional<RevisionInfo> formatRevision;
     if (run.props)
         if (const auto change = run.props->child("rPrChange"))
@@ -176,32 +171,26 @@ void SnapshotContext::walkRun(const Run& run, const std::optional<RevisionInfo>&
         if (shown.empty()) continue;
         Span::Content content;
         switch (item.kind.type) {
-            case RunItem::Type::pageBreak:
-                content.type = Span::Content::Type::pageBreak;
-                break;
+            case RunItem::Type::pageBreak: content.type = Span::Content::Type::pageBreak; break;
             case RunItem::Type::noteRef:
                 content.type = Span::Content::Type::noteRef;
                 content.noteID = item.kind.number;
                 break;
-            case RunItem::Type::object:
-                content = object(item.kind.objectName(), item.original.view());
-                break;
-            default:
-                break;
+            case RunItem::Type::object: content = object(item.kind.objectName(), item.original.view()); break;
+            default: break;
         }
         const size_t offset = snapshot.text.size();
         // Consecutive text, tabs and breaks of one run form one span; two runs never do.
         if (content.type == Span::Content::Type::text && !snapshot.spans.empty()) {
             Span& last = snapshot.spans.back();
-            if (last.content.type == Span::Content::Type::text && last.key == run.key &&
-                last.range.upper == offset) {
+            if (last.content.type == Span::Content::Type::text && last.key == run.key && last.range.upper == offset) {
                 last.range.upper += shown.size();
                 snapshot.text.append(shown);
                 continue;
             }
         }
-        snapshot.spans.push_back(Span{TextRange{offset, offset + shown.size()}, std::move(content), format,
-                                      run.key, revision, formatRevision, link});
+        snapshot.spans.push_back(Span{TextRange{offset, offset + shown.size()}, std::move(content), format, run.key,
+                                      revision, formatRevision, link});
         snapshot.text.append(shown);
     }
 }
@@ -213,9 +202,7 @@ void SnapshotContext::walkRaw(const Raw& raw, const std::optional<RevisionInfo>&
     if (!local) return;
     if (*local == "commentRangeStart" || *local == "commentRangeEnd") {
         const int64_t id = integerOr(raw.wid(), INT64_MIN);
-        if (id != INT64_MIN)
-            snapshot.commentMarks.push_back(
-                {CommentID{id}, snapshot.text.size(), *local == "commentRangeStart"});
+        if (id != INT64_MIN) snapshot.commentMarks.push_back({CommentID{id}, snapshot.text.size(), *local == "commentRangeStart"});
     }
     if (!DisplayText::isVisibleRaw(*local)) return;
     const size_t offset = snapshot.text.size();

@@ -22,10 +22,10 @@ struct Span {
         enum class Type : uint8_t { text, pageBreak, noteRef, image, opaque };
 
         Type type = Type::text;
-        int64_t noteID = 0;                   // noteRef
-        std::optional<RelationshipID> image;  // image: the picture's relationship
-        std::optional<double> width, height;  // image: points
-        std::string name, preview;            // opaque: element name and its text
+        int64_t noteID = 0;                    // noteRef
+        std::optional<RelationshipID> image;   // image: the picture's relationship
+        std::optional<double> width, height;   // image: points
+        std::string name, preview;             // opaque: element name and its text
 
         static Content text() { return {}; }
         bool operator==(const Content&) const = default;
@@ -34,10 +34,10 @@ struct Span {
     TextRange range;
     Content content;
     RunFormat format;
-    std::optional<RunKey> key;                   // none for spans made from preserved elements
-    std::optional<RevisionInfo> revision;        // the innermost tracked insertion or deletion
+    std::optional<RunKey> key;              // none for spans made from preserved elements
+    std::optional<RevisionInfo> revision;   // the innermost tracked insertion or deletion
     std::optional<RevisionInfo> formatRevision;  // the run's w:rPrChange
-    std::optional<std::string> link;             // a relationship target, or "#" + bookmark
+    std::optional<std::string> link;        // a relationship target, or "#" + bookmark
 
     bool operator==(const Span&) const = default;
 };

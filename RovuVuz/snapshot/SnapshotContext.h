@@ -16,12 +16,11 @@
 namespace rovuvuz {
 
 class SnapshotContext {
-  public:
+public:
     // Without `counting`, paragraphs get no list labels (a single paragraph's snapshot).
     enum class Counting { No, Yes };
 
-    SnapshotContext(Relationships rels, const StyleSheet& styles, const Numbering& numbering,
-                    Counting counting);
+    SnapshotContext(Relationships rels, const StyleSheet& styles, const Numbering& numbering, Counting counting);
 
     std::vector<BlockSnapshot> blocks(const std::vector<Block>& blocks);
     ParagraphSnapshot paragraph(const Paragraph& paragraph);
@@ -34,14 +33,14 @@ class SnapshotContext {
     // opaque object with the text inside it.
     static Span::Content object(std::string_view name, ByteView bytes);
 
-  private:
+private:
     struct Walk;
     void walk(const std::vector<Inline>& inlines, const std::optional<RevisionInfo>& revision,
               const std::optional<std::string>& link, Walk& state);
-    void walkRun(const Run& run, const std::optional<RevisionInfo>& revision,
-                 const std::optional<std::string>& link, Walk& state);
-    void walkRaw(const Raw& raw, const std::optional<RevisionInfo>& revision,
-                 const std::optional<std::string>& link, Walk& state);
+    void walkRun(const Run& run, const std::optional<RevisionInfo>& revision, const std::optional<std::string>& link,
+                 Walk& state);
+    void walkRaw(const Raw& raw, const std::optional<RevisionInfo>& revision, const std::optional<std::string>& link,
+                 Walk& state);
     std::optional<std::string> linkTarget(const Container& hyperlink) const;
     void applyListIndent(ParagraphFormat& format) const;
 

@@ -24,8 +24,7 @@ std::optional<double> number(const std::optional<std::string>& text) {
     if (!text) return std::nullopt;
     double value = 0;
     const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
-    if (error != std::errc() || end != text->data() + text->size() || !std::isfinite(value))
-        return std::nullopt;
+    if (error != std::errc() || end != text->data() + text->size() || !std::isfinite(value)) return std::nullopt;
     return value;
 }
 
@@ -79,8 +78,7 @@ void readCellProperties(const Raw& tcPr, CellSnapshot& cell) {
 
 std::optional<std::string> attributeEnding(const Markup::Attributes& attributes, std::string_view suffix) {
     for (const auto& [name, value] : attributes)
-        if (name.size() > suffix.size() && name.ends_with(suffix) &&
-            name[name.size() - suffix.size() - 1] == ':')
+        if (name.size() > suffix.size() && name.ends_with(suffix) && name[name.size() - suffix.size() - 1] == ':')
             return value;
     return std::nullopt;
 }

@@ -15,8 +15,8 @@ struct Regex::Compiled {
 Regex::Regex(std::string_view pattern) : compiled_(std::make_unique<Compiled>()) {
     int error = 0;
     PCRE2_SIZE offset = 0;
-    compiled_->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
-                                    PCRE2_UTF | PCRE2_NO_UTF_CHECK, &error, &offset, nullptr);
+    compiled_->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), PCRE2_UTF | PCRE2_NO_UTF_CHECK,
+                                    &error, &offset, nullptr);
     if (!compiled_->code) throw std::logic_error("invalid regular expression: " + std::string(pattern));
 }
 
@@ -27,8 +27,8 @@ std::optional<Regex::Match> Regex::firstMatch(std::string_view text, size_t star
     std::unique_ptr<pcre2_match_data, decltype(&pcre2_match_data_free)> data(
         pcre2_match_data_create_from_pattern(compiled_->code, nullptr), &pcre2_match_data_free);
     // The engine's text is repaired UTF-8, but a check costs little and keeps PCRE2 safe.
-    const int count = pcre2_match(compiled_->code, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(),
-                                  start, 0, data.get(), nullptr);
+    const int count = pcre2_match(compiled_->code, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), start, 0,
+                                  data.get(), nullptr);
     if (count <= 0) return std::nullopt;
     const PCRE2_SIZE* vector = pcre2_get_ovector_pointer(data.get());
     Match match;

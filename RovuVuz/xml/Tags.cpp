@@ -8,9 +8,7 @@ namespace rovuvuz {
 
 namespace {
 
-bool endsName(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '/' || c == '>';
-}
+bool endsName(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '/' || c == '>'; }
 
 }  // namespace
 

@@ -57,7 +57,7 @@ struct Tags {
     size_t open(Bytes& out) const;
     void close(Bytes& out, size_t contentStart) const;
 
-  private:
+private:
     uint32_t endOffset_ = 0;
     uint32_t endSize_ = 0;  // 0: no end tag
 };

@@ -68,8 +68,7 @@ bool isValid(ByteView bytes) {
         const size_t start = i;
         if (decodeAt(bytes, i) == replacement) {
             // U+FFFD itself is valid when it was spelled out as EF BF BD.
-            if (!(i - start == 3 && bytes[start] == 0xEF && bytes[start + 1] == 0xBF &&
-                  bytes[start + 2] == 0xBD))
+            if (!(i - start == 3 && bytes[start] == 0xEF && bytes[start + 1] == 0xBF && bytes[start + 2] == 0xBD))
                 return false;
         }
     }
@@ -111,8 +110,7 @@ std::string fromUtf16(std::u16string_view text) {
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         } else if (c >= 0xD800 && c <= 0xDFFF) {

@@ -13,9 +13,7 @@ namespace rovuvuz::utf8 {
 // replacement per maximal invalid subpart, as the Unicode standard recommends).
 // Well-formed input comes back unchanged.
 std::string repaired(ByteView bytes);
-inline std::string repaired(std::string_view text) {
-    return repaired(asBytes(text));
-}
+inline std::string repaired(std::string_view text) { return repaired(asBytes(text)); }
 
 bool isValid(ByteView bytes);
 

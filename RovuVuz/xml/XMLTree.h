@@ -39,7 +39,7 @@ enum class XMLErrorCode {
 };
 
 class XMLError : public std::runtime_error {
-  public:
+public:
     XMLError(XMLErrorCode code, size_t offset);
     XMLError(std::string expected, std::string found, size_t offset);  // mismatchedTag
 
@@ -50,14 +50,14 @@ class XMLError : public std::runtime_error {
     const std::string& expected() const { return expected_; }
     const std::string& found() const { return found_; }
 
-  private:
+private:
     XMLErrorCode code_;
     size_t offset_;
     std::string expected_, found_;
 };
 
 class XMLTree {
-  public:
+public:
     enum class Kind : uint8_t { element, text, other };
 
     struct Attribute {
@@ -67,23 +67,18 @@ class XMLTree {
 
     // Iterates the indices of a node's children in document order.
     class Children {
-      public:
+    public:
         class iterator {
-          public:
+        public:
             using value_type = int;
             using difference_type = std::ptrdiff_t;
             iterator() = default;
             iterator(const XMLTree* tree, int node) : tree_(tree), node_(node) {}
             int operator*() const { return node_; }
             iterator& operator++();
-            iterator operator++(int) {
-                auto copy = *this;
-                ++*this;
-                return copy;
-            }
+            iterator operator++(int) { auto copy = *this; ++*this; return copy; }
             bool operator==(const iterator& other) const { return node_ == other.node_; }
-
-          private:
+        private:
             const XMLTree* tree_ = nullptr;
             int node_ = -1;
         };
@@ -91,8 +86,7 @@ class XMLTree {
         iterator begin() const { return iterator(tree_, first_); }
         iterator end() const { return iterator(tree_, -1); }
         bool empty() const { return first_ < 0; }
-
-      private:
+    private:
         const XMLTree* tree_;
         int first_;
     };
@@ -147,7 +141,7 @@ class XMLTree {
     // the input, children inside their parent and in order, links consistent.
     void checkInvariants() const;
 
-  private:
+private:
     struct Node {
         uint32_t begin = 0;
         uint32_t end = 0;

@@ -14,7 +14,7 @@ using rovuvuz::testing::readFile;
 namespace {
 
 class CorpusDocument : public ::testing::TestWithParam<std::filesystem::path> {
-  protected:
+protected:
     void SetUp() override {
         input = share(readFile(GetParam()));
         document = std::make_unique<DocxDocument>(input);
@@ -139,8 +139,7 @@ TEST_P(CorpusDocument, AnEditKeepsEveryOtherEntryByteForByte) {
         ASSERT_EQ(now.name, old.name);
         if (old.name == document->mainPart().rawValue) continue;
         EXPECT_EQ(entryBytes(after, now.localRecord), entryBytes(before, old.localRecord)) << old.name;
-        std::string oldCentral = entryBytes(before, old.centralRecord),
-                    newCentral = entryBytes(after, now.centralRecord);
+        std::string oldCentral = entryBytes(before, old.centralRecord), newCentral = entryBytes(after, now.centralRecord);
         oldCentral.replace(42, 4, 4, '\0');
         newCentral.replace(42, 4, 4, '\0');
         EXPECT_EQ(newCentral, oldCentral) << old.name;

@@ -25,7 +25,7 @@ std::vector<std::u16string> bodyText(DocxDocument& document) {
 }
 
 class Editor {
-  public:
+public:
     Editor(DocxDocument& document, uint32_t seed) : document_(document), random_(seed) {}
 
     // One random edit; returns a description for failure messages. Edits the engine
@@ -39,30 +39,25 @@ class Editor {
         const EditMode mode = pick(3) == 0   ? EditMode::direct()
                               : pick(2) == 0 ? EditMode::trackedBy("A", {})
                                              : EditMode::trackedBy("B", {});
-        static const std::u16string samples[] = {u"x",          u"word ", u"a\tb",
-                                                 u"\U0001F600", u"",      u"line\u2028two"};
+        static const std::u16string samples[] = {u"x", u"word ", u"a\tb", u"\U0001F600", u"", u"line\u2028two"};
         const std::u16string& text = samples[pick(std::size(samples))];
         reached.insert(p.id.raw);
         const StoryID body = StoryID::body();
         using E = StructuralEdit;
         switch (pick(8)) {
             case 0:
-            case 1:
-                document_.replaceText(p.id, body, range, text, mode);
-                return "replace in one paragraph";
+            case 1: document_.replaceText(p.id, body, range, text, mode); return "replace in one paragraph";
             case 2: {
                 Paragraph* next = Structural::nextParagraph(p);
                 if (!next) return "nothing";
                 reached.insert(next->id.raw);
                 const size_t to = pick(InlineOps::length(next->inlines) + 1);
-                for (ParagraphID id :
-                     document_.replaceText({p.id, a}, {next->id, to}, body, u"one\ntwo", mode))
+                for (ParagraphID id : document_.replaceText({p.id, a}, {next->id, to}, body, u"one\ntwo", mode))
                     reached.insert(id.raw);
                 return "replace across paragraphs";
             }
             case 3: {
-                for (ParagraphID id : document_.apply(E{E::SplitParagraph{p.id, a}}, body, mode))
-                    reached.insert(id.raw);
+                for (ParagraphID id : document_.apply(E{E::SplitParagraph{p.id, a}}, body, mode)) reached.insert(id.raw);
                 return "split";
             }
             case 4:
@@ -73,29 +68,25 @@ class Editor {
                 using R = RunFormatChange;
                 const R changes[] = {R{R::Switch{R::Toggle::bold, pick(2) == 0}}, R{R::Size{11.5}},
                                      R{R::Color{"00ff00"}}, R{R::Font{std::nullopt}}};
-                document_.apply(E{E::SetRunFormat{p.id, range, changes[pick(std::size(changes))]}}, body,
-                                mode);
+                document_.apply(E{E::SetRunFormat{p.id, range, changes[pick(std::size(changes))]}}, body, mode);
                 return "run format";
             }
             case 6: {
                 using F = ParagraphFormatChange;
                 const F changes[] = {F{F::Align{Alignment::center}}, F{F::Indent{18, std::nullopt, -9}},
                                      F{F::Spacing{std::nullopt, 6, 1.15}}};
-                document_.apply(E{E::SetParagraphFormat{p.id, changes[pick(std::size(changes))]}}, body,
-                                mode);
+                document_.apply(E{E::SetParagraphFormat{p.id, changes[pick(std::size(changes))]}}, body, mode);
                 return "paragraph format";
             }
             default:
-                document_.reconcile(
-                    p.id, body, u"Reconciled " + InlineOps::visibleText(p.inlines).substr(range.lower), mode);
+                document_.reconcile(p.id, body, u"Reconciled " + InlineOps::visibleText(p.inlines).substr(range.lower),
+                                    mode);
                 return "reconcile";
         }
     }
 
-  private:
-    size_t pick(size_t bound) {
-        return bound == 0 ? 0 : std::uniform_int_distribution<size_t>(0, bound - 1)(random_);
-    }
+private:
+    size_t pick(size_t bound) { return bound == 0 ? 0 : std::uniform_int_distribution<size_t>(0, bound - 1)(random_); }
 
     DocxDocument& document_;
     std::mt19937 random_;

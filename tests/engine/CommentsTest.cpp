@@ -34,6 +34,7 @@ std::string partText(DocxDocument& document, std::string_view name) {
     return text(document.partData(PartName(name)));
 }
 
+
 struct Fixture {
     std::unique_ptr<DocxDocument> document;
     ParagraphID first;

@@ -15,18 +15,18 @@ using namespace rovuvuz;
 using rovuvuz::testing::makePackage;
 using rovuvuz::testing::minimalDocument;
 
-using rovuvuz::testing::count;
 using rovuvuz::testing::rel;
+using rovuvuz::testing::count;
 
 namespace {
 
-std::string text(const SharedBytes& bytes) {
-    return std::string(bytes->begin(), bytes->end());
-}
+
+
+std::string text(const SharedBytes& bytes) { return std::string(bytes->begin(), bytes->end()); }
 
 std::string header(std::string_view body) {
-    return "<w:hdr xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">" +
-           std::string(body) + "</w:hdr>";
+    return "<w:hdr xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">" + std::string(body) +
+           "</w:hdr>";
 }
 
 DocxDocument documentWith(std::string_view body, std::string_view rels,
@@ -39,8 +39,8 @@ DocxDocument documentWith(std::string_view body, std::string_view rels,
 // Marks a story's first paragraph dirty with one extra run of text.
 void edit(DocxDocument& document, const StoryID& id, std::string_view word) {
     Story& story = document.story(id);
-    auto donor = Fragment::paragraph(
-        "<w:p xmlns:w=\"w\"><w:r><w:t>" + std::string(word) + "</w:t></w:r></w:p>", document.mint());
+    auto donor = Fragment::paragraph("<w:p xmlns:w=\"w\"><w:r><w:t>" + std::string(word) + "</w:t></w:r></w:p>",
+                                     document.mint());
     Paragraph& p = *story.paragraphs().at(0);
     p.setDirty(true);
     p.inlines.push_back(std::move(donor->inlines.at(0)));
@@ -51,9 +51,7 @@ void edit(DocxDocument& document, const StoryID& id, std::string_view word) {
 
 TEST(DocxDocument, OpeningNeedsAMainDocument) {
     auto parts = minimalDocument("<w:p/>");
-    parts[1].second =
-        "<Relationships xmlns=\"x\"><Relationship Id=\"rId1\" Type=\"other\" "
-        "Target=\"a.xml\"/></Relationships>";
+    parts[1].second = "<Relationships xmlns=\"x\"><Relationship Id=\"rId1\" Type=\"other\" Target=\"a.xml\"/></Relationships>";
     try {
         DocxDocument document(makePackage(parts));
         FAIL() << "opened without a main document";
@@ -64,12 +62,12 @@ TEST(DocxDocument, OpeningNeedsAMainDocument) {
 }
 
 TEST(DocxDocument, StoriesFollowTheMainPartsRelationships) {
-    DocxDocument document =
-        documentWith("<w:p/>",
-                     rel("rId1", "header", "header1.xml") + rel("rId2", "footer", "footer1.xml") +
-                         rel("rId3", "header", "header1.xml") + rel("rId4", "header", "missing.xml") +
-                         rel("rId5", "styles", "styles.xml"),
-                     {{"word/header1.xml", header("<w:p/>")}, {"word/footer1.xml", header("<w:p/>")}});
+    DocxDocument document = documentWith(
+        "<w:p/>",
+        rel("rId1", "header", "header1.xml") + rel("rId2", "footer", "footer1.xml") +
+            rel("rId3", "header", "header1.xml") + rel("rId4", "header", "missing.xml") +
+            rel("rId5", "styles", "styles.xml"),
+        {{"word/header1.xml", header("<w:p/>")}, {"word/footer1.xml", header("<w:p/>")}});
     const std::vector<StoryID> expected = {StoryID::body(), StoryID::header(PartName("word/header1.xml")),
                                            StoryID::footer(PartName("word/footer1.xml"))};
     EXPECT_EQ(document.storyIDs(), expected);
@@ -96,8 +94,8 @@ TEST(DocxDocument, StoriesOfOnePartShareTheirEdits) {
 }
 
 TEST(DocxDocument, RelationshipIdsFillUpwardAndDuplicatesAreReused) {
-    DocxDocument document = documentWith(
-        "<w:p/>", rel("rId1", "styles", "s.xml") + rel("rId2", "x", "a") + rel("rId5", "y", "b"));
+    DocxDocument document =
+        documentWith("<w:p/>", rel("rId1", "styles", "s.xml") + rel("rId2", "x", "a") + rel("rId5", "y", "b"));
     const PartName main("word/document.xml");
     EXPECT_EQ(document.addRelationship(main, "image", "media/a.png", false).rawValue, "rId4");
     EXPECT_EQ(document.addRelationship(main, "image", "media/b.png", false).rawValue, "rId6");
@@ -106,8 +104,7 @@ TEST(DocxDocument, RelationshipIdsFillUpwardAndDuplicatesAreReused) {
     EXPECT_EQ(text(document.contents("word/_rels/document.xml.rels")), before);
     const RelationshipID link = document.addRelationship(main, "hyperlink", "https://x.org/?a=1&b=2", true);
     const std::string after = text(document.contents("word/_rels/document.xml.rels"));
-    EXPECT_NE(after.find("Target=\"https://x.org/?a=1&amp;b=2\" TargetMode=\"External\"/>"),
-              std::string::npos);
+    EXPECT_NE(after.find("Target=\"https://x.org/?a=1&amp;b=2\" TargetMode=\"External\"/>"), std::string::npos);
     const Relationship* read = document.relationships().find(link);
     ASSERT_TRUE(read);
     EXPECT_EQ(read->target, "https://x.org/?a=1&b=2");
@@ -121,11 +118,8 @@ TEST(DocxDocument, ANewRelationshipPartStartsWithItsDeclaration) {
     EXPECT_EQ(Relationships::relsName(headerPart), "word/_rels/header1.xml.rels");
     EXPECT_EQ(document.addRelationship(headerPart, "image", "media/i.png", false).rawValue, "rId1");
     const std::string rels = text(document.contents("word/_rels/header1.xml.rels"));
-    EXPECT_EQ(
-        rels.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships xmlns=\""
-                   "http://schemas.openxmlformats.org/package/2006/relationships\">",
-                   0),
-        0u);
+    EXPECT_EQ(rels.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships xmlns=\""
+                         "http://schemas.openxmlformats.org/package/2006/relationships\">", 0), 0u);
     EXPECT_EQ(document.relationships(headerPart).all.size(), 1u);
 }
 
@@ -152,37 +146,31 @@ TEST(DocxDocument, ContentTypesAndPartNames) {
     document.ensureContentType(PartName("word/comments.xml"), std::nullopt, "c/t");
     document.ensureContentType(PartName("word/comments.xml"), std::nullopt, "c/t");
     const std::string types = text(document.contents("[Content_Types].xml"));
-    EXPECT_NE(
-        types.find(
-            "<Default Extension=\"png\" ContentType=\"image/png\"/><Override PartName=\"/word/comments.xml\" "
-            "ContentType=\"c/t\"/></Types>"),
-        std::string::npos);
+    EXPECT_NE(types.find("<Default Extension=\"png\" ContentType=\"image/png\"/><Override PartName=\"/word/comments.xml\" "
+                         "ContentType=\"c/t\"/></Types>"), std::string::npos);
     EXPECT_EQ(document.freePartName("media/tovin", "png"), PartName("word/media/tovin1.png"));
     document.cache().added["word/media/tovin1.png"] = share({1});
     EXPECT_EQ(document.freePartName("media/tovin", "png"), PartName("word/media/tovin2.png"));
 }
 
 TEST(DocxDocument, RevisionIdsStartAboveEveryStoryPart) {
-    DocxDocument document =
-        documentWith("<w:p><w:ins w:id=\"7\"/><w:bookmarkStart w:id=\"12345678901\"/></w:p>",
-                     rel("rId1", "header", "header1.xml"),
-                     {{"word/header1.xml", header("<w:p><w:del w:id=\"41\"/><w:x w:id=\"99\" /></w:p>")}});
+    DocxDocument document = documentWith(
+        "<w:p><w:ins w:id=\"7\"/><w:bookmarkStart w:id=\"12345678901\"/></w:p>", rel("rId1", "header", "header1.xml"),
+        {{"word/header1.xml", header("<w:p><w:del w:id=\"41\"/><w:x w:id=\"99\" /></w:p>")}});
     EXPECT_EQ(document.nextRevisionID(), 100);
     const auto attributes = TextEdit::revisionAttributes(
         document, "w", {"Ann", std::chrono::system_clock::time_point(std::chrono::seconds(1714566896))});
     const Markup::Attributes expected = {
         {"w:id", "101"}, {"w:author", "Ann"}, {"w:date", "2024-05-01T12:34:56Z"}};
     EXPECT_EQ(attributes, expected);
-    EXPECT_EQ(DocxDocument::maxID(
-                  asBytes(std::string_view("w:id=\"41\" x:id=\"7\" w:id=\"12345678901\" w:id=\"5x\""))),
+    EXPECT_EQ(DocxDocument::maxID(asBytes(std::string_view("w:id=\"41\" x:id=\"7\" w:id=\"12345678901\" w:id=\"5x\""))),
               41);
     EXPECT_EQ(DocxDocument::maxID(asBytes(std::string_view(":id=\""))), 0);
 }
 
 TEST(DocxDocument, RestoreReturnsToTheSnapshot) {
-    DocxDocument document =
-        documentWith("<w:p><w:r><w:t>a</w:t></w:r></w:p>", rel("rId1", "header", "header1.xml"),
-                     {{"word/header1.xml", header("<w:p/>")}});
+    DocxDocument document = documentWith("<w:p><w:r><w:t>a</w:t></w:r></w:p>", rel("rId1", "header", "header1.xml"),
+                                         {{"word/header1.xml", header("<w:p/>")}});
     const StoryID headerID = StoryID::header(PartName("word/header1.xml"));
     edit(document, StoryID::body(), "first");
     const auto state = document.packageState();
@@ -207,8 +195,7 @@ TEST(DocxDocument, EditingBackToTheSourceLeavesNothingDirty) {
 }
 
 TEST(DocxDocument, WritingIsAtomicAndKeepsPermissions) {
-    const auto folder =
-        std::filesystem::temp_directory_path() / ("tovin-write-" + std::to_string(::getpid()));
+    const auto folder = std::filesystem::temp_directory_path() / ("tovin-write-" + std::to_string(::getpid()));
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     const auto target = folder / "out.docx";
@@ -230,8 +217,7 @@ TEST(DocxDocument, WritingIsAtomicAndKeepsPermissions) {
         document.write(folder / "missing" / "x.docx");
         FAIL() << "wrote into a missing folder";
     } catch (const FileError& error) {
-        EXPECT_NE(std::string(error.what()).find("no such file or folder"), std::string::npos)
-            << error.what();
+        EXPECT_NE(std::string(error.what()).find("no such file or folder"), std::string::npos) << error.what();
     }
     size_t files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++files;
@@ -240,9 +226,9 @@ TEST(DocxDocument, WritingIsAtomicAndKeepsPermissions) {
 }
 
 TEST(DocxDocument, ParagraphsAreFoundByIdentityInTheirOwnStoryOnly) {
-    DocxDocument document =
-        documentWith("<w:p><w:r><w:t>ab</w:t></w:r></w:p><w:p/>", rel("rId1", "header", "header1.xml"),
-                     {{"word/header1.xml", header("<w:p/>")}});
+    DocxDocument document = documentWith("<w:p><w:r><w:t>ab</w:t></w:r></w:p><w:p/>",
+                                         rel("rId1", "header", "header1.xml"),
+                                         {{"word/header1.xml", header("<w:p/>")}});
     const StoryID headerID = StoryID::header(PartName("word/header1.xml"));
     const ParagraphID first = document.story(StoryID::body()).paragraphs().at(0)->id;
     const ParagraphID second = document.story(StoryID::body()).paragraphs().at(1)->id;
@@ -251,12 +237,11 @@ TEST(DocxDocument, ParagraphsAreFoundByIdentityInTheirOwnStoryOnly) {
     EXPECT_THROW(document.paragraph(inHeader, StoryID::body()), DocxError);
     EXPECT_THROW(document.paragraph(first, headerID), DocxError);
     // A paragraph made by an edit is found; one an edit removed is not.
-    const auto made = document.apply(StructuralEdit{StructuralEdit::SplitParagraph{first, 1}},
-                                     StoryID::body(), EditMode::direct());
+    const auto made = document.apply(StructuralEdit{StructuralEdit::SplitParagraph{first, 1}}, StoryID::body(),
+                                     EditMode::direct());
     ASSERT_EQ(made.size(), 1u);
     EXPECT_EQ(document.paragraph(made[0], StoryID::body()).second->id, made[0]);
-    document.apply(StructuralEdit{StructuralEdit::JoinWithNext{made[0]}}, StoryID::body(),
-                   EditMode::direct());
+    document.apply(StructuralEdit{StructuralEdit::JoinWithNext{made[0]}}, StoryID::body(), EditMode::direct());
     EXPECT_THROW(document.paragraph(second, StoryID::body()), DocxError);
     EXPECT_EQ(document.paragraph(made[0], StoryID::body()).second->id, made[0]);
 }

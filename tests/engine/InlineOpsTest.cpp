@@ -32,9 +32,8 @@ struct Fixture {
 TEST(InlineOps, LengthsAndSlots) {
     EXPECT_EQ(length(Fixture("").p->inlines), 0u);
     EXPECT_FALSE(slot(Fixture("").p->inlines, 0, Side::before));
-    Fixture f(
-        "<w:r><w:t>ab</w:t></w:r><w:r><w:tab/><w:t>c</w:t></w:r><w:sdt/><w:bookmarkStart/>"
-        "<w:del><w:r><w:delText>xyz</w:delText></w:r></w:del>");
+    Fixture f("<w:r><w:t>ab</w:t></w:r><w:r><w:tab/><w:t>c</w:t></w:r><w:sdt/><w:bookmarkStart/>"
+              "<w:del><w:r><w:delText>xyz</w:delText></w:r></w:del>");
     EXPECT_EQ(length(f.p->inlines), 8u);
     EXPECT_EQ(visibleText(f.p->inlines), u"ab\tc\uFFFCxyz");
     const auto after = slot(f.p->inlines, 2, Side::after);
@@ -52,15 +51,12 @@ TEST(InlineOps, LengthsAndSlots) {
 }
 
 TEST(InlineOps, CutSplitsRunsAndContainers) {
-    Fixture f(
-        "<w:pPr><w:jc/></w:pPr><w:ins w:id=\"3\" w:author=\"B\"><w:r "
-        "w:rsidR=\"1\"><w:t>abcd</w:t></w:r></w:ins>");
+    Fixture f("<w:pPr><w:jc/></w:pPr><w:ins w:id=\"3\" w:author=\"B\"><w:r w:rsidR=\"1\"><w:t>abcd</w:t></w:r></w:ins>");
     EXPECT_EQ(cut(*f.p, 0, f.document), 1u);  // after the properties marker
     // The second half gets a fresh id (the stored document holds no w:id, so 1).
     EXPECT_EQ(cut(*f.p, 2, f.document), 2u);
-    EXPECT_EQ(f.xml(),
-              "<w:pPr><w:jc/></w:pPr><w:ins w:id=\"3\" w:author=\"B\"><w:r w:rsidR=\"1\"><w:t>ab</w:t></w:r>"
-              "</w:ins><w:ins w:id=\"1\" w:author=\"B\"><w:r w:rsidR=\"1\"><w:t>cd</w:t></w:r></w:ins>");
+    EXPECT_EQ(f.xml(), "<w:pPr><w:jc/></w:pPr><w:ins w:id=\"3\" w:author=\"B\"><w:r w:rsidR=\"1\"><w:t>ab</w:t></w:r>"
+                       "</w:ins><w:ins w:id=\"1\" w:author=\"B\"><w:r w:rsidR=\"1\"><w:t>cd</w:t></w:r></w:ins>");
     EXPECT_TRUE(f.p->isDirty());
     EXPECT_EQ(openTags(Tags(ByteSlice::copyOf("<w:r/>"), std::nullopt)).start.chars(), "<w:r>");
 }
@@ -81,8 +77,7 @@ TEST(InlineOps, TypedTextBecomesItems) {
         for (const RunItem& item : items(text)) result.push_back(item.kind.type);
         return result;
     };
-    EXPECT_EQ(types(u"a\tb\nc"),
-              (std::vector{Type::text, Type::tab, Type::text, Type::lineBreak, Type::text}));
+    EXPECT_EQ(types(u"a\tb\nc"), (std::vector{Type::text, Type::tab, Type::text, Type::lineBreak, Type::text}));
     EXPECT_TRUE(items(u"\uFFFC").empty());
     EXPECT_EQ(types(u"\r\n"), std::vector{Type::lineBreak});  // one character, one break
     EXPECT_EQ(items(u"e\u0301\U0001F600").at(0).kind.text, u"e\u0301\U0001F600");
@@ -93,9 +88,7 @@ TEST(InlineOps, TypedTextBecomesItems) {
 }
 
 TEST(InlineOps, InsertAndDeleteInRuns) {
-    Fixture f(
-        "<w:r><w:tab/></w:r><w:r><w:rPr><w:b/></w:rPr><w:t>ab</w:t></w:r><w:r><w:t>keep</w:t><w:t>cd</w:t></"
-        "w:r>");
+    Fixture f("<w:r><w:tab/></w:r><w:r><w:rPr><w:b/></w:rPr><w:t>ab</w:t></w:r><w:r><w:t>keep</w:t><w:t>cd</w:t></w:r>");
     rovuvuz::Run& tab = *std::get<std::unique_ptr<rovuvuz::Run>>(f.p->inlines[0]);
     insert(u"x", tab, 0, 1);
     insert(u"y", tab, 0, 0);

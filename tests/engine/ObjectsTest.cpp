@@ -22,6 +22,7 @@ std::string partText(DocxDocument& document, std::string_view name) {
     return std::string(asChars(*document.partData(PartName(name))));
 }
 
+
 struct Fixture {
     std::unique_ptr<DocxDocument> document;
     ParagraphID first;
@@ -176,7 +177,8 @@ TEST(Objects, LinkUsesTheHyperlinkStyleWhenDefined) {
     const std::string styles =
         "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
         "<w:style w:type=\"character\" w:styleId=\"Hyperlink\"/></w:styles>";
-    Fixture f("<w:p><w:r><w:t>Hello</w:t></w:r></w:p>", rel("rIdS", "styles", "styles.xml"),
+    Fixture f("<w:p><w:r><w:t>Hello</w:t></w:r></w:p>",
+              rel("rIdS", "styles", "styles.xml"),
               {{"word/styles.xml", styles}});
     f.document->setLink(f.first, StoryID::body(), {0, 5}, std::string("https://x.example/"));
     const std::string body = f.body();

@@ -8,9 +8,7 @@ using namespace rovuvuz;
 
 namespace {
 
-std::string text(const Bytes& bytes) {
-    return std::string(bytes.begin(), bytes.end());
-}
+std::string text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 PropertyBag bag(std::string_view xml) {
     auto parsed = PropertyBag::parse(asBytes(xml));
@@ -48,9 +46,9 @@ TEST(Tags, NamesAndAttributes) {
 }
 
 TEST(PropertyBag, Toggles) {
-    const PropertyBag rPr =
-        bag("<w:rPr><w:b/><w:i w:val=\"0\"/><w:caps w:val=\"false\"/><w:strike w:val=\"off\"/>"
-            "<w:u w:val=\"none\"/><w:vanish w:val=\"1\"/></w:rPr>");
+    const PropertyBag rPr = bag(
+        "<w:rPr><w:b/><w:i w:val=\"0\"/><w:caps w:val=\"false\"/><w:strike w:val=\"off\"/>"
+        "<w:u w:val=\"none\"/><w:vanish w:val=\"1\"/></w:rPr>");
     EXPECT_EQ(rPr.toggle("b"), true);
     EXPECT_EQ(rPr.toggle("i"), false);
     EXPECT_EQ(rPr.toggle("caps"), false);
@@ -66,9 +64,8 @@ TEST(PropertyBag, InsertionFollowsSchemaOrder) {
     // Whitespace never stops the search: the new child goes right before w:sz.
     EXPECT_EQ(text(rPr.serialized()), "<w:rPr><w:rStyle w:val=\"S\"/> <w:b/><w:sz w:val=\"20\"/></w:rPr>");
     rPr.set("unknownThing", Markup::Attributes{{"val", "1"}});
-    EXPECT_EQ(
-        text(rPr.serialized()),
-        "<w:rPr><w:rStyle w:val=\"S\"/> <w:b/><w:sz w:val=\"20\"/><w:unknownThing w:val=\"1\"/></w:rPr>");
+    EXPECT_EQ(text(rPr.serialized()),
+              "<w:rPr><w:rStyle w:val=\"S\"/> <w:b/><w:sz w:val=\"20\"/><w:unknownThing w:val=\"1\"/></w:rPr>");
     // Equal ranks go after the existing child; pPr uses the paragraph sequence.
     PropertyBag pPr = bag("<w:pPr><w:jc w:val=\"left\"/></w:pPr>");
     pPr.set("pStyle", Markup::Attributes{{"val", "H1"}});

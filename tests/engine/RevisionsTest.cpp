@@ -37,16 +37,14 @@ struct Fixture {
 };
 
 std::string ins(int id, std::string_view author, std::string_view runs) {
-    return "<w:ins w:id=\"" + std::to_string(id) + "\" w:author=\"" + std::string(author) + "\">" +
-           std::string(runs) + "</w:ins>";
+    return "<w:ins w:id=\"" + std::to_string(id) + "\" w:author=\"" + std::string(author) + "\">" + std::string(runs) +
+           "</w:ins>";
 }
 std::string del(int id, std::string_view author, std::string_view text) {
-    return "<w:del w:id=\"" + std::to_string(id) + "\" w:author=\"" + std::string(author) +
-           "\"><w:r><w:delText>" + std::string(text) + "</w:delText></w:r></w:del>";
+    return "<w:del w:id=\"" + std::to_string(id) + "\" w:author=\"" + std::string(author) + "\"><w:r><w:delText>" +
+           std::string(text) + "</w:delText></w:r></w:del>";
 }
-std::string run(std::string_view text) {
-    return "<w:r><w:t>" + std::string(text) + "</w:t></w:r>";
-}
+std::string run(std::string_view text) { return "<w:r><w:t>" + std::string(text) + "</w:t></w:r>"; }
 
 }  // namespace
 
@@ -94,13 +92,12 @@ TEST(Revisions, ConsecutiveDeletedMarksCollapseIntoTheFirstParagraph) {
         return "<w:pPr><w:jc w:val=\"" + std::string(jc) + "\"/><w:rPr><w:del w:id=\"" + std::to_string(id) +
                "\" w:author=\"A\"/></w:rPr></w:pPr>";
     };
-    const std::string body = "<w:p>" + deletedMark(5, "center") + run("a") + "</w:p><w:p>" +
-                             deletedMark(6, "right") + run("b") + "</w:p><w:p>" + run("c") + "</w:p>";
+    const std::string body = "<w:p>" + deletedMark(5, "center") + run("a") + "</w:p><w:p>" + deletedMark(6, "right") +
+                             run("b") + "</w:p><w:p>" + run("c") + "</w:p>";
     Fixture accepted(body);
     accepted.apply(E::AcceptAll{});
     ASSERT_EQ(accepted.paragraphs().size(), 1u);
-    EXPECT_EQ(accepted.xml(0),
-              "<w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr>" + run("a") + run("b") + run("c") + "</w:p>");
+    EXPECT_EQ(accepted.xml(0), "<w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr>" + run("a") + run("b") + run("c") + "</w:p>");
 
     Fixture rejected(body);
     rejected.apply(E::RejectAll{});
@@ -123,10 +120,8 @@ TEST(Revisions, RejectedSplitJoinsAgainAndAcceptedSplitStays) {
                          EditMode::trackedBy("A", when));
         ASSERT_EQ(f.paragraphs().size(), 2u);
         ASSERT_TRUE(f.paragraphs().at(0)->props->child("rPr"));
-        if (accept)
-            f.apply(E::AcceptAll{});
-        else
-            f.apply(E::RejectAll{});
+        if (accept) f.apply(E::AcceptAll{});
+        else f.apply(E::RejectAll{});
         const auto snapshot = f.document.snapshot(StoryID::body());
         std::vector<std::u16string> texts;
         for (const auto* p : snapshot.paragraphs()) {
@@ -146,8 +141,7 @@ TEST(Revisions, RejectedRunFormatIsRestoredAsRecorded) {
         "</w:rPr></w:rPrChange></w:rPr><w:t>x</w:t></w:r></w:p>";
     Fixture rejected(body);
     rejected.apply(E::Reject{RevisionID{7}});
-    EXPECT_EQ(rejected.xml(0),
-              "<w:p><w:r><w:rPr><w:b/><w:u w:val=\"single\"/></w:rPr><w:t>x</w:t></w:r></w:p>");
+    EXPECT_EQ(rejected.xml(0), "<w:p><w:r><w:rPr><w:b/><w:u w:val=\"single\"/></w:rPr><w:t>x</w:t></w:r></w:p>");
 
     Fixture accepted(body);
     accepted.apply(E::AcceptAll{});
@@ -158,17 +152,16 @@ TEST(Revisions, RejectedParagraphFormatKeepsSectionBreakAndMark) {
     const std::string sectPr = "<w:sectPr><w:pgSz w:w=\"12240\"/></w:sectPr>";
     const std::string body = "<w:p><w:pPr><w:jc w:val=\"center\"/><w:rPr><w:b/></w:rPr>" + sectPr +
                              "<w:pPrChange w:id=\"8\" w:author=\"A\"><w:pPr><w:ind w:left=\"720\"/></w:pPr>"
-                             "</w:pPrChange></w:pPr>" +
-                             run("x") + "</w:p>";
+                             "</w:pPrChange></w:pPr>" + run("x") + "</w:p>";
     Fixture rejected(body);
     rejected.apply(E::RejectAll{});
-    EXPECT_EQ(rejected.xml(0), "<w:p><w:pPr><w:ind w:left=\"720\"/><w:rPr><w:b/></w:rPr>" + sectPr +
-                                   "</w:pPr>" + run("x") + "</w:p>");
+    EXPECT_EQ(rejected.xml(0), "<w:p><w:pPr><w:ind w:left=\"720\"/><w:rPr><w:b/></w:rPr>" + sectPr + "</w:pPr>" +
+                                   run("x") + "</w:p>");
 
     Fixture accepted(body);
     accepted.apply(E::Accept{RevisionID{8}});
-    EXPECT_EQ(accepted.xml(0), "<w:p><w:pPr><w:jc w:val=\"center\"/><w:rPr><w:b/></w:rPr>" + sectPr +
-                                   "</w:pPr>" + run("x") + "</w:p>");
+    EXPECT_EQ(accepted.xml(0),
+              "<w:p><w:pPr><w:jc w:val=\"center\"/><w:rPr><w:b/></w:rPr>" + sectPr + "</w:pPr>" + run("x") + "</w:p>");
 }
 
 TEST(Revisions, IDsAreReadAsTheFileWritesThem) {
@@ -179,8 +172,8 @@ TEST(Revisions, IDsAreReadAsTheFileWritesThem) {
     f.apply(E::Reject{RevisionID{7}});
     f.apply(E::Reject{RevisionID{1}});
     f.apply(E::Reject{RevisionID{0}});
-    EXPECT_EQ(f.xml(0), "<w:p><w:ins w:id=\"x1\" w:author=\"A\">" + run("b") +
-                            "</w:ins><w:ins w:author=\"A\">" + run("c") + "</w:ins></w:p>");
+    EXPECT_EQ(f.xml(0), "<w:p><w:ins w:id=\"x1\" w:author=\"A\">" + run("b") + "</w:ins><w:ins w:author=\"A\">" +
+                            run("c") + "</w:ins></w:p>");
     f.apply(E::RejectAll{});
     EXPECT_EQ(f.xml(0), "<w:p></w:p>");
 
@@ -207,10 +200,8 @@ TEST(Revisions, ListNamesEveryKindOfChange) {
         "<w:p><w:pPr><w:rPr><w:ins w:id=\"4\" w:author=\"C\" w:date=\"2024-03-01T00:00:00Z\"/></w:rPr>"
         "<w:pPrChange w:id=\"5\" w:author=\"C\"><w:pPr/></w:pPrChange></w:pPr>" +
         ins(1, "A", run("new") + del(2, "B", "old")) +
-        "<w:r><w:rPr><w:b/><w:rPrChange w:id=\"3\" "
-        "w:author=\"A\"><w:rPr/></w:rPrChange></w:rPr><w:t>bo</w:t></w:r>"
-        "<w:r><w:rPr><w:b/><w:rPrChange w:id=\"3\" "
-        "w:author=\"A\"><w:rPr/></w:rPrChange></w:rPr><w:t>ld</w:t></w:r>"
+        "<w:r><w:rPr><w:b/><w:rPrChange w:id=\"3\" w:author=\"A\"><w:rPr/></w:rPrChange></w:rPr><w:t>bo</w:t></w:r>"
+        "<w:r><w:rPr><w:b/><w:rPrChange w:id=\"3\" w:author=\"A\"><w:rPr/></w:rPrChange></w:rPr><w:t>ld</w:t></w:r>"
         "</w:p>";
     Fixture f(body);
     const auto changes = Revisions::list(f.document.story(StoryID::body()));
@@ -236,8 +227,7 @@ size_t displayOffset(const ParagraphSnapshot& p, size_t visible) {
     std::vector<bool> deleted(p.text.size(), false);
     for (const Span& span : p.spans)
         if (span.revision && span.revision->kind == RevisionKind::remove)
-            for (size_t i = span.range.lower; i < span.range.upper && i < deleted.size(); ++i)
-                deleted[i] = true;
+            for (size_t i = span.range.lower; i < span.range.upper && i < deleted.size(); ++i) deleted[i] = true;
     size_t seen = 0;
     for (size_t i = 0; i < p.text.size(); ++i) {
         if (deleted[i]) continue;
@@ -280,8 +270,7 @@ void randomEdit(std::mt19937& random, DocxDocument& tracked, DocxDocument& direc
     const TextRange shown{displayOffset(*tp[index], from), displayOffset(*tp[index], to)};
     if (kind == 3) {
         tracked.apply(StructuralEdit{E::SplitParagraph{tp[index]->id, shown.lower}}, StoryID::body(), byA);
-        direct.apply(StructuralEdit{E::SplitParagraph{dp[index]->id, from}}, StoryID::body(),
-                     EditMode::direct());
+        direct.apply(StructuralEdit{E::SplitParagraph{dp[index]->id, from}}, StoryID::body(), EditMode::direct());
         return;
     }
     tracked.replaceText(tp[index]->id, StoryID::body(), shown, text, byA);

@@ -13,6 +13,8 @@ using rovuvuz::testing::rel;
 
 namespace {
 
+
+
 PageSetup page(std::string_view sectPrContent) {
     const std::string xml = "<w:sectPr xmlns:w=\"w\">" + std::string(sectPrContent) + "</w:sectPr>";
     return PageSetup::read(asBytes(xml));

@@ -9,9 +9,7 @@ using namespace rovuvuz;
 
 namespace {
 
-std::string text(const Bytes& bytes) {
-    return std::string(bytes.begin(), bytes.end());
-}
+std::string text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 std::unique_ptr<Story> parse(std::string_view xml, IdentityMint& mint) {
     return std::make_unique<Story>(PartName("word/document.xml"), share(toBytes(xml)), nullptr, mint);
@@ -20,13 +18,10 @@ std::unique_ptr<Story> parse(std::string_view xml, IdentityMint& mint) {
 std::string document(std::string_view paragraphs) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
            "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
-           "<w:body>" +
-           std::string(paragraphs) + "<w:sectPr/></w:body></w:document>\n";
+           "<w:body>" + std::string(paragraphs) + "<w:sectPr/></w:body></w:document>\n";
 }
 
-rovuvuz::Run& runAt(Paragraph& p, size_t i) {
-    return *std::get<std::unique_ptr<rovuvuz::Run>>(p.inlines.at(i));
-}
+rovuvuz::Run& runAt(Paragraph& p, size_t i) { return *std::get<std::unique_ptr<rovuvuz::Run>>(p.inlines.at(i)); }
 
 }  // namespace
 
@@ -34,11 +29,9 @@ TEST(Serializer, UntouchedStoryIsItsSourceEvenWhenEveryParagraphIsRebuilt) {
     // Prolog, CRLF, single quotes, odd spacing in tags, comments, empty-element tags and
     // the epilog survive both the clean path and the rebuild path.
     const std::string xml = document(
-        "<w:p w14:paraId='1A' ><w:pPr ><w:jc w:val='left'/></w:pPr><!-- note --><w:proofErr "
-        "w:type=\"spellStart\"/>"
+        "<w:p w14:paraId='1A' ><w:pPr ><w:jc w:val='left'/></w:pPr><!-- note --><w:proofErr w:type=\"spellStart\"/>"
         "<w:r><w:rPr><w:i /></w:rPr><w:t>plain</w:t><w:t xml:space='preserve'> x </w:t></w:r>"
-        "<w:hyperlink r:id=\"rId1\"><w:r><w:t>a&amp;b</w:t></w:r></w:hyperlink><w:ins "
-        "w:id=\"3\"/></w:p>\n<w:p/>");
+        "<w:hyperlink r:id=\"rId1\"><w:r><w:t>a&amp;b</w:t></w:r></w:hyperlink><w:ins w:id=\"3\"/></w:p>\n<w:p/>");
     IdentityMint mint;
     auto story = parse(xml, mint);
     EXPECT_EQ(text(story->serialized()), xml);
@@ -49,8 +42,7 @@ TEST(Serializer, UntouchedStoryIsItsSourceEvenWhenEveryParagraphIsRebuilt) {
 TEST(Serializer, ChangedTextRewritesOnlyThatItem) {
     const std::string xml = document(
         "<w:p><w:pPr><w:pStyle w:val=\"Body\"/></w:pPr><w:bookmarkStart w:id=\"0\" w:name=\"b\"/>"
-        "<w:r><w:t>one</w:t></w:r><w:r "
-        "w:rsidR=\"00AB\"><w:rPr><w:b/></w:rPr><w:t>two</w:t><w:tab/></w:r></w:p>");
+        "<w:r><w:t>one</w:t></w:r><w:r w:rsidR=\"00AB\"><w:rPr><w:b/></w:rPr><w:t>two</w:t><w:tab/></w:r></w:p>");
     IdentityMint mint;
     auto story = parse(xml, mint);
     Paragraph& p = *story->paragraphs().at(0);
@@ -58,8 +50,7 @@ TEST(Serializer, ChangedTextRewritesOnlyThatItem) {
     runAt(p, 3).items.at(1).kind = RunItem::Kind::makeText(u"2 & <3>");
     const std::string expected = document(
         "<w:p><w:pPr><w:pStyle w:val=\"Body\"/></w:pPr><w:bookmarkStart w:id=\"0\" w:name=\"b\"/>"
-        "<w:r><w:t>one</w:t></w:r><w:r w:rsidR=\"00AB\"><w:rPr><w:b/></w:rPr><w:t>2 &amp; "
-        "&lt;3&gt;</w:t><w:tab/></w:r></w:p>");
+        "<w:r><w:t>one</w:t></w:r><w:r w:rsidR=\"00AB\"><w:rPr><w:b/></w:rPr><w:t>2 &amp; &lt;3&gt;</w:t><w:tab/></w:r></w:p>");
     EXPECT_EQ(text(story->serialized()), expected);
 }
 
@@ -79,8 +70,7 @@ TEST(Serializer, TextElementSpacingAndEscaping) {
         {"markup characters", u"<&>\"'", "<w:t>&lt;&amp;&gt;\"'</w:t>"},
         {"astral", u"\U0001F600", "<w:t>\U0001F600</w:t>"},
     };
-    for (const Row& row : rows)
-        EXPECT_EQ(text(Serializer::textElement("w:t", row.text)), row.expected) << row.name;
+    for (const Row& row : rows) EXPECT_EQ(text(Serializer::textElement("w:t", row.text)), row.expected) << row.name;
 }
 
 TEST(Serializer, NewAndConvertedItems) {
@@ -100,10 +90,9 @@ TEST(Serializer, NewAndConvertedItems) {
     rovuvuz::Run& bare = runAt(second, 0);
     bare.items.emplace_back(RunItem::Kind::makeText(u" more"));
     bare.items.emplace_back(RunItem::Kind::make(RunItem::Type::lineBreak));
-    EXPECT_EQ(
-        text(story->serialized()),
-        document("<w:p><w:r><w:delText>keep</w:delText><w:tab/><w:br w:type=\"page\"/><w:br/></w:r></w:p>"
-                 "<w:p><r><t>bare</t><t xml:space=\"preserve\"> more</t><br/></r></w:p>"));
+    EXPECT_EQ(text(story->serialized()),
+              document("<w:p><w:r><w:delText>keep</w:delText><w:tab/><w:br w:type=\"page\"/><w:br/></w:r></w:p>"
+                       "<w:p><r><t>bare</t><t xml:space=\"preserve\"> more</t><br/></r></w:p>"));
 }
 
 TEST(Serializer, EmptyElementsOpenWhenTheyGainContent) {
@@ -129,14 +118,12 @@ TEST(Serializer, EmptyElementsOpenWhenTheyGainContent) {
 }
 
 TEST(Serializer, ChangedPropertiesRewriteOnlyTheBag) {
-    const std::string xml =
-        document("<w:p><w:pPr><w:pStyle w:val=\"A\"/>  <w:jc w:val=\"left\"/></w:pPr></w:p>");
+    const std::string xml = document("<w:p><w:pPr><w:pStyle w:val=\"A\"/>  <w:jc w:val=\"left\"/></w:pPr></w:p>");
     IdentityMint mint;
     auto story = parse(xml, mint);
     Paragraph& p = *story->paragraphs().at(0);
     p.setDirty(true);
     p.props->set("keepNext", Markup::Attributes{});
-    EXPECT_EQ(
-        text(story->serialized()),
-        document("<w:p><w:pPr><w:pStyle w:val=\"A\"/>  <w:keepNext/><w:jc w:val=\"left\"/></w:pPr></w:p>"));
+    EXPECT_EQ(text(story->serialized()),
+              document("<w:p><w:pPr><w:pStyle w:val=\"A\"/>  <w:keepNext/><w:jc w:val=\"left\"/></w:pPr></w:p>"));
 }

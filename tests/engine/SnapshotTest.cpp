@@ -14,22 +14,21 @@ using rovuvuz::testing::rel;
 
 namespace {
 
-constexpr std::string_view wNamespace =
-    "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
+constexpr std::string_view wNamespace = "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
+
 
 const std::string numberingPart =
     "<w:numbering " + std::string(wNamespace) +
     "><w:abstractNum w:abstractNumId=\"0\">"
     "<w:lvl w:ilvl=\"0\"><w:start w:val=\"1\"/><w:numFmt w:val=\"decimal\"/><w:lvlText w:val=\"%1.\"/>"
     "<w:pPr><w:ind w:left=\"720\" w:hanging=\"360\"/></w:pPr></w:lvl>"
-    "<w:lvl w:ilvl=\"1\"><w:start w:val=\"1\"/><w:numFmt w:val=\"lowerLetter\"/><w:lvlText "
-    "w:val=\"%2)\"/></w:lvl>"
+    "<w:lvl w:ilvl=\"1\"><w:start w:val=\"1\"/><w:numFmt w:val=\"lowerLetter\"/><w:lvlText w:val=\"%2)\"/></w:lvl>"
     "</w:abstractNum><w:num w:numId=\"3\"><w:abstractNumId w:val=\"0\"/></w:num></w:numbering>";
 
-const std::string stylesPart = "<w:styles " + std::string(wNamespace) +
-                               "><w:style w:type=\"table\" w:styleId=\"T\"><w:rPr><w:b/></w:rPr><w:pPr><w:jc "
-                               "w:val=\"center\"/></w:pPr></w:style>"
-                               "</w:styles>";
+const std::string stylesPart =
+    "<w:styles " + std::string(wNamespace) +
+    "><w:style w:type=\"table\" w:styleId=\"T\"><w:rPr><w:b/></w:rPr><w:pPr><w:jc w:val=\"center\"/></w:pPr></w:style>"
+    "</w:styles>";
 
 DocxDocument documentWith(std::string_view body, std::string rels = {},
                           std::vector<std::pair<std::string, std::string>> extra = {}) {
@@ -65,8 +64,7 @@ const TableSnapshot& firstTable(const StorySnapshot& story) {
 TEST(Snapshot, SpansFollowRunsAndItems) {
     DocxDocument document = documentWith(
         "<w:p><w:r><w:t>ab</w:t><w:tab/><w:t>c</w:t></w:r><w:r><w:t>d</w:t></w:r><w:r><w:t>e</w:t></w:r>"
-        "<w:r><w:br/><w:commentReference w:id=\"1\"/><w:fldChar "
-        "w:fldCharType=\"begin\"/><w:t>\xF0\x9F\x98\x80</w:t>"
+        "<w:r><w:br/><w:commentReference w:id=\"1\"/><w:fldChar w:fldCharType=\"begin\"/><w:t>\xF0\x9F\x98\x80</w:t>"
         "<w:br w:type=\"page\"/></w:r></w:p>");
     const ParagraphSnapshot p = paragraphs(document).at(0);
     EXPECT_EQ(p.text, u"ab\tcde\u2028\U0001F600\uFFFC");
@@ -79,8 +77,7 @@ TEST(Snapshot, SpansFollowRunsAndItems) {
 
 TEST(Snapshot, RevisionsLinksAndNotes) {
     DocxDocument document = documentWith(
-        "<w:p><w:del w:id=\"4\" w:author=\"Ann\" "
-        "w:date=\"2024-01-02T03:04:05Z\"><w:r><w:delText>old</w:delText></w:r>"
+        "<w:p><w:del w:id=\"4\" w:author=\"Ann\" w:date=\"2024-01-02T03:04:05Z\"><w:r><w:delText>old</w:delText></w:r>"
         "</w:del><w:hyperlink r:id=\"rIdL\"><w:ins w:id=\"x\"><w:r><w:t>new</w:t></w:r></w:ins></w:hyperlink>"
         "<w:hyperlink w:anchor=\"sec\"><w:r><w:t>in</w:t></w:r></w:hyperlink>"
         "<w:hyperlink r:id=\"rIdMissing\"><w:r><w:t>none</w:t></w:r></w:hyperlink>"
@@ -101,8 +98,7 @@ TEST(Snapshot, RevisionsLinksAndNotes) {
 
 TEST(Snapshot, PreservedElementsCommentMarksAndTheParagraphMark) {
     DocxDocument document = documentWith(
-        "<w:p><w:pPr><w:rPr><w:ins w:id=\"1\" w:author=\"A\"/><w:del w:id=\"2\" "
-        "w:author=\"B\"/></w:rPr></w:pPr>"
+        "<w:p><w:pPr><w:rPr><w:ins w:id=\"1\" w:author=\"A\"/><w:del w:id=\"2\" w:author=\"B\"/></w:rPr></w:pPr>"
         "<w:commentRangeStart w:id=\"7\"/><w:r><w:t>ab</w:t></w:r><w:commentRangeEnd w:id=\"7\"/>"
         "<w:commentRangeStart w:id=\"x\"/><w:bookmarkStart w:id=\"0\" w:name=\"b\"/>"
         "<w:fldSimple w:instr=\"PAGE\"><w:r><w:t>12</w:t></w:r></w:fldSimple><w:r><w:t>c</w:t></w:r></w:p>");
@@ -121,16 +117,15 @@ TEST(Snapshot, PreservedElementsCommentMarksAndTheParagraphMark) {
 }
 
 TEST(Snapshot, ListLabelsAndIndents) {
-    const std::string item =
-        "<w:p><w:pPr><w:numPr><w:ilvl w:val=\"%\"/><w:numId w:val=\"3\"/></w:numPr>&</w:pPr></w:p>";
+    const std::string item = "<w:p><w:pPr><w:numPr><w:ilvl w:val=\"%\"/><w:numId w:val=\"3\"/></w:numPr>&</w:pPr></w:p>";
     const auto listItem = [&](int level, std::string_view indent = "") {
         std::string p = item;
         p.replace(p.find('%'), 1, std::to_string(level));
         p.replace(p.find('&'), 1, indent);
         return p;
     };
-    DocxDocument document = documentWith(listItem(0) + listItem(1) + listItem(1) +
-                                         listItem(0, "<w:ind w:left=\"100\"/>") + listItem(1) + listItem(12));
+    DocxDocument document = documentWith(listItem(0) + listItem(1) + listItem(1) + listItem(0, "<w:ind w:left=\"100\"/>") +
+                                         listItem(1) + listItem(12));
     const auto ps = paragraphs(document);
     const std::vector<std::optional<std::string>> labels = {"1.", "a)", "b)", "2.", "a)", std::nullopt};
     for (size_t i = 0; i < labels.size(); ++i) EXPECT_EQ(ps[i].listLabel, labels[i]) << i;
@@ -146,11 +141,9 @@ TEST(Snapshot, ListLabelsAndIndents) {
 
 TEST(Snapshot, TablesGridsSpansMergesAndStyles) {
     DocxDocument document = documentWith(
-        "<w:tbl><w:tblPr><w:tblStyle w:val=\"T\"/></w:tblPr><w:tblGrid><w:gridCol w:w=\"4680\"/><w:gridCol "
-        "w:w=\"x\"/>"
+        "<w:tbl><w:tblPr><w:tblStyle w:val=\"T\"/></w:tblPr><w:tblGrid><w:gridCol w:w=\"4680\"/><w:gridCol w:w=\"x\"/>"
         "<w:gridCol w:w=\"4680\"/></w:tblGrid>"
-        "<w:tr><w:tc><w:tcPr><w:gridSpan w:val=\"2\"/><w:vMerge "
-        "w:val=\"restart\"/></w:tcPr><w:p><w:r><w:t>a</w:t></w:r></w:p>"
+        "<w:tr><w:tc><w:tcPr><w:gridSpan w:val=\"2\"/><w:vMerge w:val=\"restart\"/></w:tcPr><w:p><w:r><w:t>a</w:t></w:r></w:p>"
         "<w:tbl><w:tr><w:tc><w:p><w:r><w:t>inner</w:t></w:r></w:p></w:tc></w:tr></w:tbl></w:tc></w:tr>"
         "<w:tr><w:tc><w:tcPr><w:vMerge/><w:gridSpan w:val=\"z\"/></w:tcPr><w:p/></w:tc></w:tr></w:tbl>"
         "<w:p><w:r><w:t>after</w:t></w:r></w:p>");
@@ -186,8 +179,7 @@ TEST(Snapshot, ObjectsBecomeImagesOrOpaqueObjects) {
                                             "</w:txbxContent></w:drawing>")));
     EXPECT_EQ(box.type, Span::Content::Type::opaque);
     EXPECT_EQ(box.preview, "boxed");
-    const auto alternate = SnapshotContext::object(
-        "AlternateContent", asBytes(std::string_view("<x r:id=\"a\" r:embed=\"b\"/>")));
+    const auto alternate = SnapshotContext::object("AlternateContent", asBytes(std::string_view("<x r:id=\"a\" r:embed=\"b\"/>")));
     EXPECT_EQ(alternate.image, RelationshipID{"b"});
     EXPECT_EQ(alternate.width, std::nullopt);
     EXPECT_EQ(SnapshotContext::object("sym", {}).type, Span::Content::Type::opaque);
@@ -199,9 +191,8 @@ TEST(Snapshot, NoteEntriesAndImageData) {
                               "<w:footnote w:type=\"continuationSeparator\" w:id=\"0\"><w:p/></w:footnote>"
                               "<w:footnote w:id=\"1\"><w:p><w:r><w:t>note</w:t></w:r></w:p></w:footnote>"
                               "<w:footnote w:type=\"normal\" w:id=\"z\"><w:p/></w:footnote></w:footnotes>";
-    DocxDocument document = documentWith(
-        "<w:p/>", rel("rIdF", "footnotes", "footnotes.xml") + rel("rIdI", "image", "media/i.png"),
-        {{"word/footnotes.xml", notes}, {"word/media/i.png", "PNGDATA"}});
+    DocxDocument document = documentWith("<w:p/>", rel("rIdF", "footnotes", "footnotes.xml") + rel("rIdI", "image", "media/i.png"),
+                                         {{"word/footnotes.xml", notes}, {"word/media/i.png", "PNGDATA"}});
     const StorySnapshot story = document.snapshot(StoryID::footnotes());
     EXPECT_TRUE(story.blocks.empty());
     ASSERT_EQ(story.entries.size(), 2u);

@@ -23,15 +23,9 @@ std::string body(std::string_view inner) {
     return "<w:document " + std::string(ns) + "><w:body>" + std::string(inner) + "</w:body></w:document>";
 }
 
-const Group& groupAt(const Group& g, size_t i) {
-    return *std::get<std::unique_ptr<Group>>(g.children.at(i));
-}
-const Paragraph& paragraphAt(const Group& g, size_t i) {
-    return *std::get<std::unique_ptr<Paragraph>>(g.children.at(i));
-}
-const rovuvuz::Run& runAt(const Paragraph& p, size_t i) {
-    return *std::get<std::unique_ptr<rovuvuz::Run>>(p.inlines.at(i));
-}
+const Group& groupAt(const Group& g, size_t i) { return *std::get<std::unique_ptr<Group>>(g.children.at(i)); }
+const Paragraph& paragraphAt(const Group& g, size_t i) { return *std::get<std::unique_ptr<Paragraph>>(g.children.at(i)); }
+const rovuvuz::Run& runAt(const Paragraph& p, size_t i) { return *std::get<std::unique_ptr<rovuvuz::Run>>(p.inlines.at(i)); }
 
 std::string rawLocal(const Block& block) {
     const auto* raw = std::get_if<Raw>(&block);
@@ -45,8 +39,7 @@ TEST(StoryParser, BodyWithTableAndSectionProperties) {
     IdentityMint mint;
     const std::string xml = body(
         "<w:p/>\n"
-        "<w:tbl><w:tblPr/><w:tblGrid/><w:tr><w:trPr/><w:tc><w:tcPr/><w:p/></w:tc><w:tc><w:p/></w:tc></w:tr></"
-        "w:tbl>\n"
+        "<w:tbl><w:tblPr/><w:tblGrid/><w:tr><w:trPr/><w:tc><w:tcPr/><w:p/></w:tc><w:tc><w:p/></w:tc></w:tr></w:tbl>\n"
         "<w:sectPr/>");
     const auto story = parse(xml, mint);
     const Group& bodyGroup = groupAt(*story->root, 0);
@@ -71,8 +64,7 @@ TEST(StoryParser, BodyWithTableAndSectionProperties) {
 
 TEST(StoryParser, ContentControlIsOneRawBlock) {
     IdentityMint mint;
-    const auto story =
-        parse(body("<w:sdt><w:sdtContent><w:p><w:r><w:t>x</w:t></w:r></w:p></w:sdtContent></w:sdt>"), mint);
+    const auto story = parse(body("<w:sdt><w:sdtContent><w:p><w:r><w:t>x</w:t></w:r></w:p></w:sdtContent></w:sdt>"), mint);
     const Group& bodyGroup = groupAt(*story->root, 0);
     ASSERT_EQ(bodyGroup.children.size(), 1u);
     EXPECT_EQ(rawLocal(bodyGroup.children[0]), "sdt");
@@ -91,14 +83,12 @@ TEST(StoryParser, EmptyParagraphHasNoPropsNoInlinesNoEndTag) {
 
 TEST(StoryParser, RunItemsByElement) {
     IdentityMint mint;
-    const auto story = parse(
-        body("<w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr><w:r><w:rPr><w:b/></w:rPr>"
-             "<w:t xml:space=\"preserve\"> a </w:t><w:tab/><w:br w:type=\"column\"/><w:br "
-             "w:type=\"page\"/><w:cr/>"
-             "<w:footnoteReference/><w:endnoteReference w:id=\"7\"/><w:commentReference w:id=\"x\"/>"
-             "<w:fldChar w:fldCharType=\"begin\"/><w:instrText>PAGE</w:instrText><w:delText>gone</w:delText>"
-             "<w:drawing/><w:lastRenderedPageBreak/></w:r></w:p>"),
-        mint);
+    const auto story = parse(body(
+        "<w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr><w:r><w:rPr><w:b/></w:rPr>"
+        "<w:t xml:space=\"preserve\"> a </w:t><w:tab/><w:br w:type=\"column\"/><w:br w:type=\"page\"/><w:cr/>"
+        "<w:footnoteReference/><w:endnoteReference w:id=\"7\"/><w:commentReference w:id=\"x\"/>"
+        "<w:fldChar w:fldCharType=\"begin\"/><w:instrText>PAGE</w:instrText><w:delText>gone</w:delText>"
+        "<w:drawing/><w:lastRenderedPageBreak/></w:r></w:p>"), mint);
     const Paragraph& p = *story->paragraphs().at(0);
     ASSERT_TRUE(p.props);
     EXPECT_TRUE(std::holds_alternative<PropsMarker>(p.inlines.at(0)));
@@ -107,11 +97,11 @@ TEST(StoryParser, RunItemsByElement) {
     EXPECT_EQ(run.props->toggle("b"), true);
     using K = RunItem::Kind;
     using T = RunItem::Type;
-    const std::vector<K> expected = {K::make(T::props),        K::makeText(u" a "),   K::make(T::tab),
-                                     K::make(T::lineBreak),    K::make(T::pageBreak), K::make(T::lineBreak),
-                                     K::makeNoteRef(-1),       K::makeNoteRef(7),     K::makeCommentRef(-1),
-                                     K::make(T::fieldChar),    K::make(T::instrText), K::makeDelText(u"gone"),
-                                     K::makeObject("drawing"), K::make(T::hidden)};
+    const std::vector<K> expected = {
+        K::make(T::props),       K::makeText(u" a "),      K::make(T::tab),          K::make(T::lineBreak),
+        K::make(T::pageBreak),   K::make(T::lineBreak),    K::makeNoteRef(-1),       K::makeNoteRef(7),
+        K::makeCommentRef(-1),   K::make(T::fieldChar),    K::make(T::instrText),    K::makeDelText(u"gone"),
+        K::makeObject("drawing"), K::make(T::hidden)};
     ASSERT_EQ(run.items.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(run.items[i].kind, expected[i]) << "item " << i;
@@ -122,12 +112,9 @@ TEST(StoryParser, RunItemsByElement) {
 
 TEST(StoryParser, ContainersNestAndKeepTheirTags) {
     IdentityMint mint;
-    const auto story =
-        parse(body("<w:p><w:ins w:id=\"1\" w:author=\"Ann\"><w:hyperlink "
-                   "r:id=\"rId4\"><w:r><w:t>link</w:t></w:r></w:hyperlink>"
-                   "</w:ins><w:del w:id=\"2\"><w:r><w:delText>old</w:delText></w:r></w:del><w:bookmarkStart "
-                   "w:id=\"0\"/></w:p>"),
-              mint);
+    const auto story = parse(body(
+        "<w:p><w:ins w:id=\"1\" w:author=\"Ann\"><w:hyperlink r:id=\"rId4\"><w:r><w:t>link</w:t></w:r></w:hyperlink>"
+        "</w:ins><w:del w:id=\"2\"><w:r><w:delText>old</w:delText></w:r></w:del><w:bookmarkStart w:id=\"0\"/></w:p>"), mint);
     const Paragraph& p = *story->paragraphs().at(0);
     const Container& ins = *std::get<std::unique_ptr<Container>>(p.inlines.at(0));
     EXPECT_EQ(ins.kind, Container::Kind::insert);

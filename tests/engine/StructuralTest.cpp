@@ -27,9 +27,8 @@ struct Fixture {
     explicit Fixture(std::string_view body)
         : document(makePackage([&] {
               auto parts = minimalDocument(
-                  body,
-                  "<Relationship Id=\"rS\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-                  "relationships/styles\" Target=\"styles.xml\"/>");
+                  body, "<Relationship Id=\"rS\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                        "relationships/styles\" Target=\"styles.xml\"/>");
               parts.emplace_back("word/styles.xml", stylesPart);
               return parts;
           }())) {}
@@ -58,8 +57,7 @@ TEST(Structural, SplitMovesTheSectionBreakAndJoinBringsItBack) {
     const auto made = f.apply(StructuralEdit::SplitParagraph{f.id(0), 2}, direct);
     ASSERT_EQ(made.size(), 1u);
     EXPECT_EQ(f.xml(0), "<w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr><w:r><w:t>ab</w:t></w:r></w:p>");
-    EXPECT_EQ(f.xml(1),
-              "<w:p><w:pPr><w:jc w:val=\"center\"/>" + sectPr + "</w:pPr><w:r><w:t>cd</w:t></w:r></w:p>");
+    EXPECT_EQ(f.xml(1), "<w:p><w:pPr><w:jc w:val=\"center\"/>" + sectPr + "</w:pPr><w:r><w:t>cd</w:t></w:r></w:p>");
     f.apply(StructuralEdit::JoinWithNext{f.id(0)}, direct);
     ASSERT_EQ(f.paragraphs().size(), 1u);
     EXPECT_EQ(f.xml(0), "<w:p><w:pPr><w:jc w:val=\"center\"/>" + sectPr +
@@ -121,9 +119,7 @@ TEST(Structural, StyleChangesAreRecordedOnceAndOnlyWhenBytesDiffer) {
     const std::string once = f.xml(0);
     f.apply(StructuralEdit::SetParagraphStyle{f.id(0), StyleID{"Title"}}, byA);
     EXPECT_EQ(f.xml(0), once);
-    f.apply(
-        StructuralEdit::SetParagraphFormat{f.id(0), ParagraphFormatChange{ParagraphFormatChange::Align{}}},
-        byA);
+    f.apply(StructuralEdit::SetParagraphFormat{f.id(0), ParagraphFormatChange{ParagraphFormatChange::Align{}}}, byA);
     EXPECT_EQ(f.xml(0).find("pPrChange w:id=\"2\""), std::string::npos);  // the first record stays
     // Removing a style that is not there adds nothing, not even an empty w:pPr.
     f.apply(StructuralEdit::SetParagraphStyle{f.id(1), std::nullopt}, byA);
@@ -133,26 +129,21 @@ TEST(Structural, StyleChangesAreRecordedOnceAndOnlyWhenBytesDiffer) {
 
 TEST(Structural, RunFormats) {
     using RFC = RunFormatChange;
-    Fixture f(
-        "<w:p><w:r><w:rPr><w:rStyle w:val=\"Strong\"/></w:rPr><w:t>strong</w:t></w:r>"
-        "<w:r><w:rPr><w:b/></w:rPr><w:t>plain</w:t></w:r></w:p>");
+    Fixture f("<w:p><w:r><w:rPr><w:rStyle w:val=\"Strong\"/></w:rPr><w:t>strong</w:t></w:r>"
+              "<w:r><w:rPr><w:b/></w:rPr><w:t>plain</w:t></w:r></w:p>");
     const auto boldOff = RFC{RFC::Switch{RFC::Toggle::bold, false}};
     f.apply(StructuralEdit::SetRunFormat{f.id(0), TextRange{0, 11}, boldOff}, direct);
-    EXPECT_EQ(f.xml(0),
-              "<w:p><w:r><w:rPr><w:rStyle w:val=\"Strong\"/><w:b w:val=\"0\"/></w:rPr><w:t>strong</w:t></w:r>"
-              "<w:r><w:rPr></w:rPr><w:t>plain</w:t></w:r></w:p>");
+    EXPECT_EQ(f.xml(0), "<w:p><w:r><w:rPr><w:rStyle w:val=\"Strong\"/><w:b w:val=\"0\"/></w:rPr><w:t>strong</w:t></w:r>"
+                        "<w:r><w:rPr></w:rPr><w:t>plain</w:t></w:r></w:p>");
     // Size in half-points, on part of a run; the second tracked change keeps the first record.
     f.apply(StructuralEdit::SetRunFormat{f.id(0), TextRange{6, 8}, RFC{RFC::Size{10.5}}}, byA);
     f.apply(StructuralEdit::SetRunFormat{f.id(0), TextRange{6, 8}, RFC{RFC::Color{"ff0000"}}}, byA);
-    EXPECT_NE(
-        f.xml(0).find("<w:r><w:rPr><w:color w:val=\"FF0000\"/><w:sz w:val=\"21\"/><w:szCs w:val=\"21\"/>"
-                      "<w:rPrChange w:id=\"1\" w:author=\"A\" w:date=\"2024-03-01T09:30:00Z\"><w:rPr></w:rPr>"
-                      "</w:rPrChange></w:rPr><w:t>pl</w:t></w:r><w:r><w:rPr></w:rPr><w:t>ain</w:t>"),
-        std::string::npos)
+    EXPECT_NE(f.xml(0).find("<w:r><w:rPr><w:color w:val=\"FF0000\"/><w:sz w:val=\"21\"/><w:szCs w:val=\"21\"/>"
+                            "<w:rPrChange w:id=\"1\" w:author=\"A\" w:date=\"2024-03-01T09:30:00Z\"><w:rPr></w:rPr>"
+                            "</w:rPrChange></w:rPr><w:t>pl</w:t></w:r><w:r><w:rPr></w:rPr><w:t>ain</w:t>"),
+              std::string::npos)
         << f.xml(0);
-    EXPECT_THROW(f.apply(StructuralEdit::SetRunFormat{f.id(0), TextRange{0, 12}, boldOff}, direct),
+    EXPECT_THROW(f.apply(StructuralEdit::SetRunFormat{f.id(0), TextRange{0, 12}, boldOff}, direct), DocxError);
+    EXPECT_THROW(f.apply(StructuralEdit::SetRunFormat{f.id(0), TextRange{0, 1}, RFC{RFC::Color{"red\""}}}, direct),
                  DocxError);
-    EXPECT_THROW(
-        f.apply(StructuralEdit::SetRunFormat{f.id(0), TextRange{0, 1}, RFC{RFC::Color{"red\""}}}, direct),
-        DocxError);
 }

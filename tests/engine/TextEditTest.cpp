@@ -13,8 +13,7 @@ using rovuvuz::testing::minimalDocument;
 
 namespace {
 
-const auto when =
-    std::chrono::system_clock::time_point(std::chrono::seconds(1709285400));  // 2024-03-01T09:30:00Z
+const auto when = std::chrono::system_clock::time_point(std::chrono::seconds(1709285400));  // 2024-03-01T09:30:00Z
 const EditMode direct = EditMode::direct();
 const EditMode byA = EditMode::trackedBy("A", when);
 const EditMode byB = EditMode::trackedBy("B", when);
@@ -54,14 +53,10 @@ TEST(TextEdit, TrackedReplacementWritesDeletionThenInsertion) {
     f.replace(0, 1, 2, u"X", byA);
     EXPECT_EQ(f.inlines(0),
               "<w:r w:rsidR=\"00A1\"><w:rPr><w:i/></w:rPr><w:t>a</w:t></w:r>"
-              "<w:del w:id=\"5\" w:author=\"A\" w:date=\"" +
-                  D +
-                  "\"><w:r w:rsidR=\"00A1\"><w:rPr><w:i/></w:rPr>"
-                  "<w:delText>b</w:delText></w:r></w:del>"
-                  "<w:ins w:id=\"6\" w:author=\"A\" w:date=\"" +
-                  D +
-                  "\"><w:r><w:rPr><w:i/></w:rPr><w:t>X</w:t></w:r></w:ins>"
-                  "<w:r w:rsidR=\"00A1\"><w:rPr><w:i/></w:rPr><w:t>c</w:t></w:r>");
+              "<w:del w:id=\"5\" w:author=\"A\" w:date=\"" + D + "\"><w:r w:rsidR=\"00A1\"><w:rPr><w:i/></w:rPr>"
+              "<w:delText>b</w:delText></w:r></w:del>"
+              "<w:ins w:id=\"6\" w:author=\"A\" w:date=\"" + D + "\"><w:r><w:rPr><w:i/></w:rPr><w:t>X</w:t></w:r></w:ins>"
+              "<w:r w:rsidR=\"00A1\"><w:rPr><w:i/></w:rPr><w:t>c</w:t></w:r>");
     EXPECT_EQ(f.text(0), u"abXc");
     EXPECT_EQ(f.reopenedText(0), u"abXc");
 }
@@ -87,15 +82,12 @@ TEST(TextEdit, OwnInsertionsJoinAndVanish) {
 }
 
 TEST(TextEdit, AnotherAuthorsInsertionIsSplitOrNested) {
-    Fixture f("<w:p><w:ins w:id=\"1\" w:author=\"B\" w:date=\"" + D +
-              "\"><w:r><w:t>abcd</w:t></w:r></w:ins></w:p>");
+    Fixture f("<w:p><w:ins w:id=\"1\" w:author=\"B\" w:date=\"" + D + "\"><w:r><w:t>abcd</w:t></w:r></w:ins></w:p>");
     f.replace(0, 2, 2, u"X", byA);
     const std::string s = f.inlines(0);
     EXPECT_NE(s.find("<w:ins w:id=\"1\" w:author=\"B\""), std::string::npos);
     EXPECT_NE(s.find("<w:ins w:id=\"2\" w:author=\"A\""), std::string::npos);
-    EXPECT_NE(s.find("<w:ins w:id=\"3\" w:author=\"B\" w:date=\"" + D + "\"><w:r><w:t>cd</w:t>"),
-              std::string::npos)
-        << s;
+    EXPECT_NE(s.find("<w:ins w:id=\"3\" w:author=\"B\" w:date=\"" + D + "\"><w:r><w:t>cd</w:t>"), std::string::npos) << s;
     // Next to B's insertion, A gets a new one; a deletion of B's text sits inside B's w:ins.
     f.replace(0, 0, 1, u"", byA);
     EXPECT_NE(f.inlines(0).find("\"B\" w:date=\"" + D + "\"><w:del"), std::string::npos) << f.inlines(0);
@@ -103,9 +95,8 @@ TEST(TextEdit, AnotherAuthorsInsertionIsSplitOrNested) {
 }
 
 TEST(TextEdit, TwoDeletionsInARowStayApart) {
-    Fixture f(
-        "<w:p><w:r><w:t>abc</w:t></w:r><w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>"
-        "<w:r><w:rPr><w:b/></w:rPr><w:t>de</w:t></w:r></w:p>");
+    Fixture f("<w:p><w:r><w:t>abc</w:t></w:r><w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>"
+              "<w:r><w:rPr><w:b/></w:rPr><w:t>de</w:t></w:r></w:p>");
     f.replace(0, 1, 2, u"", byA);
     f.replace(0, 2, 3, u"", byA);
     std::string s = f.inlines(0);
@@ -126,10 +117,9 @@ TEST(TextEdit, TwoDeletionsInARowStayApart) {
 }
 
 TEST(TextEdit, HyperlinksTakeTypingInsideButNotAtTheirEnd) {
-    const std::string body =
-        "<w:p><w:r><w:t>x</w:t></w:r><w:hyperlink r:id=\"rId9\" "
-        "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
-        "<w:r><w:t>link</w:t></w:r></w:hyperlink></w:p>";
+    const std::string body = "<w:p><w:r><w:t>x</w:t></w:r><w:hyperlink r:id=\"rId9\" "
+                             "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+                             "<w:r><w:t>link</w:t></w:r></w:hyperlink></w:p>";
     Fixture f(body);
     f.replace(0, 3, 3, u"Q", byA);
     EXPECT_NE(f.inlines(0).find("<w:t>li</w:t></w:r><w:ins"), std::string::npos) << f.inlines(0);
@@ -151,8 +141,7 @@ TEST(TextEdit, EmptyParagraphTakesTheMarkProperties) {
         << f.inlines(0);
     Fixture g(body);
     g.replace(0, 0, 0, u"hi", byA);
-    EXPECT_NE(g.inlines(0).find("</w:pPr><w:ins w:id=\"2\" w:author=\"A\""), std::string::npos)
-        << g.inlines(0);
+    EXPECT_NE(g.inlines(0).find("</w:pPr><w:ins w:id=\"2\" w:author=\"A\""), std::string::npos) << g.inlines(0);
     // After deleted text, direct typing attaches to the following run, or makes a new one.
     Fixture h("<w:p><w:del w:id=\"1\" w:author=\"B\"><w:r><w:delText>a</w:delText></w:r></w:del></w:p>");
     h.replace(0, 1, 1, u"b", direct);
@@ -160,9 +149,7 @@ TEST(TextEdit, EmptyParagraphTakesTheMarkProperties) {
 }
 
 TEST(TextEdit, ControlCharactersAndSurrogates) {
-    Fixture f(
-        "<w:p><w:r><w:t>a\xF0\x9F\x98\x80"
-        "b</w:t></w:r></w:p>");
+    Fixture f("<w:p><w:r><w:t>a\xF0\x9F\x98\x80" "b</w:t></w:r></w:p>");
     // One letter, a pair, one letter; offset 2 is between the halves of the pair.
     f.replace(0, 2, 2, u"\t\r\n\u2028x\uFFFC\u0001", direct);
     EXPECT_EQ(f.text(0), u"a\t\u2028\u2028x\U0001F600b");
@@ -185,22 +172,19 @@ TEST(TextEdit, ReconcileReplacesOnlyTheDifference) {
 }
 
 TEST(TextEdit, ReplacingAcrossParagraphs) {
-    Fixture f(
-        "<w:p><w:r><w:t>one</w:t></w:r></w:p><w:p><w:r><w:t>two</w:t></w:r></w:p>"
-        "<w:p><w:r><w:t>three</w:t></w:r></w:p>");
+    Fixture f("<w:p><w:r><w:t>one</w:t></w:r></w:p><w:p><w:r><w:t>two</w:t></w:r></w:p>"
+              "<w:p><w:r><w:t>three</w:t></w:r></w:p>");
     auto ids = f.document.replaceText({f.id(0), 1}, {f.id(0), 2}, StoryID::body(), u"X\nY\nZ", direct);
     EXPECT_EQ(ids.size(), 3u);
     EXPECT_EQ(f.text(0), u"oX");
     EXPECT_EQ(f.text(2), u"Ze");
-    Fixture g(
-        "<w:p><w:r><w:t>one</w:t></w:r></w:p><w:p><w:r><w:t>two</w:t></w:r></w:p>"
-        "<w:p><w:r><w:t>three</w:t></w:r></w:p>");
+    Fixture g("<w:p><w:r><w:t>one</w:t></w:r></w:p><w:p><w:r><w:t>two</w:t></w:r></w:p>"
+              "<w:p><w:r><w:t>three</w:t></w:r></w:p>");
     ids = g.document.replaceText({g.id(0), 1}, {g.id(2), 2}, StoryID::body(), u"", direct);
     ASSERT_EQ(ids.size(), 1u);
     EXPECT_EQ(g.text(0), u"oree");
-    Fixture h(
-        "<w:p><w:r><w:t>one</w:t></w:r></w:p><w:p><w:r><w:t>two</w:t></w:r></w:p>"
-        "<w:p><w:r><w:t>three</w:t></w:r></w:p>");
+    Fixture h("<w:p><w:r><w:t>one</w:t></w:r></w:p><w:p><w:r><w:t>two</w:t></w:r></w:p>"
+              "<w:p><w:r><w:t>three</w:t></w:r></w:p>");
     ids = h.document.replaceText({h.id(0), 1}, {h.id(2), 2}, StoryID::body(), u"", byA);
     ASSERT_EQ(ids.size(), 3u);
     EXPECT_NE(h.inlines(0).find("<w:rPr><w:del w:id="), std::string::npos) << h.inlines(0);
@@ -219,25 +203,15 @@ TEST(TextEdit, BadArgumentsChangeNothing) {
         return DocxErrorCode::noMainDocument;  // nothing thrown
     };
     const StoryID body = StoryID::body();
-    EXPECT_EQ(code([&] {
-                  f.document.replaceText(f.id(0), body, TextRange{1, 3}, u"x", direct);
-              }),
+    EXPECT_EQ(code([&] { f.document.replaceText(f.id(0), body, TextRange{1, 3}, u"x", direct); }),
               DocxErrorCode::rangeOutOfBounds);
-    EXPECT_EQ(code([&] {
-                  f.document.replaceText(f.id(0), body, TextRange{2, 1}, u"x", direct);
-              }),
+    EXPECT_EQ(code([&] { f.document.replaceText(f.id(0), body, TextRange{2, 1}, u"x", direct); }),
               DocxErrorCode::rangeOutOfBounds);
-    EXPECT_EQ(code([&] {
-                  f.document.replaceText(ParagraphID{9999}, body, TextRange{0, 0}, u"x", direct);
-              }),
+    EXPECT_EQ(code([&] { f.document.replaceText(ParagraphID{9999}, body, TextRange{0, 0}, u"x", direct); }),
               DocxErrorCode::unknownParagraph);
-    EXPECT_EQ(code([&] {
-                  f.document.replaceText({f.id(0), 0}, {f.id(2), 0}, body, u"", direct);
-              }),
+    EXPECT_EQ(code([&] { f.document.replaceText({f.id(0), 0}, {f.id(2), 0}, body, u"", direct); }),
               DocxErrorCode::crossesStructure);
-    EXPECT_EQ(code([&] {
-                  f.document.replaceText({f.id(2), 0}, {f.id(0), 0}, body, u"", direct);
-              }),
+    EXPECT_EQ(code([&] { f.document.replaceText({f.id(2), 0}, {f.id(0), 0}, body, u"", direct); }),
               DocxErrorCode::crossesStructure);
     EXPECT_FALSE(f.document.story(body).touched);
     EXPECT_FALSE(f.at(0).isDirty());

@@ -40,12 +40,10 @@ std::vector<std::pair<std::string, std::string>> minimalDocument(std::string_vie
     const std::string types =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Types "
         "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-        "<Default Extension=\"rels\" "
-        "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+        "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
         "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
         "<Override PartName=\"/word/document.xml\" "
-        "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/></"
-        "Types>";
+        "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/></Types>";
     const std::string packageRels =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
         "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
@@ -68,15 +66,13 @@ std::vector<std::pair<std::string, std::string>> minimalDocument(std::string_vie
 
 std::string rel(std::string_view id, std::string_view kind, std::string_view target, bool external) {
     return "<Relationship Id=\"" + std::string(id) +
-           "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/" +
-           std::string(kind) + "\" Target=\"" + std::string(target) + "\"" +
-           (external ? " TargetMode=\"External\"" : "") + "/>";
+           "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/" + std::string(kind) +
+           "\" Target=\"" + std::string(target) + "\"" + (external ? " TargetMode=\"External\"" : "") + "/>";
 }
 
 size_t count(std::string_view haystack, std::string_view needle) {
     size_t n = 0;
-    for (size_t at = haystack.find(needle); at != std::string_view::npos; at = haystack.find(needle, at + 1))
-        ++n;
+    for (size_t at = haystack.find(needle); at != std::string_view::npos; at = haystack.find(needle, at + 1)) ++n;
     return n;
 }
 
