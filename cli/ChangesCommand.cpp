@@ -14,7 +14,7 @@ using rovuvuz::TrackedChange;
 std::vector<ListedChange> listChanges(rovuvuz::DocxDocument& document, const std::vector<rovuvuz::StoryID>& stories) {
     std::vector<ListedChange> result;
     for (const rovuvuz::StoryID& id : stories)
-        for (TrackedChange& change : rovuvuz::Revisions::list(document.story(id)))
+        for (TrackedChange& change : document.trackedChanges(id))
             result.push_back({id, std::move(change)});
     return result;
 }
@@ -23,8 +23,15 @@ std::string kindName(TrackedChange::Kind kind) {
     switch (kind) {
         case TrackedChange::Kind::insertion: return "insertion";
         case TrackedChange::Kind::deletion: return "deletion";
+        case TrackedChange::Kind::movedFrom:
+            return "moved from";
+        case TrackedChange::Kind::movedTo:
+            return "moved to";
         case TrackedChange::Kind::insertedMark:
-        case TrackedChange::Kind::deletedMark: return "paragraph mark";
+        case TrackedChange::Kind::deletedMark:
+        case TrackedChange::Kind::movedFromMark:
+        case TrackedChange::Kind::movedToMark:
+            return "paragraph mark";
         case TrackedChange::Kind::runFormat:
         case TrackedChange::Kind::paragraphFormat: return "format";
     }
@@ -39,6 +46,10 @@ std::string detail(TrackedChange::Kind kind) {
     switch (kind) {
         case TrackedChange::Kind::insertedMark: return "inserted";
         case TrackedChange::Kind::deletedMark: return "deleted";
+        case TrackedChange::Kind::movedFromMark:
+            return "moved from";
+        case TrackedChange::Kind::movedToMark:
+            return "moved to";
         case TrackedChange::Kind::runFormat: return "characters";
         case TrackedChange::Kind::paragraphFormat: return "paragraph";
         default: return "";
@@ -77,7 +88,8 @@ struct ChangesOptions {
 
 void runChanges(const ChangesOptions& options) {
     auto document = openDocument(options.file);
-    const auto changes = onFile(options.file, [&] { return listChanges(*document, document->storyIDs()); });
+    const auto changes =
+        onFile(options.file, [&] { return listChanges(*document, document->storiesInOrder()); });
     if (options.json) {
         nlohmann::json all = nlohmann::json::array();
         for (const ListedChange& listed : changes) all.push_back(toJson(listed));

@@ -1,16 +1,16 @@
 // `tovin-cli replace FILE --find TEXT --with TEXT [--track] [--author NAME] [--date ISO]
-// [--story KIND] -o OUT`: replaces every occurrence of a text as a reader sees it (tracked
-// deletions do not count), across run boundaries, in the body, headers, footers and notes.
-// With --track the replacements are tracked changes by the author.
-#include <ctime>
+// [--story KIND] [--json] -o OUT`: replaces every occurrence of a text as a reader sees it
+// (tracked deletions do not count), across run boundaries, in the body, headers, footers
+// and notes. With --track the replacements are tracked changes by the author.
 #include <iostream>
 
 #include "RovuVuz/document/DocxDocument.h"
-#include "RovuVuz/edit/InlineOps.h"
-#include "RovuVuz/edit/TextEdit.h"
+#include "RovuVuz/model/IsoDate.h"
 #include "RovuVuz/xml/Utf8.h"
+#include "cli/AuthorName.h"
 #include "cli/Commands.h"
 #include "cli/DocumentFiles.h"
+#include "cli/Output.h"
 
 namespace tovin::cli {
 
@@ -23,10 +23,11 @@ struct ReplaceOptions {
     std::string find;
     std::string with;
     bool track = false;
-    std::string author = "Tovin";
+    std::string author;  // empty: the default author
     std::string date;
     std::string story = "all";
     OutputOptions output;
+    bool json = false;
 };
 
 bool storySelected(const StoryID& id, const std::string& kind) {
@@ -41,53 +42,17 @@ bool storySelected(const StoryID& id, const std::string& kind) {
     return false;
 }
 
-// Marks the display positions that lie in tracked deletions. Container nesting is bounded
-// by the story parser's depth limit.
-void markDeleted(const std::vector<rovuvuz::Inline>& inlines, bool deleted, std::vector<bool>& out) {
-    for (const rovuvuz::Inline& node : inlines) {
-        if (const auto* c = std::get_if<std::unique_ptr<rovuvuz::Container>>(&node)) {
-            markDeleted((*c)->inlines, deleted || (*c)->kind == rovuvuz::Container::Kind::remove, out);
-            continue;
-        }
-        out.insert(out.end(), rovuvuz::InlineOps::length(node), deleted);
-    }
-}
-
-// The occurrences of `needle` in what a reader sees, as display ranges, last first so
-// that replacing one leaves the ranges before it in place.
-std::vector<rovuvuz::TextRange> occurrences(const rovuvuz::Paragraph& paragraph, std::u16string_view needle) {
-    const std::u16string shown = rovuvuz::InlineOps::visibleText(paragraph.inlines);
-    std::vector<bool> deleted;
-    markDeleted(paragraph.inlines, false, deleted);
-    std::u16string read;
-    std::vector<size_t> where;  // display offset of each code unit of `read`
-    for (size_t i = 0; i < shown.size() && i < deleted.size(); ++i) {
-        if (deleted[i]) continue;
-        read += shown[i];
-        where.push_back(i);
-    }
-    std::vector<rovuvuz::TextRange> found;
-    for (size_t at = read.find(needle); at != std::u16string::npos; at = read.find(needle, at + needle.size()))
-        found.push_back({where[at], where[at + needle.size() - 1] + 1});
-    return {found.rbegin(), found.rend()};
-}
-
 std::chrono::system_clock::time_point parseDate(const std::string& text) {
     if (text.empty()) return std::chrono::system_clock::now();
-    std::tm parts{};
-    char zone = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &parts.tm_year, &parts.tm_mon, &parts.tm_mday,
-                    &parts.tm_hour, &parts.tm_min, &parts.tm_sec, &zone) != 7 ||
-        zone != 'Z')
-        throw CLI::ValidationError("--date", "expected YYYY-MM-DDTHH:MM:SSZ, got " + text);
-    parts.tm_year -= 1900;
-    parts.tm_mon -= 1;
-    return std::chrono::system_clock::from_time_t(timegm(&parts));
+    const auto date = rovuvuz::IsoDate::parse(text);
+    if (!date) throw CLI::ValidationError("--date", "expected YYYY-MM-DDTHH:MM:SSZ, got " + text);
+    return *date;
 }
 
 void runReplace(const ReplaceOptions& options) {
     if (options.find.empty()) throw CLI::ValidationError("--find", "must not be empty");
-    const auto mode = options.track ? rovuvuz::EditMode::trackedBy(options.author, parseDate(options.date))
+    const std::string author = options.author.empty() ? defaultAuthor() : options.author;
+    const auto mode = options.track ? rovuvuz::EditMode::trackedBy(author, parseDate(options.date))
                                     : rovuvuz::EditMode::direct();
     const std::string target = outputPath(options.output, options.file);
     auto document = openDocument(options.file);
@@ -97,18 +62,25 @@ void runReplace(const ReplaceOptions& options) {
         size_t replaced = 0;
         for (const StoryID& id : document->storyIDs()) {
             if (!storySelected(id, options.story)) continue;
-            for (rovuvuz::Paragraph* paragraph : document->story(id).paragraphs()) {
-                for (const rovuvuz::TextRange& range : occurrences(*paragraph, needle)) {
-                    document->replaceText(paragraph->id, id, range, replacement, mode);
-                    ++replaced;
-                }
-            }
+            // Last first, so that replacing one leaves the ranges before it in place.
+            const auto found = document->find(needle, id);
+            for (auto it = found.rbegin(); it != found.rend(); ++it)
+                document->replaceText(it->paragraph, id, it->range, replacement, mode);
+            replaced += found.size();
         }
         return replaced;
     });
     saveDocument(*document, target);
-    std::cout << "replaced " << count << (count == 1 ? " occurrence" : " occurrences") << ", saved " << target
-              << '\n';
+    std::ostream& out = reportStream(target);
+    if (options.json) {
+        nlohmann::json report{{"file", options.file}, {"output", target},         {"find", options.find},
+                              {"with", options.with}, {"tracked", options.track}, {"replaced", count}};
+        if (options.track) report["author"] = author;
+        printJson(report, out);
+        return;
+    }
+    out << "replaced " << count << (count == 1 ? " occurrence" : " occurrences") << ", saved " << target
+        << '\n';
 }
 
 }  // namespace
@@ -120,12 +92,15 @@ void addReplaceCommand(CLI::App& app) {
     command->add_option("--find", options->find, "The text to find, as a reader sees it")->required();
     command->add_option("--with", options->with, "The replacement text")->required();
     command->add_flag("--track", options->track, "Make the replacements tracked changes");
-    command->add_option("--author", options->author, "The author of tracked changes")->capture_default_str();
+    command->add_option(
+        "--author", options->author,
+        "The author of tracked changes (default: the application's author name, else your full name)");
     command->add_option("--date", options->date, "The date of tracked changes (YYYY-MM-DDTHH:MM:SSZ; default now)");
     command->add_option("--story", options->story, "Which stories")
         ->check(CLI::IsMember({"all", "body", "header", "footer", "footnotes", "endnotes"}))
         ->capture_default_str();
     addOutputOptions(*command, options->output);
+    command->add_flag("--json", options->json, "Print the result as JSON");
     command->callback([options] { runReplace(*options); });
 }
 

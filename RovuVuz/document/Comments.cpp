@@ -10,7 +10,7 @@
 #include "RovuVuz/model/Fragment.h"
 #include "RovuVuz/model/IsoDate.h"
 #include "RovuVuz/model/Serializer.h"
-#include "RovuVuz/xml/Regex.h"
+#include "RovuVuz/xml/XMLTree.h"
 #include "RovuVuz/xml/Utf8.h"
 #include "RovuVuz/xml/XMLText.h"
 
@@ -21,6 +21,7 @@ namespace {
 constexpr std::string_view mainNamespace = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
 constexpr std::string_view w14Namespace = "http://schemas.microsoft.com/office/word/2010/wordml";
 constexpr std::string_view w15Namespace = "http://schemas.microsoft.com/office/word/2012/wordml";
+constexpr std::string_view mcNamespace = "http://schemas.openxmlformats.org/markup-compatibility/2006";
 constexpr std::string_view extendedType =
     "http://schemas.microsoft.com/office/2011/relationships/commentsExtended";
 constexpr std::string_view commentsContentType =
@@ -30,7 +31,6 @@ constexpr std::string_view extendedContentType =
 constexpr std::string_view commentsName = "word/comments.xml";
 constexpr std::string_view extendedName = "word/commentsExtended.xml";
 constexpr std::string_view declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
-constexpr std::string_view extendedEnd = "</w15:commentsEx>";
 
 Comments::NumberSource& numberSource() {
     static Comments::NumberSource source = [] {
@@ -79,7 +79,7 @@ std::string referenceRun(DocxDocument& document, std::string_view prefix, int64_
 }
 
 // Anchor markup read as the inlines of a paragraph, the way read content enters the tree.
-std::vector<Inline> anchorInlines(DocxDocument& document, const std::string& snippet) {
+std::vector<Inline> anchorInlines(EditContext& document, const std::string& snippet) {
     auto parsed = Fragment::paragraph("<w:p>" + snippet + "</w:p>", document.mint());
     if (!parsed) throw DocxError(DocxErrorCode::unsupported);
     std::vector<Inline> result;
@@ -110,9 +110,11 @@ std::string targetFromMain(const DocxDocument& document, std::string_view part) 
 Story& commentsStory(DocxDocument& document) {
     const auto name = document.part(StoryID::comments());
     if (!name || !document.hasPart(name->rawValue)) {
-        document.cache().added[std::string(commentsName)] =
-            share(toBytes(std::string(declaration) + "<w:comments xmlns:w=\"" + std::string(mainNamespace) +
-                          "\" xmlns:w14=\"" + std::string(w14Namespace) + "\"></w:comments>"));
+        document.storePart(PartName(commentsName),
+                           share(toBytes(std::string(declaration) + "<w:comments xmlns:w=\"" +
+                                         std::string(mainNamespace) + "\" xmlns:w14=\"" +
+                                         std::string(w14Namespace) + "\" xmlns:mc=\"" + std::string(mcNamespace) +
+                                         "\" mc:Ignorable=\"w14\"></w:comments>")));
         document.ensureContentType(PartName(commentsName), std::nullopt, commentsContentType);
         document.addRelationship(document.mainPart(), "comments", targetFromMain(document, commentsName),
                                  false);
@@ -120,10 +122,39 @@ Story& commentsStory(DocxDocument& document) {
     return document.story(StoryID::comments());
 }
 
-// w14:paraId needs its namespace declared; the comments root is where Word declares it.
+// The prefix a start tag binds to a namespace URI ("" for a default namespace); nothing
+// when it binds none.
+std::optional<std::string> boundPrefix(const Markup::Attributes& attributes, std::string_view uri) {
+    for (const auto& [name, value] : attributes) {
+        if (value != uri) continue;
+        if (name == "xmlns") return std::string();
+        if (name.starts_with("xmlns:")) return name.substr(6);
+    }
+    return std::nullopt;
+}
+
+// w14:paraId needs its namespace declared, and readers that do not know it must be told
+// they may ignore it (mc:Ignorable); the comments root is where Word declares both.
 void declareW14(Story& story) {
-    if (tagAttribute(story.root->tags, "xmlns:w14")) return;
-    story.root->tags = story.root->tags.with({{"xmlns:w14", std::string(w14Namespace)}});
+    const Markup::Attributes attributes = Markup::attributes(story.root->tags.start.view());
+    Markup::Attributes added;
+    if (!tagAttribute(story.root->tags, "xmlns:w14")) added.emplace_back("xmlns:w14", std::string(w14Namespace));
+    std::string mc = boundPrefix(attributes, mcNamespace).value_or("");
+    if (mc.empty()) {
+        mc = "mc";
+        added.emplace_back("xmlns:mc", std::string(mcNamespace));
+    }
+    const std::string ignorableName = mc + ":Ignorable";
+    std::string ignorable = tagAttribute(story.root->tags, ignorableName).value_or("");
+    bool listed = false;
+    for (size_t at = 0; at < ignorable.size();) {
+        const size_t end = std::min(ignorable.find(' ', at), ignorable.size());
+        listed |= std::string_view(ignorable).substr(at, end - at) == "w14";
+        at = end + 1;
+    }
+    if (!listed) added.emplace_back(ignorableName, ignorable.empty() ? "w14" : ignorable + " w14");
+    if (added.empty()) return;
+    story.root->tags = story.root->tags.with(added);
     story.touched = true;
 }
 
@@ -174,7 +205,7 @@ int64_t newComment(DocxDocument& document, std::u16string_view text, std::string
     }
     xml += "</" + w + ":comment>";
 
-    auto group = Fragment::group(xml, document.mint());
+    auto group = Fragment::group(xml, static_cast<EditContext&>(document).mint());
     if (!group) throw DocxError(DocxErrorCode::unsupported, StoryID::comments());
     for (Block& block : group->children)
         if (auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block)) (*p)->parent = group.get();
@@ -243,39 +274,71 @@ std::optional<PartName> extendedPart(DocxDocument& document) {
     return std::nullopt;
 }
 
-std::optional<std::string> extendedXML(DocxDocument& document) {
+// One w15:commentEx of a commentsExtended part.
+struct ExtendedEntry {
+    std::string paraId;
+    std::optional<std::string> parent;
+    bool done = false;
+    ByteRange startTag;  // in the part's bytes
+    bool selfClosing = true;
+};
+
+// A commentsExtended part read through the XML tree: the prefix its root binds to the
+// w15 namespace (whatever the producer chose), its entries, and where a new entry goes.
+struct ExtendedPart {
+    PartName name;
+    SharedBytes bytes;
+    std::string prefix;
+    std::vector<ExtendedEntry> entries;
+    std::string rootName;
+    ByteRange rootStart;
+    bool rootSelfClosing = false;
+    size_t end = 0;  // where the root's end tag starts
+
+    std::string qualified(std::string_view local) const { return TextEdit::qualified(prefix, local); }
+};
+
+// Throws XMLError when the part does not parse, ZipError when it cannot be read.
+ExtendedPart readExtended(DocxDocument& document, const PartName& name) {
+    ExtendedPart part;
+    part.name = name;
+    part.bytes = document.contents(name.rawValue);
+    const XMLTree tree(part.bytes);
+    const int root = tree.root();
+    const std::string_view rootName = tree.nameView(root);
+    const size_t colon = rootName.find(':');
+    part.prefix = boundPrefix(Markup::attributes(tree.rawStartTag(root)), w15Namespace)
+                      .value_or(std::string(colon == std::string_view::npos ? "" : rootName.substr(0, colon)));
+    part.rootName = rootName;
+    part.rootStart = tree.startTag(root);
+    part.rootSelfClosing = tree.isSelfClosing(root);
+    part.end = part.rootStart.upper;
+    for (int child : tree.children(root)) part.end = tree.range(child).upper;
+    for (int child : tree.childElements(root)) {
+        if (tree.localName(child) != "commentEx") continue;
+        const auto paraId = tree.attribute(child, part.qualified("paraId"));
+        if (!paraId) continue;
+        part.entries.push_back({*paraId, tree.attribute(child, part.qualified("paraIdParent")),
+                                Markup::isOn(tree.attribute(child, part.qualified("done")).value_or("0")),
+                                tree.startTag(child), tree.isSelfClosing(child)});
+    }
+    return part;
+}
+
+// The readable commentsExtended part of the document, if there is one.
+std::optional<ExtendedPart> readableExtended(DocxDocument& document) {
     const auto name = extendedPart(document);
     if (!name || !document.hasPart(name->rawValue)) return std::nullopt;
     try {
-        return utf8::repaired(ByteView(*document.contents(name->rawValue)));
-    } catch (const ZipError&) {
+        return readExtended(document, *name);
+    } catch (const std::exception&) {
         return std::nullopt;
     }
 }
 
-const Regex& entryPattern() {
-    static const Regex pattern(R"re(<w15:commentEx [^>]*\/>)re");
-    return pattern;
-}
-const Regex& readingPattern() {
-    static const Regex pattern(R"re(<w15:commentEx ([^>]*)\/>)re");
-    return pattern;
-}
-const Regex& paraIdPattern() {
-    static const Regex pattern(R"re(w15:paraId="([0-9A-Fa-f]+)")re");
-    return pattern;
-}
-const Regex& parentPattern() {
-    static const Regex pattern(R"re(w15:paraIdParent="([0-9A-Fa-f]+)")re");
-    return pattern;
-}
-const Regex& donePattern() {
-    static const Regex pattern(R"re(\ w15:done="\d")re");
-    return pattern;
-}
-
 // Adds or updates the commentsExtended entry of a paragraph identifier; an existing
-// entry's parent is never changed, and only its done flag is rewritten.
+// entry's parent is never changed, and only its done flag is rewritten. Throws
+// DocxError(unreadablePart) when the part is there but does not parse.
 void setExtended(DocxDocument& document, const std::string& paraId, const std::optional<std::string>& parent,
                  std::optional<bool> done) {
     auto name = extendedPart(document);
@@ -285,37 +348,53 @@ void setExtended(DocxDocument& document, const std::string& paraId, const std::o
                                  extendedType);
     }
     if (!document.hasPart(name->rawValue)) {
-        document.cache().added[name->rawValue] =
-            share(toBytes(std::string(declaration) + "<w15:commentsEx xmlns:w15=\"" +
-                          std::string(w15Namespace) + "\">" + std::string(extendedEnd)));
         document.ensureContentType(*name, std::nullopt, extendedContentType);
+        document.storePart(*name, share(toBytes(std::string(declaration) + "<w15:commentsEx xmlns:w15=\"" +
+                                                std::string(w15Namespace) + "\"></w15:commentsEx>")));
     }
-    std::string text = extendedXML(document).value_or("");
-
-    const std::string key = "w15:paraId=\"" + paraId + "\"";
-    std::optional<Regex::Match> found;
-    for (auto match = entryPattern().firstMatch(text); match;
-         match = entryPattern().firstMatch(text, match->end)) {
-        if (match->groups[0].find(key) != std::string::npos) {
-            found = std::move(match);
-            break;
-        }
+    ExtendedPart part;
+    try {
+        part = readExtended(document, *name);
+    } catch (const XMLError& error) {
+        // Only a part that was already there can fail to parse: nothing has changed yet.
+        throw DocxError(DocxErrorCode::unreadablePart, DocxError::Detail{std::nullopt, *name, {}, error.what()});
     }
+    const std::string_view text = asChars(*part.bytes);
     const std::string doneText = done.value_or(false) ? "1" : "0";
-    if (!found) {
-        const size_t end = text.find(extendedEnd);
-        if (end == std::string::npos) return;
-        std::string entry = "<w15:commentEx " + key;
-        if (parent) entry += " w15:paraIdParent=\"" + *parent + "\"";
-        entry += " w15:done=\"" + doneText + "\"/>";
-        text.insert(end, entry);
+    std::string result;
+    const auto entry = std::find_if(part.entries.begin(), part.entries.end(),
+                                    [&](const ExtendedEntry& e) { return e.paraId == paraId; });
+    if (entry == part.entries.end()) {
+        Markup::Attributes attributes{{part.qualified("paraId"), paraId}};
+        if (parent) attributes.emplace_back(part.qualified("paraIdParent"), *parent);
+        attributes.emplace_back(part.qualified("done"), doneText);
+        const std::string added =
+            Markup::startTag(part.qualified("commentEx"), attributes, Markup::SelfClosing::Yes);
+        if (part.rootSelfClosing) {
+            // "<w15:commentsEx …/>" opens to hold its first entry.
+            std::string start(text.substr(part.rootStart.lower, part.rootStart.size()));
+            start.erase(start.find_last_of('/'), 1);
+            result = std::string(text.substr(0, part.rootStart.lower)) + start + added + "</" + part.rootName + ">" +
+                     std::string(text.substr(part.rootStart.upper));
+        } else {
+            result = std::string(text.substr(0, part.end)) + added + std::string(text.substr(part.end));
+        }
     } else if (done) {
-        std::string entry =
-            donePattern().replaceAll(found->groups[0], [](const Regex::Match&) { return ""; });
-        entry.replace(entry.size() - 2, 2, " w15:done=\"" + doneText + "\"/>");
-        text.replace(found->begin, found->end - found->begin, entry);
+        Markup::Attributes attributes = Markup::attributes(viewOf(*part.bytes, entry->startTag));
+        const std::string doneName = part.qualified("done");
+        const auto existing = std::find_if(attributes.begin(), attributes.end(),
+                                           [&](const auto& attribute) { return attribute.first == doneName; });
+        if (existing != attributes.end()) attributes.erase(existing);
+        attributes.emplace_back(doneName, doneText);
+        const std::string rewritten =
+            Markup::startTag(part.qualified("commentEx"), attributes,
+                             entry->selfClosing ? Markup::SelfClosing::Yes : Markup::SelfClosing::No);
+        result = std::string(text.substr(0, entry->startTag.lower)) + rewritten +
+                 std::string(text.substr(entry->startTag.upper));
+    } else {
+        return;
     }
-    document.cache().added[name->rawValue] = share(toBytes(text));
+    document.storePart(*name, share(toBytes(result)));
 }
 
 // Inserts the reply's anchor after the first parent anchor the predicate finds in an
@@ -444,8 +523,8 @@ void DocxDocument::setResolved(CommentID comment, bool resolved) {
 
 std::map<CommentID, CommentThreadInfo> DocxDocument::commentThreads() {
     std::map<CommentID, CommentThreadInfo> threads;
-    const auto text = extendedXML(*this);
-    if (!text || !part(StoryID::comments()) || !hasPart(part(StoryID::comments())->rawValue)) return threads;
+    const auto extended = readableExtended(*this);
+    if (!extended || !part(StoryID::comments()) || !hasPart(part(StoryID::comments())->rawValue)) return threads;
     Story* comments = nullptr;
     try {
         comments = &story(StoryID::comments());
@@ -461,18 +540,13 @@ std::map<CommentID, CommentThreadInfo> DocxDocument::commentThreads() {
         const auto paraId = last ? paraIdAttribute(*last) : std::nullopt;
         if (paraId) byParaId.emplace(*paraId, CommentID{*id});
     }
-    for (auto entry = readingPattern().firstMatch(*text); entry;
-         entry = readingPattern().firstMatch(*text, entry->end)) {
-        const std::string& attributes = entry->groups[1];
-        const auto paraId = paraIdPattern().firstMatch(attributes);
-        const auto own = paraId ? byParaId.find(paraId->groups[1]) : byParaId.end();
+    for (const ExtendedEntry& entry : extended->entries) {
+        const auto own = byParaId.find(entry.paraId);
         if (own == byParaId.end()) continue;
         CommentThreadInfo info;
-        if (const auto parent = parentPattern().firstMatch(attributes)) {
-            const auto found = byParaId.find(parent->groups[1]);
-            if (found != byParaId.end()) info.parent = found->second;
-        }
-        info.done = attributes.find("w15:done=\"1\"") != std::string::npos;
+        if (entry.parent)
+            if (const auto found = byParaId.find(*entry.parent); found != byParaId.end()) info.parent = found->second;
+        info.done = entry.done;
         threads[own->second] = info;
     }
     return threads;

@@ -1,6 +1,7 @@
 // The document's formatting: its style sheet and numbering, read on first use and read
 // again when their part changes, and its page, header and footer from the final section.
 // None of these throws: a missing or malformed part gives the defaults.
+#include <algorithm>
 #include <array>
 
 #include "RovuVuz/document/DocxDocument.h"
@@ -39,17 +40,16 @@ const Numbering& DocxDocument::numbering() {
     return *cache_.numbering;
 }
 
-std::optional<ByteSlice> DocxDocument::finalSection() {
+const Group* DocxDocument::bodyGroup() {
     try {
-        return Sections::finalSection(story(StoryID::body()));
+        return Sections::bodyGroup(story(StoryID::body()));
     } catch (const std::exception&) {
-        return std::nullopt;  // a body that cannot be read shows the default page
+        return nullptr;  // a body that cannot be read shows the default page
     }
 }
 
 std::optional<PartName> DocxDocument::sectionReference(std::string_view kind) {
-    const auto section = finalSection();
-    const auto id = section ? Sections::reference(section->view(), kind) : std::nullopt;
+    const auto id = Sections::lastPageReference(bodyGroup(), kind);
     const Relationship* relationship = id ? relationships_.find(*id) : nullptr;
     auto part = relationship ? relationships_.part(*relationship) : std::nullopt;
     if (part && hasPart(part->rawValue)) return part;
@@ -57,7 +57,7 @@ std::optional<PartName> DocxDocument::sectionReference(std::string_view kind) {
 }
 
 PageSetup DocxDocument::pageSetup() {
-    const auto section = finalSection();
+    const auto section = Sections::finalSection(bodyGroup());
     return section ? PageSetup::read(section->view()) : PageSetup{};
 }
 
@@ -71,6 +71,26 @@ std::optional<StoryID> DocxDocument::defaultFooter() {
     auto part = sectionReference("footerReference");
     if (!part) return std::nullopt;
     return StoryID::footer(std::move(*part));
+}
+
+std::vector<StoryID> DocxDocument::storiesInOrder() {
+    const std::vector<StoryID> present = storyIDs();
+    std::vector<StoryID> ordered;
+    const auto add = [&](const StoryID& id) {
+        if (std::find(present.begin(), present.end(), id) != present.end() &&
+            std::find(ordered.begin(), ordered.end(), id) == ordered.end())
+            ordered.push_back(id);
+    };
+    add(StoryID::body());
+    for (const auto& [kind, id] : Sections::headerAndFooterReferences(bodyGroup())) {
+        const Relationship* relationship = relationships_.find(id);
+        auto part = relationship ? relationships_.part(*relationship) : std::nullopt;
+        if (part) add(StoryID{kind, std::move(*part)});
+    }
+    for (const StoryID& id : present)
+        if (id.kind == StoryID::Kind::header || id.kind == StoryID::Kind::footer) add(id);
+    for (const StoryID& id : {StoryID::footnotes(), StoryID::endnotes(), StoryID::comments()}) add(id);
+    return ordered;
 }
 
 bool DocxDocument::sumsParagraphSpacing() const {

@@ -1,7 +1,8 @@
 // What the editor shows of the document: a story's or one paragraph's snapshot, made with
 // the story part's relationships, the style sheet and the numbering, and the bytes of a
-// picture a snapshot names.
+// picture a snapshot names; and what a reader finds in a story: text and tracked changes.
 #include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/Revisions.h"
 #include "RovuVuz/snapshot/SnapshotContext.h"
 
 namespace rovuvuz {
@@ -46,6 +47,19 @@ std::optional<SharedBytes> DocxDocument::imageData(const RelationshipID& id, con
     } catch (const ZipError&) {
         return std::nullopt;
     }
+}
+
+std::vector<FoundText> DocxDocument::find(std::u16string_view needle, const StoryID& storyID,
+                                          const FindOptions& options) {
+    std::vector<FoundText> found;
+    for (const Paragraph* paragraph : story(storyID).paragraphs())
+        for (const TextRange& range : Find::inParagraph(*paragraph, needle, options))
+            found.push_back({paragraph->id, range});
+    return found;
+}
+
+std::vector<TrackedChange> DocxDocument::trackedChanges(const StoryID& storyID) {
+    return Revisions::list(story(storyID));
 }
 
 }  // namespace rovuvuz

@@ -163,11 +163,15 @@ SharedBytes DocxDocument::image(const PartMap& parts) const {
 
 SharedBytes DocxDocument::data() { return image(replacements()); }
 
-void DocxDocument::write(const std::filesystem::path& path) {
+SharedBytes DocxDocument::checkedData() {
     const PartMap parts = replacements();
-    const SharedBytes image = this->image(parts);
+    SharedBytes image = this->image(parts);
     verifyImage(image, parts);
-    FileIO::writeAtomically(path, *image);
+    return image;
+}
+
+void DocxDocument::write(const std::filesystem::path& path) {
+    FileIO::writeAtomically(path, *checkedData());
 }
 
 void DocxDocument::verifyImage(const SharedBytes& image, const PartMap& replaced) const {
@@ -190,19 +194,26 @@ void DocxDocument::verifyImage(const SharedBytes& image, const PartMap& replaced
 }
 
 int64_t DocxDocument::maxID(ByteView bytes) {
-    static constexpr std::string_view pattern = ":id=\"";
+    // Any prefix, either quote: "w:id=\"7\"", "ns0:id='7'".
+    static constexpr std::string_view pattern = ":id=";
     const std::string_view text = asChars(bytes);
     int64_t best = 0;
     size_t at = text.find(pattern);
     while (at != std::string_view::npos) {
         size_t i = at + pattern.size();
+        const char quote = i < text.size() ? text[i] : '\0';
+        if (quote != '"' && quote != '\'') {
+            at = text.find(pattern, i);
+            continue;
+        }
+        ++i;
         int64_t value = 0;
         int digits = 0;
         while (i < text.size() && digits < 10 && text[i] >= '0' && text[i] <= '9') {
             value = value * 10 + (text[i] - '0');
             ++digits, ++i;
         }
-        if (digits > 0 && i < text.size() && text[i] == '"') best = std::max(best, value);
+        if (digits > 0 && i < text.size() && text[i] == quote) best = std::max(best, value);
         at = text.find(pattern, i);
     }
     return best;

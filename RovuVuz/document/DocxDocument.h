@@ -18,6 +18,8 @@
 #include <vector>
 
 #include "RovuVuz/edit/EditContext.h"
+#include "RovuVuz/edit/Find.h"
+#include "RovuVuz/edit/TrackedChange.h"
 #include "RovuVuz/model/DocxError.h"
 #include "RovuVuz/model/EditValues.h"
 #include "RovuVuz/model/Identifiers.h"
@@ -76,8 +78,6 @@ class DocxDocument : public EditContext {
     const ZipArchive& archive() const { return archive_; }
     const PartName& mainPart() const { return mainPart_; }
     const Relationships& relationships() const { return relationships_; }
-    IdentityMint& mint() override { return mint_; }
-    Cache& cache() { return cache_; }
 
     // The stories present: the body, then headers, footers, notes and comments in the
     // order of the main part's relationships. A story appears once.
@@ -101,8 +101,10 @@ class DocxDocument : public EditContext {
     std::set<PartName> dirtyParts();
     // The complete saved package.
     SharedBytes data();
-    // Saves data() to a file atomically, after checking the new image with the archive
-    // reader: untouched entries byte-identical, new ones inflating with their CRC.
+    // data() after checking the new image with the archive reader: untouched entries
+    // byte-identical, new ones inflating with their CRC.
+    SharedBytes checkedData();
+    // Saves checkedData() to a file atomically.
     void write(const std::filesystem::path& path);
 
     // A fresh w:id for a tracked change, comment or picture: one above the largest w:id
@@ -121,6 +123,8 @@ class DocxDocument : public EditContext {
     RelationshipID addRelationship(const PartName& from, std::string_view kind, std::string_view target, bool external,
                                    std::optional<std::string_view> type = std::nullopt);
     PartName freePartName(std::string_view stem, std::string_view extension) const;
+    // Keeps a whole part's new bytes until the next save (a new part, or one rewritten whole).
+    void storePart(const PartName& name, SharedBytes bytes);
     void ensureContentType(const std::optional<PartName>& part, const std::optional<std::string>& extension,
                            std::string_view contentType);
 
@@ -134,6 +138,10 @@ class DocxDocument : public EditContext {
     // "default", else its first.
     std::optional<StoryID> defaultHeader();
     std::optional<StoryID> defaultFooter();
+    // The stories in reading order: the body; headers and footers as the sections
+    // reference them, section by section (then any other one); footnotes, endnotes,
+    // comments.
+    std::vector<StoryID> storiesInOrder();
     // Whether the space between paragraphs is the sum of one's space after and the next's
     // space before (w:compat/w:doNotUseHTMLParagraphAutoSpacing) rather than the larger.
     bool sumsParagraphSpacing() const;
@@ -153,6 +161,12 @@ class DocxDocument : public EditContext {
     // The bytes of the part a story's relationship names (a picture); nothing when any
     // step is missing.
     std::optional<SharedBytes> imageData(const RelationshipID& id, const StoryID& story);
+
+    // Every occurrence of a text in a story as a reader sees it (tracked deletions
+    // skipped), paragraph by paragraph in document order. Throws DocxError(unknownStory).
+    std::vector<FoundText> find(std::u16string_view needle, const StoryID& story, const FindOptions& options = {});
+    // The tracked changes of a story in document order, as a reviewer lists them.
+    std::vector<TrackedChange> trackedChanges(const StoryID& story);
 
     // Editing (DocumentEdits.cpp). Arguments are checked before anything
     // changes; DocxError tells what was wrong.
@@ -198,14 +212,18 @@ class DocxDocument : public EditContext {
     static constexpr std::string_view contentTypesPart = "[Content_Types].xml";
 
 private:
+    // The mint is the edits' business (EditContext), not the document's callers'.
+    IdentityMint& mint() override { return mint_; }
+
     // The parts to replace or add on save.
     PartMap replacements();
     // The archive image with the given parts replaced or added.
     SharedBytes image(const PartMap& parts) const;
     std::optional<ByteView> storedBytes(std::string_view name, SharedBytes& keepAlive) const;
     void verifyImage(const SharedBytes& image, const PartMap& replaced) const;
-    // The w:sectPr closing the body, and the part its header or footer reference names.
-    std::optional<ByteSlice> finalSection();
+    // The body's w:body group (nothing when the body cannot be read), and the part the last
+    // page's header or footer reference names.
+    const Group* bodyGroup();
     std::optional<PartName> sectionReference(std::string_view kind);
 
     ZipArchive archive_;

@@ -34,7 +34,7 @@ std::string prefixOf(const Paragraph& paragraph) {
     return prefix.empty() ? std::string("w") : std::string(prefix);
 }
 
-std::vector<Inline> snippetInlines(DocxDocument& document, const std::string& snippet) {
+std::vector<Inline> snippetInlines(EditContext& document, const std::string& snippet) {
     std::vector<Inline> result;
     auto parsed = Fragment::paragraph("<w:p>" + snippet + "</w:p>", document.mint());
     if (!parsed) return result;
@@ -154,7 +154,7 @@ void DocxDocument::insertImage(ByteView data, std::string_view extension, double
     std::string ext(extension);
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
     const PartName media = freePartName("media/tovin", ext);
-    cache().added[media.rawValue] = share(Bytes(data.begin(), data.end()));
+    storePart(media, share(Bytes(data.begin(), data.end())));
     ensureContentType(std::nullopt, ext, Objects::imageContentType(ext));
     const RelationshipID rid =
         addRelationship(target->part, "image", relativeTarget(target->part, media), false);

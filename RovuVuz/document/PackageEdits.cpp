@@ -83,6 +83,8 @@ RelationshipID DocxDocument::addRelationship(const PartName& from, std::string_v
     return RelationshipID{id};
 }
 
+void DocxDocument::storePart(const PartName& name, SharedBytes bytes) { cache_.added[name.rawValue] = std::move(bytes); }
+
 PartName DocxDocument::freePartName(std::string_view stem, std::string_view extension) const {
     for (size_t n = 1;; ++n) {
         std::string name = "word/" + std::string(stem) + std::to_string(n) + "." + std::string(extension);

@@ -66,8 +66,7 @@ struct Property {
 
 // ST_OnOff as PropertyBag::toggle reads it.
 bool isOn(const Property& property) {
-    const auto value = property["val"];
-    return !value || !(*value == "0" || *value == "false" || *value == "off" || *value == "none");
+    return Markup::isOn(property["val"]);
 }
 
 // Calls `visit` once for the first child element of each local name listed in `names`:

@@ -1,8 +1,11 @@
 #include "RovuVuz/format/Sections.h"
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "RovuVuz/format/EffectiveFormat.h"
+#include "RovuVuz/xml/Markup.h"
 #include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz {
@@ -21,6 +24,34 @@ void readLength(const XMLTree& tree, int node, std::string_view name, double& fi
     const auto text = tree.attribute(node, name);
     const auto value = text ? FormatValues::number(*text) : std::nullopt;
     if (value) field = FormatValues::clamp(*value / 20, lowest, highest);
+}
+
+// The references of one kind a section names, in order, and the one of type "default".
+struct SectionReferences {
+    std::vector<std::string> ids;
+    std::optional<std::string> defaultID;
+};
+
+SectionReferences references(ByteView sectPr, std::string_view kind) {
+    SectionReferences found;
+    try {
+        const XMLTree tree(sectPr);
+        for (int child : tree.childElements(tree.root())) {
+            if (tree.localName(child) != kind) continue;
+            const std::string id(tree.attribute(child, "r:id").value_or(""));
+            if (!found.defaultID && tree.attribute(child, "w:type") == "default") found.defaultID = id;
+            found.ids.push_back(id);
+        }
+    } catch (const XMLError&) {
+    }
+    return found;
+}
+
+// Every section's w:sectPr in document order, the final one last.
+std::vector<ByteSlice> allSections(const Group* body) {
+    std::vector<ByteSlice> sections = Sections::earlierSections(body);
+    if (const auto last = Sections::finalSection(body)) sections.push_back(*last);
+    return sections;
 }
 
 }  // namespace
@@ -59,37 +90,65 @@ PageSetup PageSetup::read(ByteView sectPr) {
 
 namespace Sections {
 
-std::optional<ByteSlice> finalSection(const Story& body) {
+const Group* bodyGroup(const Story& body) {
+    if (!body.root) return nullptr;
     for (const Block& block : body.root->children) {
         const auto* group = std::get_if<std::unique_ptr<Group>>(&block);
-        if (!group || (*group)->local() != "body") continue;
-        const auto& children = (*group)->children;
-        for (auto child = children.rbegin(); child != children.rend(); ++child) {
-            const Raw* raw = std::get_if<Raw>(&*child);
-            if (raw && raw->local() == "sectPr") return raw->bytes;
-        }
-        return std::nullopt;
+        if (group && (*group)->local() == "body") return group->get();
+    }
+    return nullptr;
+}
+
+std::optional<ByteSlice> finalSection(const Group* body) {
+    if (!body) return std::nullopt;
+    for (auto child = body->children.rbegin(); child != body->children.rend(); ++child) {
+        const Raw* raw = std::get_if<Raw>(&*child);
+        if (raw && raw->local() == "sectPr") return raw->bytes;
     }
     return std::nullopt;
 }
 
-std::optional<RelationshipID> reference(ByteView sectPr, std::string_view kind) {
-    try {
-        const XMLTree tree(sectPr);
-        std::optional<int> chosen;
-        for (int child : tree.childElements(tree.root())) {
-            if (tree.localName(child) != kind) continue;
-            if (tree.attribute(child, "w:type") == "default") {
-                chosen = child;
-                break;
-            }
-            if (!chosen) chosen = child;
-        }
-        const auto id = chosen ? tree.attribute(*chosen, "r:id") : std::nullopt;
-        if (id) return RelationshipID{*id};
-    } catch (const XMLError&) {
+std::vector<ByteSlice> earlierSections(const Group* body) {
+    std::vector<ByteSlice> sections;
+    if (!body) return sections;
+    for (const Block& block : body->children) {
+        const auto* paragraph = std::get_if<std::unique_ptr<Paragraph>>(&block);
+        if (!paragraph || !(*paragraph)->props) continue;
+        for (const PropertyBag::Child& child : (*paragraph)->props->children)
+            if (child.local() == "sectPr") sections.push_back(child.bytes);
     }
-    return std::nullopt;
+    return sections;
+}
+
+std::optional<RelationshipID> lastPageReference(const Group* body, std::string_view kind) {
+    const auto last = finalSection(body);
+    if (!last) return std::nullopt;
+    std::vector<ByteSlice> sections = earlierSections(body);
+    sections.push_back(*last);
+
+    std::optional<std::string> id;
+    std::optional<std::string> fallback;
+    for (auto section = sections.rbegin(); section != sections.rend() && !id; ++section) {
+        SectionReferences named = references(section->view(), kind);
+        if (named.defaultID)
+            id = std::move(named.defaultID);
+        else if (!fallback && !named.ids.empty())
+            fallback = std::move(named.ids.front());
+    }
+    if (!id) id = std::move(fallback);
+    if (!id || id->empty()) return std::nullopt;
+    return RelationshipID{*id};
+}
+
+std::vector<std::pair<StoryID::Kind, RelationshipID>> headerAndFooterReferences(const Group* body) {
+    std::vector<std::pair<StoryID::Kind, RelationshipID>> result;
+    for (const ByteSlice& section : allSections(body)) {
+        for (const auto kind : {StoryID::Kind::header, StoryID::Kind::footer}) {
+            const auto name = kind == StoryID::Kind::header ? "headerReference" : "footerReference";
+            for (const std::string& id : references(section.view(), name).ids) result.emplace_back(kind, RelationshipID{id});
+        }
+    }
+    return result;
 }
 
 bool sumsParagraphSpacing(ByteView settings) {
@@ -99,8 +158,7 @@ bool sumsParagraphSpacing(ByteView settings) {
             if (tree.localName(compat) != "compat") continue;
             for (int option : tree.childElements(compat)) {
                 if (tree.localName(option) != "doNotUseHTMLParagraphAutoSpacing") continue;
-                const auto value = tree.attribute(option, "w:val");
-                return !(value == "0" || value == "false" || value == "off");
+                return Markup::isOn(tree.attribute(option, "w:val"));
             }
         }
     } catch (const XMLError&) {

@@ -5,6 +5,8 @@
 
 #include <optional>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "RovuVuz/model/Identifiers.h"
 #include "RovuVuz/model/Story.h"
@@ -33,11 +35,23 @@ struct PageSetup {
 
 namespace Sections {
 
+// The body story's w:body group; nullptr when it has none.
+const Group* bodyGroup(const Story& body);
 // The bytes of the w:sectPr that closes the body: the last such child of w:body.
-std::optional<ByteSlice> finalSection(const Story& body);
-// The relationship of a section's header or footer reference (`kind` is
-// "headerReference" or "footerReference"): the one of type "default", else the first.
-std::optional<RelationshipID> reference(ByteView sectPr, std::string_view kind);
+std::optional<ByteSlice> finalSection(const Group* body);
+// The w:sectPr of every section that ends before the final one, in document order: each
+// is held in the w:pPr of the section's last paragraph (§17.6.18), a paragraph of the body
+// itself (section ends inside tables do not exist; content controls are kept opaque).
+std::vector<ByteSlice> earlierSections(const Group* body);
+// The header or footer reference (`kind` is "headerReference" or "footerReference") the
+// last page shows. A section that names no default one inherits the default of the section
+// before it (§17.10.5), so the sections are searched from the final one back for a default
+// reference; when none has one, the final section's first reference (or the nearest
+// earlier section's) stands for it.
+std::optional<RelationshipID> lastPageReference(const Group* body, std::string_view kind);
+// The header and footer references every section names, in document order, each section's
+// in the order it names them.
+std::vector<std::pair<StoryID::Kind, RelationshipID>> headerAndFooterReferences(const Group* body);
 // Whether the space between paragraphs is the sum of one's space after and the next's
 // space before (w:compat/w:doNotUseHTMLParagraphAutoSpacing in the settings part) rather
 // than the larger. Never throws.

@@ -15,9 +15,18 @@ namespace {
 constexpr std::array<std::string_view, 8> objectNames = {
     "drawing", "pict", "object", "AlternateContent", "sym", "ptab", "noBreakHyphen", "ruby"};
 
+// An attribute of an element qualified with the element's own prefix ("w:id" on w:br,
+// "ns0:id" on ns0:br), whatever the part binds the namespace to.
+std::optional<std::string> ownAttribute(const XMLTree& tree, int node, std::string_view local) {
+    const std::string_view name = tree.nameView(node);
+    const size_t colon = name.find(':');
+    if (colon == std::string_view::npos) return tree.attribute(node, local);
+    return tree.attribute(node, std::string(name.substr(0, colon + 1)) + std::string(local));
+}
+
 // A w:id as the file writes it; -1 when absent or not a number.
 int64_t idAttribute(const XMLTree& tree, int node) {
-    const auto value = tree.attribute(node, "w:id");
+    const auto value = ownAttribute(tree, node, "id");
     if (!value) return -1;
     int64_t id = 0;
     const auto [end, error] = std::from_chars(value->data(), value->data() + value->size(), id);
@@ -44,23 +53,39 @@ bool endsName(char c) {
 
 }  // namespace
 
-std::optional<std::string_view> Raw::local() const {
-    const std::string_view text = bytes.chars();
+namespace {
+
+// The qualified name of a start tag ("w:bookmarkStart"); nothing for character data,
+// comments, processing instructions and end tags.
+std::optional<std::string_view> startTagName(std::string_view text) {
     if (text.size() < 2 || text[0] != '<' || text[1] == '!' || text[1] == '?' || text[1] == '/') return std::nullopt;
     size_t end = 1;
     while (end < text.size() && !endsName(text[end])) ++end;
-    const std::string_view name = text.substr(1, end - 1);
-    const size_t colon = name.find(':');
-    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+    return text.substr(1, end - 1);
+}
+
+}  // namespace
+
+std::optional<std::string_view> Raw::local() const {
+    const auto name = startTagName(bytes.chars());
+    if (!name) return std::nullopt;
+    const size_t colon = name->find(':');
+    return colon == std::string_view::npos ? *name : name->substr(colon + 1);
 }
 
 std::optional<std::string> Raw::wid() const {
-    if (!local()) return std::nullopt;
+    const auto name = startTagName(bytes.chars());
+    if (!name) return std::nullopt;
     const ByteView view = bytes.view();
     const auto close = std::find(view.begin(), view.end(), uint8_t('>'));
     if (close == view.end()) return std::nullopt;
-    for (auto& [name, value] : Markup::attributes(view.first(size_t(close - view.begin()) + 1)))
-        if (name == "w:id") return value;
+    // The id is qualified with the element's own prefix, whatever the part binds it to
+    // ("w:id" on w:bookmarkStart, "ns0:id" on ns0:bookmarkStart).
+    const size_t colon = name->find(':');
+    const std::string wanted =
+        colon == std::string_view::npos ? std::string("id") : std::string(name->substr(0, colon)) + ":id";
+    for (auto& [attribute, value] : Markup::attributes(view.first(size_t(close - view.begin()) + 1)))
+        if (attribute == wanted) return value;
     return std::nullopt;
 }
 
@@ -73,7 +98,7 @@ RunItem::Kind RunItem::Kind::read(const XMLTree& tree, int node) {
     if (local == "delText") return Kind::makeDelText(elementText(tree, node));
     if (local == "tab") return Kind::make(Type::tab);
     if (local == "br") {
-        const auto type = tree.attribute(node, "w:type");
+        const auto type = ownAttribute(tree, node, "type");
         return Kind::make(type && *type == "page" ? Type::pageBreak : Type::lineBreak);
     }
     if (local == "cr") return Kind::make(Type::lineBreak);

@@ -49,7 +49,8 @@ struct Raw {
 
     // The element's local name; nothing for character data and comments.
     std::optional<std::string_view> local() const;
-    // The element's w:id attribute (bookmarks, comment ranges and similar markers).
+    // The element's w:id attribute under the element's own prefix (bookmarks, comment
+    // ranges and similar markers).
     std::optional<std::string> wid() const;
 };
 

@@ -81,9 +81,7 @@ std::optional<ByteView> PropertyBag::child(std::string_view local) const {
 std::optional<bool> PropertyBag::toggle(std::string_view local) const {
     const auto bytes = child(local);
     if (!bytes) return std::nullopt;
-    const auto value = Markup::attribute("val", *bytes);
-    if (!value) return true;
-    return !(*value == "0" || *value == "false" || *value == "off" || *value == "none");
+    return Markup::isOn(Markup::attribute("val", *bytes));
 }
 
 bool PropertyBag::isEmpty() const {

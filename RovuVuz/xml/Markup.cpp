@@ -85,4 +85,8 @@ std::string previewText(ByteView fragment) {
     }
 }
 
+bool isOn(std::optional<std::string_view> value) {
+    return !value || !(*value == "0" || *value == "false" || *value == "off" || *value == "none");
+}
+
 }  // namespace rovuvuz::Markup

@@ -27,6 +27,10 @@ std::optional<std::string> attribute(std::string_view name, ByteView slice);
 // "<name a=\"v\" …>" or "…/>", values escaped, always double quotes, in the order given.
 std::string startTag(std::string_view name, const Attributes& attributes, SelfClosing selfClosing);
 
+// An on/off value as WordprocessingML writes it (ST_OnOff): absent is on (an empty
+// element such as <w:b/>); "0", "false", "off" and "none" are off; anything else is on.
+bool isOn(std::optional<std::string_view> value);
+
 // The concatenated text of every w:t element of a fragment; empty when it does not parse.
 std::string previewText(ByteView fragment);
 

@@ -40,7 +40,7 @@ DocxDocument documentWith(std::string_view body, std::string_view rels,
 void edit(DocxDocument& document, const StoryID& id, std::string_view word) {
     Story& story = document.story(id);
     auto donor = Fragment::paragraph("<w:p xmlns:w=\"w\"><w:r><w:t>" + std::string(word) + "</w:t></w:r></w:p>",
-                                     document.mint());
+                                     rovuvuz::testing::mintOf(document));
     Paragraph& p = *story.paragraphs().at(0);
     p.setDirty(true);
     p.inlines.push_back(std::move(donor->inlines.at(0)));
@@ -141,7 +141,7 @@ TEST(DocxDocument, TargetsResolveAgainstTheSourceFolder) {
 TEST(DocxDocument, ContentTypesAndPartNames) {
     DocxDocument document = documentWith("<w:p/>", "");
     document.ensureContentType(std::nullopt, "XML", "other/type");  // defaults compare case-insensitively
-    EXPECT_EQ(document.cache().added.count("[Content_Types].xml"), 0u);
+    EXPECT_EQ(document.dirtyParts().count(PartName("[Content_Types].xml")), 0u);
     document.ensureContentType(std::nullopt, "png", "image/png");
     document.ensureContentType(PartName("word/comments.xml"), std::nullopt, "c/t");
     document.ensureContentType(PartName("word/comments.xml"), std::nullopt, "c/t");
@@ -149,7 +149,7 @@ TEST(DocxDocument, ContentTypesAndPartNames) {
     EXPECT_NE(types.find("<Default Extension=\"png\" ContentType=\"image/png\"/><Override PartName=\"/word/comments.xml\" "
                          "ContentType=\"c/t\"/></Types>"), std::string::npos);
     EXPECT_EQ(document.freePartName("media/tovin", "png"), PartName("word/media/tovin1.png"));
-    document.cache().added["word/media/tovin1.png"] = share({1});
+    document.storePart(PartName("word/media/tovin1.png"), share({1}));
     EXPECT_EQ(document.freePartName("media/tovin", "png"), PartName("word/media/tovin2.png"));
 }
 
@@ -166,6 +166,7 @@ TEST(DocxDocument, RevisionIdsStartAboveEveryStoryPart) {
     EXPECT_EQ(DocxDocument::maxID(asBytes(std::string_view("w:id=\"41\" x:id=\"7\" w:id=\"12345678901\" w:id=\"5x\""))),
               41);
     EXPECT_EQ(DocxDocument::maxID(asBytes(std::string_view(":id=\""))), 0);
+    EXPECT_EQ(DocxDocument::maxID(asBytes(std::string_view("ns0:id='52' w:id='60\" w:id=\"9'"))), 52);
 }
 
 TEST(DocxDocument, RestoreReturnsToTheSnapshot) {

@@ -18,7 +18,7 @@ struct Fixture {
     DocxDocument document{rovuvuz::testing::makePackage(rovuvuz::testing::minimalDocument("<w:p/>"))};
     std::unique_ptr<Paragraph> p;
     explicit Fixture(std::string_view xml) {
-        p = Fragment::paragraph("<w:p xmlns:w=\"w\">" + std::string(xml) + "</w:p>", document.mint());
+        p = Fragment::paragraph("<w:p xmlns:w=\"w\">" + std::string(xml) + "</w:p>", rovuvuz::testing::mintOf(document));
     }
     std::string xml() {
         Bytes out;

@@ -1,0 +1,48 @@
+// The editor's own properties of styled text, carried as QTextFormat user properties: the
+// tracked change a range belongs to, its format change, the paragraph mark's change, the
+// list label of a paragraph, and the attachment an object character shows. Every part of
+// the editor that reads them (comment rail, list-label drawing, page layout, actions)
+// takes the keys from here.
+#pragma once
+
+#include <QMetaType>
+#include <QString>
+#include <QTextFormat>
+#include <optional>
+
+#include "RovuVuz/snapshot/Snapshot.h"
+
+Q_DECLARE_METATYPE(rovuvuz::RevisionInfo)
+
+namespace tovin {
+
+// Keys UserProperty + 1 … + 31 are the editor's; new keys are added here so they never
+// collide. The names in quotes are how the rest of the editor refers to them.
+namespace TextProperty {
+enum : int {
+    revision =
+        QTextFormat::UserProperty + 1,  // "TovinRevision": RevisionInfo of a tracked insertion or deletion
+    formatRevision,                     // "TovinFormatRevision": RevisionInfo of a format change
+    markRevision,                       // "TovinMarkRevision": RevisionInfo of the paragraph mark
+    listLabel,                          // "TovinListLabel": QString, on a paragraph and its separator
+    attachment,                         // the AttachmentRef an object character draws
+    firstFreeKey,                       // the next key another part of the editor may take
+};
+}  // namespace TextProperty
+
+inline std::optional<rovuvuz::RevisionInfo> revisionProperty(const QTextFormat& format, int key) {
+    const QVariant value = format.property(key);
+    if (!value.canConvert<rovuvuz::RevisionInfo>()) return std::nullopt;
+    return value.value<rovuvuz::RevisionInfo>();
+}
+
+inline void setRevisionProperty(QTextFormat& format, int key, const rovuvuz::RevisionInfo& revision) {
+    format.setProperty(key, QVariant::fromValue(revision));
+}
+
+// The label of a list paragraph, or an empty string.
+inline QString listLabelProperty(const QTextFormat& format) {
+    return format.stringProperty(TextProperty::listLabel);
+}
+
+}  // namespace tovin
