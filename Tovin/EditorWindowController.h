@@ -4,14 +4,16 @@
 #pragma once
 
 #include <QObject>
-#include <QPlainTextEdit>
 #include <QPointer>
+#include <QTextEdit>
 #include <functional>
 
 namespace tovin {
 
 class TabbedWindow;
 class TovinDocument;
+class EditorSession;
+class EditorViewController;
 
 class EditorWindowController : public QObject {
     Q_OBJECT
@@ -28,8 +30,11 @@ class EditorWindowController : public QObject {
     TovinDocument* document() const { return document_; }
     TabbedWindow* window() const;
     QWidget* page() const;
-    // The text view of the page.
-    QPlainTextEdit* textView() const { return textView_; }
+    // The editor the page shows, and its body text view.
+    EditorViewController* editor() const;
+    QTextEdit* textView() const;
+    // The editing of the body view: its story bridge and the undo steps.
+    EditorSession* session() const;
 
     // Brings the window forward with this document's tab current.
     void showWindow();
@@ -41,13 +46,12 @@ class EditorWindowController : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void loadText();
     void updateTitle();
     static TabbedWindow* makeWindow();
 
     QPointer<TovinDocument> document_;
     QPointer<TabbedWindow> window_;
-    QPointer<QPlainTextEdit> textView_;
+    QPointer<EditorViewController> editor_;
     std::function<bool()> shouldClose_;
 };
 

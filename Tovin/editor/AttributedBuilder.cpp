@@ -141,7 +141,7 @@ QTextCharFormat AttributedBuilder::attributes(const RunFormat& f,
     QTextCharFormat format = cached->second;
     setRevisionProperty(format, TextProperty::revision, *revision);
     // Tracked changes show in the reviewing colours whatever the document's own.
-    if (revision->kind == RevisionKind::insert) {
+    if (revision->kind == rovuvuz::RevisionKind::insert) {
         const QColor cobalt = Theme::cobalt.resolve(palette);
         format.setForeground(cobalt);
         format.setFontUnderline(true);

@@ -10,6 +10,9 @@
 #include "Tovin/EditorWindowController.h"
 #include "Tovin/MainMenu.h"
 #include "Tovin/TovinDocument.h"
+#include "Tovin/editor/EditorActions.h"
+#include "Tovin/editor/EditorSession.h"
+#include "Tovin/editor/EditorViewController.h"
 #include "Tovin/platform/Alerts.h"
 #include "Tovin/platform/AutosaveInPlace.h"
 #include "Tovin/platform/LockFiles.h"
@@ -400,6 +403,14 @@ void DocumentController::registerCommands(MainMenu& menu) {
                    (document->isDocumentEdited() || OpenedVersions::hasKept(document->filePath()));
         });
     menu.setHandler(Command::terminate, this, [this](QAction*) { terminate(); });
+    registerEditorActions(menu, this, [this]() -> EditorSession* {
+        EditorWindowController* controller = windowController(currentDocument());
+        return controller ? controller->session() : nullptr;
+    });
+    EditorActions::registerAll(menu, this, [this]() -> EditorViewController* {
+        EditorWindowController* controller = windowController(currentDocument());
+        return controller ? controller->editor() : nullptr;
+    });
 }
 
 }  // namespace tovin

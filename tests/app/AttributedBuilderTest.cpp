@@ -25,6 +25,7 @@ namespace {
 
 using rovuvuz::ParagraphSnapshot;
 using rovuvuz::RevisionInfo;
+using rovuvuz::RevisionKind;
 using rovuvuz::RunFormat;
 using rovuvuz::Span;
 

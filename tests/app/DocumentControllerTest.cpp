@@ -3,15 +3,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTextBlock>
+#include <QTextEdit>
 
 #include "AppTestSupport.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/package/FileIO.h"
 #include "Tovin/EditorWindowController.h"
 #include "Tovin/TovinDocument.h"
+#include "Tovin/editor/EditorSession.h"
 #include "Tovin/platform/AutosaveInPlace.h"
 #include "Tovin/platform/DocumentController.h"
 #include "Tovin/platform/OpenedVersions.h"
@@ -50,7 +51,7 @@ QString textElements(rovuvuz::DocxDocument& docx) {
 
 // The view's text with each paragraph's list label taken off its start: the labels come
 // from the numbering, not from the text elements the oracle reads.
-QString withoutListLabels(const QPlainTextEdit& view, rovuvuz::DocxDocument& docx) {
+QString withoutListLabels(const QTextEdit& view, rovuvuz::DocxDocument& docx) {
     const rovuvuz::StorySnapshot snapshot = docx.snapshot(rovuvuz::StoryID::body());
     const auto paragraphs = snapshot.paragraphs();
     QStringList lines;
@@ -96,8 +97,16 @@ TEST_F(DocumentControllerTest, EveryCorpusFileOpensInAWindowShowingItsBodyText) 
         ASSERT_NE(controller->window(), nullptr);
         EXPECT_TRUE(controller->window()->isVisible());
         EXPECT_EQ(controller->window()->currentPage(), controller->page());
-        EXPECT_EQ(withoutSeparators(withoutListLabels(*controller->textView(), *document->docx())),
-                  textElements(*document->docx()));
+        const StoryBridge* bridge = controller->session()->bodyBridge();
+        EXPECT_EQ(bridge->viewText(), bridge->entriesText());
+        // A table shows as one object and deleted text stays visible; other bodies show
+        // exactly their text elements.
+        const rovuvuz::SharedBytes part = document->docx()->contents(document->docx()->mainPart().rawValue);
+        const std::string_view xml(reinterpret_cast<const char*>(part->data()), part->size());
+        if (xml.find("<w:tbl") == std::string::npos && xml.find("<w:del ") == std::string::npos) {
+            EXPECT_EQ(withoutSeparators(withoutListLabels(*controller->textView(), *document->docx())),
+                      textElements(*document->docx()));
+        }
         EXPECT_TRUE(documents().closeDocument(document));
         settle();
     }

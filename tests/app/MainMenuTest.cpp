@@ -160,9 +160,17 @@ TEST_F(MainMenuTest, ItemsAreEnabledOnlyWhereSomethingCarriesThemOut) {
     document->updateChangeCount(TovinDocument::ChangeKind::done);
     menu.validate();
     EXPECT_TRUE(menu.action("revertDocumentToSaved:")->isEnabled());
-    // The editor's commands are not carried out yet, so their items are off.
+    // Editing commands need something to act on: no undo step yet, no selection.
+    for (const char* selector : {"undo:", "redo:", "cut:", "copy:", "delete:"}) {
+        EXPECT_FALSE(menu.action(selector)->isEnabled()) << selector;
+    }
     for (const char* selector :
-         {"toggleBold:", "acceptAll:", "addComment:", "undo:", "exportPDF:", "toggleTracking:"}) {
+         {"selectAll:", "toggleTracking:", "toggleBold:", "alignCenter:", "insertImage:"}) {
+        EXPECT_TRUE(menu.action(selector)->isEnabled()) << selector;
+    }
+    // No change to review, no selection to comment on or link, no image to resize.
+    for (const char* selector :
+         {"acceptAll:", "nextChange:", "addComment:", "addLink:", "makeImageLarger:"}) {
         EXPECT_FALSE(menu.action(selector)->isEnabled()) << selector;
     }
 
@@ -197,12 +205,16 @@ TEST_F(MainMenuTest, AHandlerForAnUnknownSelectorIsRefused) {
     MainMenu& menu = MainMenu::build();
     int runs = 0;
     QObject owner;
-    menu.setHandler(QStringLiteral("toggleBlod:"), &owner, [&runs](QAction*) { ++runs; });
-    EXPECT_FALSE(menu.hasHandler(Command::toggleBold));
-    menu.setHandler(QStringLiteral("toggleBold:"), &owner, [&runs](QAction*) { ++runs; });
-    EXPECT_TRUE(menu.hasHandler(Command::toggleBold));
+    std::vector<bool> before;
+    for (int index = 0; index < commandCount; ++index) before.push_back(menu.hasHandler(Command(index)));
+    menu.setHandler(QStringLiteral("toggleAutomaticTextReplacemnt:"), &owner, [&runs](QAction*) { ++runs; });
+    for (int index = 0; index < commandCount; ++index)
+        EXPECT_EQ(menu.hasHandler(Command(index)), before[size_t(index)])
+            << commandName(Command(index)).selector;
+    menu.setHandler(QStringLiteral("toggleAutomaticTextReplacement:"), &owner, [&runs](QAction*) { ++runs; });
+    EXPECT_TRUE(menu.hasHandler(Command::toggleAutomaticTextReplacement));
     menu.validate();
-    menu.action(Command::toggleBold)->trigger();
+    menu.action(Command::toggleAutomaticTextReplacement)->trigger();
     EXPECT_EQ(runs, 1);
 }
 
