@@ -13,6 +13,7 @@ namespace tovin {
 class TabbedWindow;
 class TovinDocument;
 class EditorSession;
+class EditorViewController;
 
 class EditorWindowController : public QObject {
     Q_OBJECT
@@ -29,10 +30,11 @@ class EditorWindowController : public QObject {
     TovinDocument* document() const { return document_; }
     TabbedWindow* window() const;
     QWidget* page() const;
-    // The text view of the page.
-    QTextEdit* textView() const { return textView_; }
+    // The editor the page shows, and its body text view.
+    EditorViewController* editor() const;
+    QTextEdit* textView() const;
     // The editing of the body view: its story bridge and the undo steps.
-    EditorSession* session() const { return session_; }
+    EditorSession* session() const;
 
     // Brings the window forward with this document's tab current.
     void showWindow();
@@ -49,8 +51,7 @@ class EditorWindowController : public QObject {
 
     QPointer<TovinDocument> document_;
     QPointer<TabbedWindow> window_;
-    QPointer<QTextEdit> textView_;
-    QPointer<EditorSession> session_;
+    QPointer<EditorViewController> editor_;
     std::function<bool()> shouldClose_;
 };
 

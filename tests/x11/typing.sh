@@ -31,7 +31,7 @@ open_copy() {
     for _ in $(seq 50); do window=$(xdotool search --name "$1" 2>/dev/null | head -1) && [ -n "$window" ] && break; sleep 0.2; done
     sleep 2  # the window is placed and its text laid out
     xdotool windowfocus --sync "$window" 2>/dev/null || true
-    xdotool mousemove 700 405 click 1
+    xdotool mousemove 700 499 click 1
     sleep 0.3
     xdotool key End
 }
