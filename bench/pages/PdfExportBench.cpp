@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/pages/HeadlessExport.h"
 #include "Tovin/pages/PageLayout.h"
 #include "Tovin/pages/PdfExport.h"
