@@ -27,7 +27,8 @@ std::optional<std::string> attribute(std::string_view name, ByteView slice);
 // "<name a=\"v\" …>" or "…/>", values escaped, always double quotes, in the order given.
 std::string startTag(std::string_view name, const Attributes& attributes, SelfClosing selfClosing);
 
-// The concatenated text of every w:t element of a fragment; empty when it does not parse.
+// The concatenated text of every w:t element of a fragment, of each mc:AlternateContent
+// only its first mc:Choice (or its mc:Fallback without one); empty when it does not parse.
 std::string previewText(ByteView fragment);
 
 }  // namespace rovuvuz::Markup
