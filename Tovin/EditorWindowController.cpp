@@ -3,22 +3,22 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
-#include <QPlainTextEdit>
 #include <QScreen>
+#include <cmath>
 
-#include "Tovin/BodyText.h"
+#include "RovuVuz/Sections.h"
 #include "Tovin/TovinDocument.h"
+#include "Tovin/editor/AttributedBuilder.h"
+#include "Tovin/editor/ColumnTextView.h"
+#include "Tovin/editor/DisplayUnits.h"
 #include "Tovin/platform/TabbedWindow.h"
 
 namespace tovin {
 
 EditorWindowController::EditorWindowController(TovinDocument* document, QObject* parent)
     : QObject(parent), document_(document) {
-    // Until the editor's own view exists, the page is a read-only view of the body text.
-    textView_ = new QPlainTextEdit();
-    textView_->setReadOnly(true);
-    textView_->setFrameShape(QFrame::NoFrame);
-    textView_->document()->setDocumentMargin(40);
+    // Until editing arrives, the page is a read-only view of the body as it looks.
+    textView_ = new ColumnTextView();
     textView_->installEventFilter(this);
     loadText();
     updateTitle();
@@ -71,6 +71,8 @@ void EditorWindowController::showWindow() {
 }
 
 bool EditorWindowController::eventFilter(QObject* watched, QEvent* event) {
+    // Colours that follow light and dark are resolved when the text is built.
+    if (watched == textView_ && event->type() == QEvent::ApplicationPaletteChange) loadText();
     if (watched == textView_ && event->type() == QEvent::Close) {
         const bool close = !shouldClose_ || shouldClose_();
         event->setAccepted(close);
@@ -82,7 +84,18 @@ bool EditorWindowController::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void EditorWindowController::loadText() {
-    if (document_ && document_->docx()) textView_->setPlainText(bodyText(*document_->docx()));
+    if (!document_ || !document_->docx()) return;
+    rovuvuz::DocxDocument& docx = *document_->docx();
+    const rovuvuz::PageSetup page = docx.pageSetup();
+    const qreal columnWidth = std::round((page.width - page.left - page.right) * displayScale);
+    textView_->setColumnWidth(columnWidth);
+    // A body that cannot be read is shown empty, without an alert.
+    std::vector<rovuvuz::BlockSnapshot> blocks;
+    try {
+        blocks = docx.snapshot(rovuvuz::StoryID::body()).blocks;
+    } catch (const std::exception&) {
+    }
+    textView_->showBlocks(blocks, AttributedBuilder(&docx, rovuvuz::StoryID::body(), columnWidth));
 }
 
 void EditorWindowController::updateTitle() {

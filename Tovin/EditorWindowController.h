@@ -4,9 +4,10 @@
 #pragma once
 
 #include <QObject>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <functional>
+
+#include "Tovin/editor/ColumnTextView.h"
 
 namespace tovin {
 
@@ -28,8 +29,8 @@ class EditorWindowController : public QObject {
     TovinDocument* document() const { return document_; }
     TabbedWindow* window() const;
     QWidget* page() const;
-    // The text view of the page.
-    QPlainTextEdit* textView() const { return textView_; }
+    // The text view of the page: the body as it looks.
+    ColumnTextView* textView() const { return textView_; }
 
     // Brings the window forward with this document's tab current.
     void showWindow();
@@ -47,7 +48,7 @@ class EditorWindowController : public QObject {
 
     QPointer<TovinDocument> document_;
     QPointer<TabbedWindow> window_;
-    QPointer<QPlainTextEdit> textView_;
+    QPointer<ColumnTextView> textView_;
     std::function<bool()> shouldClose_;
 };
 

@@ -56,6 +56,11 @@ QSizeF pointSize(const QImage& image) {
     return {points(image.width(), image.dotsPerMeterX()), points(image.height(), image.dotsPerMeterY())};
 }
 
+RunFormat unscripted(RunFormat format) {
+    format.verticalAlign = rovuvuz::VerticalAlign::baseline;
+    return format;
+}
+
 qreal sane(double value) {
     return std::isfinite(value) ? std::clamp<double>(value, 0, largestImageSide) : 0;
 }
@@ -279,7 +284,10 @@ StyledText AttributedBuilder::paragraph(const ParagraphSnapshot& p) const {
         position = upper;
         if (upper == lower) continue;
 
-        QTextCharFormat attrs = attributes(span.format, span.revision);
+        // A note number raises and shrinks itself; the note reference style's own
+        // superscript would shrink it twice.
+        const bool noteRef = span.content.type == Span::Content::Type::noteRef;
+        QTextCharFormat attrs = attributes(noteRef ? unscripted(span.format) : span.format, span.revision);
         if (span.formatRevision)
             setRevisionProperty(attrs, TextProperty::formatRevision, *span.formatRevision);
         if (span.link) {

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QPlainTextEdit>
 
 #include "RovuVuz/FileIO.h"
 #include "Tovin/EditorWindowController.h"

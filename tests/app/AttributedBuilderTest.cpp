@@ -343,6 +343,9 @@ TEST(AttributedBuilderAttachments, NoteNumbersAreRaisedAndCarryNoUnderline) {
     RunFormat underlined;
     underlined.underline = true;
     underlined.size = 12;
+    // The note reference style raises the run; the number raises itself once, at the
+    // run's size.
+    underlined.verticalAlign = rovuvuz::VerticalAlign::superscript;
     const StyledText styled = plainBuilder().paragraph(objectParagraph(note, underlined));
     const auto* number = dynamic_cast<const NoteRefAttachment*>(onlyAttachment(styled).get());
     ASSERT_TRUE(number);

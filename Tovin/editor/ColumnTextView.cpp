@@ -1,0 +1,135 @@
+#include "Tovin/editor/ColumnTextView.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextFrame>
+#include <cmath>
+
+#include "Tovin/editor/AttributedBuilder.h"
+#include "Tovin/editor/ListLabels.h"
+#include "Tovin/editor/StoryText.h"
+#include "Tovin/editor/TextAttachment.h"
+#include "Tovin/editor/Theme.h"
+
+namespace tovin {
+
+namespace {
+// Space kept between the column and the view's sides.
+constexpr qreal sideMargin = 32;
+constexpr qreal narrowestColumn = 160;
+}  // namespace
+
+ColumnTextView::ColumnTextView(QWidget* parent) : QTextEdit(parent) {
+    setReadOnly(true);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setFrameShape(QFrame::NoFrame);
+    setLineWrapMode(QTextEdit::WidgetWidth);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    document()->setUndoRedoEnabled(false);
+    registerAttachmentHandler(document());
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, Theme::paper.resolve(colours));
+    colours.setColor(QPalette::Highlight, Theme::selection.resolve(colours));
+    colours.setColor(QPalette::HighlightedText, colours.color(QPalette::Text));
+    setPalette(colours);
+    layoutColumn();
+}
+
+void ColumnTextView::setColumnWidth(qreal width) {
+    columnWidth_ = width;
+    layoutColumn();
+}
+
+void ColumnTextView::setRailWidth(qreal width) {
+    railWidth_ = width;
+    layoutColumn();
+}
+
+void ColumnTextView::setInsets(qreal top, qreal bottom) {
+    top_ = top;
+    bottom_ = bottom;
+    shownWidth_ = -1;
+    layoutColumn();
+}
+
+qreal ColumnTextView::visibleColumnWidth() const {
+    const qreal bounds = viewport()->width();
+    return std::max(std::min(columnWidth_, bounds - railWidth_ - 2 * sideMargin), narrowestColumn);
+}
+
+qreal ColumnTextView::columnX() const {
+    const qreal bounds = viewport()->width();
+    return std::max(sideMargin, std::floor((bounds - railWidth_ - visibleColumnWidth()) / 2));
+}
+
+// The column is the root frame's content: its margins place it in the viewport, whose
+// full width the text layout spans.
+void ColumnTextView::layoutColumn() {
+    const qreal width = visibleColumnWidth();
+    const qreal x = columnX();
+    if (std::abs(width - shownWidth_) <= 0.5 && std::abs(x - shownX_) <= 0.5) return;
+    shownWidth_ = width;
+    shownX_ = x;
+    QTextFrame* root = document()->rootFrame();
+    QTextFrameFormat frame = root->frameFormat();
+    frame.setLeftMargin(x);
+    frame.setRightMargin(std::max<qreal>(viewport()->width() - x - width, 0));
+    frame.setTopMargin(top_);
+    frame.setBottomMargin(bottom_);
+    root->setFrameFormat(frame);
+    if (onLayout) onLayout();
+}
+
+void ColumnTextView::showBlocks(const std::vector<rovuvuz::BlockSnapshot>& blocks,
+                                const AttributedBuilder& builder) {
+    StoryText::fill(*document(), blocks, builder);
+    // Clearing the document reset its root frame.
+    shownWidth_ = -1;
+    layoutColumn();
+    moveCursor(QTextCursor::Start);
+}
+
+void ColumnTextView::resizeEvent(QResizeEvent* event) {
+    QTextEdit::resizeEvent(event);
+    layoutColumn();
+}
+
+QPointF ColumnTextView::scrollOffset() const {
+    return {static_cast<qreal>(horizontalScrollBar()->value()),
+            static_cast<qreal>(verticalScrollBar()->value())};
+}
+
+QRectF ColumnTextView::lineRect(int offset) const {
+    const QTextBlock block = document()->findBlock(offset);
+    if (!block.isValid() || !block.layout() || block.layout()->lineCount() == 0) return {};
+    const QTextLine line = block.layout()->lineAt(0);
+    return line.rect().translated(block.layout()->position() - scrollOffset());
+}
+
+void ColumnTextView::paintEvent(QPaintEvent* event) {
+    QTextEdit::paintEvent(event);
+    drawListLabels(event->rect());
+}
+
+void ColumnTextView::drawListLabels(const QRect& dirty) {
+    const QPointF offset = scrollOffset();
+    const QRectF area = QRectF(dirty).translated(offset);
+    QPainter painter(viewport());
+    painter.translate(-offset);
+    const QColor text = palette().color(QPalette::Text);
+    QAbstractTextDocumentLayout* layout = document()->documentLayout();
+    // Blocks from the first one at the top of the dirty area down to its bottom.
+    const int start = layout->hitTest(QPointF(columnX(), area.top()), Qt::FuzzyHit);
+    for (QTextBlock block = document()->findBlock(std::max(start, 0)); block.isValid();
+         block = block.next()) {
+        const QRectF bounds = layout->blockBoundingRect(block);
+        if (bounds.top() > area.bottom()) break;
+        if (bounds.bottom() < area.top()) continue;
+        if (const auto placed = ListLabels::placement(block, text)) ListLabels::draw(painter, *placed);
+    }
+}
+
+}  // namespace tovin
