@@ -155,11 +155,15 @@ SharedBytes DocxDocument::image(const PartMap& parts) const {
 
 SharedBytes DocxDocument::data() { return image(replacements()); }
 
-void DocxDocument::write(const std::filesystem::path& path) {
+SharedBytes DocxDocument::checkedData() {
     const PartMap parts = replacements();
-    const SharedBytes image = this->image(parts);
+    SharedBytes image = this->image(parts);
     verifyImage(image, parts);
-    FileIO::writeAtomically(path, *image);
+    return image;
+}
+
+void DocxDocument::write(const std::filesystem::path& path) {
+    FileIO::writeAtomically(path, *checkedData());
 }
 
 void DocxDocument::verifyImage(const SharedBytes& image, const PartMap& replaced) const {

@@ -119,8 +119,10 @@ public:
     std::set<PartName> dirtyParts();
     // The complete saved package.
     SharedBytes data();
-    // Saves data() to a file atomically, after checking the new image with the archive
-    // reader: untouched entries byte-identical, new ones inflating with their CRC.
+    // data() after checking the new image with the archive reader: untouched entries
+    // byte-identical, new ones inflating with their CRC.
+    SharedBytes checkedData();
+    // Saves checkedData() to a file atomically.
     void write(const std::filesystem::path& path);
 
     // A fresh w:id for a tracked change, comment or picture: one above the largest w:id
@@ -156,6 +158,10 @@ public:
     // "default", else its first.
     std::optional<StoryID> defaultHeader();
     std::optional<StoryID> defaultFooter();
+    // The stories in reading order: the body; headers and footers as the sections
+    // reference them, section by section (then any other one); footnotes, endnotes,
+    // comments.
+    std::vector<StoryID> storiesInOrder();
     // Whether the space between paragraphs is the sum of one's space after and the next's
     // space before (w:compat/w:doNotUseHTMLParagraphAutoSpacing) rather than the larger.
     bool sumsParagraphSpacing() const;

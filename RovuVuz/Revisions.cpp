@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <limits>
+#include <map>
+#include <set>
 
 #include "RovuVuz/InlineOps.h"
+#include "RovuVuz/StoryParser.h"
 #include "RovuVuz/XMLTree.h"
 
 namespace rovuvuz::Revisions {
@@ -54,6 +57,61 @@ void restoreDeletedText(std::vector<Inline>& inlines) {
     }
 }
 
+// One resolution request: which revisions it reaches, what it decides, where new runs take
+// their identities, and whether it has resolved a move (whose range marks then go too).
+struct Request {
+    const Matcher& matches;
+    const Decision& decide;
+    IdentityMint& mint;
+    bool resolvedMove = false;
+};
+
+// A move's two sides: w:moveFrom counts as a deletion, w:moveTo as an insertion.
+std::optional<RevisionKind> moveKind(std::string_view local) {
+    if (local == "moveFrom") return RevisionKind::remove;
+    if (local == "moveTo") return RevisionKind::insert;
+    return std::nullopt;
+}
+
+std::optional<RevisionKind> moveKind(const Raw& raw) {
+    const auto local = raw.local();
+    return local ? moveKind(*local) : std::nullopt;
+}
+
+// A moved element inside a moved element is nonsense that a hostile file could nest
+// deeply; past this many levels the inner ones stay as they are.
+constexpr int maxMoveDepth = 8;
+
+// The content of a preserved w:moveFrom or w:moveTo read as inlines; nothing when it does
+// not parse.
+std::optional<std::vector<Inline>> movedInlines(const Raw& raw, IdentityMint& mint) {
+    try {
+        const XMLTree tree(raw.bytes.view());
+        StoryParser parser(tree, mint);
+        std::vector<Inline> inlines;
+        for (int child : tree.children(tree.root())) inlines.push_back(parser.inlineNode(child));
+        return inlines;
+    } catch (const XMLError&) {
+        return std::nullopt;
+    }
+}
+
+// What a preserved move shows: the display text of the runs it holds.
+std::u16string movedText(ByteView element) {
+    std::u16string text;
+    try {
+        const XMLTree tree(element);
+        for (int node = 0; node < static_cast<int>(tree.nodeCount()); ++node) {
+            const auto parent = tree.parent(node);
+            if (tree.kind(node) != XMLTree::Kind::element || !parent || tree.localName(*parent) != "r")
+                continue;
+            text += InlineOps::displayText(StoryParser::itemKind(tree, node));
+        }
+    } catch (const XMLError&) {
+    }
+    return text;
+}
+
 // Resolves a run's w:rPrChange; true when it matched.
 bool resolveRunFormat(Run& run, const Matcher& matches, const Decision& decide) {
     if (!run.props) return false;
@@ -70,16 +128,40 @@ bool resolveRunFormat(Run& run, const Matcher& matches, const Decision& decide) 
     return true;
 }
 
+bool resolveInlines(std::vector<Inline>& inlines, Request& request, int moveDepth);
+
+// Resolves a preserved w:moveFrom or w:moveTo when the request reaches it: its content
+// goes into `out` as runs when it stays (a rejected moveFrom shows its text again), or
+// nowhere. False, and nothing done, for anything else.
+bool resolveMove(const Raw& raw, Request& request, int moveDepth, std::vector<Inline>& out) {
+    const auto kind = moveKind(raw);
+    if (!kind || moveDepth >= maxMoveDepth || !request.matches(idOf(raw.bytes.view()))) return false;
+    auto content = movedInlines(raw, request.mint);
+    if (!content) return false;
+    request.resolvedMove = true;
+    if (!contentStays(*kind, request.decide(*kind))) return true;
+    resolveInlines(*content, request, moveDepth + 1);
+    if (*kind == RevisionKind::remove) restoreDeletedText(*content);
+    std::move(content->begin(), content->end(), std::back_inserter(out));
+    return true;
+}
+
 // Resolves the inline revisions of one owner, innermost first; true when anything matched.
-// Recursion follows the parser's container nesting, which it bounds.
-bool resolveInlines(std::vector<Inline>& inlines, const Matcher& matches, const Decision& decide) {
+// Recursion follows the parser's container nesting, which it bounds, and moves inside
+// moves only to maxMoveDepth.
+bool resolveInlines(std::vector<Inline>& inlines, Request& request, int moveDepth) {
     bool changed = false;
     std::vector<Inline> rebuilt;
     rebuilt.reserve(inlines.size());
     for (Inline& node : inlines) {
         if (auto* run = std::get_if<std::unique_ptr<Run>>(&node)) {
-            changed |= resolveRunFormat(**run, matches, decide);
+            changed |= resolveRunFormat(**run, request.matches, request.decide);
             rebuilt.push_back(std::move(node));
+            continue;
+        }
+        if (const auto* raw = std::get_if<Raw>(&node);
+            raw && resolveMove(*raw, request, moveDepth, rebuilt)) {
+            changed = true;
             continue;
         }
         auto* holder = std::get_if<std::unique_ptr<Container>>(&node);
@@ -88,17 +170,17 @@ bool resolveInlines(std::vector<Inline>& inlines, const Matcher& matches, const 
             continue;
         }
         Container& container = **holder;
-        if (resolveInlines(container.inlines, matches, decide)) {
+        if (resolveInlines(container.inlines, request, moveDepth)) {
             container.dirty = true;
             changed = true;
         }
-        if (!container.isRevision() || !matches(container.attribute("id"))) {
+        if (!container.isRevision() || !request.matches(container.attribute("id"))) {
             rebuilt.push_back(std::move(node));
             continue;
         }
         changed = true;
         const RevisionKind kind = kindOf(container);
-        if (!contentStays(kind, decide(kind))) continue;
+        if (!contentStays(kind, request.decide(kind))) continue;
         if (kind == RevisionKind::remove) restoreDeletedText(container.inlines);
         for (Inline& inner : container.inlines) rebuilt.push_back(std::move(inner));
     }
@@ -106,25 +188,150 @@ bool resolveInlines(std::vector<Inline>& inlines, const Matcher& matches, const 
     return changed;
 }
 
+// The range marks of moves (w:moveFromRangeStart … w:moveToRangeEnd, ECMA-376 §17.13.5.23)
+// that no longer enclose moved content of their side, found in one walk of the story in
+// document order; such a range is removed with its marks. An end without a start stays.
+class EmptyMoveRanges {
+public:
+    using Key = std::pair<RevisionKind, std::string>;  // the side, and the range's w:id
+
+    explicit EmptyMoveRanges(const Group& root) {
+        walk(root);
+        for (const auto& [key, seen] : open_)
+            if (seen == moved(key.first)) empty_.insert(key);
+    }
+
+    // Removes the marks of every empty range from the story.
+    void remove(Group& group) const {
+        std::erase_if(group.children, [this](const Block& block) {
+            const auto* raw = std::get_if<Raw>(&block);
+            return raw && isEmptyMark(*raw);
+        });
+        for (Block& block : group.children) {
+            if (auto* inner = std::get_if<std::unique_ptr<Group>>(&block))
+                remove(**inner);
+            else if (auto* paragraph = std::get_if<std::unique_ptr<Paragraph>>(&block))
+                remove(**paragraph);
+        }
+    }
+
+private:
+    struct Mark {
+        RevisionKind side;
+        bool start;
+    };
+
+    static std::optional<Mark> rangeMark(const Raw& raw) {
+        const auto local = raw.local();
+        if (!local) return std::nullopt;
+        if (*local == "moveFromRangeStart") return Mark{RevisionKind::remove, true};
+        if (*local == "moveFromRangeEnd") return Mark{RevisionKind::remove, false};
+        if (*local == "moveToRangeStart") return Mark{RevisionKind::insert, true};
+        if (*local == "moveToRangeEnd") return Mark{RevisionKind::insert, false};
+        return std::nullopt;
+    }
+
+    size_t& moved(RevisionKind side) { return side == RevisionKind::remove ? movedFrom_ : movedTo_; }
+
+    void visit(const Raw& raw) {
+        if (const auto side = moveKind(raw)) {
+            ++moved(*side);
+            return;
+        }
+        const auto mark = rangeMark(raw);
+        if (!mark) return;
+        Key key{mark->side, raw.wid().value_or("")};
+        if (mark->start) {
+            open_[key] = moved(mark->side);
+        } else if (const auto found = open_.find(key); found != open_.end()) {
+            if (found->second == moved(mark->side)) empty_.insert(key);
+            open_.erase(found);
+        }
+    }
+
+    void walk(const std::vector<Inline>& inlines) {
+        for (const Inline& node : inlines) {
+            if (const auto* raw = std::get_if<Raw>(&node))
+                visit(*raw);
+            else if (const auto* container = std::get_if<std::unique_ptr<Container>>(&node))
+                walk((*container)->inlines);
+        }
+    }
+
+    // Group nesting is bounded by the story parser.
+    void walk(const Group& group) {
+        for (const Block& block : group.children) {
+            if (const auto* raw = std::get_if<Raw>(&block))
+                visit(*raw);
+            else if (const auto* inner = std::get_if<std::unique_ptr<Group>>(&block))
+                walk(**inner);
+            else if (const auto* paragraph = std::get_if<std::unique_ptr<Paragraph>>(&block))
+                walk(**paragraph);
+        }
+    }
+
+    void walk(const Paragraph& paragraph) {
+        walk(paragraph.inlines);
+        // The paragraph mark comes after the paragraph's content.
+        if (!paragraph.props) return;
+        const auto bytes = paragraph.props->child("rPr");
+        const auto mark = bytes ? PropertyBag::parse(*bytes) : std::nullopt;
+        if (mark && mark->child("moveFrom")) ++movedFrom_;
+        if (mark && mark->child("moveTo")) ++movedTo_;
+    }
+
+    bool isEmptyMark(const Raw& raw) const {
+        const auto mark = rangeMark(raw);
+        return mark && empty_.count(Key{mark->side, raw.wid().value_or("")});
+    }
+
+    bool remove(std::vector<Inline>& inlines) const {
+        bool removed = std::erase_if(inlines, [this](const Inline& node) {
+                           const auto* raw = std::get_if<Raw>(&node);
+                           return raw && isEmptyMark(*raw);
+                       }) > 0;
+        for (Inline& node : inlines)
+            if (auto* container = std::get_if<std::unique_ptr<Container>>(&node);
+                container && remove((*container)->inlines)) {
+                (*container)->dirty = true;
+                removed = true;
+            }
+        return removed;
+    }
+
+    void remove(Paragraph& paragraph) const {
+        if (remove(paragraph.inlines)) paragraph.setDirty(true);
+    }
+
+    std::map<Key, size_t> open_;  // open ranges: the count of moved content of their side where they began
+    std::set<Key> empty_;
+    size_t movedFrom_ = 0, movedTo_ = 0;
+};
+
 // Resolves the w:ins and w:del markers of a paragraph mark; true when the paragraph must
 // then be joined with the next one.
-bool resolveMark(Paragraph& paragraph, const Matcher& matches, const Decision& decide) {
+bool resolveMark(Paragraph& paragraph, Request& request) {
     if (!paragraph.props) return false;
     const auto bytes = paragraph.props->child("rPr");
     if (!bytes) return false;
     auto mark = PropertyBag::parse(*bytes);
     if (!mark) return false;
     bool join = false;
-    for (const auto kind : {RevisionKind::insert, RevisionKind::remove}) {
-        const std::string_view name = kind == RevisionKind::insert ? "ins" : "del";
+    // A moved paragraph's mark: w:moveTo where it now stands, w:moveFrom where it stood.
+    constexpr std::pair<std::string_view, RevisionKind> markers[] = {{"ins", RevisionKind::insert},
+                                                                     {"del", RevisionKind::remove},
+                                                                     {"moveTo", RevisionKind::insert},
+                                                                     {"moveFrom", RevisionKind::remove}};
+    for (const auto& [name, kind] : markers) {
         const auto marker = mark->child(name);
-        if (!marker || !matches(idOf(*marker))) continue;
+        if (!marker || !request.matches(idOf(*marker))) continue;
+        if (name.starts_with("move")) request.resolvedMove = true;
         mark->set(name, std::nullopt);
         if (mark->isEmpty()) paragraph.props->set("rPr", std::nullopt);
         else paragraph.props->set("rPr", mark->serialized());
         paragraph.setDirty(true);
         // The mark going away joins this paragraph with the next one.
-        if (!contentStays(kind, decide(kind))) join = true;
+        if (!contentStays(kind, request.decide(kind))) join = true;
     }
     return join;
 }
@@ -169,6 +376,15 @@ void collect(const std::vector<Inline>& inlines, ParagraphID paragraph, std::vec
             }
             out.push_back({id, TrackedChange::Kind::runFormat, Markup::attribute("author", *change).value_or(""),
                            Markup::attribute("date", *change), paragraph, std::move(text)});
+        } else if (const auto* raw = std::get_if<Raw>(&node)) {
+            const auto kind = moveKind(*raw);
+            if (!kind) continue;
+            const ByteView element = raw->bytes.view();
+            out.push_back({idOf(element).value_or(""),
+                           *kind == RevisionKind::remove ? TrackedChange::Kind::movedFrom
+                                                         : TrackedChange::Kind::movedTo,
+                           Markup::attribute("author", element).value_or(""),
+                           Markup::attribute("date", element), paragraph, movedText(element)});
         } else if (const auto* holder = std::get_if<std::unique_ptr<Container>>(&node)) {
             const Container& container = **holder;
             if (container.isRevision()) {
@@ -196,6 +412,8 @@ void collectParagraph(const Paragraph& paragraph, std::vector<TrackedChange>& ou
     if (!mark) return;
     if (const auto ins = mark->child("ins")) add(*ins, TrackedChange::Kind::insertedMark);
     if (const auto del = mark->child("del")) add(*del, TrackedChange::Kind::deletedMark);
+    if (const auto from = mark->child("moveFrom")) add(*from, TrackedChange::Kind::movedFromMark);
+    if (const auto to = mark->child("moveTo")) add(*to, TrackedChange::Kind::movedToMark);
 }
 
 }  // namespace
@@ -230,26 +448,32 @@ std::optional<int64_t> parseID(std::string_view text) {
     return -value;
 }
 
-void resolve(Story& story, std::optional<RevisionID> id, const Decision& decide) {
+void resolve(Story& story, std::optional<RevisionID> id, const Decision& decide, IdentityMint& mint) {
     const Matcher matches(id);
+    Request request{matches, decide, mint};
     std::vector<Paragraph*> joins;
     for (Paragraph* paragraph : story.paragraphs()) {
-        if (resolveInlines(paragraph->inlines, matches, decide)) paragraph->setDirty(true);
-        if (resolveMark(*paragraph, matches, decide)) joins.push_back(paragraph);
+        if (resolveInlines(paragraph->inlines, request, 0)) paragraph->setDirty(true);
+        if (resolveMark(*paragraph, request)) joins.push_back(paragraph);
         resolveParagraphFormat(*paragraph, matches, decide);
     }
+    if (request.resolvedMove && story.root) EmptyMoveRanges(*story.root).remove(*story.root);
     // From the last to the first, so that a run of paragraphs whose marks all go away
     // collapses into the first of them together with the paragraph after the last.
     for (auto it = joins.rbegin(); it != joins.rend(); ++it) Structural::join(**it);
 }
 
-bool resolve(Story& story, const StructuralEdit& edit) {
+bool resolve(Story& story, const StructuralEdit& edit, IdentityMint& mint) {
     using E = StructuralEdit;
     const auto always = [](bool answer) { return Decision([answer](RevisionKind) { return answer; }); };
-    if (const auto* accept = std::get_if<E::Accept>(&edit.value)) resolve(story, accept->revision, always(true));
-    else if (const auto* reject = std::get_if<E::Reject>(&edit.value)) resolve(story, reject->revision, always(false));
-    else if (std::holds_alternative<E::AcceptAll>(edit.value)) resolve(story, std::nullopt, always(true));
-    else if (std::holds_alternative<E::RejectAll>(edit.value)) resolve(story, std::nullopt, always(false));
+    if (const auto* accept = std::get_if<E::Accept>(&edit.value))
+        resolve(story, accept->revision, always(true), mint);
+    else if (const auto* reject = std::get_if<E::Reject>(&edit.value))
+        resolve(story, reject->revision, always(false), mint);
+    else if (std::holds_alternative<E::AcceptAll>(edit.value))
+        resolve(story, std::nullopt, always(true), mint);
+    else if (std::holds_alternative<E::RejectAll>(edit.value))
+        resolve(story, std::nullopt, always(false), mint);
     else return false;
     story.touched = true;
     return true;

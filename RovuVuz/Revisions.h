@@ -1,8 +1,11 @@
 // Tracked changes of a story: listing them, and accepting or rejecting one revision by its
 // w:id or every revision at once. Resolved here: w:ins and w:del around runs (ECMA-376
 // §17.13.5.18, §17.13.5.14), the same markers on a paragraph mark (§17.13.5.16,
-// §17.13.5.15), and w:rPrChange and w:pPrChange (§17.13.5.31, §17.13.5.29). Moves,
-// revisions inside preserved raw elements and table-row markers in w:trPr are left alone.
+// §17.13.5.15), w:rPrChange and w:pPrChange (§17.13.5.31, §17.13.5.29), and moves:
+// w:moveFrom and w:moveTo around runs (§17.13.5.22, §17.13.5.25) or on a paragraph mark,
+// with their range marks. The editor keeps a move as one preserved element, so resolving
+// one reads its content into runs. Revisions inside other preserved raw elements and
+// table-row markers in w:trPr are left alone.
 #pragma once
 
 #include <functional>
@@ -25,6 +28,10 @@ struct TrackedChange {
         deletedMark,      // w:del on a paragraph mark: a paragraph join
         runFormat,        // w:rPrChange
         paragraphFormat,  // w:pPrChange
+        movedFrom,        // w:moveFrom around runs: where moved text was
+        movedTo,          // w:moveTo around runs: where moved text is now
+        movedFromMark,    // w:moveFrom on a paragraph mark
+        movedToMark,      // w:moveTo on a paragraph mark
     };
 
     std::string id;  // the w:id as written; empty when absent
@@ -48,11 +55,13 @@ std::optional<int64_t> parseID(std::string_view text);
 
 // Resolves the matching revisions of a story: the one whose w:id equals `id`, or every
 // revision when there is none. A number that matches nothing changes nothing.
-void resolve(Story& story, std::optional<RevisionID> id, const Decision& decide);
+// A move counts as the deletion (w:moveFrom) and the insertion (w:moveTo) it is made of;
+// the mint gives identities to the runs a resolved move's content becomes.
+void resolve(Story& story, std::optional<RevisionID> id, const Decision& decide, IdentityMint& mint);
 
 // Runs an accept, reject, accept-all or reject-all edit on a story; false (and nothing
 // done) for any other edit.
-bool resolve(Story& story, const StructuralEdit& edit);
+bool resolve(Story& story, const StructuralEdit& edit, IdentityMint& mint);
 
 // The properties a w:rPrChange or w:pPrChange recorded: its first child whose local name
 // is `name`, as a bag; nothing when there is none or it does not parse.

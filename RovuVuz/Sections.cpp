@@ -69,7 +69,63 @@ std::optional<PartName> reference(DocxDocument& document, std::string_view kind)
     return std::nullopt;
 }
 
+// The header and footer stories every section references, in document order: the
+// w:sectPr of each paragraph that ends a section, then the one closing the body.
+std::vector<StoryID> referencedHeadersAndFooters(DocxDocument& document) {
+    std::vector<StoryID> result;
+    const auto read = [&](ByteView section) {
+        try {
+            const XMLTree tree(section);
+            for (int child : tree.childElements(tree.root())) {
+                const std::string_view kind = tree.localName(child);
+                if (kind != "headerReference" && kind != "footerReference") continue;
+                const auto id = tree.attribute(child, "r:id");
+                const Relationship* relationship =
+                    id ? document.relationships().find(RelationshipID{*id}) : nullptr;
+                auto part = relationship ? document.relationships().part(*relationship) : std::nullopt;
+                if (!part) continue;
+                result.push_back(kind == "headerReference" ? StoryID::header(std::move(*part))
+                                                           : StoryID::footer(std::move(*part)));
+            }
+        } catch (const XMLError&) {
+        }
+    };
+    try {
+        const Story& body = document.story(StoryID::body());
+        for (const Block& block : body.root->children) {
+            const auto* group = std::get_if<std::unique_ptr<Group>>(&block);
+            if (!group || (*group)->local() != "body") continue;
+            for (const Block& child : (*group)->children) {
+                if (const auto* raw = std::get_if<Raw>(&child); raw && raw->local() == "sectPr")
+                    read(raw->bytes.view());
+                const auto* paragraph = std::get_if<std::unique_ptr<Paragraph>>(&child);
+                if (!paragraph || !(*paragraph)->props) continue;
+                if (const auto section = (*paragraph)->props->child("sectPr")) read(*section);
+            }
+        }
+    } catch (const std::exception&) {
+        // A body that cannot be read references nothing.
+    }
+    return result;
+}
+
 }  // namespace
+
+std::vector<StoryID> DocxDocument::storiesInOrder() {
+    const std::vector<StoryID> present = storyIDs();
+    std::vector<StoryID> ordered;
+    const auto add = [&](const StoryID& id) {
+        if (std::find(present.begin(), present.end(), id) != present.end() &&
+            std::find(ordered.begin(), ordered.end(), id) == ordered.end())
+            ordered.push_back(id);
+    };
+    add(StoryID::body());
+    for (const StoryID& id : referencedHeadersAndFooters(*this)) add(id);
+    for (const StoryID& id : present)
+        if (id.kind == StoryID::Kind::header || id.kind == StoryID::Kind::footer) add(id);
+    for (const StoryID& id : {StoryID::footnotes(), StoryID::endnotes(), StoryID::comments()}) add(id);
+    return ordered;
+}
 
 PageSetup PageSetup::read(ByteView sectPr) {
     PageSetup page;

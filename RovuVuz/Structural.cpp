@@ -227,7 +227,7 @@ void setRunFormat(DocxDocument& document, Paragraph& paragraph, TextRange range,
 std::vector<ParagraphID> DocxDocument::apply(const StructuralEdit& edit, const StoryID& storyID, const EditMode& mode) {
     using E = StructuralEdit;
     Story& target = story(storyID);
-    if (Revisions::resolve(target, edit)) return {};  // accept, reject and their -all forms
+    if (Revisions::resolve(target, edit, mint_)) return {};  // accept, reject and their -all forms
     const auto lookUp = [&](ParagraphID id) -> Paragraph& { return *paragraph(id, storyID).second; };
     std::vector<ParagraphID> result;
     if (const auto* s = std::get_if<E::SplitParagraph>(&edit.value)) {

@@ -151,6 +151,58 @@ void insertDirect(DocxDocument& document, Paragraph& paragraph, std::u16string_v
     insertAt(paragraph, InlineOps::cut(paragraph, at, document), std::move(run));
 }
 
+namespace {
+
+// The end of the last character of [from, to) that a run outside tracked deletions holds
+// (shown text, a tab, a break, an object); 0 when there is none. Container nesting is
+// bounded by the story parser's depth limit.
+size_t lastLiveEnd(const std::vector<Inline>& inlines, size_t base, size_t from, size_t to) {
+    size_t found = 0;
+    for (const Inline& node : inlines) {
+        const size_t start = base;
+        base += InlineOps::length(node);
+        if (base <= from || start >= to) continue;
+        if (const auto* container = std::get_if<std::unique_ptr<Container>>(&node)) {
+            if ((*container)->kind != Container::Kind::remove)
+                found = std::max(found, lastLiveEnd((*container)->inlines, start, from, to));
+            continue;
+        }
+        const auto* run = std::get_if<std::unique_ptr<Run>>(&node);
+        if (!run) continue;
+        size_t at = start;
+        for (const RunItem& item : (*run)->items) {
+            const size_t end = at + InlineOps::length(item.kind);
+            if (end > at && end > from && at < to && item.kind.type != RunItem::Type::delText)
+                found = std::max(found, std::min(end, to));
+            at = end;
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+void replaceDirect(DocxDocument& document, Paragraph& paragraph, size_t from, size_t to,
+                   std::u16string_view text) {
+    const size_t end = lastLiveEnd(paragraph.inlines, 0, from, to);
+    const auto found =
+        end > from ? InlineOps::slot(paragraph.inlines, end, InlineOps::Side::before) : std::nullopt;
+    if (!found || InlineOps::items(text).empty()) {
+        InlineOps::deleteDirect(paragraph, from, to);
+        if (!text.empty()) insertDirect(document, paragraph, text, from);
+        return;
+    }
+    const size_t before = InlineOps::length(paragraph.inlines);
+    InlineOps::insert(text, *found->run, found->item, found->offset);
+    markChain(*found);
+    paragraph.setDirty(true);
+    // The new text stands at [end, end + added): remove what follows it first, so that the
+    // offsets before it stay put.
+    const size_t added = InlineOps::length(paragraph.inlines) - before;
+    if (end < to) InlineOps::deleteDirect(paragraph, end + added, to + added);
+    InlineOps::deleteDirect(paragraph, from, end);
+}
+
 void insertTracked(DocxDocument& document, Paragraph& paragraph, std::u16string_view text, size_t at,
                    const EditMode::Tracked& tracked) {
     const auto before = InlineOps::slot(paragraph.inlines, at, InlineOps::Side::before);
@@ -165,9 +217,12 @@ void insertTracked(DocxDocument& document, Paragraph& paragraph, std::u16string_
     }
     auto items = InlineOps::items(text);
     if (items.empty()) return;
+    // New text beside a run looks like that run, even one without properties; only a
+    // place without runs takes the paragraph mark's properties.
     const Slot* source = before ? &*before : after ? &*after : nullptr;
-    std::optional<PropertyBag> props = source && source->run->props ? withoutRevisionMarkers(*source->run->props)
-                                                                   : markProps(paragraph);
+    std::optional<PropertyBag> props = !source              ? markProps(paragraph)
+                                       : source->run->props ? withoutRevisionMarkers(*source->run->props)
+                                                            : std::nullopt;
     const std::string_view prefix = paragraph.tags.prefix();
     auto container = newRevision(document, prefix, Container::Kind::insert, tracked);
     container->inlines.emplace_back(newRun(document, paragraph, std::move(props), std::move(items)));
@@ -276,14 +331,17 @@ std::vector<ParagraphID> region(const Paragraph& from, const Paragraph& to) {
 
 namespace {
 
-// The edit of one paragraph once its range is checked: delete, then insert where the
-// replaced text ended (tracked: after the text that stays as deleted text).
+// The edit of one paragraph once its range is checked. The new text takes the place of
+// the replaced text's end, so it keeps that text's run and containers (tracked: it stands
+// after the text that stays as deleted text).
 void replaceChecked(DocxDocument& document, Paragraph& paragraph, size_t lower, size_t upper,
                     std::u16string_view text, const EditMode& mode) {
     paragraph.setDirty(true);
     if (!mode.tracked) {
-        if (lower < upper) InlineOps::deleteDirect(paragraph, lower, upper);
-        if (!text.empty()) TextEdit::insertDirect(document, paragraph, text, lower);
+        if (lower < upper)
+            TextEdit::replaceDirect(document, paragraph, lower, upper, text);
+        else if (!text.empty())
+            TextEdit::insertDirect(document, paragraph, text, lower);
     } else {
         const size_t before = InlineOps::length(paragraph.inlines);
         if (lower < upper) TextEdit::deleteTracked(document, paragraph, lower, upper, *mode.tracked);

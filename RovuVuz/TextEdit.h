@@ -52,6 +52,13 @@ Markup::Attributes revisionAttributes(DocxDocument& document, std::string_view p
 // Inserts text at a paragraph offset, joining the run on either side of it when one is not
 // deleted; otherwise in a new run with the paragraph mark's run properties.
 void insertDirect(DocxDocument& document, Paragraph& paragraph, std::u16string_view text, size_t at);
+// Replaces the non-empty range [from, to) outright. The new text goes in right after the
+// range's last character that stands in a run outside tracked deletions, so it takes
+// that run's formatting and every container around it (hyperlink, revision, the side of a
+// comment range or bookmark); then the range around it is removed. A range without such a
+// character is removed first and the text typed where it stood.
+void replaceDirect(DocxDocument& document, Paragraph& paragraph, size_t from, size_t to,
+                   std::u16string_view text);
 // Inserts text as a tracked insertion, extending the author's own insertion when the
 // offset touches one.
 void insertTracked(DocxDocument& document, Paragraph& paragraph, std::u16string_view text, size_t at,

@@ -19,7 +19,7 @@ struct ListedChange {
 // Every tracked change of the given stories, story by story in document order.
 std::vector<ListedChange> listChanges(rovuvuz::DocxDocument& document, const std::vector<rovuvuz::StoryID>& stories);
 
-// "insertion", "deletion", "paragraph mark" or "format".
+// "insertion", "deletion", "moved from", "moved to", "paragraph mark" or "format".
 std::string kindName(rovuvuz::TrackedChange::Kind kind);
 
 nlohmann::json toJson(const ListedChange& listed);

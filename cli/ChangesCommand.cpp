@@ -23,8 +23,15 @@ std::string kindName(TrackedChange::Kind kind) {
     switch (kind) {
         case TrackedChange::Kind::insertion: return "insertion";
         case TrackedChange::Kind::deletion: return "deletion";
+        case TrackedChange::Kind::movedFrom:
+            return "moved from";
+        case TrackedChange::Kind::movedTo:
+            return "moved to";
         case TrackedChange::Kind::insertedMark:
-        case TrackedChange::Kind::deletedMark: return "paragraph mark";
+        case TrackedChange::Kind::deletedMark:
+        case TrackedChange::Kind::movedFromMark:
+        case TrackedChange::Kind::movedToMark:
+            return "paragraph mark";
         case TrackedChange::Kind::runFormat:
         case TrackedChange::Kind::paragraphFormat: return "format";
     }
@@ -39,6 +46,10 @@ std::string detail(TrackedChange::Kind kind) {
     switch (kind) {
         case TrackedChange::Kind::insertedMark: return "inserted";
         case TrackedChange::Kind::deletedMark: return "deleted";
+        case TrackedChange::Kind::movedFromMark:
+            return "moved from";
+        case TrackedChange::Kind::movedToMark:
+            return "moved to";
         case TrackedChange::Kind::runFormat: return "characters";
         case TrackedChange::Kind::paragraphFormat: return "paragraph";
         default: return "";

@@ -8,6 +8,7 @@
 #include "RovuVuz/Comments.h"
 #include "RovuVuz/DocxDocument.h"
 #include "RovuVuz/Utf8.h"
+#include "cli/AuthorName.h"
 #include "cli/Commands.h"
 #include "cli/DocumentFiles.h"
 #include "cli/Output.h"
@@ -171,50 +172,88 @@ std::optional<std::pair<rovuvuz::ParagraphID, rovuvuz::TextRange>> occurrence(Do
 }
 
 struct EditOptions {
-    std::string file, on, text, author = "Tovin";
+    std::string file, on, text, author;  // an empty author: the default author
     int occurrence = 1;
     int64_t id = 0;
     bool reopen = false;
+    bool json = false;
     OutputOptions output;
+
+    std::string authorName() const { return author.empty() ? defaultAuthor() : author; }
 };
+
+// A comment that a reply or resolve names must exist; the error names it.
+void requireComment(DocxDocument& document, const EditOptions& options) {
+    const auto ids = document.storyIDs();
+    if (std::find(ids.begin(), ids.end(), StoryID::comments()) != ids.end())
+        for (const auto& entry : document.snapshot(StoryID::comments()).entries)
+            if (entry.id == options.id) return;
+    throw FileError(options.file, "no comment " + std::to_string(options.id));
+}
+
+// What a comment command did, on standard output (standard error when the document went
+// there), as a line or as JSON.
+void report(const EditOptions& options, const std::string& target, const std::string& line,
+            nlohmann::json json) {
+    std::ostream& out = reportStream(target);
+    if (!options.json) {
+        out << line << "; saved " << target << '\n';
+        return;
+    }
+    json["file"] = options.file;
+    json["output"] = target;
+    printJson(json, out);
+}
 
 void runComment(const EditOptions& options) {
     const std::string target = outputPath(options.output, options.file);
     auto document = openDocument(options.file);
     const auto needle = rovuvuz::utf8::toUtf16(options.on);
     if (needle.empty()) throw CLI::ValidationError("--on", "the text to comment on is empty");
+    const std::string author = options.authorName();
     const auto id = onFile(options.file, [&] {
         const auto found = occurrence(*document, needle, options.occurrence);
         if (!found)
             throw FileError(options.file, "occurrence " + std::to_string(options.occurrence) + " of \"" +
                                               printable(options.on) + "\" not found");
         return document->addComment(found->first, StoryID::body(), found->second,
-                                    rovuvuz::utf8::toUtf16(options.text), options.author,
+                                    rovuvuz::utf8::toUtf16(options.text), author,
                                     std::chrono::system_clock::now());
     });
     saveDocument(*document, target);
-    std::cout << "comment " << id.rawValue << " added; saved " << target << '\n';
+    report(options, target, "comment " + std::to_string(id.rawValue) + " added",
+           {{"comment", id.rawValue},
+            {"author", author},
+            {"on", options.on},
+            {"occurrence", options.occurrence}});
 }
 
 void runReply(const EditOptions& options) {
     const std::string target = outputPath(options.output, options.file);
     auto document = openDocument(options.file);
+    const std::string author = options.authorName();
     const auto id = onFile(options.file, [&] {
-        return document->reply(CommentID{options.id}, rovuvuz::utf8::toUtf16(options.text), options.author,
+        requireComment(*document, options);
+        return document->reply(CommentID{options.id}, rovuvuz::utf8::toUtf16(options.text), author,
                                std::chrono::system_clock::now());
     });
     saveDocument(*document, target);
-    std::cout << "reply " << id.rawValue << " to comment " << options.id << " added; saved " << target
-              << '\n';
+    report(options, target,
+           "reply " + std::to_string(id.rawValue) + " to comment " + std::to_string(options.id) + " added",
+           {{"reply", id.rawValue}, {"to", options.id}, {"author", author}});
 }
 
 void runResolve(const EditOptions& options) {
     const std::string target = outputPath(options.output, options.file);
     auto document = openDocument(options.file);
-    onFile(options.file, [&] { document->setResolved(CommentID{options.id}, !options.reopen); });
+    onFile(options.file, [&] {
+        requireComment(*document, options);
+        document->setResolved(CommentID{options.id}, !options.reopen);
+    });
     saveDocument(*document, target);
-    std::cout << "comment " << options.id << (options.reopen ? " reopened" : " resolved") << "; saved "
-              << target << '\n';
+    report(options, target,
+           "comment " + std::to_string(options.id) + (options.reopen ? " reopened" : " resolved"),
+           {{"comment", options.id}, {"resolved", !options.reopen}});
 }
 
 }  // namespace
@@ -233,18 +272,21 @@ void addCommentsCommand(CLI::App& app) {
     comment->add_option("--on", options->on, "The text to comment on, as a reader sees it")->required();
     comment->add_option("--text", options->text, "The comment; each line break starts a paragraph")
         ->required();
-    comment->add_option("--author", options->author, "The comment's author");
+    const std::string authorHelp = " (default: the application's author name, else your full name)";
+    comment->add_option("--author", options->author, "The comment's author" + authorHelp);
     comment->add_option("--occurrence", options->occurrence, "Which occurrence, from 1")
         ->check(CLI::PositiveNumber);
     addOutputOptions(*comment, options->output);
+    comment->add_flag("--json", options->json, "Print the result as JSON");
     comment->callback([options] { runComment(*options); });
 
     CLI::App* reply = app.add_subcommand("reply", "Reply to a comment");
     reply->add_option("FILE", options->file, "The .docx file")->required();
     reply->add_option("--to", options->id, "The comment's id")->required();
     reply->add_option("--text", options->text, "The reply")->required();
-    reply->add_option("--author", options->author, "The reply's author");
+    reply->add_option("--author", options->author, "The reply's author" + authorHelp);
     addOutputOptions(*reply, options->output);
+    reply->add_flag("--json", options->json, "Print the result as JSON");
     reply->callback([options] { runReply(*options); });
 
     CLI::App* resolve = app.add_subcommand("resolve", "Mark a comment thread resolved, or open again");
@@ -252,6 +294,7 @@ void addCommentsCommand(CLI::App& app) {
     resolve->add_option("ID", options->id, "The comment's id")->required();
     resolve->add_flag("--reopen", options->reopen, "Mark it not resolved");
     addOutputOptions(*resolve, options->output);
+    resolve->add_flag("--json", options->json, "Print the result as JSON");
     resolve->callback([options] { runResolve(*options); });
 }
 

@@ -1,8 +1,10 @@
 // Opening a document named on the command line and writing one, with failures turned
-// into the one-line file errors tovin-cli reports.
+// into the one-line file errors tovin-cli reports. "-" names standard input as the file
+// to read and standard output as the file to write, as most tools have it.
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <iosfwd>
 #include <memory>
 #include <string>
 
@@ -10,7 +12,8 @@
 
 namespace tovin::cli {
 
-// Opens a .docx; throws FileError naming the file and the cause.
+// Opens a .docx, or reads one from standard input for "-"; throws FileError naming the
+// file and the cause.
 std::unique_ptr<rovuvuz::DocxDocument> openDocument(const std::string& path);
 
 // Where an edited document goes: `-o OUT`, or the input itself with `--in-place`.
@@ -22,10 +25,17 @@ struct OutputOptions {
 // Adds -o/--output and --in-place to a subcommand that writes a document.
 void addOutputOptions(CLI::App& command, OutputOptions& options);
 
-// The path to write, or a usage error when neither option was given.
+// The path to write ("-" for standard output). A usage error when neither option was
+// given, when -o names the input file itself (only --in-place overwrites it), for
+// --in-place on standard input, and for a document bound for a terminal.
 std::string outputPath(const OutputOptions& options, const std::string& input);
 
-// Saves atomically; throws FileError naming the output file.
+// Saves atomically, or writes to standard output for "-"; throws FileError naming the
+// output file.
 void saveDocument(rovuvuz::DocxDocument& document, const std::string& path);
+
+// Where a command that wrote `target` reports what it did: standard output, or standard
+// error when the document itself went to standard output.
+std::ostream& reportStream(const std::string& target);
 
 }  // namespace tovin::cli

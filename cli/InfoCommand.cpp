@@ -1,5 +1,6 @@
 // `tovin-cli info FILE [--json]`: what a package holds as a document: its main part, its
-// stories with their parts, how many parts, and the id a new tracked change would get.
+// stories in reading order with their parts, how many parts, and the id a new tracked
+// change would get.
 #include <iostream>
 #include <nlohmann/json.hpp>
 
@@ -31,7 +32,7 @@ std::string kindName(rovuvuz::StoryID::Kind kind) {
 
 void runInfo(const InfoOptions& options) {
     auto document = openDocument(options.file);
-    const auto stories = document->storyIDs();
+    const auto stories = onFile(options.file, [&] { return document->storiesInOrder(); });
     const int64_t nextRevision = onFile(options.file, [&] { return document->nextRevisionID(); });
     if (options.json) {
         nlohmann::json list = nlohmann::json::array();

@@ -6,7 +6,11 @@
 namespace tovin::cli {
 
 void printJson(const nlohmann::json& value) {
-    std::cout << value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    printJson(value, std::cout);
+}
+
+void printJson(const nlohmann::json& value, std::ostream& out) {
+    out << value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
 }
 
 std::string printable(std::string_view text) {

@@ -1,6 +1,7 @@
 // How tovin-cli prints: JSON for scripts, and text from files made safe for a terminal.
 #pragma once
 
+#include <iosfwd>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
@@ -10,6 +11,8 @@ namespace tovin::cli {
 // Pretty-printed JSON on standard output; invalid UTF-8 from a file becomes U+FFFD rather
 // than an exception half way through the output.
 void printJson(const nlohmann::json& value);
+// The same on another stream (standard error when the document went to standard output).
+void printJson(const nlohmann::json& value, std::ostream& out);
 
 // Text from a file (entry names, style names) with control characters shown as \xNN, so
 // that one item stays one line.

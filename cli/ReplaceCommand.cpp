@@ -1,7 +1,7 @@
 // `tovin-cli replace FILE --find TEXT --with TEXT [--track] [--author NAME] [--date ISO]
-// [--story KIND] -o OUT`: replaces every occurrence of a text as a reader sees it (tracked
-// deletions do not count), across run boundaries, in the body, headers, footers and notes.
-// With --track the replacements are tracked changes by the author.
+// [--story KIND] [--json] -o OUT`: replaces every occurrence of a text as a reader sees it
+// (tracked deletions do not count), across run boundaries, in the body, headers, footers
+// and notes. With --track the replacements are tracked changes by the author.
 #include <ctime>
 #include <iostream>
 
@@ -9,8 +9,10 @@
 #include "RovuVuz/InlineOps.h"
 #include "RovuVuz/TextEdit.h"
 #include "RovuVuz/Utf8.h"
+#include "cli/AuthorName.h"
 #include "cli/Commands.h"
 #include "cli/DocumentFiles.h"
+#include "cli/Output.h"
 
 namespace tovin::cli {
 
@@ -23,10 +25,11 @@ struct ReplaceOptions {
     std::string find;
     std::string with;
     bool track = false;
-    std::string author = "Tovin";
+    std::string author;  // empty: the default author
     std::string date;
     std::string story = "all";
     OutputOptions output;
+    bool json = false;
 };
 
 bool storySelected(const StoryID& id, const std::string& kind) {
@@ -87,7 +90,8 @@ std::chrono::system_clock::time_point parseDate(const std::string& text) {
 
 void runReplace(const ReplaceOptions& options) {
     if (options.find.empty()) throw CLI::ValidationError("--find", "must not be empty");
-    const auto mode = options.track ? rovuvuz::EditMode::trackedBy(options.author, parseDate(options.date))
+    const std::string author = options.author.empty() ? defaultAuthor() : options.author;
+    const auto mode = options.track ? rovuvuz::EditMode::trackedBy(author, parseDate(options.date))
                                     : rovuvuz::EditMode::direct();
     const std::string target = outputPath(options.output, options.file);
     auto document = openDocument(options.file);
@@ -107,8 +111,16 @@ void runReplace(const ReplaceOptions& options) {
         return replaced;
     });
     saveDocument(*document, target);
-    std::cout << "replaced " << count << (count == 1 ? " occurrence" : " occurrences") << ", saved " << target
-              << '\n';
+    std::ostream& out = reportStream(target);
+    if (options.json) {
+        nlohmann::json report{{"file", options.file}, {"output", target},         {"find", options.find},
+                              {"with", options.with}, {"tracked", options.track}, {"replaced", count}};
+        if (options.track) report["author"] = author;
+        printJson(report, out);
+        return;
+    }
+    out << "replaced " << count << (count == 1 ? " occurrence" : " occurrences") << ", saved " << target
+        << '\n';
 }
 
 }  // namespace
@@ -120,12 +132,15 @@ void addReplaceCommand(CLI::App& app) {
     command->add_option("--find", options->find, "The text to find, as a reader sees it")->required();
     command->add_option("--with", options->with, "The replacement text")->required();
     command->add_flag("--track", options->track, "Make the replacements tracked changes");
-    command->add_option("--author", options->author, "The author of tracked changes")->capture_default_str();
+    command->add_option(
+        "--author", options->author,
+        "The author of tracked changes (default: the application's author name, else your full name)");
     command->add_option("--date", options->date, "The date of tracked changes (YYYY-MM-DDTHH:MM:SSZ; default now)");
     command->add_option("--story", options->story, "Which stories")
         ->check(CLI::IsMember({"all", "body", "header", "footer", "footnotes", "endnotes"}))
         ->capture_default_str();
     addOutputOptions(*command, options->output);
+    command->add_flag("--json", options->json, "Print the result as JSON");
     command->callback([options] { runReplace(*options); });
 }
 

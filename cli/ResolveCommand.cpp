@@ -78,16 +78,17 @@ void runResolve(const ResolveOptions& options, Decision decision) {
     auto document = openDocument(options.file);
     const auto resolved = onFile(options.file, [&] { return resolve(*document, decision, ids, options.file); });
     saveDocument(*document, target);
+    std::ostream& out = reportStream(target);
     const std::string verb = decision == Decision::accept ? "accepted" : "rejected";
     if (options.json) {
         nlohmann::json changes = nlohmann::json::array();
         for (const ListedChange& listed : resolved) changes.push_back(toJson(listed));
-        printJson(nlohmann::json{{"file", options.file}, {"output", target}, {verb, changes}});
+        printJson(nlohmann::json{{"file", options.file}, {"output", target}, {verb, changes}}, out);
         return;
     }
-    std::cout << verb << ' ' << resolved.size() << (resolved.size() == 1 ? " change" : " changes") << ", saved "
-              << target << '\n';
-    for (const ListedChange& listed : resolved) std::cout << "  " << textLine(listed) << '\n';
+    out << verb << ' ' << resolved.size() << (resolved.size() == 1 ? " change" : " changes") << ", saved "
+        << target << '\n';
+    for (const ListedChange& listed : resolved) out << "  " << textLine(listed) << '\n';
 }
 
 void addResolve(CLI::App& app, const std::string& name, const std::string& help, Decision decision, bool all) {

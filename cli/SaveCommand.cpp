@@ -27,18 +27,23 @@ void runSave(const SaveOptions& options) {
         return document->dirtyParts();
     });
     saveDocument(*document, target);
+    std::ostream& out = reportStream(target);
     if (options.json) {
         nlohmann::json parts = nlohmann::json::array();
         for (const auto& part : replaced) parts.push_back(part.rawValue);
-        const nlohmann::json out{
-            {"file", options.file}, {"output", target}, {"rebuilt", options.rebuild}, {"replacedParts", parts}};
-        printJson(out);
+        const nlohmann::json report{{"file", options.file},
+                                    {"output", target},
+                                    {"rebuilt", options.rebuild},
+                                    {"replacedParts", parts}};
+        printJson(report, out);
         return;
     }
-    std::cout << "saved " << target << ": ";
-    if (replaced.empty()) std::cout << "every part unchanged\n";
-    else std::cout << replaced.size() << (replaced.size() == 1 ? " part" : " parts") << " rewritten\n";
-    for (const auto& part : replaced) std::cout << "  " << part.rawValue << '\n';
+    out << "saved " << target << ": ";
+    if (replaced.empty())
+        out << "every part unchanged\n";
+    else
+        out << replaced.size() << (replaced.size() == 1 ? " part" : " parts") << " rewritten\n";
+    for (const auto& part : replaced) out << "  " << part.rawValue << '\n';
 }
 
 }  // namespace

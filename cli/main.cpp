@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <string>
 
 #include "cli/Commands.h"
 
@@ -33,6 +34,21 @@ constexpr AddCommand allCommands[] = {
     addReplaceCommand,
 };
 
+// A first argument that is no option and no command: a usage error naming it and listing
+// the commands, rather than the parser's "a subcommand is required".
+bool rejectUnknownCommand(CLI::App& app, int argc, char** argv) {
+    if (argc < 2 || argv[1][0] == '-') return false;
+    const std::string name = argv[1];
+    std::string known;
+    for (const CLI::App* command : app.get_subcommands({})) {
+        if (command->get_name() == name) return false;
+        known += (known.empty() ? "" : ", ") + command->get_name();
+    }
+    std::cerr << "tovin-cli: unknown command \"" << name << "\"; the commands are: " << known
+              << ".\nRun with --help for more information.\n";
+    return true;
+}
+
 }  // namespace
 
 }  // namespace tovin::cli
@@ -43,6 +59,7 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", std::string("tovin-cli ") + TOVIN_VERSION);
     app.require_subcommand(1);
     for (AddCommand add : allCommands) add(app);
+    if (rejectUnknownCommand(app, argc, argv)) return exitUsageError;
 
     try {
         app.parse(argc, argv);

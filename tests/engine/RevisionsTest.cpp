@@ -6,6 +6,7 @@
 #include <random>
 
 #include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/InlineOps.h"
 #include "RovuVuz/Revisions.h"
 #include "RovuVuz/Serializer.h"
 #include "support/TestSupport.h"
@@ -216,6 +217,99 @@ TEST(Revisions, ListNamesEveryKindOfChange) {
     EXPECT_EQ(seen, expected);
     ASSERT_EQ(changes.size(), 5u);
     EXPECT_EQ(changes[4].date, "2024-03-01T00:00:00Z");
+}
+
+// A sentence moved to the front of its paragraph, as Word writes it: each side's content
+// between its range marks.
+namespace {
+
+std::string movedSentence() {
+    const std::string d = " w:author=\"M\" w:date=\"2024-03-01T00:00:00Z\"";
+    return "<w:p><w:moveToRangeStart w:id=\"10\"" + d + " w:name=\"move1\"/><w:moveTo w:id=\"11\"" + d +
+           "><w:r><w:rPr><w:i/></w:rPr><w:t xml:space=\"preserve\">Moved. </w:t></w:r></w:moveTo>"
+           "<w:moveToRangeEnd w:id=\"10\"/>" +
+           run("Stay. ") + "<w:moveFromRangeStart w:id=\"12\"" + d +
+           " w:name=\"move1\"/><w:moveFrom w:id=\"13\"" + d +
+           "><w:r><w:rPr><w:i/></w:rPr><w:delText xml:space=\"preserve\">Moved. "
+           "</w:delText></w:r></w:moveFrom>"
+           "<w:moveFromRangeEnd w:id=\"12\"/></w:p>";
+}
+
+std::u16string text(Fixture& f, size_t i) {
+    return InlineOps::visibleText(f.paragraphs().at(i)->inlines);
+}
+
+}  // namespace
+
+TEST(Revisions, MovesAreListedAcceptedAndRejected) {
+    Fixture listed(movedSentence());
+    const auto changes = Revisions::list(listed.document.story(StoryID::body()));
+    using K = TrackedChange::Kind;
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(std::tie(changes[0].id, changes[0].kind, changes[0].author, changes[0].text),
+              std::make_tuple(std::string("11"), K::movedTo, std::string("M"), std::u16string(u"Moved. ")));
+    EXPECT_EQ(std::tie(changes[1].id, changes[1].kind, changes[1].text),
+              std::make_tuple(std::string("13"), K::movedFrom, std::u16string(u"Moved. ")));
+    EXPECT_EQ(changes[1].date, "2024-03-01T00:00:00Z");
+
+    Fixture accepted(movedSentence());
+    accepted.apply(E::AcceptAll{});
+    EXPECT_EQ(accepted.xml(0),
+              "<w:p><w:r><w:rPr><w:i/></w:rPr><w:t xml:space=\"preserve\">Moved. </w:t></w:r>" +
+                  run("Stay. ") + "</w:p>");
+    EXPECT_TRUE(Revisions::list(accepted.document.story(StoryID::body())).empty());
+
+    Fixture rejected(movedSentence());
+    rejected.apply(E::RejectAll{});
+    EXPECT_EQ(text(rejected, 0), u"Stay. Moved. ");
+    EXPECT_EQ(rejected.xml(0).find("move"), std::string::npos) << rejected.xml(0);
+    EXPECT_EQ(rejected.xml(0).find("delText"), std::string::npos) << rejected.xml(0);
+
+    // One side by its number: that side and its range marks go, the other side stays.
+    Fixture one(movedSentence());
+    one.apply(E::Accept{RevisionID{13}});
+    EXPECT_EQ(text(one, 0), u"\uFFFCStay. ");
+    EXPECT_EQ(one.xml(0).find("moveFrom"), std::string::npos) << one.xml(0);
+    EXPECT_NE(one.xml(0).find("<w:moveToRangeEnd w:id=\"10\"/>"), std::string::npos) << one.xml(0);
+    EXPECT_EQ(Revisions::list(one.document.story(StoryID::body())).size(), 1u);
+}
+
+// A moved paragraph: its mark carries w:moveTo or w:moveFrom, and Word may close a range
+// between paragraphs.
+TEST(Revisions, MovedParagraphMarksJoinLikeInsertionsAndDeletions) {
+    const std::string body =
+        "<w:p><w:pPr><w:rPr><w:moveTo w:id=\"21\" w:author=\"M\"/></w:rPr></w:pPr>"
+        "<w:moveToRangeStart w:id=\"20\" w:author=\"M\" w:name=\"move2\"/>"
+        "<w:moveTo w:id=\"22\" w:author=\"M\">" +
+        run("Second") +
+        "</w:moveTo></w:p><w:moveToRangeEnd w:id=\"20\"/>"
+        "<w:p>" +
+        run("First") +
+        "</w:p>"
+        "<w:p><w:pPr><w:rPr><w:moveFrom w:id=\"23\" w:author=\"M\"/></w:rPr></w:pPr>"
+        "<w:moveFromRangeStart w:id=\"24\" w:author=\"M\" w:name=\"move2\"/>"
+        "<w:moveFrom w:id=\"25\" w:author=\"M\"><w:r><w:delText>Second</w:delText></w:r></w:moveFrom></w:p>"
+        "<w:moveFromRangeEnd w:id=\"24\"/><w:p>" +
+        run("Last") + "</w:p>";
+    const auto texts = [](Fixture& f) {
+        std::vector<std::u16string> out;
+        for (size_t i = 0; i < f.paragraphs().size(); ++i) out.push_back(text(f, i));
+        return out;
+    };
+    Fixture listed(body);
+    EXPECT_EQ(Revisions::list(listed.document.story(StoryID::body())).size(), 4u);
+
+    Fixture accepted(body);
+    accepted.apply(E::AcceptAll{});
+    EXPECT_EQ(texts(accepted), (std::vector<std::u16string>{u"Second", u"First", u"Last"}));
+    Fixture rejected(body);
+    rejected.apply(E::RejectAll{});
+    EXPECT_EQ(texts(rejected), (std::vector<std::u16string>{u"First", u"Second", u"Last"}));
+    for (Fixture* f : {&accepted, &rejected}) {
+        const Bytes saved = f->document.storyData(StoryID::body());
+        EXPECT_EQ(std::string(saved.begin(), saved.end()).find("move"), std::string::npos);
+        EXPECT_TRUE(Revisions::list(f->document.story(StoryID::body())).empty());
+    }
 }
 
 // Tracked editing and resolution agree with direct editing: edits made tracked and then

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/Revisions.h"
 #include "RovuVuz/Serializer.h"
 #include "RovuVuz/Structural.h"
 #include "support/TestSupport.h"
@@ -130,6 +131,87 @@ TEST(TextEdit, HyperlinksTakeTypingInsideButNotAtTheirEnd) {
     Fixture g(body);
     g.replace(0, 5, 5, u"s", direct);
     EXPECT_NE(g.inlines(0).find("<w:t>links</w:t></w:r></w:hyperlink>"), std::string::npos) << g.inlines(0);
+}
+
+// A direct replacement of a non-empty range stands where the replaced text stood: in its
+// run, with its formatting, inside its containers and on its side of range marks.
+TEST(TextEdit, DirectReplacementKeepsTheReplacedTextsRunAndContainers) {
+    Fixture styled(
+        "<w:p><w:r><w:t xml:space=\"preserve\">a </w:t></w:r><w:r><w:rPr><w:rStyle w:val=\"Emphatic\"/>"
+        "<w:i/><w:smallCaps/></w:rPr><w:t>word</w:t></w:r><w:r><w:t xml:space=\"preserve\"> "
+        "b</w:t></w:r></w:p>");
+    styled.replace(0, 2, 6, u"term", direct);
+    EXPECT_NE(
+        styled.inlines(0).find("<w:rStyle w:val=\"Emphatic\"/><w:i/><w:smallCaps/></w:rPr><w:t>term</w:t>"),
+        std::string::npos)
+        << styled.inlines(0);
+    EXPECT_EQ(styled.reopenedText(0), u"a term b");
+
+    // After another author's insertion: the new text stays out of it.
+    Fixture inserted(
+        "<w:p><w:ins w:id=\"1\" w:author=\"B\"><w:r><w:t>new</w:t></w:r></w:ins>"
+        "<w:r><w:t>word</w:t></w:r></w:p>");
+    inserted.replace(0, 3, 7, u"term", direct);
+    EXPECT_NE(inserted.inlines(0).find("<w:t>new</w:t></w:r></w:ins><w:r><w:t>term</w:t></w:r>"),
+              std::string::npos)
+        << inserted.inlines(0);
+    const auto changes = Revisions::list(inserted.document.story(StoryID::body()));
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].text, u"new");
+
+    // The whole of a comment's range, and a word right after a bookmark's end.
+    Fixture marked(
+        "<w:p><w:r><w:t xml:space=\"preserve\">a </w:t></w:r><w:commentRangeStart w:id=\"0\"/>"
+        "<w:r><w:t>word</w:t></w:r><w:commentRangeEnd w:id=\"0\"/><w:bookmarkEnd w:id=\"7\"/>"
+        "<w:r><w:t>bar</w:t></w:r></w:p>");
+    marked.replace(0, 6, 9, u"baz", direct);
+    marked.replace(0, 2, 6, u"term", direct);
+    EXPECT_NE(marked.inlines(0).find(
+                  "<w:commentRangeStart w:id=\"0\"/><w:r><w:t>term</w:t></w:r>"
+                  "<w:commentRangeEnd w:id=\"0\"/><w:bookmarkEnd w:id=\"7\"/><w:r><w:t>baz</w:t>"),
+              std::string::npos)
+        << marked.inlines(0);
+
+    // The first word of a hyperlink stays in the link.
+    Fixture linked(
+        "<w:p><w:hyperlink w:anchor=\"x\"><w:r><w:t xml:space=\"preserve\">link text</w:t></w:r>"
+        "</w:hyperlink></w:p>");
+    linked.replace(0, 0, 4, u"chain", direct);
+    EXPECT_NE(linked.inlines(0).find(
+                  "<w:hyperlink w:anchor=\"x\"><w:r><w:t>chain text</w:t>"),
+              std::string::npos)
+        << linked.inlines(0);
+
+    // A range that ends in deleted text: the text joins the last live run before it.
+    Fixture ending(
+        "<w:p><w:r><w:t>ab</w:t></w:r><w:del w:id=\"1\" w:author=\"B\"><w:r><w:delText>c</w:delText>"
+        "</w:r></w:del><w:r><w:t>d</w:t></w:r></w:p>");
+    ending.replace(0, 0, 3, u"XY", direct);
+    EXPECT_EQ(ending.inlines(0), "<w:r><w:t>XY</w:t></w:r><w:r><w:t>d</w:t></w:r>");
+    // Only deleted text in the range: typed where it stood.
+    Fixture deleted(
+        "<w:p><w:r><w:t>ab</w:t></w:r><w:del w:id=\"1\" w:author=\"B\"><w:r><w:delText>c</w:delText>"
+        "</w:r></w:del></w:p>");
+    deleted.replace(0, 2, 3, u"Z", direct);
+    EXPECT_EQ(deleted.text(0), u"abZ");
+}
+
+// A tracked insertion beside a run looks like that run, even a run without properties;
+// the paragraph mark's properties are for places without runs.
+TEST(TextEdit, TrackedInsertionAtAParagraphStartTakesTheRunAfterIt) {
+    Fixture f(
+        "<w:p><w:pPr><w:rPr><w:lang w:eastAsia=\"ja-JP\"/></w:rPr></w:pPr><w:r><w:t>text</w:t></w:r></w:p>");
+    f.replace(0, 0, 0, u"New", byA);
+    EXPECT_NE(f.inlines(0).find("\"><w:r><w:t>New</w:t></w:r></w:ins><w:r><w:t>text</w:t>"),
+              std::string::npos)
+        << f.inlines(0);
+    Fixture g(
+        "<w:p><w:pPr><w:rPr><w:lang w:eastAsia=\"ja-JP\"/></w:rPr></w:pPr><w:r><w:rPr><w:b/></w:rPr>"
+        "<w:t>text</w:t></w:r></w:p>");
+    g.replace(0, 0, 0, u"New", byA);
+    EXPECT_NE(g.inlines(0).find("\"><w:r><w:rPr><w:b/></w:rPr><w:t>New</w:t></w:r></w:ins>"),
+              std::string::npos)
+        << g.inlines(0);
 }
 
 TEST(TextEdit, EmptyParagraphTakesTheMarkProperties) {
