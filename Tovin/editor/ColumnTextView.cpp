@@ -1,6 +1,7 @@
 #include "Tovin/editor/ColumnTextView.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -30,12 +31,22 @@ ColumnTextView::ColumnTextView(QWidget* parent) : QTextEdit(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     document()->setUndoRedoEnabled(false);
     registerAttachmentHandler(document());
-    QPalette colours = palette();
+    applyThemeColours();
+    layoutColumn();
+}
+
+void ColumnTextView::applyThemeColours() {
+    QPalette colours = QGuiApplication::palette();
     colours.setColor(QPalette::Base, Theme::paper.resolve(colours));
     colours.setColor(QPalette::Highlight, Theme::selection.resolve(colours));
     colours.setColor(QPalette::HighlightedText, colours.color(QPalette::Text));
     setPalette(colours);
-    layoutColumn();
+}
+
+void ColumnTextView::changeEvent(QEvent* event) {
+    // The theme's colours follow the application between light and dark.
+    if (event->type() == QEvent::ApplicationPaletteChange) applyThemeColours();
+    QTextEdit::changeEvent(event);
 }
 
 void ColumnTextView::setColumnWidth(qreal width) {

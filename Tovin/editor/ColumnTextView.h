@@ -46,9 +46,11 @@ class ColumnTextView : public QTextEdit {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     void layoutColumn();
+    void applyThemeColours();
     void drawListLabels(const QRect& dirty);
     QPointF scrollOffset() const;
 
