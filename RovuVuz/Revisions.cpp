@@ -2,33 +2,44 @@
 
 #include <algorithm>
 #include <limits>
-#include <map>
-#include <set>
 
 #include "RovuVuz/InlineOps.h"
-#include "RovuVuz/StoryParser.h"
+#include "RovuVuz/Moves.h"
 #include "RovuVuz/XMLTree.h"
 
 namespace rovuvuz::Revisions {
 
 namespace {
 
-// Which revisions a request reaches: all of them, or those whose w:id reads as `id`.
-// A missing, empty or non-numeric w:id never matches a single-revision request.
+// Which revisions a request reaches: all of them, or those whose w:id reads as one of the
+// numbers (a revision, or every part of the move it belongs to). A missing, empty or
+// non-numeric w:id never matches a single-revision request.
 class Matcher {
 public:
-    explicit Matcher(std::optional<RevisionID> id) : id_(id) {}
+  Matcher() = default;
+  explicit Matcher(std::vector<int64_t> ids) : ids_(std::move(ids)) {}
 
-    bool operator()(const std::optional<std::string>& attribute) const {
-        if (!id_) return true;
-        if (!attribute) return false;
-        const auto number = parseID(*attribute);
-        return number && *number == id_->rawValue;
+  bool operator()(const std::optional<std::string>& attribute) const {
+      if (!ids_) return true;
+      if (!attribute) return false;
+      const auto number = parseID(*attribute);
+      return number && std::find(ids_->begin(), ids_->end(), *number) != ids_->end();
     }
 
 private:
-    std::optional<RevisionID> id_;
+  std::optional<std::vector<int64_t>> ids_;  // nothing: every revision
 };
+
+// A request for one revision reaches every part of a move it is a part of: accepting
+// or rejecting one side of a move resolves the move.
+Matcher matcherFor(const Story& story, std::optional<RevisionID> id) {
+    if (!id) return Matcher();
+    std::vector<int64_t> ids{id->rawValue};
+    if (story.root)
+        for (int64_t part : Moves::partsOfMove(*story.root, id->rawValue))
+            if (std::find(ids.begin(), ids.end(), part) == ids.end()) ids.push_back(part);
+    return Matcher(std::move(ids));
+}
 
 std::optional<std::string> idOf(ByteView element) { return Markup::attribute("id", element); }
 
@@ -66,51 +77,9 @@ struct Request {
     bool resolvedMove = false;
 };
 
-// A move's two sides: w:moveFrom counts as a deletion, w:moveTo as an insertion.
-std::optional<RevisionKind> moveKind(std::string_view local) {
-    if (local == "moveFrom") return RevisionKind::remove;
-    if (local == "moveTo") return RevisionKind::insert;
-    return std::nullopt;
-}
-
-std::optional<RevisionKind> moveKind(const Raw& raw) {
-    const auto local = raw.local();
-    return local ? moveKind(*local) : std::nullopt;
-}
-
-// A moved element inside a moved element is nonsense that a hostile file could nest
-// deeply; past this many levels the inner ones stay as they are.
+// A moved piece inside a moved piece is nonsense that a hostile file could nest deeply;
+// past this many levels the inner ones stay as they are.
 constexpr int maxMoveDepth = 8;
-
-// The content of a preserved w:moveFrom or w:moveTo read as inlines; nothing when it does
-// not parse.
-std::optional<std::vector<Inline>> movedInlines(const Raw& raw, IdentityMint& mint) {
-    try {
-        const XMLTree tree(raw.bytes.view());
-        StoryParser parser(tree, mint);
-        std::vector<Inline> inlines;
-        for (int child : tree.children(tree.root())) inlines.push_back(parser.inlineNode(child));
-        return inlines;
-    } catch (const XMLError&) {
-        return std::nullopt;
-    }
-}
-
-// What a preserved move shows: the display text of the runs it holds.
-std::u16string movedText(ByteView element) {
-    std::u16string text;
-    try {
-        const XMLTree tree(element);
-        for (int node = 0; node < static_cast<int>(tree.nodeCount()); ++node) {
-            const auto parent = tree.parent(node);
-            if (tree.kind(node) != XMLTree::Kind::element || !parent || tree.localName(*parent) != "r")
-                continue;
-            text += InlineOps::displayText(StoryParser::itemKind(tree, node));
-        }
-    } catch (const XMLError&) {
-    }
-    return text;
-}
 
 // Resolves a run's w:rPrChange; true when it matched.
 bool resolveRunFormat(Run& run, const Matcher& matches, const Decision& decide) {
@@ -134,9 +103,9 @@ bool resolveInlines(std::vector<Inline>& inlines, Request& request, int moveDept
 // goes into `out` as runs when it stays (a rejected moveFrom shows its text again), or
 // nowhere. False, and nothing done, for anything else.
 bool resolveMove(const Raw& raw, Request& request, int moveDepth, std::vector<Inline>& out) {
-    const auto kind = moveKind(raw);
+    const auto kind = Moves::side(raw);
     if (!kind || moveDepth >= maxMoveDepth || !request.matches(idOf(raw.bytes.view()))) return false;
-    auto content = movedInlines(raw, request.mint);
+    auto content = Moves::content(raw, request.mint);
     if (!content) return false;
     request.resolvedMove = true;
     if (!contentStays(*kind, request.decide(*kind))) return true;
@@ -187,126 +156,6 @@ bool resolveInlines(std::vector<Inline>& inlines, Request& request, int moveDept
     inlines = std::move(rebuilt);
     return changed;
 }
-
-// The range marks of moves (w:moveFromRangeStart … w:moveToRangeEnd, ECMA-376 §17.13.5.23)
-// that no longer enclose moved content of their side, found in one walk of the story in
-// document order; such a range is removed with its marks. An end without a start stays.
-class EmptyMoveRanges {
-public:
-    using Key = std::pair<RevisionKind, std::string>;  // the side, and the range's w:id
-
-    explicit EmptyMoveRanges(const Group& root) {
-        walk(root);
-        for (const auto& [key, seen] : open_)
-            if (seen == moved(key.first)) empty_.insert(key);
-    }
-
-    // Removes the marks of every empty range from the story.
-    void remove(Group& group) const {
-        std::erase_if(group.children, [this](const Block& block) {
-            const auto* raw = std::get_if<Raw>(&block);
-            return raw && isEmptyMark(*raw);
-        });
-        for (Block& block : group.children) {
-            if (auto* inner = std::get_if<std::unique_ptr<Group>>(&block))
-                remove(**inner);
-            else if (auto* paragraph = std::get_if<std::unique_ptr<Paragraph>>(&block))
-                remove(**paragraph);
-        }
-    }
-
-private:
-    struct Mark {
-        RevisionKind side;
-        bool start;
-    };
-
-    static std::optional<Mark> rangeMark(const Raw& raw) {
-        const auto local = raw.local();
-        if (!local) return std::nullopt;
-        if (*local == "moveFromRangeStart") return Mark{RevisionKind::remove, true};
-        if (*local == "moveFromRangeEnd") return Mark{RevisionKind::remove, false};
-        if (*local == "moveToRangeStart") return Mark{RevisionKind::insert, true};
-        if (*local == "moveToRangeEnd") return Mark{RevisionKind::insert, false};
-        return std::nullopt;
-    }
-
-    size_t& moved(RevisionKind side) { return side == RevisionKind::remove ? movedFrom_ : movedTo_; }
-
-    void visit(const Raw& raw) {
-        if (const auto side = moveKind(raw)) {
-            ++moved(*side);
-            return;
-        }
-        const auto mark = rangeMark(raw);
-        if (!mark) return;
-        Key key{mark->side, raw.wid().value_or("")};
-        if (mark->start) {
-            open_[key] = moved(mark->side);
-        } else if (const auto found = open_.find(key); found != open_.end()) {
-            if (found->second == moved(mark->side)) empty_.insert(key);
-            open_.erase(found);
-        }
-    }
-
-    void walk(const std::vector<Inline>& inlines) {
-        for (const Inline& node : inlines) {
-            if (const auto* raw = std::get_if<Raw>(&node))
-                visit(*raw);
-            else if (const auto* container = std::get_if<std::unique_ptr<Container>>(&node))
-                walk((*container)->inlines);
-        }
-    }
-
-    // Group nesting is bounded by the story parser.
-    void walk(const Group& group) {
-        for (const Block& block : group.children) {
-            if (const auto* raw = std::get_if<Raw>(&block))
-                visit(*raw);
-            else if (const auto* inner = std::get_if<std::unique_ptr<Group>>(&block))
-                walk(**inner);
-            else if (const auto* paragraph = std::get_if<std::unique_ptr<Paragraph>>(&block))
-                walk(**paragraph);
-        }
-    }
-
-    void walk(const Paragraph& paragraph) {
-        walk(paragraph.inlines);
-        // The paragraph mark comes after the paragraph's content.
-        if (!paragraph.props) return;
-        const auto bytes = paragraph.props->child("rPr");
-        const auto mark = bytes ? PropertyBag::parse(*bytes) : std::nullopt;
-        if (mark && mark->child("moveFrom")) ++movedFrom_;
-        if (mark && mark->child("moveTo")) ++movedTo_;
-    }
-
-    bool isEmptyMark(const Raw& raw) const {
-        const auto mark = rangeMark(raw);
-        return mark && empty_.count(Key{mark->side, raw.wid().value_or("")});
-    }
-
-    bool remove(std::vector<Inline>& inlines) const {
-        bool removed = std::erase_if(inlines, [this](const Inline& node) {
-                           const auto* raw = std::get_if<Raw>(&node);
-                           return raw && isEmptyMark(*raw);
-                       }) > 0;
-        for (Inline& node : inlines)
-            if (auto* container = std::get_if<std::unique_ptr<Container>>(&node);
-                container && remove((*container)->inlines)) {
-                (*container)->dirty = true;
-                removed = true;
-            }
-        return removed;
-    }
-
-    void remove(Paragraph& paragraph) const {
-        if (remove(paragraph.inlines)) paragraph.setDirty(true);
-    }
-
-    std::map<Key, size_t> open_;  // open ranges: the count of moved content of their side where they began
-    std::set<Key> empty_;
-    size_t movedFrom_ = 0, movedTo_ = 0;
-};
 
 // Resolves the w:ins and w:del markers of a paragraph mark; true when the paragraph must
 // then be joined with the next one.
@@ -377,14 +226,14 @@ void collect(const std::vector<Inline>& inlines, ParagraphID paragraph, std::vec
             out.push_back({id, TrackedChange::Kind::runFormat, Markup::attribute("author", *change).value_or(""),
                            Markup::attribute("date", *change), paragraph, std::move(text)});
         } else if (const auto* raw = std::get_if<Raw>(&node)) {
-            const auto kind = moveKind(*raw);
+            const auto kind = Moves::side(*raw);
             if (!kind) continue;
             const ByteView element = raw->bytes.view();
             out.push_back({idOf(element).value_or(""),
                            *kind == RevisionKind::remove ? TrackedChange::Kind::movedFrom
                                                          : TrackedChange::Kind::movedTo,
                            Markup::attribute("author", element).value_or(""),
-                           Markup::attribute("date", element), paragraph, movedText(element)});
+                           Markup::attribute("date", element), paragraph, Moves::text(element)});
         } else if (const auto* holder = std::get_if<std::unique_ptr<Container>>(&node)) {
             const Container& container = **holder;
             if (container.isRevision()) {
@@ -449,7 +298,7 @@ std::optional<int64_t> parseID(std::string_view text) {
 }
 
 void resolve(Story& story, std::optional<RevisionID> id, const Decision& decide, IdentityMint& mint) {
-    const Matcher matches(id);
+    const Matcher matches = matcherFor(story, id);
     Request request{matches, decide, mint};
     std::vector<Paragraph*> joins;
     for (Paragraph* paragraph : story.paragraphs()) {
@@ -457,7 +306,7 @@ void resolve(Story& story, std::optional<RevisionID> id, const Decision& decide,
         if (resolveMark(*paragraph, request)) joins.push_back(paragraph);
         resolveParagraphFormat(*paragraph, matches, decide);
     }
-    if (request.resolvedMove && story.root) EmptyMoveRanges(*story.root).remove(*story.root);
+    if (request.resolvedMove && story.root) Moves::removeEmptyRanges(*story.root);
     // From the last to the first, so that a run of paragraphs whose marks all go away
     // collapses into the first of them together with the paragraph after the last.
     for (auto it = joins.rbegin(); it != joins.rend(); ++it) Structural::join(**it);

@@ -3,8 +3,7 @@
 // §17.13.5.18, §17.13.5.14), the same markers on a paragraph mark (§17.13.5.16,
 // §17.13.5.15), w:rPrChange and w:pPrChange (§17.13.5.31, §17.13.5.29), and moves:
 // w:moveFrom and w:moveTo around runs (§17.13.5.22, §17.13.5.25) or on a paragraph mark,
-// with their range marks. The editor keeps a move as one preserved element, so resolving
-// one reads its content into runs. Revisions inside other preserved raw elements and
+// with their range marks (Moves). Revisions inside other preserved raw elements and
 // table-row markers in w:trPr are left alone.
 #pragma once
 
@@ -55,8 +54,9 @@ std::optional<int64_t> parseID(std::string_view text);
 
 // Resolves the matching revisions of a story: the one whose w:id equals `id`, or every
 // revision when there is none. A number that matches nothing changes nothing.
-// A move counts as the deletion (w:moveFrom) and the insertion (w:moveTo) it is made of;
-// the mint gives identities to the runs a resolved move's content becomes.
+// A move counts as the deletion (w:moveFrom) and the insertion (w:moveTo) it is made of,
+// and a request by number that reaches one part of a move reaches all of it; the mint
+// gives identities to the runs a resolved move's content becomes.
 void resolve(Story& story, std::optional<RevisionID> id, const Decision& decide, IdentityMint& mint);
 
 // Runs an accept, reject, accept-all or reject-all edit on a story; false (and nothing

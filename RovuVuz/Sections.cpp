@@ -1,6 +1,8 @@
 #include "RovuVuz/Sections.h"
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "RovuVuz/DocxDocument.h"
 #include "RovuVuz/EffectiveFormat.h"
@@ -24,87 +26,113 @@ void readLength(const XMLTree& tree, int node, std::string_view name, double& fi
     if (value) field = FormatValues::clamp(*value / 20, lowest, highest);
 }
 
-// The bytes of the w:sectPr that closes the body: the last such child of w:body.
-std::optional<ByteSlice> finalSection(DocxDocument& document) {
+// The body's w:body group, when the body story can be read.
+const Group* bodyGroup(DocxDocument& document) {
     try {
         const Story& body = document.story(StoryID::body());
         for (const Block& block : body.root->children) {
             const auto* group = std::get_if<std::unique_ptr<Group>>(&block);
-            if (!group || (*group)->local() != "body") continue;
-            const auto& children = (*group)->children;
-            for (auto child = children.rbegin(); child != children.rend(); ++child) {
-                const Raw* raw = std::get_if<Raw>(&*child);
-                if (raw && raw->local() == "sectPr") return raw->bytes;
-            }
-            return std::nullopt;
+            if (group && (*group)->local() == "body") return group->get();
         }
     } catch (const std::exception&) {
         // A body that cannot be read shows the default page.
     }
-    return std::nullopt;
+    return nullptr;
 }
 
-// The final section's header or footer reference of type "default", else its first one,
-// resolved through the main part's relationships to a part that exists.
-std::optional<PartName> reference(DocxDocument& document, std::string_view kind) {
-    const auto section = finalSection(document);
-    if (!section) return std::nullopt;
-    try {
-        const XMLTree tree(section->view());
-        std::optional<int> chosen;
-        for (int child : tree.childElements(tree.root())) {
-            if (tree.localName(child) != kind) continue;
-            if (tree.attribute(child, "w:type") == "default") {
-                chosen = child;
-                break;
-            }
-            if (!chosen) chosen = child;
-        }
-        const auto id = chosen ? tree.attribute(*chosen, "r:id") : std::nullopt;
-        const Relationship* relationship = id ? document.relationships().find(RelationshipID{*id}) : nullptr;
-        auto part = relationship ? document.relationships().part(*relationship) : std::nullopt;
-        if (part && document.hasPart(part->rawValue)) return part;
-    } catch (const XMLError&) {
+// The bytes of the w:sectPr that closes the body: the last such child of w:body.
+std::optional<ByteSlice> finalSection(const Group* body) {
+    if (!body) return std::nullopt;
+    for (auto child = body->children.rbegin(); child != body->children.rend(); ++child) {
+        const Raw* raw = std::get_if<Raw>(&*child);
+        if (raw && raw->local() == "sectPr") return raw->bytes;
     }
     return std::nullopt;
 }
 
-// The header and footer stories every section references, in document order: the
-// w:sectPr of each paragraph that ends a section, then the one closing the body.
-std::vector<StoryID> referencedHeadersAndFooters(DocxDocument& document) {
-    std::vector<StoryID> result;
-    const auto read = [&](ByteView section) {
-        try {
-            const XMLTree tree(section);
-            for (int child : tree.childElements(tree.root())) {
-                const std::string_view kind = tree.localName(child);
-                if (kind != "headerReference" && kind != "footerReference") continue;
-                const auto id = tree.attribute(child, "r:id");
-                const Relationship* relationship =
-                    id ? document.relationships().find(RelationshipID{*id}) : nullptr;
-                auto part = relationship ? document.relationships().part(*relationship) : std::nullopt;
-                if (!part) continue;
-                result.push_back(kind == "headerReference" ? StoryID::header(std::move(*part))
-                                                           : StoryID::footer(std::move(*part)));
-            }
-        } catch (const XMLError&) {
-        }
-    };
+// The w:sectPr of every section that ends before the final one, in document order: each
+// is held in the w:pPr of the section's last paragraph (§17.6.18), a paragraph of the body
+// itself (section ends inside tables do not exist; content controls are kept opaque).
+std::vector<ByteSlice> earlierSections(const Group* body) {
+    std::vector<ByteSlice> sections;
+    if (!body) return sections;
+    for (const Block& block : body->children) {
+        const auto* paragraph = std::get_if<std::unique_ptr<Paragraph>>(&block);
+        if (!paragraph || !(*paragraph)->props) continue;
+        for (const PropertyBag::Child& child : (*paragraph)->props->children)
+            if (child.local() == "sectPr") sections.push_back(child.bytes);
+    }
+    return sections;
+}
+
+// The references of one kind a section names, in order, and the one of type "default".
+struct SectionReferences {
+    std::vector<std::string> ids;
+    std::optional<std::string> defaultID;
+};
+
+SectionReferences references(ByteView sectPr, std::string_view kind) {
+    SectionReferences found;
     try {
-        const Story& body = document.story(StoryID::body());
-        for (const Block& block : body.root->children) {
-            const auto* group = std::get_if<std::unique_ptr<Group>>(&block);
-            if (!group || (*group)->local() != "body") continue;
-            for (const Block& child : (*group)->children) {
-                if (const auto* raw = std::get_if<Raw>(&child); raw && raw->local() == "sectPr")
-                    read(raw->bytes.view());
-                const auto* paragraph = std::get_if<std::unique_ptr<Paragraph>>(&child);
-                if (!paragraph || !(*paragraph)->props) continue;
-                if (const auto section = (*paragraph)->props->child("sectPr")) read(*section);
+        const XMLTree tree(sectPr);
+        for (int child : tree.childElements(tree.root())) {
+            if (tree.localName(child) != kind) continue;
+            const std::string id(tree.attribute(child, "r:id").value_or(""));
+            if (!found.defaultID && tree.attribute(child, "w:type") == "default") found.defaultID = id;
+            found.ids.push_back(id);
+        }
+    } catch (const XMLError&) {
+    }
+    return found;
+}
+
+// The header or footer the last page shows. A section that names no default one inherits
+// the default of the section before it (§17.10.5), so the sections are searched from the
+// final one back for a default reference; when none has one, the final section's first
+// reference (or the nearest earlier section's) stands for it. The reference is resolved
+// through the main part's relationships to a part that exists.
+std::optional<PartName> reference(DocxDocument& document, std::string_view kind) {
+    const Group* body = bodyGroup(document);
+    const auto last = finalSection(body);
+    if (!last) return std::nullopt;
+    std::vector<ByteSlice> sections = earlierSections(body);
+    sections.push_back(*last);
+
+    std::optional<std::string> id;
+    std::optional<std::string> fallback;
+    for (auto section = sections.rbegin(); section != sections.rend() && !id; ++section) {
+        SectionReferences named = references(section->view(), kind);
+        if (named.defaultID)
+            id = std::move(named.defaultID);
+        else if (!fallback && !named.ids.empty())
+            fallback = std::move(named.ids.front());
+    }
+    if (!id) id = std::move(fallback);
+    if (!id || id->empty()) return std::nullopt;
+    const Relationship* relationship = document.relationships().find(RelationshipID{*id});
+    auto part = relationship ? document.relationships().part(*relationship) : std::nullopt;
+    if (part && document.hasPart(part->rawValue)) return part;
+    return std::nullopt;
+}
+
+// The header and footer stories every section references, in document order, each
+// section's references in the order it names them.
+std::vector<StoryID> referencedHeadersAndFooters(DocxDocument& document) {
+    const Group* body = bodyGroup(document);
+    std::vector<ByteSlice> sections = earlierSections(body);
+    if (const auto last = finalSection(body)) sections.push_back(*last);
+    std::vector<StoryID> result;
+    for (const ByteSlice& section : sections) {
+        for (const auto kind : {StoryID::Kind::header, StoryID::Kind::footer}) {
+            for (const std::string& id :
+                 references(section.view(),
+                            kind == StoryID::Kind::header ? "headerReference" : "footerReference")
+                     .ids) {
+                const Relationship* relationship = document.relationships().find(RelationshipID{id});
+                auto part = relationship ? document.relationships().part(*relationship) : std::nullopt;
+                if (part) result.push_back(StoryID{kind, std::move(*part)});
             }
         }
-    } catch (const std::exception&) {
-        // A body that cannot be read references nothing.
     }
     return result;
 }
@@ -160,7 +188,7 @@ PageSetup PageSetup::read(ByteView sectPr) {
 }
 
 PageSetup DocxDocument::pageSetup() {
-    const auto section = finalSection(*this);
+    const auto section = finalSection(bodyGroup(*this));
     return section ? PageSetup::read(section->view()) : PageSetup{};
 }
 

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QScreen>
 
+#include "Tovin/HelpWindow.h"
 #include "Tovin/MainMenu.h"
 #include "Tovin/SettingsView.h"
 #include "Tovin/platform/DocumentController.h"
@@ -71,11 +72,12 @@ void AppDelegate::showAbout() {
 }
 
 void AppDelegate::registerCommands(MainMenu& menu) {
-    menu.setHandler("orderFrontStandardAboutPanel:", this, [this](QAction*) { showAbout(); });
+    menu.setHandler(Command::orderFrontStandardAboutPanel, this, [this](QAction*) { showAbout(); });
     menu.setHandler(
-        "checkForUpdates:", this, [this](QAction*) { checkForUpdates(); },
+        Command::checkForUpdates, this, [this](QAction*) { checkForUpdates(); },
         [this](QAction*) { return updater_ && updater_->canCheckForUpdates(); });
-    menu.setHandler("showSettings:", this, [this](QAction*) { showSettings(); });
+    menu.setHandler(Command::showSettings, this, [this](QAction*) { showSettings(); });
+    menu.setHandler(Command::showHelp, this, [](QAction*) { HelpWindow::show(); });
     documents_->registerCommands(menu);
     TabbedWindow::registerCommands(menu, this);
 }

@@ -17,25 +17,19 @@ struct Entry {
     enum class Kind { item, separator, submenu };
     Kind kind = Kind::item;
     QString title;
-    QString selector;
+    Command command = Command::showHelp;
     QKeySequence key;
-    int tag = 0;
     std::vector<Entry> children;
 };
 
-Entry item(const char* title, const char* selector, const char* key = "", int tag = 0) {
-    return {Entry::Kind::item,
-            QString::fromUtf8(title),
-            selector,
-            QKeySequence(QString::fromLatin1(key)),
-            tag,
-            {}};
+Entry item(const char* title, Command command, const char* key = "") {
+    return {Entry::Kind::item, QString::fromUtf8(title), command, QKeySequence(QString::fromLatin1(key)), {}};
 }
 Entry separator() {
-    return {Entry::Kind::separator, {}, {}, {}, 0, {}};
+    return {Entry::Kind::separator, {}, {}, {}, {}};
 }
 Entry submenu(const char* title, std::vector<Entry> children) {
-    return {Entry::Kind::submenu, QString::fromUtf8(title), {}, {}, 0, std::move(children)};
+    return {Entry::Kind::submenu, QString::fromUtf8(title), {}, {}, std::move(children)};
 }
 
 // Command is Ctrl, Option is Alt, Control is Meta. The other platform's Services, Hide,
@@ -45,118 +39,119 @@ const std::vector<Entry>& table() {
     static const std::vector<Entry> menus = {
         submenu("Tovin",
                 {
-                    item("About Tovin", "orderFrontStandardAboutPanel:"),
-                    item("Check for Updates…", "checkForUpdates:"),
+                    item("About Tovin", Command::orderFrontStandardAboutPanel),
+                    item("Check for Updates…", Command::checkForUpdates),
                     separator(),
-                    item("Settings…", "showSettings:", "Ctrl+,"),
+                    item("Settings…", Command::showSettings, "Ctrl+,"),
                     separator(),
-                    item("Quit Tovin", "terminate:", "Ctrl+Q"),
+                    item("Quit Tovin", Command::terminate, "Ctrl+Q"),
                 }),
         submenu("File",
                 {
-                    item("Open…", "openDocument:", "Ctrl+O"),
-                    submenu("Open Recent", {item("Clear Menu", "clearRecentDocuments:")}),
+                    item("Open…", Command::openDocument, "Ctrl+O"),
+                    submenu("Open Recent", {item("Clear Menu", Command::clearRecentDocuments)}),
                     separator(),
-                    item("Close", "performClose:", "Ctrl+W"),
-                    item("Save", "saveDocument:", "Ctrl+S"),
-                    item("Duplicate", "duplicateDocument:", "Ctrl+Shift+S"),
-                    item("Revert To", "revertDocumentToSaved:"),
+                    item("Close", Command::performClose, "Ctrl+W"),
+                    item("Save", Command::saveDocument, "Ctrl+S"),
+                    item("Duplicate", Command::duplicateDocument, "Ctrl+Shift+S"),
+                    item("Revert To", Command::revertDocumentToSaved),
                     separator(),
-                    item("Export as PDF…", "exportPDF:", "Ctrl+Alt+E"),
-                    item("Share…", "share:"),
+                    item("Export as PDF…", Command::exportPDF, "Ctrl+Alt+E"),
+                    item("Share…", Command::share),
                     separator(),
-                    item("Print…", "printDocument:", "Ctrl+P"),
+                    item("Print…", Command::printDocument, "Ctrl+P"),
                 }),
         submenu("Edit",
                 {
-                    item("Undo", "undo:", "Ctrl+Z"),
-                    item("Redo", "redo:", "Ctrl+Shift+Z"),
+                    item("Undo", Command::undo, "Ctrl+Z"),
+                    item("Redo", Command::redo, "Ctrl+Shift+Z"),
                     separator(),
-                    item("Cut", "cut:", "Ctrl+X"),
-                    item("Copy", "copy:", "Ctrl+C"),
-                    item("Paste", "paste:", "Ctrl+V"),
-                    item("Paste and Match Style", "pasteAsPlainText:", "Ctrl+Alt+Shift+V"),
-                    item("Delete", "delete:"),
-                    item("Select All", "selectAll:", "Ctrl+A"),
+                    item("Cut", Command::cut, "Ctrl+X"),
+                    item("Copy", Command::copy, "Ctrl+C"),
+                    item("Paste", Command::paste, "Ctrl+V"),
+                    item("Paste and Match Style", Command::pasteAsPlainText, "Ctrl+Alt+Shift+V"),
+                    item("Delete", Command::deleteSelection),
+                    item("Select All", Command::selectAll, "Ctrl+A"),
                     separator(),
                     submenu("Find",
                             {
-                                item("Find…", "performFindPanelAction:", "Ctrl+F", 1),
-                                item("Find and Replace…", "performFindPanelAction:", "Ctrl+Alt+F", 12),
-                                item("Find Next", "performFindPanelAction:", "Ctrl+G", 2),
-                                item("Find Previous", "performFindPanelAction:", "Ctrl+Shift+G", 3),
-                                item("Use Selection for Find", "performFindPanelAction:", "Ctrl+E", 7),
+                                item("Find…", Command::showFindBar, "Ctrl+F"),
+                                item("Find and Replace…", Command::showReplaceBar, "Ctrl+Alt+F"),
+                                item("Find Next", Command::findNext, "Ctrl+G"),
+                                item("Find Previous", Command::findPrevious, "Ctrl+Shift+G"),
+                                item("Use Selection for Find", Command::useSelectionForFind, "Ctrl+E"),
                             }),
                     submenu("Spelling and Grammar",
                             {
-                                item("Show Spelling and Grammar", "showGuessPanel:", "Ctrl+:"),
-                                item("Check Document Now", "checkSpelling:", "Ctrl+;"),
-                                item("Check Spelling While Typing", "toggleContinuousSpellChecking:"),
+                                item("Show Spelling and Grammar", Command::showGuessPanel, "Ctrl+:"),
+                                item("Check Document Now", Command::checkSpelling, "Ctrl+;"),
+                                item("Check Spelling While Typing", Command::toggleContinuousSpellChecking),
                             }),
                     submenu("Substitutions",
                             {
-                                item("Smart Quotes", "toggleAutomaticQuoteSubstitution:"),
-                                item("Smart Dashes", "toggleAutomaticDashSubstitution:"),
-                                item("Text Replacement", "toggleAutomaticTextReplacement:"),
+                                item("Smart Quotes", Command::toggleAutomaticQuoteSubstitution),
+                                item("Smart Dashes", Command::toggleAutomaticDashSubstitution),
+                                item("Text Replacement", Command::toggleAutomaticTextReplacement),
                             }),
                 }),
         submenu("Format",
                 {
-                    item("Bold", "toggleBold:", "Ctrl+B"),
-                    item("Italic", "toggleItalic:", "Ctrl+I"),
-                    item("Underline", "toggleUnderline:", "Ctrl+U"),
-                    item("Strikethrough", "toggleStrike:", "Ctrl+Shift+X"),
+                    item("Bold", Command::toggleBold, "Ctrl+B"),
+                    item("Italic", Command::toggleItalic, "Ctrl+I"),
+                    item("Underline", Command::toggleUnderline, "Ctrl+U"),
+                    item("Strikethrough", Command::toggleStrike, "Ctrl+Shift+X"),
                     separator(),
-                    item("Superscript", "toggleSuperscript:", "Ctrl+Shift+="),
-                    item("Subscript", "toggleSubscript:", "Ctrl+="),
+                    item("Superscript", Command::toggleSuperscript, "Ctrl+Shift+="),
+                    item("Subscript", Command::toggleSubscript, "Ctrl+="),
                     separator(),
-                    item("Align Left", "alignLeft:", "Ctrl+{"),
-                    item("Center", "alignCenter:", "Ctrl+|"),
-                    item("Align Right", "alignRight:", "Ctrl+}"),
-                    item("Justify", "alignJustify:"),
+                    item("Align Left", Command::alignLeft, "Ctrl+{"),
+                    item("Center", Command::alignCenter, "Ctrl+|"),
+                    item("Align Right", Command::alignRight, "Ctrl+}"),
+                    item("Justify", Command::alignJustify),
                     separator(),
-                    item("Add Link…", "addLink:", "Ctrl+K"),
-                    item("Insert Page Break", "insertPageBreak:", "Ctrl+Shift+Return"),
-                    item("Insert Image…", "insertImage:"),
-                    item("Make Image Larger", "makeImageLarger:", "Ctrl+Alt++"),
-                    item("Make Image Smaller", "makeImageSmaller:", "Ctrl+Alt+-"),
+                    item("Add Link…", Command::addLink, "Ctrl+K"),
+                    item("Insert Page Break", Command::insertPageBreak, "Ctrl+Shift+Return"),
+                    item("Insert Image…", Command::insertImage),
+                    item("Make Image Larger", Command::makeImageLarger, "Ctrl+Alt++"),
+                    item("Make Image Smaller", Command::makeImageSmaller, "Ctrl+Alt+-"),
                 }),
         submenu("View",
                 {
-                    item("Draft", "showDraft:", "Ctrl+1"),
-                    item("Page (Approximate)", "togglePageView:", "Ctrl+Alt+P"),
+                    item("Draft", Command::showDraft, "Ctrl+1"),
+                    item("Page (Approximate)", Command::togglePageView, "Ctrl+Alt+P"),
                     separator(),
-                    item("Show Toolbar", "toggleRevealToolbar:", "Ctrl+Alt+T"),
-                    item("Show Comments", "toggleRail:", "Ctrl+Alt+Shift+C"),
+                    item("Show Toolbar", Command::toggleRevealToolbar, "Ctrl+Alt+T"),
+                    item("Show Comments", Command::toggleRail, "Ctrl+Alt+Shift+C"),
                     separator(),
-                    item("Enter Full Screen", "toggleFullScreen:", "F11"),
+                    item("Enter Full Screen", Command::toggleFullScreen, "F11"),
                 }),
         submenu("Review",
                 {
-                    item("Track My Edits", "toggleTracking:", "Ctrl+Shift+E"),
+                    item("Track My Edits", Command::toggleTracking, "Ctrl+Shift+E"),
                     separator(),
-                    item("Next Change", "nextChange:", "Ctrl+Alt+]"),
-                    item("Previous Change", "previousChange:", "Ctrl+Alt+["),
-                    item("Accept Change", "acceptChange:", "Ctrl+Alt+A"),
-                    item("Reject Change", "rejectChange:", "Ctrl+Alt+R"),
-                    item("Accept All Changes", "acceptAll:"),
-                    item("Reject All Changes", "rejectAll:"),
+                    item("Next Change", Command::nextChange, "Ctrl+Alt+]"),
+                    item("Previous Change", Command::previousChange, "Ctrl+Alt+["),
+                    item("Accept Change", Command::acceptChange, "Ctrl+Alt+A"),
+                    item("Reject Change", Command::rejectChange, "Ctrl+Alt+R"),
+                    item("Accept All Changes", Command::acceptAll),
+                    item("Reject All Changes", Command::rejectAll),
                     separator(),
-                    item("Add Comment", "addComment:", "Ctrl+Alt+M"),
+                    item("Add Comment", Command::addComment, "Ctrl+Alt+M"),
                 }),
         submenu("Window",
                 {
-                    item("Minimize", "performMiniaturize:", "Ctrl+M"),
-                    item("Zoom", "performZoom:"),
+                    item("Minimize", Command::performMiniaturize, "Ctrl+M"),
+                    item("Zoom", Command::performZoom),
                     separator(),
-                    item("Bring All to Front", "arrangeInFront:"),
+                    item("Bring All to Front", Command::arrangeInFront),
                 }),
-        submenu("Help", {}),
+        submenu("Help", {item("Tovin Help", Command::showHelp, "F1")}),
     };
     return menus;
 }
 
 const char* const dynamicProperty = "tovinDynamic";
+const char* const commandProperty = "tovinCommand";
 
 }  // namespace
 
@@ -197,14 +192,17 @@ void MainMenu::createActions() {
             if (entry.kind == Entry::Kind::submenu) walk(entry.children);
             if (entry.kind != Entry::Kind::item) continue;
             auto* action = new QAction(entry.title, this);
-            action->setObjectName(entry.selector);
+            const CommandName name = commandName(entry.command);
+            action->setObjectName(QString::fromLatin1(name.selector));
             action->setShortcut(entry.key);
-            action->setData(entry.tag);
+            action->setData(name.tag);
+            action->setProperty(commandProperty, static_cast<int>(entry.command));
             // Menu items keep their key when a text field has focus, as on every desktop.
             action->setShortcutContext(Qt::WindowShortcut);
-            if (entry.selector == "orderFrontStandardAboutPanel:") action->setMenuRole(QAction::AboutRole);
-            if (entry.selector == "showSettings:") action->setMenuRole(QAction::PreferencesRole);
-            if (entry.selector == "terminate:") action->setMenuRole(QAction::QuitRole);
+            if (entry.command == Command::orderFrontStandardAboutPanel)
+                action->setMenuRole(QAction::AboutRole);
+            if (entry.command == Command::showSettings) action->setMenuRole(QAction::PreferencesRole);
+            if (entry.command == Command::terminate) action->setMenuRole(QAction::QuitRole);
             connect(action, &QAction::triggered, this, [this, action] { perform(action); });
             actions_.append(action);
         }
@@ -212,11 +210,22 @@ void MainMenu::createActions() {
     walk(table());
 }
 
-QAction* MainMenu::action(const QString& selector, int tag) const {
+QAction* MainMenu::action(Command command) const {
     for (QAction* action : actions_) {
-        if (action->objectName() == selector && action->data().toInt() == tag) return action;
+        if (commandOf(action) == command) return action;
     }
     return nullptr;
+}
+
+QAction* MainMenu::action(const QString& selector, int tag) const {
+    const std::optional<Command> command = commandFor(selector, tag);
+    return command ? action(*command) : nullptr;
+}
+
+std::optional<Command> MainMenu::commandOf(const QAction* action) {
+    const QVariant value = action ? action->property(commandProperty) : QVariant();
+    if (!value.isValid()) return std::nullopt;
+    return static_cast<Command>(value.toInt());
 }
 
 QMenuBar* MainMenu::makeMenuBar(QWidget* window) {
@@ -252,9 +261,23 @@ QMenuBar* MainMenu::makeMenuBar(QWidget* window) {
     return bar;
 }
 
-void MainMenu::setHandler(const QString& selector, QObject* context, Perform perform, Validate validate) {
-    handlers_.insert(selector, Handler{context, std::move(perform), std::move(validate)});
+void MainMenu::setHandler(Command command, QObject* context, Perform perform, Validate validate) {
+    handlers_.insert(command, Handler{context, std::move(perform), std::move(validate)});
     scheduleValidation();
+}
+
+void MainMenu::setHandler(const QString& selector, QObject* context, Perform perform, Validate validate) {
+    const std::optional<Command> command = commandFor(selector);
+    if (!command) {
+        qCritical("no menu item has the selector %s", qPrintable(selector));
+        return;
+    }
+    setHandler(*command, context, std::move(perform), std::move(validate));
+}
+
+bool MainMenu::hasHandler(Command command) const {
+    auto found = handlers_.constFind(command);
+    return found != handlers_.constEnd() && found->context;
 }
 
 void MainMenu::setDynamicItems(const QString& menuTitle, QObject* context, DynamicItems items) {
@@ -264,7 +287,7 @@ void MainMenu::setDynamicItems(const QString& menuTitle, QObject* context, Dynam
 void MainMenu::validate() {
     validationScheduled_ = false;
     for (QAction* action : actions_) {
-        auto found = handlers_.constFind(action->objectName());
+        auto found = handlers_.constFind(*commandOf(action));
         bool enabled = false;
         if (found != handlers_.constEnd() && found->context) {
             enabled = found->validate ? found->validate(action) : true;
@@ -282,7 +305,7 @@ void MainMenu::scheduleValidation() {
 void MainMenu::perform(QAction* action) {
     // Shortcuts fire without the menu opening, so the item is checked again first.
     validate();
-    auto found = handlers_.constFind(action->objectName());
+    auto found = handlers_.constFind(*commandOf(action));
     if (found == handlers_.constEnd() || !found->context || !action->isEnabled()) return;
     Perform run = found->perform;  // the handler may replace itself while running
     run(action);

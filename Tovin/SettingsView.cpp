@@ -1,9 +1,12 @@
 #include "Tovin/SettingsView.h"
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "Tovin/platform/Updater.h"
@@ -46,8 +49,21 @@ SettingsView::SettingsView(Updater* updater, QWidget* parent)
     form->addRow(QString(), automaticChecks_);
 }
 
+void SettingsView::keyPressEvent(QKeyEvent* event) {
+    // Escape closes the window, as it does a dialog; the fields pass it up to here.
+    if (event->key() == Qt::Key_Escape && isWindow()) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 QWidget* SettingsView::makeWindow(Updater* updater) {
     auto* view = new SettingsView(updater);
+    // Settings apply as they are made, so the window only needs a way to close it.
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, view);
+    connect(buttons->button(QDialogButtonBox::Close), &QPushButton::clicked, view, &QWidget::close);
+    view->layout()->addWidget(buttons);
     view->setWindowTitle(QStringLiteral("Settings"));
     view->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     view->adjustSize();

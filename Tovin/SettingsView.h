@@ -24,6 +24,9 @@ class SettingsView : public QWidget {
     // The window that holds the form: titled "Settings", with a close button only.
     static QWidget* makeWindow(Updater* updater);
 
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
   private:
     QLineEdit* name_;
     QCheckBox* automaticChecks_;

@@ -76,7 +76,7 @@ std::string unquoted(std::string_view value) {
         out.erase(0, 1);
     else if (out.starts_with("@"))
         return {};  // a typed value (@Invalid(), @ByteArray(…)), not a name
-    return std::string(trimmed(out));
+    return out;
 }
 
 std::optional<std::string> settingsAuthor() {

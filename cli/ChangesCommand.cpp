@@ -88,7 +88,8 @@ struct ChangesOptions {
 
 void runChanges(const ChangesOptions& options) {
     auto document = openDocument(options.file);
-    const auto changes = onFile(options.file, [&] { return listChanges(*document, document->storyIDs()); });
+    const auto changes =
+        onFile(options.file, [&] { return listChanges(*document, document->storiesInOrder()); });
     if (options.json) {
         nlohmann::json all = nlohmann::json::array();
         for (const ListedChange& listed : changes) all.push_back(toJson(listed));

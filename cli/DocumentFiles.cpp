@@ -36,10 +36,13 @@ bool sameFile(const std::string& input, const std::string& output) {
 
 }  // namespace
 
+rovuvuz::SharedBytes readInput(const std::string& path) {
+    return onFile(path, [&] { return path == standardStream ? readStandardInput() : rovuvuz::FileIO::read(path); });
+}
+
 std::unique_ptr<rovuvuz::DocxDocument> openDocument(const std::string& path) {
-    if (path == standardStream)
-        return onFile(path, [] { return std::make_unique<rovuvuz::DocxDocument>(readStandardInput()); });
-    return onFile(path, [&] { return rovuvuz::DocxDocument::open(path); });
+    const rovuvuz::SharedBytes bytes = readInput(path);
+    return onFile(path, [&] { return std::make_unique<rovuvuz::DocxDocument>(bytes); });
 }
 
 void addOutputOptions(CLI::App& command, OutputOptions& options) {

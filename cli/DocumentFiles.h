@@ -12,6 +12,9 @@
 
 namespace tovin::cli {
 
+// A file's bytes, or standard input's for "-"; throws FileError naming the file.
+rovuvuz::SharedBytes readInput(const std::string& path);
+
 // Opens a .docx, or reads one from standard input for "-"; throws FileError naming the
 // file and the cause.
 std::unique_ptr<rovuvuz::DocxDocument> openDocument(const std::string& path);

@@ -10,6 +10,7 @@
 #include "RovuVuz/DocxDocument.h"
 #include "RovuVuz/Sections.h"
 #include "cli/Commands.h"
+#include "cli/DocumentFiles.h"
 #include "cli/Output.h"
 
 namespace tovin::cli {
@@ -76,7 +77,7 @@ void printPageJson(const std::string& file, const PageReport& report) {
 
 void runPage(const PageOptions& options) {
     onFile(options.file, [&] {
-        const auto document = rovuvuz::DocxDocument::open(options.file);
+        const auto document = openDocument(options.file);
         PageReport report;
         report.page = document->pageSetup();
         if (const auto header = document->defaultHeader()) report.header = header->part.rawValue;

@@ -6,9 +6,9 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "RovuVuz/FileIO.h"
 #include "RovuVuz/ZipArchive.h"
 #include "cli/Commands.h"
+#include "cli/DocumentFiles.h"
 #include "cli/Output.h"
 
 namespace tovin::cli {
@@ -61,7 +61,7 @@ void printPartsJson(const std::string& file, const rovuvuz::ZipArchive& archive)
 
 void runParts(const PartsOptions& options) {
     onFile(options.file, [&] {
-        const rovuvuz::ZipArchive archive(rovuvuz::FileIO::read(options.file));
+        const rovuvuz::ZipArchive archive(readInput(options.file));
         if (options.json)
             printPartsJson(options.file, archive);
         else

@@ -2,6 +2,8 @@
 // and `reject-all FILE -o OUT`: resolving tracked changes, each reporting what it resolved.
 #include <algorithm>
 #include <iostream>
+#include <map>
+#include <tuple>
 
 #include "RovuVuz/Structural.h"
 #include "cli/ChangeList.h"
@@ -45,7 +47,7 @@ bool hasID(const ListedChange& listed, int64_t id) {
 std::vector<ListedChange> resolve(rovuvuz::DocxDocument& document, Decision decision, const std::vector<int64_t>& ids,
                                   const std::string& file) {
     std::vector<StoryID> stories;
-    for (const StoryID& id : document.storyIDs())
+    for (const StoryID& id : document.storiesInOrder())
         if (!ids.empty() || id.kind != StoryID::Kind::comments) stories.push_back(id);
     const auto before = listChanges(document, stories);
     std::vector<ListedChange> resolved;
@@ -66,9 +68,18 @@ std::vector<ListedChange> resolve(rovuvuz::DocxDocument& document, Decision deci
         }
         for (const StructuralEdit& edit : edits) document.apply(edit, story, rovuvuz::EditMode::direct());
     }
-    for (const ListedChange& listed : before)
-        if (ids.empty() || std::any_of(ids.begin(), ids.end(), [&](int64_t id) { return hasID(listed, id); }))
+    // What went is what was resolved: a named revision, and the other parts of a move it
+    // belongs to.
+    std::map<std::tuple<std::string, std::string, rovuvuz::TrackedChange::Kind>, size_t> remaining;
+    for (const ListedChange& listed : listChanges(document, stories))
+        ++remaining[{listed.story.description(), listed.change.id, listed.change.kind}];
+    for (const ListedChange& listed : before) {
+        const auto left = remaining.find({listed.story.description(), listed.change.id, listed.change.kind});
+        if (left != remaining.end() && left->second > 0)
+            --left->second;
+        else
             resolved.push_back(listed);
+    }
     return resolved;
 }
 

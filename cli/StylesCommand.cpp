@@ -9,6 +9,7 @@
 #include "RovuVuz/DocxDocument.h"
 #include "RovuVuz/Styles.h"
 #include "cli/Commands.h"
+#include "cli/DocumentFiles.h"
 #include "cli/Output.h"
 
 namespace tovin::cli {
@@ -43,7 +44,7 @@ void printStylesJson(const std::string& file, const rovuvuz::StyleSheet& sheet) 
 
 void runStyles(const StylesOptions& options) {
     onFile(options.file, [&] {
-        const auto document = rovuvuz::DocxDocument::open(options.file);
+        const auto document = openDocument(options.file);
         const rovuvuz::StyleSheet& sheet = document->styles();
         if (options.json)
             printStylesJson(options.file, sheet);

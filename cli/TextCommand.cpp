@@ -24,7 +24,7 @@ struct TextOptions {
 // and footers.
 std::vector<StoryID> storiesOfKind(rovuvuz::DocxDocument& document, const std::string& kind) {
     std::vector<StoryID> found;
-    for (const StoryID& id : document.storyIDs()) {
+    for (const StoryID& id : document.storiesInOrder()) {
         const bool matches = (kind == "body" && id.kind == StoryID::Kind::body) ||
                              (kind == "header" && id.kind == StoryID::Kind::header) ||
                              (kind == "footer" && id.kind == StoryID::Kind::footer) ||

@@ -13,6 +13,8 @@ packages=(
   # The desktop application: Qt 6 Widgets (with Gui, PrintSupport and Test), the OpenGL
   # headers Qt6Gui's CMake package asks for, the SVG plugin that draws the window icon.
   qt6-base-dev libgl-dev libqt6svg6
+  # Spelling while typing: Hunspell and an English dictionary.
+  libhunspell-dev hunspell-en-us
   # Metric-compatible stand-ins for the fonts documents name, and a general fallback.
   fonts-crosextra-carlito fonts-crosextra-caladea fonts-liberation2 fonts-dejavu-core
   # A real X display for screenshots of the application (`xvfb-run`); tests use offscreen.

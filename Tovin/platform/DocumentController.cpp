@@ -365,9 +365,9 @@ QStringList DocumentController::choosePaths(bool forSaving, const QString& sugge
 
 void DocumentController::registerCommands(MainMenu& menu) {
     auto current = [this](QAction*) { return currentDocument() != nullptr; };
-    menu.setHandler("openDocument:", this, [this](QAction*) { openDocumentDialog(); });
+    menu.setHandler(Command::openDocument, this, [this](QAction*) { openDocumentDialog(); });
     menu.setHandler(
-        "clearRecentDocuments:", this, [](QAction*) { RecentDocuments::clear(); },
+        Command::clearRecentDocuments, this, [](QAction*) { RecentDocuments::clear(); },
         [](QAction*) { return !RecentDocuments::list().isEmpty(); });
     menu.setDynamicItems("Open Recent", this, [this](QObject* owner) {
         QList<QAction*> items;
@@ -380,24 +380,25 @@ void DocumentController::registerCommands(MainMenu& menu) {
         return items;
     });
     menu.setHandler(
-        "performClose:", this,
+        Command::performClose, this,
         [](QAction*) {
             if (QWidget* page = TabbedWindow::frontmost()->currentPage()) page->close();
         },
         [](QAction*) { return TabbedWindow::frontmost() && TabbedWindow::frontmost()->currentPage(); });
     menu.setHandler(
-        "saveDocument:", this, [this](QAction*) { saveDocument(currentDocument()); },
+        Command::saveDocument, this, [this](QAction*) { saveDocument(currentDocument()); },
         [this](QAction*) { return currentDocument() && !currentDocument()->isReadOnly(); });
     menu.setHandler(
-        "duplicateDocument:", this, [this](QAction*) { duplicateDocument(currentDocument()); }, current);
+        Command::duplicateDocument, this, [this](QAction*) { duplicateDocument(currentDocument()); },
+        current);
     menu.setHandler(
-        "revertDocumentToSaved:", this, [this](QAction*) { revertDocument(currentDocument()); },
+        Command::revertDocumentToSaved, this, [this](QAction*) { revertDocument(currentDocument()); },
         [this](QAction*) {
             TovinDocument* document = currentDocument();
             return document &&
                    (document->isDocumentEdited() || OpenedVersions::hasKept(document->filePath()));
         });
-    menu.setHandler("terminate:", this, [this](QAction*) { terminate(); });
+    menu.setHandler(Command::terminate, this, [this](QAction*) { terminate(); });
 }
 
 }  // namespace tovin

@@ -158,16 +158,16 @@ void TabbedWindow::resizeEvent(QResizeEvent* event) {
 void TabbedWindow::registerCommands(MainMenu& menu, QObject* context) {
     auto hasWindow = [](QAction*) { return frontmost() != nullptr; };
     menu.setHandler(
-        "performMiniaturize:", context, [](QAction*) { frontmost()->showMinimized(); }, hasWindow);
+        Command::performMiniaturize, context, [](QAction*) { frontmost()->showMinimized(); }, hasWindow);
     menu.setHandler(
-        "performZoom:", context,
+        Command::performZoom, context,
         [](QAction*) {
             TabbedWindow* window = frontmost();
             window->isMaximized() ? window->showNormal() : window->showMaximized();
         },
         hasWindow);
     menu.setHandler(
-        "toggleFullScreen:", context,
+        Command::toggleFullScreen, context,
         [](QAction*) {
             TabbedWindow* window = frontmost();
             window->isFullScreen() ? window->showNormal() : window->showFullScreen();
@@ -178,7 +178,7 @@ void TabbedWindow::registerCommands(MainMenu& menu, QObject* context) {
             return window != nullptr;
         });
     menu.setHandler(
-        "arrangeInFront:", context,
+        Command::arrangeInFront, context,
         [](QAction*) {
             const QList<TabbedWindow*> list = windows();
             for (auto it = list.rbegin(); it != list.rend(); ++it) (*it)->raise();

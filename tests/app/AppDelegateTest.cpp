@@ -1,13 +1,18 @@
 // Settings and the author name, the command line, and the hand-over between processes.
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
+#include <QTextBrowser>
 #include <QUuid>
 
 #include "AppTestSupport.h"
 #include "Tovin/CommandLine.h"
+#include "Tovin/MainMenu.h"
 #include "Tovin/SettingsView.h"
 #include "Tovin/TovinDocument.h"
 #include "Tovin/platform/SingleInstance.h"
@@ -17,6 +22,41 @@ namespace tovin::testing {
 namespace {
 
 using AppDelegateTest = AppTest;
+
+TEST_F(AppDelegateTest, SettingsCloseWithEscapeAndWithTheCloseButton) {
+    delegate().showSettings();
+    QWidget* window = delegate().settingsWindow();
+    ASSERT_NE(window, nullptr);
+    window->activateWindow();
+    QTest::keyClick(qobject_cast<SettingsView*>(window)->nameField(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+
+    delegate().showSettings();
+    EXPECT_TRUE(window->isVisible());
+    auto* buttons = window->findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    ASSERT_NE(buttons->button(QDialogButtonBox::Close), nullptr);
+    buttons->button(QDialogButtonBox::Close)->click();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(delegate().settingsWindow(), window);  // kept for the next time
+}
+
+TEST_F(AppDelegateTest, TovinHelpShowsTheReadme) {
+    MainMenu& menu = MainMenu::build();
+    menu.validate();
+    QAction* help = menu.action(Command::showHelp);
+    ASSERT_TRUE(help->isEnabled());
+    help->trigger();
+    QTextBrowser* page = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* browser = qobject_cast<QTextBrowser*>(widget); browser && browser->isVisible())
+            page = browser;
+    }
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->windowTitle(), "Tovin Help");
+    EXPECT_TRUE(page->toPlainText().contains("tovin-cli"));
+    page->close();
+}
 
 TEST_F(AppDelegateTest, YourNameInSettingsIsTheAuthorNameAndEmptyFallsBackToTheFullName) {
     delegate().showSettings();

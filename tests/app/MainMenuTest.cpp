@@ -119,13 +119,13 @@ TEST_F(MainMenuTest, TheMenuBarHasEveryTitleSelectorAndKey) {
         "Window: Zoom = performZoom: []",
         "Window: ---",
         "Window: Bring All to Front = arrangeInFront: []",
+        "Help: Tovin Help = showHelp: [F1]",
     };
     TabbedWindow window;
     QMenuBar* bar = window.menuBar();
     QStringList titles;
     for (QAction* top : bar->actions()) titles << top->text();
     EXPECT_EQ(titles, (QStringList{"Tovin", "File", "Edit", "Format", "View", "Review", "Window", "Help"}));
-    EXPECT_TRUE(bar->actions().back()->menu()->actions().isEmpty());
 
     const QStringList actual = describe(bar);
     for (qsizetype i = 0; i < std::max(actual.size(), expected.size()); ++i) {
@@ -170,6 +170,40 @@ TEST_F(MainMenuTest, ItemsAreEnabledOnlyWhereSomethingCarriesThemOut) {
     menu.action("performClose:")->trigger();
     settle();
     EXPECT_TRUE(documents().documents().isEmpty());
+}
+
+// Every command names exactly one item, and the item answers to the command's selector and
+// tag: the selector table and the command list cannot drift apart.
+TEST_F(MainMenuTest, EachCommandIsOneItemNamedByItsSelector) {
+    MainMenu& menu = MainMenu::build();
+    EXPECT_EQ(menu.actions().size(), commandCount);
+    for (int index = 0; index < commandCount; ++index) {
+        const auto command = static_cast<Command>(index);
+        QAction* action = menu.action(command);
+        ASSERT_NE(action, nullptr) << index;
+        const CommandName name = commandName(command);
+        EXPECT_EQ(action->objectName(), QLatin1String(name.selector)) << index;
+        EXPECT_EQ(action->data().toInt(), name.tag) << name.selector;
+        EXPECT_EQ(commandFor(action->objectName(), name.tag), command) << name.selector;
+        EXPECT_EQ(MainMenu::commandOf(action), command) << name.selector;
+    }
+    EXPECT_EQ(commandFor("performFindPanelAction:", 12), Command::showReplaceBar);
+    EXPECT_EQ(commandFor("toggleBlod:"), std::nullopt);
+}
+
+// A handler registered under a selector no item has registers nothing, rather than
+// leaving a look-alike item disabled with no sign of why.
+TEST_F(MainMenuTest, AHandlerForAnUnknownSelectorIsRefused) {
+    MainMenu& menu = MainMenu::build();
+    int runs = 0;
+    QObject owner;
+    menu.setHandler(QStringLiteral("toggleBlod:"), &owner, [&runs](QAction*) { ++runs; });
+    EXPECT_FALSE(menu.hasHandler(Command::toggleBold));
+    menu.setHandler(QStringLiteral("toggleBold:"), &owner, [&runs](QAction*) { ++runs; });
+    EXPECT_TRUE(menu.hasHandler(Command::toggleBold));
+    menu.validate();
+    menu.action(Command::toggleBold)->trigger();
+    EXPECT_EQ(runs, 1);
 }
 
 }  // namespace

@@ -159,5 +159,32 @@ assert stories == [("body", "word/document.xml"), ("header", "word/header2.xml")
                    ("comments", "word/comments.xml")], stories
 PY
 
+# A moved sentence: listed as two changes; accepting one side by number resolves the move,
+# and accept-all and reject-all leave one copy.
+python3 - "$work/moved.docx" <<'PY'
+import sys, zipfile
+d = ' w:author="M" w:date="2024-03-01T00:00:00Z"'
+body = ('<w:p><w:moveToRangeStart w:id="10"%s w:name="move1"/><w:moveTo w:id="11"%s><w:r><w:t xml:space="preserve">Moved. </w:t></w:r></w:moveTo>'
+        '<w:moveToRangeEnd w:id="10"/><w:r><w:t xml:space="preserve">Stay. </w:t></w:r><w:moveFromRangeStart w:id="12"%s w:name="move1"/>'
+        '<w:moveFrom w:id="13"%s><w:r><w:delText xml:space="preserve">Moved. </w:delText></w:r></w:moveFrom><w:moveFromRangeEnd w:id="12"/></w:p>') % (d, d, d, d)
+with zipfile.ZipFile(sys.argv[1], "w") as z:
+    z.writestr("[Content_Types].xml", '<?xml version="1.0"?><Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">'
+               '<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>'
+               '<Override PartName="/word/document.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"/></Types>')
+    z.writestr("_rels/.rels", '<?xml version="1.0"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+               '<Relationship Id="r1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="word/document.xml"/></Relationships>')
+    z.writestr("word/document.xml", '<?xml version="1.0"?><w:document xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main">'
+               '<w:body>%s</w:body></w:document>' % body)
+PY
+run changes "$work/moved.docx"
+[[ $status -eq 0 ]] && grep -q $'^11\tmoved to\tM\t' "$work/out" && grep -q $'^13\tmoved from\tM\t.*\tMoved. $' "$work/out" \
+    && pass || fail "changes of a move: $(cat "$work/out" "$work/err")"
+run accept "$work/moved.docx" 13 -o "$work/m1.docx"
+[[ $status -eq 0 ]] && grep -q '^accepted 2 changes' "$work/out" && [[ $("$cli" text "$work/m1.docx") == "Moved. Stay. " ]] \
+    && [[ -z $("$cli" changes "$work/m1.docx") ]] && pass || fail "accept of one side of a move: $(cat "$work/out")"
+run reject-all "$work/moved.docx" -o "$work/m2.docx"
+[[ $status -eq 0 && $("$cli" text "$work/m2.docx") == "Stay. Moved. " ]] && ! unzip -p "$work/m2.docx" word/document.xml | grep -q move \
+    && pass || fail "reject-all of a move: $(cat "$work/out")"
+
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]

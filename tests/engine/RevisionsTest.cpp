@@ -265,13 +265,27 @@ TEST(Revisions, MovesAreListedAcceptedAndRejected) {
     EXPECT_EQ(rejected.xml(0).find("move"), std::string::npos) << rejected.xml(0);
     EXPECT_EQ(rejected.xml(0).find("delText"), std::string::npos) << rejected.xml(0);
 
-    // One side by its number: that side and its range marks go, the other side stays.
+    // One side by its number resolves the move: both sides, found by the name their
+    // ranges share.
     Fixture one(movedSentence());
     one.apply(E::Accept{RevisionID{13}});
-    EXPECT_EQ(text(one, 0), u"\uFFFCStay. ");
-    EXPECT_EQ(one.xml(0).find("moveFrom"), std::string::npos) << one.xml(0);
-    EXPECT_NE(one.xml(0).find("<w:moveToRangeEnd w:id=\"10\"/>"), std::string::npos) << one.xml(0);
-    EXPECT_EQ(Revisions::list(one.document.story(StoryID::body())).size(), 1u);
+    EXPECT_EQ(accepted.xml(0), one.xml(0));
+    Fixture other(movedSentence());
+    other.apply(E::Reject{RevisionID{11}});
+    EXPECT_EQ(text(other, 0), u"Stay. Moved. ");
+    EXPECT_EQ(other.xml(0).find("move"), std::string::npos) << other.xml(0);
+
+    // A moved piece outside any named range is resolved alone, and its neighbour's range
+    // marks stay with the neighbour.
+    std::string unnamed = movedSentence();
+    const std::string name = " w:name=\"move1\"";
+    unnamed.erase(unnamed.find(name), name.size());
+    Fixture alone(unnamed);
+    alone.apply(E::Accept{RevisionID{11}});
+    EXPECT_EQ(text(alone, 0), u"Moved. Stay. \uFFFC");
+    EXPECT_EQ(alone.xml(0).find("moveTo"), std::string::npos) << alone.xml(0);
+    EXPECT_NE(alone.xml(0).find("<w:moveFromRangeEnd w:id=\"12\"/>"), std::string::npos) << alone.xml(0);
+    EXPECT_EQ(Revisions::list(alone.document.story(StoryID::body())).size(), 1u);
 }
 
 // A moved paragraph: its mark carries w:moveTo or w:moveFrom, and Word may close a range

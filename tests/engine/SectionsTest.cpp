@@ -13,8 +13,6 @@ using rovuvuz::testing::rel;
 
 namespace {
 
-
-
 PageSetup page(std::string_view sectPrContent) {
     const std::string xml = "<w:sectPr xmlns:w=\"w\">" + std::string(sectPrContent) + "</w:sectPr>";
     return PageSetup::read(asBytes(xml));
@@ -116,6 +114,40 @@ TEST(PageSetup, DefaultHeaderAndFooterReferences) {
         EXPECT_EQ(d.defaultHeader(), std::nullopt) << broken;
     }
     EXPECT_EQ(document("<w:p/>").defaultHeader(), std::nullopt);
+}
+
+// Word shows the last section with the default header of the nearest earlier section
+// that names one; reporting no header for such documents was wrong.
+TEST(PageSetup, FinalSectionInheritsTheEarlierSectionsHeader) {
+    const std::string rels = rel("rId1", "header", "header1.xml") + rel("rId2", "header", "header2.xml") +
+                             rel("rId3", "footer", "footer1.xml");
+    const std::vector<std::pair<std::string, std::string>> parts = {
+        {"word/header1.xml", headerPart}, {"word/header2.xml", headerPart}, {"word/footer1.xml", footerPart}};
+    const auto sectionEnd = [](std::string_view refs) {
+        return "<w:p><w:pPr><w:sectPr xmlns:r=\"r\">" + std::string(refs) + "</w:sectPr></w:pPr></w:p>";
+    };
+    const std::string first = sectionEnd(
+        "<w:headerReference w:type=\"default\" r:id=\"rId1\"/><w:footerReference w:type=\"default\" "
+        "r:id=\"rId3\"/>");
+    const std::string second = sectionEnd("<w:headerReference w:type=\"default\" r:id=\"rId2\"/>");
+
+    // The final section names nothing: the nearest earlier section's header and footer.
+    DocxDocument plain = document(first + second + "<w:p/><w:sectPr/>", rels, parts);
+    EXPECT_EQ(plain.defaultHeader(), StoryID::header(PartName("word/header2.xml")));
+    EXPECT_EQ(plain.defaultFooter(), StoryID::footer(PartName("word/footer1.xml")));
+
+    // A final section naming only a first-page header still shows the inherited default.
+    DocxDocument titled = document(
+        first + "<w:sectPr xmlns:r=\"r\"><w:headerReference w:type=\"first\" r:id=\"rId2\"/></w:sectPr>",
+        rels, parts);
+    EXPECT_EQ(titled.defaultHeader(), StoryID::header(PartName("word/header1.xml")));
+
+    // Its own default wins over an earlier one; without a final section there is none.
+    DocxDocument own = document(
+        first + "<w:sectPr xmlns:r=\"r\"><w:headerReference w:type=\"default\" r:id=\"rId2\"/></w:sectPr>",
+        rels, parts);
+    EXPECT_EQ(own.defaultHeader(), StoryID::header(PartName("word/header2.xml")));
+    EXPECT_EQ(document(first, rels, parts).defaultHeader(), std::nullopt);
 }
 
 TEST(PageSetup, SpacingRuleFromTheSettingsPart) {

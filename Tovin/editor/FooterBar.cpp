@@ -1,0 +1,62 @@
+#include "Tovin/editor/FooterBar.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QTextBoundaryFinder>
+
+#include "Tovin/editor/Theme.h"
+
+namespace tovin {
+
+FooterBar::FooterBar(QWidget* parent) : QWidget(parent), left_(new QLabel(this)), right_(new QLabel(this)) {
+    setObjectName(QStringLiteral("FooterBar"));
+    setFixedHeight(height);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(16, 0, 16, 0);
+    layout->addWidget(left_);
+    layout->addStretch(1);
+    layout->addWidget(right_);
+    for (QLabel* label : {left_, right_}) label->setFont(Theme::monoFont(10));
+    update(QString(), false);
+}
+
+void FooterBar::update(const QString& text, bool tracking) {
+    if (!counted_ || text != lastText_) {
+        lastText_ = text;
+        counted_ = true;
+        words_ = countWords(text);
+        ++counts_;
+    }
+    left_->setText(countLabel(words_, pages_));
+    right_->setText(trackingLabel(tracking));
+    const QColor colour =
+        tracking ? Theme::cobalt.resolve(palette()) : Theme::labelColor(Theme::Label::secondary, palette());
+    right_->setStyleSheet(QStringLiteral("color: %1").arg(colour.name(QColor::HexArgb)));
+    const QColor secondary = Theme::labelColor(Theme::Label::secondary, palette());
+    left_->setStyleSheet(QStringLiteral("color: %1").arg(secondary.name(QColor::HexArgb)));
+}
+
+int FooterBar::countWords(const QString& text) {
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Word, text);
+    int count = 0;
+    while (finder.position() >= 0 && finder.position() < text.size()) {
+        if (finder.boundaryReasons() & QTextBoundaryFinder::StartOfItem) ++count;
+        if (finder.toNextBoundary() < 0) break;
+    }
+    return count;
+}
+
+QString FooterBar::countLabel(int words, std::optional<int> pages) {
+    const QLocale locale;
+    if (pages)
+        return QStringLiteral("%1 %2 (APPROXIMATE)")
+            .arg(locale.toString(*pages), *pages == 1 ? QStringLiteral("PAGE") : QStringLiteral("PAGES"));
+    return QStringLiteral("%1 WORDS").arg(locale.toString(words));
+}
+
+QString FooterBar::trackingLabel(bool tracking) {
+    return tracking ? QStringLiteral("TRACK MY EDITS: ON") : QStringLiteral("TRACK MY EDITS: OFF");
+}
+
+}  // namespace tovin

@@ -1,0 +1,51 @@
+// The bar along the bottom of an editor window: on the left the body's word count, or the
+// page count in page view marked approximate; on the right whether the user's edits are
+// tracked. Words are counted only when the text changed since the last count.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <optional>
+
+class QLabel;
+
+namespace tovin {
+
+class FooterBar : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int height = 30;
+
+    explicit FooterBar(QWidget* parent = nullptr);
+
+    // Recounts the words when `text` differs from the last text, then relabels both sides.
+    void update(const QString& text, bool tracking);
+
+    int words() const { return words_; }
+    // Set while page view shows; the left label then counts pages.
+    std::optional<int> pages() const { return pages_; }
+    void setPages(std::optional<int> pages) { pages_ = pages; }
+    // How many times the words were counted (a burst of edits should count once).
+    int countsMade() const { return counts_; }
+
+    QLabel* left() const { return left_; }
+    QLabel* right() const { return right_; }
+
+    // Words as the platform's word breaking finds them: runs that start a word item.
+    static int countWords(const QString& text);
+    // "1,234 WORDS", or "3 PAGES (APPROXIMATE)" with pages; numbers grouped as the user's
+    // locale groups them.
+    static QString countLabel(int words, std::optional<int> pages);
+    static QString trackingLabel(bool tracking);
+
+  private:
+    QLabel* left_;
+    QLabel* right_;
+    QString lastText_;
+    bool counted_ = false;
+    int words_ = 0;
+    int counts_ = 0;
+    std::optional<int> pages_;
+};
+
+}  // namespace tovin

@@ -1,0 +1,44 @@
+// The desktop's spelling dictionary: Hunspell with the installed dictionary of the user's
+// language (/usr/share/hunspell/<locale>.aff and .dic), else American English. Without a
+// dictionary every word is taken as correct, so nothing is marked.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace tovin {
+
+class Spelling {
+  public:
+    // The process-wide checker, loaded on first use.
+    static Spelling& shared();
+
+    // Loads the dictionary at `affPath` and `dicPath`; unavailable when they do not load.
+    Spelling(const QString& affPath, const QString& dicPath);
+    ~Spelling();
+    Spelling(const Spelling&) = delete;
+    Spelling& operator=(const Spelling&) = delete;
+
+    bool isAvailable() const { return handle_ != nullptr; }
+    QString language() const { return language_; }
+
+    // Whether one word is spelt correctly; words with digits are never marked.
+    bool isCorrect(const QString& word) const;
+    QStringList suggestions(const QString& word) const;
+
+    // The [start, end) ranges of the misspelt words of a text, found by word breaking.
+    struct Miss {
+        int start = 0;
+        int length = 0;
+        bool operator==(const Miss&) const = default;
+    };
+    std::vector<Miss> misspellings(const QString& text) const;
+
+  private:
+    struct Handle;
+    std::unique_ptr<Handle> handle_;
+    QString language_;
+};
+
+}  // namespace tovin
