@@ -43,6 +43,7 @@ test-fast: build
 bench: build
 	bench/make-docs.sh $(BUILD)/bench-docs
 	TOVIN_BENCH_DOCS=$(BUILD)/bench-docs $(BUILD)/bench/tovin-bench
+	TOVIN_BENCH_DOCS=$(BUILD)/bench-docs QT_QPA_PLATFORM=offscreen $(BUILD)/bench/tovin-typing-bench
 
 format:
 	clang-format -i $$(git ls-files '*.h' '*.cpp')

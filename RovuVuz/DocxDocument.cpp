@@ -258,7 +258,9 @@ void DocxDocument::restore(const PackageState& state) {
     for (auto it = stories_.begin(); it != stories_.end();) {
         Story& s = *it->second;
         const PartName& name = it->first;
-        if (!s.touched) {
+        // An untouched story is left alone unless the state holds an edit of it: redoing an
+        // edit after undoing it back to the source.
+        if (!s.touched && !state.stories.count(name)) {
             ++it;
             continue;
         }

@@ -6,24 +6,27 @@
 #include <QScreen>
 #include <cmath>
 
+#include "RovuVuz/DocxDocument.h"
 #include "RovuVuz/Sections.h"
 #include "Tovin/TovinDocument.h"
-#include "Tovin/editor/AttributedBuilder.h"
-#include "Tovin/editor/ColumnTextView.h"
 #include "Tovin/editor/DisplayUnits.h"
+#include "Tovin/editor/EditorSession.h"
 #include "Tovin/platform/TabbedWindow.h"
 
 namespace tovin {
 
 EditorWindowController::EditorWindowController(TovinDocument* document, QObject* parent)
     : QObject(parent), document_(document) {
-    // Until editing arrives, the page is a read-only view of the body as it looks.
     textView_ = new ColumnTextView();
     textView_->installEventFilter(this);
-    loadText();
+    if (document->docx()) {
+        const rovuvuz::PageSetup page = document->docx()->pageSetup();
+        const qreal columnWidth = std::round((page.width - page.left - page.right) * displayScale);
+        textView_->setColumnWidth(columnWidth);
+        session_ = new EditorSession(document, textView_, columnWidth, this);
+    }
     updateTitle();
     connect(document, &TovinDocument::editedChanged, this, &EditorWindowController::updateTitle);
-    connect(document, &TovinDocument::reloaded, this, &EditorWindowController::loadText);
 
     window_ = TabbedWindow::frontmost();
     if (!window_) window_ = makeWindow();
@@ -72,7 +75,8 @@ void EditorWindowController::showWindow() {
 
 bool EditorWindowController::eventFilter(QObject* watched, QEvent* event) {
     // Colours that follow light and dark are resolved when the text is built.
-    if (watched == textView_ && event->type() == QEvent::ApplicationPaletteChange) loadText();
+    if (watched == textView_ && event->type() == QEvent::ApplicationPaletteChange && session_)
+        session_->reloadAll();
     if (watched == textView_ && event->type() == QEvent::Close) {
         const bool close = !shouldClose_ || shouldClose_();
         event->setAccepted(close);
@@ -81,21 +85,6 @@ bool EditorWindowController::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QObject::eventFilter(watched, event);
-}
-
-void EditorWindowController::loadText() {
-    if (!document_ || !document_->docx()) return;
-    rovuvuz::DocxDocument& docx = *document_->docx();
-    const rovuvuz::PageSetup page = docx.pageSetup();
-    const qreal columnWidth = std::round((page.width - page.left - page.right) * displayScale);
-    textView_->setColumnWidth(columnWidth);
-    // A body that cannot be read is shown empty, without an alert.
-    std::vector<rovuvuz::BlockSnapshot> blocks;
-    try {
-        blocks = docx.snapshot(rovuvuz::StoryID::body()).blocks;
-    } catch (const std::exception&) {
-    }
-    textView_->showBlocks(blocks, AttributedBuilder(&docx, rovuvuz::StoryID::body(), columnWidth));
 }
 
 void EditorWindowController::updateTitle() {

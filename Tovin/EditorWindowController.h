@@ -13,6 +13,7 @@ namespace tovin {
 
 class TabbedWindow;
 class TovinDocument;
+class EditorSession;
 
 class EditorWindowController : public QObject {
     Q_OBJECT
@@ -31,6 +32,8 @@ class EditorWindowController : public QObject {
     QWidget* page() const;
     // The text view of the page: the body as it looks.
     ColumnTextView* textView() const { return textView_; }
+    // The editing of the body view: its story bridge and the undo steps.
+    EditorSession* session() const { return session_; }
 
     // Brings the window forward with this document's tab current.
     void showWindow();
@@ -42,13 +45,13 @@ class EditorWindowController : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void loadText();
     void updateTitle();
     static TabbedWindow* makeWindow();
 
     QPointer<TovinDocument> document_;
     QPointer<TabbedWindow> window_;
     QPointer<ColumnTextView> textView_;
+    QPointer<EditorSession> session_;
     std::function<bool()> shouldClose_;
 };
 

@@ -197,6 +197,9 @@ void MainMenu::createActions() {
             action->setShortcut(entry.key);
             action->setData(name.tag);
             action->setProperty(commandProperty, static_cast<int>(entry.command));
+            // Linux users expect Ctrl+Y to redo as well.
+            if (entry.command == Command::redo)
+                action->setShortcuts({entry.key, QKeySequence(QStringLiteral("Ctrl+Y"))});
             // Menu items keep their key when a text field has focus, as on every desktop.
             action->setShortcutContext(Qt::WindowShortcut);
             if (entry.command == Command::orderFrontStandardAboutPanel)

@@ -72,7 +72,6 @@ AttributedBuilder::AttributedBuilder(rovuvuz::DocxDocument* document_, rovuvuz::
     : document(document_),
       story(std::move(story_)),
       columnWidth(columnWidth_),
-      palette(QGuiApplication::palette()),
       caches_(std::make_shared<Caches>()) {}
 
 AttachmentRef AttributedBuilder::table(const rovuvuz::TableSnapshot& table) const {
@@ -144,15 +143,16 @@ QTextCharFormat AttributedBuilder::attributes(const RunFormat& f,
     if (!revision) return cached->second;
 
     QTextCharFormat format = cached->second;
+    const QPalette colours = palette.value_or(QGuiApplication::palette());
     setRevisionProperty(format, TextProperty::revision, *revision);
     // Tracked changes show in the reviewing colours whatever the document's own.
     if (revision->kind == RevisionInfo::Kind::insert) {
-        const QColor cobalt = Theme::cobalt.resolve(palette);
+        const QColor cobalt = Theme::cobalt.resolve(colours);
         format.setForeground(cobalt);
         format.setFontUnderline(true);
         format.setUnderlineColor(cobalt);
     } else {
-        format.setForeground(Theme::brick.resolve(palette));
+        format.setForeground(Theme::brick.resolve(colours));
         format.setFontStrikeOut(true);
     }
     return format;

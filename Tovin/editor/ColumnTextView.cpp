@@ -97,9 +97,6 @@ void ColumnTextView::layoutColumn() {
 void ColumnTextView::showBlocks(const std::vector<rovuvuz::BlockSnapshot>& blocks,
                                 const AttributedBuilder& builder) {
     StoryText::fill(*document(), blocks, builder);
-    // Clearing the document reset its root frame.
-    shownWidth_ = -1;
-    layoutColumn();
     moveCursor(QTextCursor::Start);
 }
 

@@ -9,6 +9,8 @@
 #include "Tovin/EditorWindowController.h"
 #include "Tovin/MainMenu.h"
 #include "Tovin/TovinDocument.h"
+#include "Tovin/editor/EditorActions.h"
+#include "Tovin/editor/EditorSession.h"
 #include "Tovin/platform/Alerts.h"
 #include "Tovin/platform/AutosaveInPlace.h"
 #include "Tovin/platform/LockFiles.h"
@@ -399,6 +401,10 @@ void DocumentController::registerCommands(MainMenu& menu) {
                    (document->isDocumentEdited() || OpenedVersions::hasKept(document->filePath()));
         });
     menu.setHandler(Command::terminate, this, [this](QAction*) { terminate(); });
+    registerEditorActions(menu, this, [this]() -> EditorSession* {
+        EditorWindowController* controller = windowController(currentDocument());
+        return controller ? controller->session() : nullptr;
+    });
 }
 
 }  // namespace tovin

@@ -141,7 +141,8 @@ TEST(AttributedBuilderCharacters, HighlightNamesOfThePaletteOnly) {
 
 TEST(AttributedBuilderCharacters, TrackedChangesShowInReviewColoursOverTheDocumentsOwn) {
     AttributedBuilder builder = plainBuilder();
-    builder.palette.setColor(QPalette::Window, Qt::white);
+    builder.palette = QPalette();
+    builder.palette->setColor(QPalette::Window, Qt::white);
     RunFormat run;
     run.color = "00FF00";
     run.underline = false;
@@ -162,7 +163,7 @@ TEST(AttributedBuilderCharacters, TrackedChangesShowInReviewColoursOverTheDocume
     EXPECT_EQ(builder.attributes(run, std::nullopt).foreground().color(), QColor(0, 255, 0));
     EXPECT_FALSE(builder.attributes(run, std::nullopt).hasProperty(TextProperty::revision));
 
-    builder.palette.setColor(QPalette::Window, QColor(20, 20, 20));
+    builder.palette->setColor(QPalette::Window, QColor(20, 20, 20));
     EXPECT_EQ(builder.attributes(run, insertion).foreground().color(), Theme::cobalt.dark);
 }
 

@@ -5,13 +5,14 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextBlock>
+#include <QTextEdit>
 
 #include "AppTestSupport.h"
 #include "RovuVuz/DocxDocument.h"
 #include "RovuVuz/FileIO.h"
 #include "Tovin/EditorWindowController.h"
 #include "Tovin/TovinDocument.h"
-#include "Tovin/editor/ColumnTextView.h"
+#include "Tovin/editor/EditorSession.h"
 #include "Tovin/editor/TableGridAttachment.h"
 #include "Tovin/editor/TextProperties.h"
 #include "Tovin/platform/AutosaveInPlace.h"
@@ -52,7 +53,7 @@ QString textElements(rovuvuz::DocxDocument& docx) {
 
 // What a reader finds in the view: the text of each block without tracked deletions
 // (shown struck through), and the cells' text of each table.
-QString readerText(const ColumnTextView& view) {
+QString readerText(const QTextEdit& view) {
     QStringList lines;
     for (QTextBlock block = view.document()->begin(); block.isValid(); block = block.next()) {
         QString line;
@@ -101,6 +102,8 @@ TEST_F(DocumentControllerTest, EveryCorpusFileOpensInAWindowShowingItsBodyText) 
         ASSERT_NE(controller->window(), nullptr);
         EXPECT_TRUE(controller->window()->isVisible());
         EXPECT_EQ(controller->window()->currentPage(), controller->page());
+        const StoryBridge* bridge = controller->session()->bodyBridge();
+        EXPECT_EQ(bridge->viewText(), bridge->entriesText());
         EXPECT_EQ(withoutSeparators(readerText(*controller->textView())), textElements(*document->docx()));
         EXPECT_TRUE(documents().closeDocument(document));
         settle();

@@ -160,9 +160,15 @@ TEST_F(MainMenuTest, ItemsAreEnabledOnlyWhereSomethingCarriesThemOut) {
     document->updateChangeCount(TovinDocument::ChangeKind::done);
     menu.validate();
     EXPECT_TRUE(menu.action("revertDocumentToSaved:")->isEnabled());
-    // The editor's commands are not carried out yet, so their items are off.
-    for (const char* selector :
-         {"toggleBold:", "acceptAll:", "addComment:", "undo:", "exportPDF:", "toggleTracking:"}) {
+    // Editing commands need something to act on: no undo step yet, no selection.
+    for (const char* selector : {"undo:", "redo:", "cut:", "copy:", "delete:"}) {
+        EXPECT_FALSE(menu.action(selector)->isEnabled()) << selector;
+    }
+    for (const char* selector : {"selectAll:", "toggleTracking:"}) {
+        EXPECT_TRUE(menu.action(selector)->isEnabled()) << selector;
+    }
+    // The editor's other commands are not carried out yet, so their items are off.
+    for (const char* selector : {"toggleBold:", "acceptAll:", "addComment:", "exportPDF:"}) {
         EXPECT_FALSE(menu.action(selector)->isEnabled()) << selector;
     }
 

@@ -184,6 +184,22 @@ TEST(DocxDocument, RestoreReturnsToTheSnapshot) {
     EXPECT_EQ(document.dirtyParts(), std::set<PartName>{PartName("word/document.xml")});
 }
 
+TEST(DocxDocument, RestoreReturnsToAnEditedStateFromAnUntouchedOne) {
+    // Undo back to the opened file, then redo: the story is untouched when the edited
+    // state comes back.
+    DocxDocument document = documentWith("<w:p><w:r><w:t>a</w:t></w:r></w:p>", "");
+    const auto before = document.packageState();
+    edit(document, StoryID::body(), "typed");
+    const auto after = document.packageState();
+    const auto edited = document.data();
+    document.restore(before);
+    EXPECT_FALSE(document.story(StoryID::body()).touched);
+    EXPECT_EQ(*document.data(), *document.archive().data());
+    document.restore(after);
+    EXPECT_TRUE(document.story(StoryID::body()).touched);
+    EXPECT_EQ(*document.data(), *edited);
+}
+
 TEST(DocxDocument, EditingBackToTheSourceLeavesNothingDirty) {
     DocxDocument document = documentWith("<w:p><w:r><w:t>a</w:t></w:r></w:p>", "");
     Story& story = document.story(StoryID::body());

@@ -11,10 +11,10 @@
 #include <cstdlib>
 #include <memory>
 
-#include "BenchDocs.h"
 #include "RovuVuz/DocxDocument.h"
 #include "Tovin/editor/AttributedBuilder.h"
 #include "Tovin/editor/StoryText.h"
+#include "bench/BenchDocs.h"
 
 namespace tovin::bench {
 

@@ -1,0 +1,160 @@
+#include "Tovin/editor/EditorSession.h"
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QTextEdit>
+
+#include "RovuVuz/DocxDocument.h"
+#include "Tovin/MainMenu.h"
+#include "Tovin/TovinDocument.h"
+#include "Tovin/editor/StoryText.h"
+
+namespace tovin {
+
+namespace {
+
+// Whether a key press is the shortcut of a menu item. Text views claim the standard
+// editing keys (undo, cut, paste, …) for themselves; those must reach the menu instead.
+bool isMenuShortcut(const QKeyEvent& key) {
+    const QKeySequence pressed(key.keyCombination());
+    for (QAction* action : MainMenu::build().actions()) {
+        for (const QKeySequence& shortcut : action->shortcuts())
+            if (shortcut == pressed) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+EditorSession::EditorSession(TovinDocument* document, QTextEdit* body, qreal columnWidth, QObject* parent)
+    : QObject(parent), document_(document), body_(body), columnWidth_(columnWidth), undo_([this] {
+          return document_ ? document_->docx() : nullptr;
+      }) {
+    // Pasted and dropped content arrives as plain text in the typing attributes.
+    body->setAcceptRichText(false);
+    body->setReadOnly(false);
+    body->installEventFilter(this);
+    undo_.caret = [this] { return body_ ? body_->textCursor().position() : 0; };
+    undo_.restored = [this](int caret) {
+        reloadAll();
+        if (!body_) return;
+        QTextCursor cursor = body_->textCursor();
+        cursor.setPosition(std::min(caret, body_->document()->characterCount() - 1));
+        body_->setTextCursor(cursor);
+    };
+    // Menu items follow the selection (Cut, Copy, Delete) and the undo steps.
+    MainMenu* menu = &MainMenu::build();
+    connect(body, &QTextEdit::selectionChanged, menu, &MainMenu::scheduleValidation);
+    connect(&undo_.stack(), &QUndoStack::indexChanged, menu, &MainMenu::scheduleValidation);
+    connect(document, &TovinDocument::trackingChanged, menu, &MainMenu::scheduleValidation);
+    connect(document, &TovinDocument::reloaded, this, [this] {
+        undo_.clear();
+        loadBody();
+    });
+    loadBody();
+}
+
+EditorSession::~EditorSession() = default;
+
+void EditorSession::loadBody() {
+    rovuvuz::DocxDocument* docx = document_ ? document_->docx() : nullptr;
+    if (!docx || !body_) return;
+    const rovuvuz::StoryID story = rovuvuz::StoryID::body();
+    bodyBridge_ =
+        std::make_unique<StoryBridge>(docx, story, body_, AttributedBuilder(docx, story, columnWidth_));
+    bodyBridge_->mode = [this] { return editMode(); };
+    bodyBridge_->willEdit = [this](StoryBridge&) { undo_.registerUndo(/*typing=*/true); };
+    bodyBridge_->didEdit = [this](StoryBridge&) { modelChanged(); };
+    std::vector<rovuvuz::BlockSnapshot> blocks;
+    try {
+        blocks = docx->snapshot(story).blocks;
+    } catch (const std::exception&) {
+        // A body that does not parse is shown empty.
+    }
+    bodyBridge_->load(std::move(blocks));
+    bodyBridge_->relabel();
+    QTextCursor cursor = body_->textCursor();
+    cursor.setPosition(0);
+    body_->setTextCursor(cursor);
+}
+
+rovuvuz::EditMode EditorSession::editMode() const {
+    if (!document_ || !document_->trackChanges()) return rovuvuz::EditMode::direct();
+    return rovuvuz::EditMode::trackedBy(TovinDocument::authorName().toStdString(), now());
+}
+
+void EditorSession::reloadAll() {
+    rovuvuz::DocxDocument* docx = document_ ? document_->docx() : nullptr;
+    if (!bodyBridge_ || !docx) return;
+    // A restored package has parsed its stories again, under new paragraph identities.
+    std::vector<rovuvuz::BlockSnapshot> blocks;
+    try {
+        blocks = docx->snapshot(rovuvuz::StoryID::body()).blocks;
+    } catch (const std::exception&) {
+    }
+    bodyBridge_->reloadFromModel(std::move(blocks));
+}
+
+void EditorSession::modelChanged() {
+    if (document_) document_->updateChangeCount(TovinDocument::ChangeKind::done);
+}
+
+void EditorSession::flushAll() {
+    if (bodyBridge_) bodyBridge_->flush();
+}
+
+void EditorSession::undoStep() {
+    flushAll();
+    if (!undo_.canUndo()) return;
+    undo_.undo();
+    if (document_) document_->updateChangeCount(TovinDocument::ChangeKind::undone);
+}
+
+void EditorSession::redoStep() {
+    flushAll();
+    if (!undo_.canRedo()) return;
+    undo_.redo();
+    if (document_) document_->updateChangeCount(TovinDocument::ChangeKind::done);
+}
+
+void EditorSession::cut() {
+    if (!body_ || !bodyBridge_) return;
+    flushAll();
+    bodyBridge_->noteSelection();
+    body_->cut();
+}
+
+void EditorSession::copy() {
+    if (body_) body_->copy();
+}
+
+void EditorSession::paste() {
+    if (!body_ || !bodyBridge_) return;
+    flushAll();
+    bodyBridge_->noteSelection();
+    body_->paste();
+}
+
+void EditorSession::deleteSelection() {
+    if (!body_ || !bodyBridge_) return;
+    flushAll();
+    bodyBridge_->noteSelection();
+    QTextCursor cursor = body_->textCursor();
+    cursor.removeSelectedText();
+}
+
+void EditorSession::selectAll() {
+    if (body_) body_->selectAll();
+}
+
+bool EditorSession::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == body_ && event->type() == QEvent::ShortcutOverride &&
+        isMenuShortcut(*static_cast<QKeyEvent*>(event))) {
+        // Left unaccepted, the key goes to the menu item's shortcut.
+        event->ignore();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace tovin

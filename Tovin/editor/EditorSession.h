@@ -1,0 +1,71 @@
+// The editing side of one document window: the story bridge of the body view, the undo
+// policy, the edit mode (direct or tracked by the author), and what follows every model
+// change (the document is marked edited, which drives autosave in place).
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+#include "RovuVuz/TextEdit.h"
+#include "Tovin/editor/EditorUndo.h"
+#include "Tovin/editor/StoryBridge.h"
+
+class QTextEdit;
+
+namespace tovin {
+
+class TovinDocument;
+
+class EditorSession : public QObject {
+    Q_OBJECT
+  public:
+    // Makes `body` editable through a bridge over the document's body story, shown at
+    // `columnWidth`, and loads it.
+    EditorSession(TovinDocument* document, QTextEdit* body, qreal columnWidth, QObject* parent = nullptr);
+    ~EditorSession() override;
+
+    TovinDocument* document() const { return document_; }
+    QTextEdit* body() const { return body_; }
+    StoryBridge* bodyBridge() const { return bodyBridge_.get(); }
+    EditorUndo& undo() { return undo_; }
+
+    // The time stamped on tracked edits.
+    std::function<std::chrono::system_clock::time_point()> now = [] {
+        return std::chrono::system_clock::now();
+    };
+    // direct, or tracked by the author name at now() while the document tracks changes.
+    rovuvuz::EditMode editMode() const;
+
+    // Reloads every view from fresh snapshots of the current package.
+    void reloadAll();
+    // Marks the document changed after an edit.
+    void modelChanged();
+    // Sends every view's pending edit to the engine.
+    void flushAll();
+
+    // Edit menu commands on the body view.
+    void undoStep();
+    void redoStep();
+    void cut();
+    void copy();
+    void paste();
+    void deleteSelection();
+    void selectAll();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void loadBody();
+
+    QPointer<TovinDocument> document_;
+    QPointer<QTextEdit> body_;
+    qreal columnWidth_;
+    EditorUndo undo_;
+    std::unique_ptr<StoryBridge> bodyBridge_;
+};
+
+}  // namespace tovin

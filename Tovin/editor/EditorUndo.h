@@ -1,0 +1,61 @@
+// The editor's undo policy. Each undo step holds the document's package snapshot and the
+// body selection from just before the step began; undoing puts the package back and
+// reloads every view. Keystrokes coalesce into the open step while they come less than a
+// second apart, so a run of typing undoes as one step.
+#pragma once
+
+#include <QObject>
+#include <QUndoStack>
+#include <chrono>
+#include <functional>
+#include <optional>
+
+namespace rovuvuz {
+class DocxDocument;
+}
+
+namespace tovin {
+
+class EditorUndo : public QObject {
+    Q_OBJECT
+  public:
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    static constexpr std::chrono::milliseconds typingPause{1000};
+
+    // `document` gives the package in use at each call (it may be replaced by a revert).
+    explicit EditorUndo(std::function<rovuvuz::DocxDocument*()> document, QObject* parent = nullptr);
+
+    // The body caret, read when a step is registered or undone.
+    std::function<int()> caret = [] { return 0; };
+    // Called after the package was put back: every view reloads and the body caret goes
+    // to the given offset.
+    std::function<void(int caret)> restored = [](int) {};
+    // The time source of typing coalescing.
+    Clock clock = [] { return std::chrono::steady_clock::now(); };
+
+    // Opens a step before an edit. A typing edit within a second of the previous typing
+    // edit joins its step instead.
+    void registerUndo(bool typing);
+
+    QUndoStack& stack() { return stack_; }
+    bool canUndo() const { return stack_.canUndo(); }
+    bool canRedo() const { return stack_.canRedo(); }
+    void undo();
+    void redo();
+    // Forgets every step (the package was replaced).
+    void clear();
+
+  private:
+    class Step;
+    struct Last {
+        std::chrono::steady_clock::time_point date;
+        bool typing = false;
+    };
+
+    std::function<rovuvuz::DocxDocument*()> document_;
+    QUndoStack stack_;
+    std::optional<Last> last_;
+    bool restoring_ = false;
+};
+
+}  // namespace tovin

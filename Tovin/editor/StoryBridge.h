@@ -1,0 +1,145 @@
+// Ties one editable text view to one story of the open document. The view shows styled
+// text built from the story's block snapshots; every burst of character edits the user
+// makes in the view (a keystroke, a paste, an input-method commit) becomes one engine
+// replacement, after which only the paragraphs the engine reports are rebuilt.
+//
+// The invariant everything rests on: outside a pending edit, the view's text equals the
+// entries' texts joined by one paragraph separator, a table or opaque block counting as
+// one object character. The engine is the source of truth; the view is a projection of
+// `entries`.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "RovuVuz/Identifiers.h"
+#include "RovuVuz/Snapshot.h"
+#include "RovuVuz/TextEdit.h"
+#include "Tovin/editor/AttributedBuilder.h"
+
+class QTextEdit;
+class QTextDocument;
+
+namespace rovuvuz {
+class DocxDocument;
+}
+
+namespace tovin {
+
+class StoryBridge : public QObject {
+    Q_OBJECT
+  public:
+    struct Entry {
+        rovuvuz::BlockSnapshot block;
+    };
+    // The edited region not yet sent to the engine, in UTF-16 offsets: entries first…last,
+    // their span [oldStart, oldEnd) before the edits, and the total change in length since.
+    struct Pending {
+        int first = 0;
+        int last = 0;
+        int oldStart = 0;
+        int oldEnd = 0;
+        int delta = 0;
+    };
+    // A view selection as a location and length.
+    struct Selection {
+        int location = 0;
+        int length = 0;
+    };
+
+    StoryBridge(rovuvuz::DocxDocument* document, rovuvuz::StoryID story, QTextEdit* view,
+                AttributedBuilder builder, QObject* parent = nullptr);
+
+    rovuvuz::DocxDocument* document() const { return doc_; }
+    const rovuvuz::StoryID& story() const { return story_; }
+    QTextEdit* view() const { return view_; }
+    const std::vector<Entry>& entries() const { return entries_; }
+    const std::optional<Pending>& pending() const { return pending_; }
+
+    // Hooks. `mode` and `authorize` are asked once per flush; `willEdit` runs just before
+    // the engine call and `didEdit` after the view is up to date.
+    std::function<rovuvuz::EditMode()> mode = [] { return rovuvuz::EditMode::direct(); };
+    std::function<bool()> authorize = [] { return true; };
+    std::function<void(StoryBridge&)> willEdit = [](StoryBridge&) {};
+    std::function<void(StoryBridge&)> didEdit = [](StoryBridge&) {};
+    // When set, list labels come from here rather than from the story snapshot.
+    std::function<std::map<rovuvuz::ParagraphID, std::string>()> customLabels;
+    // A refused edit; the platform beep unless replaced.
+    std::function<void()> beep;
+    // The view's selection just before the latest user change. The bridge records it
+    // itself before each key, input-method and drop event; commands that change the text
+    // (cut, paste, delete) record it before they do.
+    std::optional<Selection> selectionBeforeChange;
+
+    void load(std::vector<rovuvuz::BlockSnapshot> blocks);
+    // With blocks, the same as load; without, every paragraph is snapshotted afresh.
+    void reloadFromModel(std::optional<std::vector<rovuvuz::BlockSnapshot>> blocks = std::nullopt);
+    // Redraws the paragraphs whose formatting changed without their text changing.
+    void refresh(const std::set<rovuvuz::ParagraphID>& ids);
+    // Brings every paragraph's list label up to date.
+    void relabel();
+    // A view range as paragraph-local ranges, in story order; a caret at either edge of a
+    // paragraph belongs to it. Tables and opaque blocks are skipped.
+    std::vector<std::pair<rovuvuz::ParagraphID, rovuvuz::TextRange>> paragraphRanges(int location,
+                                                                                     int length) const;
+    // The start offset of each entry in view coordinates.
+    std::vector<int> starts() const;
+    // New text continues the format of the character before the caret, never an
+    // attachment or a link.
+    void updateTypingAttributes();
+    // Sends the pending edit now (commands call it before they read the model).
+    void flush();
+    // Records the view's current selection as the one before the coming change.
+    void noteSelection();
+
+    // The entries' texts joined by "\n": what the view's text must equal when nothing is
+    // pending.
+    QString entriesText() const;
+    // The view's text with "\n" between blocks.
+    QString viewText() const;
+
+    static QString textOf(const Entry& entry);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void contentsChanged(int position, int removed, int added);
+    void record(int location, int length, int delta);
+    void scheduleFlush();
+    void apply();
+    std::pair<int, int> locate(int offset, int from) const;
+    void replaceRegion(int first, int last, std::vector<Entry> replacement, int currentEnd,
+                       std::optional<int> caret);
+    void putBack(int first, int last, int currentEnd);
+    void reloadStory(int caret);
+    void writeRegion(int start, int end, const std::vector<Entry>& replacement);
+    void rewriteAttributes(int start, const std::vector<Entry>& replacement);
+    void relabelIfListed(int first, size_t count, const std::vector<Entry>& fresh);
+    void replaceEntry(size_t index, Entry entry);
+    static int entryIndex(int offset, const std::vector<int>& starts);
+    QString storageText(int start, int end) const;
+    int storageLength() const;
+    bool hasMarkedText() const;
+    Selection selection() const;
+    void select(int anchor, int position);
+
+    rovuvuz::DocxDocument* doc_;
+    rovuvuz::StoryID story_;
+    QPointer<QTextEdit> view_;
+    AttributedBuilder builder_;
+    std::vector<Entry> entries_;
+    std::optional<Pending> pending_;
+    bool flushScheduled_ = false;
+    bool applying_ = false;
+};
+
+}  // namespace tovin

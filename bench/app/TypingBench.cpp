@@ -1,0 +1,132 @@
+// Keystroke latency in the middle of the largest benchmark document: a key event sent to
+// the body view, the edit flushed to the engine and the view rebuilt, and the edited
+// paragraph laid out. The floor is the same key events into a plain QTextEdit holding the
+// same styled text with no bridge, measured in the same run. Prints p50 and p95 of each
+// and their ratios.
+//
+//   TOVIN_BENCH_DOCS=build/bench-docs QT_QPA_PLATFORM=offscreen build/bench/tovin-typing-bench
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/FileIO.h"
+#include "Tovin/editor/StoryBridge.h"
+#include "Tovin/editor/StoryText.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using rovuvuz::StoryID;
+
+constexpr int warmup = 20;
+constexpr int keystrokes = 300;
+const char* const typed = "the quick brown fox jumps over the lazy dog ";
+
+struct Figures {
+    double p50 = 0;
+    double p95 = 0;
+};
+
+Figures percentiles(std::vector<double> micros) {
+    std::sort(micros.begin(), micros.end());
+    auto at = [&](double q) {
+        return micros[std::min(micros.size() - 1, size_t(q * double(micros.size())))];
+    };
+    return {at(0.50), at(0.95)};
+}
+
+// A caret in the middle of the paragraph nearest the middle of the text.
+void placeInTheMiddle(QTextEdit& view) {
+    QTextBlock block = view.document()->findBlock(view.document()->characterCount() / 2);
+    while (block.isValid() && block.length() < 40) block = block.next();
+    QTextCursor cursor(block);
+    cursor.setPosition(block.position() + block.length() / 2);
+    view.setTextCursor(cursor);
+}
+
+// Sends key presses, each timed until the event queue is empty (the flush has run) and the
+// caret's paragraph is laid out.
+std::vector<double> type(QTextEdit& view) {
+    std::vector<double> micros;
+    for (int i = 0; i < warmup + keystrokes; ++i) {
+        const char c = typed[i % (sizeof("the quick brown fox jumps over the lazy dog ") - 1)];
+        const auto start = Clock::now();
+        QTest::keyClick(&view, c);
+        QCoreApplication::processEvents();
+        view.document()->documentLayout()->blockBoundingRect(view.textCursor().block());
+        const auto end = Clock::now();
+        if (i >= warmup) micros.push_back(std::chrono::duration<double, std::micro>(end - start).count());
+    }
+    return micros;
+}
+
+std::unique_ptr<QTextEdit> makeView() {
+    auto view = std::make_unique<QTextEdit>();
+    view->resize(900, 700);
+    view->show();
+    view->setFocus();
+    view->document()->setUndoRedoEnabled(false);
+    return view;
+}
+
+Figures bridged(const std::filesystem::path& path, bool tracked) {
+    rovuvuz::DocxDocument document(rovuvuz::FileIO::read(path));
+    auto view = makeView();
+    tovin::StoryBridge bridge(&document, StoryID::body(), view.get(),
+                              tovin::AttributedBuilder(&document, StoryID::body(), 612 * 1.25));
+    if (tracked)
+        bridge.mode = [] { return rovuvuz::EditMode::trackedBy("Bench", std::chrono::system_clock::now()); };
+    bridge.load(document.snapshot(StoryID::body()).blocks);
+    placeInTheMiddle(*view);
+    return percentiles(type(*view));
+}
+
+Figures floor(const std::filesystem::path& path) {
+    rovuvuz::DocxDocument document(rovuvuz::FileIO::read(path));
+    auto view = makeView();
+    tovin::StoryText::fill(*view->document(), document.snapshot(StoryID::body()).blocks,
+                           tovin::AttributedBuilder(&document, StoryID::body(), 612 * 1.25));
+    placeInTheMiddle(*view);
+    return percentiles(type(*view));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication application(argc, argv);
+    const char* folder = std::getenv("TOVIN_BENCH_DOCS");
+    if (!folder) {
+        std::fprintf(stderr, "TOVIN_BENCH_DOCS is not set (bench/make-docs.sh makes the documents)\n");
+        return 1;
+    }
+    const std::filesystem::path path = std::filesystem::path(folder) / "bench-500.docx";
+    if (!std::filesystem::exists(path)) {
+        std::fprintf(stderr, "%s is missing\n", path.c_str());
+        return 1;
+    }
+    // Floor first and again last, so that a machine growing busier shows in the floor too.
+    const Figures floorBefore = floor(path);
+    const Figures direct = bridged(path, false);
+    const Figures tracked = bridged(path, true);
+    const Figures floorAfter = floor(path);
+    const Figures plain{std::max(floorBefore.p50, floorAfter.p50), std::max(floorBefore.p95, floorAfter.p95)};
+    std::printf("keystroke latency in bench-500.docx, %d keys, microseconds\n", keystrokes);
+    std::printf("%-22s %10s %10s\n", "", "p50", "p95");
+    std::printf("%-22s %10.0f %10.0f\n", "floor (plain QTextEdit)", plain.p50, plain.p95);
+    std::printf("%-22s %10.0f %10.0f   p95 %.2fx floor (goal 2x)\n", "bridge, direct", direct.p50, direct.p95,
+                direct.p95 / plain.p95);
+    std::printf("%-22s %10.0f %10.0f   p95 %.2fx floor (goal 3x)\n", "bridge, tracked", tracked.p50,
+                tracked.p95, tracked.p95 / plain.p95);
+    return 0;
+}
