@@ -4,39 +4,30 @@
 #include <QCloseEvent>
 #include <QIcon>
 #include <QScreen>
-#include <cmath>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Sections.h"
 #include "Tovin/TovinDocument.h"
-#include "Tovin/editor/DisplayUnits.h"
 #include "Tovin/editor/EditorSession.h"
+#include "Tovin/editor/EditorViewController.h"
 #include "Tovin/platform/TabbedWindow.h"
 
 namespace tovin {
 
 EditorWindowController::EditorWindowController(TovinDocument* document, QObject* parent)
     : QObject(parent), document_(document) {
-    textView_ = new ColumnTextView();
-    textView_->installEventFilter(this);
-    if (document->docx()) {
-        const rovuvuz::PageSetup page = document->docx()->pageSetup();
-        const qreal columnWidth = std::round((page.width - page.left - page.right) * displayScale);
-        textView_->setColumnWidth(columnWidth);
-        session_ = new EditorSession(document, textView_, columnWidth, this);
-    }
+    editor_ = new EditorViewController(document);
+    editor_->installEventFilter(this);
     updateTitle();
     connect(document, &TovinDocument::editedChanged, this, &EditorWindowController::updateTitle);
 
     window_ = TabbedWindow::frontmost();
     if (!window_) window_ = makeWindow();
-    window_->addPage(textView_);
+    window_->addPage(editor_);
 }
 
 EditorWindowController::~EditorWindowController() {
-    if (textView_) {
-        if (window_) window_->removePage(textView_);
-        textView_->deleteLater();
+    if (editor_) {
+        if (window_) window_->removePage(editor_);
+        editor_->deleteLater();
     }
 }
 
@@ -56,17 +47,29 @@ TabbedWindow* EditorWindowController::makeWindow() {
     return window;
 }
 
+EditorViewController* EditorWindowController::editor() const {
+    return editor_;
+}
+
+QTextEdit* EditorWindowController::textView() const {
+    return editor_ ? editor_->body() : nullptr;
+}
+
+EditorSession* EditorWindowController::session() const {
+    return editor_ ? editor_->session() : nullptr;
+}
+
 TabbedWindow* EditorWindowController::window() const {
     return window_;
 }
 
 QWidget* EditorWindowController::page() const {
-    return textView_;
+    return editor_;
 }
 
 void EditorWindowController::showWindow() {
     if (!window_) return;
-    window_->showPage(textView_);
+    window_->showPage(editor_);
     if (window_->isMinimized()) window_->showNormal();
     window_->show();
     window_->raise();
@@ -74,14 +77,11 @@ void EditorWindowController::showWindow() {
 }
 
 bool EditorWindowController::eventFilter(QObject* watched, QEvent* event) {
-    // Colours that follow light and dark are resolved when the text is built.
-    if (watched == textView_ && event->type() == QEvent::ApplicationPaletteChange && session_)
-        session_->reloadAll();
-    if (watched == textView_ && event->type() == QEvent::Close) {
+    if (watched == editor_ && event->type() == QEvent::Close) {
         const bool close = !shouldClose_ || shouldClose_();
         event->setAccepted(close);
         // The tab goes at once, so that a window closing all its tabs sees them gone.
-        if (close && window_) window_->removePage(textView_);
+        if (close && window_) window_->removePage(editor_);
         return true;
     }
     return QObject::eventFilter(watched, event);
@@ -91,8 +91,8 @@ void EditorWindowController::updateTitle() {
     if (!document_) return;
     QString title = document_->displayName();
     if (document_->isReadOnly()) title += " (read-only)";
-    textView_->setWindowTitle(title);
-    textView_->setWindowModified(document_->isDocumentEdited());
+    editor_->setWindowTitle(title);
+    editor_->setWindowModified(document_->isDocumentEdited());
 }
 
 }  // namespace tovin

@@ -5,15 +5,15 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTextEdit>
 #include <functional>
-
-#include "Tovin/editor/ColumnTextView.h"
 
 namespace tovin {
 
 class TabbedWindow;
 class TovinDocument;
 class EditorSession;
+class EditorViewController;
 
 class EditorWindowController : public QObject {
     Q_OBJECT
@@ -30,10 +30,11 @@ class EditorWindowController : public QObject {
     TovinDocument* document() const { return document_; }
     TabbedWindow* window() const;
     QWidget* page() const;
-    // The text view of the page: the body as it looks.
-    ColumnTextView* textView() const { return textView_; }
+    // The editor the page shows, and its body text view.
+    EditorViewController* editor() const;
+    QTextEdit* textView() const;
     // The editing of the body view: its story bridge and the undo steps.
-    EditorSession* session() const { return session_; }
+    EditorSession* session() const;
 
     // Brings the window forward with this document's tab current.
     void showWindow();
@@ -50,8 +51,7 @@ class EditorWindowController : public QObject {
 
     QPointer<TovinDocument> document_;
     QPointer<TabbedWindow> window_;
-    QPointer<ColumnTextView> textView_;
-    QPointer<EditorSession> session_;
+    QPointer<EditorViewController> editor_;
     std::function<bool()> shouldClose_;
 };
 

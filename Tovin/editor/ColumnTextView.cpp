@@ -62,7 +62,6 @@ void ColumnTextView::setRailWidth(qreal width) {
 void ColumnTextView::setInsets(qreal top, qreal bottom) {
     top_ = top;
     bottom_ = bottom;
-    shownWidth_ = -1;
     layoutColumn();
 }
 
@@ -77,17 +76,20 @@ qreal ColumnTextView::columnX() const {
 }
 
 // The column is the root frame's content: its margins place it in the viewport, whose
-// full width the text layout spans.
+// full width the text layout spans. The frame is set only when it changes, since each
+// change lays the whole text out again.
 void ColumnTextView::layoutColumn() {
     const qreal width = visibleColumnWidth();
     const qreal x = columnX();
-    if (std::abs(width - shownWidth_) <= 0.5 && std::abs(x - shownX_) <= 0.5) return;
-    shownWidth_ = width;
-    shownX_ = x;
+    const qreal right = std::max<qreal>(viewport()->width() - x - width, 0);
     QTextFrame* root = document()->rootFrame();
     QTextFrameFormat frame = root->frameFormat();
+    auto near = [](qreal a, qreal b) { return std::abs(a - b) <= 0.5; };
+    if (near(frame.leftMargin(), x) && near(frame.rightMargin(), right) && frame.topMargin() == top_ &&
+        frame.bottomMargin() == bottom_)
+        return;
     frame.setLeftMargin(x);
-    frame.setRightMargin(std::max<qreal>(viewport()->width() - x - width, 0));
+    frame.setRightMargin(right);
     frame.setTopMargin(top_);
     frame.setBottomMargin(bottom_);
     root->setFrameFormat(frame);

@@ -58,8 +58,6 @@ class ColumnTextView : public QTextEdit {
     qreal railWidth_ = 0;
     qreal top_ = 56;
     qreal bottom_ = 56;
-    qreal shownWidth_ = -1;
-    qreal shownX_ = -1;
 };
 
 }  // namespace tovin

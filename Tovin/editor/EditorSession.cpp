@@ -76,6 +76,7 @@ void EditorSession::loadBody() {
     QTextCursor cursor = body_->textCursor();
     cursor.setPosition(0);
     body_->setTextCursor(cursor);
+    Q_EMIT bodyLoaded();
 }
 
 rovuvuz::EditMode EditorSession::editMode() const {
@@ -93,10 +94,12 @@ void EditorSession::reloadAll() {
     } catch (const std::exception&) {
     }
     bodyBridge_->reloadFromModel(std::move(blocks));
+    Q_EMIT reloaded();
 }
 
 void EditorSession::modelChanged() {
     if (document_) document_->updateChangeCount(TovinDocument::ChangeKind::done);
+    Q_EMIT changed();
 }
 
 void EditorSession::flushAll() {
@@ -148,7 +151,7 @@ void EditorSession::selectAll() {
 }
 
 bool EditorSession::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == body_ && event->type() == QEvent::ShortcutOverride &&
+    if (qobject_cast<QTextEdit*>(watched) && event->type() == QEvent::ShortcutOverride &&
         isMenuShortcut(*static_cast<QKeyEvent*>(event))) {
         // Left unaccepted, the key goes to the menu item's shortcut.
         event->ignore();

@@ -55,7 +55,16 @@ class EditorSession : public QObject {
     void deleteSelection();
     void selectAll();
 
+  Q_SIGNALS:
+    // After every model change, once the document is marked edited.
+    void changed();
+    // The body was reloaded from the model (after a command or an undo).
+    void reloaded();
+    // The body was loaded from a new package (opening, reverting).
+    void bodyLoaded();
+
   protected:
+    // Installed on every editable view: menu keys reach the menu rather than the view.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:

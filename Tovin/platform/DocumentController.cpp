@@ -11,6 +11,7 @@
 #include "Tovin/TovinDocument.h"
 #include "Tovin/editor/EditorActions.h"
 #include "Tovin/editor/EditorSession.h"
+#include "Tovin/editor/EditorViewController.h"
 #include "Tovin/platform/Alerts.h"
 #include "Tovin/platform/AutosaveInPlace.h"
 #include "Tovin/platform/LockFiles.h"
@@ -404,6 +405,10 @@ void DocumentController::registerCommands(MainMenu& menu) {
     registerEditorActions(menu, this, [this]() -> EditorSession* {
         EditorWindowController* controller = windowController(currentDocument());
         return controller ? controller->session() : nullptr;
+    });
+    EditorActions::registerAll(menu, this, [this]() -> EditorViewController* {
+        EditorWindowController* controller = windowController(currentDocument());
+        return controller ? controller->editor() : nullptr;
     });
 }
 

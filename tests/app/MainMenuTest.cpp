@@ -164,11 +164,13 @@ TEST_F(MainMenuTest, ItemsAreEnabledOnlyWhereSomethingCarriesThemOut) {
     for (const char* selector : {"undo:", "redo:", "cut:", "copy:", "delete:"}) {
         EXPECT_FALSE(menu.action(selector)->isEnabled()) << selector;
     }
-    for (const char* selector : {"selectAll:", "toggleTracking:"}) {
+    for (const char* selector :
+         {"selectAll:", "toggleTracking:", "toggleBold:", "alignCenter:", "insertImage:"}) {
         EXPECT_TRUE(menu.action(selector)->isEnabled()) << selector;
     }
-    // The editor's other commands are not carried out yet, so their items are off.
-    for (const char* selector : {"toggleBold:", "acceptAll:", "addComment:", "exportPDF:"}) {
+    // No change to review, no selection to comment on or link, no image to resize.
+    for (const char* selector :
+         {"acceptAll:", "nextChange:", "addComment:", "addLink:", "makeImageLarger:"}) {
         EXPECT_FALSE(menu.action(selector)->isEnabled()) << selector;
     }
 
@@ -203,12 +205,16 @@ TEST_F(MainMenuTest, AHandlerForAnUnknownSelectorIsRefused) {
     MainMenu& menu = MainMenu::build();
     int runs = 0;
     QObject owner;
-    menu.setHandler(QStringLiteral("toggleBlod:"), &owner, [&runs](QAction*) { ++runs; });
-    EXPECT_FALSE(menu.hasHandler(Command::toggleBold));
-    menu.setHandler(QStringLiteral("toggleBold:"), &owner, [&runs](QAction*) { ++runs; });
-    EXPECT_TRUE(menu.hasHandler(Command::toggleBold));
+    std::vector<bool> before;
+    for (int index = 0; index < commandCount; ++index) before.push_back(menu.hasHandler(Command(index)));
+    menu.setHandler(QStringLiteral("toggleAutomaticTextReplacemnt:"), &owner, [&runs](QAction*) { ++runs; });
+    for (int index = 0; index < commandCount; ++index)
+        EXPECT_EQ(menu.hasHandler(Command(index)), before[size_t(index)])
+            << commandName(Command(index)).selector;
+    menu.setHandler(QStringLiteral("toggleAutomaticTextReplacement:"), &owner, [&runs](QAction*) { ++runs; });
+    EXPECT_TRUE(menu.hasHandler(Command::toggleAutomaticTextReplacement));
     menu.validate();
-    menu.action(Command::toggleBold)->trigger();
+    menu.action(Command::toggleAutomaticTextReplacement)->trigger();
     EXPECT_EQ(runs, 1);
 }
 

@@ -1,0 +1,376 @@
+#include "Tovin/editor/EditorViewController.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QTextFrame>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/Sections.h"
+#include "Tovin/MainMenu.h"
+#include "Tovin/TovinDocument.h"
+#include "Tovin/editor/DisplayUnits.h"
+#include "Tovin/editor/EditorSession.h"
+#include "Tovin/editor/FindBar.h"
+#include "Tovin/editor/FooterBar.h"
+#include "Tovin/editor/FormatPopover.h"
+#include "Tovin/editor/RevealToolbar.h"
+#include "Tovin/editor/SpellingHighlighter.h"
+#include "Tovin/editor/StoryBridge.h"
+#include "Tovin/editor/StoryText.h"
+#include "Tovin/editor/Theme.h"
+#include "Tovin/platform/Spelling.h"
+
+namespace tovin {
+
+using rovuvuz::BlockSnapshot;
+using rovuvuz::StoryID;
+
+namespace {
+
+// Band layout constants, in device-independent pixels of the body view.
+constexpr int headerTop = 28;        // the header band's distance from the top
+constexpr int ruleGap = 14;          // from the header band to its rule
+constexpr int headerClearance = 72;  // from the header band's top to the body text
+constexpr int plainTop = 56;         // the body's top inset with no header
+constexpr int bandGap = 40;          // between notes, footer and the text above
+constexpr int plainBottom = 56;
+constexpr int notesRuleWidth = 144;
+
+}  // namespace
+
+BandTextView::BandTextView(QWidget* parent) : QTextEdit(parent) {
+    setFrameShape(QFrame::NoFrame);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    document()->setDocumentMargin(0);
+    viewport()->setAutoFillBackground(false);
+}
+
+int BandTextView::fittedHeight(int width) {
+    document()->setTextWidth(width);
+    return int(std::ceil(document()->size().height()));
+}
+
+HairlineView::HairlineView(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void HairlineView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Theme::hairline.resolve(palette()));
+}
+
+EditorViewController::EditorViewController(TovinDocument* document, QWidget* parent)
+    : QWidget(parent),
+      document_(document),
+      bodyView_(new ColumnTextView(this)),
+      session_(nullptr),
+      footer_(new FooterBar(this)),
+      findBar_(nullptr),
+      popover_(nullptr),
+      toolbar_(nullptr),
+      headerRule_(new HairlineView(bodyView_->viewport())),
+      notesRule_(new HairlineView(bodyView_->viewport())) {
+    setObjectName(QStringLiteral("EditorViewController"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    bodyView_->setObjectName(QStringLiteral("body"));
+    bodyView_->setColumnWidth(columnWidth());
+    findBar_ = new FindBar(this, this);
+    layout->addWidget(findBar_);
+    layout->addWidget(bodyView_, 1);
+    layout->addWidget(footer_);
+    headerRule_->hide();
+    notesRule_->hide();
+
+    session_ = new EditorSession(document, bodyView_, columnWidth(), this);
+    // A newer change restarts the wait, so a burst of edits refreshes once.
+    connect(session_, &EditorSession::changed, this, [this] { refreshTask_.start(); });
+    connect(session_, &EditorSession::reloaded, this, &EditorViewController::reloadBands);
+    connect(session_, &EditorSession::bodyLoaded, this, [this] {
+        loadBands();
+        updateFooter();
+    });
+    popover_ = new FormatPopover(this, bodyView_->viewport());
+    toolbar_ = new RevealToolbar(this, this);
+    toolbar_->watch(bodyView_->viewport());
+
+    refreshTask_.setSingleShot(true);
+    refreshTask_.setInterval(refreshDelayMs);
+    connect(&refreshTask_, &QTimer::timeout, this, &EditorViewController::refresh);
+    connect(document, &TovinDocument::trackingChanged, this, [this] {
+        updateFooter();
+        toolbar_->sync();
+    });
+    connect(bodyView_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { layoutBands(); });
+    connect(bodyView_->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            [this] { layoutBands(); });
+    bodyView_->viewport()->installEventFilter(this);
+    connect(bodyView_, &QTextEdit::selectionChanged, this, [this] { selectionChanged(bodyView_); });
+
+    new SpellingHighlighter(bodyView_->document(), Spelling::shared());
+    loadBands();
+    updateFooter();
+}
+
+EditorViewController::~EditorViewController() = default;
+
+void EditorViewController::setContinuousSpellChecking(bool on) {
+    SpellingHighlighter::setContinuousChecking(on);
+    for (QTextEdit* view : findChildren<QTextEdit*>()) {
+        for (auto* highlighter : view->document()->findChildren<SpellingHighlighter*>())
+            highlighter->rehighlight();
+    }
+}
+
+void EditorViewController::selectionChanged(QTextEdit* view) {
+    popover_->selectionChanged(view);
+    // Items such as Add Link and Accept Change depend on the selection.
+    MainMenu::build().scheduleValidation();
+}
+
+TovinDocument* EditorViewController::document() const {
+    return document_;
+}
+
+rovuvuz::DocxDocument* EditorViewController::doc() const {
+    return document_ ? document_->docx() : nullptr;
+}
+
+EditorUndo& EditorViewController::undo() {
+    return session_->undo();
+}
+
+QTextEdit* EditorViewController::body() const {
+    return bodyView_;
+}
+
+StoryBridge* EditorViewController::bodyBridge() const {
+    return session_->bodyBridge();
+}
+
+qreal EditorViewController::columnWidth() const {
+    rovuvuz::DocxDocument* docx = doc();
+    if (!docx) return 612 * displayScale;
+    const rovuvuz::PageSetup page = docx->pageSetup();
+    return std::round((page.width - page.left - page.right) * displayScale);
+}
+
+rovuvuz::EditMode EditorViewController::editMode() const {
+    return session_->editMode();
+}
+
+EditorViewController::Active EditorViewController::active() const {
+    QWidget* focus = focusWidget();
+    for (const Band* band : {&header_, &footerBand_, &notes_}) {
+        if (band->view && band->view == focus) return {band->view, band->bridge.get()};
+    }
+    return {bodyView_, bodyBridge()};
+}
+
+StoryBridge* EditorViewController::bridgeOf(const QWidget* view) const {
+    if (view == bodyView_) return bodyBridge();
+    for (const Band* band : {&header_, &footerBand_, &notes_}) {
+        if (band->view && band->view == view) return band->bridge.get();
+    }
+    return nullptr;
+}
+
+std::vector<BlockSnapshot> EditorViewController::storyBlocks(const StoryID& story) const {
+    rovuvuz::DocxDocument* docx = doc();
+    if (!docx) return {};
+    try {
+        return docx->snapshot(story).blocks;
+    } catch (const std::exception&) {
+        // A band whose story does not read is not shown.
+        return {};
+    }
+}
+
+std::pair<std::vector<BlockSnapshot>, std::map<rovuvuz::ParagraphID, std::string>>
+EditorViewController::noteBlocks() const {
+    std::vector<BlockSnapshot> blocks;
+    std::map<rovuvuz::ParagraphID, std::string> labels;
+    rovuvuz::DocxDocument* docx = doc();
+    if (!docx || !docx->part(StoryID::footnotes())) return {};
+    try {
+        const rovuvuz::StorySnapshot story = docx->snapshot(StoryID::footnotes());
+        for (const rovuvuz::EntrySnapshot& entry : story.entries) {
+            bool first = true;
+            for (const BlockSnapshot& block : entry.blocks) {
+                if (const auto* paragraph = std::get_if<rovuvuz::ParagraphSnapshot>(&block.value);
+                    paragraph && first) {
+                    labels[paragraph->id] = std::to_string(entry.id);
+                    first = false;
+                }
+                blocks.push_back(block);
+            }
+        }
+    } catch (const std::exception&) {
+        return {};
+    }
+    return {std::move(blocks), std::move(labels)};
+}
+
+EditorViewController::Band EditorViewController::makeBand(const StoryID& story,
+                                                          std::vector<BlockSnapshot> blocks) {
+    Band band;
+    band.view = new BandTextView(bodyView_->viewport());
+    band.bridge = std::make_unique<StoryBridge>(doc(), story, band.view,
+                                                AttributedBuilder(doc(), story, columnWidth()));
+    band.bridge->mode = [this] { return editMode(); };
+    band.bridge->willEdit = [this](StoryBridge&) { session_->undo().registerUndo(/*typing=*/true); };
+    band.bridge->didEdit = [this](StoryBridge&) {
+        session_->modelChanged();
+        bandWidth_ = -1;  // its height may have changed
+        layoutBands();
+    };
+    band.bridge->load(std::move(blocks));
+    band.view->installEventFilter(session_);
+    new SpellingHighlighter(band.view->document(), Spelling::shared());
+    connect(band.view, &QTextEdit::selectionChanged, this,
+            [this, view = band.view] { selectionChanged(view); });
+    band.view->show();
+    return band;
+}
+
+void EditorViewController::clearBands() {
+    for (Band* band : {&header_, &footerBand_, &notes_}) {
+        band->bridge.reset();
+        delete band->view;
+        band->view = nullptr;
+    }
+    headerRule_->hide();
+    notesRule_->hide();
+}
+
+void EditorViewController::loadBands() {
+    clearBands();
+    rovuvuz::DocxDocument* docx = doc();
+    if (!docx) return;
+    if (const std::optional<StoryID> story = docx->defaultHeader()) {
+        std::vector<BlockSnapshot> blocks = storyBlocks(*story);
+        if (!blocks.empty()) header_ = makeBand(*story, std::move(blocks));
+    }
+    if (const std::optional<StoryID> story = docx->defaultFooter()) {
+        std::vector<BlockSnapshot> blocks = storyBlocks(*story);
+        if (!blocks.empty()) footerBand_ = makeBand(*story, std::move(blocks));
+    }
+    auto [blocks, labels] = noteBlocks();
+    if (!blocks.empty()) {
+        noteLabels_ = std::move(labels);
+        notes_ = makeBand(StoryID::footnotes(), {});
+        notes_.bridge->customLabels = [this] { return noteLabels_; };
+        notes_.bridge->load(std::move(blocks));
+        notes_.bridge->relabel();
+    }
+    headerRule_->setVisible(header_.view != nullptr);
+    notesRule_->setVisible(notes_.view != nullptr);
+    bandWidth_ = -1;
+    layoutBands();
+}
+
+void EditorViewController::modelChanged() {
+    session_->modelChanged();
+}
+
+void EditorViewController::flushRefresh() {
+    if (!refreshTask_.isActive()) return;
+    refreshTask_.stop();
+    refresh();
+}
+
+void EditorViewController::refresh() {
+    ++refreshes_;
+    updateFooter();
+    Q_EMIT refreshed();
+    layoutBands();
+}
+
+void EditorViewController::updateFooter() {
+    footer_->update(bodyView_->toPlainText(), document_ && document_->trackChanges());
+}
+
+void EditorViewController::reloadAll() {
+    session_->reloadAll();
+}
+
+void EditorViewController::reloadBands() {
+    for (Band* band : {&header_, &footerBand_}) {
+        if (band->bridge) band->bridge->reloadFromModel(storyBlocks(band->bridge->story()));
+    }
+    if (notes_.bridge) {
+        auto [blocks, labels] = noteBlocks();
+        noteLabels_ = std::move(labels);
+        notes_.bridge->reloadFromModel(std::move(blocks));
+        notes_.bridge->relabel();
+    }
+    updateFooter();
+    Q_EMIT refreshed();
+    bandWidth_ = -1;
+    layoutBands();
+}
+
+void EditorViewController::setPageView(bool on) {
+    if (pageView_ == on) return;
+    pageView_ = on;
+    if (on) popover_->hide();
+    footer_->setPages(std::nullopt);
+    updateFooter();
+    toolbar_->sync();
+    Q_EMIT pageViewChanged(on);
+}
+
+void EditorViewController::setRailShown(bool shown) {
+    railShown_ = shown;
+    layoutBands();
+}
+
+void EditorViewController::layoutBands() {
+    const int railWidth = railShown_ && railCardCount() > 0 ? 268 : 0;
+    // The body column places itself (ColumnTextView); the bands stand in the same column.
+    bodyView_->setRailWidth(railWidth);
+    const int width = int(bodyView_->visibleColumnWidth());
+    if (width != bandWidth_) {
+        bandWidth_ = width;
+        bandHeights_[0] = header_.view ? header_.view->fittedHeight(width) : 0;
+        bandHeights_[1] = notes_.view ? notes_.view->fittedHeight(width) : 0;
+        bandHeights_[2] = footerBand_.view ? footerBand_.view->fittedHeight(width) : 0;
+    }
+    const auto [h, n, f] = std::tuple(bandHeights_[0], bandHeights_[1], bandHeights_[2]);
+    const int top = header_.view ? h + headerClearance : plainTop;
+    const int bottom = std::max(
+        (notes_.view ? n + bandGap : 0) + (footerBand_.view ? f + bandGap : 0) + plainBottom, top / 2);
+    bodyView_->setInsets(top, bottom);
+    const int x = int(bodyView_->columnX());
+    const int scrolled = bodyView_->verticalScrollBar()->value();
+    if (header_.view) {
+        header_.view->setGeometry(x, headerTop - scrolled, width, h);
+        headerRule_->setGeometry(x, headerTop + h + ruleGap - scrolled, width, 1);
+    }
+    const int bodyHeight = int(std::ceil(bodyView_->document()->size().height()));
+    int y = bodyHeight - bottom + 32;
+    if (notes_.view) {
+        notesRule_->setGeometry(x, y - scrolled, std::min(width, notesRuleWidth), 1);
+        notes_.view->setGeometry(x, y + 12 - scrolled, width, n);
+        y += n + bandGap;
+    }
+    if (footerBand_.view) footerBand_.view->setGeometry(x, y - scrolled, width, f);
+}
+
+void EditorViewController::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layoutBands();
+}
+
+bool EditorViewController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == bodyView_->viewport() && event->type() == QEvent::Resize) layoutBands();
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace tovin

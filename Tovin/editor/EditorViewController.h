@@ -1,0 +1,162 @@
+// The content of an editor window: the body column and its header, footer and notes bands
+// (each an editable view with its own story bridge), the footer bar, the reveal toolbar and
+// the format popover. It answers which view and bridge a command acts on (`active`), and
+// after every model change refreshes the footer once the burst of edits has settled. The
+// menu commands themselves are in EditorActions.
+#pragma once
+
+#include <QPointer>
+#include <QTextEdit>
+#include <QTimer>
+#include <QWidget>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "RovuVuz/Identifiers.h"
+#include "RovuVuz/Snapshot.h"
+#include "RovuVuz/TextEdit.h"
+#include "Tovin/editor/ColumnTextView.h"
+
+namespace rovuvuz {
+class DocxDocument;
+}
+
+namespace tovin {
+
+class EditorSession;
+class EditorUndo;
+class FindBar;
+class FooterBar;
+class FormatPopover;
+class RevealToolbar;
+class StoryBridge;
+class TovinDocument;
+
+// A header, footer or notes band: a text view sized to its text that never scrolls itself.
+class BandTextView : public QTextEdit {
+    Q_OBJECT
+  public:
+    explicit BandTextView(QWidget* parent = nullptr);
+    // The height the text needs at `width`.
+    int fittedHeight(int width);
+};
+
+// A one-pixel rule drawn in the theme's hairline colour.
+class HairlineView : public QWidget {
+    Q_OBJECT
+  public:
+    explicit HairlineView(QWidget* parent = nullptr);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+class EditorViewController : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int refreshDelayMs = 250;
+
+    explicit EditorViewController(TovinDocument* document, QWidget* parent = nullptr);
+    ~EditorViewController() override;
+
+    TovinDocument* document() const;
+    rovuvuz::DocxDocument* doc() const;
+    EditorSession* session() const { return session_; }
+    EditorUndo& undo();
+    QTextEdit* body() const;
+    StoryBridge* bodyBridge() const;
+    FooterBar* footer() const { return footer_; }
+    FormatPopover* popover() const { return popover_; }
+    FindBar* findBar() const { return findBar_; }
+    RevealToolbar* toolbar() const { return toolbar_; }
+
+    struct Band {
+        BandTextView* view = nullptr;
+        std::unique_ptr<StoryBridge> bridge;
+    };
+    BandTextView* headerBand() const { return header_.view; }
+    BandTextView* footerBand() const { return footerBand_.view; }
+    BandTextView* notesBand() const { return notes_.view; }
+
+    // The view a command acts on: the focused text view when it has a bridge, else the body.
+    struct Active {
+        QTextEdit* view = nullptr;
+        StoryBridge* bridge = nullptr;
+    };
+    Active active() const;
+    StoryBridge* bridgeOf(const QWidget* view) const;
+
+    // direct, or tracked by the author name now while the document tracks changes.
+    rovuvuz::EditMode editMode() const;
+
+    // Marks the document edited and schedules one refresh of the footer 0.25 s after the
+    // last of a burst of changes.
+    void modelChanged();
+    // Every view from fresh snapshots, then the footer and the band layout (undo does the
+    // same through the session).
+    void reloadAll();
+    // Places the bands around the body's text and sets the body's insets to make room.
+    void layoutBands();
+
+    // Page view shows the pages instead of the editable column (set by the page preview).
+    bool isPageView() const { return pageView_; }
+    void setPageView(bool on);
+    // Whether the comment rail is shown, and how many cards it has (none without a rail).
+    bool railShown() const { return railShown_; }
+    void setRailShown(bool shown);
+    int railCardCount() const { return 0; }
+
+    // Check Spelling While Typing, for every view of every editor.
+    void setContinuousSpellChecking(bool on);
+
+    // How many debounced refreshes have run (each updates footer, ledger and rail).
+    int refreshCount() const { return refreshes_; }
+    // Runs a pending refresh at once.
+    void flushRefresh();
+
+  Q_SIGNALS:
+    // After each debounced refresh: the ledger and the rail reload from the model.
+    void refreshed();
+    void pageViewChanged(bool on);
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void selectionChanged(QTextEdit* view);
+    void loadBands();
+    void reloadBands();
+    void clearBands();
+    std::vector<rovuvuz::BlockSnapshot> storyBlocks(const rovuvuz::StoryID& story) const;
+    Band makeBand(const rovuvuz::StoryID& story, std::vector<rovuvuz::BlockSnapshot> blocks);
+    std::pair<std::vector<rovuvuz::BlockSnapshot>, std::map<rovuvuz::ParagraphID, std::string>> noteBlocks()
+        const;
+    void refresh();
+    void updateFooter();
+    qreal columnWidth() const;
+
+    QPointer<TovinDocument> document_;
+    ColumnTextView* bodyView_;
+    EditorSession* session_;
+    FooterBar* footer_;
+    FindBar* findBar_;
+    FormatPopover* popover_;
+    RevealToolbar* toolbar_;
+    HairlineView* headerRule_;
+    HairlineView* notesRule_;
+    Band header_;
+    Band footerBand_;
+    Band notes_;
+    std::map<rovuvuz::ParagraphID, std::string> noteLabels_;
+    QTimer refreshTask_;
+    int refreshes_ = 0;
+    int bandWidth_ = -1;
+    int bandHeights_[3] = {0, 0, 0};  // header, notes, footer
+    bool pageView_ = false;
+    bool railShown_ = true;
+};
+
+}  // namespace tovin

@@ -1,0 +1,53 @@
+#!/bin/bash
+# Formatting with the mouse and a menu key in a real window under Xvfb (never run by ctest:
+# it needs a display). Usage: tests/x11/bold.sh DISPLAY_NUMBER [path/to/tovin]
+#
+# On a copy of samples/welcome.docx: a double-click selects the word "reports", Ctrl+B
+# makes it bold, Ctrl+S saves. The saved word/document.xml has exactly that run bold and
+# every other ZIP entry is byte-identical (stored bytes and local header).
+set -euo pipefail
+number=${1:?display number}
+tovin=${2:-build/Tovin/tovin}
+root=$(cd "$(dirname "$0")/../.." && pwd)
+work=$(mktemp -d)
+trap 'kill $pid 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+mkdir -p "$work"/{run,config,state}
+chmod 700 "$work/run"
+export DISPLAY=:$number XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
+Xvfb "$DISPLAY" -screen 0 1600x1000x24 >/dev/null 2>&1 &
+xvfb=$!
+sleep 1
+cp "$root/samples/welcome.docx" "$work/original.docx"
+cp "$work/original.docx" "$work/bold.docx"
+"$tovin" "$work/bold.docx" >/dev/null 2>&1 &
+pid=$!
+for _ in $(seq 50); do window=$(xdotool search --name bold.docx 2>/dev/null | head -1) && [ -n "$window" ] && break; sleep 0.2; done
+sleep 2
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+# "reports" on the first line of the paragraph under "What Tovin is for".
+xdotool mousemove 840 376 click --repeat 2 --delay 80 1
+sleep 0.5
+xdotool key ctrl+b
+sleep 0.5
+xdotool key ctrl+s
+sleep 1.5
+python3 - "$work/original.docx" "$work/bold.docx" <<'PY'
+import re, struct, sys, zipfile
+a, b = sys.argv[1], sys.argv[2]
+za, zb = zipfile.ZipFile(a), zipfile.ZipFile(b)
+da, db = open(a, 'rb').read(), open(b, 'rb').read()
+def stored(data, info):
+    n, e = struct.unpack('<HH', data[info.header_offset + 26:info.header_offset + 30])
+    return data[info.header_offset:info.header_offset + 30 + n + e + info.compress_size]
+assert [i.filename for i in za.infolist()] == [i.filename for i in zb.infolist()], "entry list differs"
+changed = [i.filename for i in za.infolist() if stored(da, i) != stored(db, zb.getinfo(i.filename))]
+assert changed == ['word/document.xml'], changed
+print("every entry but word/document.xml is byte-identical")
+def bold(z):
+    xml = z.read('word/document.xml').decode()
+    return re.findall(r'<w:r><w:rPr><w:b/></w:rPr><w:t[^>]*>([^<]*)</w:t></w:r>', xml)
+before, after = bold(za), bold(zb)
+assert after.count('reports') == 1 and sorted(after) == sorted(before + ['reports']), (before, after)
+print("the run \"reports\" is bold, and no other run became bold")
+PY
+echo "all checks passed"

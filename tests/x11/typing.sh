@@ -1,0 +1,108 @@
+#!/bin/bash
+# Typing into a real window under Xvfb with real key events (never run by ctest: it needs a
+# display). Usage: tests/x11/typing.sh DISPLAY_NUMBER [path/to/tovin]
+#
+# Checks, on copies of samples/welcome.docx:
+#  1. direct typing then Ctrl+S changes only word/document.xml, only inside the paragraph
+#     typed into, and pandoc reads the typed words;
+#  2. with Review > Track My Edits, the typed words are a w:ins by the author name of the
+#     settings and a Backspace makes a w:del; pandoc --track-changes=reject shows neither;
+#  3. undoing every step and saving gives back the original file byte for byte.
+set -euo pipefail
+number=${1:?display number}
+tovin=${2:-build/Tovin/tovin}
+root=$(cd "$(dirname "$0")/../.." && pwd)
+work=$(mktemp -d)
+trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+mkdir -p "$work"/{run,config/Tovin,state}
+chmod 700 "$work/run"
+printf '[General]\nauthorName=Xavier Tester\n' >"$work/config/Tovin/Tovin.ini"
+export DISPLAY=:$number XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
+Xvfb "$DISPLAY" -screen 0 1600x1000x24 >/dev/null 2>&1 &
+xvfb=$!
+sleep 1
+cp "$root/samples/welcome.docx" "$work/original.docx"
+
+# Opens a copy in its own tovin and clicks into the paragraph "This document is itself…".
+open_copy() {
+    cp "$work/original.docx" "$work/$1"
+    "$tovin" "$work/$1" >/dev/null 2>&1 &
+    pid=$!
+    for _ in $(seq 50); do window=$(xdotool search --name "$1" 2>/dev/null | head -1) && [ -n "$window" ] && break; sleep 0.2; done
+    sleep 2  # the window is placed and its text laid out
+    xdotool windowfocus --sync "$window" 2>/dev/null || true
+    xdotool mousemove 700 499 click 1
+    sleep 0.3
+    xdotool key End
+}
+save() { xdotool key ctrl+s; sleep 1.5; }
+# Closing by signal; the next run must not restore this document as a second tab.
+close() {
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+    printf '[General]\nauthorName=Xavier Tester\n' >"$work/config/Tovin/Tovin.ini"
+}
+
+# Every ZIP entry but word/document.xml byte-identical (stored bytes and local header), and
+# in word/document.xml only one paragraph different.
+compare() {
+    python3 - "$work/original.docx" "$1" <<'PY'
+import re, struct, sys, zipfile
+a, b = sys.argv[1], sys.argv[2]
+za, zb = zipfile.ZipFile(a), zipfile.ZipFile(b)
+da, db = open(a, 'rb').read(), open(b, 'rb').read()
+def stored(data, info):
+    n, e = struct.unpack('<HH', data[info.header_offset + 26:info.header_offset + 30])
+    return data[info.header_offset:info.header_offset + 30 + n + e + info.compress_size]
+assert [i.filename for i in za.infolist()] == [i.filename for i in zb.infolist()], "entry list differs"
+changed = [i.filename for i in za.infolist() if stored(da, i) != stored(db, zb.getinfo(i.filename))]
+assert changed == ['word/document.xml'], changed
+xa, xb = za.read('word/document.xml').decode(), zb.read('word/document.xml').decode()
+pa, pb = re.findall(r'<w:p[ >].*?</w:p>', xa, re.S), re.findall(r'<w:p[ >].*?</w:p>', xb, re.S)
+differ = [i for i, (x, y) in enumerate(zip(pa, pb)) if x != y]
+assert len(pa) == len(pb) and len(differ) == 1, differ
+assert xa.replace(pa[differ[0]], '') == xb.replace(pb[differ[0]], ''), "outside the paragraph"
+print("only word/document.xml differs, only in paragraph", differ[0])
+PY
+}
+
+# 1. Direct typing.
+open_copy direct.docx
+xdotool type --delay 60 " Typed words arrive here."
+sleep 0.5
+save
+compare "$work/direct.docx"
+pandoc -t plain "$work/direct.docx" | tr '\n' ' ' | grep -q "compare. Typed words arrive here." || { echo "FAIL: pandoc"; exit 1; }
+echo "pandoc reads the typed words"
+close
+
+# 2. Tracked typing and a Backspace, then 3. undo to the original.
+open_copy tracked.docx
+xdotool key ctrl+shift+e
+xdotool type --delay 60 " Tracked words here."
+xdotool key --repeat 20 --delay 20 Left
+xdotool key BackSpace
+sleep 0.5
+save
+compare "$work/tracked.docx"
+xml=$(unzip -p "$work/tracked.docx" word/document.xml)
+expect() {
+    grep -q "$1" <<<"$xml" || { echo "FAIL: no $2"; exit 1; }
+    echo "$2"
+}
+expect '<w:ins w:id="[0-9]*" w:author="Xavier Tester"[^>]*><w:r><w:t xml:space="preserve"> Tracked words here.</w:t>' \
+    "typed words are a w:ins by Xavier Tester"
+# Back over the typed words, Backspace deletes the full stop of "compare.".
+expect 'compare</w:t></w:r><w:del w:id="[0-9]*" w:author="Xavier Tester"[^>]*><w:r><w:delText>.</w:delText>' \
+    "Backspace made a w:del by Xavier Tester"
+if pandoc --track-changes=reject -t plain "$work/tracked.docx" | grep -q "Tracked words"; then
+    echo "FAIL: rejected changes still show the typed words"; exit 1
+fi
+pandoc --track-changes=reject -t plain "$work/tracked.docx" | tr '\n' ' ' | grep -q "This document is itself" || { echo "FAIL: reject"; exit 1; }
+echo "pandoc --track-changes=reject shows neither change"
+for _ in 1 2 3 4 5; do xdotool key ctrl+z; sleep 0.3; done
+save
+cmp "$work/original.docx" "$work/tracked.docx"
+echo "undoing every step and saving gives back the original file byte for byte"
+close
+echo "all checks passed"
