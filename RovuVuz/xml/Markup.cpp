@@ -70,12 +70,48 @@ std::string startTag(std::string_view name, const Attributes& attributes, SelfCl
     return tag;
 }
 
+namespace {
+
+// mc:AlternateContent (ECMA-376 Part 3 §10.2.1) holds the same content once per choice
+// and once as a fallback; a reader sees one of them. The preview takes the first
+// mc:Choice, or the mc:Fallback when there is no choice, and marks the others unchosen.
+std::vector<bool> unchosenAlternatives(const XMLTree& tree) {
+    std::vector<bool> unchosen(tree.nodeCount(), false);
+    for (size_t node = 0; node < tree.nodeCount(); ++node) {
+        const int index = static_cast<int>(node);
+        if (tree.kind(index) != XMLTree::Kind::element || tree.localName(index) != "AlternateContent")
+            continue;
+        const std::vector<int> children = tree.childElements(index);
+        auto named = [&](std::string_view local) {
+            return std::find_if(children.begin(), children.end(),
+                                [&](int child) { return tree.localName(child) == local; });
+        };
+        auto chosen = named("Choice");
+        if (chosen == children.end()) chosen = named("Fallback");
+        for (auto child = children.begin(); child != children.end(); ++child)
+            if (child != chosen) unchosen[static_cast<size_t>(*child)] = true;
+    }
+    return unchosen;
+}
+
+}  // namespace
+
 std::string previewText(ByteView fragment) {
     try {
         const XMLTree tree(fragment);
+        const std::vector<bool> unchosen = unchosenAlternatives(tree);
+        // Nodes come in document order, so everything that starts before the end of the
+        // latest unchosen alternative lies inside it.
+        size_t skipUntil = 0;
         std::string text;
         for (size_t node = 0; node < tree.nodeCount(); ++node) {
             const int index = static_cast<int>(node);
+            const ByteRange range = tree.range(index);
+            if (range.lower < skipUntil) continue;
+            if (unchosen[node]) {
+                skipUntil = range.upper;
+                continue;
+            }
             if (tree.kind(index) == XMLTree::Kind::element && tree.nameView(index) == textElement)
                 text += tree.text(index);
         }

@@ -31,7 +31,8 @@ std::string startTag(std::string_view name, const Attributes& attributes, SelfCl
 // element such as <w:b/>); "0", "false", "off" and "none" are off; anything else is on.
 bool isOn(std::optional<std::string_view> value);
 
-// The concatenated text of every w:t element of a fragment; empty when it does not parse.
+// The concatenated text of every w:t element of a fragment, of each mc:AlternateContent
+// only its first mc:Choice (or its mc:Fallback without one); empty when it does not parse.
 std::string previewText(ByteView fragment);
 
 }  // namespace rovuvuz::Markup

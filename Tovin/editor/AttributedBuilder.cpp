@@ -56,6 +56,11 @@ QSizeF pointSize(const QImage& image) {
     return {points(image.width(), image.dotsPerMeterX()), points(image.height(), image.dotsPerMeterY())};
 }
 
+RunFormat unscripted(RunFormat format) {
+    format.verticalAlign = rovuvuz::VerticalAlign::baseline;
+    return format;
+}
+
 qreal sane(double value) {
     return std::isfinite(value) ? std::clamp<double>(value, 0, largestImageSide) : 0;
 }
@@ -67,7 +72,6 @@ AttributedBuilder::AttributedBuilder(rovuvuz::DocxDocument* document_, rovuvuz::
     : document(document_),
       story(std::move(story_)),
       columnWidth(columnWidth_),
-      palette(QGuiApplication::palette()),
       caches_(std::make_shared<Caches>()) {}
 
 AttachmentRef AttributedBuilder::table(const rovuvuz::TableSnapshot& table) const {
@@ -139,15 +143,16 @@ QTextCharFormat AttributedBuilder::attributes(const RunFormat& f,
     if (!revision) return cached->second;
 
     QTextCharFormat format = cached->second;
+    const QPalette colours = palette.value_or(QGuiApplication::palette());
     setRevisionProperty(format, TextProperty::revision, *revision);
     // Tracked changes show in the reviewing colours whatever the document's own.
     if (revision->kind == rovuvuz::RevisionKind::insert) {
-        const QColor cobalt = Theme::cobalt.resolve(palette);
+        const QColor cobalt = Theme::cobalt.resolve(colours);
         format.setForeground(cobalt);
         format.setFontUnderline(true);
         format.setUnderlineColor(cobalt);
     } else {
-        format.setForeground(Theme::brick.resolve(palette));
+        format.setForeground(Theme::brick.resolve(colours));
         format.setFontStrikeOut(true);
     }
     return format;
@@ -279,7 +284,10 @@ StyledText AttributedBuilder::paragraph(const ParagraphSnapshot& p) const {
         position = upper;
         if (upper == lower) continue;
 
-        QTextCharFormat attrs = attributes(span.format, span.revision);
+        // A note number raises and shrinks itself; the note reference style's own
+        // superscript would shrink it twice.
+        const bool noteRef = span.content.type == Span::Content::Type::noteRef;
+        QTextCharFormat attrs = attributes(noteRef ? unscripted(span.format) : span.format, span.revision);
         if (span.formatRevision)
             setRevisionProperty(attrs, TextProperty::formatRevision, *span.formatRevision);
         if (span.link) {

@@ -61,8 +61,9 @@ class AttributedBuilder {
     rovuvuz::DocxDocument* document = nullptr;
     rovuvuz::StoryID story;
     qreal columnWidth = 0;
-    // Colours that follow light and dark are resolved against this palette.
-    QPalette palette;
+    // Colours that follow light and dark are resolved against this palette, or without one
+    // against the application's at the time of building.
+    std::optional<QPalette> palette;
     // Attachments for the blocks StoryText assembles, when set: a table's view, and an
     // opaque block's.
     std::function<AttachmentRef(const rovuvuz::TableSnapshot&)> makeTable;

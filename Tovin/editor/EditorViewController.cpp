@@ -39,8 +39,6 @@ constexpr int plainTop = 56;         // the body's top inset with no header
 constexpr int bandGap = 40;          // between notes, footer and the text above
 constexpr int plainBottom = 56;
 constexpr int notesRuleWidth = 144;
-constexpr int minimumBandWidth = 160;
-constexpr int sideMargin = 32;
 
 }  // namespace
 
@@ -69,7 +67,7 @@ void HairlineView::paintEvent(QPaintEvent*) {
 EditorViewController::EditorViewController(TovinDocument* document, QWidget* parent)
     : QWidget(parent),
       document_(document),
-      bodyView_(new QTextEdit(this)),
+      bodyView_(new ColumnTextView(this)),
       session_(nullptr),
       footer_(new FooterBar(this)),
       findBar_(nullptr),
@@ -82,8 +80,7 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     bodyView_->setObjectName(QStringLiteral("body"));
-    bodyView_->setFrameShape(QFrame::NoFrame);
-    bodyView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    bodyView_->setColumnWidth(columnWidth());
     findBar_ = new FindBar(this, this);
     layout->addWidget(findBar_);
     layout->addWidget(bodyView_, 1);
@@ -335,9 +332,10 @@ void EditorViewController::setRailShown(bool shown) {
 }
 
 void EditorViewController::layoutBands() {
-    const int viewWidth = bodyView_->viewport()->width();
     const int railWidth = railShown_ && railCardCount() > 0 ? 268 : 0;
-    const int width = std::max(std::min(viewWidth - railWidth - 64, int(columnWidth())), minimumBandWidth);
+    // The body column places itself (ColumnTextView); the bands stand in the same column.
+    bodyView_->setRailWidth(railWidth);
+    const int width = int(bodyView_->visibleColumnWidth());
     if (width != bandWidth_) {
         bandWidth_ = width;
         bandHeights_[0] = header_.view ? header_.view->fittedHeight(width) : 0;
@@ -348,18 +346,8 @@ void EditorViewController::layoutBands() {
     const int top = header_.view ? h + headerClearance : plainTop;
     const int bottom = std::max(
         (notes_.view ? n + bandGap : 0) + (footerBand_.view ? f + bandGap : 0) + plainBottom, top / 2);
-    const int x = std::max(int(std::lround((viewWidth - railWidth - width) / 2.0)), sideMargin);
-    // The body's text stands in the same column as the bands.
-    QTextFrameFormat frame = bodyView_->document()->rootFrame()->frameFormat();
-    const int right = std::max(viewWidth - x - width, 0);
-    if (frame.topMargin() != top || frame.bottomMargin() != bottom || frame.leftMargin() != x ||
-        frame.rightMargin() != right) {
-        frame.setTopMargin(top);
-        frame.setBottomMargin(bottom);
-        frame.setLeftMargin(x);
-        frame.setRightMargin(right);
-        bodyView_->document()->rootFrame()->setFrameFormat(frame);
-    }
+    bodyView_->setInsets(top, bottom);
+    const int x = int(bodyView_->columnX());
     const int scrolled = bodyView_->verticalScrollBar()->value();
     if (header_.view) {
         header_.view->setGeometry(x, headerTop - scrolled, width, h);

@@ -17,6 +17,7 @@
 #include "RovuVuz/model/Identifiers.h"
 #include "RovuVuz/snapshot/Snapshot.h"
 #include "RovuVuz/edit/TextEdit.h"
+#include "Tovin/editor/ColumnTextView.h"
 
 namespace rovuvuz {
 class DocxDocument;
@@ -139,7 +140,7 @@ class EditorViewController : public QWidget {
     qreal columnWidth() const;
 
     QPointer<TovinDocument> document_;
-    QTextEdit* bodyView_;
+    ColumnTextView* bodyView_;
     EditorSession* session_;
     FooterBar* footer_;
     FindBar* findBar_;

@@ -1,6 +1,7 @@
 #include "Tovin/editor/StoryText.h"
 
 #include <QTextDocument>
+#include <QTextFrame>
 #include <exception>
 
 namespace tovin::StoryText {
@@ -74,7 +75,10 @@ void insert(QTextCursor& cursor, std::span<const BlockSnapshot> blocks, const At
 void fill(QTextDocument& document, const std::vector<BlockSnapshot>& blocks,
           const AttributedBuilder& builder) {
     registerAttachmentHandler(&document);
+    // Clearing resets the root frame, whose margins place a view's column.
+    const QTextFrameFormat frame = document.rootFrame()->frameFormat();
     document.clear();
+    document.rootFrame()->setFrameFormat(frame);
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
     insert(cursor, blocks, builder);

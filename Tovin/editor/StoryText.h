@@ -16,7 +16,8 @@ class QTextDocument;
 
 namespace tovin::StoryText {
 
-// Replaces everything in `document` with the blocks and lets it draw attachments.
+// Replaces everything in `document` with the blocks and lets it draw attachments; the root
+// frame's format (a view's margins) is kept.
 void fill(QTextDocument& document, const std::vector<rovuvuz::BlockSnapshot>& blocks,
           const AttributedBuilder& builder);
 

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QPlainTextEdit>
 
 #include "RovuVuz/package/FileIO.h"
 #include "Tovin/EditorWindowController.h"

@@ -141,6 +141,24 @@ TEST(Markup, PreviewTextJoinsEveryWTextInDocumentOrder) {
         {"two top-level elements do not parse", "<w:t>a</w:t><w:t>b</w:t>", ""},
         {"an unclosed fragment does not parse", "<w:p><w:t>open", ""},
         {"empty", "", ""},
+        {"a text box's choice is read once, its fallback left out",
+         "<mc:AlternateContent><mc:Choice "
+         "Requires=\"wps\"><w:drawing><w:t>Datum</w:t></w:drawing></mc:Choice>"
+         "<mc:Fallback><w:pict><w:t>Datum</w:t></w:pict></mc:Fallback></mc:AlternateContent>",
+         "Datum"},
+        {"only the first of several choices",
+         "<mc:AlternateContent><mc:Choice><w:t>one</w:t></mc:Choice><mc:Choice><w:t>two</w:t></mc:Choice>"
+         "<mc:Fallback><w:t>three</w:t></mc:Fallback></mc:AlternateContent>",
+         "one"},
+        {"the fallback when there is no choice",
+         "<w:r><w:t>a</w:t><mc:AlternateContent><mc:Fallback><w:t>b</w:t></mc:Fallback></mc:AlternateContent>"
+         "<w:t>c</w:t></w:r>",
+         "abc"},
+        {"alternatives nested in a discarded fallback stay out",
+         "<mc:AlternateContent><mc:Choice><w:t>x</w:t></"
+         "mc:Choice><mc:Fallback><mc:AlternateContent><mc:Choice>"
+         "<w:t>y</w:t></mc:Choice></mc:AlternateContent></mc:Fallback></mc:AlternateContent>",
+         "x"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
