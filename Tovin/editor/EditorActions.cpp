@@ -78,7 +78,6 @@ void registerEditorActions(MainMenu& menu, QObject* context, std::function<Edito
     command(Command::deleteSelection, &EditorSession::deleteSelection, hasSelection);
     command(Command::selectAll, &EditorSession::selectAll,
             [current](QAction*) { return current() != nullptr; });
-
 }
 
 namespace EditorActions {
@@ -508,8 +507,12 @@ void resetItem(Command command, QAction* item) {
 
 }  // namespace
 
-std::vector<Range> changeRanges(const EditorViewController& editor) {
+std::vector<Range> changeRanges(EditorViewController& editor) {
     std::vector<Range> ranges;
+    if (const auto& cached = editor.changeCache()) {
+        for (const auto& [location, length] : *cached) ranges.push_back({location, length});
+        return ranges;
+    }
     const QTextDocument* document = editor.body()->document();
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -524,6 +527,8 @@ std::vector<Range> changeRanges(const EditorViewController& editor) {
                 ranges.push_back({fragment.position(), fragment.length()});
         }
     }
+    auto& cache = editor.changeCache().emplace();
+    for (const Range& range : ranges) cache.emplace_back(range.location, range.length);
     return ranges;
 }
 

@@ -113,6 +113,7 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
     connect(bodyView_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { layoutBands(); });
     connect(bodyView_->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
             [this] { layoutBands(); });
+    connect(bodyView_->document(), &QTextDocument::contentsChange, this, [this] { changeCache_.reset(); });
     bodyView_->viewport()->installEventFilter(this);
     connect(bodyView_, &QTextEdit::selectionChanged, this, [this] { selectionChanged(bodyView_); });
 
