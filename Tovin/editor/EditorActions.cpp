@@ -45,7 +45,7 @@ void registerEditorActions(MainMenu& menu, QObject* context, std::function<Edito
     using SessionCommand = void (EditorSession::*)();
     auto hasSelection = [current](QAction*) {
         EditorSession* session = current();
-        return session && session->body() && session->body()->textCursor().hasSelection();
+        return session && session->target().view && session->target().view->textCursor().hasSelection();
     };
     auto command = [&menu, context, current](Command selector, SessionCommand run,
                                              MainMenu::Validate validate) {
@@ -250,7 +250,8 @@ void moveToChange(EditorViewController& editor, bool forward) {
 void resolve(EditorViewController& editor, bool accept) {
     const auto active = editor.active();
     const std::optional<rovuvuz::RevisionInfo> revision = revisionAtSelection(active);
-    if (!revision) return beep();
+    // Without a usable w:id the change cannot be named to the engine.
+    if (!revision || revision->id.rawValue < 0) return beep();
     editor.undo().registerUndo(/*typing=*/false);
     const StructuralEdit edit = accept ? StructuralEdit{StructuralEdit::Accept{revision->id}}
                                        : StructuralEdit{StructuralEdit::Reject{revision->id}};

@@ -92,6 +92,14 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
     notesRule_->hide();
 
     session_ = new EditorSession(document, bodyView_, columnWidth(), this);
+    session_->activeView = [this] {
+        const Active now = active();
+        return EditorSession::Target{now.view, now.bridge};
+    };
+    session_->flushOthers = [this] {
+        for (Band* band : {&header_, &footerBand_, &notes_})
+            if (band->bridge) band->bridge->flush();
+    };
     // A newer change restarts the wait, so a burst of edits refreshes once.
     connect(session_, &EditorSession::changed, this, [this] { refreshTask_.start(); });
     connect(session_, &EditorSession::reloaded, this, &EditorViewController::reloadBands);
