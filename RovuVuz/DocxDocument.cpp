@@ -1,5 +1,6 @@
 #include "RovuVuz/DocxDocument.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "RovuVuz/FileIO.h"
@@ -109,12 +110,21 @@ SharedBytes DocxDocument::contents(std::string_view name) const {
     return share(archive_.contents(name));
 }
 
+SharedBytes DocxDocument::storyContents(std::string_view name) {
+    if (cache_.added.count(name)) return contents(name);
+    if (const auto found = inflated_.find(name); found != inflated_.end()) return found->second.contents;
+    DeflateSplice::BlockMap blocks;
+    SharedBytes bytes = share(archive_.contents(name, blocks));
+    if (!blocks.empty()) inflated_[std::string(name)] = {bytes, std::move(blocks)};
+    return bytes;
+}
+
 Story& DocxDocument::story(const StoryID& id) {
     const auto name = part(id);
     if (!name || !hasPart(name->rawValue)) throw DocxError(DocxErrorCode::unknownStory, id);
     auto found = stories_.find(*name);
     if (found != stories_.end()) return *found->second;
-    auto parsed = std::make_unique<Story>(*name, contents(name->rawValue), nullptr, mint_);
+    auto parsed = std::make_unique<Story>(*name, storyContents(name->rawValue), nullptr, mint_);
     return *stories_.emplace(*name, std::move(parsed)).first->second;
 }
 
@@ -147,20 +157,39 @@ std::set<PartName> DocxDocument::dirtyParts() {
     return parts;
 }
 
-SharedBytes DocxDocument::image(const PartMap& parts) const {
+SharedBytes DocxDocument::image(const PartMap& parts, bool splice) const {
     ZipArchive::Replacements replacing;
-    for (const auto& [name, bytes] : parts) replacing.emplace(name, ByteView(*bytes));
-    return archive_.write(replacing);
+    ZipArchive::SpliceSources splicing;
+    for (const auto& [name, bytes] : parts) {
+        replacing.emplace(name, ByteView(*bytes));
+        const auto found = inflated_.find(name);
+        if (splice && found != inflated_.end())
+            splicing.emplace(name, ZipArchive::SpliceSource{&found->second.blocks, *found->second.contents});
+    }
+    return archive_.write(replacing, splicing, splicePolicy_);
 }
 
-SharedBytes DocxDocument::data() { return image(replacements()); }
-
-SharedBytes DocxDocument::checkedData() {
-    const PartMap parts = replacements();
-    SharedBytes image = this->image(parts);
-    verifyImage(image, parts);
-    return image;
+SharedBytes DocxDocument::checkedImage(const PartMap& parts, bool verifyAll) const {
+    const bool splicing =
+        splicePolicy_.enabled &&
+        std::any_of(parts.begin(), parts.end(), [&](const auto& p) { return inflated_.count(p.first); });
+    if (splicing) {
+        // A splice fault must never reach a file: the spliced image is read back first.
+        const SharedBytes spliced = image(parts, true);
+        try {
+            verifyImage(spliced, parts);
+            return spliced;
+        } catch (const ZipError&) {
+        }
+    }
+    const SharedBytes whole = image(parts, false);
+    if (verifyAll) verifyImage(whole, parts);
+    return whole;
 }
+
+SharedBytes DocxDocument::data() { return checkedImage(replacements(), false); }
+
+SharedBytes DocxDocument::checkedData() { return checkedImage(replacements(), true); }
 
 void DocxDocument::write(const std::filesystem::path& path) {
     FileIO::writeAtomically(path, *checkedData());

@@ -124,6 +124,10 @@ public:
     SharedBytes checkedData();
     // Saves checkedData() to a file atomically.
     void write(const std::filesystem::path& path);
+    // How saving compresses a replaced story part that was read from the archive: by
+    // default only the stretch that changed (see DeflateSplice.h). A splice is always
+    // checked by inflating it, and the part is compressed whole when the check fails.
+    void setSplicePolicy(const DeflateSplice::Policy& policy) { splicePolicy_ = policy; }
 
     // A fresh w:id for a tracked change, comment or picture: one above the largest w:id
     // of any story part as stored, then counting up.
@@ -227,7 +231,12 @@ private:
     // The parts to replace or add on save.
     PartMap replacements();
     // The archive image with the given parts replaced or added.
-    SharedBytes image(const PartMap& parts) const;
+    SharedBytes image(const PartMap& parts, bool splice) const;
+    // The image, read back and compressed whole when a splice fails the check; with
+    // `verifyAll` an image without splices is checked as well.
+    SharedBytes checkedImage(const PartMap& parts, bool verifyAll) const;
+    // A story part's bytes; when read from the archive, its DEFLATE blocks are recorded.
+    SharedBytes storyContents(std::string_view name);
     std::optional<ByteView> storedBytes(std::string_view name, SharedBytes& keepAlive) const;
     void verifyImage(const SharedBytes& image, const PartMap& replaced) const;
 
@@ -238,6 +247,13 @@ private:
     Cache cache_;
     std::map<PartName, std::unique_ptr<Story>> stories_;
     std::optional<int64_t> revisionCounter_;
+    // Story parts as first inflated from the archive, with their DEFLATE blocks.
+    struct InflatedPart {
+        SharedBytes contents;
+        DeflateSplice::BlockMap blocks;
+    };
+    std::map<std::string, InflatedPart, std::less<>> inflated_;
+    DeflateSplice::Policy splicePolicy_;
 };
 
 }  // namespace rovuvuz

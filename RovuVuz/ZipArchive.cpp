@@ -232,20 +232,25 @@ Bytes deflateRaw(ByteView in, size_t limit) {
     return out;
 }
 
-Bytes inflate(ByteView compressed, size_t size, const std::string& name) {
+// With `blocks`, zlib decodes and records the block starts; a stream it refuses is tried
+// again with libdeflate, without a record.
+Bytes inflate(ByteView compressed, size_t size, const std::string& name,
+              DeflateSplice::BlockMap* blocks = nullptr) {
     if (size == 0) return {};
     // Refuse before allocating: a declared size the bytes present could never produce is
     // a zip bomb or a damaged record.
     if (size > ZipArchive::maxEntrySize || size > compressed.size() * maxDeflateRatio + deflateSlack)
         throw ZipError(ZipErrorCode::inflateFailed, name);
     Bytes out(size);
+    if (blocks && DeflateSplice::inflateRecording(compressed, out, *blocks)) return out;
     if (!inflateRaw(compressed, out)) throw ZipError(ZipErrorCode::inflateFailed, name);
     return out;
 }
 
 struct Compressed {
     uint16_t method = methodStored;
-    Bytes deflated;  // empty when stored: the payload is then the input itself
+    Bytes deflated;               // empty when stored: the payload is then the input itself
+    std::optional<uint32_t> crc;  // of the input, when already known
 
     ByteView payload(ByteView input) const { return method == methodStored ? input : ByteView(deflated); }
 };
@@ -255,7 +260,19 @@ Compressed compress(ByteView input, bool preferStored) {
     if (preferStored || input.empty()) return {};
     Bytes deflated = deflateRaw(input, input.size() - 1);
     if (deflated.empty()) return {};
-    return {methodDeflated, std::move(deflated)};
+    return {methodDeflated, std::move(deflated), std::nullopt};
+}
+
+// A splice when it lines up and still saves a byte; otherwise the whole is compressed.
+Compressed compress(ByteView input, ByteView original, const ZipArchive::Entry& entry,
+                    const ZipArchive::SpliceSource* source, const DeflateSplice::Policy& policy) {
+    if (source && source->blocks && entry.method == methodDeflated) {
+        const ByteView oldStream = original.subspan(entry.dataRange.lower, entry.dataRange.size());
+        auto spliced = DeflateSplice::splice(oldStream, *source->blocks, source->oldContents, input, policy);
+        if (spliced && spliced->deflated.size() < input.size())
+            return {methodDeflated, std::move(spliced->deflated), spliced->crc};
+    }
+    return compress(input, entry.method == methodStored);
 }
 
 // The image has no ZIP64 records, so every 32-bit field must hold its value and must not
@@ -274,16 +291,16 @@ struct NewData {
 };
 
 NewData describe(const Compressed& compressed, ByteView contents, const std::string& name) {
-    return {compressed.method, ZipArchive::crc32(contents),
+    return {compressed.method, compressed.crc ? *compressed.crc : ZipArchive::crc32(contents),
             fit32(compressed.payload(contents).size(), "the compressed size", name),
             fit32(contents.size(), "the uncompressed size", name)};
 }
 
 // Rewrites one local record with new contents, keeping the original header's version,
 // time, date, name and extra field. The data descriptor is dropped with its flag.
-NewData appendReplacedLocal(Bytes& out, ByteView original, const ZipArchive::Entry& entry,
-                            ByteView contents) {
-    const Compressed compressed = compress(contents, entry.method == methodStored);
+NewData appendReplacedLocal(Bytes& out, ByteView original, const ZipArchive::Entry& entry, ByteView contents,
+                            const ZipArchive::SpliceSource* source, const DeflateSplice::Policy& policy) {
+    const Compressed compressed = compress(contents, original, entry, source, policy);
     const NewData info = describe(compressed, contents, entry.name);
     const size_t header = out.size();
     appendBytes(out,
@@ -326,6 +343,11 @@ AddedEntry appendAddedLocal(Bytes& out, const std::string& name, ByteView conten
     appendBytes(out, asBytes(name));
     appendBytes(out, compressed.payload(contents));
     return added;
+}
+
+const ZipArchive::SpliceSource* splicingOf(const ZipArchive::SpliceSources& splicing, std::string_view name) {
+    const auto found = splicing.find(name);
+    return found == splicing.end() ? nullptr : &found->second;
 }
 
 // Copies a central record, pointing it at its new local header and, for a replaced entry,
@@ -439,13 +461,22 @@ const ZipArchive::Entry* ZipArchive::entry(std::string_view name) const {
 }
 
 Bytes ZipArchive::contents(std::string_view name) const {
+    return extract(name, nullptr);
+}
+
+Bytes ZipArchive::contents(std::string_view name, DeflateSplice::BlockMap& blocks) const {
+    blocks = {};
+    return extract(name, &blocks);
+}
+
+Bytes ZipArchive::extract(std::string_view name, DeflateSplice::BlockMap* blocks) const {
     const Entry* found = entry(name);
     if (!found) throw ZipError(ZipErrorCode::missingEntry, std::string(name));
     const ByteView slice = viewOf(*data_, found->dataRange);
     Bytes result;
     switch (found->method) {
         case methodDeflated:
-            result = inflate(slice, found->uncompressedSize, found->name);
+            result = inflate(slice, found->uncompressedSize, found->name, blocks);
             break;
         case methodStored:
             result.assign(slice.begin(), slice.end());
@@ -453,11 +484,18 @@ Bytes ZipArchive::contents(std::string_view name) const {
         default:
             throw ZipError(ZipErrorCode::unsupportedMethod, found->name, found->method);
     }
-    if (crc32(result) != found->crc32) throw ZipError(ZipErrorCode::crcMismatch, found->name);
+    // A recorded stream's CRC was taken while it was inflated.
+    const uint32_t crc = blocks && !blocks->empty() ? blocks->crc : crc32(result);
+    if (crc != found->crc32) throw ZipError(ZipErrorCode::crcMismatch, found->name);
     return result;
 }
 
 SharedBytes ZipArchive::write(const Replacements& replacing) const {
+    return write(replacing, {}, DeflateSplice::Policy{.enabled = false});
+}
+
+SharedBytes ZipArchive::write(const Replacements& replacing, const SpliceSources& splicing,
+                              const DeflateSplice::Policy& policy) const {
     if (replacing.empty()) return data_;
     const ByteView original(*data_);
 
@@ -486,7 +524,10 @@ SharedBytes ZipArchive::write(const Replacements& replacing) const {
         if (replacement == replacing.end())
             appendBytes(out, viewOf(*data_, e.localRecord));
         else
-            replaced[i] = appendReplacedLocal(out, original, e, replacement->second);
+            // Blocks are recorded for the entry its name finds, the first of that name.
+            replaced[i] = appendReplacedLocal(out, original, e, replacement->second,
+                                              index_.at(e.name) == i ? splicingOf(splicing, e.name) : nullptr,
+                                              policy);
     }
 
     std::vector<AddedEntry> added;
@@ -512,7 +553,8 @@ SharedBytes ZipArchive::write(const Replacements& replacing) const {
 }
 
 uint32_t ZipArchive::crc32(ByteView data) {
-    return static_cast<uint32_t>(::crc32_z(::crc32(0, nullptr, 0), data.data(), data.size()));
+    // libdeflate's CRC-32 is zlib's, computed several times faster.
+    return libdeflate_crc32(0, data.data(), data.size());
 }
 
 }  // namespace rovuvuz

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "RovuVuz/Bytes.h"
+#include "RovuVuz/DeflateSplice.h"
 
 namespace rovuvuz {
 
@@ -66,6 +67,14 @@ public:
     // alive for the call. Ordered by name because added entries are written in name order.
     using Replacements = std::map<std::string, ByteView, std::less<>>;
 
+    // An entry's contents as extracted and its recorded blocks, so that a replacement can
+    // reuse the compressed data outside the stretch that changed.
+    struct SpliceSource {
+        const DeflateSplice::BlockMap* blocks = nullptr;
+        ByteView oldContents;
+    };
+    using SpliceSources = std::map<std::string, SpliceSource, std::less<>>;
+
     // The largest uncompressed size any one entry may have. A real document part is far
     // smaller (a 500-page body is about 6 MB); larger declarations are zip bombs.
     static constexpr size_t maxEntrySize = size_t{512} << 20;
@@ -84,17 +93,26 @@ public:
 
     // Extracts one entry with its CRC checked; throws ZipError.
     Bytes contents(std::string_view name) const;
+    // The same, recording the DEFLATE blocks of the entry in `blocks`, which stays empty
+    // for a stored entry or a stream only the faster decoder takes.
+    Bytes contents(std::string_view name, DeflateSplice::BlockMap& blocks) const;
 
     // A new archive image with the given entries replaced and the new names added after
     // every existing entry. With nothing to replace, returns the original buffer itself.
     // Throws ZipError(zip64Unsupported) when the image would need ZIP64: 65535 entries or
     // more, an offset or size of 0xFFFFFFFF or more, or a name longer than 65535 bytes.
     SharedBytes write(const Replacements& replacing) const;
+    // The same, splicing the replaced entries named in `splicing` where the policy allows;
+    // the others, and any splice that does not line up, are compressed whole.
+    SharedBytes write(const Replacements& replacing, const SpliceSources& splicing,
+                      const DeflateSplice::Policy& policy) const;
 
     // The ZIP format's CRC-32 (zlib's crc32 from 0) over the whole buffer.
     static uint32_t crc32(ByteView data);
 
 private:
+    Bytes extract(std::string_view name, DeflateSplice::BlockMap* blocks) const;
+
     SharedBytes data_;
     std::vector<Entry> entries_;
     std::map<std::string, size_t, std::less<>> index_;  // first entry of each name

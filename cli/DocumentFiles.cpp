@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <vector>
 
 #include "RovuVuz/FileIO.h"
 #include "cli/Commands.h"
@@ -40,9 +41,15 @@ rovuvuz::SharedBytes readInput(const std::string& path) {
     return onFile(path, [&] { return path == standardStream ? readStandardInput() : rovuvuz::FileIO::read(path); });
 }
 
-std::unique_ptr<rovuvuz::DocxDocument> openDocument(const std::string& path) {
+void KeepUntilExit::operator()(rovuvuz::DocxDocument* document) const {
+    // Never destroyed: the list and the documents in it live until the process ends.
+    static auto* kept = new std::vector<rovuvuz::DocxDocument*>;
+    kept->push_back(document);
+}
+
+DocumentHandle openDocument(const std::string& path) {
     const rovuvuz::SharedBytes bytes = readInput(path);
-    return onFile(path, [&] { return std::make_unique<rovuvuz::DocxDocument>(bytes); });
+    return DocumentHandle(onFile(path, [&] { return std::make_unique<rovuvuz::DocxDocument>(bytes); }).release());
 }
 
 void addOutputOptions(CLI::App& command, OutputOptions& options) {
