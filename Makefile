@@ -18,13 +18,14 @@ build: setup
 	@$(CONFIGURE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
-# The application where there is a display; without one, the sample's text with its changes.
+# The application where there is a display; without one, the sample's pages as a PDF.
 run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 	    $(BUILD)/Tovin/tovin $(SAMPLE); \
 	else \
-	    echo "run: no display (DISPLAY and WAYLAND_DISPLAY unset); the sample as a reader sees it:"; \
-	    $(BUILD)/cli/tovin-cli text --changes $(SAMPLE); \
+	    pdf=$(BUILD)/$$(basename $(SAMPLE) .docx).pdf; \
+	    $(BUILD)/Tovin/tovin --export-pdf $$pdf $(SAMPLE) && \
+	    echo "run: no display (DISPLAY and WAYLAND_DISPLAY unset); the sample's pages are in $$pdf"; \
 	fi
 
 # Everything: the engine, corpus, tool and application tests; the same engine tests under

@@ -8,6 +8,7 @@
 #include "Tovin/HelpWindow.h"
 #include "Tovin/MainMenu.h"
 #include "Tovin/SettingsView.h"
+#include "Tovin/pages/PageCommands.h"
 #include "Tovin/platform/DocumentController.h"
 #include "Tovin/platform/TabbedWindow.h"
 #include "Tovin/platform/Updater.h"
@@ -79,6 +80,7 @@ void AppDelegate::registerCommands(MainMenu& menu) {
     menu.setHandler(Command::showSettings, this, [this](QAction*) { showSettings(); });
     menu.setHandler(Command::showHelp, this, [](QAction*) { HelpWindow::show(); });
     documents_->registerCommands(menu);
+    PageCommands::registerCommands(menu, *documents_);
     TabbedWindow::registerCommands(menu, this);
 }
 

@@ -48,12 +48,19 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
             line.help = true;
         } else if (options && (argument == "--version" || argument == "-v")) {
             line.version = true;
+        } else if (options && argument == "--export-pdf") {
+            if (i + 1 < arguments.size())
+                line.exportPdf = arguments[++i];
+            else if (line.error.empty())
+                line.error = "--export-pdf needs the PDF file to write";
         } else if (options && argument.size() > 1 && argument[0] == '-') {
             if (line.error.empty()) line.error = "unknown option " + argument;
         } else {
             line.files.push_back(argument);
         }
     }
+    if (!line.exportPdf.empty() && line.files.size() != 1 && line.error.empty())
+        line.error = "--export-pdf converts exactly one document";
     return line;
 }
 
@@ -62,6 +69,9 @@ std::string CommandLine::usage() {
            "Opens each Word document in a window. When Tovin is running already, the files\n"
            "open in that process.\n"
            "\n"
+           "  --export-pdf OUT.pdf FILE.docx\n"
+           "                   write the document's pages to OUT.pdf and exit, without a\n"
+           "                   window or a display\n"
            "  -h, --help       show this help and exit\n"
            "  -v, --version    show the version and exit\n"
            "\n"

@@ -11,7 +11,8 @@ struct CommandLine {
     bool help = false;
     bool version = false;
     std::vector<std::string> files;
-    std::string error;  // a usage error, when not empty
+    std::string exportPdf;  // --export-pdf OUT: convert the one file and exit
+    std::string error;      // a usage error, when not empty
 
     // Reads the arguments after the program name. Qt's own options (-platform, -display,
     // …) are passed over, as QApplication takes them; "--" ends the options.

@@ -8,6 +8,7 @@
 #include "Tovin/TovinDocument.h"
 #include "Tovin/editor/EditorSession.h"
 #include "Tovin/editor/EditorViewController.h"
+#include "Tovin/pages/PageView.h"
 #include "Tovin/platform/TabbedWindow.h"
 
 namespace tovin {
@@ -16,6 +17,7 @@ EditorWindowController::EditorWindowController(TovinDocument* document, QObject*
     : QObject(parent), document_(document) {
     editor_ = new EditorViewController(document);
     editor_->installEventFilter(this);
+    pageView_ = new PageView(editor_->body());
     updateTitle();
     connect(document, &TovinDocument::editedChanged, this, &EditorWindowController::updateTitle);
 

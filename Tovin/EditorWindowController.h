@@ -10,6 +10,7 @@
 
 namespace tovin {
 
+class PageView;
 class TabbedWindow;
 class TovinDocument;
 class EditorSession;
@@ -36,6 +37,9 @@ class EditorWindowController : public QObject {
     // The editing of the body view: its story bridge and the undo steps.
     EditorSession* session() const;
 
+    // View > Page (Approximate) over the body view.
+    PageView* pageView() const { return pageView_; }
+
     // Brings the window forward with this document's tab current.
     void showWindow();
 
@@ -52,6 +56,7 @@ class EditorWindowController : public QObject {
     QPointer<TovinDocument> document_;
     QPointer<TabbedWindow> window_;
     QPointer<EditorViewController> editor_;
+    PageView* pageView_ = nullptr;  // a child of the body view
     std::function<bool()> shouldClose_;
 };
 

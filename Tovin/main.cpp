@@ -8,6 +8,7 @@
 #include "Tovin/AppDelegate.h"
 #include "Tovin/CommandLine.h"
 #include "Tovin/MainMenu.h"
+#include "Tovin/pages/HeadlessExport.h"
 #include "Tovin/platform/DocumentController.h"
 #include "Tovin/platform/SingleInstance.h"
 
@@ -33,6 +34,12 @@ int main(int argc, char** argv) {
     if (!line.error.empty()) {
         std::fprintf(stderr, "tovin: %s\n%s", line.error.c_str(), tovin::CommandLine::usage().c_str());
         return 2;
+    }
+
+    if (!line.exportPdf.empty()) {
+        tovin::HeadlessExport::useOffscreenPlatform();
+        QGuiApplication application(argc, argv);
+        return tovin::HeadlessExport::run(line.exportPdf, line.files.front());
     }
 
     QApplication application(argc, argv);

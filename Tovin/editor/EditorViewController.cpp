@@ -328,11 +328,11 @@ void EditorViewController::reloadBands() {
     layoutBands();
 }
 
-void EditorViewController::setPageView(bool on) {
+void EditorViewController::setPageView(bool on, std::optional<int> pages) {
     if (pageView_ == on) return;
     pageView_ = on;
     if (on) popover_->hide();
-    footer_->setPages(std::nullopt);
+    footer_->setPages(on ? pages : std::nullopt);
     updateFooter();
     toolbar_->sync();
     Q_EMIT pageViewChanged(on);

@@ -101,7 +101,8 @@ class EditorViewController : public QWidget {
 
     // Page view shows the pages instead of the editable column (set by the page preview).
     bool isPageView() const { return pageView_; }
-    void setPageView(bool on);
+    // `pages` is the page count the footer shows while it is on.
+    void setPageView(bool on, std::optional<int> pages = std::nullopt);
     // Whether the comment rail is shown, and how many cards it has (none without a rail).
     bool railShown() const { return railShown_; }
     void setRailShown(bool shown);

@@ -173,6 +173,11 @@ TEST_F(MainMenuTest, ItemsAreEnabledOnlyWhereSomethingCarriesThemOut) {
          {"acceptAll:", "nextChange:", "addComment:", "addLink:", "makeImageLarger:"}) {
         EXPECT_FALSE(menu.action(selector)->isEnabled()) << selector;
     }
+    // The page commands are; Draft is on, so only leaving it is off.
+    for (const char* selector : {"exportPDF:", "printDocument:", "togglePageView:"})
+        EXPECT_TRUE(menu.action(selector)->isEnabled()) << selector;
+    EXPECT_FALSE(menu.action("showDraft:")->isEnabled());
+    EXPECT_TRUE(menu.action("showDraft:")->isChecked());
 
     // Close through the menu item takes the tab away.
     menu.action("performClose:")->trigger();

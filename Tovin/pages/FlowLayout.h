@@ -1,0 +1,60 @@
+// The lines of a PageText placed one below another in a column of a given width, with the
+// document's line heights (WordLineHeights), paragraph spacing and indents, and tables as
+// grids of cells side by side. Each paragraph's QTextLayout breaks its lines; this places
+// them and records, for the body, the units pagination works with. Coordinates are those of
+// the column: x from its left edge, y from the top of the text, in display points.
+#pragma once
+
+#include <QPointF>
+#include <QRectF>
+#include <optional>
+#include <vector>
+
+#include "Tovin/pages/PageText.h"
+#include "Tovin/pages/Pagination.h"
+#include "Tovin/pages/WordLineHeights.h"
+
+class QPainter;
+
+namespace tovin {
+
+struct LaidLine {
+    int block = 0;  // the Qt block and the line in its layout
+    int index = 0;
+    qreal top = 0;  // the line's fragment: the line with its paragraph's spacing around it
+    qreal bottom = 0;
+};
+
+class FlowLayout {
+  public:
+    enum class Units { none, body };
+
+    // Lays `text` out; `Units::body` also records the units of the body.
+    static FlowLayout lay(const PageText& text, qreal width, WordLineHeights& heights, Units units);
+
+    const std::vector<LaidLine>& lines() const { return lines_; }
+    std::vector<Unit>& units() { return units_; }
+    qreal height() const { return height_; }
+    // The space before the first paragraph, left out at the top of the text.
+    qreal firstSpace() const { return firstSpace_; }
+
+    // Draws a range of lines at `origin` (the column's top left in the painter's
+    // coordinates) and the table grid between `top` and `bottom`; with `cut`, only the lines
+    // reaching in between.
+    void draw(QPainter& painter, QPointF origin, LineRange range, qreal top, qreal bottom, bool cut) const;
+    // Draws every line and the whole grid.
+    void drawAll(QPainter& painter, QPointF origin) const;
+
+  private:
+    friend class Layouter;
+    const PageText* text_ = nullptr;
+    std::vector<LaidLine> lines_;
+    std::vector<Unit> units_;
+    std::vector<QRectF> cells_;  // the frames of table cells
+    qreal height_ = 0;
+    qreal firstSpace_ = 0;
+
+    void drawGrid(QPainter& painter, QPointF origin, qreal top, qreal bottom) const;
+};
+
+}  // namespace tovin

@@ -1,0 +1,54 @@
+#include "Tovin/pages/HeadlessExport.h"
+
+#include <QFileInfo>
+#include <cstdio>
+#include <exception>
+
+#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/FileIO.h"
+#include "Tovin/pages/PageLayout.h"
+#include "Tovin/pages/PdfExport.h"
+
+namespace tovin::HeadlessExport {
+
+namespace {
+
+int fail(const std::string& file, const std::string& cause) {
+    std::fprintf(stderr, "tovin: %s: %s\n", file.c_str(), cause.c_str());
+    return 1;
+}
+
+// A conversion says one line when it fails and nothing otherwise: Qt's own notes about the
+// environment (no runtime folder, fonts it substitutes) are not the user's concern here.
+void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "tovin: %s\n", qPrintable(message));
+}
+
+}  // namespace
+
+void useOffscreenPlatform() {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietMessages);
+}
+
+int run(const std::string& output, const std::string& input) {
+    std::unique_ptr<rovuvuz::DocxDocument> document;
+    try {
+        document = rovuvuz::DocxDocument::open(input);
+    } catch (const rovuvuz::FileError& error) {
+        return fail(input, error.cause());
+    } catch (const std::exception& error) {
+        return fail(input, error.what());
+    }
+    try {
+        const PageLayout layout(*document);
+        const QString title = QFileInfo(QString::fromStdString(input)).completeBaseName();
+        if (const auto failure = PdfExport::write(layout, QString::fromStdString(output), title))
+            return fail(output, failure->toStdString());
+    } catch (const std::exception& error) {
+        return fail(input, error.what());
+    }
+    return 0;
+}
+
+}  // namespace tovin::HeadlessExport

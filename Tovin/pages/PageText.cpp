@@ -1,0 +1,373 @@
+#include "Tovin/pages/PageText.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+#include "Tovin/editor/Attachments.h"
+#include "Tovin/editor/DisplayUnits.h"
+#include "Tovin/editor/TextProperties.h"
+
+namespace tovin {
+
+namespace {
+
+using rovuvuz::BlockSnapshot;
+using rovuvuz::ParagraphSnapshot;
+using rovuvuz::TableSnapshot;
+
+// Word's limit on a table's columns; wider grids are cut there.
+constexpr int widestGrid = 63;
+// The smallest letter spacing Qt keeps (its fixed-point unit, 1/64): under 0.3% of a line
+// of 11-point text.
+constexpr qreal unseenSpacing = 1.0 / 64;
+// A list label ends this far before the text it labels.
+constexpr qreal labelGap = 6;
+
+// The storage's own layout does nothing: PageFlow places every line itself. It still sizes
+// and draws attachments, which Qt asks the document's layout for while laying out a line.
+class PassiveLayout : public QAbstractTextDocumentLayout {
+  public:
+    using QAbstractTextDocumentLayout::QAbstractTextDocumentLayout;
+    void draw(QPainter*, const PaintContext&) override {}
+    int hitTest(const QPointF&, Qt::HitTestAccuracy) const override { return -1; }
+    int pageCount() const override { return 1; }
+    QSizeF documentSize() const override { return {}; }
+    QRectF frameBoundingRect(QTextFrame*) const override { return {}; }
+    QRectF blockBoundingRect(const QTextBlock&) const override { return {}; }
+
+  protected:
+    void documentChanged(int, int, int) override {}
+    // A box stands on the baseline, raised by its baseline offset or hanging below it.
+    void resizeInlineObject(QTextInlineObject item, int position, const QTextFormat& format) override {
+        const AttachmentRef attachment = attachmentOf(format);
+        if (!attachment) return QAbstractTextDocumentLayout::resizeInlineObject(item, position, format);
+        const QSizeF size = attachment->size();
+        const qreal baseline = attachment->baseline();
+        item.setWidth(size.width());
+        item.setAscent(std::max<qreal>(size.height() + baseline, 0));
+        item.setDescent(std::max<qreal>(-baseline, 0));
+    }
+};
+
+// One Qt block's content before it is written.
+struct Entry {
+    StyledText styled;
+    QTextCharFormat separator;
+};
+
+bool isPageBreak(const QTextCharFormat& format) {
+    return dynamic_cast<const PageBreakAttachment*>(attachmentOf(format).get()) != nullptr;
+}
+
+QTextCharFormat withoutObject(QTextCharFormat format) {
+    format.clearProperty(QTextFormat::ObjectType);
+    format.clearProperty(TextProperty::attachment);
+    return format;
+}
+
+class Assembler {
+  public:
+    explicit Assembler(bool sums) : sums_(sums) {}
+
+    std::vector<FlowItem> text(const std::vector<BlockSnapshot>& blocks, const AttributedBuilder& builder,
+                               bool inCell, int depth);
+    std::vector<Entry> entries;
+
+  private:
+    struct Previous {
+        size_t item = 0;  // in the flow being built
+        size_t entry = 0;
+        std::optional<rovuvuz::StyleID> style;
+        bool contextual = false;
+    };
+
+    FlowParagraph paragraph(const ParagraphSnapshot& p, const AttributedBuilder& builder, bool& endsInBreak);
+    std::shared_ptr<FlowTable> table(const TableSnapshot& t, const AttributedBuilder& builder, int depth);
+    void space(std::vector<FlowItem>& items, const ParagraphSnapshot& p, std::optional<Previous>& previous);
+    FlowParagraph object(const AttachmentRef& attachment);
+
+    bool sums_;
+};
+
+// Page breaks: one ending the paragraph goes (the next block starts a page); any other
+// becomes a line break with a page starting after it.
+void breakPages(StyledText& styled, FlowParagraph& flow, bool& endsInBreak) {
+    auto& runs = styled.runs;
+    const int length = static_cast<int>(styled.text.size());
+    for (size_t r = runs.size(); r-- > 0;) {
+        if (runs[r].length != 1 || !isPageBreak(runs[r].format)) continue;
+        const int at = runs[r].start;
+        if (at == length - 1) {
+            styled.text.chop(1);
+            runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(r));
+            endsInBreak = true;
+        } else {
+            styled.text[at] = QChar::LineSeparator;
+            runs[r].format = withoutObject(runs[r].format);
+            flow.pageStarts.push_back(at + 1);
+        }
+    }
+    std::reverse(flow.pageStarts.begin(), flow.pageStarts.end());
+}
+
+// The label as text and a tab at the start, in the first character's look without its
+// lines and link; the first line starts where the label then ends just before the text.
+void insertLabel(StyledText& styled, const QTextCharFormat& first, FlowParagraph& flow) {
+    const QString label = listLabelProperty(first);
+    if (label.isEmpty()) return;
+    QTextCharFormat look = withoutObject(first);
+    look.setFontUnderline(false);
+    look.setFontStrikeOut(false);
+    look.setAnchor(false);
+    look.clearProperty(QTextFormat::AnchorHref);
+    const qreal width = QFontMetricsF(look.font()).horizontalAdvance(label);
+    const qreal head = styled.block.leftMargin();
+    const qreal start = std::max<qreal>(0, head - width - labelGap);
+    styled.block.setTextIndent(start - head);
+    // Qt measures tab stops from where the line starts.
+    styled.block.setTabPositions({QTextOption::Tab(head - start, QTextOption::LeftTab)});
+
+    const QString inserted = label + QLatin1Char('\t');
+    const int shift = static_cast<int>(inserted.size());
+    for (auto& run : styled.runs) run.start += shift;
+    styled.runs.insert(styled.runs.begin(), StyledText::Run{0, shift, look});
+    styled.text.prepend(inserted);
+    for (int& pageStart : flow.pageStarts) pageStart += shift;
+}
+
+FlowParagraph Assembler::paragraph(const ParagraphSnapshot& p, const AttributedBuilder& builder,
+                                   bool& endsInBreak) {
+    Entry entry;
+    FlowParagraph flow;
+    try {
+        entry.styled = builder.paragraph(p);
+        const SeparatorFormat separator = builder.separatorAttributes(p);
+        entry.styled.block = separator.block;
+        entry.separator = separator.character;
+    } catch (const std::exception&) {
+        // A paragraph that cannot be built shows empty.
+        entry = Entry{};
+    }
+    breakPages(entry.styled, flow, endsInBreak);
+    if (p.listLabel)
+        insertLabel(entry.styled,
+                    entry.styled.runs.empty() ? entry.separator : entry.styled.runs.front().format, flow);
+    flow.block = static_cast<int>(entries.size());
+    flow.spaceBefore = entry.styled.block.topMargin();
+    flow.spaceAfter = entry.styled.block.bottomMargin();
+    entries.push_back(std::move(entry));
+    return flow;
+}
+
+// Contextual spacing between paragraphs of one style, then the larger of the space after
+// and the space before, unless the document sums them.
+void Assembler::space(std::vector<FlowItem>& items, const ParagraphSnapshot& p,
+                      std::optional<Previous>& previous) {
+    auto& current = std::get<FlowParagraph>(items.back());
+    if (previous) {
+        auto& before = std::get<FlowParagraph>(items[previous->item]);
+        if (previous->style == p.format.style) {
+            if (previous->contextual) before.spaceAfter = 0;
+            if (p.format.contextualSpacing) current.spaceBefore = 0;
+        }
+        const qreal a = before.spaceAfter;
+        const qreal b = current.spaceBefore;
+        if (!sums_ && a > 0 && b > 0) {
+            current.spaceBefore = std::max<qreal>(0, b - a);
+            current.lift = b - current.spaceBefore;
+        }
+        entries[previous->entry].styled.block.setBottomMargin(before.spaceAfter);
+    }
+    entries[static_cast<size_t>(current.block)].styled.block.setTopMargin(current.spaceBefore);
+    previous = Previous{items.size() - 1, static_cast<size_t>(current.block), p.format.style,
+                        p.format.contextualSpacing};
+}
+
+FlowParagraph Assembler::object(const AttachmentRef& attachment) {
+    Entry entry;
+    entry.styled.block = AttributedBuilder::objectBlockFormat();
+    if (attachment) {
+        entry.styled.text = QString(QChar(QChar::ObjectReplacementCharacter));
+        entry.styled.runs.push_back({0, 1, attachmentFormat(attachment, QTextCharFormat())});
+    }
+    FlowParagraph flow;
+    flow.block = static_cast<int>(entries.size());
+    flow.spaceBefore = entry.styled.block.topMargin();
+    flow.spaceAfter = entry.styled.block.bottomMargin();
+    entries.push_back(std::move(entry));
+    return flow;
+}
+
+std::vector<FlowItem> Assembler::text(const std::vector<BlockSnapshot>& blocks,
+                                      const AttributedBuilder& builder, bool inCell, int depth) {
+    std::vector<FlowItem> items;
+    std::optional<Previous> previous;
+    bool pending = false;  // the previous block ended in a page break
+    for (const BlockSnapshot& block : blocks) {
+        if (const auto* p = std::get_if<ParagraphSnapshot>(&block.value)) {
+            bool endsInBreak = false;
+            FlowParagraph flow = paragraph(*p, builder, endsInBreak);
+            if (!inCell) {
+                flow.rules = KeepRules{p->format.keepNext, p->format.keepLines, p->format.widowControl};
+                flow.startsPage = p->format.pageBreakBefore || pending;
+            }
+            items.emplace_back(std::move(flow));
+            space(items, *p, previous);
+            pending = endsInBreak;
+            continue;
+        }
+        previous.reset();
+        if (const auto* t = std::get_if<TableSnapshot>(&block.value)) {
+            if (depth >= PageText::deepestTable) {
+                // Too deep to draw as a grid: its cells' text follows on.
+                for (const auto& row : t->rows)
+                    for (const auto& cell : row) {
+                        auto inner = text(cell.blocks, builder, inCell, depth);
+                        items.insert(items.end(), inner.begin(), inner.end());
+                    }
+                continue;
+            }
+            auto flow = table(*t, builder, depth + 1);
+            flow->startsPage = pending && !inCell;
+            items.emplace_back(std::move(flow));
+        } else if (const auto* opaque = std::get_if<rovuvuz::OpaqueBlock>(&block.value)) {
+            FlowParagraph flow = object(builder.opaqueBlock(opaque->name, opaque->preview));
+            flow.startsPage = pending && !inCell;
+            items.emplace_back(std::move(flow));
+        }
+        pending = false;
+    }
+    return items;
+}
+
+// Column widths: the grid's, shown at the display scale and shrunk to fit the column, or
+// equal shares when the grid has fewer columns than the rows use.
+std::vector<qreal> columnWidths(const TableSnapshot& t, int count, qreal available) {
+    std::vector<qreal> widths;
+    if (static_cast<int>(t.columns.size()) < count) return std::vector<qreal>(count, available / count);
+    qreal sum = 0;
+    for (int i = 0; i < count; ++i) {
+        const double w = t.columns[i] * displayScale;
+        widths.push_back(std::isfinite(w) ? std::clamp<qreal>(w, 0, 1e5) : 0);
+        sum += widths.back();
+    }
+    if (sum > available && sum > 0)
+        for (qreal& w : widths) w *= available / sum;
+    return widths;
+}
+
+int span(const rovuvuz::CellSnapshot& cell) {
+    return static_cast<int>(std::clamp<int64_t>(cell.gridSpan, 1, widestGrid));
+}
+
+std::shared_ptr<FlowTable> Assembler::table(const TableSnapshot& t, const AttributedBuilder& builder,
+                                            int depth) {
+    int count = std::min<int>(static_cast<int>(t.columns.size()), widestGrid);
+    for (const auto& row : t.rows) {
+        int used = 0;
+        for (const auto& cell : row) used = std::min(used + span(cell), widestGrid);
+        count = std::max(count, used);
+    }
+    count = std::max(count, 1);
+    const std::vector<qreal> widths = columnWidths(t, count, builder.columnWidth);
+    std::vector<qreal> edges(1, 0);
+    for (qreal w : widths) edges.push_back(edges.back() + w);
+
+    // Where each row's cells start, to follow vertical merges down.
+    std::vector<std::vector<std::pair<int, bool>>> starts(t.rows.size());  // (column, continues)
+    for (size_t r = 0; r < t.rows.size(); ++r) {
+        int column = 0;
+        for (const auto& cell : t.rows[r]) {
+            starts[r].emplace_back(column, cell.vMerge == rovuvuz::VMerge::continues);
+            column += span(cell);
+        }
+    }
+    auto continuesAt = [&](size_t r, int column) {
+        for (const auto& [start, continues] : starts[r])
+            if (start == column) return continues;
+        return false;
+    };
+
+    auto flow = std::make_shared<FlowTable>();
+    flow->rows = static_cast<int>(t.rows.size());
+    for (size_t r = 0; r < t.rows.size(); ++r) {
+        int column = 0;
+        for (const auto& cell : t.rows[r]) {
+            const int first = column;
+            column += span(cell);
+            if (cell.vMerge == rovuvuz::VMerge::continues || first >= count) continue;
+            FlowCell out;
+            out.row = static_cast<int>(r);
+            if (cell.vMerge == rovuvuz::VMerge::restart)
+                while (r + out.rowSpan < t.rows.size() && continuesAt(r + out.rowSpan, first)) ++out.rowSpan;
+            const int last = std::min(column, count);
+            out.x = edges[first];
+            out.width = edges[last] - edges[first];
+            AttributedBuilder inner = builder;
+            inner.columnWidth =
+                std::max<qreal>(out.width - 2 * (PageText::cellPadding + PageText::cellBorder), 1);
+            out.items = text(cell.blocks, inner, true, depth);
+            if (out.items.empty()) {
+                // An empty cell still holds one empty line.
+                FlowParagraph empty;
+                empty.block = static_cast<int>(entries.size());
+                entries.push_back(Entry{});
+                out.items.emplace_back(empty);
+            }
+            flow->cells.push_back(std::move(out));
+        }
+    }
+    return flow;
+}
+
+// Word sets text without standard ligatures unless a document asks for them, and a PDF
+// reader cannot always tell which letters a ligature stands for. Qt 6.4 has no switch for
+// the OpenType feature, but it sets letter-spaced text without ligatures: the page text
+// gets the smallest spacing there is.
+QTextCharFormat withoutLigatures(QTextCharFormat format) {
+    if (format.objectType() == 0 && format.fontLetterSpacing() == 0) {
+        format.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+        format.setFontLetterSpacing(unseenSpacing);
+    }
+    return format;
+}
+
+void write(QTextDocument& document, const std::vector<Entry>& entries) {
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    bool first = true;
+    for (const Entry& entry : entries) {
+        if (first) {
+            cursor.setBlockFormat(entry.styled.block);
+            cursor.setBlockCharFormat(entry.separator);
+            first = false;
+        } else {
+            cursor.insertBlock(entry.styled.block, entry.separator);
+        }
+        for (const StyledText::Run& run : entry.styled.runs)
+            cursor.insertText(entry.styled.text.mid(run.start, run.length), withoutLigatures(run.format));
+    }
+    cursor.endEditBlock();
+}
+
+}  // namespace
+
+PageText PageText::assemble(const std::vector<BlockSnapshot>& blocks, const AttributedBuilder& builder,
+                            bool sumsSpacing) {
+    PageText text;
+    text.document = std::make_unique<QTextDocument>();
+    text.document->setUndoRedoEnabled(false);
+    text.document->setDocumentLayout(new PassiveLayout(text.document.get()));
+    registerAttachmentHandler(text.document.get());
+    Assembler assembler(sumsSpacing);
+    text.items = assembler.text(blocks, builder, false, 0);
+    write(*text.document, assembler.entries);
+    return text;
+}
+
+}  // namespace tovin

@@ -1,0 +1,78 @@
+// Breaking laid-out text into pages. The text arrives as units, the pieces a page break may
+// fall between: one per line of a paragraph, one per table row (a row never breaks, unless
+// it is taller than a page and is sliced at line boundaries). A page takes units while they
+// fit; where one does not, the keep rules of its paragraph (keep lines together, widow and
+// orphan control, keep with next) may move the break earlier. All lengths are display
+// points in the coordinates of the laid-out text, whose y grows downwards.
+#pragma once
+
+#include <QtGlobal>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace tovin {
+
+// A body paragraph's keep rules (w:keepNext, w:keepLines, w:widowControl).
+struct KeepRules {
+    bool keepNext = false;
+    bool keepLines = false;
+    bool widowControl = true;
+    bool operator==(const KeepRules&) const = default;
+};
+
+// A range of lines of the laid-out text, [first, end).
+struct LineRange {
+    int first = 0;
+    int end = 0;
+    bool isEmpty() const { return end <= first; }
+    bool operator==(const LineRange&) const = default;
+};
+
+struct Unit {
+    LineRange lines;
+    qreal top = 0;
+    qreal fit = 0;  // the bottom that must fit: without the paragraph's trailing space
+    qreal bottom = 0;
+    std::optional<KeepRules> rules;  // body paragraphs only
+    bool first = false;              // the first line of its paragraph
+    bool last = false;               // the last line of its paragraph
+    bool startsPage = false;
+    qreal lift = 0;  // space collapsed above the paragraph, shown again when it starts a page
+    struct Row {
+        int table = 0;
+        int through = 0;  // the last row the unit covers
+    };
+    std::optional<Row> row;  // table rows
+    bool slice = false;      // a piece of a row taller than a page
+    // A row's lines as (top, bottom), for slicing it.
+    std::vector<std::pair<qreal, qreal>> rowLines;
+};
+
+struct Page {
+    LineRange lines;
+    qreal top = 0;
+    qreal bottom = 0;
+    bool clip = false;  // shows part of a table row: drawn clipped, line by line
+};
+
+namespace Pagination {
+
+// The smallest body height a page is given, however small the page or large the margins.
+constexpr qreal smallestBodyHeight = 90;
+
+// Pages of at most `height` each (see smallestBodyHeight). `firstSpace` is the space before
+// the first paragraph, which the layout leaves out of the text and the first page shows.
+// Never empty: no units give one empty page.
+std::vector<Page> paginate(std::vector<Unit> units, qreal height, qreal firstSpace);
+
+// The first unit of the next page when a page starting at unit `from` overflows at unit
+// `at`, after the keep rules.
+size_t moveBreak(const std::vector<Unit>& units, size_t from, size_t at);
+
+// A row taller than `height` as slices cut at line boundaries.
+std::vector<Unit> slices(const Unit& row, qreal height);
+
+}  // namespace Pagination
+
+}  // namespace tovin

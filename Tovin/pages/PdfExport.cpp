@@ -1,0 +1,61 @@
+#include "Tovin/pages/PdfExport.h"
+
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <algorithm>
+
+#include "Tovin/pages/PageLayout.h"
+
+namespace tovin::PdfExport {
+
+namespace {
+
+// PDF user space is in points: with the writer at 72 dots per inch a device unit is one.
+constexpr int pointsPerInch = 72;
+
+}  // namespace
+
+void preparePage(const PageLayout& layout, QPagedPaintDevice& device) {
+    const rovuvuz::PageSetup& setup = layout.setup();
+    device.setPageSize(
+        QPageSize(QSizeF(setup.width, setup.height), QPageSize::Point, QString(), QPageSize::ExactMatch));
+    device.setPageMargins(QMarginsF(0, 0, 0, 0));
+}
+
+void render(const PageLayout& layout, QPagedPaintDevice& device, int first, int last) {
+    const int count = static_cast<int>(layout.pages().size());
+    first = std::clamp(first, 0, count - 1);
+    last = std::clamp(last, first, count - 1);
+    QPainter painter(&device);
+    if (!painter.isActive()) return;
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal sx = device.logicalDpiX() / qreal(pointsPerInch) / displayScale;
+    const qreal sy = device.logicalDpiY() / qreal(pointsPerInch) / displayScale;
+    for (int page = first; page <= last; ++page) {
+        if (page > first) device.newPage();
+        painter.save();
+        painter.scale(sx, sy);
+        layout.draw(painter, page, QPointF(0, 0));
+        painter.restore();
+    }
+}
+
+std::optional<QString> write(const PageLayout& layout, const QString& path, const QString& title) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+    {
+        QPdfWriter writer(&file);
+        writer.setResolution(pointsPerInch);
+        writer.setCreator(QStringLiteral("Tovin"));
+        writer.setTitle(title);
+        preparePage(layout, writer);
+        render(layout, writer, 0, static_cast<int>(layout.pages().size()) - 1);
+    }
+    if (file.error() != QFileDevice::NoError) return file.errorString();
+    if (!file.commit()) return file.errorString();
+    return std::nullopt;
+}
+
+}  // namespace tovin::PdfExport

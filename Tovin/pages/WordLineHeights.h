@@ -1,0 +1,55 @@
+// Line heights as Word computes them. A line is as tall as the largest ascent plus the
+// largest descent of its fonts, each taken from the font's OS/2 table (usWinAscent and
+// usWinDescent, the metrics Word lays text out with) and rounded to whole twentieths of a
+// point of the document-size font; multiple line spacing scales that sum, which is then
+// cut down to whole twentieths. Fonts are shown `scale` times their document size, and so
+// are the heights this gives.
+#pragma once
+
+#include <QFont>
+#include <QHash>
+#include <QString>
+#include <optional>
+#include <vector>
+
+#include "Tovin/editor/DisplayUnits.h"
+
+class QByteArray;
+
+namespace tovin {
+
+class WordLineHeights {
+  public:
+    // A font's ascent and descent as fractions of its size.
+    struct Ratios {
+        double ascent = 0;
+        double descent = 0;
+    };
+    // One line: its height and the distance of its baseline above its bottom, in display
+    // points.
+    struct Line {
+        qreal height = 0;
+        qreal descent = 0;
+    };
+
+    explicit WordLineHeights(qreal scale = displayScale) : scale_(scale) {}
+
+    // The line for fonts shown at their display sizes, at a line-height multiple (1 when
+    // not positive); none when the fonts have no height.
+    std::optional<Line> line(const std::vector<QFont>& fonts, double multiple);
+    // The same for known ratios, each with its font's display size.
+    std::optional<Line> line(const std::vector<std::pair<Ratios, qreal>>& fonts, double multiple) const;
+
+    // The ratios of a font: its OS/2 table's, else its ascender and descender. Cached by
+    // the font's family, weight and style.
+    Ratios ratios(const QFont& font);
+    // usWinAscent and usWinDescent over the units per em, from an OS/2 table of at least
+    // 78 bytes and a non-zero units per em.
+    static std::optional<Ratios> fromOS2(const QByteArray& table, int unitsPerEm);
+
+  private:
+    qreal scale_;
+    QHash<QString, Ratios> metrics_;
+};
+
+}  // namespace tovin

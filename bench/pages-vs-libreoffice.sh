@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Page counts of `tovin --export-pdf` beside LibreOffice's PDF export of the same files,
+# and whether each PDF's text is the document's (tests/pages/pdf_words.py):
+#
+#     bench/pages-vs-libreoffice.sh BUILD_DIR FILE.docx...
+#
+# prints one row per file (tovin pages, LibreOffice pages, agreement, text check) and a
+# summary: counts agree when they differ by at most 5%, or by one page for documents of
+# fewer than 20 pages. Needs soffice, pdfinfo and pdftotext; not part of ctest.
+set -uo pipefail
+
+if [ $# -lt 2 ]; then
+    echo "usage: $0 BUILD_DIR FILE.docx..." >&2
+    exit 2
+fi
+build=$1
+shift
+here=$(cd "$(dirname "$0")/.." && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+pages() { pdfinfo "$1" 2>/dev/null | awk '/^Pages:/ {print $2}'; }
+
+total=0
+agreeing=0
+texts=0
+printf '%-45s %6s %6s %6s %s\n' document tovin LO agree text
+for file in "$@"; do
+    name=$(basename "$file" .docx)
+    total=$((total + 1))
+    ours=-
+    if "$build/Tovin/tovin" --export-pdf "$work/$name.tovin.pdf" "$file" 2>"$work/err"; then
+        ours=$(pages "$work/$name.tovin.pdf")
+    fi
+    soffice --headless --convert-to pdf --outdir "$work/lo" "$file" >/dev/null 2>&1
+    theirs=$(pages "$work/lo/$name.pdf")
+    theirs=${theirs:--}
+    agree=no
+    if [[ $ours != - && $theirs != - ]]; then
+        diff=$((ours > theirs ? ours - theirs : theirs - ours))
+        if ((theirs < 20 && diff <= 1)) || ((diff * 100 <= theirs * 5)); then
+            agree=yes
+            agreeing=$((agreeing + 1))
+        fi
+    fi
+    text=no
+    if [[ $ours != - ]] &&
+        python3 "$here/tests/pages/pdf_words.py" "$build/cli/tovin-cli" "$file" "$work/$name.tovin.pdf" \
+            >"$work/why" 2>&1; then
+        text=yes
+        texts=$((texts + 1))
+    fi
+    printf '%-45s %6s %6s %6s %s\n' "$name" "$ours" "$theirs" "$agree" "$text $(head -c 100 "$work/why" 2>/dev/null)"
+done
+echo "page counts agree on $agreeing of $total; text agrees on $texts of $total"

@@ -1,0 +1,107 @@
+// PDF export of a long document beside a floor measured in the same run:
+//
+//     tovin-pdf-bench FILE.docx [RUNS]
+//
+// times (median of RUNS, default 3) reading the document, laying its pages out and writing
+// the PDF, against Qt printing the same body text, as plain text in one QTextDocument, to
+// a QPdfWriter: what any PDF of these words costs with Qt's own layout and no formatting.
+// Runs on the offscreen platform; prints one line per figure and the ratio.
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QPdfWriter>
+#include <QTextDocument>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "RovuVuz/DocxDocument.h"
+#include "Tovin/pages/HeadlessExport.h"
+#include "Tovin/pages/PageLayout.h"
+#include "Tovin/pages/PdfExport.h"
+
+namespace {
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+template <typename Work>
+double medianMs(int runs, Work work) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    return median(times);
+}
+
+// The body's paragraphs, table cells included, one per line.
+QString plainBody(rovuvuz::DocxDocument& document) {
+    QString text;
+    std::vector<const std::vector<rovuvuz::BlockSnapshot>*> pending;
+    const auto snapshot = document.snapshot(rovuvuz::StoryID::body());
+    const auto add = [&](const auto& self, const std::vector<rovuvuz::BlockSnapshot>& blocks) -> void {
+        for (const auto& block : blocks) {
+            if (const auto* p = std::get_if<rovuvuz::ParagraphSnapshot>(&block.value)) {
+                text += QString::fromStdU16String(p->text);
+                text += '\n';
+            } else if (const auto* t = std::get_if<rovuvuz::TableSnapshot>(&block.value)) {
+                for (const auto& row : t->rows)
+                    for (const auto& cell : row) self(self, cell.blocks);
+            }
+        }
+    };
+    add(add, snapshot.blocks);
+    return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: tovin-pdf-bench FILE.docx [RUNS]\n");
+        return 2;
+    }
+    tovin::HeadlessExport::useOffscreenPlatform();
+    QGuiApplication application(argc, argv);
+    const std::string file = argv[1];
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+
+    int pages = 0;
+    qint64 bytes = 0;
+    const double tovinMs = medianMs(runs, [&] {
+        auto document = rovuvuz::DocxDocument::open(file);
+        const tovin::PageLayout layout(*document);
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&out);
+        writer.setResolution(72);
+        tovin::PdfExport::preparePage(layout, writer);
+        tovin::PdfExport::render(layout, writer, 0, static_cast<int>(layout.pages().size()) - 1);
+        pages = static_cast<int>(layout.pages().size());
+        bytes = out.size();
+    });
+
+    auto document = rovuvuz::DocxDocument::open(file);
+    const QString text = plainBody(*document);
+    int floorPages = 0;
+    const double floorMs = medianMs(runs, [&] {
+        QTextDocument plain;
+        plain.setPlainText(text);
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&out);
+        plain.print(&writer);
+        floorPages = plain.pageCount();
+    });
+
+    std::printf("tovin read + lay out + PDF   %8.0f ms  %d pages, %lld bytes\n", tovinMs, pages,
+                static_cast<long long>(bytes));
+    std::printf("floor QTextDocument::print   %8.0f ms  %d pages (plain text)\n", floorMs, floorPages);
+    std::printf("ratio tovin / floor          %8.2f\n", tovinMs / floorMs);
+    return 0;
+}
