@@ -315,10 +315,11 @@ void StoryBridge::apply() {
         caret = int(std::clamp<qsizetype>(at, 0, shown.size())) + p.oldStart;
     }
 
-    // Direct edits show exactly what was typed; when the engine's paragraphs say otherwise,
-    // or a tracked edit crossed paragraphs (own insertions vanish and join), the region may
-    // not be all the engine changed: the view is rebuilt from the whole story.
-    if (editMode.isTracked() ? a != b : shown != now) {
+    // Direct edits show exactly what was typed. When the engine's paragraphs say otherwise,
+    // or a paragraph of the region outlived a tracked edit without being reported (the
+    // author's own inserted paragraph marks vanish and join), the region is not all the
+    // engine changed: the view is rebuilt from the whole story.
+    if (editMode.isTracked() ? unreported(a, b, ids) : shown != now) {
         reloadStory(caret.value_or(int(prefix) + p.oldStart));
         didEdit(*this);
         return;
@@ -327,6 +328,20 @@ void StoryBridge::apply() {
     replaceRegion(p.first, p.last, std::move(merged), currentEnd, caret);
     if (!labelsKept) relabelIfListed(p.first, count, fresh);
     didEdit(*this);
+}
+
+bool StoryBridge::unreported(int a, int b, const std::vector<ParagraphID>& ids) const {
+    for (int i = a; i <= b; ++i) {
+        const ParagraphID id = paragraphOf(entries_[i])->id;
+        if (std::find(ids.begin(), ids.end(), id) != ids.end()) continue;
+        try {
+            doc_->snapshot(id, story_);
+            return true;
+        } catch (const std::exception&) {
+            // Joined away, as expected.
+        }
+    }
+    return false;
 }
 
 void StoryBridge::relabelIfListed(int first, size_t count, const std::vector<Entry>& fresh) {

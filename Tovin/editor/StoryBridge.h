@@ -121,6 +121,7 @@ class StoryBridge : public QObject {
                        std::optional<int> caret);
     void putBack(int first, int last, int currentEnd);
     void reloadStory(int caret);
+    bool unreported(int a, int b, const std::vector<rovuvuz::ParagraphID>& ids) const;
     void writeRegion(int start, int end, const std::vector<Entry>& replacement);
     void rewriteAttributes(int start, const std::vector<Entry>& replacement);
     void relabelIfListed(int first, size_t count, const std::vector<Entry>& fresh);

@@ -79,7 +79,25 @@ std::unique_ptr<QTextEdit> makeView() {
     return view;
 }
 
-Figures bridged(const std::filesystem::path& path, bool tracked) {
+// Backspace at the start of a paragraph: joins it to the one before, or, tracked, marks
+// the paragraph mark deleted.
+std::vector<double> joins(QTextEdit& view) {
+    std::vector<double> micros;
+    for (int i = 0; i < 10; ++i) {
+        QTextBlock block = view.textCursor().block().next();
+        while (block.isValid() && block.length() < 40) block = block.next();
+        QTextCursor cursor(block);
+        view.setTextCursor(cursor);
+        const auto start = Clock::now();
+        QTest::keyClick(&view, Qt::Key_Backspace);
+        QCoreApplication::processEvents();
+        view.document()->documentLayout()->blockBoundingRect(view.textCursor().block());
+        micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+    }
+    return micros;
+}
+
+Figures bridged(const std::filesystem::path& path, bool tracked, Figures* joined = nullptr) {
     rovuvuz::DocxDocument document(rovuvuz::FileIO::read(path));
     auto view = makeView();
     tovin::StoryBridge bridge(&document, StoryID::body(), view.get(),
@@ -88,7 +106,9 @@ Figures bridged(const std::filesystem::path& path, bool tracked) {
         bridge.mode = [] { return rovuvuz::EditMode::trackedBy("Bench", std::chrono::system_clock::now()); };
     bridge.load(document.snapshot(StoryID::body()).blocks);
     placeInTheMiddle(*view);
-    return percentiles(type(*view));
+    const Figures typing = percentiles(type(*view));
+    if (joined) *joined = percentiles(joins(*view));
+    return typing;
 }
 
 Figures floor(const std::filesystem::path& path) {
@@ -117,8 +137,9 @@ int main(int argc, char** argv) {
     }
     // Floor first and again last, so that a machine growing busier shows in the floor too.
     const Figures floorBefore = floor(path);
-    const Figures direct = bridged(path, false);
-    const Figures tracked = bridged(path, true);
+    Figures directJoin, trackedJoin;
+    const Figures direct = bridged(path, false, &directJoin);
+    const Figures tracked = bridged(path, true, &trackedJoin);
     const Figures floorAfter = floor(path);
     const Figures plain{std::max(floorBefore.p50, floorAfter.p50), std::max(floorBefore.p95, floorAfter.p95)};
     std::printf("keystroke latency in bench-500.docx, %d keys, microseconds\n", keystrokes);
@@ -128,5 +149,9 @@ int main(int argc, char** argv) {
                 direct.p95 / plain.p95);
     std::printf("%-22s %10.0f %10.0f   p95 %.2fx floor (goal 3x)\n", "bridge, tracked", tracked.p50,
                 tracked.p95, tracked.p95 / plain.p95);
+    std::printf("%-22s %10.0f %10.0f   (10 joins)\n", "Backspace join, direct", directJoin.p50,
+                directJoin.p95);
+    std::printf("%-22s %10.0f %10.0f   (10 joins)\n", "Backspace join, tracked", trackedJoin.p50,
+                trackedJoin.p95);
     return 0;
 }
