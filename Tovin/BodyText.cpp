@@ -2,7 +2,7 @@
 
 #include <variant>
 
-#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/document/DocxDocument.h"
 
 namespace tovin {
 
@@ -13,7 +13,7 @@ namespace {
 void appendParagraph(const rovuvuz::ParagraphSnapshot& paragraph, std::u16string& out) {
     if (paragraph.listLabel) out += QString::fromStdString(*paragraph.listLabel + " ").toStdU16String();
     for (const rovuvuz::Span& span : paragraph.spans) {
-        if (span.revision && span.revision->kind == rovuvuz::RevisionInfo::Kind::remove) continue;
+        if (span.revision && span.revision->kind == rovuvuz::RevisionKind::remove) continue;
         out += std::u16string_view(paragraph.text).substr(span.range.lower, span.range.size());
     }
 }

@@ -7,8 +7,8 @@
 #include <memory>
 #include <stdexcept>
 
-#include "RovuVuz/Bytes.h"
-#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/xml/Bytes.h"
 
 namespace tovin {
 

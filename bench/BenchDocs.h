@@ -13,8 +13,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "RovuVuz/Bytes.h"
-#include "RovuVuz/ZipArchive.h"
+#include "RovuVuz/package/ZipArchive.h"
+#include "RovuVuz/xml/Bytes.h"
 
 namespace tovin::bench {
 

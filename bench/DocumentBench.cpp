@@ -24,8 +24,8 @@
 #include <zlib.h>
 
 #include "BenchDocs.h"
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/FileIO.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/package/FileIO.h"
 
 namespace tovin::bench {
 namespace {

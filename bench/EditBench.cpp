@@ -7,8 +7,8 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchDocs.h"
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/TextEdit.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/TextEdit.h"
 
 namespace tovin::bench {
 

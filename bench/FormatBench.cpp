@@ -8,9 +8,9 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchDocs.h"
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Numbering.h"
-#include "RovuVuz/Styles.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/format/Numbering.h"
+#include "RovuVuz/format/Styles.h"
 
 namespace tovin::bench {
 namespace {

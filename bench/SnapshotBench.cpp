@@ -3,7 +3,7 @@
 // snapshot of an already parsed body should cost no more than twice its parse.
 #include <benchmark/benchmark.h>
 
-#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/document/DocxDocument.h"
 #include "BenchDocs.h"
 
 namespace tovin::bench {

@@ -19,11 +19,11 @@
 #include <libdeflate.h>
 
 #include "BenchDocs.h"
-#include "RovuVuz/DeflateSplice.h"
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/FileIO.h"
-#include "RovuVuz/InlineOps.h"
-#include "RovuVuz/TextEdit.h"
+#include "RovuVuz/package/DeflateSplice.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/package/FileIO.h"
+#include "RovuVuz/edit/InlineOps.h"
+#include "RovuVuz/edit/TextEdit.h"
 
 namespace tovin::bench {
 namespace {

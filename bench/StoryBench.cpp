@@ -18,8 +18,9 @@
 #include <pugixml.hpp>
 
 #include "BenchDocs.h"
-#include "RovuVuz/Nodes.h"
-#include "RovuVuz/Serializer.h"
+#include "RovuVuz/model/Nodes.h"
+#include "RovuVuz/model/Serializer.h"
+#include "RovuVuz/model/Story.h"
 
 namespace tovin::bench {
 namespace {

@@ -4,7 +4,7 @@
 #include <pugixml.hpp>
 
 #include "BenchDocs.h"
-#include "RovuVuz/XMLTree.h"
+#include "RovuVuz/xml/XMLTree.h"
 
 namespace tovin::bench {
 namespace {

@@ -12,7 +12,7 @@
 #include <zlib.h>
 
 #include "BenchDocs.h"
-#include "RovuVuz/ZipArchive.h"
+#include "RovuVuz/package/ZipArchive.h"
 
 namespace tovin::bench {
 namespace {

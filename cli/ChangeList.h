@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Revisions.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/TrackedChange.h"
 
 namespace tovin::cli {
 

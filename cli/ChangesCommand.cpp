@@ -1,7 +1,7 @@
 // `tovin-cli changes FILE [--json]`: every tracked change of every story.
 #include <iostream>
 
-#include "RovuVuz/Utf8.h"
+#include "RovuVuz/xml/Utf8.h"
 #include "cli/ChangeList.h"
 #include "cli/Commands.h"
 #include "cli/DocumentFiles.h"
@@ -14,7 +14,7 @@ using rovuvuz::TrackedChange;
 std::vector<ListedChange> listChanges(rovuvuz::DocxDocument& document, const std::vector<rovuvuz::StoryID>& stories) {
     std::vector<ListedChange> result;
     for (const rovuvuz::StoryID& id : stories)
-        for (TrackedChange& change : rovuvuz::Revisions::list(document.story(id)))
+        for (TrackedChange& change : document.trackedChanges(id))
             result.push_back({id, std::move(change)});
     return result;
 }

@@ -11,8 +11,8 @@
 #include <string>
 #include <utility>
 
-#include "RovuVuz/Bytes.h"
-#include "RovuVuz/FileIO.h"
+#include "RovuVuz/package/FileIO.h"
+#include "RovuVuz/xml/Bytes.h"
 
 namespace tovin::cli {
 

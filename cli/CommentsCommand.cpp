@@ -5,9 +5,9 @@
 #include <map>
 #include <set>
 
-#include "RovuVuz/Comments.h"
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Utf8.h"
+#include "RovuVuz/document/Comments.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/xml/Utf8.h"
 #include "cli/AuthorName.h"
 #include "cli/Commands.h"
 #include "cli/DocumentFiles.h"
@@ -156,7 +156,7 @@ std::optional<std::pair<rovuvuz::ParagraphID, rovuvuz::TextRange>> occurrence(Do
         std::u16string shown;
         std::vector<size_t> offsets;  // display offset of each shown unit
         for (const auto& span : p->spans) {
-            if (span.revision && span.revision->kind == rovuvuz::RevisionInfo::Kind::remove) continue;
+            if (span.revision && span.revision->kind == rovuvuz::RevisionKind::remove) continue;
             for (size_t i = span.range.lower; i < span.range.upper && i < p->text.size(); ++i) {
                 shown.push_back(p->text[i]);
                 offsets.push_back(i);

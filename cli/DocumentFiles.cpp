@@ -7,7 +7,7 @@
 #include <iostream>
 #include <vector>
 
-#include "RovuVuz/FileIO.h"
+#include "RovuVuz/package/FileIO.h"
 #include "cli/Commands.h"
 
 namespace tovin::cli {

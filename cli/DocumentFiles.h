@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/document/DocxDocument.h"
 
 namespace tovin::cli {
 

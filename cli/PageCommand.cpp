@@ -7,8 +7,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Sections.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/format/Sections.h"
 #include "cli/Commands.h"
 #include "cli/DocumentFiles.h"
 #include "cli/Output.h"

@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "RovuVuz/ZipArchive.h"
+#include "RovuVuz/package/ZipArchive.h"
 #include "cli/Commands.h"
 #include "cli/DocumentFiles.h"
 #include "cli/Output.h"

@@ -2,13 +2,11 @@
 // [--story KIND] [--json] -o OUT`: replaces every occurrence of a text as a reader sees it
 // (tracked deletions do not count), across run boundaries, in the body, headers, footers
 // and notes. With --track the replacements are tracked changes by the author.
-#include <ctime>
 #include <iostream>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/InlineOps.h"
-#include "RovuVuz/TextEdit.h"
-#include "RovuVuz/Utf8.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/model/IsoDate.h"
+#include "RovuVuz/xml/Utf8.h"
 #include "cli/AuthorName.h"
 #include "cli/Commands.h"
 #include "cli/DocumentFiles.h"
@@ -44,48 +42,11 @@ bool storySelected(const StoryID& id, const std::string& kind) {
     return false;
 }
 
-// Marks the display positions that lie in tracked deletions. Container nesting is bounded
-// by the story parser's depth limit.
-void markDeleted(const std::vector<rovuvuz::Inline>& inlines, bool deleted, std::vector<bool>& out) {
-    for (const rovuvuz::Inline& node : inlines) {
-        if (const auto* c = std::get_if<std::unique_ptr<rovuvuz::Container>>(&node)) {
-            markDeleted((*c)->inlines, deleted || (*c)->kind == rovuvuz::Container::Kind::remove, out);
-            continue;
-        }
-        out.insert(out.end(), rovuvuz::InlineOps::length(node), deleted);
-    }
-}
-
-// The occurrences of `needle` in what a reader sees, as display ranges, last first so
-// that replacing one leaves the ranges before it in place.
-std::vector<rovuvuz::TextRange> occurrences(const rovuvuz::Paragraph& paragraph, std::u16string_view needle) {
-    const std::u16string shown = rovuvuz::InlineOps::visibleText(paragraph.inlines);
-    std::vector<bool> deleted;
-    markDeleted(paragraph.inlines, false, deleted);
-    std::u16string read;
-    std::vector<size_t> where;  // display offset of each code unit of `read`
-    for (size_t i = 0; i < shown.size() && i < deleted.size(); ++i) {
-        if (deleted[i]) continue;
-        read += shown[i];
-        where.push_back(i);
-    }
-    std::vector<rovuvuz::TextRange> found;
-    for (size_t at = read.find(needle); at != std::u16string::npos; at = read.find(needle, at + needle.size()))
-        found.push_back({where[at], where[at + needle.size() - 1] + 1});
-    return {found.rbegin(), found.rend()};
-}
-
 std::chrono::system_clock::time_point parseDate(const std::string& text) {
     if (text.empty()) return std::chrono::system_clock::now();
-    std::tm parts{};
-    char zone = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &parts.tm_year, &parts.tm_mon, &parts.tm_mday,
-                    &parts.tm_hour, &parts.tm_min, &parts.tm_sec, &zone) != 7 ||
-        zone != 'Z')
-        throw CLI::ValidationError("--date", "expected YYYY-MM-DDTHH:MM:SSZ, got " + text);
-    parts.tm_year -= 1900;
-    parts.tm_mon -= 1;
-    return std::chrono::system_clock::from_time_t(timegm(&parts));
+    const auto date = rovuvuz::IsoDate::parse(text);
+    if (!date) throw CLI::ValidationError("--date", "expected YYYY-MM-DDTHH:MM:SSZ, got " + text);
+    return *date;
 }
 
 void runReplace(const ReplaceOptions& options) {
@@ -101,12 +62,11 @@ void runReplace(const ReplaceOptions& options) {
         size_t replaced = 0;
         for (const StoryID& id : document->storyIDs()) {
             if (!storySelected(id, options.story)) continue;
-            for (rovuvuz::Paragraph* paragraph : document->story(id).paragraphs()) {
-                for (const rovuvuz::TextRange& range : occurrences(*paragraph, needle)) {
-                    document->replaceText(paragraph->id, id, range, replacement, mode);
-                    ++replaced;
-                }
-            }
+            // Last first, so that replacing one leaves the ranges before it in place.
+            const auto found = document->find(needle, id);
+            for (auto it = found.rbegin(); it != found.rend(); ++it)
+                document->replaceText(it->paragraph, id, it->range, replacement, mode);
+            replaced += found.size();
         }
         return replaced;
     });

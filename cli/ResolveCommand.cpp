@@ -5,7 +5,7 @@
 #include <map>
 #include <tuple>
 
-#include "RovuVuz/Structural.h"
+#include "RovuVuz/edit/StructuralEdit.h"
 #include "cli/ChangeList.h"
 #include "cli/Commands.h"
 #include "cli/DocumentFiles.h"

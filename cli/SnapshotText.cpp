@@ -1,6 +1,6 @@
 #include "cli/SnapshotText.h"
 
-#include "RovuVuz/Utf8.h"
+#include "RovuVuz/xml/Utf8.h"
 
 namespace tovin::cli {
 
@@ -55,7 +55,7 @@ std::string tableText(const TableSnapshot& table, ShowChanges changes) {
 nlohmann::json revisionJson(const std::optional<RevisionInfo>& revision) {
     if (!revision) return nullptr;
     return {{"id", revision->id.rawValue},
-            {"kind", revision->kind == RevisionInfo::Kind::insert ? "insert" : "delete"},
+            {"kind", revision->kind == RevisionKind::insert ? "insert" : "delete"},
             {"author", revision->author},
             {"date", revision->date ? nlohmann::json(*revision->date) : nlohmann::json(nullptr)}};
 }
@@ -144,20 +144,20 @@ nlohmann::json blocksJson(const std::vector<BlockSnapshot>& blocks) {
 
 std::string plainText(const ParagraphSnapshot& paragraph, ShowChanges changes) {
     std::string out = paragraph.listLabel ? *paragraph.listLabel + " " : "";
-    std::optional<RevisionInfo::Kind> open;  // the change whose marker is open
+    std::optional<RevisionKind> open;  // the change whose marker is open
     const auto close = [&] {
-        if (open) out += *open == RevisionInfo::Kind::insert ? "+}" : "-]";
+        if (open) out += *open == RevisionKind::insert ? "+}" : "-]";
         open.reset();
     };
     for (const Span& span : paragraph.spans) {
         const auto kind = span.revision ? std::optional(span.revision->kind) : std::nullopt;
         if (changes == ShowChanges::No) {
-            if (kind != RevisionInfo::Kind::remove) out += spanText(paragraph, span);
+            if (kind != RevisionKind::remove) out += spanText(paragraph, span);
             continue;
         }
         if (kind != open) {
             close();
-            if (kind) out += *kind == RevisionInfo::Kind::insert ? "{+" : "[-";
+            if (kind) out += *kind == RevisionKind::insert ? "{+" : "[-";
             open = kind;
         }
         out += spanText(paragraph, span);

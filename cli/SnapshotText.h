@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "RovuVuz/Snapshot.h"
+#include "RovuVuz/snapshot/Snapshot.h"
 
 namespace tovin::cli {
 

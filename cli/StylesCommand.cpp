@@ -6,8 +6,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Styles.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/format/Styles.h"
 #include "cli/Commands.h"
 #include "cli/DocumentFiles.h"
 #include "cli/Output.h"

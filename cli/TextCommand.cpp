@@ -1,7 +1,7 @@
 // `tovin-cli text FILE [--story KIND] [--changes] [--json]`: a story as a reader sees it.
 #include <iostream>
 
-#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/document/DocxDocument.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "cli/DocumentFiles.h"

@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Structural.h"
-#include "RovuVuz/TextEdit.h"
-#include "RovuVuz/XMLTree.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/Structural.h"
+#include "RovuVuz/edit/TextEdit.h"
+#include "RovuVuz/xml/XMLTree.h"
 
 using namespace rovuvuz;
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "RovuVuz/Numbering.h"
-#include "RovuVuz/Styles.h"
+#include "RovuVuz/format/Numbering.h"
+#include "RovuVuz/format/Styles.h"
 
 using namespace rovuvuz;
 

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "RovuVuz/Nodes.h"
-#include "RovuVuz/XMLTree.h"
+#include "RovuVuz/model/Nodes.h"
+#include "RovuVuz/model/Story.h"
+#include "RovuVuz/xml/XMLTree.h"
 
 using namespace rovuvuz;
 

@@ -8,8 +8,8 @@
 #include <optional>
 #include <stdexcept>
 
-#include "RovuVuz/Markup.h"
-#include "RovuVuz/XMLTree.h"
+#include "RovuVuz/xml/Markup.h"
+#include "RovuVuz/xml/XMLTree.h"
 
 using namespace rovuvuz;
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "RovuVuz/ZipArchive.h"
+#include "RovuVuz/package/ZipArchive.h"
 
 using namespace rovuvuz;
 

@@ -8,8 +8,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/EffectiveFormat.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/format/EffectiveFormat.h"
 #include "Tovin/editor/Attachments.h"
 #include "Tovin/editor/DisplayUnits.h"
 #include "Tovin/editor/FontResolver.h"
@@ -141,7 +141,7 @@ QTextCharFormat AttributedBuilder::attributes(const RunFormat& f,
     QTextCharFormat format = cached->second;
     setRevisionProperty(format, TextProperty::revision, *revision);
     // Tracked changes show in the reviewing colours whatever the document's own.
-    if (revision->kind == RevisionInfo::Kind::insert) {
+    if (revision->kind == rovuvuz::RevisionKind::insert) {
         const QColor cobalt = Theme::cobalt.resolve(palette);
         format.setForeground(cobalt);
         format.setFontUnderline(true);

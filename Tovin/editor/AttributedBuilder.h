@@ -21,8 +21,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "RovuVuz/Identifiers.h"
-#include "RovuVuz/Snapshot.h"
+#include "RovuVuz/model/Identifiers.h"
+#include "RovuVuz/snapshot/Snapshot.h"
 #include "Tovin/editor/TextAttachment.h"
 
 namespace rovuvuz {

@@ -19,9 +19,9 @@
 #include <cmath>
 #include <set>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Sections.h"
-#include "RovuVuz/Structural.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/format/Sections.h"
+#include "RovuVuz/edit/Structural.h"
 #include "Tovin/MainMenu.h"
 #include "Tovin/TovinDocument.h"
 #include "Tovin/editor/EditorSession.h"

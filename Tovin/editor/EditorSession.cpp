@@ -4,7 +4,7 @@
 #include <QKeyEvent>
 #include <QTextEdit>
 
-#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/MainMenu.h"
 #include "Tovin/TovinDocument.h"
 #include "Tovin/editor/StoryText.h"

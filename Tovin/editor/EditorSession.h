@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-#include "RovuVuz/TextEdit.h"
+#include "RovuVuz/edit/TextEdit.h"
 #include "Tovin/editor/EditorUndo.h"
 #include "Tovin/editor/StoryBridge.h"
 

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/document/DocxDocument.h"
 
 namespace tovin {
 

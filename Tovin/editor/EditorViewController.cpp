@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Sections.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/format/Sections.h"
 #include "Tovin/MainMenu.h"
 #include "Tovin/TovinDocument.h"
 #include "Tovin/editor/DisplayUnits.h"

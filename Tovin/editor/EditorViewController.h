@@ -14,9 +14,9 @@
 #include <optional>
 #include <string>
 
-#include "RovuVuz/Identifiers.h"
-#include "RovuVuz/Snapshot.h"
-#include "RovuVuz/TextEdit.h"
+#include "RovuVuz/model/Identifiers.h"
+#include "RovuVuz/snapshot/Snapshot.h"
+#include "RovuVuz/edit/TextEdit.h"
 
 namespace rovuvuz {
 class DocxDocument;

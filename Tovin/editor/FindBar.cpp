@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 #include <map>
 
-#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/editor/EditorActions.h"
 #include "Tovin/editor/EditorUndo.h"
 #include "Tovin/editor/EditorViewController.h"

@@ -9,8 +9,8 @@
 #include <QTextEdit>
 #include <QToolButton>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Styles.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/format/Styles.h"
 #include "Tovin/MainMenu.h"
 #include "Tovin/editor/EditorActions.h"
 #include "Tovin/editor/EditorViewController.h"

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <exception>
 
-#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/editor/StoryText.h"
 #include "Tovin/editor/TextProperties.h"
 

@@ -20,9 +20,9 @@
 #include <utility>
 #include <vector>
 
-#include "RovuVuz/Identifiers.h"
-#include "RovuVuz/Snapshot.h"
-#include "RovuVuz/TextEdit.h"
+#include "RovuVuz/model/Identifiers.h"
+#include "RovuVuz/snapshot/Snapshot.h"
+#include "RovuVuz/edit/TextEdit.h"
 #include "Tovin/editor/AttributedBuilder.h"
 
 class QTextEdit;

@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "RovuVuz/Snapshot.h"
+#include "RovuVuz/snapshot/Snapshot.h"
 #include "Tovin/editor/AttributedBuilder.h"
 
 class QTextDocument;

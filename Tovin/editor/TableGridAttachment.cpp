@@ -36,7 +36,7 @@ void appendText(const std::vector<BlockSnapshot>& blocks, QStringList& lines, in
         if (const auto* paragraph = std::get_if<ParagraphSnapshot>(&block.value)) {
             QString line;
             for (const rovuvuz::Span& span : paragraph->spans) {
-                if (span.revision && span.revision->kind == rovuvuz::RevisionInfo::Kind::remove) continue;
+                if (span.revision && span.revision->kind == rovuvuz::RevisionKind::remove) continue;
                 const size_t lower = std::min(span.range.lower, paragraph->text.size());
                 const size_t upper = std::clamp(span.range.upper, lower, paragraph->text.size());
                 line += QString::fromStdU16String(paragraph->text.substr(lower, upper - lower));

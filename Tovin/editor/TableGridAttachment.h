@@ -8,7 +8,7 @@
 #include <QString>
 #include <vector>
 
-#include "RovuVuz/Snapshot.h"
+#include "RovuVuz/snapshot/Snapshot.h"
 #include "Tovin/editor/TextAttachment.h"
 
 namespace tovin {

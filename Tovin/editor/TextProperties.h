@@ -10,7 +10,7 @@
 #include <QTextFormat>
 #include <optional>
 
-#include "RovuVuz/Snapshot.h"
+#include "RovuVuz/snapshot/Snapshot.h"
 
 Q_DECLARE_METATYPE(rovuvuz::RevisionInfo)
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <exception>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/FileIO.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/package/FileIO.h"
 #include "Tovin/pages/PageLayout.h"
 #include "Tovin/pages/PdfExport.h"
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <exception>
 
-#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/document/DocxDocument.h"
 
 namespace tovin {
 

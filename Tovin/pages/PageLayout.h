@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "RovuVuz/Sections.h"
+#include "RovuVuz/format/Sections.h"
 #include "Tovin/pages/FlowLayout.h"
 #include "Tovin/pages/PageText.h"
 #include "Tovin/pages/Pagination.h"

@@ -13,7 +13,7 @@
 #include <variant>
 #include <vector>
 
-#include "RovuVuz/Snapshot.h"
+#include "RovuVuz/snapshot/Snapshot.h"
 #include "Tovin/editor/AttributedBuilder.h"
 #include "Tovin/pages/Pagination.h"
 

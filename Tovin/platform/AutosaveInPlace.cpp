@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/TovinDocument.h"
 #include "Tovin/platform/OpenedVersions.h"
 

@@ -6,7 +6,7 @@
 #include <QFileInfo>
 #include <QPlainTextEdit>
 
-#include "RovuVuz/FileIO.h"
+#include "RovuVuz/package/FileIO.h"
 #include "Tovin/EditorWindowController.h"
 #include "Tovin/MainMenu.h"
 #include "Tovin/TovinDocument.h"

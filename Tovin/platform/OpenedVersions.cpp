@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <cerrno>
 
-#include "RovuVuz/FileIO.h"
+#include "RovuVuz/package/FileIO.h"
 #include "Tovin/platform/SystemServices.h"
 
 namespace tovin::OpenedVersions {

@@ -6,7 +6,7 @@
 #include <QString>
 #include <optional>
 
-#include "RovuVuz/Bytes.h"
+#include "RovuVuz/xml/Bytes.h"
 
 namespace tovin::OpenedVersions {
 

@@ -18,8 +18,8 @@
 #include <memory>
 #include <vector>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/FileIO.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/package/FileIO.h"
 #include "Tovin/editor/StoryBridge.h"
 #include "Tovin/editor/StoryText.h"
 

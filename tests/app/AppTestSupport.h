@@ -14,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-#include "RovuVuz/Bytes.h"
+#include "RovuVuz/xml/Bytes.h"
 #include "Tovin/AppDelegate.h"
 #include "Tovin/platform/Alerts.h"
 

@@ -9,7 +9,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
-#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/editor/Attachments.h"
 #include "Tovin/editor/AttributedBuilder.h"
 #include "Tovin/editor/DisplayUnits.h"
@@ -25,6 +25,7 @@ namespace {
 
 using rovuvuz::ParagraphSnapshot;
 using rovuvuz::RevisionInfo;
+using rovuvuz::RevisionKind;
 using rovuvuz::RunFormat;
 using rovuvuz::Span;
 
@@ -145,14 +146,14 @@ TEST(AttributedBuilderCharacters, TrackedChangesShowInReviewColoursOverTheDocume
     RunFormat run;
     run.color = "00FF00";
     run.underline = false;
-    RevisionInfo insertion{{4}, RevisionInfo::Kind::insert, "Mira", std::nullopt};
+    RevisionInfo insertion{{4}, RevisionKind::insert, "Mira", std::nullopt};
     const QTextCharFormat inserted = builder.attributes(run, insertion);
     EXPECT_EQ(inserted.foreground().color(), Theme::cobalt.light);
     EXPECT_TRUE(inserted.fontUnderline());
     EXPECT_EQ(inserted.underlineColor(), Theme::cobalt.light);
     EXPECT_EQ(revisionProperty(inserted, TextProperty::revision), insertion);
 
-    RevisionInfo deletion{{5}, RevisionInfo::Kind::remove, "Mira", std::nullopt};
+    RevisionInfo deletion{{5}, RevisionKind::remove, "Mira", std::nullopt};
     const QTextCharFormat deleted = builder.attributes(run, deletion);
     EXPECT_EQ(deleted.foreground().color(), Theme::brick.light);
     EXPECT_TRUE(deleted.fontStrikeOut());
@@ -222,7 +223,7 @@ TEST(AttributedBuilderParagraphs, TextIsTheSnapshotsAndLabelsAndMarkChangesCover
     bold.bold = true;
     ParagraphSnapshot p = paragraphOf({{u"Milk ", RunFormat{}}, {u"and honey", bold}});
     p.listLabel = "\u2022";
-    p.markRevision = RevisionInfo{{7}, RevisionInfo::Kind::insert, "Ana", std::nullopt};
+    p.markRevision = RevisionInfo{{7}, RevisionKind::insert, "Ana", std::nullopt};
     p.markFormat.size = 20;
     const StyledText styled = plainBuilder().paragraph(p);
     EXPECT_EQ(styled.text, QString("Milk and honey"));

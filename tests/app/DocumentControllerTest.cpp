@@ -8,8 +8,8 @@
 #include <QTextEdit>
 
 #include "AppTestSupport.h"
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/FileIO.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/package/FileIO.h"
 #include "Tovin/EditorWindowController.h"
 #include "Tovin/TovinDocument.h"
 #include "Tovin/editor/EditorSession.h"

@@ -14,7 +14,7 @@
 #include <set>
 
 #include "AppTestSupport.h"
-#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/EditorWindowController.h"
 #include "Tovin/MainMenu.h"
 #include "Tovin/TovinDocument.h"

@@ -8,7 +8,7 @@
 #include <QTextEdit>
 
 #include "AppTestSupport.h"
-#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/EditorWindowController.h"
 #include "Tovin/MainMenu.h"
 #include "Tovin/TovinDocument.h"

@@ -6,7 +6,7 @@
 #include <QBuffer>
 #include <QPdfWriter>
 
-#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/pages/PageLayout.h"
 #include "Tovin/pages/Pagination.h"
 #include "Tovin/pages/PdfExport.h"

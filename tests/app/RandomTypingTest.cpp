@@ -11,7 +11,7 @@
 #include <memory>
 #include <random>
 
-#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/editor/StoryBridge.h"
 #include "support/TestSupport.h"
 

@@ -12,7 +12,7 @@
 #include <QTextEdit>
 #include <memory>
 
-#include "RovuVuz/DocxDocument.h"
+#include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/editor/StoryBridge.h"
 #include "Tovin/editor/TextProperties.h"
 #include "support/TestSupport.h"
@@ -168,7 +168,7 @@ TEST_F(StoryBridgeTest, TrackedDeletionsStayVisibleWithTheCaretOnTheWritersSide)
     probe.setPosition(3);
     const auto revision = revisionProperty(probe.charFormat(), TextProperty::revision);
     ASSERT_TRUE(revision);
-    EXPECT_EQ(revision->kind, rovuvuz::RevisionInfo::Kind::remove);
+    EXPECT_EQ(revision->kind, rovuvuz::RevisionKind::remove);
     EXPECT_EQ(revision->author, "Ana");
 
     place(4);

@@ -2,7 +2,7 @@
 // extracts with its CRC checked, and writing keeps untouched records byte for byte.
 #include <gtest/gtest.h>
 
-#include "RovuVuz/ZipArchive.h"
+#include "RovuVuz/package/ZipArchive.h"
 #include "support/TestSupport.h"
 
 namespace rovuvuz {

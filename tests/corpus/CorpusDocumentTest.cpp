@@ -2,9 +2,9 @@
 // without edits returns the input, and an edit rewrites nothing but what it touched.
 #include <gtest/gtest.h>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Fragment.h"
-#include "RovuVuz/Serializer.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/model/Fragment.h"
+#include "RovuVuz/model/Serializer.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;
@@ -103,7 +103,7 @@ TEST_P(CorpusDocument, AnEditedParagraphIsTheOnlyChangeInItsPart) {
         const Bytes& before = *story.source;
         const size_t start = paragraph.original->offset();
         const size_t tail = before.size() - start - paragraph.original->size();
-        appendRun(paragraph, fresh.mint(), u" Tovin ");
+        appendRun(paragraph, rovuvuz::testing::mintOf(fresh), u" Tovin ");
         story.touched = true;
         const Bytes after = story.serialized();
         ASSERT_GT(after.size(), before.size()) << id.description();
@@ -127,7 +127,7 @@ TEST_P(CorpusDocument, RebuiltPackageReopensAndDirtyPartsAreThoseThatChanged) {
 TEST_P(CorpusDocument, AnEditKeepsEveryOtherEntryByteForByte) {
     Story& body = document->story(StoryID::body());
     if (body.paragraphs().empty()) GTEST_SKIP() << "no paragraph to edit";
-    appendRun(*body.paragraphs().back(), document->mint(), u"edited");
+    appendRun(*body.paragraphs().back(), rovuvuz::testing::mintOf(*document), u"edited");
     body.touched = true;
     const SharedBytes saved = document->data();
     const ZipArchive before(input);
@@ -152,12 +152,12 @@ TEST_P(CorpusDocument, AnEditKeepsEveryOtherEntryByteForByte) {
 TEST_P(CorpusDocument, RestoringASnapshotGivesBackTheSavedState) {
     Story& body = document->story(StoryID::body());
     if (body.paragraphs().empty()) GTEST_SKIP() << "no paragraph to edit";
-    appendRun(*body.paragraphs().front(), document->mint(), u"first");
+    appendRun(*body.paragraphs().front(), rovuvuz::testing::mintOf(*document), u"first");
     body.touched = true;
     const auto state = document->packageState();
     const SharedBytes afterFirst = document->data();
     Story& again = document->story(StoryID::body());
-    appendRun(*again.paragraphs().back(), document->mint(), u"second");
+    appendRun(*again.paragraphs().back(), rovuvuz::testing::mintOf(*document), u"second");
     document->restore(state);
     EXPECT_EQ(*document->data(), *afterFirst);
 }

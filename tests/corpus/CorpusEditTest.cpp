@@ -7,8 +7,8 @@
 #include <random>
 #include <set>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Structural.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/Structural.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;

@@ -3,11 +3,11 @@
 // every level in order by hand.
 #include <gtest/gtest.h>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Markup.h"
-#include "RovuVuz/Numbering.h"
-#include "RovuVuz/Sections.h"
-#include "RovuVuz/Styles.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/format/Numbering.h"
+#include "RovuVuz/format/Sections.h"
+#include "RovuVuz/format/Styles.h"
+#include "RovuVuz/xml/Markup.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;

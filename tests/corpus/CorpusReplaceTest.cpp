@@ -4,9 +4,9 @@
 // document must save and read again with the new text.
 #include <gtest/gtest.h>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/InlineOps.h"
-#include "RovuVuz/TextEdit.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/InlineOps.h"
+#include "RovuVuz/edit/TextEdit.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;

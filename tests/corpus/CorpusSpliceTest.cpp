@@ -9,9 +9,9 @@
 #include <fstream>
 #include <random>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/InlineOps.h"
-#include "RovuVuz/TextEdit.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/InlineOps.h"
+#include "RovuVuz/edit/TextEdit.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;

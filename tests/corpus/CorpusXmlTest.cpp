@@ -2,8 +2,8 @@
 // each element to exactly its own markup.
 #include <gtest/gtest.h>
 
-#include "RovuVuz/XMLTree.h"
-#include "RovuVuz/ZipArchive.h"
+#include "RovuVuz/package/ZipArchive.h"
+#include "RovuVuz/xml/XMLTree.h"
 #include "support/TestSupport.h"
 
 namespace rovuvuz {

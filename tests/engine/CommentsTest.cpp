@@ -2,12 +2,15 @@
 // offsets, replies ordered after their parent, and the resolved state in commentsExtended.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <map>
 
-#include "RovuVuz/Comments.h"
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/TextEdit.h"
-#include "RovuVuz/Utf8.h"
+#include "RovuVuz/document/Comments.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/TextEdit.h"
+#include "RovuVuz/xml/Utf8.h"
+#include "RovuVuz/xml/XMLTree.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;
@@ -275,15 +278,22 @@ TEST(Comments, DamagedPartsNeitherCrashNorGrow) {
         "<w15:commentEx w15:paraId=\"00000AAA\" w15:done=\"0\"/>";
     Fixture f("<w:p><w:r><w:t>Hi</w:t></w:r></w:p>",
               {{"word/comments.xml", comments}, {"word/commentsExtended.xml", extended}}, rels);
-    f.document->setResolved(CommentID{3}, true);
+    // An extended part that does not parse is reported by name with the parser's reason,
+    // and never rewritten; comments themselves still work.
+    try {
+        f.document->setResolved(CommentID{3}, true);
+        ADD_FAILURE() << "no error";
+    } catch (const DocxError& error) {
+        EXPECT_EQ(error.code(), DocxErrorCode::unreadablePart);
+        EXPECT_EQ(error.detail().part, PartName("word/commentsExtended.xml"));
+        EXPECT_FALSE(error.detail().cause.empty());
+        EXPECT_NE(std::string(error.what()).find("word/commentsExtended.xml"), std::string::npos);
+    }
     const CommentID added = f.document->addComment(f.first, StoryID::body(), {0, 2}, u"new", "A", date);
-    f.document->setResolved(added, true);
-    EXPECT_EQ(partText(*f.document, "word/commentsExtended.xml"),
-              "<w15:commentsEx xmlns:w15=\"http://schemas.microsoft.com/office/word/2012/wordml\">"
-              "<w15:commentEx w15:paraId=\"00000AAA\" w15:done=\"1\"/>");
-    const auto threads = f.document->commentThreads();
-    EXPECT_EQ(threads.size(), 1u);
-    EXPECT_TRUE(threads.at(CommentID{3}).done);
+    EXPECT_THROW(f.document->setResolved(added, true), DocxError);
+    EXPECT_THROW(f.document->reply(CommentID{3}, u"no", "A", date), DocxError);
+    EXPECT_EQ(partText(*f.document, "word/commentsExtended.xml"), extended);
+    EXPECT_TRUE(f.document->commentThreads().empty());
 
     // A comments part that does not parse reports no threads; editing it is a typed error.
     Fixture broken("<w:p><w:r><w:t>Hi</w:t></w:r></w:p>",
@@ -292,4 +302,155 @@ TEST(Comments, DamagedPartsNeitherCrashNorGrow) {
     EXPECT_TRUE(broken.document->commentThreads().empty());
     EXPECT_ANY_THROW(broken.document->addComment(broken.first, StoryID::body(), {0, 2}, u"x", "A", date));
     EXPECT_ANY_THROW(broken.document->setResolved(CommentID{3}, true));
+}
+
+namespace {
+
+constexpr std::string_view mainURI = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+
+// Every prefix an element or attribute of the part uses is declared on it or an ancestor.
+void expectPrefixesDeclared(const std::string& xml) {
+    const XMLTree tree(asBytes(xml));
+    std::vector<std::pair<int, std::vector<std::string>>> stack{{tree.root(), {"xml", "xmlns"}}};
+    while (!stack.empty()) {
+        auto [node, declared] = stack.back();
+        stack.pop_back();
+        for (const std::string& name : tree.attributeNames(node))
+            if (name.starts_with("xmlns:")) declared.push_back(name.substr(6));
+        std::vector<std::string> used{std::string(tree.nameView(node))};
+        for (const std::string& name : tree.attributeNames(node)) used.push_back(name);
+        for (const std::string& name : used) {
+            const size_t colon = name.find(':');
+            if (colon == std::string::npos) continue;
+            EXPECT_NE(std::find(declared.begin(), declared.end(), name.substr(0, colon)), declared.end())
+                << name << " in " << xml;
+        }
+        for (int child : tree.childElements(node)) stack.emplace_back(child, declared);
+    }
+}
+
+}  // namespace
+
+TEST(Comments, TheCommentsPartTovinCreatesDeclaresWhatItUses) {
+    Fixture f;
+    f.document->addComment(f.first, StoryID::body(), {0, 5}, u"Nice", "Ada", date);
+    f.reopen();
+    const std::string comments = partText(*f.document, "word/comments.xml");
+    expectPrefixesDeclared(comments);
+    const XMLTree tree(asBytes(comments));
+    EXPECT_EQ(tree.attribute(tree.root(), "xmlns:w14"), "http://schemas.microsoft.com/office/word/2010/wordml");
+    EXPECT_EQ(tree.attribute(tree.root(), "xmlns:mc"), "http://schemas.openxmlformats.org/markup-compatibility/2006");
+    EXPECT_EQ(tree.attribute(tree.root(), "mc:Ignorable"), "w14");
+
+    // A part that declared neither gets both, added to what its Ignorable already lists.
+    const std::string bare = "<w:comments xmlns:w=\"" + std::string(mainURI) +
+                             "\" xmlns:m=\"http://schemas.openxmlformats.org/markup-compatibility/2006\" "
+                             "m:Ignorable=\"w15\"><w:comment w:id=\"4\"><w:p/></w:comment></w:comments>";
+    Fixture g("<w:p><w:commentRangeStart w:id=\"4\"/><w:r><w:t>Hi</w:t></w:r></w:p>", {{"word/comments.xml", bare}},
+              "<Relationship Id=\"rId8\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+              "relationships/comments\" Target=\"comments.xml\"/>");
+    g.document->setResolved(CommentID{4}, true);
+    g.reopen();
+    const std::string updated = partText(*g.document, "word/comments.xml");
+    expectPrefixesDeclared(updated);
+    const XMLTree again(asBytes(updated));
+    EXPECT_EQ(again.attribute(again.root(), "m:Ignorable"), "w15 w14");
+    EXPECT_FALSE(again.attribute(again.root(), "xmlns:mc"));
+    EXPECT_TRUE(g.document->commentThreads().at(CommentID{4}).done);
+}
+
+TEST(Comments, PrefixesAndQuotesAreTakenFromTheParts) {
+    countingIdentifiers();
+    const std::string rels =
+        "<Relationship Id=\"rId8\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/comments\" Target=\"comments.xml\"/><Relationship Id=\"rId9\" "
+        "Type=\"http://schemas.microsoft.com/office/2011/relationships/commentsExtended\" "
+        "Target=\"commentsExtended.xml\"/>";
+    auto parts = rovuvuz::testing::minimalDocument("", rels);
+    for (auto& [name, xml] : parts)
+        if (name == "word/document.xml")
+            xml = "<?xml version='1.0'?><ns0:document xmlns:ns0='" + std::string(mainURI) +
+                  "'><ns0:body><ns0:p><ns0:commentRangeStart ns0:id='1'/><ns0:r><ns0:t>Hello</ns0:t></ns0:r>"
+                  "<ns0:commentRangeEnd ns0:id='1'/><ns0:r><ns0:commentReference ns0:id='1'/></ns0:r>"
+                  "<ns0:r><ns0:t xml:space='preserve'> world</ns0:t></ns0:r></ns0:p></ns0:body></ns0:document>";
+    parts.emplace_back("word/comments.xml",
+                       "<ns0:comments xmlns:ns0='" + std::string(mainURI) +
+                           "' xmlns:w14='http://schemas.microsoft.com/office/word/2010/wordml'>"
+                           "<ns0:comment ns0:id='1' ns0:author='A'><ns0:p w14:paraId='0000AAAA'><ns0:r>"
+                           "<ns0:t>first</ns0:t></ns0:r></ns0:p></ns0:comment></ns0:comments>");
+    parts.emplace_back("word/commentsExtended.xml",
+                       "<x:commentsEx xmlns:x='http://schemas.microsoft.com/office/word/2012/wordml'>"
+                       "<x:commentEx x:paraId='0000AAAA' x:done='0'/></x:commentsEx>");
+    auto document = std::make_unique<DocxDocument>(makePackage(parts));
+    const ParagraphID paragraph = document->story(StoryID::body()).paragraphs().at(0)->id;
+
+    // The existing comment's anchor reads as what it covers.
+    const auto marks = document->snapshot(paragraph, StoryID::body()).commentMarks;
+    ASSERT_EQ(marks.size(), 2u);
+    EXPECT_EQ(marks[0], (CommentMark{CommentID{1}, 0, true}));
+    EXPECT_EQ(marks[1], (CommentMark{CommentID{1}, 5, false}));
+
+    const CommentID answer = document->reply(CommentID{1}, u"answer", "B", date);
+    const CommentID other = document->addComment(paragraph, StoryID::body(), {6, 11}, u"more", "C", date);
+    document->setResolved(CommentID{1}, true);
+    document = std::make_unique<DocxDocument>(document->data());
+
+    const auto threads = document->commentThreads();
+    EXPECT_EQ(threads.at(CommentID{1}), (CommentThreadInfo{std::nullopt, true}));
+    EXPECT_EQ(threads.at(answer), (CommentThreadInfo{CommentID{1}, false}));
+    EXPECT_FALSE(threads.count(other));
+
+    const std::string body = partText(*document, "word/document.xml");
+    const std::string a = std::to_string(answer.rawValue), o = std::to_string(other.rawValue);
+    EXPECT_NE(body.find("<ns0:commentRangeStart ns0:id='1'/><ns0:commentRangeStart ns0:id=\"" + a + "\"/>"),
+              std::string::npos)
+        << body;
+    EXPECT_NE(body.find("<ns0:commentRangeEnd ns0:id='1'/><ns0:commentRangeEnd ns0:id=\"" + a + "\"/>"),
+              std::string::npos)
+        << body;
+    EXPECT_NE(body.find("<ns0:commentReference ns0:id=\"" + a + "\"/>"), std::string::npos) << body;
+    EXPECT_NE(body.find("<ns0:commentRangeStart ns0:id=\"" + o + "\"/>"), std::string::npos) << body;
+    EXPECT_EQ(body.find("<w:"), std::string::npos) << body;
+
+    const std::string comments = partText(*document, "word/comments.xml");
+    EXPECT_EQ(comments.find("<w:"), std::string::npos) << comments;
+    expectPrefixesDeclared(comments);
+
+    const std::string extended = partText(*document, "word/commentsExtended.xml");
+    EXPECT_EQ(extended.find("w15:"), std::string::npos) << extended;
+    const XMLTree tree(asBytes(extended));
+    std::map<std::string, std::pair<std::optional<std::string>, std::optional<std::string>>> entries;
+    for (int entry : tree.childElements(tree.root()))
+        entries[tree.attribute(entry, "x:paraId").value_or("")] = {tree.attribute(entry, "x:paraIdParent"),
+                                                                   tree.attribute(entry, "x:done")};
+    ASSERT_EQ(entries.size(), 2u) << extended;
+    EXPECT_EQ(entries["0000AAAA"], std::make_pair(std::optional<std::string>(), std::optional<std::string>("1")));
+    EXPECT_EQ(entries["00000001"],
+              std::make_pair(std::optional<std::string>("0000AAAA"), std::optional<std::string>("0")));
+}
+
+TEST(Comments, AttributeValuesAreEscaped) {
+    Fixture f;
+    const std::string awkward = "A<B & \"C\" 'D'";
+    const CommentID comment = f.document->addComment(f.first, StoryID::body(), {0, 5}, u"x", awkward, date);
+    f.document->setLink(f.first, StoryID::body(), {6, 11}, "https://example.com/?a=<b>&c=\"d\"");
+    f.reopen();
+    const std::string comments = partText(*f.document, "word/comments.xml");
+    expectPrefixesDeclared(comments);
+    const XMLTree tree(asBytes(comments));
+    ASSERT_EQ(tree.childElements(tree.root()).size(), 1u);
+    EXPECT_EQ(tree.attribute(tree.childElements(tree.root())[0], "w:author"), awkward);
+    const auto entries = f.document->snapshot(StoryID::comments()).entries;
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].id, comment.rawValue);
+    EXPECT_EQ(entries[0].author, awkward);
+
+    const std::string rels = partText(*f.document, "word/_rels/document.xml.rels");
+    const XMLTree relsTree(asBytes(rels));
+    bool found = false;
+    for (int r : relsTree.childElements(relsTree.root()))
+        found |= relsTree.attribute(r, "Target") == "https://example.com/?a=<b>&c=\"d\"";
+    EXPECT_TRUE(found) << rels;
+    const auto spans = f.document->snapshot(f.first, StoryID::body()).spans;
+    EXPECT_EQ(spans.back().link, "https://example.com/?a=<b>&c=\"d\"");
 }

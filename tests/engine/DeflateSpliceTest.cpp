@@ -1,4 +1,4 @@
-#include "RovuVuz/DeflateSplice.h"
+#include "RovuVuz/package/DeflateSplice.h"
 
 #include <gtest/gtest.h>
 #include <libdeflate.h>
@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "RovuVuz/ZipArchive.h"
+#include "RovuVuz/package/ZipArchive.h"
 #include "support/TestSupport.h"
 
 namespace rovuvuz {

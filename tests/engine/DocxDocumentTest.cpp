@@ -4,11 +4,11 @@
 
 #include <sys/stat.h>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/FileIO.h"
-#include "RovuVuz/Fragment.h"
-#include "RovuVuz/Structural.h"
-#include "RovuVuz/TextEdit.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/Structural.h"
+#include "RovuVuz/edit/TextEdit.h"
+#include "RovuVuz/model/Fragment.h"
+#include "RovuVuz/package/FileIO.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;
@@ -40,7 +40,7 @@ DocxDocument documentWith(std::string_view body, std::string_view rels,
 void edit(DocxDocument& document, const StoryID& id, std::string_view word) {
     Story& story = document.story(id);
     auto donor = Fragment::paragraph("<w:p xmlns:w=\"w\"><w:r><w:t>" + std::string(word) + "</w:t></w:r></w:p>",
-                                     document.mint());
+                                     rovuvuz::testing::mintOf(document));
     Paragraph& p = *story.paragraphs().at(0);
     p.setDirty(true);
     p.inlines.push_back(std::move(donor->inlines.at(0)));
@@ -141,7 +141,7 @@ TEST(DocxDocument, TargetsResolveAgainstTheSourceFolder) {
 TEST(DocxDocument, ContentTypesAndPartNames) {
     DocxDocument document = documentWith("<w:p/>", "");
     document.ensureContentType(std::nullopt, "XML", "other/type");  // defaults compare case-insensitively
-    EXPECT_EQ(document.cache().added.count("[Content_Types].xml"), 0u);
+    EXPECT_EQ(document.dirtyParts().count(PartName("[Content_Types].xml")), 0u);
     document.ensureContentType(std::nullopt, "png", "image/png");
     document.ensureContentType(PartName("word/comments.xml"), std::nullopt, "c/t");
     document.ensureContentType(PartName("word/comments.xml"), std::nullopt, "c/t");
@@ -149,7 +149,7 @@ TEST(DocxDocument, ContentTypesAndPartNames) {
     EXPECT_NE(types.find("<Default Extension=\"png\" ContentType=\"image/png\"/><Override PartName=\"/word/comments.xml\" "
                          "ContentType=\"c/t\"/></Types>"), std::string::npos);
     EXPECT_EQ(document.freePartName("media/tovin", "png"), PartName("word/media/tovin1.png"));
-    document.cache().added["word/media/tovin1.png"] = share({1});
+    document.storePart(PartName("word/media/tovin1.png"), share({1}));
     EXPECT_EQ(document.freePartName("media/tovin", "png"), PartName("word/media/tovin2.png"));
 }
 
@@ -158,13 +158,15 @@ TEST(DocxDocument, RevisionIdsStartAboveEveryStoryPart) {
         "<w:p><w:ins w:id=\"7\"/><w:bookmarkStart w:id=\"12345678901\"/></w:p>", rel("rId1", "header", "header1.xml"),
         {{"word/header1.xml", header("<w:p><w:del w:id=\"41\"/><w:x w:id=\"99\" /></w:p>")}});
     EXPECT_EQ(document.nextRevisionID(), 100);
-    const auto attributes =
-        document.revisionAttributes("w", "Ann", std::chrono::system_clock::time_point(std::chrono::seconds(1714566896)));
-    const Markup::Attributes expected = {{"w:id", "101"}, {"w:author", "Ann"}, {"w:date", "2024-05-01T12:34:56Z"}};
+    const auto attributes = TextEdit::revisionAttributes(
+        document, "w", {"Ann", std::chrono::system_clock::time_point(std::chrono::seconds(1714566896))});
+    const Markup::Attributes expected = {
+        {"w:id", "101"}, {"w:author", "Ann"}, {"w:date", "2024-05-01T12:34:56Z"}};
     EXPECT_EQ(attributes, expected);
     EXPECT_EQ(DocxDocument::maxID(asBytes(std::string_view("w:id=\"41\" x:id=\"7\" w:id=\"12345678901\" w:id=\"5x\""))),
               41);
     EXPECT_EQ(DocxDocument::maxID(asBytes(std::string_view(":id=\""))), 0);
+    EXPECT_EQ(DocxDocument::maxID(asBytes(std::string_view("ns0:id='52' w:id='60\" w:id=\"9'"))), 52);
 }
 
 TEST(DocxDocument, RestoreReturnsToTheSnapshot) {

@@ -3,10 +3,10 @@
 // deleting inside runs.
 #include <gtest/gtest.h>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Fragment.h"
-#include "RovuVuz/InlineOps.h"
-#include "RovuVuz/Serializer.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/InlineOps.h"
+#include "RovuVuz/model/Fragment.h"
+#include "RovuVuz/model/Serializer.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;
@@ -18,7 +18,7 @@ struct Fixture {
     DocxDocument document{rovuvuz::testing::makePackage(rovuvuz::testing::minimalDocument("<w:p/>"))};
     std::unique_ptr<Paragraph> p;
     explicit Fixture(std::string_view xml) {
-        p = Fragment::paragraph("<w:p xmlns:w=\"w\">" + std::string(xml) + "</w:p>", document.mint());
+        p = Fragment::paragraph("<w:p xmlns:w=\"w\">" + std::string(xml) + "</w:p>", rovuvuz::testing::mintOf(document));
     }
     std::string xml() {
         Bytes out;

@@ -1,9 +1,9 @@
 // Markup helpers and the XMLText escaping they rely on.
-#include "RovuVuz/Markup.h"
+#include "RovuVuz/xml/Markup.h"
 
 #include <gtest/gtest.h>
 
-#include "RovuVuz/XMLText.h"
+#include "RovuVuz/xml/XMLText.h"
 
 namespace rovuvuz {
 namespace {

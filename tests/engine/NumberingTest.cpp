@@ -2,8 +2,8 @@
 // bullets, and hostile numbers.
 #include <gtest/gtest.h>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Numbering.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/format/Numbering.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;

@@ -1,10 +1,10 @@
 // Inline objects: page breaks, pictures with their media parts, resizing, and links.
 #include <gtest/gtest.h>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/InlineOps.h"
-#include "RovuVuz/Snapshot.h"
-#include "RovuVuz/TextEdit.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/InlineOps.h"
+#include "RovuVuz/edit/TextEdit.h"
+#include "RovuVuz/snapshot/Snapshot.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;
@@ -103,7 +103,7 @@ TEST(Objects, TrackedPictureAndPageBreak) {
     const auto p = f.paragraph();
     ASSERT_EQ(p.spans.back().content.type, Span::Content::Type::image);
     ASSERT_TRUE(p.spans.back().revision);
-    EXPECT_EQ(p.spans.back().revision->kind, RevisionInfo::Kind::insert);
+    EXPECT_EQ(p.spans.back().revision->kind, RevisionKind::insert);
     EXPECT_EQ(p.spans.at(1).content.type, Span::Content::Type::pageBreak);
 }
 

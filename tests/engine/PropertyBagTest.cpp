@@ -1,8 +1,8 @@
 // Property bags and tags: schema-ordered insertion, toggles, and how tags wrap content.
 #include <gtest/gtest.h>
 
-#include "RovuVuz/PropertyBag.h"
-#include "RovuVuz/Tags.h"
+#include "RovuVuz/model/PropertyBag.h"
+#include "RovuVuz/xml/Tags.h"
 
 using namespace rovuvuz;
 

@@ -5,10 +5,10 @@
 
 #include <random>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/InlineOps.h"
-#include "RovuVuz/Revisions.h"
-#include "RovuVuz/Serializer.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/InlineOps.h"
+#include "RovuVuz/edit/Revisions.h"
+#include "RovuVuz/model/Serializer.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;
@@ -334,7 +334,7 @@ namespace {
 size_t displayOffset(const ParagraphSnapshot& p, size_t visible) {
     std::vector<bool> deleted(p.text.size(), false);
     for (const Span& span : p.spans)
-        if (span.revision && span.revision->kind == RevisionInfo::Kind::remove)
+        if (span.revision && span.revision->kind == RevisionKind::remove)
             for (size_t i = span.range.lower; i < span.range.upper && i < deleted.size(); ++i) deleted[i] = true;
     size_t seen = 0;
     for (size_t i = 0; i < p.text.size(); ++i) {

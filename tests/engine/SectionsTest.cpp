@@ -2,9 +2,9 @@
 // the settings part, and the package's part names.
 #include <gtest/gtest.h>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/EffectiveFormat.h"
-#include "RovuVuz/Sections.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/format/EffectiveFormat.h"
+#include "RovuVuz/format/Sections.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;

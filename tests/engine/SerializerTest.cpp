@@ -1,8 +1,9 @@
 // Writing node trees back: untouched content byte for byte, edited content re-emitted.
 #include <gtest/gtest.h>
 
-#include "RovuVuz/Nodes.h"
-#include "RovuVuz/Serializer.h"
+#include "RovuVuz/model/Nodes.h"
+#include "RovuVuz/model/Serializer.h"
+#include "RovuVuz/model/Story.h"
 
 using namespace rovuvuz;
 

@@ -2,8 +2,8 @@
 // marks, list labels and indents, tables, objects and note entries.
 #include <gtest/gtest.h>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/SnapshotContext.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/snapshot/SnapshotContext.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;
@@ -86,9 +86,9 @@ TEST(Snapshot, RevisionsLinksAndNotes) {
     const ParagraphSnapshot p = paragraphs(document).at(0);
     EXPECT_EQ(p.text, u"oldnewinnone\uFFFC");
     ASSERT_EQ(p.spans.size(), 5u);
-    const RevisionInfo deletion{RevisionID{4}, RevisionInfo::Kind::remove, "Ann", "2024-01-02T03:04:05Z"};
+    const RevisionInfo deletion{RevisionID{4}, RevisionKind::remove, "Ann", "2024-01-02T03:04:05Z"};
     EXPECT_EQ(p.spans[0].revision, deletion);
-    EXPECT_EQ(p.spans[1].revision, (RevisionInfo{RevisionID{-1}, RevisionInfo::Kind::insert, "", std::nullopt}));
+    EXPECT_EQ(p.spans[1].revision, (RevisionInfo{RevisionID{-1}, RevisionKind::insert, "", std::nullopt}));
     EXPECT_EQ(p.spans[1].link, "https://example.org/a?b=1&c=2");
     EXPECT_EQ(p.spans[2].link, "#sec");
     EXPECT_EQ(p.spans[3].link, std::nullopt);
@@ -112,7 +112,7 @@ TEST(Snapshot, PreservedElementsCommentMarksAndTheParagraphMark) {
     const std::vector<CommentMark> marks = {{CommentID{7}, 0, true}, {CommentID{7}, 2, false}};
     EXPECT_EQ(p.commentMarks, marks);
     ASSERT_TRUE(p.markRevision);
-    EXPECT_EQ(p.markRevision->kind, RevisionInfo::Kind::remove);
+    EXPECT_EQ(p.markRevision->kind, RevisionKind::remove);
     EXPECT_EQ(p.markRevision->author, "B");
 }
 

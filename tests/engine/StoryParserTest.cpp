@@ -4,9 +4,10 @@
 
 #include <set>
 
-#include "RovuVuz/Nodes.h"
-#include "RovuVuz/StoryParser.h"
-#include "RovuVuz/XMLTree.h"
+#include "RovuVuz/model/Nodes.h"
+#include "RovuVuz/model/Story.h"
+#include "RovuVuz/model/StoryParser.h"
+#include "RovuVuz/xml/XMLTree.h"
 
 using namespace rovuvuz;
 

@@ -2,9 +2,9 @@
 // paragraph and run properties, and the property changes tracked formatting records.
 #include <gtest/gtest.h>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Serializer.h"
-#include "RovuVuz/Structural.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/Structural.h"
+#include "RovuVuz/model/Serializer.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;

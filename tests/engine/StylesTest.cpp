@@ -4,8 +4,8 @@
 
 #include <random>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Styles.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/format/Styles.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;
@@ -370,7 +370,7 @@ TEST(StyleSheet, TheDocumentRereadsTheSheetWhenTheStylesPartIsReplaced) {
     const StyleSheet& first = document.styles();
     EXPECT_EQ(&first, &document.styles());
     ASSERT_TRUE(first.find(StyleID{"Old"}));
-    document.cache().added["word/styles.xml"] = share(toBytes(stylesPart(style("New", ""))));
+    document.storePart(PartName("word/styles.xml"), share(toBytes(stylesPart(style("New", "")))));
     const StyleSheet& second = document.styles();
     EXPECT_TRUE(second.find(StyleID{"New"}));
     EXPECT_FALSE(second.find(StyleID{"Old"}));

@@ -2,8 +2,8 @@
 // widths, and edits refused before anything changes.
 #include <gtest/gtest.h>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Tables.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/Tables.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;
@@ -48,14 +48,14 @@ struct Fixture {
         return text.substr(from, to + 8 - from);
     }
     void apply(TableEdit::Value edit, const EditMode& mode = EditMode::direct()) {
-        Tables::apply(document, TableEdit{edit}, table(), StoryID::body(), mode);
+        document.apply(TableEdit{edit}, table(), StoryID::body(), mode);
         const auto problem = document.story(StoryID::body()).checkInvariants();
         EXPECT_FALSE(problem) << *problem;
     }
     void expectRefused(TableEdit::Value edit, DocxErrorCode code) {
         const std::string before = xml();
         try {
-            Tables::apply(document, TableEdit{edit}, table(), StoryID::body(), EditMode::direct());
+            document.apply(TableEdit{edit}, table(), StoryID::body(), EditMode::direct());
             ADD_FAILURE() << "not refused";
         } catch (const DocxError& error) {
             EXPECT_EQ(error.code(), code);
@@ -160,8 +160,8 @@ TEST(Tables, RefusedEditsChangeNothing) {
     uneven.expectRefused(TableEdit::RemoveColumn{1}, DocxErrorCode::rangeOutOfBounds);
 
     try {
-        Tables::apply(single.document, TableEdit{TableEdit::InsertRow{0}}, BlockID{999999}, StoryID::body(),
-                      EditMode::direct());
+        single.document.apply(TableEdit{TableEdit::InsertRow{0}}, BlockID{999999}, StoryID::body(),
+                              EditMode::direct());
         ADD_FAILURE() << "unknown table accepted";
     } catch (const DocxError& error) {
         EXPECT_EQ(error.code(), DocxErrorCode::unknownParagraph);

@@ -2,10 +2,10 @@
 // hyperlinks, multi-paragraph replacement, reconcile and story capture.
 #include <gtest/gtest.h>
 
-#include "RovuVuz/DocxDocument.h"
-#include "RovuVuz/Revisions.h"
-#include "RovuVuz/Serializer.h"
-#include "RovuVuz/Structural.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/Revisions.h"
+#include "RovuVuz/model/Serializer.h"
+#include "RovuVuz/edit/Structural.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;

@@ -1,4 +1,4 @@
-#include "RovuVuz/XMLTree.h"
+#include "RovuVuz/xml/XMLTree.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "RovuVuz/ZipArchive.h"
+#include "RovuVuz/package/ZipArchive.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

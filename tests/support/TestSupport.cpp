@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "RovuVuz/ZipArchive.h"
+#include "RovuVuz/package/ZipArchive.h"
 
 #ifndef TOVIN_CORPUS_DIR
 #define TOVIN_CORPUS_DIR "../shared/corpus"

@@ -7,7 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "RovuVuz/Bytes.h"
+#include "RovuVuz/edit/EditContext.h"
+#include "RovuVuz/xml/Bytes.h"
 
 namespace rovuvuz::testing {
 
@@ -33,5 +34,8 @@ size_t count(std::string_view haystack, std::string_view needle);
 
 // A file name suitable as a gtest parameter name (letters, digits and underscores).
 std::string parameterName(const std::filesystem::path& path);
+
+// The identity mint of a document as its edits see it, for tests that build nodes by hand.
+inline IdentityMint& mintOf(EditContext& document) { return document.mint(); }
 
 }  // namespace rovuvuz::testing

@@ -1,0 +1,555 @@
+#include "RovuVuz/document/Comments.h"
+
+#include <cstdio>
+#include <random>
+
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/InlineOps.h"
+#include "RovuVuz/edit/TextEdit.h"
+#include "RovuVuz/format/Styles.h"
+#include "RovuVuz/model/Fragment.h"
+#include "RovuVuz/model/IsoDate.h"
+#include "RovuVuz/model/Serializer.h"
+#include "RovuVuz/xml/XMLTree.h"
+#include "RovuVuz/xml/Utf8.h"
+#include "RovuVuz/xml/XMLText.h"
+
+namespace rovuvuz {
+
+namespace {
+
+constexpr std::string_view mainNamespace = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+constexpr std::string_view w14Namespace = "http://schemas.microsoft.com/office/word/2010/wordml";
+constexpr std::string_view w15Namespace = "http://schemas.microsoft.com/office/word/2012/wordml";
+constexpr std::string_view mcNamespace = "http://schemas.openxmlformats.org/markup-compatibility/2006";
+constexpr std::string_view extendedType =
+    "http://schemas.microsoft.com/office/2011/relationships/commentsExtended";
+constexpr std::string_view commentsContentType =
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.comments+xml";
+constexpr std::string_view extendedContentType =
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.commentsExtended+xml";
+constexpr std::string_view commentsName = "word/comments.xml";
+constexpr std::string_view extendedName = "word/commentsExtended.xml";
+constexpr std::string_view declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+
+Comments::NumberSource& numberSource() {
+    static Comments::NumberSource source = [] {
+        static std::mt19937 generator{std::random_device{}()};
+        return std::uniform_int_distribution<uint32_t>(1, 0x7FFFFFFE)(generator);
+    };
+    return source;
+}
+
+std::optional<std::string> tagAttribute(const Tags& tags, std::string_view qname) {
+    for (const auto& [name, value] : Markup::attributes(tags.start.view()))
+        if (name == qname) return value;
+    return std::nullopt;
+}
+
+std::optional<int64_t> parseID(const std::optional<std::string>& text) {
+    if (!text || text->empty() || text->size() > 18) return std::nullopt;
+    int64_t value = 0;
+    for (char c : *text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+bool hasStyle(DocxDocument& document, std::string_view id) {
+    return document.styles().find(StyleID{std::string(id)}) != nullptr;
+}
+
+// The mark a comment reference or annotation run carries when the style sheet has it.
+std::string referenceMark(DocxDocument& document, std::string_view prefix) {
+    if (!hasStyle(document, "CommentReference")) return {};
+    const std::string p(prefix);
+    return "<" + p + ":rPr><" + p + ":rStyle " + p + ":val=\"CommentReference\"/></" + p + ":rPr>";
+}
+
+std::string rangeMarker(std::string_view prefix, std::string_view local, int64_t id) {
+    const std::string p(prefix);
+    return "<" + p + ":" + std::string(local) + " " + p + ":id=\"" + std::to_string(id) + "\"/>";
+}
+
+std::string referenceRun(DocxDocument& document, std::string_view prefix, int64_t id) {
+    const std::string p(prefix);
+    return "<" + p + ":r>" + referenceMark(document, prefix) + "<" + p + ":commentReference " + p + ":id=\"" +
+           std::to_string(id) + "\"/></" + p + ":r>";
+}
+
+// Anchor markup read as the inlines of a paragraph, the way read content enters the tree.
+std::vector<Inline> anchorInlines(EditContext& document, const std::string& snippet) {
+    auto parsed = Fragment::paragraph("<w:p>" + snippet + "</w:p>", document.mint());
+    if (!parsed) throw DocxError(DocxErrorCode::unsupported);
+    std::vector<Inline> result;
+    for (Inline& node : parsed->inlines)
+        if (!std::holds_alternative<PropsMarker>(node)) result.push_back(std::move(node));
+    return result;
+}
+
+void insertAt(std::vector<Inline>& inlines, size_t index, std::vector<Inline> added) {
+    inlines.insert(inlines.begin() + static_cast<std::ptrdiff_t>(index),
+                   std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
+}
+
+std::string prefixOr(std::string_view prefix) {
+    return prefix.empty() ? std::string("w") : std::string(prefix);
+}
+
+// "comments.xml" from a main part in word/, as Word writes it; the package-absolute name
+// from a main part stored anywhere else, so that the target still resolves to the part.
+std::string targetFromMain(const DocxDocument& document, std::string_view part) {
+    constexpr std::string_view folder = "word/";
+    const std::string& main = document.mainPart().rawValue;
+    if (main.starts_with(folder) && main.find('/', folder.size()) == std::string::npos)
+        return std::string(part.substr(folder.size()));
+    return "/" + std::string(part);
+}
+
+Story& commentsStory(DocxDocument& document) {
+    const auto name = document.part(StoryID::comments());
+    if (!name || !document.hasPart(name->rawValue)) {
+        document.storePart(PartName(commentsName),
+                           share(toBytes(std::string(declaration) + "<w:comments xmlns:w=\"" +
+                                         std::string(mainNamespace) + "\" xmlns:w14=\"" +
+                                         std::string(w14Namespace) + "\" xmlns:mc=\"" + std::string(mcNamespace) +
+                                         "\" mc:Ignorable=\"w14\"></w:comments>")));
+        document.ensureContentType(PartName(commentsName), std::nullopt, commentsContentType);
+        document.addRelationship(document.mainPart(), "comments", targetFromMain(document, commentsName),
+                                 false);
+    }
+    return document.story(StoryID::comments());
+}
+
+// The prefix a start tag binds to a namespace URI ("" for a default namespace); nothing
+// when it binds none.
+std::optional<std::string> boundPrefix(const Markup::Attributes& attributes, std::string_view uri) {
+    for (const auto& [name, value] : attributes) {
+        if (value != uri) continue;
+        if (name == "xmlns") return std::string();
+        if (name.starts_with("xmlns:")) return name.substr(6);
+    }
+    return std::nullopt;
+}
+
+// w14:paraId needs its namespace declared, and readers that do not know it must be told
+// they may ignore it (mc:Ignorable); the comments root is where Word declares both.
+void declareW14(Story& story) {
+    const Markup::Attributes attributes = Markup::attributes(story.root->tags.start.view());
+    Markup::Attributes added;
+    if (!tagAttribute(story.root->tags, "xmlns:w14")) added.emplace_back("xmlns:w14", std::string(w14Namespace));
+    std::string mc = boundPrefix(attributes, mcNamespace).value_or("");
+    if (mc.empty()) {
+        mc = "mc";
+        added.emplace_back("xmlns:mc", std::string(mcNamespace));
+    }
+    const std::string ignorableName = mc + ":Ignorable";
+    std::string ignorable = tagAttribute(story.root->tags, ignorableName).value_or("");
+    bool listed = false;
+    for (size_t at = 0; at < ignorable.size();) {
+        const size_t end = std::min(ignorable.find(' ', at), ignorable.size());
+        listed |= std::string_view(ignorable).substr(at, end - at) == "w14";
+        at = end + 1;
+    }
+    if (!listed) added.emplace_back(ignorableName, ignorable.empty() ? "w14" : ignorable + " w14");
+    if (added.empty()) return;
+    story.root->tags = story.root->tags.with(added);
+    story.touched = true;
+}
+
+// Lines at each LF, by user-perceived character: the LF of a CR LF pair ends no line.
+std::vector<std::u16string_view> commentLines(std::u16string_view text) {
+    std::vector<std::u16string_view> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\n' || (i > 0 && text[i - 1] == u'\r')) continue;
+        lines.push_back(text.substr(start, i - start));
+        start = i + 1;
+    }
+    lines.push_back(text.substr(start));
+    return lines;
+}
+
+std::string commentParagraph(DocxDocument& document, std::string_view w, std::u16string_view line,
+                             bool first) {
+    const std::string p(w);
+    std::string xml = "<" + p + ":p w14:paraId=\"" + Comments::newParagraphID() + "\">";
+    if (hasStyle(document, "CommentText"))
+        xml += "<" + p + ":pPr><" + p + ":pStyle " + p + ":val=\"CommentText\"/></" + p + ":pPr>";
+    if (first)
+        xml += "<" + p + ":r>" + referenceMark(document, w) + "<" + p + ":annotationRef/></" + p + ":r>";
+    if (!line.empty()) {
+        const Bytes text = Serializer::textElement(p + ":t", line);
+        xml += "<" + p + ":r>" + std::string(asChars(text)) + "</" + p + ":r>";
+    }
+    return xml + "</" + p + ":p>";
+}
+
+int64_t newComment(DocxDocument& document, std::u16string_view text, std::string_view author,
+                   std::chrono::system_clock::time_point date) {
+    Story& story = commentsStory(document);
+    declareW14(story);
+    const int64_t id = document.nextRevisionID();
+    const std::string w = prefixOr(story.root->tags.prefix());
+    const std::string authorText = utf8::repaired(author);
+
+    std::string xml = "<" + w + ":comment " + w + ":id=\"" + std::to_string(id) + "\" " + w + ":author=\"" +
+                      XMLText::escapeAttribute(authorText) + "\" " + w + ":date=\"" + IsoDate::format(date) +
+                      "\" " + w + ":initials=\"" + XMLText::escapeAttribute(Comments::initials(authorText)) +
+                      "\">";
+    bool first = true;
+    for (std::u16string_view line : commentLines(text)) {
+        xml += commentParagraph(document, w, line, first);
+        first = false;
+    }
+    xml += "</" + w + ":comment>";
+
+    auto group = Fragment::group(xml, static_cast<EditContext&>(document).mint());
+    if (!group) throw DocxError(DocxErrorCode::unsupported, StoryID::comments());
+    for (Block& block : group->children)
+        if (auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block)) (*p)->parent = group.get();
+    story.root->children.emplace_back(std::move(group));
+    story.touched = true;
+    return id;
+}
+
+Group* findComment(Story& story, int64_t id) {
+    for (Block& block : story.root->children) {
+        auto* group = std::get_if<std::unique_ptr<Group>>(&block);
+        if (group && (*group)->local() == "comment" &&
+            parseID(Markup::attribute("id", (*group)->tags.start.view())) == id)
+            return group->get();
+    }
+    return nullptr;
+}
+
+// The last paragraph inside a group, through nested groups, without recursion.
+Paragraph* lastParagraph(Group& group) {
+    Paragraph* last = nullptr;
+    std::vector<std::pair<Group*, size_t>> stack{{&group, 0}};
+    while (!stack.empty()) {
+        auto& [current, next] = stack.back();
+        if (next == current->children.size()) {
+            stack.pop_back();
+            continue;
+        }
+        Block& block = current->children[next++];
+        if (auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block))
+            last = p->get();
+        else if (auto* g = std::get_if<std::unique_ptr<Group>>(&block))
+            stack.emplace_back(g->get(), 0);
+    }
+    return last;
+}
+
+std::optional<std::string> paraIdAttribute(const Paragraph& paragraph) {
+    for (const auto& [name, value] : Markup::attributes(paragraph.tags.start.view()))
+        if (std::string_view(name).ends_with(":paraId")) return value;
+    return std::nullopt;
+}
+
+// The w14:paraId of a comment's last paragraph, given one when it has none.
+std::string paragraphIDOf(DocxDocument& document, int64_t id) {
+    // Without a comments part no comment exists.
+    const auto name = document.part(StoryID::comments());
+    if (!name || !document.hasPart(name->rawValue))
+        throw DocxError(DocxErrorCode::unknownParagraph, StoryID::comments());
+    Story& story = document.story(StoryID::comments());
+    Group* comment = findComment(story, id);
+    Paragraph* last = comment ? lastParagraph(*comment) : nullptr;
+    if (!last) throw DocxError(DocxErrorCode::unknownParagraph, StoryID::comments());
+    if (auto existing = paraIdAttribute(*last)) return *existing;
+    declareW14(story);
+    std::string fresh = Comments::newParagraphID();
+    last->tags = InlineOps::openTags(last->tags).with({{"w14:paraId", fresh}});
+    last->setDirty(true);
+    story.touched = true;
+    return fresh;
+}
+
+std::optional<PartName> extendedPart(DocxDocument& document) {
+    for (const Relationship& r : document.relationships().all)
+        if (r.type == extendedType && !r.external) return document.relationships().part(r);
+    return std::nullopt;
+}
+
+// One w15:commentEx of a commentsExtended part.
+struct ExtendedEntry {
+    std::string paraId;
+    std::optional<std::string> parent;
+    bool done = false;
+    ByteRange startTag;  // in the part's bytes
+    bool selfClosing = true;
+};
+
+// A commentsExtended part read through the XML tree: the prefix its root binds to the
+// w15 namespace (whatever the producer chose), its entries, and where a new entry goes.
+struct ExtendedPart {
+    PartName name;
+    SharedBytes bytes;
+    std::string prefix;
+    std::vector<ExtendedEntry> entries;
+    std::string rootName;
+    ByteRange rootStart;
+    bool rootSelfClosing = false;
+    size_t end = 0;  // where the root's end tag starts
+
+    std::string qualified(std::string_view local) const { return TextEdit::qualified(prefix, local); }
+};
+
+// Throws XMLError when the part does not parse, ZipError when it cannot be read.
+ExtendedPart readExtended(DocxDocument& document, const PartName& name) {
+    ExtendedPart part;
+    part.name = name;
+    part.bytes = document.contents(name.rawValue);
+    const XMLTree tree(part.bytes);
+    const int root = tree.root();
+    const std::string_view rootName = tree.nameView(root);
+    const size_t colon = rootName.find(':');
+    part.prefix = boundPrefix(Markup::attributes(tree.rawStartTag(root)), w15Namespace)
+                      .value_or(std::string(colon == std::string_view::npos ? "" : rootName.substr(0, colon)));
+    part.rootName = rootName;
+    part.rootStart = tree.startTag(root);
+    part.rootSelfClosing = tree.isSelfClosing(root);
+    part.end = part.rootStart.upper;
+    for (int child : tree.children(root)) part.end = tree.range(child).upper;
+    for (int child : tree.childElements(root)) {
+        if (tree.localName(child) != "commentEx") continue;
+        const auto paraId = tree.attribute(child, part.qualified("paraId"));
+        if (!paraId) continue;
+        part.entries.push_back({*paraId, tree.attribute(child, part.qualified("paraIdParent")),
+                                Markup::isOn(tree.attribute(child, part.qualified("done")).value_or("0")),
+                                tree.startTag(child), tree.isSelfClosing(child)});
+    }
+    return part;
+}
+
+// The readable commentsExtended part of the document, if there is one.
+std::optional<ExtendedPart> readableExtended(DocxDocument& document) {
+    const auto name = extendedPart(document);
+    if (!name || !document.hasPart(name->rawValue)) return std::nullopt;
+    try {
+        return readExtended(document, *name);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+// Adds or updates the commentsExtended entry of a paragraph identifier; an existing
+// entry's parent is never changed, and only its done flag is rewritten. Throws
+// DocxError(unreadablePart) when the part is there but does not parse.
+void setExtended(DocxDocument& document, const std::string& paraId, const std::optional<std::string>& parent,
+                 std::optional<bool> done) {
+    auto name = extendedPart(document);
+    if (!name) {
+        name = PartName(extendedName);
+        document.addRelationship(document.mainPart(), "", targetFromMain(document, extendedName), false,
+                                 extendedType);
+    }
+    if (!document.hasPart(name->rawValue)) {
+        document.ensureContentType(*name, std::nullopt, extendedContentType);
+        document.storePart(*name, share(toBytes(std::string(declaration) + "<w15:commentsEx xmlns:w15=\"" +
+                                                std::string(w15Namespace) + "\"></w15:commentsEx>")));
+    }
+    ExtendedPart part;
+    try {
+        part = readExtended(document, *name);
+    } catch (const XMLError& error) {
+        // Only a part that was already there can fail to parse: nothing has changed yet.
+        throw DocxError(DocxErrorCode::unreadablePart, DocxError::Detail{std::nullopt, *name, {}, error.what()});
+    }
+    const std::string_view text = asChars(*part.bytes);
+    const std::string doneText = done.value_or(false) ? "1" : "0";
+    std::string result;
+    const auto entry = std::find_if(part.entries.begin(), part.entries.end(),
+                                    [&](const ExtendedEntry& e) { return e.paraId == paraId; });
+    if (entry == part.entries.end()) {
+        Markup::Attributes attributes{{part.qualified("paraId"), paraId}};
+        if (parent) attributes.emplace_back(part.qualified("paraIdParent"), *parent);
+        attributes.emplace_back(part.qualified("done"), doneText);
+        const std::string added =
+            Markup::startTag(part.qualified("commentEx"), attributes, Markup::SelfClosing::Yes);
+        if (part.rootSelfClosing) {
+            // "<w15:commentsEx …/>" opens to hold its first entry.
+            std::string start(text.substr(part.rootStart.lower, part.rootStart.size()));
+            start.erase(start.find_last_of('/'), 1);
+            result = std::string(text.substr(0, part.rootStart.lower)) + start + added + "</" + part.rootName + ">" +
+                     std::string(text.substr(part.rootStart.upper));
+        } else {
+            result = std::string(text.substr(0, part.end)) + added + std::string(text.substr(part.end));
+        }
+    } else if (done) {
+        Markup::Attributes attributes = Markup::attributes(viewOf(*part.bytes, entry->startTag));
+        const std::string doneName = part.qualified("done");
+        const auto existing = std::find_if(attributes.begin(), attributes.end(),
+                                           [&](const auto& attribute) { return attribute.first == doneName; });
+        if (existing != attributes.end()) attributes.erase(existing);
+        attributes.emplace_back(doneName, doneText);
+        const std::string rewritten =
+            Markup::startTag(part.qualified("commentEx"), attributes,
+                             entry->selfClosing ? Markup::SelfClosing::Yes : Markup::SelfClosing::No);
+        result = std::string(text.substr(0, entry->startTag.lower)) + rewritten +
+                 std::string(text.substr(entry->startTag.upper));
+    } else {
+        return;
+    }
+    document.storePart(*name, share(toBytes(result)));
+}
+
+// Inserts the reply's anchor after the first parent anchor the predicate finds in an
+// owner's inlines, looking inside tracked changes and links; true when it did.
+template <typename Matches>
+bool insertAfterFirst(std::vector<Inline>& inlines, const Matches& matches,
+                      const std::function<std::vector<Inline>()>& make) {
+    for (size_t i = 0; i < inlines.size(); ++i) {
+        if (matches(inlines[i])) {
+            insertAt(inlines, i + 1, make());
+            return true;
+        }
+        if (auto* c = std::get_if<std::unique_ptr<Container>>(&inlines[i]);
+            c && insertAfterFirst((*c)->inlines, matches, make)) {
+            (*c)->dirty = true;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool isRangeMarker(const Inline& node, std::string_view local, const std::string& id) {
+    const auto* raw = std::get_if<Raw>(&node);
+    return raw && raw->local() == local && raw->wid() == id;
+}
+
+bool isReference(const Inline& node, int64_t id) {
+    const auto* run = std::get_if<std::unique_ptr<Run>>(&node);
+    if (!run) return false;
+    for (const RunItem& item : (*run)->items)
+        if (item.kind.type == RunItem::Type::commentRef && item.kind.number == id) return true;
+    return false;
+}
+
+// Puts a reply's anchors right after its parent's, paragraph by paragraph of the body.
+void anchorReply(DocxDocument& document, int64_t parent, int64_t id) {
+    Story& body = document.story(StoryID::body());
+    const std::string parentID = std::to_string(parent);
+    for (Paragraph* paragraph : body.paragraphs()) {
+        const std::string q = prefixOr(paragraph->tags.prefix());
+        bool changed = insertAfterFirst(
+            paragraph->inlines,
+            [&](const Inline& n) { return isRangeMarker(n, "commentRangeStart", parentID); },
+            [&] { return anchorInlines(document, rangeMarker(q, "commentRangeStart", id)); });
+        changed |= insertAfterFirst(
+            paragraph->inlines,
+            [&](const Inline& n) { return isRangeMarker(n, "commentRangeEnd", parentID); },
+            [&] { return anchorInlines(document, rangeMarker(q, "commentRangeEnd", id)); });
+        changed |= insertAfterFirst(
+            paragraph->inlines, [&](const Inline& n) { return isReference(n, parent); },
+            [&] { return anchorInlines(document, referenceRun(document, q, id)); });
+        if (changed) {
+            paragraph->setDirty(true);
+            body.touched = true;
+        }
+    }
+}
+
+}  // namespace
+
+namespace Comments {
+
+void setNumberSource(NumberSource source) {
+    numberSource() = std::move(source);
+}
+
+std::string newParagraphID() {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(numberSource()()));
+    return text;
+}
+
+std::string initials(std::string_view author) {
+    std::string result;
+    size_t i = 0;
+    while (i < author.size()) {
+        if (author[i] == ' ') {
+            ++i;
+            continue;
+        }
+        // The whole first UTF-8 sequence of the word, so that "Émile" gives "É".
+        size_t end = i + 1;
+        while (end < author.size() && (static_cast<unsigned char>(author[end]) & 0xC0) == 0x80) ++end;
+        result.append(author.substr(i, end - i));
+        i = author.find(' ', end);
+        if (i == std::string_view::npos) break;
+    }
+    return result;
+}
+
+}  // namespace Comments
+
+CommentID DocxDocument::addComment(ParagraphID id, const StoryID& storyID, TextRange range,
+                                   std::u16string_view text, std::string_view author,
+                                   std::chrono::system_clock::time_point date) {
+    auto [target, paragraph] = this->paragraph(id, storyID);
+    if (range.lower > range.upper || range.upper > InlineOps::length(paragraph->inlines))
+        throw DocxError(DocxErrorCode::rangeOutOfBounds, storyID);
+    const int64_t comment = newComment(*this, text, author, date);
+    const std::string q = prefixOr(paragraph->tags.prefix());
+    // The end first, so that the start's cut finds the same offsets.
+    const size_t end = InlineOps::cut(*paragraph, range.upper, *this);
+    insertAt(
+        paragraph->inlines, end,
+        anchorInlines(*this, rangeMarker(q, "commentRangeEnd", comment) + referenceRun(*this, q, comment)));
+    const size_t start = InlineOps::cut(*paragraph, range.lower, *this);
+    insertAt(paragraph->inlines, start, anchorInlines(*this, rangeMarker(q, "commentRangeStart", comment)));
+    paragraph->setDirty(true);
+    target->touched = true;
+    return CommentID{comment};
+}
+
+CommentID DocxDocument::reply(CommentID to, std::u16string_view text, std::string_view author,
+                              std::chrono::system_clock::time_point date) {
+    // The parent must exist before anything is made.
+    const std::string parentParaId = paragraphIDOf(*this, to.rawValue);
+    const int64_t id = newComment(*this, text, author, date);
+    anchorReply(*this, to.rawValue, id);
+    setExtended(*this, paragraphIDOf(*this, id), parentParaId, std::nullopt);
+    return CommentID{id};
+}
+
+void DocxDocument::setResolved(CommentID comment, bool resolved) {
+    setExtended(*this, paragraphIDOf(*this, comment.rawValue), std::nullopt, resolved);
+}
+
+std::map<CommentID, CommentThreadInfo> DocxDocument::commentThreads() {
+    std::map<CommentID, CommentThreadInfo> threads;
+    const auto extended = readableExtended(*this);
+    if (!extended || !part(StoryID::comments()) || !hasPart(part(StoryID::comments())->rawValue)) return threads;
+    Story* comments = nullptr;
+    try {
+        comments = &story(StoryID::comments());
+    } catch (const std::exception&) {
+        return threads;  // an unreadable comments part has no threads to report
+    }
+    std::map<std::string, CommentID> byParaId;
+    for (Block& block : comments->root->children) {
+        auto* group = std::get_if<std::unique_ptr<Group>>(&block);
+        if (!group || (*group)->local() != "comment") continue;
+        const auto id = parseID(Markup::attribute("id", (*group)->tags.start.view()));
+        Paragraph* last = id ? lastParagraph(**group) : nullptr;
+        const auto paraId = last ? paraIdAttribute(*last) : std::nullopt;
+        if (paraId) byParaId.emplace(*paraId, CommentID{*id});
+    }
+    for (const ExtendedEntry& entry : extended->entries) {
+        const auto own = byParaId.find(entry.paraId);
+        if (own == byParaId.end()) continue;
+        CommentThreadInfo info;
+        if (entry.parent)
+            if (const auto found = byParaId.find(*entry.parent); found != byParaId.end()) info.parent = found->second;
+        info.done = entry.done;
+        threads[own->second] = info;
+    }
+    return threads;
+}
+
+}  // namespace rovuvuz

@@ -1,0 +1,65 @@
+// What the editor shows of the document: a story's or one paragraph's snapshot, made with
+// the story part's relationships, the style sheet and the numbering, and the bytes of a
+// picture a snapshot names; and what a reader finds in a story: text and tracked changes.
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/Revisions.h"
+#include "RovuVuz/snapshot/SnapshotContext.h"
+
+namespace rovuvuz {
+
+StorySnapshot DocxDocument::snapshot(const StoryID& id) {
+    Story& s = story(id);
+    SnapshotContext context(relationships(s.part), styles(), numbering(), SnapshotContext::Counting::Yes);
+    StorySnapshot result{id, s.part, {}, {}};
+    const std::string_view root = s.root->local();
+    if (root == "footnotes" || root == "endnotes" || root == "comments") {
+        result.entries = context.entries(*s.root);
+        return result;
+    }
+    const Group* container = s.root.get();
+    for (const Block& block : s.root->children) {
+        const auto* group = std::get_if<std::unique_ptr<Group>>(&block);
+        if (group && (*group)->local() == "body") {
+            container = group->get();
+            break;
+        }
+    }
+    result.blocks = context.blocks(container->children);
+    return result;
+}
+
+ParagraphSnapshot DocxDocument::snapshot(ParagraphID paragraphID, const StoryID& storyID) {
+    const auto [s, p] = paragraph(paragraphID, storyID);
+    SnapshotContext context(relationships(s->part), styles(), numbering(), SnapshotContext::Counting::No);
+    return context.paragraph(*p);
+}
+
+std::optional<SharedBytes> DocxDocument::imageData(const RelationshipID& id, const StoryID& storyID) {
+    const auto storyPart = part(storyID);
+    if (!storyPart) return std::nullopt;
+    const Relationships rels = relationships(*storyPart);
+    const Relationship* relationship = rels.find(id);
+    if (!relationship) return std::nullopt;
+    const auto target = rels.part(*relationship);
+    if (!target || !hasPart(target->rawValue)) return std::nullopt;
+    try {
+        return contents(target->rawValue);
+    } catch (const ZipError&) {
+        return std::nullopt;
+    }
+}
+
+std::vector<FoundText> DocxDocument::find(std::u16string_view needle, const StoryID& storyID,
+                                          const FindOptions& options) {
+    std::vector<FoundText> found;
+    for (const Paragraph* paragraph : story(storyID).paragraphs())
+        for (const TextRange& range : Find::inParagraph(*paragraph, needle, options))
+            found.push_back({paragraph->id, range});
+    return found;
+}
+
+std::vector<TrackedChange> DocxDocument::trackedChanges(const StoryID& storyID) {
+    return Revisions::list(story(storyID));
+}
+
+}  // namespace rovuvuz

@@ -1,0 +1,219 @@
+#include "RovuVuz/snapshot/Snapshot.h"
+
+#include <charconv>
+
+#include "RovuVuz/model/DisplayText.h"
+#include "RovuVuz/snapshot/SnapshotContext.h"
+#include "RovuVuz/xml/Markup.h"
+
+namespace rovuvuz {
+
+namespace {
+
+// An attribute by qualified-name suffix (":id" finds w:id), from parsed start-tag pairs.
+std::optional<std::string> attributeEnding(const Markup::Attributes& attributes, std::string_view local) {
+    for (const auto& [name, value] : attributes) {
+        if (name == local) return value;
+        if (name.size() > local.size() && name.ends_with(local) && name[name.size() - local.size() - 1] == ':')
+            return value;
+    }
+    return std::nullopt;
+}
+
+int64_t integerOr(const std::optional<std::string>& text, int64_t fallback) {
+    if (!text) return fallback;
+    int64_t value = 0;
+    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
+    return error == std::errc() && end == text->data() + text->size() ? value : fallback;
+}
+
+RevisionInfo revisionFrom(ByteView startTag, RevisionKind kind) {
+    const Markup::Attributes attributes = Markup::attributes(startTag);
+    return RevisionInfo{RevisionID{integerOr(attributeEnding(attributes, "id"), -1)}, kind,
+                        attributeEnding(attributes, "author").value_or(""), attributeEnding(attributes, "date")};
+}
+
+// The start tag of an element's bytes (the bytes up to the first ">").
+ByteView startTagOf(ByteView element) {
+    const auto close = std::find(element.begin(), element.end(), uint8_t('>'));
+    return close == element.end() ? element : element.first(size_t(close - element.begin()) + 1);
+}
+
+void collectParagraphs(const std::vector<BlockSnapshot>& blocks, std::vector<const ParagraphSnapshot*>& out) {
+    for (const BlockSnapshot& block : blocks) {
+        if (const auto* p = std::get_if<ParagraphSnapshot>(&block.value)) {
+            out.push_back(p);
+        } else if (const auto* table = std::get_if<TableSnapshot>(&block.value)) {
+            for (const auto& row : table->rows)
+                for (const CellSnapshot& cell : row) collectParagraphs(cell.blocks, out);
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<const ParagraphSnapshot*> StorySnapshot::paragraphs() const {
+    std::vector<const ParagraphSnapshot*> result;
+    collectParagraphs(blocks, result);
+    for (const EntrySnapshot& entry : entries) collectParagraphs(entry.blocks, result);
+    return result;
+}
+
+// The paragraph being flattened.
+struct SnapshotContext::Walk {
+    ParagraphSnapshot& snapshot;
+    const std::optional<StyleID>& paragraphStyle;
+};
+
+SnapshotContext::SnapshotContext(Relationships rels, const StyleSheet& styles, const Numbering& numbering,
+                                 Counting counting)
+    : rels_(std::move(rels)), styles_(styles), numbering_(numbering) {
+    if (counting == Counting::Yes) counter_.emplace(numbering_);
+}
+
+std::vector<BlockSnapshot> SnapshotContext::blocks(const std::vector<Block>& children) {
+    static constexpr std::string_view opaqueRaws[] = {"sdt", "customXml", "altChunk", "oMathPara"};
+    std::vector<BlockSnapshot> result;
+    result.reserve(children.size());
+    for (const Block& block : children) {
+        if (const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block)) {
+            result.push_back(BlockSnapshot{paragraph(**p)});
+        } else if (const auto* g = std::get_if<std::unique_ptr<Group>>(&block)) {
+            if ((*g)->local() == "tbl")
+                result.push_back(BlockSnapshot{table(**g)});
+            else
+                result.push_back(BlockSnapshot{OpaqueBlock{std::string((*g)->local()), ""}});
+        } else {
+            const Raw& raw = std::get<Raw>(block);
+            const auto local = raw.local();
+            if (local && std::find(std::begin(opaqueRaws), std::end(opaqueRaws), *local) != std::end(opaqueRaws))
+                result.push_back(BlockSnapshot{OpaqueBlock{std::string(*local), Markup::previewText(raw.bytes.view())}});
+        }
+    }
+    return result;
+}
+
+void SnapshotContext::applyListIndent(ParagraphFormat& format) const {
+    // A list paragraph without its own left indent takes its level's indents.
+    if (!format.numbering || format.indentLeft != 0) return;
+    const Numbering::Level* level = numbering_.level(*format.numbering, format.numberingLevel);
+    if (!level) return;
+    if (level->indentLeft) format.indentLeft = *level->indentLeft;
+    if (level->hanging) format.firstLine = -*level->hanging;
+}
+
+ParagraphSnapshot SnapshotContext::paragraph(const Paragraph& p) {
+    ParagraphSnapshot snapshot;
+    snapshot.id = p.id;
+    snapshot.format = styles_.paragraphFormat(p.props, tableStyle_);
+    applyListIndent(snapshot.format);
+    Walk state{snapshot, snapshot.format.style};
+    walk(p.inlines, std::nullopt, std::nullopt, state);
+
+    std::optional<PropertyBag> mark;
+    if (p.props)
+        if (const auto rPr = p.props->child("rPr")) mark = PropertyBag::parse(*rPr);
+    if (mark) {
+        // A mark both inserted and deleted shows as deleted.
+        if (const auto del = mark->child("del"))
+            snapshot.markRevision = revisionFrom(startTagOf(*del), RevisionKind::remove);
+        else if (const auto ins = mark->child("ins"))
+            snapshot.markRevision = revisionFrom(startTagOf(*ins), RevisionKind::insert);
+    }
+    if (snapshot.format.numbering && counter_)
+        snapshot.listLabel = counter_->next(*snapshot.format.numbering, snapshot.format.numberingLevel);
+    snapshot.markFormat = styles_.runFormat(snapshot.format.style, mark, tableStyle_);
+    return snapshot;
+}
+
+std::optional<std::string> SnapshotContext::linkTarget(const Container& hyperlink) const {
+    for (const auto& [name, value] : Markup::attributes(hyperlink.tags.start.view())) {
+        const bool relationship = name == "r:id" || (name.ends_with(":id") && !name.starts_with("w:"));
+        if (!relationship) continue;
+        if (const Relationship* r = rels_.find(RelationshipID{value})) return r->target;
+        break;
+    }
+    if (auto anchor = hyperlink.attribute("anchor")) return "#" + *anchor;
+    return std::nullopt;
+}
+
+void SnapshotContext::walk(const std::vector<Inline>& inlines, const std::optional<RevisionInfo>& revision,
+                           const std::optional<std::string>& link, Walk& state) {
+    for (const Inline& node : inlines) {
+        if (const auto* run = std::get_if<std::unique_ptr<Run>>(&node)) {
+            walkRun(**run, revision, link, state);
+        } else if (const auto* c = std::get_if<std::unique_ptr<Container>>(&node)) {
+            const Container& container = **c;
+            if (container.kind == Container::Kind::hyperlink) {
+                walk(container.inlines, revision, linkTarget(container), state);
+            } else {
+                const auto kind =
+                    container.kind == Container::Kind::insert ? RevisionKind::insert : RevisionKind::remove;
+                walk(container.inlines, revisionFrom(container.tags.start.view(), kind), link, state);
+            }
+        } else if (const auto* raw = std::get_if<Raw>(&node)) {
+            walkRaw(*raw, revision, link, state);
+        }
+    }
+}
+
+void SnapshotContext::walkRun(const Run& run, const std::optional<RevisionInfo>& revision,
+                              const std::optional<std::string>& link, Walk& state) {
+    ParagraphSnapshot& snapshot = state.snapshot;
+    const RunFormat format = styles_.runFormat(state.paragraphStyle, run.props ? &*run.props : nullptr, tableStyle_);
+    std::optional<RevisionInfo> formatRevision;
+    if (run.props)
+        if (const auto change = run.props->child("rPrChange"))
+            formatRevision = revisionFrom(startTagOf(*change), RevisionKind::insert);
+
+    for (const RunItem& item : run.items) {
+        const std::u16string_view shown = DisplayText::displayText(item.kind);
+        if (shown.empty()) continue;
+        Span::Content content;
+        switch (item.kind.type) {
+            case RunItem::Type::pageBreak: content.type = Span::Content::Type::pageBreak; break;
+            case RunItem::Type::noteRef:
+                content.type = Span::Content::Type::noteRef;
+                content.noteID = item.kind.number;
+                break;
+            case RunItem::Type::object: content = object(item.kind.objectName(), item.original.view()); break;
+            default: break;
+        }
+        const size_t offset = snapshot.text.size();
+        // Consecutive text, tabs and breaks of one run form one span; two runs never do.
+        if (content.type == Span::Content::Type::text && !snapshot.spans.empty()) {
+            Span& last = snapshot.spans.back();
+            if (last.content.type == Span::Content::Type::text && last.key == run.key && last.range.upper == offset) {
+                last.range.upper += shown.size();
+                snapshot.text.append(shown);
+                continue;
+            }
+        }
+        snapshot.spans.push_back(Span{TextRange{offset, offset + shown.size()}, std::move(content), format, run.key,
+                                      revision, formatRevision, link});
+        snapshot.text.append(shown);
+    }
+}
+
+void SnapshotContext::walkRaw(const Raw& raw, const std::optional<RevisionInfo>& revision,
+                              const std::optional<std::string>& link, Walk& state) {
+    ParagraphSnapshot& snapshot = state.snapshot;
+    const auto local = raw.local();
+    if (!local) return;
+    if (*local == "commentRangeStart" || *local == "commentRangeEnd") {
+        const int64_t id = integerOr(raw.wid(), INT64_MIN);
+        if (id != INT64_MIN) snapshot.commentMarks.push_back({CommentID{id}, snapshot.text.size(), *local == "commentRangeStart"});
+    }
+    if (!DisplayText::isVisibleRaw(*local)) return;
+    const size_t offset = snapshot.text.size();
+    Span::Content content;
+    content.type = Span::Content::Type::opaque;
+    content.name = std::string(*local);
+    content.preview = Markup::previewText(raw.bytes.view());
+    snapshot.spans.push_back(Span{TextRange{offset, offset + 1}, std::move(content),
+                                  styles_.runFormat(state.paragraphStyle, nullptr, tableStyle_), std::nullopt,
+                                  revision, std::nullopt, link});
+    snapshot.text.push_back(u'\uFFFC');
+}
+
+}  // namespace rovuvuz

@@ -1,0 +1,54 @@
+// The state of one snapshot run: the story part's relationships (for link targets), the
+// style sheet and numbering, the list counter that advances once per list paragraph in
+// visiting order, and the style of the innermost table being visited.
+#pragma once
+
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "RovuVuz/format/Numbering.h"
+#include "RovuVuz/format/Styles.h"
+#include "RovuVuz/model/Nodes.h"
+#include "RovuVuz/package/Relationships.h"
+#include "RovuVuz/snapshot/Snapshot.h"
+
+namespace rovuvuz {
+
+class SnapshotContext {
+public:
+    // Without `counting`, paragraphs get no list labels (a single paragraph's snapshot).
+    enum class Counting { No, Yes };
+
+    SnapshotContext(Relationships rels, const StyleSheet& styles, const Numbering& numbering, Counting counting);
+
+    std::vector<BlockSnapshot> blocks(const std::vector<Block>& blocks);
+    ParagraphSnapshot paragraph(const Paragraph& paragraph);
+    // A table; the table style is scoped to its cells and restored afterwards.
+    TableSnapshot table(const Group& group);
+    // The entries of a notes or comments story.
+    std::vector<EntrySnapshot> entries(const Group& root);
+
+    // What an object run item shows: an image with its relationship and extent, or an
+    // opaque object with the text inside it.
+    static Span::Content object(std::string_view name, ByteView bytes);
+
+private:
+    struct Walk;
+    void walk(const std::vector<Inline>& inlines, const std::optional<RevisionInfo>& revision,
+              const std::optional<std::string>& link, Walk& state);
+    void walkRun(const Run& run, const std::optional<RevisionInfo>& revision, const std::optional<std::string>& link,
+                 Walk& state);
+    void walkRaw(const Raw& raw, const std::optional<RevisionInfo>& revision, const std::optional<std::string>& link,
+                 Walk& state);
+    std::optional<std::string> linkTarget(const Container& hyperlink) const;
+    void applyListIndent(ParagraphFormat& format) const;
+
+    Relationships rels_;
+    const StyleSheet& styles_;
+    const Numbering& numbering_;
+    std::optional<Numbering::Counter> counter_;
+    std::optional<StyleID> tableStyle_;
+};
+
+}  // namespace rovuvuz
