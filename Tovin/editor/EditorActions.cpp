@@ -45,7 +45,7 @@ void registerEditorActions(MainMenu& menu, QObject* context, std::function<Edito
     using SessionCommand = void (EditorSession::*)();
     auto hasSelection = [current](QAction*) {
         EditorSession* session = current();
-        return session && session->body() && session->body()->textCursor().hasSelection();
+        return session && session->target().view && session->target().view->textCursor().hasSelection();
     };
     auto command = [&menu, context, current](Command selector, SessionCommand run,
                                              MainMenu::Validate validate) {
@@ -78,7 +78,6 @@ void registerEditorActions(MainMenu& menu, QObject* context, std::function<Edito
     command(Command::deleteSelection, &EditorSession::deleteSelection, hasSelection);
     command(Command::selectAll, &EditorSession::selectAll,
             [current](QAction*) { return current() != nullptr; });
-
 }
 
 namespace EditorActions {
@@ -251,7 +250,8 @@ void moveToChange(EditorViewController& editor, bool forward) {
 void resolve(EditorViewController& editor, bool accept) {
     const auto active = editor.active();
     const std::optional<rovuvuz::RevisionInfo> revision = revisionAtSelection(active);
-    if (!revision) return beep();
+    // Without a usable w:id the change cannot be named to the engine.
+    if (!revision || revision->id.rawValue < 0) return beep();
     editor.undo().registerUndo(/*typing=*/false);
     const StructuralEdit edit = accept ? StructuralEdit{StructuralEdit::Accept{revision->id}}
                                        : StructuralEdit{StructuralEdit::Reject{revision->id}};
@@ -508,8 +508,12 @@ void resetItem(Command command, QAction* item) {
 
 }  // namespace
 
-std::vector<Range> changeRanges(const EditorViewController& editor) {
+std::vector<Range> changeRanges(EditorViewController& editor) {
     std::vector<Range> ranges;
+    if (const auto& cached = editor.changeCache()) {
+        for (const auto& [location, length] : *cached) ranges.push_back({location, length});
+        return ranges;
+    }
     const QTextDocument* document = editor.body()->document();
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -524,6 +528,8 @@ std::vector<Range> changeRanges(const EditorViewController& editor) {
                 ranges.push_back({fragment.position(), fragment.length()});
         }
     }
+    auto& cache = editor.changeCache().emplace();
+    for (const Range& range : ranges) cache.emplace_back(range.location, range.length);
     return ranges;
 }
 

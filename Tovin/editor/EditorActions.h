@@ -42,7 +42,7 @@ struct Range {
     int length = 0;
     bool operator==(const Range&) const = default;
 };
-std::vector<Range> changeRanges(const EditorViewController& editor);
+std::vector<Range> changeRanges(EditorViewController& editor);
 
 // The commands that ask for input, with the input given (the popover and file dialog
 // call these; tests call them directly).

@@ -104,6 +104,12 @@ void EditorSession::modelChanged() {
 
 void EditorSession::flushAll() {
     if (bodyBridge_) bodyBridge_->flush();
+    if (flushOthers) flushOthers();
+}
+
+EditorSession::Target EditorSession::target() const {
+    if (activeView) return activeView();
+    return {body_, bodyBridge_.get()};
 }
 
 void EditorSession::undoStep() {
@@ -121,33 +127,36 @@ void EditorSession::redoStep() {
 }
 
 void EditorSession::cut() {
-    if (!body_ || !bodyBridge_) return;
+    const Target to = target();
+    if (!to.view || !to.bridge) return;
     flushAll();
-    bodyBridge_->noteSelection();
-    body_->cut();
+    to.bridge->noteSelection();
+    to.view->cut();
 }
 
 void EditorSession::copy() {
-    if (body_) body_->copy();
+    if (QTextEdit* view = target().view) view->copy();
 }
 
 void EditorSession::paste() {
-    if (!body_ || !bodyBridge_) return;
+    const Target to = target();
+    if (!to.view || !to.bridge) return;
     flushAll();
-    bodyBridge_->noteSelection();
-    body_->paste();
+    to.bridge->noteSelection();
+    to.view->paste();
 }
 
 void EditorSession::deleteSelection() {
-    if (!body_ || !bodyBridge_) return;
+    const Target to = target();
+    if (!to.view || !to.bridge) return;
     flushAll();
-    bodyBridge_->noteSelection();
-    QTextCursor cursor = body_->textCursor();
+    to.bridge->noteSelection();
+    QTextCursor cursor = to.view->textCursor();
     cursor.removeSelectedText();
 }
 
 void EditorSession::selectAll() {
-    if (body_) body_->selectAll();
+    if (QTextEdit* view = target().view) view->selectAll();
 }
 
 bool EditorSession::eventFilter(QObject* watched, QEvent* event) {

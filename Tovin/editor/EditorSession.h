@@ -46,7 +46,17 @@ class EditorSession : public QObject {
     // Sends every view's pending edit to the engine.
     void flushAll();
 
-    // Edit menu commands on the body view.
+    // The view the Edit commands act on and its bridge: the body unless `activeView` names
+    // another (a header, footer or notes band); `flushOthers` flushes the bridges of those.
+    struct Target {
+        QTextEdit* view = nullptr;
+        StoryBridge* bridge = nullptr;
+    };
+    std::function<Target()> activeView;
+    std::function<void()> flushOthers;
+    Target target() const;
+
+    // Edit menu commands on the active view.
     void undoStep();
     void redoStep();
     void cut();

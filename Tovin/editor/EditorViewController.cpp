@@ -89,6 +89,14 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
     notesRule_->hide();
 
     session_ = new EditorSession(document, bodyView_, columnWidth(), this);
+    session_->activeView = [this] {
+        const Active now = active();
+        return EditorSession::Target{now.view, now.bridge};
+    };
+    session_->flushOthers = [this] {
+        for (Band* band : {&header_, &footerBand_, &notes_})
+            if (band->bridge) band->bridge->flush();
+    };
     // A newer change restarts the wait, so a burst of edits refreshes once.
     connect(session_, &EditorSession::changed, this, [this] { refreshTask_.start(); });
     connect(session_, &EditorSession::reloaded, this, &EditorViewController::reloadBands);
@@ -110,6 +118,7 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
     connect(bodyView_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { layoutBands(); });
     connect(bodyView_->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
             [this] { layoutBands(); });
+    connect(bodyView_->document(), &QTextDocument::contentsChange, this, [this] { changeCache_.reset(); });
     bodyView_->viewport()->installEventFilter(this);
     connect(bodyView_, &QTextEdit::selectionChanged, this, [this] { selectionChanged(bodyView_); });
 

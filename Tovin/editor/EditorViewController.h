@@ -112,6 +112,10 @@ class EditorViewController : public QWidget {
     // Check Spelling While Typing, for every view of every editor.
     void setContinuousSpellChecking(bool on);
 
+    // The body's change ranges as EditorActions last found them (location, length), kept
+    // until the body's text or formats change: menu validation asks on every caret move.
+    std::optional<std::vector<std::pair<int, int>>>& changeCache() { return changeCache_; }
+
     // How many debounced refreshes have run (each updates footer, ledger and rail).
     int refreshCount() const { return refreshes_; }
     // Runs a pending refresh at once.
@@ -152,6 +156,7 @@ class EditorViewController : public QWidget {
     Band footerBand_;
     Band notes_;
     std::map<rovuvuz::ParagraphID, std::string> noteLabels_;
+    std::optional<std::vector<std::pair<int, int>>> changeCache_;
     QTimer refreshTask_;
     int refreshes_ = 0;
     int bandWidth_ = -1;

@@ -279,6 +279,13 @@ TEST_F(EditorActionsTest, CommentsGoOnTheBodySelectionAndAreRefusedInAHeader) {
     EditorActions::addComment(*editor, "nope");
     EXPECT_EQ(beeps, 1);
 
+    // The Edit menu acts on the band: Delete takes the header's selected word.
+    ASSERT_TRUE(run(Command::deleteSelection));
+    settle();
+    EXPECT_EQ(count(part("word/header1.xml"), "head</w:t>"), 1u);
+    EXPECT_EQ(count(part("word/header1.xml"), "Running"), 0u);
+    EXPECT_EQ(paragraphs()[0].text, u"Needs a source");
+
     editor->body()->setFocus();
     select(8, 14);
     ASSERT_TRUE(run(Command::addComment));
@@ -315,6 +322,18 @@ TEST_F(EditorActionsTest, NextChangeWrapsAndAcceptingMovesOn) {
     EXPECT_EQ(paragraphs()[0].text, u"Keep one and ");
     EXPECT_FALSE(enabled(Command::nextChange));
     EXPECT_FALSE(enabled(Command::acceptAll));
+}
+
+// A change the file gives no usable w:id cannot be named to the engine: accepting it is
+// refused with a beep and the document stays as it was.
+TEST_F(EditorActionsTest, AChangeWithoutAnIdentifierIsRefusedAndLeftAlone) {
+    open("<w:p><w:ins w:author=\"A\"><w:r><w:t>orphan</w:t></w:r></w:ins></w:p>");
+    const std::string before = body();
+    select(1, 3);
+    ASSERT_TRUE(run(Command::acceptChange));
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(body(), before);
+    EXPECT_EQ(EditorActions::changeRanges(*editor).size(), 1u);
 }
 
 TEST_F(EditorActionsTest, AcceptAllIsOneUndoStep) {
