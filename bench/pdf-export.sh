@@ -10,17 +10,7 @@ runs=${3:-3}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-median_ms() {
-    local times=()
-    for _ in $(seq "$runs"); do
-        local start end
-        start=$(date +%s%N)
-        "$@" >/dev/null 2>&1
-        end=$(date +%s%N)
-        times+=($(((end - start) / 1000000)))
-    done
-    printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'
-}
+source "$(dirname "$0")/timing.sh"
 
 for doc in "$docs"/bench-500.docx; do
     echo "== $(basename "$doc")"
