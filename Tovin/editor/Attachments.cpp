@@ -82,8 +82,9 @@ AttachmentRef make(std::string_view name, std::string_view preview, const std::o
 
 }  // namespace OpaqueAttachment
 
-PreviewAttachment::PreviewAttachment(QString text, QFont font)
-    : text_(std::move(text)), font_(std::move(font)) {
+PreviewAttachment::PreviewAttachment(QString text, QFont font) {
+    text_ = std::move(text);
+    font_ = std::move(font);
     const QFontMetricsF metrics(font_);
     size_ = QSizeF(std::ceil(metrics.horizontalAdvance(text_)) + 4, std::ceil(metrics.height()));
     baseline_ = -metrics.descent();
@@ -102,8 +103,8 @@ void PreviewAttachment::draw(QPainter& painter, const QRectF& box) const {
     painter.drawText(box.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop, text_);
 }
 
-NoteRefAttachment::NoteRefAttachment(qint64 number, const std::optional<QFont>& font)
-    : text_(QString::number(number)) {
+NoteRefAttachment::NoteRefAttachment(qint64 number, const std::optional<QFont>& font) {
+    text_ = QString::number(number);
     const qreal size = font ? displaySize(*font) : 11;
     font_ = Theme::systemFont(size * 0.65, QFont::Medium);
     const QFontMetricsF metrics(font_);

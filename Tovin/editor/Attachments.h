@@ -55,37 +55,33 @@ QString label(std::string_view name);
 AttachmentRef make(std::string_view name, std::string_view preview, const std::optional<QFont>& font);
 }  // namespace OpaqueAttachment
 
-// The preview text of a field or symbol in the text's font.
-class PreviewAttachment : public TextAttachment {
+// A short text drawn in its own font: what field previews and note numbers have in common.
+class TextLabelAttachment : public TextAttachment {
   public:
-    PreviewAttachment(QString text, QFont font);
     QSizeF size() const override { return size_; }
     qreal baseline() const override { return baseline_; }
-    void draw(QPainter& painter, const QRectF& box) const override;
     const QString& text() const { return text_; }
 
-  private:
+  protected:
     QString text_;
     QFont font_;
     QSizeF size_;
     qreal baseline_ = 0;
 };
 
+// The preview text of a field or symbol in the text's font.
+class PreviewAttachment : public TextLabelAttachment {
+  public:
+    PreviewAttachment(QString text, QFont font);
+    void draw(QPainter& painter, const QRectF& box) const override;
+};
+
 // A footnote or endnote number, raised like a superscript.
-class NoteRefAttachment : public TextAttachment {
+class NoteRefAttachment : public TextLabelAttachment {
   public:
     // `font` is the surrounding text's; without one the size is 11.
     NoteRefAttachment(qint64 number, const std::optional<QFont>& font);
-    QSizeF size() const override { return size_; }
-    qreal baseline() const override { return baseline_; }
     void draw(QPainter& painter, const QRectF& box) const override;
-    const QString& text() const { return text_; }
-
-  private:
-    QString text_;
-    QFont font_;
-    QSizeF size_;
-    qreal baseline_ = 0;
 };
 
 // A dashed rule across the column with "PAGE BREAK" in its middle.
