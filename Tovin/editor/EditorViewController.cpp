@@ -10,6 +10,7 @@
 
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/format/Sections.h"
+#include "Tovin/Bench.h"
 #include "Tovin/MainMenu.h"
 #include "Tovin/TovinDocument.h"
 #include "Tovin/editor/DisplayUnits.h"
@@ -125,6 +126,7 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
     new SpellingHighlighter(bodyView_->document(), Spelling::shared());
     loadBands();
     updateFooter();
+    bodyView_->afterFirstPaint = [this] { Bench::firstPaint(this); };
 }
 
 EditorViewController::~EditorViewController() = default;
