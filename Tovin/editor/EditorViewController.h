@@ -14,9 +14,9 @@
 #include <optional>
 #include <string>
 
+#include "RovuVuz/edit/TextEdit.h"
 #include "RovuVuz/model/Identifiers.h"
 #include "RovuVuz/snapshot/Snapshot.h"
-#include "RovuVuz/edit/TextEdit.h"
 #include "Tovin/editor/ColumnTextView.h"
 
 namespace rovuvuz {
@@ -160,6 +160,7 @@ class EditorViewController : public QWidget {
     QTimer refreshTask_;
     int refreshes_ = 0;
     int bandWidth_ = -1;
+    qreal bodyHeight_ = 0;            // as the body's layout last reported it
     int bandHeights_[3] = {0, 0, 0};  // header, notes, footer
     bool pageView_ = false;
     bool railShown_ = true;

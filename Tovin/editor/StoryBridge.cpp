@@ -359,8 +359,8 @@ void StoryBridge::relabelIfListed(int first, size_t count, const std::vector<Ent
 // ---- Writing the view ----
 
 void StoryBridge::replaceRegion(int first, int last, std::vector<Entry> replacement, int currentEnd,
-                                std::optional<int> caret) {
-    const int start = starts()[size_t(first)];
+                                std::optional<int> caret, std::optional<int> knownStart) {
+    const int start = knownStart ? *knownStart : starts()[size_t(first)];
     const QTextCursor before = view_->textCursor();
     applying_ = true;
     if (storageText(start, currentEnd) == joined(replacement, 0, replacement.size()))
@@ -443,10 +443,9 @@ void StoryBridge::rewriteAttributes(int start, const std::vector<Entry>& replace
     cursor.endEditBlock();
 }
 
-void StoryBridge::replaceEntry(size_t index, Entry entry) {
-    const int start = starts()[index];
+void StoryBridge::replaceEntry(size_t index, Entry entry, int start) {
     const int end = start + int(textOf(entries_[index]).size());
-    replaceRegion(int(index), int(index), {std::move(entry)}, end, std::nullopt);
+    replaceRegion(int(index), int(index), {std::move(entry)}, end, std::nullopt, start);
 }
 
 // ---- Loading ----
@@ -508,7 +507,10 @@ void StoryBridge::reloadStory(int caret) {
 
 void StoryBridge::refresh(const std::set<ParagraphID>& ids) {
     if (ids.empty()) return;
-    for (size_t i = 0; i < entries_.size(); ++i) {
+    // Entry starts are counted along the way: finding each one afresh would make
+    // redrawing many paragraphs of a long story quadratic.
+    int start = 0;
+    for (size_t i = 0; i < entries_.size(); start += int(textOf(entries_[i]).size()) + 1, ++i) {
         const ParagraphSnapshot* old = paragraphOf(entries_[i]);
         if (!old || !ids.count(old->id)) continue;
         ParagraphSnapshot fresh;
@@ -518,7 +520,7 @@ void StoryBridge::refresh(const std::set<ParagraphID>& ids) {
             continue;
         }
         if (old->listLabel) fresh.listLabel = old->listLabel;
-        replaceEntry(i, Entry{BlockSnapshot{std::move(fresh)}});
+        replaceEntry(i, Entry{BlockSnapshot{std::move(fresh)}}, start);
     }
 }
 
@@ -535,14 +537,16 @@ void StoryBridge::relabel() {
             return;
         }
     }
-    for (size_t i = 0; i < entries_.size(); ++i) {
+    // Starts counted along the way, as in refresh().
+    int start = 0;
+    for (size_t i = 0; i < entries_.size(); start += int(textOf(entries_[i]).size()) + 1, ++i) {
         const ParagraphSnapshot* paragraph = paragraphOf(entries_[i]);
         if (!paragraph) continue;
         auto found = labels.find(paragraph->id);
         const std::optional<std::string> label =
             found == labels.end() ? std::nullopt : std::optional<std::string>(found->second);
         if (label == paragraph->listLabel) continue;
-        replaceEntry(i, Entry{BlockSnapshot{paragraph->withListLabel(label)}});
+        replaceEntry(i, Entry{BlockSnapshot{paragraph->withListLabel(label)}}, start);
     }
 }
 
