@@ -107,6 +107,8 @@ class StoryBridge : public QObject {
     QString viewText() const;
 
     static QString textOf(const Entry& entry);
+    // textOf(entry).size() without building the text.
+    static int lengthOf(const Entry& entry);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
