@@ -256,7 +256,7 @@ EditorViewController::Band EditorViewController::makeBand(const StoryID& story,
     };
     band.bridge->load(std::move(blocks));
     band.view->installEventFilter(session_);
-    new SpellingHighlighter(band.view->document(), Spelling::shared());
+    new SpellingHighlighter(band.view->document(), Spelling::shared(), band.view);
     connect(band.view, &QTextEdit::selectionChanged, this,
             [this, view = band.view] { selectionChanged(view); });
     band.view->show();
