@@ -34,6 +34,32 @@ ParagraphSnapshot DocxDocument::snapshot(ParagraphID paragraphID, const StoryID&
     return context.paragraph(*p);
 }
 
+namespace {
+
+// The w:tbl group with that ID anywhere under `root`, searched without recursion.
+const Group* findTable(const Group& root, BlockID id) {
+    std::vector<const Group*> pending{&root};
+    while (!pending.empty()) {
+        const Group* group = pending.back();
+        pending.pop_back();
+        if (group->id == id) return group->local() == "tbl" ? group : nullptr;
+        for (const Block& block : group->children)
+            if (const auto* child = std::get_if<std::unique_ptr<Group>>(&block))
+                pending.push_back(child->get());
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TableSnapshot DocxDocument::snapshot(BlockID table, const StoryID& storyID) {
+    Story& s = story(storyID);
+    const Group* group = s.root ? findTable(*s.root, table) : nullptr;
+    if (!group) throw DocxError(DocxErrorCode::unknownParagraph, storyID);
+    SnapshotContext context(relationships(s.part), styles(), numbering(), SnapshotContext::Counting::No);
+    return context.table(*group);
+}
+
 std::optional<SharedBytes> DocxDocument::imageData(const RelationshipID& id, const StoryID& storyID) {
     const auto storyPart = part(storyID);
     if (!storyPart) return std::nullopt;
