@@ -20,9 +20,9 @@
 #include <utility>
 #include <vector>
 
+#include "RovuVuz/edit/TextEdit.h"
 #include "RovuVuz/model/Identifiers.h"
 #include "RovuVuz/snapshot/Snapshot.h"
-#include "RovuVuz/edit/TextEdit.h"
 #include "Tovin/editor/AttributedBuilder.h"
 
 class QTextEdit;
@@ -72,6 +72,9 @@ class StoryBridge : public QObject {
     std::function<void(StoryBridge&)> didEdit = [](StoryBridge&) {};
     // When set, list labels come from here rather than from the story snapshot.
     std::function<std::map<rovuvuz::ParagraphID, std::string>()> customLabels;
+    // When set, the blocks that reloading the whole story shows instead (a table cell's),
+    // or nothing when they cannot be read.
+    std::function<std::optional<std::vector<rovuvuz::BlockSnapshot>>()> freshBlocks;
     // A refused edit; the platform beep unless replaced.
     std::function<void()> beep;
     // The view's selection just before the latest user change. The bridge records it
