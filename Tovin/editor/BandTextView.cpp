@@ -2,8 +2,8 @@
 
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QPointer>
 #include <cmath>
-#include <memory>
 
 #include "Tovin/editor/TableView.h"
 
@@ -32,8 +32,9 @@ QMenu* BandTextView::contextMenu(const QPoint& at) {
 }
 
 void BandTextView::contextMenuEvent(QContextMenuEvent* event) {
-    const std::unique_ptr<QMenu> menu(contextMenu(event->pos()));
+    const QPointer<QMenu> menu = contextMenu(event->pos());
     menu->exec(event->globalPos());
+    delete menu.data();
 }
 
 }  // namespace tovin

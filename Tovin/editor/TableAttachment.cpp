@@ -51,7 +51,6 @@ QSizeF TableAttachment::size() const {
 }
 
 QSizeF TableAttachment::sizeIn(const QTextDocument& document) const {
-    ++hostMeasures_;
     const qreal available = std::min(lineWidth(document).value_or(width_), width_) - sideRoom;
     TableView* shown = view();
     if (shown->laidOut() && shown->layoutWidth() == available) return shown->lastSize();

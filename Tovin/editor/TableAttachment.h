@@ -52,8 +52,6 @@ class TableAttachment : public TextAttachment {
 
     // The table's size changed: the host text measures the attachment's line again.
     void invalidate() const;
-    // How often the host's layout has asked for the table's size.
-    int hostMeasures() const { return hostMeasures_; }
 
     // `builder` with tables made live for `host`: each table block becomes a
     // TableAttachment at `depth`, or a chip past `deepestNesting`.
@@ -65,7 +63,6 @@ class TableAttachment : public TextAttachment {
     TableContext context_;
     qreal width_;
     mutable QPointer<TableView> view_;
-    mutable int hostMeasures_ = 0;
 };
 
 }  // namespace tovin

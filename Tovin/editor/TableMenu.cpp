@@ -1,6 +1,7 @@
 #include "Tovin/editor/TableMenu.h"
 
 #include <QAction>
+#include <QTimer>
 #include <algorithm>
 
 #include "Tovin/editor/EditorViewController.h"
@@ -25,7 +26,11 @@ QList<QAction*> items(const Payload& base, int row, int column, QObject* parent)
         auto* action = new QAction(QString::fromLatin1(title), parent);
         Payload payload = base;
         payload.edit = TableEdit{edit};
-        QObject::connect(action, &QAction::triggered, action, [payload] { run(payload); });
+        // The edit reloads every view, the cell and its menu included: it waits until the
+        // menu has closed.
+        QObject::connect(action, &QAction::triggered, action, [payload] {
+            if (payload.editor) QTimer::singleShot(0, payload.editor, [payload] { run(payload); });
+        });
         out.append(action);
     }
     return out;

@@ -31,7 +31,8 @@ struct Payload {
 // the table cannot take.
 QList<QAction*> items(const Payload& base, int row, int column, QObject* parent);
 
-// Makes the item's edit through its editor (nothing when the editor is gone).
+// Makes the item's edit through its editor (nothing when the editor is gone). Triggering
+// an item runs this once the event loop is back.
 void run(const Payload& payload);
 
 }  // namespace TableMenu
