@@ -76,8 +76,8 @@ void EditorSession::loadBody() {
     } catch (const std::exception&) {
         // A body that does not parse is shown empty.
     }
+    // The snapshot carries its list labels: the blocks come labelled.
     bodyBridge_->load(std::move(blocks));
-    bodyBridge_->relabel();
     QTextCursor cursor = body_->textCursor();
     cursor.setPosition(0);
     body_->setTextCursor(cursor);

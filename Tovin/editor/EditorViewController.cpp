@@ -98,6 +98,7 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
     connect(session_, &EditorSession::changed, this, [this] { refreshTask_.start(); });
     connect(session_, &EditorSession::reloaded, this, &EditorViewController::reloadBands);
     connect(session_, &EditorSession::bodyLoaded, this, [this] {
+        columnWidth_.reset();
         loadBands();
         updateFooter();
     });
@@ -170,10 +171,13 @@ StoryBridge* EditorViewController::bodyBridge() const {
 }
 
 qreal EditorViewController::columnWidth() const {
+    // Kept until the package is replaced: reading the page setup walks the body.
+    if (columnWidth_) return *columnWidth_;
     rovuvuz::DocxDocument* docx = doc();
     if (!docx) return 612 * displayScale;
     const rovuvuz::PageSetup page = docx->pageSetup();
-    return std::round((page.width - page.left - page.right) * displayScale);
+    columnWidth_ = std::round((page.width - page.left - page.right) * displayScale);
+    return *columnWidth_;
 }
 
 rovuvuz::EditMode EditorViewController::editMode() const {
@@ -255,6 +259,10 @@ EditorViewController::noteBlocks() const {
                     paragraph && first) {
                     labels[paragraph->id] = std::to_string(entry.id);
                     first = false;
+                    // Shown with its number from the start, so relabelling finds nothing
+                    // to redraw: one redraw per note makes a long document slow to open.
+                    blocks.push_back({paragraph->withListLabel(std::to_string(entry.id))});
+                    continue;
                 }
                 blocks.push_back(block);
             }

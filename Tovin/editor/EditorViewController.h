@@ -165,8 +165,9 @@ class EditorViewController : public QWidget {
     QTimer refreshTask_;
     int refreshes_ = 0;
     int bandWidth_ = -1;
-    qreal bodyHeight_ = 0;            // as the body's layout last reported it
-    int bandHeights_[3] = {0, 0, 0};  // header, notes, footer
+    qreal bodyHeight_ = 0;                      // as the body's layout last reported it
+    mutable std::optional<qreal> columnWidth_;  // until the package is replaced
+    int bandHeights_[3] = {0, 0, 0};            // header, notes, footer
     bool pageView_ = false;
     bool railShown_ = true;
 };
