@@ -20,6 +20,7 @@
 #include "Tovin/editor/EditorActions.h"
 #include "Tovin/editor/EditorSession.h"
 #include "Tovin/editor/EditorViewController.h"
+#include "Tovin/editor/FooterBar.h"
 #include "Tovin/editor/StoryBridge.h"
 #include "Tovin/editor/TableAttachment.h"
 #include "Tovin/editor/TableGeometry.h"
@@ -291,6 +292,9 @@ TEST_F(TableViewTest, TypingInACellEditsOnlyThatCellsParagraph) {
             EXPECT_EQ(after[i], before[i]);
     }
     EXPECT_EQ(beeps, 0);
+    // The footer counts the cells' words with the body's.
+    editor->flushRefresh();
+    EXPECT_EQ(editor->footer()->words(), 11);
     // The host's own text still holds one object character for the table.
     EXPECT_EQ(editor->bodyBridge()->viewText(), QString("Above\n\uFFFC\nBelow"));
     // One undo step puts the cell back.
