@@ -23,6 +23,8 @@
 #include "Tovin/editor/StoryText.h"
 #include "Tovin/editor/Theme.h"
 #include "Tovin/platform/Spelling.h"
+#include "Tovin/review/CommentRail.h"
+#include "Tovin/review/PartLedger.h"
 
 namespace tovin {
 
@@ -73,6 +75,8 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
       findBar_(nullptr),
       popover_(nullptr),
       toolbar_(nullptr),
+      rail_(nullptr),
+      ledger_(new PartLedger(footer_)),
       headerRule_(new HairlineView(bodyView_->viewport())),
       notesRule_(new HairlineView(bodyView_->viewport())) {
     setObjectName(QStringLiteral("EditorViewController"));
@@ -103,10 +107,22 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
     connect(session_, &EditorSession::bodyLoaded, this, [this] {
         loadBands();
         updateFooter();
+        if (rail_) rail_->reload();
     });
     popover_ = new FormatPopover(this, bodyView_->viewport());
     toolbar_ = new RevealToolbar(this, this);
     toolbar_->watch(bodyView_->viewport());
+    rail_ = new CommentRail(this, bodyView_->viewport());
+    footer_->addTrailing(ledger_);
+    // The rail and the ledger follow the model after each settled burst of changes.
+    connect(this, &EditorViewController::refreshed, this, [this] {
+        rail_->reload();
+        refreshLedger();
+    });
+    connect(this, &EditorViewController::pageViewChanged, this, [this] {
+        refreshLedger();
+        layoutBands();
+    });
 
     refreshTask_.setSingleShot(true);
     refreshTask_.setInterval(refreshDelayMs);
@@ -125,6 +141,17 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
     new SpellingHighlighter(bodyView_->document(), Spelling::shared());
     loadBands();
     updateFooter();
+    rail_->reload();
+    refreshLedger();
+}
+
+int EditorViewController::railCardCount() const {
+    return rail_ ? int(rail_->cards().size()) : 0;
+}
+
+void EditorViewController::refreshLedger() {
+    ledger_->setDocument(doc());
+    ledger_->refresh();
 }
 
 EditorViewController::~EditorViewController() = default;
@@ -341,7 +368,7 @@ void EditorViewController::setRailShown(bool shown) {
 }
 
 void EditorViewController::layoutBands() {
-    const int railWidth = railShown_ && railCardCount() > 0 ? 268 : 0;
+    const int railWidth = railShown_ && !pageView_ && railCardCount() > 0 ? CommentRail::width : 0;
     // The body column places itself (ColumnTextView); the bands stand in the same column.
     bodyView_->setRailWidth(railWidth);
     const int width = int(bodyView_->visibleColumnWidth());
@@ -370,6 +397,12 @@ void EditorViewController::layoutBands() {
         y += n + bandGap;
     }
     if (footerBand_.view) footerBand_.view->setGeometry(x, y - scrolled, width, f);
+    // The rail spans the text from its top and scrolls with it.
+    const int viewportWidth = bodyView_->viewport()->width();
+    const int railHeight = std::max(bodyHeight, bodyView_->viewport()->height());
+    if (rail_)
+        rail_->place(railWidth ? QRect(viewportWidth - railWidth, -scrolled, railWidth, railHeight) : QRect(),
+                     std::exchange(railLaidOutFor_, bodyHeight) != bodyHeight);
 }
 
 void EditorViewController::resizeEvent(QResizeEvent* event) {

@@ -14,9 +14,9 @@
 #include <optional>
 #include <string>
 
+#include "RovuVuz/edit/TextEdit.h"
 #include "RovuVuz/model/Identifiers.h"
 #include "RovuVuz/snapshot/Snapshot.h"
-#include "RovuVuz/edit/TextEdit.h"
 #include "Tovin/editor/ColumnTextView.h"
 
 namespace rovuvuz {
@@ -25,11 +25,13 @@ class DocxDocument;
 
 namespace tovin {
 
+class CommentRail;
 class EditorSession;
 class EditorUndo;
 class FindBar;
 class FooterBar;
 class FormatPopover;
+class PartLedger;
 class RevealToolbar;
 class StoryBridge;
 class TovinDocument;
@@ -107,7 +109,9 @@ class EditorViewController : public QWidget {
     // Whether the comment rail is shown, and how many cards it has (none without a rail).
     bool railShown() const { return railShown_; }
     void setRailShown(bool shown);
-    int railCardCount() const { return 0; }
+    int railCardCount() const;
+    CommentRail* rail() const { return rail_; }
+    PartLedger* ledger() const { return ledger_; }
 
     // Check Spelling While Typing, for every view of every editor.
     void setContinuousSpellChecking(bool on);
@@ -140,6 +144,7 @@ class EditorViewController : public QWidget {
     std::pair<std::vector<rovuvuz::BlockSnapshot>, std::map<rovuvuz::ParagraphID, std::string>> noteBlocks()
         const;
     void refresh();
+    void refreshLedger();
     void updateFooter();
     qreal columnWidth() const;
 
@@ -150,6 +155,8 @@ class EditorViewController : public QWidget {
     FindBar* findBar_;
     FormatPopover* popover_;
     RevealToolbar* toolbar_;
+    CommentRail* rail_;
+    PartLedger* ledger_;
     HairlineView* headerRule_;
     HairlineView* notesRule_;
     Band header_;
@@ -160,6 +167,7 @@ class EditorViewController : public QWidget {
     QTimer refreshTask_;
     int refreshes_ = 0;
     int bandWidth_ = -1;
+    qreal railLaidOutFor_ = -1;       // the body height the rail's cards were placed for
     int bandHeights_[3] = {0, 0, 0};  // header, notes, footer
     bool pageView_ = false;
     bool railShown_ = true;
