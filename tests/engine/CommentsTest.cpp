@@ -37,6 +37,7 @@ std::string partText(DocxDocument& document, std::string_view name) {
     return text(document.partData(PartName(name)));
 }
 
+
 struct Fixture {
     std::unique_ptr<DocxDocument> document;
     ParagraphID first;
@@ -343,18 +344,15 @@ TEST(Comments, TheCommentsPartTovinCreatesDeclaresWhatItUses) {
     const std::string comments = partText(*f.document, "word/comments.xml");
     expectPrefixesDeclared(comments);
     const XMLTree tree(asBytes(comments));
-    EXPECT_EQ(tree.attribute(tree.root(), "xmlns:w14"),
-              "http://schemas.microsoft.com/office/word/2010/wordml");
-    EXPECT_EQ(tree.attribute(tree.root(), "xmlns:mc"),
-              "http://schemas.openxmlformats.org/markup-compatibility/2006");
+    EXPECT_EQ(tree.attribute(tree.root(), "xmlns:w14"), "http://schemas.microsoft.com/office/word/2010/wordml");
+    EXPECT_EQ(tree.attribute(tree.root(), "xmlns:mc"), "http://schemas.openxmlformats.org/markup-compatibility/2006");
     EXPECT_EQ(tree.attribute(tree.root(), "mc:Ignorable"), "w14");
 
     // A part that declared neither gets both, added to what its Ignorable already lists.
     const std::string bare = "<w:comments xmlns:w=\"" + std::string(mainURI) +
                              "\" xmlns:m=\"http://schemas.openxmlformats.org/markup-compatibility/2006\" "
                              "m:Ignorable=\"w15\"><w:comment w:id=\"4\"><w:p/></w:comment></w:comments>";
-    Fixture g("<w:p><w:commentRangeStart w:id=\"4\"/><w:r><w:t>Hi</w:t></w:r></w:p>",
-              {{"word/comments.xml", bare}},
+    Fixture g("<w:p><w:commentRangeStart w:id=\"4\"/><w:r><w:t>Hi</w:t></w:r></w:p>", {{"word/comments.xml", bare}},
               "<Relationship Id=\"rId8\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
               "relationships/comments\" Target=\"comments.xml\"/>");
     g.document->setResolved(CommentID{4}, true);
@@ -377,11 +375,10 @@ TEST(Comments, PrefixesAndQuotesAreTakenFromTheParts) {
     auto parts = rovuvuz::testing::minimalDocument("", rels);
     for (auto& [name, xml] : parts)
         if (name == "word/document.xml")
-            xml =
-                "<?xml version='1.0'?><ns0:document xmlns:ns0='" + std::string(mainURI) +
-                "'><ns0:body><ns0:p><ns0:commentRangeStart ns0:id='1'/><ns0:r><ns0:t>Hello</ns0:t></ns0:r>"
-                "<ns0:commentRangeEnd ns0:id='1'/><ns0:r><ns0:commentReference ns0:id='1'/></ns0:r>"
-                "<ns0:r><ns0:t xml:space='preserve'> world</ns0:t></ns0:r></ns0:p></ns0:body></ns0:document>";
+            xml = "<?xml version='1.0'?><ns0:document xmlns:ns0='" + std::string(mainURI) +
+                  "'><ns0:body><ns0:p><ns0:commentRangeStart ns0:id='1'/><ns0:r><ns0:t>Hello</ns0:t></ns0:r>"
+                  "<ns0:commentRangeEnd ns0:id='1'/><ns0:r><ns0:commentReference ns0:id='1'/></ns0:r>"
+                  "<ns0:r><ns0:t xml:space='preserve'> world</ns0:t></ns0:r></ns0:p></ns0:body></ns0:document>";
     parts.emplace_back("word/comments.xml",
                        "<ns0:comments xmlns:ns0='" + std::string(mainURI) +
                            "' xmlns:w14='http://schemas.microsoft.com/office/word/2010/wordml'>"
@@ -433,8 +430,7 @@ TEST(Comments, PrefixesAndQuotesAreTakenFromTheParts) {
         entries[tree.attribute(entry, "x:paraId").value_or("")] = {tree.attribute(entry, "x:paraIdParent"),
                                                                    tree.attribute(entry, "x:done")};
     ASSERT_EQ(entries.size(), 2u) << extended;
-    EXPECT_EQ(entries["0000AAAA"],
-              std::make_pair(std::optional<std::string>(), std::optional<std::string>("1")));
+    EXPECT_EQ(entries["0000AAAA"], std::make_pair(std::optional<std::string>(), std::optional<std::string>("1")));
     EXPECT_EQ(entries["00000001"],
               std::make_pair(std::optional<std::string>("0000AAAA"), std::optional<std::string>("0")));
 }
