@@ -10,9 +10,9 @@
 #include "RovuVuz/model/Fragment.h"
 #include "RovuVuz/model/IsoDate.h"
 #include "RovuVuz/model/Serializer.h"
+#include "RovuVuz/xml/XMLTree.h"
 #include "RovuVuz/xml/Utf8.h"
 #include "RovuVuz/xml/XMLText.h"
-#include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz {
 
@@ -110,11 +110,11 @@ std::string targetFromMain(const DocxDocument& document, std::string_view part) 
 Story& commentsStory(DocxDocument& document) {
     const auto name = document.part(StoryID::comments());
     if (!name || !document.hasPart(name->rawValue)) {
-        document.storePart(
-            PartName(commentsName),
-            share(toBytes(std::string(declaration) + "<w:comments xmlns:w=\"" + std::string(mainNamespace) +
-                          "\" xmlns:w14=\"" + std::string(w14Namespace) + "\" xmlns:mc=\"" +
-                          std::string(mcNamespace) + "\" mc:Ignorable=\"w14\"></w:comments>")));
+        document.storePart(PartName(commentsName),
+                           share(toBytes(std::string(declaration) + "<w:comments xmlns:w=\"" +
+                                         std::string(mainNamespace) + "\" xmlns:w14=\"" +
+                                         std::string(w14Namespace) + "\" xmlns:mc=\"" + std::string(mcNamespace) +
+                                         "\" mc:Ignorable=\"w14\"></w:comments>")));
         document.ensureContentType(PartName(commentsName), std::nullopt, commentsContentType);
         document.addRelationship(document.mainPart(), "comments", targetFromMain(document, commentsName),
                                  false);
@@ -138,8 +138,7 @@ std::optional<std::string> boundPrefix(const Markup::Attributes& attributes, std
 void declareW14(Story& story) {
     const Markup::Attributes attributes = Markup::attributes(story.root->tags.start.view());
     Markup::Attributes added;
-    if (!tagAttribute(story.root->tags, "xmlns:w14"))
-        added.emplace_back("xmlns:w14", std::string(w14Namespace));
+    if (!tagAttribute(story.root->tags, "xmlns:w14")) added.emplace_back("xmlns:w14", std::string(w14Namespace));
     std::string mc = boundPrefix(attributes, mcNamespace).value_or("");
     if (mc.empty()) {
         mc = "mc";
@@ -308,9 +307,8 @@ ExtendedPart readExtended(DocxDocument& document, const PartName& name) {
     const int root = tree.root();
     const std::string_view rootName = tree.nameView(root);
     const size_t colon = rootName.find(':');
-    part.prefix =
-        boundPrefix(Markup::attributes(tree.rawStartTag(root)), w15Namespace)
-            .value_or(std::string(colon == std::string_view::npos ? "" : rootName.substr(0, colon)));
+    part.prefix = boundPrefix(Markup::attributes(tree.rawStartTag(root)), w15Namespace)
+                      .value_or(std::string(colon == std::string_view::npos ? "" : rootName.substr(0, colon)));
     part.rootName = rootName;
     part.rootStart = tree.startTag(root);
     part.rootSelfClosing = tree.isSelfClosing(root);
@@ -346,8 +344,7 @@ void requireReadableExtended(DocxDocument& document) {
     try {
         readExtended(document, *name);
     } catch (const XMLError& error) {
-        throw DocxError(DocxErrorCode::unreadablePart,
-                        DocxError::Detail{std::nullopt, *name, {}, error.what()});
+        throw DocxError(DocxErrorCode::unreadablePart, DocxError::Detail{std::nullopt, *name, {}, error.what()});
     }
 }
 
@@ -372,8 +369,7 @@ void setExtended(DocxDocument& document, const std::string& paraId, const std::o
         part = readExtended(document, *name);
     } catch (const XMLError& error) {
         // Only a part that was already there can fail to parse: nothing has changed yet.
-        throw DocxError(DocxErrorCode::unreadablePart,
-                        DocxError::Detail{std::nullopt, *name, {}, error.what()});
+        throw DocxError(DocxErrorCode::unreadablePart, DocxError::Detail{std::nullopt, *name, {}, error.what()});
     }
     const std::string_view text = asChars(*part.bytes);
     const std::string doneText = done.value_or(false) ? "1" : "0";
@@ -390,17 +386,16 @@ void setExtended(DocxDocument& document, const std::string& paraId, const std::o
             // "<w15:commentsEx …/>" opens to hold its first entry.
             std::string start(text.substr(part.rootStart.lower, part.rootStart.size()));
             start.erase(start.find_last_of('/'), 1);
-            result = std::string(text.substr(0, part.rootStart.lower)) + start + added + "</" +
-                     part.rootName + ">" + std::string(text.substr(part.rootStart.upper));
+            result = std::string(text.substr(0, part.rootStart.lower)) + start + added + "</" + part.rootName + ">" +
+                     std::string(text.substr(part.rootStart.upper));
         } else {
             result = std::string(text.substr(0, part.end)) + added + std::string(text.substr(part.end));
         }
     } else if (done) {
         Markup::Attributes attributes = Markup::attributes(viewOf(*part.bytes, entry->startTag));
         const std::string doneName = part.qualified("done");
-        const auto existing = std::find_if(attributes.begin(), attributes.end(), [&](const auto& attribute) {
-            return attribute.first == doneName;
-        });
+        const auto existing = std::find_if(attributes.begin(), attributes.end(),
+                                           [&](const auto& attribute) { return attribute.first == doneName; });
         if (existing != attributes.end()) attributes.erase(existing);
         attributes.emplace_back(doneName, doneText);
         const std::string rewritten =
@@ -543,8 +538,7 @@ void DocxDocument::setResolved(CommentID comment, bool resolved) {
 std::map<CommentID, CommentThreadInfo> DocxDocument::commentThreads() {
     std::map<CommentID, CommentThreadInfo> threads;
     const auto extended = readableExtended(*this);
-    if (!extended || !part(StoryID::comments()) || !hasPart(part(StoryID::comments())->rawValue))
-        return threads;
+    if (!extended || !part(StoryID::comments()) || !hasPart(part(StoryID::comments())->rawValue)) return threads;
     Story* comments = nullptr;
     try {
         comments = &story(StoryID::comments());
@@ -565,8 +559,7 @@ std::map<CommentID, CommentThreadInfo> DocxDocument::commentThreads() {
         if (own == byParaId.end()) continue;
         CommentThreadInfo info;
         if (entry.parent)
-            if (const auto found = byParaId.find(*entry.parent); found != byParaId.end())
-                info.parent = found->second;
+            if (const auto found = byParaId.find(*entry.parent); found != byParaId.end()) info.parent = found->second;
         info.done = entry.done;
         threads[own->second] = info;
     }
