@@ -368,7 +368,7 @@ void EditorViewController::setRailShown(bool shown) {
 }
 
 void EditorViewController::layoutBands() {
-    const int railWidth = railShown_ && !pageView_ && railCardCount() > 0 ? CommentRail::width : 0;
+    const int railWidth = railShown_ && !pageView_ && railCardCount() > 0 ? CommentRail::shownWidth : 0;
     // The body column places itself (ColumnTextView); the bands stand in the same column.
     bodyView_->setRailWidth(railWidth);
     const int width = int(bodyView_->visibleColumnWidth());

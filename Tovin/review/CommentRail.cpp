@@ -143,6 +143,22 @@ void CommentRail::paintEvent(QPaintEvent* event) {
     }
 }
 
+bool CommentRail::event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            QWidget::event(event);
+            event->accept();
+            return true;
+        default:
+            return QWidget::event(event);
+    }
+}
+
 void CommentRail::select(RailCard* card) {
     if (!editor_) return;
     QTextEdit* body = editor_->body();

@@ -19,7 +19,7 @@ class EditorViewController;
 class CommentRail : public QWidget {
     Q_OBJECT
   public:
-    static constexpr int width = 268;
+    static constexpr int shownWidth = 268;  // while it has cards
 
     CommentRail(EditorViewController* editor, QWidget* parent);
 
@@ -39,6 +39,10 @@ class CommentRail : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    // The rail stands inside the body's scrolling view: mouse and key events that its cards
+    // and reply fields leave unhandled (a reply field ignores Return once it has reported it)
+    // stop here instead of reaching the body text. Wheel events still scroll the body.
+    bool event(QEvent* event) override;
 
   private:
     RailModel readModel() const;

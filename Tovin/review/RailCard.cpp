@@ -128,7 +128,8 @@ void RailCard::finish(std::vector<std::pair<QString, Action>> actions) {
 }
 
 std::vector<QToolButton*> RailCard::actionButtons() {
-    std::vector<QToolButton*> buttons = actions_->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly);
+    const QList<QToolButton*> made = actions_->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly);
+    std::vector<QToolButton*> buttons(made.begin(), made.end());
     if (!buttons.empty()) return buttons;
     auto* row = static_cast<QHBoxLayout*>(actions_->layout());
     for (size_t i = 0; i < handlers_.size(); ++i) {
@@ -234,8 +235,9 @@ void RailCard::fadeActions() {
 }
 
 void RailCard::mousePressEvent(QMouseEvent* event) {
+    // Accepted, so that the press does not reach the body view the rail stands in.
+    event->accept();
     if (event->button() == Qt::LeftButton) rail_->act(Select{}, this);
-    QWidget::mousePressEvent(event);
 }
 
 void RailCard::startReply() {

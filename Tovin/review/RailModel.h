@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <QTextEdit>
 #include <map>
 #include <optional>
 #include <vector>

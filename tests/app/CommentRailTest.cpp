@@ -92,7 +92,7 @@ TEST_F(CommentRailTest, TwoCommentsOnOneLineStackTwelveApartWithTheTickAtTheLine
     open(doc->data());
     ASSERT_EQ(rail().cards().size(), 2u);
     EXPECT_TRUE(rail().isVisible());
-    EXPECT_EQ(rail().width(), CommentRail::width);
+    EXPECT_EQ(rail().width(), CommentRail::shownWidth);
     EXPECT_EQ(comment(0).anchor, 6);
     EXPECT_EQ(comment(1).anchor, 12);
     const qreal line = lineTop(6);
@@ -101,7 +101,7 @@ TEST_F(CommentRailTest, TwoCommentsOnOneLineStackTwelveApartWithTheTickAtTheLine
     RailCard* next = card(1);
     EXPECT_EQ(first->y(), int(std::round(line)));
     EXPECT_EQ(first->x(), 20);
-    EXPECT_EQ(first->width(), CommentRail::width - 32);
+    EXPECT_EQ(first->width(), CommentRail::shownWidth - 32);
     EXPECT_EQ(next->y(), first->y() + first->height() + 12);
     EXPECT_GT(first->height(), 20);
     // The tick of the lower card still points at the shared line.
@@ -185,7 +185,9 @@ TEST_F(CommentRailTest, ThreadsListDirectRepliesAndResolvedOnesOfferOnlyReopen) 
     const QString tertiary =
         Theme::labelColor(Theme::Label::tertiary, card(1)->palette()).name(QColor::HexArgb);
     for (const QLabel* label : card(1)->findChildren<QLabel*>())
-        if (label->text() == "Done here") EXPECT_TRUE(label->styleSheet().contains(tertiary));
+        if (label->text() == "Done here") {
+            EXPECT_TRUE(label->styleSheet().contains(tertiary));
+        }
 }
 
 TEST_F(CommentRailTest, CommentsWithoutAuthorOrISODateOrRangeEndStillGetCards) {
@@ -286,10 +288,10 @@ TEST_F(CommentRailTest, ResolveReopenAndReplyGiveTheEnginesResult) {
     EXPECT_GT(asked->height(), 0);
     asked->replyField()->setText("Yes, sure.");
     // The engine draws the next paragraph identifiers for both documents alike.
-    countingParagraphIDs();
+    countingParagraphIDs(100);
     QTest::keyClick(asked->replyField(), Qt::Key_Return);
     settle();
-    countingParagraphIDs();
+    countingParagraphIDs(100);
     reference.reply(id, u"Yes, sure.", TovinDocument::authorName().toStdString(), reviewDate);
     for (const char* name : {"word/comments.xml", "word/commentsExtended.xml", "word/document.xml"})
         same(name);
@@ -361,7 +363,7 @@ TEST_F(CommentRailTest, HideCommentsTakesTheRailAwayAndNoCardsTakeNoWidth) {
     open("<w:p><w:ins w:id=\"1\" w:author=\"A\"><w:r><w:t>Added</w:t></w:r></w:ins></w:p>");
     body = static_cast<ColumnTextView*>(editor->body());
     EXPECT_TRUE(rail().isVisible());
-    EXPECT_EQ(body->railWidth(), CommentRail::width);
+    EXPECT_EQ(body->railWidth(), CommentRail::shownWidth);
     MainMenu::build().validate();
     QAction* toggle = MainMenu::build().action(Command::toggleRail);
     ASSERT_TRUE(toggle->isEnabled());

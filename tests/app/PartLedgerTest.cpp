@@ -8,6 +8,7 @@
 
 #include "ReviewTestSupport.h"
 #include "RovuVuz/package/ZipArchive.h"
+#include "Tovin/editor/EditorUndo.h"
 #include "Tovin/editor/FooterBar.h"
 #include "Tovin/review/PartLedger.h"
 

@@ -34,9 +34,9 @@ inline std::string commentsPart(const std::string& comments) {
            comments + "</w:comments>";
 }
 
-// Paragraph identifiers 1, 2, 3, … from now on, so that two runs make the same markup.
-inline void countingParagraphIDs() {
-    auto next = std::make_shared<uint32_t>(0);
+// Paragraph identifiers after `from`, counting up, so that two runs make the same markup.
+inline void countingParagraphIDs(uint32_t from = 0) {
+    auto next = std::make_shared<uint32_t>(from);
     rovuvuz::Comments::setNumberSource([next] { return ++*next; });
 }
 
