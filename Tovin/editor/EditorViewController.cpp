@@ -107,7 +107,9 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
     connect(session_, &EditorSession::bodyLoaded, this, [this] {
         loadBands();
         updateFooter();
-        if (rail_) rail_->reload();
+        if (!rail_) return;
+        rail_->commentsChanged();
+        rail_->reload();
     });
     popover_ = new FormatPopover(this, bodyView_->viewport());
     toolbar_ = new RevealToolbar(this, this);
@@ -347,6 +349,7 @@ void EditorViewController::reloadBands() {
         notes_.bridge->relabel();
     }
     updateFooter();
+    if (rail_) rail_->commentsChanged();  // a reload may follow a comment edit or an undo
     Q_EMIT refreshed();
     bandWidth_ = -1;
     layoutBands();

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <map>
+#include <utility>
 
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/StructuralEdit.h"
@@ -60,29 +61,28 @@ CommentRail::CommentRail(EditorViewController* editor, QWidget* parent) : QWidge
     hide();
 }
 
-RailModel CommentRail::readModel() const {
-    StoryBridge* body = editor_ ? editor_->bodyBridge() : nullptr;
-    rovuvuz::DocxDocument* doc = editor_ ? editor_->doc() : nullptr;
-    if (!body || !doc) return {};
-    std::map<rovuvuz::CommentID, rovuvuz::CommentThreadInfo> threads;
-    std::optional<std::vector<rovuvuz::EntrySnapshot>> comments;
-    try {
-        if (doc->part(rovuvuz::StoryID::comments())) {
-            comments = doc->snapshot(rovuvuz::StoryID::comments()).entries;
-            threads = doc->commentThreads();
-        }
-    } catch (const std::exception&) {
-        // A comments part that does not read leaves the change cards.
-        comments.reset();
-    }
-    return RailModel::build(body->entries(), threads, comments);
-}
-
 void CommentRail::reload() {
-    const RailModel model = readModel();
+    StoryBridge* body = editor_ ? editor_->bodyBridge() : nullptr;
+    RailModel model;
+    if (body)
+        model = reader_.read(body->entries(), editor_->doc());
+    else
+        model.comments.emplace();
     std::vector<RailCard*> oldComments, oldChanges;
     for (RailCard* card : cards_) (card->isComment() ? oldComments : oldChanges).push_back(card);
-    std::vector<RailCard*> cards = matchCards(model.comments, oldComments, this);
+    if (!model.comments && model.anchors.size() != oldComments.size()) {
+        // The cards were not made from the threads the reader holds: read them again.
+        reader_.commentsChanged();
+        model = reader_.read(body->entries(), editor_->doc());
+    }
+    std::vector<RailCard*> cards;
+    if (model.comments) {
+        cards = matchCards(*model.comments, oldComments, this);
+    } else {
+        // The same threads: the cards only move with their anchors.
+        cards = std::exchange(oldComments, {});
+        for (size_t i = 0; i < cards.size(); ++i) cards[i]->setAnchor(model.anchors[i]);
+    }
     for (RailCard* card : matchCards(model.changes, oldChanges, this)) cards.push_back(card);
     // Cards left over are gone; one may be running the action that removed it.
     for (auto* old : {&oldComments, &oldChanges}) {
@@ -93,6 +93,7 @@ void CommentRail::reload() {
         }
     }
     cards_ = std::move(cards);
+    placements_.assign(cards_.size(), {});
     needsLayout_ = true;
     if (editor_) editor_->layoutBands();
 }
@@ -102,7 +103,11 @@ void CommentRail::place(const QRect& frame, bool bodyLaidOut) {
     if (frame.size() != size() || bodyLaidOut) needsLayout_ = true;
     setGeometry(frame);
     setVisible(shown);
-    if (shown && needsLayout_) layoutCards();
+    if (!shown) return;
+    if (needsLayout_)
+        layoutCards();
+    else
+        showVisible();
 }
 
 void CommentRail::layoutCards() {
@@ -111,33 +116,66 @@ void CommentRail::layoutCards() {
     needsLayout_ = false;
     // Anchor lines in rail coordinates: the rail spans the text from its top.
     const qreal scrolled = -y();
-    std::vector<std::pair<qreal, RailCard*>> placed;
-    placed.reserve(cards_.size());
-    for (RailCard* card : cards_) {
-        const QRectF line = body->lineRect(card->anchor());
-        placed.emplace_back(line.isNull() ? 0 : line.top() + scrolled, card);
+    std::vector<std::pair<qreal, size_t>> order;
+    order.reserve(cards_.size());
+    for (size_t i = 0; i < cards_.size(); ++i) {
+        const QRectF line = body->lineRect(cards_[i]->anchor());
+        order.emplace_back(line.isNull() ? 0 : line.top() + scrolled, i);
     }
-    std::stable_sort(placed.begin(), placed.end(),
+    std::stable_sort(order.begin(), order.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     const int cardWidth = width() - cardInset;
-    qreal cursor = 0;
-    for (const auto& [y, card] : placed) {
-        const int height = card->heightAt(cardWidth);
-        const qreal top = std::max(y, cursor);
-        card->setGeometry(cardX, int(std::round(top)), cardWidth, height);
-        card->tickOffset = y - std::round(top);
-        if (card->isHidden()) card->show();
-        cursor = std::round(top) + height + cardGap;
+    int cursor = 0;
+    placements_.assign(cards_.size(), {});
+    for (const auto& [y, i] : order) {
+        const int height = cards_[i]->heightAt(cardWidth);
+        const int top = std::max(int(std::round(y)), cursor);
+        placements_[i] = {top, height, y - top};
+        cards_[i]->tickOffset = y - top;
+        cursor = top + height + cardGap;
     }
+    shownFrom_ = 0;
+    shownTo_ = -1;
+    showVisible();
     update();
+}
+
+// Shows the cards within a screen of the visible part of the rail and hides the others.
+void CommentRail::showVisible() {
+    const QWidget* view = parentWidget();
+    const int screen = view ? view->height() : 1000;
+    const int from = -y() - screen;
+    const int to = -y() + 2 * screen;
+    // Scrolling within the band already shown needs nothing.
+    if (from >= shownFrom_ - screen / 2 && to <= shownTo_ + screen / 2 && shownTo_ >= shownFrom_) return;
+    shownFrom_ = from;
+    shownTo_ = to;
+    const int cardWidth = width() - cardInset;
+    for (size_t i = 0; i < cards_.size(); ++i) {
+        RailCard* card = cards_[i];
+        const Placement& at = placements_[i];
+        const bool near = at.top + at.height >= from && at.top <= to;
+        if (near) {
+            card->setGeometry(cardX, at.top, cardWidth, at.height);
+            if (card->isHidden()) card->show();
+        } else if (!card->isHidden()) {
+            card->hide();
+        }
+    }
+}
+
+CommentRail::Placement CommentRail::placement(const RailCard* card) const {
+    const auto found = std::find(cards_.begin(), cards_.end(), card);
+    if (found == cards_.end()) return {};
+    return placements_[size_t(found - cards_.begin())];
 }
 
 void CommentRail::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QColor rule = Theme::hairline.resolve(palette());
     painter.fillRect(QRect(0, event->rect().top(), 1, event->rect().height()), rule);
-    for (const RailCard* card : cards_) {
-        const qreal y = card->y() + card->tickOffset + tickDrop;
+    for (const Placement& at : placements_) {
+        const qreal y = at.top + at.tickOffset + tickDrop;
         if (y < event->rect().top() - 1 || y > event->rect().bottom() + 1) continue;
         painter.fillRect(QRectF(0, y, tickLength, 1), rule);
     }
@@ -192,6 +230,7 @@ void CommentRail::act(const RailCard::Action& action, RailCard* card) {
     const rovuvuz::CommentID id{comment->comment.id};
     if (std::holds_alternative<RailCard::Resolve>(action)) {
         editor->undo().registerUndo(/*typing=*/false);
+        reader_.commentsChanged();
         try {
             doc.setResolved(id, !comment->done);
         } catch (const std::exception&) {

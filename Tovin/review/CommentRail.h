@@ -2,8 +2,10 @@
 // insertion or deletion of the body, each beside the line it belongs to, never overlapping
 // (12 points apart), with a tick from the rail's rule to that line. It is rebuilt from the
 // document after each settled burst of changes, keeping the cards whose content did not
-// change so that a keystroke does not rebuild thousands of cards, and performs the cards'
-// actions as single undo steps through the engine.
+// change, and performs the cards' actions as single undo steps through the engine.
+//
+// A long review has thousands of cards: every card's place is computed on each layout, but
+// only the cards near the visible part of the body are placed and shown.
 #pragma once
 
 #include <QPointer>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "Tovin/review/RailCard.h"
+#include "Tovin/review/RailModel.h"
 
 namespace tovin {
 
@@ -26,13 +29,25 @@ class CommentRail : public QWidget {
     // Comment cards first, then change cards, each in file or text order.
     const std::vector<RailCard*>& cards() const { return cards_; }
 
+    // The next reload reads the comments story again (the whole model was reloaded).
+    void commentsChanged() { reader_.commentsChanged(); }
     // Rebuilds the cards from the document and asks the editor for layout.
     void reload();
-    // Places the rail over the body view (in viewport coordinates, scrolled); lays the
-    // cards out again when its size changed or a reload asked for it.
+    // Places the rail over the body view (viewport coordinates, scrolled with the text); lays
+    // the cards out again when its size changed or `bodyLaidOut`, and shows the cards that
+    // came into view.
     void place(const QRect& frame, bool bodyLaidOut);
-    // Positions every card beside its anchor line.
+    // Computes every card's place beside its anchor line and shows the visible ones.
     void layoutCards();
+
+    // Where the last layout put a card: its top and the distance from there down to its
+    // anchor line (rail coordinates), whether or not it is shown now.
+    struct Placement {
+        int top = 0;
+        int height = 0;
+        qreal tickOffset = 0;
+    };
+    Placement placement(const RailCard* card) const;
 
     // Performs a card's action.
     void act(const RailCard::Action& action, RailCard* card);
@@ -45,12 +60,15 @@ class CommentRail : public QWidget {
     bool event(QEvent* event) override;
 
   private:
-    RailModel readModel() const;
+    void showVisible();
     void select(RailCard* card);
 
     QPointer<EditorViewController> editor_;
+    RailReader reader_;
     std::vector<RailCard*> cards_;
+    std::vector<Placement> placements_;  // by card, as cards_
     bool needsLayout_ = true;
+    int shownFrom_ = 0, shownTo_ = -1;  // the rail band whose cards are shown
 };
 
 }  // namespace tovin

@@ -177,6 +177,10 @@ void RailCard::moveTo(const ChangeCardModel& change) {
     model_ = change;
 }
 
+void RailCard::setAnchor(int anchor) {
+    if (auto* comment = std::get_if<CommentCardModel>(&model_)) comment->anchor = anchor;
+}
+
 int RailCard::anchor() const {
     return std::visit(
         [](const auto& model) {

@@ -46,6 +46,8 @@ class RailCard : public QWidget {
     bool sameContent(const ChangeCardModel& change) const;
     void moveTo(const CommentCardModel& comment);
     void moveTo(const ChangeCardModel& change);
+    // A comment card's new anchor, its thread unchanged.
+    void setAnchor(int anchor);
 
     int anchor() const;
     bool done() const;

@@ -2,6 +2,9 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <algorithm>
+
+#include "RovuVuz/document/DocxDocument.h"
 
 namespace tovin {
 
@@ -13,28 +16,24 @@ using rovuvuz::ParagraphSnapshot;
 
 constexpr int snippetUnits = 120;
 
-// Body offset of every comment's start mark.
-std::map<int64_t, int> commentAnchors(const std::vector<StoryBridge::Entry>& body,
-                                      const std::vector<int>& starts) {
-    std::map<int64_t, int> anchors;
-    for (size_t i = 0; i < body.size(); ++i) {
-        const auto* paragraph = std::get_if<ParagraphSnapshot>(&body[i].block.value);
-        if (!paragraph) continue;
-        for (const rovuvuz::CommentMark& mark : paragraph->commentMarks) {
-            if (mark.isStart) anchors.emplace(mark.id.rawValue, starts[i] + int(mark.offset));
-        }
+std::optional<std::vector<CommentCardModel>> readThreads(rovuvuz::DocxDocument& doc) {
+    try {
+        if (!doc.part(rovuvuz::StoryID::comments())) return std::vector<CommentCardModel>{};
+        const std::vector<EntrySnapshot> entries = doc.snapshot(rovuvuz::StoryID::comments()).entries;
+        return RailModel::threads(doc.commentThreads(), entries);
+    } catch (const std::exception&) {
+        // A comments part that does not read leaves the change cards.
+        return std::nullopt;
     }
-    return anchors;
 }
 
-std::vector<CommentCardModel> commentCards(const std::vector<StoryBridge::Entry>& body,
-                                           const std::vector<int>& starts,
-                                           const std::map<CommentID, rovuvuz::CommentThreadInfo>& threads,
-                                           const std::vector<EntrySnapshot>& entries) {
-    const std::map<int64_t, int> anchors = commentAnchors(body, starts);
+}  // namespace
+
+std::vector<CommentCardModel> RailModel::threads(const std::map<CommentID, rovuvuz::CommentThreadInfo>& info,
+                                                 const std::vector<EntrySnapshot>& entries) {
     auto parentOf = [&](int64_t id) -> std::optional<int64_t> {
-        const auto found = threads.find(CommentID{id});
-        if (found == threads.end() || !found->second.parent) return std::nullopt;
+        const auto found = info.find(CommentID{id});
+        if (found == info.end() || !found->second.parent) return std::nullopt;
         return found->second.parent->rawValue;
     };
     // Replies by the comment they answer, in file order.
@@ -48,66 +47,11 @@ std::vector<CommentCardModel> commentCards(const std::vector<StoryBridge::Entry>
         CommentCardModel card;
         card.comment = entry;
         for (const EntrySnapshot* reply : replies[entry.id]) card.replies.push_back(*reply);
-        const auto thread = threads.find(CommentID{entry.id});
-        card.done = thread != threads.end() && thread->second.done;
-        const auto anchor = anchors.find(entry.id);
-        card.anchor = anchor == anchors.end() ? 0 : anchor->second;
+        const auto thread = info.find(CommentID{entry.id});
+        card.done = thread != info.end() && thread->second.done;
         cards.push_back(std::move(card));
     }
     return cards;
-}
-
-std::vector<ChangeCardModel> changeCards(const std::vector<StoryBridge::Entry>& body,
-                                         const std::vector<int>& starts) {
-    std::vector<ChangeCardModel> cards;
-    QString lastText;  // the text of the paragraph holding the last card
-    int lastStart = 0;
-    for (size_t i = 0; i < body.size(); ++i) {
-        const auto* paragraph = std::get_if<ParagraphSnapshot>(&body[i].block.value);
-        if (!paragraph) continue;
-        bool textRead = false;
-        QString text;
-        for (const rovuvuz::Span& span : paragraph->spans) {
-            if (!span.revision || span.range.size() == 0) continue;
-            if (!textRead) {
-                text = QString::fromStdU16String(paragraph->text);
-                textRead = true;
-            }
-            const int from = starts[i] + int(span.range.lower);
-            const int to = starts[i] + int(span.range.upper);
-            if (!cards.empty() && cards.back().revision.id == span.revision->id &&
-                cards.back().location + cards.back().length == from) {
-                ChangeCardModel& last = cards.back();
-                last.length = to - last.location;
-                last.snippet = RailModel::snippet(lastText, last.location - lastStart, last.length);
-                continue;
-            }
-            lastText = text;
-            lastStart = starts[i];
-            cards.push_back(
-                {*span.revision, from, to - from, RailModel::snippet(text, from - starts[i], to - from)});
-        }
-    }
-    return cards;
-}
-
-}  // namespace
-
-RailModel RailModel::build(const std::vector<StoryBridge::Entry>& body,
-                           const std::map<CommentID, rovuvuz::CommentThreadInfo>& threads,
-                           const std::optional<std::vector<EntrySnapshot>>& comments) {
-    std::vector<int> starts;
-    starts.reserve(body.size());
-    int at = 0;
-    for (const StoryBridge::Entry& entry : body) {
-        starts.push_back(at);
-        const auto* paragraph = std::get_if<ParagraphSnapshot>(&entry.block.value);
-        at += (paragraph ? int(paragraph->text.size()) : 1) + 1;  // a table is one object character
-    }
-    RailModel model;
-    if (comments) model.comments = commentCards(body, starts, threads, *comments);
-    model.changes = changeCards(body, starts);
-    return model;
 }
 
 QString RailModel::snippet(const QString& text, int from, int length) {
@@ -117,6 +61,68 @@ QString RailModel::snippet(const QString& text, int from, int length) {
     shown = shown.trimmed();
     if (length > snippetUnits) shown += QChar(0x2026);
     return QChar(0x201C) + shown + QChar(0x201D);
+}
+
+// A paragraph's comment start marks and its changes: runs of one revision that touch are
+// one change (a change never continues into the next paragraph, whose text starts one
+// separator later).
+RailReader::EntryFacts RailReader::factsOf(const StoryBridge::Entry& entry) {
+    EntryFacts facts;
+    const auto* paragraph = std::get_if<ParagraphSnapshot>(&entry.block.value);
+    if (!paragraph) return facts;  // a table or opaque block is one object character
+    facts.length = int(paragraph->text.size());
+    for (const rovuvuz::CommentMark& mark : paragraph->commentMarks)
+        if (mark.isStart) facts.commentStarts.emplace_back(mark.id.rawValue, int(mark.offset));
+    std::vector<ChangeCardModel>& changes = facts.changes;
+    for (const rovuvuz::Span& span : paragraph->spans) {
+        if (!span.revision || span.range.size() == 0) continue;
+        const int from = int(span.range.lower);
+        const int to = int(span.range.upper);
+        if (!changes.empty() && changes.back().revision.id == span.revision->id &&
+            changes.back().location + changes.back().length == from)
+            changes.back().length = to - changes.back().location;
+        else
+            changes.push_back({*span.revision, from, to - from, {}});
+    }
+    if (!changes.empty()) {
+        const QString text = QString::fromStdU16String(paragraph->text);
+        for (ChangeCardModel& change : changes)
+            change.snippet = RailModel::snippet(text, change.location, change.length);
+    }
+    return facts;
+}
+
+RailModel RailReader::read(const std::vector<StoryBridge::Entry>& body, rovuvuz::DocxDocument* doc) {
+    RailModel model;
+    const bool reading = !threads_.has_value();
+    if (reading) threads_ = doc ? readThreads(*doc) : std::nullopt;
+    if (!threads_) threads_.emplace();  // unreadable: no threads until the comments change
+
+    std::unordered_map<uint64_t, EntryFacts> kept;
+    kept.reserve(body.size());
+    std::unordered_map<int64_t, int> anchors;
+    int start = 0;
+    for (const StoryBridge::Entry& entry : body) {
+        auto found = facts_.find(entry.stamp);
+        EntryFacts facts = found != facts_.end() ? std::move(found->second) : factsOf(entry);
+        for (const auto& [id, offset] : facts.commentStarts) anchors.emplace(id, start + offset);
+        for (const ChangeCardModel& change : facts.changes) {
+            model.changes.push_back(change);
+            model.changes.back().location += start;
+        }
+        start += facts.length + 1;
+        kept.emplace(entry.stamp, std::move(facts));
+    }
+    facts_ = std::move(kept);
+
+    model.anchors.reserve(threads_->size());
+    for (CommentCardModel& card : *threads_) {
+        const auto anchor = anchors.find(card.comment.id);
+        card.anchor = anchor == anchors.end() ? 0 : anchor->second;
+        model.anchors.push_back(card.anchor);
+    }
+    if (reading) model.comments = *threads_;
+    return model;
 }
 
 QString entryText(const EntrySnapshot& entry) {

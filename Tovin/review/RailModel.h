@@ -1,19 +1,28 @@
 // What the comment rail shows, as values: one card per comment thread (its first comment,
 // the replies to that comment, whether the thread is resolved, and the body offset of its
 // start mark) and one per tracked insertion or deletion of the body (adjacent runs of one
-// revision joined), comment cards first. Built from the body bridge's entries, which are
+// revision joined), comment cards first. Read from the body bridge's entries, which are
 // exactly the paragraphs the body view shows, and from the comments story.
+//
+// `RailReader` keeps what it derived from each body entry under the entry's stamp and the
+// comment threads until told the comments changed, so that after a keystroke only the
+// edited paragraph is read again.
 #pragma once
 
 #include <QString>
 #include <QTextEdit>
 #include <map>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "RovuVuz/document/Comments.h"
 #include "RovuVuz/snapshot/Snapshot.h"
 #include "Tovin/editor/StoryBridge.h"
+
+namespace rovuvuz {
+class DocxDocument;
+}
 
 namespace tovin {
 
@@ -34,17 +43,40 @@ struct ChangeCardModel {
 };
 
 struct RailModel {
-    std::vector<CommentCardModel> comments;
+    // The thread cards, when the comments story was read for this model; otherwise the
+    // threads are those of the last read and only `anchors` is new.
+    std::optional<std::vector<CommentCardModel>> comments;
+    std::vector<int> anchors;  // one per thread card, in the same order
     std::vector<ChangeCardModel> changes;
 
-    // `comments` is the comments story's entries, or nothing when it cannot be read (then
-    // there are no comment cards).
-    static RailModel build(const std::vector<StoryBridge::Entry>& body,
-                           const std::map<rovuvuz::CommentID, rovuvuz::CommentThreadInfo>& threads,
-                           const std::optional<std::vector<rovuvuz::EntrySnapshot>>& comments);
-
+    // Every thread's card, anchors left at 0: first comments in file order, each with the
+    // entries that answer it directly.
+    static std::vector<CommentCardModel> threads(
+        const std::map<rovuvuz::CommentID, rovuvuz::CommentThreadInfo>& info,
+        const std::vector<rovuvuz::EntrySnapshot>& entries);
     // The quoted snippet of `length` units of a paragraph's text from `from`.
     static QString snippet(const QString& text, int from, int length);
+};
+
+class RailReader {
+  public:
+    // The next read takes the comments story again (after a reload of the whole model).
+    void commentsChanged() { threads_.reset(); }
+    RailModel read(const std::vector<StoryBridge::Entry>& body, rovuvuz::DocxDocument* doc);
+
+  private:
+    // What one body paragraph contributes, in offsets local to it.
+    struct EntryFacts {
+        int length = 1;
+        std::vector<std::pair<int64_t, int>> commentStarts;  // comment ID, offset
+        std::vector<ChangeCardModel> changes;
+    };
+    static EntryFacts factsOf(const StoryBridge::Entry& entry);
+
+    std::unordered_map<uint64_t, EntryFacts> facts_;
+    // The thread cards, or nothing when not read yet; an unreadable comments story reads
+    // as no threads.
+    std::optional<std::vector<CommentCardModel>> threads_;
 };
 
 // An entry's text as the card shows it: its paragraphs joined by line breaks.

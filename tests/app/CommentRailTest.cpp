@@ -427,10 +427,14 @@ TEST_F(CommentRailTest, ALongReviewOpensWithACardForEveryCommentAndChange) {
     // Every card stands at or below its line and below the one before it.
     int bottom = 0;
     for (size_t i = 0; i < size_t(threads); ++i) {
-        RailCard* c = card(i);
-        ASSERT_GE(c->y(), bottom);
-        bottom = c->y() + c->height() + 12;
+        const CommentRail::Placement at = rail().placement(card(i));
+        ASSERT_GE(at.top, bottom);
+        ASSERT_GT(at.height, 0);
+        bottom = at.top + at.height + 12;
     }
+    // Only the cards near the visible text are shown.
+    EXPECT_TRUE(card(0)->isVisible());
+    EXPECT_FALSE(card(threads - 1)->isVisible());
 }
 
 }  // namespace
