@@ -2,7 +2,9 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTextBlock>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -12,7 +14,6 @@
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/StructuralEdit.h"
 #include "Tovin/TovinDocument.h"
-#include "Tovin/editor/ColumnTextView.h"
 #include "Tovin/editor/EditorActions.h"
 #include "Tovin/editor/EditorUndo.h"
 #include "Tovin/editor/EditorViewController.h"
@@ -28,30 +29,18 @@ constexpr int cardGap = 12;    // between stacked cards
 constexpr int tickLength = 12;
 constexpr int tickDrop = 7;  // from the top of the anchor line down to its tick
 
-// Cards of one kind, reusing the old card whose content matches and making the others.
+// The old card with the same content, searched from `hint` on since old and new cards
+// come in the same order; it is taken out of `old`.
 template <typename Model>
-std::vector<RailCard*> matchCards(const std::vector<Model>& models, std::vector<RailCard*>& old,
-                                  CommentRail* rail) {
-    std::vector<RailCard*> cards;
-    cards.reserve(models.size());
-    size_t hint = 0;  // old cards come in the same order, so the next match is usually next
-    for (const Model& model : models) {
-        RailCard* reused = nullptr;
-        for (size_t tried = 0; tried < old.size() && !reused; ++tried) {
-            const size_t i = (hint + tried) % old.size();
-            if (old[i] && old[i]->sameContent(model)) {
-                reused = old[i];
-                old[i] = nullptr;
-                hint = i + 1;
-            }
+RailCard* takeSameContent(const Model& model, std::vector<RailCard*>& old, size_t& hint) {
+    for (size_t tried = 0; tried < old.size(); ++tried) {
+        const size_t i = (hint + tried) % old.size();
+        if (old[i] && old[i]->sameContent(model)) {
+            hint = i + 1;
+            return std::exchange(old[i], nullptr);
         }
-        if (reused)
-            reused->moveTo(model);
-        else
-            reused = new RailCard(model, rail);
-        cards.push_back(reused);
     }
-    return cards;
+    return nullptr;
 }
 
 }  // namespace
@@ -75,15 +64,8 @@ void CommentRail::reload() {
         reader_.commentsChanged();
         model = reader_.read(body->entries(), editor_->doc());
     }
-    std::vector<RailCard*> cards;
-    if (model.comments) {
-        cards = matchCards(*model.comments, oldComments, this);
-    } else {
-        // The same threads: the cards only move with their anchors.
-        cards = std::exchange(oldComments, {});
-        for (size_t i = 0; i < cards.size(); ++i) cards[i]->setAnchor(model.anchors[i]);
-    }
-    for (RailCard* card : matchCards(model.changes, oldChanges, this)) cards.push_back(card);
+    std::vector<RailCard*> cards = commentCards(model, oldComments);
+    for (RailCard* card : changeCards(model, oldChanges)) cards.push_back(card);
     // Cards left over are gone; one may be running the action that removed it.
     for (auto* old : {&oldComments, &oldChanges}) {
         for (RailCard* card : *old) {
@@ -96,6 +78,56 @@ void CommentRail::reload() {
     placements_.assign(cards_.size(), {});
     needsLayout_ = true;
     if (editor_) editor_->layoutBands();
+}
+
+// With the same threads as before the cards only move; new threads keep the cards whose
+// content is unchanged. What is reused is taken out of `old`.
+std::vector<RailCard*> CommentRail::commentCards(const RailModel& model, std::vector<RailCard*>& old) {
+    if (!model.comments) {
+        std::vector<RailCard*> cards = std::exchange(old, {});
+        for (size_t i = 0; i < cards.size(); ++i) cards[i]->setAnchor(model.anchors[i]);
+        return cards;
+    }
+    std::vector<RailCard*> cards;
+    size_t hint = 0;
+    for (const CommentCardModel& comment : *model.comments) {
+        RailCard* card = takeSameContent(comment, old, hint);
+        if (card)
+            card->moveTo(comment);
+        else
+            card = new RailCard(comment, this);
+        cards.push_back(card);
+    }
+    return cards;
+}
+
+// A change read from the same entry snapshot as before keeps its card, found by walking the
+// old cards alongside (a keystroke changes one entry); the others keep a card of the same
+// content when there is one (after an undo every entry is new) or get a new one.
+std::vector<RailCard*> CommentRail::changeCards(const RailModel& model, std::vector<RailCard*>& old) {
+    std::vector<RailCard*> cards(model.changes.size(), nullptr);
+    size_t next = 0;
+    for (size_t k = 0; k < model.changes.size(); ++k) {
+        const RailModel::Change& change = model.changes[k];
+        while (next < old.size() && !reader_.isCurrent(old[next]->changeKey().stamp)) ++next;
+        if (next < old.size() && old[next]->changeKey() == change.key) {
+            cards[k] = std::exchange(old[next++], nullptr);
+            cards[k]->moveChange(change.location, change.key);
+        }
+    }
+    size_t hint = 0;
+    for (size_t k = 0; k < cards.size(); ++k) {
+        if (cards[k]) continue;
+        const RailModel::Change& change = model.changes[k];
+        ChangeCardModel placed = *change.model;
+        placed.location = change.location;
+        cards[k] = takeSameContent(placed, old, hint);
+        if (cards[k])
+            cards[k]->moveChange(change.location, change.key);
+        else
+            cards[k] = new RailCard(placed, change.key, this);
+    }
+    return cards;
 }
 
 void CommentRail::place(const QRect& frame, bool bodyLaidOut) {
@@ -111,17 +143,13 @@ void CommentRail::place(const QRect& frame, bool bodyLaidOut) {
 }
 
 void CommentRail::layoutCards() {
-    auto* body = editor_ ? qobject_cast<ColumnTextView*>(editor_->body()) : nullptr;
+    QTextEdit* body = editor_ ? editor_->body() : nullptr;
     if (!body || isHidden()) return;
     needsLayout_ = false;
-    // Anchor lines in rail coordinates: the rail spans the text from its top.
-    const qreal scrolled = -y();
+    const std::vector<qreal> lines = lineTops(*body->document());
     std::vector<std::pair<qreal, size_t>> order;
     order.reserve(cards_.size());
-    for (size_t i = 0; i < cards_.size(); ++i) {
-        const QRectF line = body->lineRect(cards_[i]->anchor());
-        order.emplace_back(line.isNull() ? 0 : line.top() + scrolled, i);
-    }
+    for (size_t i = 0; i < cards_.size(); ++i) order.emplace_back(lines[i], i);
     std::stable_sort(order.begin(), order.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     const int cardWidth = width() - cardInset;
@@ -138,6 +166,27 @@ void CommentRail::layoutCards() {
     shownTo_ = -1;
     showVisible();
     update();
+}
+
+// The top of the line holding each card's anchor, in the text's own coordinates (which are
+// the rail's: the rail spans the text from its top); 0 when the anchor is past the text.
+// The blocks are walked once in anchor order rather than looked up card by card.
+std::vector<qreal> CommentRail::lineTops(const QTextDocument& text) const {
+    std::vector<std::pair<int, size_t>> anchors;
+    anchors.reserve(cards_.size());
+    for (size_t i = 0; i < cards_.size(); ++i) anchors.emplace_back(cards_[i]->anchor(), i);
+    std::sort(anchors.begin(), anchors.end());
+    std::vector<qreal> tops(cards_.size(), 0);
+    QTextBlock block = text.begin();
+    for (const auto& [anchor, i] : anchors) {
+        while (block.isValid() && block.position() + block.length() <= anchor) block = block.next();
+        if (!block.isValid()) break;
+        const QTextLayout* layout = block.layout();
+        if (!layout || layout->lineCount() == 0) continue;
+        const QTextLine line = layout->lineForTextPosition(std::max(anchor - block.position(), 0));
+        tops[i] = layout->position().y() + (line.isValid() ? line.y() : layout->lineAt(0).y());
+    }
+    return tops;
 }
 
 // Shows the cards within a screen of the visible part of the rail and hides the others.

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QTextDocument>
 #include <QWidget>
 #include <vector>
 
@@ -60,6 +61,9 @@ class CommentRail : public QWidget {
     bool event(QEvent* event) override;
 
   private:
+    std::vector<RailCard*> commentCards(const RailModel& model, std::vector<RailCard*>& old);
+    std::vector<RailCard*> changeCards(const RailModel& model, std::vector<RailCard*>& old);
+    std::vector<qreal> lineTops(const QTextDocument& text) const;
     void showVisible();
     void select(RailCard* card);
 

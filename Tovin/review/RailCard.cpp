@@ -74,8 +74,8 @@ RailCard::RailCard(const CommentCardModel& comment, CommentRail* rail)
     finish(std::move(actions));
 }
 
-RailCard::RailCard(const ChangeCardModel& change, CommentRail* rail)
-    : QWidget(rail), model_(change), rail_(rail) {
+RailCard::RailCard(const ChangeCardModel& change, ChangeKey key, CommentRail* rail)
+    : QWidget(rail), model_(change), rail_(rail), key_(key) {
     setUp();
     const bool deleted = change.revision.kind == rovuvuz::RevisionKind::remove;
     const QColor colour = (deleted ? Theme::brick : Theme::cobalt).resolve(palette());
@@ -173,8 +173,9 @@ void RailCard::moveTo(const CommentCardModel& comment) {
     model_ = comment;
 }
 
-void RailCard::moveTo(const ChangeCardModel& change) {
-    model_ = change;
+void RailCard::moveChange(int location, ChangeKey key) {
+    if (auto* change = std::get_if<ChangeCardModel>(&model_)) change->location = location;
+    key_ = key;
 }
 
 void RailCard::setAnchor(int anchor) {

@@ -35,7 +35,7 @@ class RailCard : public QWidget {
     using Action = std::variant<Resolve, Reply, Accept, Reject, Select>;
 
     RailCard(const CommentCardModel& comment, CommentRail* rail);
-    RailCard(const ChangeCardModel& change, CommentRail* rail);
+    RailCard(const ChangeCardModel& change, ChangeKey key, CommentRail* rail);
 
     // The model the card was built from; a reload reuses a card whose content is the same
     // and only moves it (`setAnchor`).
@@ -45,9 +45,11 @@ class RailCard : public QWidget {
     bool sameContent(const CommentCardModel& comment) const;
     bool sameContent(const ChangeCardModel& change) const;
     void moveTo(const CommentCardModel& comment);
-    void moveTo(const ChangeCardModel& change);
     // A comment card's new anchor, its thread unchanged.
     void setAnchor(int anchor);
+    // A change card's new place and key, its content unchanged.
+    void moveChange(int location, ChangeKey key);
+    const ChangeKey& changeKey() const { return key_; }
 
     int anchor() const;
     bool done() const;
@@ -81,6 +83,7 @@ class RailCard : public QWidget {
 
     std::variant<CommentCardModel, ChangeCardModel> model_;
     CommentRail* rail_;
+    ChangeKey key_;
     QVBoxLayout* stack_ = nullptr;
     QWidget* actions_ = nullptr;
     std::vector<std::pair<QString, Action>> handlers_;

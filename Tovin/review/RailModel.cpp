@@ -97,32 +97,42 @@ RailModel RailReader::read(const std::vector<StoryBridge::Entry>& body, rovuvuz:
     const bool reading = !threads_.has_value();
     if (reading) threads_ = doc ? readThreads(*doc) : std::nullopt;
     if (!threads_) threads_.emplace();  // unreadable: no threads until the comments change
+    ++reads_;
 
-    std::unordered_map<uint64_t, EntryFacts> kept;
-    kept.reserve(body.size());
-    std::unordered_map<int64_t, int> anchors;
+    // Only entries with a stamp not seen before are read; the others move.
+    std::vector<std::pair<int64_t, int>> anchors;
     int start = 0;
     for (const StoryBridge::Entry& entry : body) {
         auto found = facts_.find(entry.stamp);
-        EntryFacts facts = found != facts_.end() ? std::move(found->second) : factsOf(entry);
-        for (const auto& [id, offset] : facts.commentStarts) anchors.emplace(id, start + offset);
-        for (const ChangeCardModel& change : facts.changes) {
-            model.changes.push_back(change);
-            model.changes.back().location += start;
-        }
+        if (found == facts_.end()) found = facts_.emplace(entry.stamp, factsOf(entry)).first;
+        EntryFacts& facts = found->second;
+        facts.seen = reads_;
+        for (const auto& [id, offset] : facts.commentStarts) anchors.emplace_back(id, start + offset);
+        for (size_t i = 0; i < facts.changes.size(); ++i)
+            model.changes.push_back(
+                {{entry.stamp, int(i)}, start + facts.changes[i].location, &facts.changes[i]});
         start += facts.length + 1;
-        kept.emplace(entry.stamp, std::move(facts));
     }
-    facts_ = std::move(kept);
+    if (facts_.size() > 2 * body.size() + 64)
+        std::erase_if(facts_, [&](const auto& f) { return f.second.seen != reads_; });
 
+    // The first start mark of a comment is its anchor.
+    std::stable_sort(anchors.begin(), anchors.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     model.anchors.reserve(threads_->size());
     for (CommentCardModel& card : *threads_) {
-        const auto anchor = anchors.find(card.comment.id);
-        card.anchor = anchor == anchors.end() ? 0 : anchor->second;
+        const auto anchor = std::lower_bound(anchors.begin(), anchors.end(), card.comment.id,
+                                             [](const auto& a, int64_t id) { return a.first < id; });
+        card.anchor = anchor != anchors.end() && anchor->first == card.comment.id ? anchor->second : 0;
         model.anchors.push_back(card.anchor);
     }
     if (reading) model.comments = *threads_;
     return model;
+}
+
+bool RailReader::isCurrent(uint64_t stamp) const {
+    const auto found = facts_.find(stamp);
+    return found != facts_.end() && found->second.seen == reads_;
 }
 
 QString entryText(const EntrySnapshot& entry) {

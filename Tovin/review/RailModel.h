@@ -42,12 +42,26 @@ struct ChangeCardModel {
     bool operator==(const ChangeCardModel&) const = default;
 };
 
+// Where a change card's content comes from: the body entry's stamp and the change's index
+// among that entry's changes. The same key means the same content.
+struct ChangeKey {
+    uint64_t stamp = 0;
+    int index = 0;
+    bool operator==(const ChangeKey&) const = default;
+};
+
 struct RailModel {
     // The thread cards, when the comments story was read for this model; otherwise the
     // threads are those of the last read and only `anchors` is new.
     std::optional<std::vector<CommentCardModel>> comments;
     std::vector<int> anchors;  // one per thread card, in the same order
-    std::vector<ChangeCardModel> changes;
+    // The changes in text order; `model` points into the reader and holds until its next read.
+    struct Change {
+        ChangeKey key;
+        int location = 0;
+        const ChangeCardModel* model = nullptr;
+    };
+    std::vector<Change> changes;
 
     // Every thread's card, anchors left at 0: first comments in file order, each with the
     // entries that answer it directly.
@@ -63,6 +77,8 @@ class RailReader {
     // The next read takes the comments story again (after a reload of the whole model).
     void commentsChanged() { threads_.reset(); }
     RailModel read(const std::vector<StoryBridge::Entry>& body, rovuvuz::DocxDocument* doc);
+    // Whether the last read found an entry with this stamp.
+    bool isCurrent(uint64_t stamp) const;
 
   private:
     // What one body paragraph contributes, in offsets local to it.
@@ -70,10 +86,12 @@ class RailReader {
         int length = 1;
         std::vector<std::pair<int64_t, int>> commentStarts;  // comment ID, offset
         std::vector<ChangeCardModel> changes;
+        uint64_t seen = 0;  // the read that last found it
     };
     static EntryFacts factsOf(const StoryBridge::Entry& entry);
 
     std::unordered_map<uint64_t, EntryFacts> facts_;
+    uint64_t reads_ = 0;
     // The thread cards, or nothing when not read yet; an unreadable comments story reads
     // as no threads.
     std::optional<std::vector<CommentCardModel>> threads_;
