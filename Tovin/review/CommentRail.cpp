@@ -146,12 +146,7 @@ void CommentRail::layoutCards() {
     QTextEdit* body = editor_ ? editor_->body() : nullptr;
     if (!body || isHidden()) return;
     needsLayout_ = false;
-    const std::vector<qreal> lines = lineTops(*body->document());
-    std::vector<std::pair<qreal, size_t>> order;
-    order.reserve(cards_.size());
-    for (size_t i = 0; i < cards_.size(); ++i) order.emplace_back(lines[i], i);
-    std::stable_sort(order.begin(), order.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    const std::vector<std::pair<qreal, size_t>> order = cardsByLine(*body->document());
     const int cardWidth = width() - cardInset;
     int cursor = 0;
     placements_.assign(cards_.size(), {});
@@ -168,25 +163,56 @@ void CommentRail::layoutCards() {
     update();
 }
 
-// The top of the line holding each card's anchor, in the text's own coordinates (which are
-// the rail's: the rail spans the text from its top); 0 when the anchor is past the text.
-// The blocks are walked once in anchor order rather than looked up card by card.
-std::vector<qreal> CommentRail::lineTops(const QTextDocument& text) const {
+// Every card with the top of the line holding its anchor, in the text's own coordinates
+// (which are the rail's: the rail spans the text from its top; 0 past the end of the text),
+// ordered by that top and, on one line, as in `cards`. The blocks are walked once in
+// anchor order rather than looked up card by card, and lines go down as offsets go up,
+// so only cards sharing a line need sorting afterwards.
+std::vector<std::pair<qreal, size_t>> CommentRail::cardsByLine(const QTextDocument& text) const {
     std::vector<std::pair<int, size_t>> anchors;
     anchors.reserve(cards_.size());
     for (size_t i = 0; i < cards_.size(); ++i) anchors.emplace_back(cards_[i]->anchor(), i);
-    std::sort(anchors.begin(), anchors.end());
-    std::vector<qreal> tops(cards_.size(), 0);
+    // Comment cards, then change cards: each run is usually in text order already.
+    const auto changes = std::find_if(anchors.begin(), anchors.end(),
+                                      [&](const auto& a) { return !cards_[a.second]->isComment(); });
+    for (auto [from, to] : {std::pair(anchors.begin(), changes), std::pair(changes, anchors.end())})
+        if (!std::is_sorted(from, to)) std::sort(from, to);
+    std::inplace_merge(anchors.begin(), changes, anchors.end());
+
+    std::vector<std::pair<qreal, size_t>> order;
+    order.reserve(anchors.size());
     QTextBlock block = text.begin();
+    int start = 0;  // of `block`; positions are counted here since asking a block is not free
+    int end = block.isValid() ? block.length() : 0;
     for (const auto& [anchor, i] : anchors) {
-        while (block.isValid() && block.position() + block.length() <= anchor) block = block.next();
-        if (!block.isValid()) break;
-        const QTextLayout* layout = block.layout();
-        if (!layout || layout->lineCount() == 0) continue;
-        const QTextLine line = layout->lineForTextPosition(std::max(anchor - block.position(), 0));
-        tops[i] = layout->position().y() + (line.isValid() ? line.y() : layout->lineAt(0).y());
+        while (block.isValid() && end <= anchor) {
+            block = block.next();
+            start = end;
+            end += block.isValid() ? block.length() : 0;
+        }
+        qreal top = 0;
+        const QTextLayout* layout = block.isValid() ? block.layout() : nullptr;
+        if (layout && layout->lineCount() > 0) {
+            QTextLine line = layout->lineAt(0);
+            if (layout->lineCount() > 1) {
+                const QTextLine holding = layout->lineForTextPosition(std::max(anchor - start, 0));
+                if (holding.isValid()) line = holding;
+            }
+            top = layout->position().y() + line.y();
+        }
+        order.emplace_back(top, i);
     }
-    return tops;
+    // Past the text everything is at 0, above all the rest.
+    auto byTop = [](const auto& a, const auto& b) { return a.first < b.first; };
+    if (!std::is_sorted(order.begin(), order.end(), byTop))
+        std::stable_sort(order.begin(), order.end(), byTop);
+    for (auto run = order.begin(); run != order.end();) {
+        const auto next =
+            std::find_if(run, order.end(), [&](const auto& o) { return o.first != run->first; });
+        std::sort(run, next);
+        run = next;
+    }
+    return order;
 }
 
 // Shows the cards within a screen of the visible part of the rail and hides the others.

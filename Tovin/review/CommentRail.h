@@ -63,7 +63,7 @@ class CommentRail : public QWidget {
   private:
     std::vector<RailCard*> commentCards(const RailModel& model, std::vector<RailCard*>& old);
     std::vector<RailCard*> changeCards(const RailModel& model, std::vector<RailCard*>& old);
-    std::vector<qreal> lineTops(const QTextDocument& text) const;
+    std::vector<std::pair<qreal, size_t>> cardsByLine(const QTextDocument& text) const;
     void showVisible();
     void select(RailCard* card);
 
