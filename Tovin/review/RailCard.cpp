@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPropertyAnimation>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -100,7 +101,9 @@ void RailCard::setUp() {
 
 void RailCard::addEntry(const rovuvuz::EntrySnapshot& entry, bool done) {
     const QColor meta = Theme::labelColor(done ? Theme::Label::tertiary : Theme::Label::secondary, palette());
-    const QString author = entry.author ? QString::fromStdString(*entry.author) : QStringLiteral("Unknown");
+    // An empty author is as good as none.
+    const QString author = entry.author && !entry.author->empty() ? QString::fromStdString(*entry.author)
+                                                                  : QStringLiteral("Unknown");
     stack_->addWidget(metaRow(author.toUpper(), shortDate(entry.date), meta, this));
     QLabel* text =
         makeLabel(entryText(entry), Theme::systemFont(12),
@@ -252,6 +255,8 @@ void RailCard::startReply() {
     replyField_->setFont(Theme::systemFont(12));
     connect(replyField_, &QLineEdit::returnPressed, this, &RailCard::submitReply);
     stack_->insertWidget(stack_->indexOf(actions_), replyField_);
+    // A child added to a shown widget stays hidden, and the layout would not count it.
+    replyField_->show();
     measuredWidth_ = -1;
     fadeActions();
     rail_->layoutCards();
@@ -260,7 +265,9 @@ void RailCard::startReply() {
 
 void RailCard::submitReply() {
     if (!replyField_) return;
-    rail_->act(Reply{replyField_->text()}, this);
+    // After the key that submitted has been handled: the reply reloads the views, which
+    // takes this card and its field away.
+    QTimer::singleShot(0, this, [this, text = replyField_->text()] { rail_->act(Reply{text}, this); });
 }
 
 }  // namespace tovin

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextEdit>
 #include <QToolButton>
@@ -281,11 +282,19 @@ TEST_F(CommentRailTest, ResolveReopenAndReplyGiveTheEnginesResult) {
     same("word/commentsExtended.xml");
     EXPECT_FALSE(card(0)->done());
 
+    const int scrolled = editor->body()->verticalScrollBar()->value();
+    const int textTop = int(static_cast<ColumnTextView*>(editor->body())->lineRect(0).top());
+    const int before = card(0)->height();
     QTest::mouseClick(button(card(0), "Reply"), Qt::LeftButton);
+    settle();
     RailCard* asked = card(0);
     ASSERT_NE(asked->replyField(), nullptr);
     EXPECT_EQ(asked->replyField()->placeholderText(), "Reply");
-    EXPECT_GT(asked->height(), 0);
+    // The field makes the card taller and moves nothing else.
+    EXPECT_TRUE(asked->replyField()->isVisible());
+    EXPECT_GE(asked->height(), before + asked->replyField()->sizeHint().height());
+    EXPECT_EQ(editor->body()->verticalScrollBar()->value(), scrolled);
+    EXPECT_EQ(int(static_cast<ColumnTextView*>(editor->body())->lineRect(0).top()), textTop);
     asked->replyField()->setText("Yes, sure.");
     // The engine draws the next paragraph identifiers for both documents alike.
     countingParagraphIDs(100);
