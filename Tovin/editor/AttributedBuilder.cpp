@@ -158,6 +158,13 @@ QTextCharFormat AttributedBuilder::attributes(const RunFormat& f,
     return format;
 }
 
+// The direction Qt would find from the paragraph's first strong character, decided here
+// once. Left automatic, the text layout looks for it again in every paragraph after an
+// edit, which in a long document is most of what a keystroke costs.
+Qt::LayoutDirection AttributedBuilder::directionOf(const std::u16string& text) {
+    return QStringView(text).isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight;
+}
+
 QTextBlockFormat AttributedBuilder::paragraphStyle(const ParagraphFormat& f,
                                                    const std::optional<std::string>& label) const {
     QTextBlockFormat block;
@@ -193,6 +200,7 @@ QTextBlockFormat AttributedBuilder::paragraphStyle(const ParagraphFormat& f,
 
 QTextBlockFormat AttributedBuilder::objectBlockFormat() {
     QTextBlockFormat block;
+    block.setLayoutDirection(Qt::LeftToRight);
     block.setTopMargin(objectBlockSpacing);
     block.setBottomMargin(objectBlockSpacing);
     return block;
@@ -200,6 +208,7 @@ QTextBlockFormat AttributedBuilder::objectBlockFormat() {
 
 SeparatorFormat AttributedBuilder::separatorAttributes(const ParagraphSnapshot& p) const {
     SeparatorFormat separator{attributes(p.markFormat, std::nullopt), paragraphStyle(p.format, p.listLabel)};
+    separator.block.setLayoutDirection(directionOf(p.text));
     if (p.listLabel)
         separator.character.setProperty(TextProperty::listLabel, QString::fromStdString(*p.listLabel));
     return separator;
@@ -261,6 +270,7 @@ StyledText AttributedBuilder::paragraph(const ParagraphSnapshot& p) const {
     StyledText styled;
     styled.text = QString::fromStdU16String(p.text);
     styled.block = paragraphStyle(p.format, p.listLabel);
+    styled.block.setLayoutDirection(directionOf(p.text));
     const int length = static_cast<int>(styled.text.size());
     if (length == 0) return styled;
 

@@ -83,6 +83,8 @@ class AttributedBuilder {
 
     // The block format of a paragraph holding one table or opaque block attachment.
     static QTextBlockFormat objectBlockFormat();
+    // A paragraph's writing direction from its text (its first strong character).
+    static Qt::LayoutDirection directionOf(const std::u16string& text);
 
     // A colour as the file writes it: exactly six hexadecimal digits ("1F4ED8").
     static std::optional<QColor> wordColor(std::string_view hex);

@@ -10,6 +10,7 @@
 
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/format/Sections.h"
+#include "Tovin/Bench.h"
 #include "Tovin/MainMenu.h"
 #include "Tovin/TovinDocument.h"
 #include "Tovin/editor/DisplayUnits.h"
@@ -134,15 +135,21 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
         toolbar_->sync();
     });
     connect(bodyView_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { layoutBands(); });
+    // The layout reports the body's height as it lays out a long text bit by bit; asking
+    // the document for its size instead would lay all of it out at once.
     connect(bodyView_->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
-            [this] { layoutBands(); });
+            [this](const QSizeF& size) {
+                bodyHeight_ = size.height();
+                layoutBands();
+            });
     connect(bodyView_->document(), &QTextDocument::contentsChange, this, [this] { changeCache_.reset(); });
     bodyView_->viewport()->installEventFilter(this);
     connect(bodyView_, &QTextEdit::selectionChanged, this, [this] { selectionChanged(bodyView_); });
 
-    new SpellingHighlighter(bodyView_->document(), Spelling::shared());
+    new SpellingHighlighter(bodyView_->document(), Spelling::shared(), bodyView_);
     loadBands();
     updateFooter();
+    bodyView_->afterFirstPaint = [this] { Bench::firstPaint(this); };
     rail_->reload();
     refreshLedger();
 }
@@ -392,7 +399,7 @@ void EditorViewController::layoutBands() {
         header_.view->setGeometry(x, headerTop - scrolled, width, h);
         headerRule_->setGeometry(x, headerTop + h + ruleGap - scrolled, width, 1);
     }
-    const int bodyHeight = int(std::ceil(bodyView_->document()->size().height()));
+    const int bodyHeight = int(std::ceil(bodyHeight_));
     int y = bodyHeight - bottom + 32;
     if (notes_.view) {
         notesRule_->setGeometry(x, y - scrolled, std::min(width, notesRuleWidth), 1);

@@ -168,6 +168,7 @@ class EditorViewController : public QWidget {
     int refreshes_ = 0;
     int bandWidth_ = -1;
     qreal railLaidOutFor_ = -1;       // the body height the rail's cards were placed for
+    qreal bodyHeight_ = 0;            // as the body's layout last reported it
     int bandHeights_[3] = {0, 0, 0};  // header, notes, footer
     bool pageView_ = false;
     bool railShown_ = true;

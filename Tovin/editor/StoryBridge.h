@@ -114,6 +114,8 @@ class StoryBridge : public QObject {
     QString viewText() const;
 
     static QString textOf(const Entry& entry);
+    // textOf(entry).size() without building the text.
+    static int lengthOf(const Entry& entry);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -124,15 +126,17 @@ class StoryBridge : public QObject {
     void scheduleFlush();
     void apply();
     std::pair<int, int> locate(int offset, int from) const;
+    // `knownStart`, when given, is entry `first`'s view offset (saves counting it).
     void replaceRegion(int first, int last, std::vector<Entry> replacement, int currentEnd,
-                       std::optional<int> caret);
+                       std::optional<int> caret, std::optional<int> knownStart = std::nullopt);
     void putBack(int first, int last, int currentEnd);
     void reloadStory(int caret);
     bool unreported(int a, int b, const std::vector<rovuvuz::ParagraphID>& ids) const;
     void writeRegion(int start, int end, const std::vector<Entry>& replacement);
     void rewriteAttributes(int start, const std::vector<Entry>& replacement);
     void relabelIfListed(int first, size_t count, const std::vector<Entry>& fresh);
-    void replaceEntry(size_t index, Entry entry);
+    // Replaces entry `index`, which starts at view offset `start`.
+    void replaceEntry(size_t index, Entry entry, int start);
     static int entryIndex(int offset, const std::vector<int>& starts);
     QString storageText(int start, int end) const;
     int storageLength() const;

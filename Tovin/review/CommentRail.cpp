@@ -1,5 +1,6 @@
 #include "Tovin/review/CommentRail.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTextBlock>
@@ -192,6 +193,9 @@ std::vector<std::pair<qreal, size_t>> CommentRail::cardsByLine(const QTextDocume
         }
         qreal top = 0;
         const QTextLayout* layout = block.isValid() ? block.layout() : nullptr;
+        // Qt lays a long text out in steps after a change; asking for a block's rectangle
+        // lays the text out up to it.
+        if (layout && layout->lineCount() == 0) text.documentLayout()->blockBoundingRect(block);
         if (layout && layout->lineCount() > 0) {
             QTextLine line = layout->lineAt(0);
             if (layout->lineCount() > 1) {

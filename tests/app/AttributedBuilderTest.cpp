@@ -197,6 +197,19 @@ TEST(AttributedBuilderParagraphs, ListLabelKeepsTheHangingSpaceFreeForItself) {
     EXPECT_DOUBLE_EQ(plain.textIndent(), -22.5);
 }
 
+TEST(AttributedBuilderParagraphs, DirectionComesFromTheFirstStrongCharacter) {
+    rovuvuz::ParagraphSnapshot paragraph;
+    paragraph.text = u"(12) Hello";
+    EXPECT_EQ(plainBuilder().paragraph(paragraph).block.layoutDirection(), Qt::LeftToRight);
+    paragraph.text = u"(12) \u05E9\u05DC\u05D5\u05DD world";  // Hebrew first
+    EXPECT_EQ(plainBuilder().paragraph(paragraph).block.layoutDirection(), Qt::RightToLeft);
+    EXPECT_EQ(plainBuilder().separatorAttributes(paragraph).block.layoutDirection(), Qt::RightToLeft);
+    paragraph.text = u"12 \u0627\u0644\u0639\u0631\u0628\u064A\u0629";  // Arabic after digits
+    EXPECT_EQ(plainBuilder().paragraph(paragraph).block.layoutDirection(), Qt::RightToLeft);
+    paragraph.text = u"";
+    EXPECT_EQ(plainBuilder().paragraph(paragraph).block.layoutDirection(), Qt::LeftToRight);
+}
+
 TEST(AttributedBuilderParagraphs, SpacingIndentsAndLineHeightsAtTheDisplayScale) {
     rovuvuz::ParagraphFormat format;
     format.alignment = rovuvuz::Alignment::both;

@@ -437,7 +437,7 @@ TEST_F(CommentRailTest, ALongReviewOpensWithACardForEveryCommentAndChange) {
     int bottom = 0;
     for (size_t i = 0; i < size_t(threads); ++i) {
         const CommentRail::Placement at = rail().placement(card(i));
-        ASSERT_GE(at.top, bottom);
+        ASSERT_GE(at.top, bottom) << "card " << i;
         ASSERT_GT(at.height, 0);
         bottom = at.top + at.height + 12;
     }
