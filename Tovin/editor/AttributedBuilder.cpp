@@ -13,7 +13,7 @@
 #include "Tovin/editor/Attachments.h"
 #include "Tovin/editor/DisplayUnits.h"
 #include "Tovin/editor/FontResolver.h"
-#include "Tovin/editor/TableGridAttachment.h"
+#include "Tovin/editor/TableAttachment.h"
 #include "Tovin/editor/TextProperties.h"
 #include "Tovin/editor/Theme.h"
 
@@ -76,7 +76,9 @@ AttributedBuilder::AttributedBuilder(rovuvuz::DocxDocument* document_, rovuvuz::
 
 AttachmentRef AttributedBuilder::table(const rovuvuz::TableSnapshot& table) const {
     if (makeTable) return makeTable(table);
-    return std::make_shared<TableGridAttachment>(table, *this);
+    AttributedBuilder cells = *this;
+    cells.makeTable = nullptr;
+    return std::make_shared<TableAttachment>(table, TableContext{{}, {}, std::move(cells), 0}, columnWidth);
 }
 
 AttachmentRef AttributedBuilder::opaqueBlock(const std::string& name, const std::string& preview) const {

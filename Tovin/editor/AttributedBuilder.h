@@ -76,7 +76,7 @@ class AttributedBuilder {
     QTextBlockFormat paragraphStyle(const rovuvuz::ParagraphFormat& format,
                                     const std::optional<std::string>& label) const;
 
-    // The attachment of a table block: makeTable's, or a grid of the cells' text.
+    // The attachment of a table block: makeTable's, or a table with read-only cells.
     AttachmentRef table(const rovuvuz::TableSnapshot& table) const;
     // The attachment of an opaque block: makeOpaqueBlock's, or its chip.
     AttachmentRef opaqueBlock(const std::string& name, const std::string& preview) const;

@@ -9,6 +9,7 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <exception>
+#include <stdexcept>
 
 #include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/editor/StoryText.h"
@@ -488,6 +489,15 @@ void StoryBridge::reloadFromModel(std::optional<std::vector<BlockSnapshot>> bloc
     fresh.reserve(entries_.size());
     for (const Entry& entry : entries_) {
         const ParagraphSnapshot* paragraph = paragraphOf(entry);
+        if (const auto* table = std::get_if<rovuvuz::TableSnapshot>(&entry.block.value)) {
+            // Its cells may have been edited since the entry was made.
+            try {
+                fresh.push_back(BlockSnapshot{doc_->snapshot(table->id, story_)});
+            } catch (const std::exception&) {
+                fresh.push_back(entry.block);
+            }
+            continue;
+        }
         if (!paragraph) {
             fresh.push_back(entry.block);
             continue;
@@ -505,7 +515,13 @@ void StoryBridge::reloadFromModel(std::optional<std::vector<BlockSnapshot>> bloc
 void StoryBridge::reloadStory(int caret) {
     std::vector<BlockSnapshot> blocks;
     try {
-        blocks = doc_->snapshot(story_).blocks;
+        if (freshBlocks) {
+            std::optional<std::vector<BlockSnapshot>> part = freshBlocks();
+            if (!part) throw std::runtime_error("unreadable");
+            blocks = std::move(*part);
+        } else {
+            blocks = doc_->snapshot(story_).blocks;
+        }
     } catch (const std::exception&) {
         reloadFromModel();
         return;

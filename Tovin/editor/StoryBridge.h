@@ -79,6 +79,9 @@ class StoryBridge : public QObject {
     std::function<void(StoryBridge&)> didEdit = [](StoryBridge&) {};
     // When set, list labels come from here rather than from the story snapshot.
     std::function<std::map<rovuvuz::ParagraphID, std::string>()> customLabels;
+    // When set, the blocks that reloading the whole story shows instead (a table cell's),
+    // or nothing when they cannot be read.
+    std::function<std::optional<std::vector<rovuvuz::BlockSnapshot>>()> freshBlocks;
     // A refused edit; the platform beep unless replaced.
     std::function<void()> beep;
     // The view's selection just before the latest user change. The bridge records it

@@ -15,7 +15,8 @@
 #include "Tovin/editor/DisplayUnits.h"
 #include "Tovin/editor/FontResolver.h"
 #include "Tovin/editor/StoryText.h"
-#include "Tovin/editor/TableGridAttachment.h"
+#include "Tovin/editor/TableAttachment.h"
+#include "Tovin/editor/TableView.h"
 #include "Tovin/editor/TextProperties.h"
 #include "Tovin/editor/Theme.h"
 #include "support/TestSupport.h"
@@ -404,12 +405,13 @@ TEST(StoryTextAssembly, EachBlockIsOneQtBlockAndTablesOneCharacter) {
     EXPECT_EQ(text.toPlainText(), QString("First\n\uFFFC\n\nLast"));
     const QTextBlock table = text.findBlockByNumber(1);
     const QTextCharFormat object = table.begin().fragment().charFormat();
-    const auto* grid = dynamic_cast<const TableGridAttachment*>(attachmentOf(object).get());
+    const auto* grid = dynamic_cast<const TableAttachment*>(attachmentOf(object).get());
     ASSERT_TRUE(grid);
-    ASSERT_EQ(grid->cells().size(), 3u);
-    EXPECT_EQ(grid->cells()[1].text, "b1");
-    EXPECT_DOUBLE_EQ(grid->cells()[1].frame.width(), 150 * 1.25);
-    EXPECT_DOUBLE_EQ(grid->cells()[2].frame.width(), 250 * 1.25);
+    grid->size();
+    ASSERT_EQ(grid->view()->cells().size(), 3u);
+    EXPECT_EQ(grid->view()->readerText(), "a1\nb1\nwide");
+    EXPECT_EQ(grid->view()->columnX(), (std::vector<qreal>{0, 100 * 1.25, 250 * 1.25}));
+    EXPECT_EQ(grid->view()->cells()[2].place.span, 2);
     EXPECT_DOUBLE_EQ(table.blockFormat().topMargin(), 8);
     // The empty paragraph is measured with its own mark's format, which Qt keeps on the
     // separator that begins its block.
