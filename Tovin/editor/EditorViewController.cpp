@@ -25,6 +25,8 @@
 #include "Tovin/editor/StoryBridge.h"
 #include "Tovin/editor/StoryText.h"
 #include "Tovin/editor/TableAttachment.h"
+#include "Tovin/editor/TableHost.h"
+#include "Tovin/editor/TableView.h"
 #include "Tovin/editor/Theme.h"
 #include "Tovin/platform/Spelling.h"
 #include "Tovin/review/CommentRail.h"
@@ -369,7 +371,11 @@ void EditorViewController::refresh() {
 }
 
 void EditorViewController::updateFooter() {
-    footer_->update(bodyView_->toPlainText(), document_ && document_->trackChanges());
+    // A table is one object character of the body's text; its cells' words count too.
+    QString text = bodyView_->toPlainText();
+    for (const TableView* table : TableHost::of(bodyView_)->views())
+        text += QLatin1Char('\n') + table->readerText();
+    footer_->update(text, document_ && document_->trackChanges());
 }
 
 void EditorViewController::reloadAll() {
