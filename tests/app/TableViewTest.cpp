@@ -408,13 +408,22 @@ TEST_F(TableViewTest, ALongTableBuildsViewsOnlyNearTheScreen) {
     scroll->setValue(scroll->maximum());
     settle();
     table = tables().at(0);
-    EXPECT_NE(table->cells().back().view, nullptr);
+    ASSERT_NE(table->cells().back().view, nullptr);
     EXPECT_TRUE(table->cells().back().view->isVisible());
     EXPECT_LT(table->viewCount(), opened + 300);
     // Moving with the host: the last cell's view is inside the viewport.
     const QRect shown(table->cells().back().view->mapTo(editor->body()->viewport(), QPoint(0, 0)),
                       table->cells().back().view->size());
     EXPECT_TRUE(editor->body()->viewport()->rect().intersects(shown));
+    // The first rows' views were given up far off screen; they come back when shown again.
+    EXPECT_EQ(table->cells().front().view, nullptr);
+    const qreal firstRow = table->rowHeights().front();
+    scroll->setValue(0);
+    settle();
+    ASSERT_NE(table->cells().front().view, nullptr);
+    EXPECT_EQ(table->cells().front().view->toPlainText(), "row 0");
+    EXPECT_EQ(table->rowHeights().front(), firstRow);
+    EXPECT_EQ(table->cells().back().view, nullptr);
 }
 
 TEST_F(TableViewTest, HostileTablesOpenWithBoundedLayouts) {
