@@ -101,8 +101,14 @@ RailModel RailReader::read(const std::vector<StoryBridge::Entry>& body, rovuvuz:
 
     // Only entries with a stamp not seen before are read; the others move.
     std::vector<std::pair<int64_t, int>> anchors;
+    std::vector<uint64_t> stamps;
+    std::vector<int> starts;
+    stamps.reserve(body.size());
+    starts.reserve(body.size() + 1);
     int start = 0;
     for (const StoryBridge::Entry& entry : body) {
+        stamps.push_back(entry.stamp);
+        starts.push_back(start);
         auto found = facts_.find(entry.stamp);
         if (found == facts_.end()) found = facts_.emplace(entry.stamp, factsOf(entry)).first;
         EntryFacts& facts = found->second;
@@ -113,6 +119,8 @@ RailModel RailReader::read(const std::vector<StoryBridge::Entry>& body, rovuvuz:
                 {{entry.stamp, int(i)}, start + facts.changes[i].location, &facts.changes[i]});
         start += facts.length + 1;
     }
+    starts.push_back(start);
+    changedRegion(model, std::move(stamps), std::move(starts));
     if (facts_.size() > 2 * body.size() + 64)
         std::erase_if(facts_, [&](const auto& f) { return f.second.seen != reads_; });
 
@@ -128,6 +136,25 @@ RailModel RailReader::read(const std::vector<StoryBridge::Entry>& body, rovuvuz:
     }
     if (reading) model.comments = *threads_;
     return model;
+}
+
+// The entries that kept their stamps at the start and at the end of the text bound what
+// changed since the last read.
+void RailReader::changedRegion(RailModel& model, std::vector<uint64_t> stamps, std::vector<int> starts) {
+    if (!stamps_.empty()) {
+        const size_t n = stamps.size(), m = stamps_.size();
+        size_t prefix = 0;
+        while (prefix < n && prefix < m && stamps[prefix] == stamps_[prefix]) ++prefix;
+        size_t suffix = 0;
+        while (suffix < n - prefix && suffix < m - prefix &&
+               stamps[n - 1 - suffix] == stamps_[m - 1 - suffix])
+            ++suffix;
+        model.changedFrom = starts[prefix];
+        model.changedTo = starts[n - suffix];
+        model.shift = starts[n - suffix] - starts_[m - suffix];
+    }
+    stamps_ = std::move(stamps);
+    starts_ = std::move(starts);
 }
 
 bool RailReader::isCurrent(uint64_t stamp) const {
