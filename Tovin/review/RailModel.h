@@ -100,8 +100,10 @@ class RailReader {
 
     std::unordered_map<uint64_t, EntryFacts> facts_;
     uint64_t reads_ = 0;
-    std::vector<uint64_t> stamps_;  // the entries of the last read
-    std::vector<int> starts_;       // their offsets, and the text's length + 1 at the end
+    std::vector<uint64_t> stamps_;           // the entries of the last read
+    std::vector<EntryFacts*> factsByIndex_;  // what was read of them (nodes of facts_)
+    size_t lastChanges_ = 0;
+    std::vector<int> starts_;  // their offsets, and the text's length + 1 at the end
     // The thread cards, or nothing when not read yet; an unreadable comments story reads
     // as no threads.
     std::optional<std::vector<CommentCardModel>> threads_;
