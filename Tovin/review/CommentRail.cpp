@@ -49,6 +49,10 @@ RailCard* takeSameContent(const Model& model, std::vector<RailCard*>& old, size_
 CommentRail::CommentRail(EditorViewController* editor, QWidget* parent) : QWidget(parent), editor_(editor) {
     setObjectName(QStringLiteral("CommentRail"));
     hide();
+    // Until the next reload the cards' anchors are those of the text before this change.
+    if (editor_)
+        connect(editor_->body()->document(), &QTextDocument::contentsChange, this,
+                [this] { lines_.textChanged = true; });
 }
 
 void CommentRail::reload() {
@@ -77,6 +81,8 @@ void CommentRail::reload() {
     }
     cards_ = std::move(cards);
     placements_.assign(cards_.size(), {});
+    lines_.region = Region{model.changedFrom, model.changedTo, model.shift};
+    lines_.textChanged = false;
     needsLayout_ = true;
     if (editor_) editor_->layoutBands();
 }
@@ -133,6 +139,7 @@ std::vector<RailCard*> CommentRail::changeCards(const RailModel& model, std::vec
 
 void CommentRail::place(const QRect& frame, bool bodyLaidOut) {
     const bool shown = !frame.isEmpty();
+    if (frame.size() != size()) lines_.known = false;  // a new width wraps the lines anew
     if (frame.size() != size() || bodyLaidOut) needsLayout_ = true;
     setGeometry(frame);
     setVisible(shown);
@@ -169,7 +176,7 @@ void CommentRail::layoutCards() {
 // ordered by that top and, on one line, as in `cards`. The blocks are walked once in
 // anchor order rather than looked up card by card, and lines go down as offsets go up,
 // so only cards sharing a line need sorting afterwards.
-std::vector<std::pair<qreal, size_t>> CommentRail::cardsByLine(const QTextDocument& text) const {
+std::vector<std::pair<qreal, size_t>> CommentRail::cardsByLine(const QTextDocument& text) {
     std::vector<std::pair<int, size_t>> anchors;
     anchors.reserve(cards_.size());
     for (size_t i = 0; i < cards_.size(); ++i) anchors.emplace_back(cards_[i]->anchor(), i);
@@ -180,16 +187,40 @@ std::vector<std::pair<qreal, size_t>> CommentRail::cardsByLine(const QTextDocume
         if (!std::is_sorted(from, to)) std::sort(from, to);
     std::inplace_merge(anchors.begin(), changes, anchors.end());
 
+    // After a reload that changed one stretch of the text, the lines before it stay where
+    // they were and those after it move by the change in the text's height.
+    const qreal height = text.documentLayout()->documentSize().height();
+    const bool incremental = lines_.known && lines_.region.has_value();
+    const Region region = lines_.region.value_or(Region{});
+    const qreal moved = height - lines_.height;
     std::vector<std::pair<qreal, size_t>> order;
     order.reserve(anchors.size());
     QTextBlock block = text.begin();
     int start = 0;  // of `block`; positions are counted here since asking a block is not free
     int end = block.isValid() ? block.length() : 0;
     for (const auto& [anchor, i] : anchors) {
-        while (block.isValid() && end <= anchor) {
-            block = block.next();
-            start = end;
-            end += block.isValid() ? block.length() : 0;
+        RailCard* card = cards_[i];
+        if (incremental && anchor < region.from && card->laidAnchor == anchor) {
+            order.emplace_back(card->lineTop, i);
+            continue;
+        }
+        if (incremental && anchor >= region.to && card->laidAnchor >= 0 &&
+            card->laidAnchor + region.shift == anchor) {
+            card->lineTop += moved;
+            card->laidAnchor = anchor;
+            order.emplace_back(card->lineTop, i);
+            continue;
+        }
+        if (incremental) {
+            // Few cards need a line: look their blocks up rather than walk to them.
+            block = text.findBlock(anchor);
+            start = block.isValid() ? block.position() : 0;
+        } else {
+            while (block.isValid() && end <= anchor) {
+                block = block.next();
+                start = end;
+                end += block.isValid() ? block.length() : 0;
+            }
         }
         qreal top = 0;
         const QTextLayout* layout = block.isValid() ? block.layout() : nullptr;
@@ -204,8 +235,12 @@ std::vector<std::pair<qreal, size_t>> CommentRail::cardsByLine(const QTextDocume
             }
             top = layout->position().y() + line.y();
         }
+        card->laidAnchor = anchor;
+        card->lineTop = top;
         order.emplace_back(top, i);
     }
+    // The lines are known for the cards' anchors unless the text changed since they were read.
+    lines_ = {!lines_.textChanged, false, std::nullopt, height};
     // Past the text everything is at 0, above all the rest.
     auto byTop = [](const auto& a, const auto& b) { return a.first < b.first; };
     if (!std::is_sorted(order.begin(), order.end(), byTop))

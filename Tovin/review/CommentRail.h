@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QTextDocument>
 #include <QWidget>
+#include <optional>
 #include <vector>
 
 #include "Tovin/review/RailCard.h"
@@ -63,7 +64,7 @@ class CommentRail : public QWidget {
   private:
     std::vector<RailCard*> commentCards(const RailModel& model, std::vector<RailCard*>& old);
     std::vector<RailCard*> changeCards(const RailModel& model, std::vector<RailCard*>& old);
-    std::vector<std::pair<qreal, size_t>> cardsByLine(const QTextDocument& text) const;
+    std::vector<std::pair<qreal, size_t>> cardsByLine(const QTextDocument& text);
     void showVisible();
     void select(RailCard* card);
 
@@ -71,6 +72,18 @@ class CommentRail : public QWidget {
     RailReader reader_;
     std::vector<RailCard*> cards_;
     std::vector<Placement> placements_;  // by card, as cards_
+    // What the last layout knew of the lines: whether each card's `lineTop` is the line of
+    // its `laidAnchor` in the current text, the text's height then, and what changed since.
+    struct Region {
+        int from = 0, to = 0, shift = 0;
+    };
+    struct Lines {
+        bool known = false;
+        bool textChanged = false;
+        std::optional<Region> region;  // set by a reload
+        qreal height = 0;
+    };
+    Lines lines_;
     bool needsLayout_ = true;
     int shownFrom_ = 0, shownTo_ = -1;  // the rail band whose cards are shown
 };

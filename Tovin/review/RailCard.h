@@ -54,6 +54,9 @@ class RailCard : public QWidget {
     int anchor() const;
     bool done() const;
     qreal tickOffset = 0;  // from the card's top down to its anchor line
+    // The anchor the rail last found a line for, and that line's top.
+    int laidAnchor = -1;
+    qreal lineTop = 0;
 
     // The card's height at a width (cached until the width or content changes).
     int heightAt(int width);

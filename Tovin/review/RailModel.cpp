@@ -101,24 +101,49 @@ RailModel RailReader::read(const std::vector<StoryBridge::Entry>& body, rovuvuz:
 
     // Only entries with a stamp not seen before are read; the others move.
     std::vector<std::pair<int64_t, int>> anchors;
+    std::vector<uint64_t> stamps;
+    std::vector<int> starts;
+    stamps.reserve(body.size());
+    starts.reserve(body.size() + 1);
     int start = 0;
-    for (const StoryBridge::Entry& entry : body) {
-        auto found = facts_.find(entry.stamp);
-        if (found == facts_.end()) found = facts_.emplace(entry.stamp, factsOf(entry)).first;
-        EntryFacts& facts = found->second;
+    std::vector<EntryFacts*> byIndex;
+    byIndex.reserve(body.size());
+    model.changes.reserve(lastChanges_);
+    // An entry usually stands where it stood at the last read, or as far from the end.
+    const ptrdiff_t fromEnd = ptrdiff_t(stamps_.size()) - ptrdiff_t(body.size());
+    for (size_t i = 0; i < body.size(); ++i) {
+        const StoryBridge::Entry& entry = body[i];
+        stamps.push_back(entry.stamp);
+        starts.push_back(start);
+        EntryFacts* known = nullptr;
+        for (const ptrdiff_t at : {ptrdiff_t(i), ptrdiff_t(i) + fromEnd})
+            if (!known && at >= 0 && at < ptrdiff_t(stamps_.size()) && stamps_[size_t(at)] == entry.stamp)
+                known = factsByIndex_[size_t(at)];
+        if (!known) {
+            auto found = facts_.find(entry.stamp);
+            if (found == facts_.end()) found = facts_.emplace(entry.stamp, factsOf(entry)).first;
+            known = &found->second;
+        }
+        byIndex.push_back(known);
+        EntryFacts& facts = *known;
         facts.seen = reads_;
         for (const auto& [id, offset] : facts.commentStarts) anchors.emplace_back(id, start + offset);
-        for (size_t i = 0; i < facts.changes.size(); ++i)
+        for (size_t k = 0; k < facts.changes.size(); ++k)
             model.changes.push_back(
-                {{entry.stamp, int(i)}, start + facts.changes[i].location, &facts.changes[i]});
+                {{entry.stamp, int(k)}, start + facts.changes[k].location, &facts.changes[k]});
         start += facts.length + 1;
     }
+    starts.push_back(start);
+    changedRegion(model, std::move(stamps), std::move(starts));
+    factsByIndex_ = std::move(byIndex);
+    lastChanges_ = model.changes.size();
     if (facts_.size() > 2 * body.size() + 64)
         std::erase_if(facts_, [&](const auto& f) { return f.second.seen != reads_; });
 
     // The first start mark of a comment is its anchor.
-    std::stable_sort(anchors.begin(), anchors.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    auto byID = [](const auto& a, const auto& b) { return a.first < b.first; };
+    if (!std::is_sorted(anchors.begin(), anchors.end(), byID))  // identifiers usually go up
+        std::stable_sort(anchors.begin(), anchors.end(), byID);
     model.anchors.reserve(threads_->size());
     for (CommentCardModel& card : *threads_) {
         const auto anchor = std::lower_bound(anchors.begin(), anchors.end(), card.comment.id,
@@ -128,6 +153,25 @@ RailModel RailReader::read(const std::vector<StoryBridge::Entry>& body, rovuvuz:
     }
     if (reading) model.comments = *threads_;
     return model;
+}
+
+// The entries that kept their stamps at the start and at the end of the text bound what
+// changed since the last read.
+void RailReader::changedRegion(RailModel& model, std::vector<uint64_t> stamps, std::vector<int> starts) {
+    if (!stamps_.empty()) {
+        const size_t n = stamps.size(), m = stamps_.size();
+        size_t prefix = 0;
+        while (prefix < n && prefix < m && stamps[prefix] == stamps_[prefix]) ++prefix;
+        size_t suffix = 0;
+        while (suffix < n - prefix && suffix < m - prefix &&
+               stamps[n - 1 - suffix] == stamps_[m - 1 - suffix])
+            ++suffix;
+        model.changedFrom = starts[prefix];
+        model.changedTo = starts[n - suffix];
+        model.shift = starts[n - suffix] - starts_[m - suffix];
+    }
+    stamps_ = std::move(stamps);
+    starts_ = std::move(starts);
 }
 
 bool RailReader::isCurrent(uint64_t stamp) const {

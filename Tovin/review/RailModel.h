@@ -11,6 +11,7 @@
 
 #include <QString>
 #include <QTextEdit>
+#include <limits>
 #include <map>
 #include <optional>
 #include <unordered_map>
@@ -62,6 +63,12 @@ struct RailModel {
         const ChangeCardModel* model = nullptr;
     };
     std::vector<Change> changes;
+    // The body text that differs from the last read, as that read's entries compare with
+    // these: offsets [changedFrom, changedTo) now, everything after moved by `shift`. The
+    // whole text on a first read.
+    int changedFrom = 0;
+    int changedTo = std::numeric_limits<int>::max();
+    int shift = 0;
 
     // Every thread's card, anchors left at 0: first comments in file order, each with the
     // entries that answer it directly.
@@ -89,9 +96,14 @@ class RailReader {
         uint64_t seen = 0;  // the read that last found it
     };
     static EntryFacts factsOf(const StoryBridge::Entry& entry);
+    void changedRegion(RailModel& model, std::vector<uint64_t> stamps, std::vector<int> starts);
 
     std::unordered_map<uint64_t, EntryFacts> facts_;
     uint64_t reads_ = 0;
+    std::vector<uint64_t> stamps_;           // the entries of the last read
+    std::vector<EntryFacts*> factsByIndex_;  // what was read of them (nodes of facts_)
+    size_t lastChanges_ = 0;
+    std::vector<int> starts_;  // their offsets, and the text's length + 1 at the end
     // The thread cards, or nothing when not read yet; an unreadable comments story reads
     // as no threads.
     std::optional<std::vector<CommentCardModel>> threads_;

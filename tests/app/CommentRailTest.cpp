@@ -8,7 +8,9 @@
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QToolButton>
 #include <regex>
 
@@ -416,6 +418,51 @@ TEST_F(CommentRailTest, TypingRebuildsTheRailOnceSettledAndKeepsUnchangedCards) 
     QTest::keyClicks(editor->body(), "!");
     ASSERT_TRUE(waitFor([&] { return rail().cards().size() == 3u; }, 2000));
     EXPECT_EQ(card(2)->snippetLabel()->text(), QStringLiteral("“!”"));
+}
+
+// Every card's tick must point at the line holding its anchor however the rail got there:
+// after typing that wraps a paragraph in the middle of many cards, and after more typing.
+TEST_F(CommentRailTest, TicksFollowTheirLinesAsTypingRewrapsTheText) {
+    std::string body, comments;
+    for (int i = 1; i <= 40; ++i) {
+        const std::string id = std::to_string(i);
+        body += "<w:p><w:commentRangeStart w:id=\"" + id + "\"/><w:r><w:t xml:space=\"preserve\">Line " + id +
+                " </w:t></w:r><w:ins w:id=\"" + std::to_string(100 + i) +
+                "\" w:author=\"A\"><w:r><w:t>added</w:t></w:r></w:ins></w:p>";
+        comments += "<w:comment w:id=\"" + id + "\" w:author=\"B\"><w:p><w:r><w:t>Note " + id +
+                    "</w:t></w:r></w:p></w:comment>";
+    }
+    open(body, {{"word/comments.xml", commentsPart(comments)}}, commentRels);
+    ASSERT_EQ(rail().cards().size(), 80u);
+    auto expectTicksAtLines = [&] {
+        const QTextDocument& text = *editor->body()->document();
+        for (RailCard* c : rail().cards()) {
+            const QTextBlock block = text.findBlock(c->anchor());
+            const QTextLayout* layout = block.layout();
+            ASSERT_TRUE(layout && layout->lineCount() > 0);
+            const QTextLine line = layout->lineForTextPosition(c->anchor() - block.position());
+            const qreal top = layout->position().y() + line.y();
+            const CommentRail::Placement at = rail().placement(c);
+            EXPECT_DOUBLE_EQ(at.top + at.tickOffset, top) << "anchor " << c->anchor();
+        }
+    };
+    expectTicksAtLines();
+    QTextCursor cursor = editor->body()->textCursor();
+    cursor.setPosition(editor->body()->document()->findBlockByNumber(20).position() + 4);
+    editor->body()->setTextCursor(cursor);
+    const qreal height = editor->body()->document()->size().height();
+    QTest::keyClicks(editor->body(), QString(" wrapping words").repeated(12));
+    settle();
+    editor->flushRefresh();
+    settle();
+    ASSERT_GT(editor->body()->document()->size().height(), height);
+    expectTicksAtLines();
+    for (int key = 0; key < 3; ++key) {
+        QTest::keyClick(editor->body(), Qt::Key_X);
+        settle();
+        editor->flushRefresh();
+        expectTicksAtLines();
+    }
 }
 
 TEST_F(CommentRailTest, ALongReviewOpensWithACardForEveryCommentAndChange) {
