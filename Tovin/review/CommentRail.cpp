@@ -62,8 +62,8 @@ void CommentRail::reload() {
         model = reader_.read(body->entries(), editor_->doc());
     else
         model.comments.emplace();
-    std::vector<RailCard*> oldComments, oldChanges;
-    for (RailCard* card : cards_) (card->isComment() ? oldComments : oldChanges).push_back(card);
+    std::vector<RailCard*> oldComments(cards_.begin(), cards_.begin() + ptrdiff_t(commentCount_));
+    std::vector<RailCard*> oldChanges(cards_.begin() + ptrdiff_t(commentCount_), cards_.end());
     if (!model.comments && model.anchors.size() != oldComments.size()) {
         // The cards were not made from the threads the reader holds: read them again.
         reader_.commentsChanged();
@@ -80,6 +80,9 @@ void CommentRail::reload() {
         }
     }
     cards_ = std::move(cards);
+    commentCount_ = model.anchors.size();
+    anchors_ = std::move(model.anchors);
+    for (const RailModel::Change& change : model.changes) anchors_.push_back(change.location);
     placements_.assign(cards_.size(), {});
     lines_.region = Region{model.changedFrom, model.changedTo, model.shift};
     lines_.textChanged = false;
@@ -91,8 +94,11 @@ void CommentRail::reload() {
 // content is unchanged. What is reused is taken out of `old`.
 std::vector<RailCard*> CommentRail::commentCards(const RailModel& model, std::vector<RailCard*>& old) {
     if (!model.comments) {
+        // Only the cards whose anchor moved are touched.
         std::vector<RailCard*> cards = std::exchange(old, {});
-        for (size_t i = 0; i < cards.size(); ++i) cards[i]->setAnchor(model.anchors[i]);
+        for (size_t i = 0; i < cards.size(); ++i)
+            if (i >= anchors_.size() || anchors_[i] != model.anchors[i])
+                cards[i]->setAnchor(model.anchors[i]);
         return cards;
     }
     std::vector<RailCard*> cards;
@@ -179,10 +185,9 @@ void CommentRail::layoutCards() {
 std::vector<std::pair<qreal, size_t>> CommentRail::cardsByLine(const QTextDocument& text) {
     std::vector<std::pair<int, size_t>> anchors;
     anchors.reserve(cards_.size());
-    for (size_t i = 0; i < cards_.size(); ++i) anchors.emplace_back(cards_[i]->anchor(), i);
+    for (size_t i = 0; i < anchors_.size(); ++i) anchors.emplace_back(anchors_[i], i);
     // Comment cards, then change cards: each run is usually in text order already.
-    const auto changes = std::find_if(anchors.begin(), anchors.end(),
-                                      [&](const auto& a) { return !cards_[a.second]->isComment(); });
+    const auto changes = anchors.begin() + ptrdiff_t(commentCount_);
     for (auto [from, to] : {std::pair(anchors.begin(), changes), std::pair(changes, anchors.end())})
         if (!std::is_sorted(from, to)) std::sort(from, to);
     std::inplace_merge(anchors.begin(), changes, anchors.end());
@@ -265,17 +270,20 @@ void CommentRail::showVisible() {
     shownFrom_ = from;
     shownTo_ = to;
     const int cardWidth = width() - cardInset;
+    std::vector<QPointer<RailCard>> shown;
     for (size_t i = 0; i < cards_.size(); ++i) {
-        RailCard* card = cards_[i];
         const Placement& at = placements_[i];
-        const bool near = at.top + at.height >= from && at.top <= to;
-        if (near) {
-            card->setGeometry(cardX, at.top, cardWidth, at.height);
-            if (card->isHidden()) card->show();
-        } else if (!card->isHidden()) {
-            card->hide();
-        }
+        if (at.top + at.height < from || at.top > to) continue;
+        RailCard* card = cards_[i];
+        card->setGeometry(cardX, at.top, cardWidth, at.height);
+        if (card->isHidden()) card->show();
+        shown.emplace_back(card);
     }
+    // Cards start hidden, so only those shown before can be visible among the others.
+    for (const QPointer<RailCard>& card : shown_)
+        if (card && !card->isHidden() && std::find(shown.begin(), shown.end(), card) == shown.end())
+            card->hide();
+    shown_ = std::move(shown);
 }
 
 CommentRail::Placement CommentRail::placement(const RailCard* card) const {

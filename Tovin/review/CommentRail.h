@@ -71,7 +71,12 @@ class CommentRail : public QWidget {
     QPointer<EditorViewController> editor_;
     RailReader reader_;
     std::vector<RailCard*> cards_;
-    std::vector<Placement> placements_;  // by card, as cards_
+    // What the layout reads of every card, kept here in a row rather than asked of each card
+    // widget: the cards' anchors (as cards_) and how many of them are comment cards.
+    std::vector<int> anchors_;
+    size_t commentCount_ = 0;
+    std::vector<Placement> placements_;      // by card, as cards_
+    std::vector<QPointer<RailCard>> shown_;  // the cards showVisible showed
     // What the last layout knew of the lines: whether each card's `lineTop` is the line of
     // its `laidAnchor` in the current text, the text's height then, and what changed since.
     struct Region {

@@ -97,6 +97,7 @@ void RailCard::setUp() {
     stack_->setSpacing(stackSpacing);
     stack_->setAlignment(Qt::AlignTop);
     setCursor(Qt::PointingHandCursor);
+    hide();  // until the rail places it near the visible text
 }
 
 void RailCard::addEntry(const rovuvuz::EntrySnapshot& entry, bool done) {
