@@ -82,7 +82,11 @@ void CommentRail::reload() {
     cards_ = std::move(cards);
     commentCount_ = model.anchors.size();
     anchors_ = std::move(model.anchors);
-    for (const RailModel::Change& change : model.changes) anchors_.push_back(change.location);
+    keys_.clear();
+    for (const RailModel::Change& change : model.changes) {
+        anchors_.push_back(change.location);
+        keys_.push_back(change.key);
+    }
     placements_.assign(cards_.size(), {});
     lines_.region = Region{model.changedFrom, model.changedTo, model.shift};
     lines_.textChanged = false;
@@ -122,10 +126,13 @@ std::vector<RailCard*> CommentRail::changeCards(const RailModel& model, std::vec
     size_t next = 0;
     for (size_t k = 0; k < model.changes.size(); ++k) {
         const RailModel::Change& change = model.changes[k];
-        while (next < old.size() && !reader_.isCurrent(old[next]->changeKey().stamp)) ++next;
-        if (next < old.size() && old[next]->changeKey() == change.key) {
-            cards[k] = std::exchange(old[next++], nullptr);
-            cards[k]->moveChange(change.location, change.key);
+        while (next < old.size() && keys_[next] != change.key && !reader_.isCurrent(keys_[next].stamp))
+            ++next;
+        if (next < old.size() && keys_[next] == change.key) {
+            cards[k] = std::exchange(old[next], nullptr);
+            if (anchors_[commentCount_ + next] != change.location)
+                cards[k]->moveChange(change.location, change.key);
+            ++next;
         }
     }
     size_t hint = 0;

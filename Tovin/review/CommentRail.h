@@ -72,8 +72,10 @@ class CommentRail : public QWidget {
     RailReader reader_;
     std::vector<RailCard*> cards_;
     // What the layout reads of every card, kept here in a row rather than asked of each card
-    // widget: the cards' anchors (as cards_) and how many of them are comment cards.
+    // widget: the cards' anchors (as cards_), the change cards' keys (as the change cards)
+    // and how many cards are comment cards.
     std::vector<int> anchors_;
+    std::vector<ChangeKey> keys_;
     size_t commentCount_ = 0;
     std::vector<Placement> placements_;      // by card, as cards_
     std::vector<QPointer<RailCard>> shown_;  // the cards showVisible showed
