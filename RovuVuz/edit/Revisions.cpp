@@ -1,11 +1,11 @@
 #include "RovuVuz/edit/Revisions.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "RovuVuz/edit/InlineOps.h"
 #include "RovuVuz/edit/Moves.h"
 #include "RovuVuz/edit/Structural.h"
+#include "RovuVuz/xml/Numbers.h"
 #include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz::Revisions {
@@ -23,7 +23,7 @@ public:
   bool operator()(const std::optional<std::string>& attribute) const {
       if (!ids_) return true;
       if (!attribute) return false;
-      const auto number = parseID(*attribute);
+      const auto number = Numbers::integer(*attribute);
       return number && std::find(ids_->begin(), ids_->end(), *number) != ids_->end();
     }
 
@@ -275,27 +275,6 @@ std::vector<TrackedChange> list(const Story& story) {
         collectParagraph(*paragraph, result);
     }
     return result;
-}
-
-std::optional<int64_t> parseID(std::string_view text) {
-    bool negative = false;
-    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty()) return std::nullopt;
-    // Accumulated as a negative number, whose range holds every int64_t.
-    constexpr int64_t lowest = std::numeric_limits<int64_t>::min();
-    int64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        const int digit = c - '0';
-        if (value < (lowest + digit) / 10) return std::nullopt;
-        value = value * 10 - digit;
-    }
-    if (negative) return value;
-    if (value == lowest) return std::nullopt;
-    return -value;
 }
 
 void resolve(Story& story, std::optional<RevisionID> id, const Decision& decide, IdentityMint& mint) {

@@ -42,6 +42,12 @@ QString sentence(const QString& reason) {
     return text.endsWith('.') ? text : text + '.';
 }
 
+// "“report.docx”: ZIP64 archives are not supported." The file and the engine's reason.
+QString openFailureDetail(const QString& path, const DocumentReadError& error) {
+    const QString name = quoted(QFileInfo(path).fileName());
+    return error.reason().isEmpty() ? name : name + QStringLiteral(": ") + sentence(error.reason());
+}
+
 QString absolute(const QString& path) {
     const QFileInfo info(path);
     const QString canonical = info.canonicalFilePath();
@@ -142,6 +148,7 @@ TovinDocument* DocumentController::load(const QString& path) {
     } catch (const DocumentReadError& error) {
         failure.text = error.localizedDescription();
         failure.informativeText = error.recoverySuggestion();
+        failure.detailedText = openFailureDetail(path, error);
         Alerts::present(failure, alertParent());
         return nullptr;
     }
@@ -266,6 +273,7 @@ bool DocumentController::revertDocument(TovinDocument* document) {
         document->read(bytes);
     } catch (const DocumentReadError& error) {
         failure.informativeText = error.recoverySuggestion();
+        failure.detailedText = openFailureDetail(document->filePath(), error);
         Alerts::present(failure, alertParent());
         return false;
     } catch (const std::exception& error) {
