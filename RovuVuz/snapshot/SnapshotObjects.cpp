@@ -28,14 +28,15 @@ const Raw* rawChild(const Group& group, std::string_view local) {
     return nullptr;
 }
 
-// w:tblPr/w:tblStyle/@w:val; nothing when the properties name no style.
+// w:tblPr/w:tblStyle/@w:val, under whatever prefix the part gives the namespace; nothing
+// when the properties name no style.
 std::optional<StyleID> tableStyleOf(const Raw& tblPr) {
     std::optional<StyleID> style;
     bool found = false;
     forEachChildElement(tblPr, [&](const XMLTree& tree, int child) {
         if (found || tree.localName(child) != "tblStyle") return;
         found = true;
-        if (auto value = tree.attribute(child, "w:val")) style = StyleID{std::move(*value)};
+        if (auto value = tree.ownAttribute(child, "val")) style = StyleID{std::move(*value)};
     });
     return style;
 }
@@ -43,7 +44,8 @@ std::optional<StyleID> tableStyleOf(const Raw& tblPr) {
 std::vector<double> gridColumns(const Raw& grid) {
     std::vector<double> columns;
     forEachChildElement(grid, [&](const XMLTree& tree, int child) {
-        if (const auto width = Numbers::decimal(tree.attribute(child, "w:w"))) columns.push_back(*width / 20);
+        if (const auto width = Numbers::decimal(tree.ownAttribute(child, "w")))
+            columns.push_back(*width / 20);
     });
     return columns;
 }
@@ -51,9 +53,10 @@ std::vector<double> gridColumns(const Raw& grid) {
 void readCellProperties(const Raw& tcPr, CellSnapshot& cell) {
     forEachChildElement(tcPr, [&](const XMLTree& tree, int child) {
         const std::string_view local = tree.localName(child);
-        if (local == "gridSpan") cell.gridSpan = Numbers::integer(tree.attribute(child, "w:val")).value_or(1);
+        if (local == "gridSpan")
+            cell.gridSpan = Numbers::integer(tree.ownAttribute(child, "val")).value_or(1);
         if (local == "vMerge") {
-            const auto value = tree.attribute(child, "w:val");
+            const auto value = tree.ownAttribute(child, "val");
             cell.vMerge = value && *value == "restart" ? VMerge::restart : VMerge::continues;
         }
     });

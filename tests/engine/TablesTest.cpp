@@ -236,7 +236,7 @@ TEST(Tables, EditsTakeThePrefixFromThePartAndReadEitherQuote) {
         DocxDocument document = ns0Table();
         document.apply(TableEdit{TableEdit::InsertColumn{0}}, firstTable(document), StoryID::body(),
                        EditMode::direct());
-        const Reopened saved(document);
+        Reopened saved(document);
         EXPECT_EQ(saved.xml.find("<w:"), std::string::npos) << saved.xml;
         const auto columns = saved.elements("gridCol");
         ASSERT_EQ(columns.size(), 3u) << saved.xml;
@@ -260,7 +260,7 @@ TEST(Tables, EditsTakeThePrefixFromThePartAndReadEitherQuote) {
         document.apply(TableEdit{TableEdit::InsertRow{2}}, id, StoryID::body(), EditMode::direct());
         document.apply(TableEdit{TableEdit::RemoveRow{0}}, id, StoryID::body(),
                        EditMode::trackedBy("A", when));
-        const Reopened saved(document);
+        Reopened saved(document);
         EXPECT_EQ(saved.xml.find("<w:"), std::string::npos) << saved.xml;
         EXPECT_EQ(saved.elements("ins").size(), 1u) << saved.xml;
         EXPECT_EQ(saved.elements("vMerge").size(), 2u) << saved.xml;
@@ -278,7 +278,7 @@ TEST(Tables, EditsTakeThePrefixFromThePartAndReadEitherQuote) {
         DocxDocument document = ns0Table();
         document.apply(TableEdit{TableEdit::RemoveRow{0}}, firstTable(document), StoryID::body(),
                        EditMode::direct());
-        const Reopened saved(document);
+        Reopened saved(document);
         const auto merges = saved.elements("vMerge");
         ASSERT_EQ(merges.size(), 1u) << saved.xml;
         EXPECT_EQ(merges[0], (std::pair<std::string, Attributes>{"ns0:vMerge", {{"ns0:val", "restart"}}}));
