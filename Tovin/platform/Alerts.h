@@ -16,10 +16,10 @@ struct Alert {
 
     QString text;             // the bold first line
     QString informativeText;  // the explanation below it
-    QString detailedText;     // what went wrong exactly, behind the alert's details button
     QStringList buttons;      // first is the default; an empty list means a single "OK"
     int escapeButton = -1;    // the answer to Escape or closing; -1 is the last button
     Style style = Style::warning;
+    QString detailedText;  // what went wrong exactly, behind the alert's details button
 };
 
 class AlertPresenter {

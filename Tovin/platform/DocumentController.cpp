@@ -131,7 +131,8 @@ TovinDocument* DocumentController::openDocument(const QString& path) {
 }
 
 TovinDocument* DocumentController::load(const QString& path) {
-    Alert failure{QStringLiteral("Tovin can’t open this file."), QString(), {}, -1, Alert::Style::warning};
+    Alert failure{
+        QStringLiteral("Tovin can’t open this file."), QString(), {}, -1, Alert::Style::warning, QString()};
     rovuvuz::SharedBytes bytes;
     try {
         bytes = rovuvuz::FileIO::read(path.toStdString());
