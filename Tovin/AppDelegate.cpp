@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QScreen>
 
+#include "Tovin/Bench.h"
 #include "Tovin/HelpWindow.h"
 #include "Tovin/MainMenu.h"
 #include "Tovin/SettingsView.h"
@@ -33,12 +34,14 @@ void AppDelegate::applicationDidFinishLaunching() {
     UserDefaults::registerDefaults({{"NSQuitAlwaysKeepsWindows", true}, {"authorName", QString()}});
     if (!isHarness()) updater_ = std::make_unique<Updater>();
     MainMenu::build().scheduleValidation();
+    if (Bench::isBenchRun()) Bench::open(qEnvironmentVariable("TOVIN_BENCH_OPEN"));
 }
 
 void AppDelegate::openAtLaunch(const QStringList& paths) {
-    documents_->restoreWindows();
+    // A bench run shows its copy alone: no windows of the last session, no Open dialog.
+    if (!Bench::isBenchRun()) documents_->restoreWindows();
     for (const QString& path : paths) documents_->openDocument(path);
-    applicationShouldHandleReopen(documents_->hasVisibleWindows());
+    if (!Bench::isBenchRun()) applicationShouldHandleReopen(documents_->hasVisibleWindows());
 }
 
 bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows) {

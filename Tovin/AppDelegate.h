@@ -24,7 +24,8 @@ class AppDelegate : public QObject {
     // computed once.
     static bool isHarness();
 
-    // Registers the defaults and, unless this is a harness run, creates the updater.
+    // Registers the defaults and, unless this is a harness run, creates the updater; in a
+    // bench run, hands the document to benchmark to the bench.
     void applicationDidFinishLaunching();
     // Opens the files given at launch after restoring the last session's windows; with
     // nothing to show, behaves as a reopen.

@@ -43,6 +43,10 @@ class EditorWindowController : public QObject {
     // Brings the window forward with this document's tab current.
     void showWindow();
 
+    // Whether the window comes back at the next launch (a bench run's copy does not).
+    bool isRestorable() const { return restorable_; }
+    void setRestorable(bool restorable) { restorable_ = restorable; }
+
     // Asked when the user closes the tab or its window; answering false keeps it open.
     void setShouldClose(std::function<bool()> shouldClose) { shouldClose_ = std::move(shouldClose); }
 
@@ -58,6 +62,7 @@ class EditorWindowController : public QObject {
     QPointer<EditorViewController> editor_;
     PageView* pageView_ = nullptr;  // a child of the body view
     std::function<bool()> shouldClose_;
+    bool restorable_ = true;
 };
 
 }  // namespace tovin

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "Tovin/AppDelegate.h"
+#include "Tovin/Bench.h"
 #include "Tovin/CommandLine.h"
 #include "Tovin/MainMenu.h"
 #include "Tovin/pages/HeadlessExport.h"
@@ -53,9 +54,13 @@ int main(int argc, char** argv) {
     for (const std::string& file : line.files)
         paths.append(QFileInfo(QString::fromStdString(file)).absoluteFilePath());
 
+    // A bench run is a process of its own: it neither hands its work to a running
+    // instance nor takes files from later launches.
     tovin::SingleInstance instance;
-    if (instance.handOff(paths)) return 0;
-    instance.listen();
+    if (!tovin::Bench::isBenchRun()) {
+        if (instance.handOff(paths)) return 0;
+        instance.listen();
+    }
 
     tovin::MainMenu& menu = tovin::MainMenu::build();
     tovin::AppDelegate delegate;

@@ -34,6 +34,8 @@ std::string kindName(TrackedChange::Kind kind) {
             return "paragraph mark";
         case TrackedChange::Kind::runFormat:
         case TrackedChange::Kind::paragraphFormat: return "format";
+        case TrackedChange::Kind::insertedRow:
+        case TrackedChange::Kind::deletedRow: return "table row";
     }
     return "unknown";
 }
@@ -50,6 +52,8 @@ std::string detail(TrackedChange::Kind kind) {
             return "moved from";
         case TrackedChange::Kind::movedToMark:
             return "moved to";
+        case TrackedChange::Kind::insertedRow: return "inserted";
+        case TrackedChange::Kind::deletedRow: return "deleted";
         case TrackedChange::Kind::runFormat: return "characters";
         case TrackedChange::Kind::paragraphFormat: return "paragraph";
         default: return "";

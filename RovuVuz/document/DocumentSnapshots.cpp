@@ -28,10 +28,73 @@ StorySnapshot DocxDocument::snapshot(const StoryID& id) {
     return result;
 }
 
+namespace {
+
+// The groups from `root` down to `target`, both included; empty when `target` is not under
+// `root`. Searched without recursion.
+std::vector<const Group*> pathTo(const Group& root, const Group* target) {
+    std::vector<std::pair<const Group*, size_t>> stack{{&root, 0}};
+    while (!stack.empty()) {
+        auto& [group, next] = stack.back();
+        if (group == target) {
+            std::vector<const Group*> path;
+            for (const auto& entry : stack) path.push_back(entry.first);
+            return path;
+        }
+        if (next == group->children.size()) {
+            stack.pop_back();
+            continue;
+        }
+        if (const auto* child = std::get_if<std::unique_ptr<Group>>(&group->children[next++]))
+            stack.emplace_back(child->get(), 0);
+    }
+    return {};
+}
+
+// Has the context stand inside every table on the path, outermost first, as a whole
+// story's snapshot would when it reaches the path's end.
+void enterTables(SnapshotContext& context, const std::vector<const Group*>& path) {
+    for (const Group* group : path)
+        if (group->local() == "tbl") context.enterTable(*group);
+}
+
+}  // namespace
+
 ParagraphSnapshot DocxDocument::snapshot(ParagraphID paragraphID, const StoryID& storyID) {
     const auto [s, p] = paragraph(paragraphID, storyID);
     SnapshotContext context(relationships(s->part), styles(), numbering(), SnapshotContext::Counting::No);
+    // A paragraph in a table cell takes the table's style.
+    if (p->parent && p->parent->local() == "tc" && s->root) enterTables(context, pathTo(*s->root, p->parent));
     return context.paragraph(*p);
+}
+
+namespace {
+
+// The w:tbl group with that ID anywhere under `root`, searched without recursion.
+const Group* findTable(const Group& root, BlockID id) {
+    std::vector<const Group*> pending{&root};
+    while (!pending.empty()) {
+        const Group* group = pending.back();
+        pending.pop_back();
+        if (group->id == id) return group->local() == "tbl" ? group : nullptr;
+        for (const Block& block : group->children)
+            if (const auto* child = std::get_if<std::unique_ptr<Group>>(&block))
+                pending.push_back(child->get());
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TableSnapshot DocxDocument::snapshot(BlockID table, const StoryID& storyID) {
+    Story& s = story(storyID);
+    const Group* group = s.root ? findTable(*s.root, table) : nullptr;
+    if (!group) throw DocxError(DocxErrorCode::unknownParagraph, storyID);
+    SnapshotContext context(relationships(s.part), styles(), numbering(), SnapshotContext::Counting::No);
+    std::vector<const Group*> around = pathTo(*s.root, group);
+    if (!around.empty()) around.pop_back();
+    enterTables(context, around);
+    return context.table(*group);
 }
 
 std::optional<SharedBytes> DocxDocument::imageData(const RelationshipID& id, const StoryID& storyID) {

@@ -162,6 +162,10 @@ class DocxDocument : public EditContext {
     // and paragraphs.
     StorySnapshot snapshot(const StoryID& story);
     ParagraphSnapshot snapshot(ParagraphID paragraph, const StoryID& story);
+    // One table of a story, nested ones included, by its ID (its paragraphs without list
+    // labels, like a single paragraph's); throws DocxError(unknownParagraph) when the story
+    // has no such table.
+    TableSnapshot snapshot(BlockID table, const StoryID& story);
     // The bytes of the part a story's relationship names (a picture); nothing when any
     // step is missing.
     std::optional<SharedBytes> imageData(const RelationshipID& id, const StoryID& story);

@@ -266,13 +266,51 @@ void collectParagraph(const Paragraph& paragraph, std::vector<TrackedChange>& ou
     if (const auto to = mark->child("moveTo")) add(*to, TrackedChange::Kind::movedToMark);
 }
 
+// A table row inserted or deleted as a tracked change (w:trPr/w:ins, w:trPr/w:del).
+void collectRow(const Group& row, std::vector<TrackedChange>& out) {
+    for (const Block& block : row.children) {
+        const auto* raw = std::get_if<Raw>(&block);
+        if (!raw || raw->local() != "trPr") continue;
+        const auto props = PropertyBag::parse(raw->bytes.view());
+        if (!props) return;
+        const std::vector<Paragraph*> paragraphs = paragraphsIn(row);
+        std::u16string text;
+        for (const Paragraph* paragraph : paragraphs) {
+            if (paragraph != paragraphs.front()) text += u'\t';
+            text += InlineOps::visibleText(paragraph->inlines);
+        }
+        const ParagraphID first = paragraphs.empty() ? ParagraphID{} : paragraphs.front()->id;
+        const auto add = [&](ByteView element, TrackedChange::Kind kind) {
+            out.push_back({idOf(element).value_or(""), kind, Markup::attribute("author", element).value_or(""),
+                           Markup::attribute("date", element), first, text});
+        };
+        if (const auto ins = props->child("ins")) add(*ins, TrackedChange::Kind::insertedRow);
+        if (const auto del = props->child("del")) add(*del, TrackedChange::Kind::deletedRow);
+        return;
+    }
+}
+
 }  // namespace
 
 std::vector<TrackedChange> list(const Story& story) {
     std::vector<TrackedChange> result;
-    for (const Paragraph* paragraph : story.paragraphs()) {
-        collect(paragraph->inlines, paragraph->id, result);
-        collectParagraph(*paragraph, result);
+    if (!story.root) return result;
+    // Document order: a row's own change comes before the changes inside it.
+    std::vector<std::pair<const Group*, size_t>> stack{{story.root.get(), 0}};
+    while (!stack.empty()) {
+        auto& [group, next] = stack.back();
+        if (next == group->children.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const Block& block = group->children[next++];
+        if (const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block)) {
+            collect((*p)->inlines, (*p)->id, result);
+            collectParagraph(**p, result);
+        } else if (const auto* g = std::get_if<std::unique_ptr<Group>>(&block)) {
+            if ((*g)->local() == "tr") collectRow(**g, result);
+            stack.emplace_back(g->get(), 0);
+        }
     }
     return result;
 }

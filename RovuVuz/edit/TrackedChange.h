@@ -23,14 +23,17 @@ struct TrackedChange {
         movedTo,          // w:moveTo around runs: where moved text is now
         movedFromMark,    // w:moveFrom on a paragraph mark
         movedToMark,      // w:moveTo on a paragraph mark
+        insertedRow,      // w:ins in a table row's w:trPr
+        deletedRow,       // w:del in a table row's w:trPr
     };
 
     std::string id;  // the w:id as written; empty when absent
     Kind kind = Kind::insertion;
     std::string author;
     std::optional<std::string> date;
-    ParagraphID paragraph;
-    std::u16string text;  // the text the change concerns; for marks and paragraph formats, the paragraph's
+    ParagraphID paragraph;  // for a row, its first paragraph
+    std::u16string text;  // the text the change concerns; for marks and paragraph formats, the paragraph's;
+                          // for a row, its paragraphs' text joined by tabs
 
     bool operator==(const TrackedChange&) const = default;
 };

@@ -26,6 +26,9 @@ public:
     ParagraphSnapshot paragraph(const Paragraph& paragraph);
     // A table; the table style is scoped to its cells and restored afterwards.
     TableSnapshot table(const Group& group);
+    // Continues inside a table, as visiting its cells does: its style, when it states one,
+    // applies from here on (a paragraph or table snapshot taken alone inside tables).
+    void enterTable(const Group& group);
     // The entries of a notes or comments story.
     std::vector<EntrySnapshot> entries(const Group& root);
 

@@ -112,9 +112,13 @@ std::optional<std::string> attributeEnding(const Markup::Attributes& attributes,
 
 }  // namespace
 
+void SnapshotContext::enterTable(const Group& group) {
+    if (const Raw* tblPr = rawChild(group, "tblPr")) tableStyle_ = tableStyleOf(*tblPr);
+}
+
 TableSnapshot SnapshotContext::table(const Group& group) {
     const std::optional<StyleID> enclosing = tableStyle_;
-    if (const Raw* tblPr = rawChild(group, "tblPr")) tableStyle_ = tableStyleOf(*tblPr);
+    enterTable(group);
     TableSnapshot table;
     table.id = group.id;
     for (const Block& block : group.children) {

@@ -13,7 +13,7 @@
 #include "Tovin/editor/Attachments.h"
 #include "Tovin/editor/DisplayUnits.h"
 #include "Tovin/editor/FontResolver.h"
-#include "Tovin/editor/TableGridAttachment.h"
+#include "Tovin/editor/TableAttachment.h"
 #include "Tovin/editor/TextProperties.h"
 #include "Tovin/editor/Theme.h"
 
@@ -76,7 +76,9 @@ AttributedBuilder::AttributedBuilder(rovuvuz::DocxDocument* document_, rovuvuz::
 
 AttachmentRef AttributedBuilder::table(const rovuvuz::TableSnapshot& table) const {
     if (makeTable) return makeTable(table);
-    return std::make_shared<TableGridAttachment>(table, *this);
+    AttributedBuilder cells = *this;
+    cells.makeTable = nullptr;
+    return std::make_shared<TableAttachment>(table, TableContext{{}, {}, std::move(cells), 0}, columnWidth);
 }
 
 AttachmentRef AttributedBuilder::opaqueBlock(const std::string& name, const std::string& preview) const {
@@ -158,6 +160,13 @@ QTextCharFormat AttributedBuilder::attributes(const RunFormat& f,
     return format;
 }
 
+// The direction Qt would find from the paragraph's first strong character, decided here
+// once. Left automatic, the text layout looks for it again in every paragraph after an
+// edit, which in a long document is most of what a keystroke costs.
+Qt::LayoutDirection AttributedBuilder::directionOf(const std::u16string& text) {
+    return QStringView(text).isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight;
+}
+
 QTextBlockFormat AttributedBuilder::paragraphStyle(const ParagraphFormat& f,
                                                    const std::optional<std::string>& label) const {
     QTextBlockFormat block;
@@ -193,6 +202,7 @@ QTextBlockFormat AttributedBuilder::paragraphStyle(const ParagraphFormat& f,
 
 QTextBlockFormat AttributedBuilder::objectBlockFormat() {
     QTextBlockFormat block;
+    block.setLayoutDirection(Qt::LeftToRight);
     block.setTopMargin(objectBlockSpacing);
     block.setBottomMargin(objectBlockSpacing);
     return block;
@@ -200,6 +210,7 @@ QTextBlockFormat AttributedBuilder::objectBlockFormat() {
 
 SeparatorFormat AttributedBuilder::separatorAttributes(const ParagraphSnapshot& p) const {
     SeparatorFormat separator{attributes(p.markFormat, std::nullopt), paragraphStyle(p.format, p.listLabel)};
+    separator.block.setLayoutDirection(directionOf(p.text));
     if (p.listLabel)
         separator.character.setProperty(TextProperty::listLabel, QString::fromStdString(*p.listLabel));
     return separator;
@@ -261,6 +272,7 @@ StyledText AttributedBuilder::paragraph(const ParagraphSnapshot& p) const {
     StyledText styled;
     styled.text = QString::fromStdU16String(p.text);
     styled.block = paragraphStyle(p.format, p.listLabel);
+    styled.block.setLayoutDirection(directionOf(p.text));
     const int length = static_cast<int>(styled.text.size());
     if (length == 0) return styled;
 

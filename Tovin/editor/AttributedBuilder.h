@@ -76,13 +76,15 @@ class AttributedBuilder {
     QTextBlockFormat paragraphStyle(const rovuvuz::ParagraphFormat& format,
                                     const std::optional<std::string>& label) const;
 
-    // The attachment of a table block: makeTable's, or a grid of the cells' text.
+    // The attachment of a table block: makeTable's, or a table with read-only cells.
     AttachmentRef table(const rovuvuz::TableSnapshot& table) const;
     // The attachment of an opaque block: makeOpaqueBlock's, or its chip.
     AttachmentRef opaqueBlock(const std::string& name, const std::string& preview) const;
 
     // The block format of a paragraph holding one table or opaque block attachment.
     static QTextBlockFormat objectBlockFormat();
+    // A paragraph's writing direction from its text (its first strong character).
+    static Qt::LayoutDirection directionOf(const std::u16string& text);
 
     // A colour as the file writes it: exactly six hexadecimal digits ("1F4ED8").
     static std::optional<QColor> wordColor(std::string_view hex);

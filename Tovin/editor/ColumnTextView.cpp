@@ -8,6 +8,7 @@
 #include <QTextBlock>
 #include <QTextFrame>
 #include <cmath>
+#include <utility>
 
 #include "Tovin/editor/AttributedBuilder.h"
 #include "Tovin/editor/ListLabels.h"
@@ -122,6 +123,7 @@ QRectF ColumnTextView::lineRect(int offset) const {
 void ColumnTextView::paintEvent(QPaintEvent* event) {
     QTextEdit::paintEvent(event);
     drawListLabels(event->rect());
+    if (afterFirstPaint) std::exchange(afterFirstPaint, nullptr)();
 }
 
 void ColumnTextView::drawListLabels(const QRect& dirty) {

@@ -30,6 +30,8 @@ class ColumnTextView : public QTextEdit {
     void setInsets(qreal top, qreal bottom);
     // Called after the column's geometry has been laid out anew.
     std::function<void()> onLayout;
+    // Called once, at the end of the view's first paint.
+    std::function<void()> afterFirstPaint;
 
     // The column as shown: min(columnWidth, width − rail − 64), at least 160, and its left
     // edge, half the remaining width but at least 32 from the view's side.

@@ -26,10 +26,14 @@ bool isMenuShortcut(const QKeyEvent& key) {
 
 }  // namespace
 
-EditorSession::EditorSession(TovinDocument* document, QTextEdit* body, qreal columnWidth, QObject* parent)
-    : QObject(parent), document_(document), body_(body), columnWidth_(columnWidth), undo_([this] {
-          return document_ ? document_->docx() : nullptr;
-      }) {
+EditorSession::EditorSession(TovinDocument* document, QTextEdit* body, qreal columnWidth, QObject* parent,
+                             Prepare prepare)
+    : QObject(parent),
+      document_(document),
+      body_(body),
+      columnWidth_(columnWidth),
+      prepare_(std::move(prepare)),
+      undo_([this] { return document_ ? document_->docx() : nullptr; }) {
     // Pasted and dropped content arrives as plain text in the typing attributes.
     body->setAcceptRichText(false);
     body->setReadOnly(false);
@@ -60,8 +64,9 @@ void EditorSession::loadBody() {
     rovuvuz::DocxDocument* docx = document_ ? document_->docx() : nullptr;
     if (!docx || !body_) return;
     const rovuvuz::StoryID story = rovuvuz::StoryID::body();
-    bodyBridge_ =
-        std::make_unique<StoryBridge>(docx, story, body_, AttributedBuilder(docx, story, columnWidth_));
+    AttributedBuilder builder(docx, story, columnWidth_);
+    if (prepare_) builder = prepare_(std::move(builder), body_);
+    bodyBridge_ = std::make_unique<StoryBridge>(docx, story, body_, std::move(builder));
     bodyBridge_->mode = [this] { return editMode(); };
     bodyBridge_->willEdit = [this](StoryBridge&) { undo_.registerUndo(/*typing=*/true); };
     bodyBridge_->didEdit = [this](StoryBridge&) { modelChanged(); };
@@ -71,8 +76,8 @@ void EditorSession::loadBody() {
     } catch (const std::exception&) {
         // A body that does not parse is shown empty.
     }
+    // The snapshot carries its list labels: the blocks come labelled.
     bodyBridge_->load(std::move(blocks));
-    bodyBridge_->relabel();
     QTextCursor cursor = body_->textCursor();
     cursor.setPosition(0);
     body_->setTextCursor(cursor);

@@ -24,7 +24,10 @@ class EditorSession : public QObject {
   public:
     // Makes `body` editable through a bridge over the document's body story, shown at
     // `columnWidth`, and loads it.
-    EditorSession(TovinDocument* document, QTextEdit* body, qreal columnWidth, QObject* parent = nullptr);
+    // `prepare` finishes the body's builder (the editor makes its tables live).
+    using Prepare = std::function<AttributedBuilder(AttributedBuilder, QTextEdit*)>;
+    EditorSession(TovinDocument* document, QTextEdit* body, qreal columnWidth, QObject* parent = nullptr,
+                  Prepare prepare = {});
     ~EditorSession() override;
 
     TovinDocument* document() const { return document_; }
@@ -83,6 +86,7 @@ class EditorSession : public QObject {
     QPointer<TovinDocument> document_;
     QPointer<QTextEdit> body_;
     qreal columnWidth_;
+    Prepare prepare_;
     EditorUndo undo_;
     std::unique_ptr<StoryBridge> bodyBridge_;
 };

@@ -9,10 +9,13 @@
 #include <cmath>
 
 #include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/Tables.h"
 #include "RovuVuz/format/Sections.h"
+#include "Tovin/Bench.h"
 #include "Tovin/MainMenu.h"
 #include "Tovin/TovinDocument.h"
 #include "Tovin/editor/DisplayUnits.h"
+#include "Tovin/editor/EditorActions.h"
 #include "Tovin/editor/EditorSession.h"
 #include "Tovin/editor/FindBar.h"
 #include "Tovin/editor/FooterBar.h"
@@ -21,6 +24,7 @@
 #include "Tovin/editor/SpellingHighlighter.h"
 #include "Tovin/editor/StoryBridge.h"
 #include "Tovin/editor/StoryText.h"
+#include "Tovin/editor/TableAttachment.h"
 #include "Tovin/editor/Theme.h"
 #include "Tovin/platform/Spelling.h"
 
@@ -41,19 +45,6 @@ constexpr int plainBottom = 56;
 constexpr int notesRuleWidth = 144;
 
 }  // namespace
-
-BandTextView::BandTextView(QWidget* parent) : QTextEdit(parent) {
-    setFrameShape(QFrame::NoFrame);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    document()->setDocumentMargin(0);
-    viewport()->setAutoFillBackground(false);
-}
-
-int BandTextView::fittedHeight(int width) {
-    document()->setTextWidth(width);
-    return int(std::ceil(document()->size().height()));
-}
 
 HairlineView::HairlineView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -88,19 +79,26 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
     headerRule_->hide();
     notesRule_->hide();
 
-    session_ = new EditorSession(document, bodyView_, columnWidth(), this);
+    session_ = new EditorSession(document, bodyView_, columnWidth(), this,
+                                 [this](AttributedBuilder builder, QTextEdit* host) {
+                                     return TableAttachment::liveTables(std::move(builder), this, host, 0);
+                                 });
     session_->activeView = [this] {
         const Active now = active();
         return EditorSession::Target{now.view, now.bridge};
     };
     session_->flushOthers = [this] {
-        for (Band* band : {&header_, &footerBand_, &notes_})
-            if (band->bridge) band->bridge->flush();
+        // A flush may reload a view, never add or remove one.
+        std::vector<QPointer<StoryBridge>> bridges;
+        for (const auto& [view, bridge] : bridgeMap_) bridges.push_back(bridge);
+        for (const QPointer<StoryBridge>& bridge : bridges)
+            if (bridge) bridge->flush();
     };
     // A newer change restarts the wait, so a burst of edits refreshes once.
     connect(session_, &EditorSession::changed, this, [this] { refreshTask_.start(); });
     connect(session_, &EditorSession::reloaded, this, &EditorViewController::reloadBands);
     connect(session_, &EditorSession::bodyLoaded, this, [this] {
+        columnWidth_.reset();
         loadBands();
         updateFooter();
     });
@@ -116,18 +114,27 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
         toolbar_->sync();
     });
     connect(bodyView_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { layoutBands(); });
+    // The layout reports the body's height as it lays out a long text bit by bit; asking
+    // the document for its size instead would lay all of it out at once.
     connect(bodyView_->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
-            [this] { layoutBands(); });
+            [this](const QSizeF& size) {
+                bodyHeight_ = size.height();
+                layoutBands();
+            });
     connect(bodyView_->document(), &QTextDocument::contentsChange, this, [this] { changeCache_.reset(); });
     bodyView_->viewport()->installEventFilter(this);
     connect(bodyView_, &QTextEdit::selectionChanged, this, [this] { selectionChanged(bodyView_); });
 
-    new SpellingHighlighter(bodyView_->document(), Spelling::shared());
+    new SpellingHighlighter(bodyView_->document(), Spelling::shared(), bodyView_);
     loadBands();
     updateFooter();
+    bodyView_->afterFirstPaint = [this] { Bench::firstPaint(this); };
 }
 
-EditorViewController::~EditorViewController() = default;
+EditorViewController::~EditorViewController() {
+    // The views outlive this part of the controller; their ends no longer concern it.
+    for (const auto& entry : bridgeMap_) disconnect(entry.first, nullptr, this, nullptr);
+}
 
 void EditorViewController::setContinuousSpellChecking(bool on) {
     SpellingHighlighter::setContinuousChecking(on);
@@ -164,10 +171,13 @@ StoryBridge* EditorViewController::bodyBridge() const {
 }
 
 qreal EditorViewController::columnWidth() const {
+    // Kept until the package is replaced: reading the page setup walks the body.
+    if (columnWidth_) return *columnWidth_;
     rovuvuz::DocxDocument* docx = doc();
     if (!docx) return 612 * displayScale;
     const rovuvuz::PageSetup page = docx->pageSetup();
-    return std::round((page.width - page.left - page.right) * displayScale);
+    columnWidth_ = std::round((page.width - page.left - page.right) * displayScale);
+    return *columnWidth_;
 }
 
 rovuvuz::EditMode EditorViewController::editMode() const {
@@ -175,19 +185,52 @@ rovuvuz::EditMode EditorViewController::editMode() const {
 }
 
 EditorViewController::Active EditorViewController::active() const {
-    QWidget* focus = focusWidget();
-    for (const Band* band : {&header_, &footerBand_, &notes_}) {
-        if (band->view && band->view == focus) return {band->view, band->bridge.get()};
-    }
+    if (auto* focus = qobject_cast<QTextEdit*>(focusWidget()))
+        if (StoryBridge* bridge = bridgeOf(focus); bridge && focus != bodyView_) return {focus, bridge};
     return {bodyView_, bodyBridge()};
 }
 
 StoryBridge* EditorViewController::bridgeOf(const QWidget* view) const {
     if (view == bodyView_) return bodyBridge();
-    for (const Band* band : {&header_, &footerBand_, &notes_}) {
-        if (band->view && band->view == view) return band->bridge.get();
+    const auto found = bridgeMap_.find(view);
+    return found == bridgeMap_.end() ? nullptr : found->second.data();
+}
+
+std::unique_ptr<StoryBridge> EditorViewController::makeBridge(const StoryID& story, QTextEdit* view,
+                                                              qreal width, std::function<void()> onEdit,
+                                                              int depth) {
+    auto bridge = std::make_unique<StoryBridge>(
+        doc(), story, view,
+        TableAttachment::liveTables(AttributedBuilder(doc(), story, width), this, view, depth));
+    bridge->mode = [this] { return editMode(); };
+    bridge->willEdit = [this](StoryBridge&) { session_->undo().registerUndo(/*typing=*/true); };
+    bridge->didEdit = [this, onEdit = std::move(onEdit)](StoryBridge&) {
+        session_->modelChanged();
+        if (onEdit) onEdit();
+    };
+    view->setAcceptRichText(false);
+    view->installEventFilter(session_);
+    new SpellingHighlighter(view->document(), Spelling::shared());
+    connect(view, &QTextEdit::selectionChanged, this, [this, view] { selectionChanged(view); });
+    bridgeMap_[view] = bridge.get();
+    connect(view, &QObject::destroyed, this, [this, view] { bridgeMap_.erase(view); });
+    return bridge;
+}
+
+void EditorViewController::tableEdit(const rovuvuz::TableEdit& edit, rovuvuz::BlockID table,
+                                     const StoryID& story) {
+    rovuvuz::DocxDocument* docx = doc();
+    if (!docx) return;
+    session_->flushAll();
+    session_->undo().registerUndo(/*typing=*/false);
+    try {
+        docx->apply(edit, table, story, editMode());
+    } catch (const std::exception&) {
+        EditorActions::beep();
+        return;
     }
-    return nullptr;
+    modelChanged();
+    reloadAll();
 }
 
 std::vector<BlockSnapshot> EditorViewController::storyBlocks(const StoryID& story) const {
@@ -216,6 +259,10 @@ EditorViewController::noteBlocks() const {
                     paragraph && first) {
                     labels[paragraph->id] = std::to_string(entry.id);
                     first = false;
+                    // Shown with its number from the start, so relabelling finds nothing
+                    // to redraw: one redraw per note makes a long document slow to open.
+                    blocks.push_back({paragraph->withListLabel(std::to_string(entry.id))});
+                    continue;
                 }
                 blocks.push_back(block);
             }
@@ -230,20 +277,11 @@ EditorViewController::Band EditorViewController::makeBand(const StoryID& story,
                                                           std::vector<BlockSnapshot> blocks) {
     Band band;
     band.view = new BandTextView(bodyView_->viewport());
-    band.bridge = std::make_unique<StoryBridge>(doc(), story, band.view,
-                                                AttributedBuilder(doc(), story, columnWidth()));
-    band.bridge->mode = [this] { return editMode(); };
-    band.bridge->willEdit = [this](StoryBridge&) { session_->undo().registerUndo(/*typing=*/true); };
-    band.bridge->didEdit = [this](StoryBridge&) {
-        session_->modelChanged();
+    band.bridge = makeBridge(story, band.view, columnWidth(), [this] {
         bandWidth_ = -1;  // its height may have changed
         layoutBands();
-    };
+    });
     band.bridge->load(std::move(blocks));
-    band.view->installEventFilter(session_);
-    new SpellingHighlighter(band.view->document(), Spelling::shared());
-    connect(band.view, &QTextEdit::selectionChanged, this,
-            [this, view = band.view] { selectionChanged(view); });
     band.view->show();
     return band;
 }
@@ -362,7 +400,7 @@ void EditorViewController::layoutBands() {
         header_.view->setGeometry(x, headerTop - scrolled, width, h);
         headerRule_->setGeometry(x, headerTop + h + ruleGap - scrolled, width, 1);
     }
-    const int bodyHeight = int(std::ceil(bodyView_->document()->size().height()));
+    const int bodyHeight = int(std::ceil(bodyHeight_));
     int y = bodyHeight - bottom + 32;
     if (notes_.view) {
         notesRule_->setGeometry(x, y - scrolled, std::min(width, notesRuleWidth), 1);

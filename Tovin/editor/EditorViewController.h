@@ -9,19 +9,22 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "RovuVuz/edit/TextEdit.h"
 #include "RovuVuz/model/Identifiers.h"
 #include "RovuVuz/snapshot/Snapshot.h"
-#include "RovuVuz/edit/TextEdit.h"
+#include "Tovin/editor/BandTextView.h"
 #include "Tovin/editor/ColumnTextView.h"
 
 namespace rovuvuz {
 class DocxDocument;
-}
+struct TableEdit;
+}  // namespace rovuvuz
 
 namespace tovin {
 
@@ -33,15 +36,6 @@ class FormatPopover;
 class RevealToolbar;
 class StoryBridge;
 class TovinDocument;
-
-// A header, footer or notes band: a text view sized to its text that never scrolls itself.
-class BandTextView : public QTextEdit {
-    Q_OBJECT
-  public:
-    explicit BandTextView(QWidget* parent = nullptr);
-    // The height the text needs at `width`.
-    int fittedHeight(int width);
-};
 
 // A one-pixel rule drawn in the theme's hairline colour.
 class HairlineView : public QWidget {
@@ -87,6 +81,15 @@ class EditorViewController : public QWidget {
     };
     Active active() const;
     StoryBridge* bridgeOf(const QWidget* view) const;
+
+    // A bridge between a band or table cell view and a story, with the editor's hooks (edit
+    // mode, undo, change marking, then `onEdit`), its tables made live at `depth`, and
+    // entered in the bridge map for as long as the view lives.
+    std::unique_ptr<StoryBridge> makeBridge(const rovuvuz::StoryID& story, QTextEdit* view, qreal width,
+                                            std::function<void()> onEdit, int depth = 0);
+    // A table's row or column command: one undo step in the current edit mode; a refusal
+    // beeps and leaves the document as it was; then every view reloads.
+    void tableEdit(const rovuvuz::TableEdit& edit, rovuvuz::BlockID table, const rovuvuz::StoryID& story);
 
     // direct, or tracked by the author name now while the document tracks changes.
     rovuvuz::EditMode editMode() const;
@@ -156,11 +159,15 @@ class EditorViewController : public QWidget {
     Band footerBand_;
     Band notes_;
     std::map<rovuvuz::ParagraphID, std::string> noteLabels_;
+    // The bridge of every band and table cell view.
+    std::map<const QWidget*, QPointer<StoryBridge>> bridgeMap_;
     std::optional<std::vector<std::pair<int, int>>> changeCache_;
     QTimer refreshTask_;
     int refreshes_ = 0;
     int bandWidth_ = -1;
-    int bandHeights_[3] = {0, 0, 0};  // header, notes, footer
+    qreal bodyHeight_ = 0;                      // as the body's layout last reported it
+    mutable std::optional<qreal> columnWidth_;  // until the package is replaced
+    int bandHeights_[3] = {0, 0, 0};            // header, notes, footer
     bool pageView_ = false;
     bool railShown_ = true;
 };

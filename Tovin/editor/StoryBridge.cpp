@@ -9,6 +9,7 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <exception>
+#include <stdexcept>
 
 #include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/editor/StoryText.h"
@@ -96,6 +97,11 @@ QString StoryBridge::textOf(const Entry& entry) {
     return QString(objectCharacter);
 }
 
+int StoryBridge::lengthOf(const Entry& entry) {
+    const ParagraphSnapshot* paragraph = paragraphOf(entry);
+    return paragraph ? int(paragraph->text.size()) : 1;
+}
+
 QString StoryBridge::entriesText() const {
     return joined(entries_, 0, entries_.size());
 }
@@ -110,7 +116,7 @@ std::vector<int> StoryBridge::starts() const {
     int at = 0;
     for (const Entry& entry : entries_) {
         out.push_back(at);
-        at += int(textOf(entry).size()) + 1;
+        at += lengthOf(entry) + 1;
     }
     return out;
 }
@@ -158,7 +164,7 @@ void StoryBridge::record(int location, int length, int delta) {
     const std::vector<int> at = starts();
     const int first = entryIndex(s, at);
     const int last = entryIndex(e, at);
-    pending_ = Pending{first, last, at[first], at[last] + int(textOf(entries_[last]).size()), total};
+    pending_ = Pending{first, last, at[first], at[last] + lengthOf(entries_[last]), total};
 }
 
 void StoryBridge::scheduleFlush() {
@@ -203,7 +209,7 @@ void StoryBridge::noteSelection() {
 std::pair<int, int> StoryBridge::locate(int offset, int from) const {
     int index = from;
     while (index + 1 < int(entries_.size())) {
-        const int length = int(textOf(entries_[index]).size());
+        const int length = lengthOf(entries_[index]);
         if (offset <= length) break;
         offset -= length + 1;
         ++index;
@@ -359,8 +365,8 @@ void StoryBridge::relabelIfListed(int first, size_t count, const std::vector<Ent
 // ---- Writing the view ----
 
 void StoryBridge::replaceRegion(int first, int last, std::vector<Entry> replacement, int currentEnd,
-                                std::optional<int> caret) {
-    const int start = starts()[size_t(first)];
+                                std::optional<int> caret, std::optional<int> knownStart) {
+    const int start = knownStart ? *knownStart : starts()[size_t(first)];
     const QTextCursor before = view_->textCursor();
     applying_ = true;
     if (storageText(start, currentEnd) == joined(replacement, 0, replacement.size()))
@@ -368,8 +374,14 @@ void StoryBridge::replaceRegion(int first, int last, std::vector<Entry> replacem
     else
         writeRegion(start, currentEnd, replacement);
     applying_ = false;
-    entries_.erase(entries_.begin() + first, entries_.begin() + last + 1);
-    entries_.insert(entries_.begin() + first, replacement.begin(), replacement.end());
+    if (size_t(last - first + 1) == replacement.size()) {
+        // As many entries as before (a keystroke in one paragraph): no shifting of the rest.
+        std::move(replacement.begin(), replacement.end(), entries_.begin() + first);
+    } else {
+        entries_.erase(entries_.begin() + first, entries_.begin() + last + 1);
+        entries_.insert(entries_.begin() + first, std::make_move_iterator(replacement.begin()),
+                        std::make_move_iterator(replacement.end()));
+    }
 
     const int length = storageLength();
     if (caret) {
@@ -407,7 +419,7 @@ void StoryBridge::rewriteAttributes(int start, const std::vector<Entry>& replace
     int at = start;
     for (const Entry& entry : replacement) {
         const ParagraphSnapshot* paragraph = paragraphOf(entry);
-        const int length = int(textOf(entry).size());
+        const int length = lengthOf(entry);
         if (paragraph) {
             QTextBlock block = text->findBlock(at);
             StyledText styled;
@@ -443,10 +455,9 @@ void StoryBridge::rewriteAttributes(int start, const std::vector<Entry>& replace
     cursor.endEditBlock();
 }
 
-void StoryBridge::replaceEntry(size_t index, Entry entry) {
-    const int start = starts()[index];
-    const int end = start + int(textOf(entries_[index]).size());
-    replaceRegion(int(index), int(index), {std::move(entry)}, end, std::nullopt);
+void StoryBridge::replaceEntry(size_t index, Entry entry, int start) {
+    const int end = start + lengthOf(entries_[index]);
+    replaceRegion(int(index), int(index), {std::move(entry)}, end, std::nullopt, start);
 }
 
 // ---- Loading ----
@@ -478,6 +489,15 @@ void StoryBridge::reloadFromModel(std::optional<std::vector<BlockSnapshot>> bloc
     fresh.reserve(entries_.size());
     for (const Entry& entry : entries_) {
         const ParagraphSnapshot* paragraph = paragraphOf(entry);
+        if (const auto* table = std::get_if<rovuvuz::TableSnapshot>(&entry.block.value)) {
+            // Its cells may have been edited since the entry was made.
+            try {
+                fresh.push_back(BlockSnapshot{doc_->snapshot(table->id, story_)});
+            } catch (const std::exception&) {
+                fresh.push_back(entry.block);
+            }
+            continue;
+        }
         if (!paragraph) {
             fresh.push_back(entry.block);
             continue;
@@ -495,7 +515,13 @@ void StoryBridge::reloadFromModel(std::optional<std::vector<BlockSnapshot>> bloc
 void StoryBridge::reloadStory(int caret) {
     std::vector<BlockSnapshot> blocks;
     try {
-        blocks = doc_->snapshot(story_).blocks;
+        if (freshBlocks) {
+            std::optional<std::vector<BlockSnapshot>> part = freshBlocks();
+            if (!part) throw std::runtime_error("unreadable");
+            blocks = std::move(*part);
+        } else {
+            blocks = doc_->snapshot(story_).blocks;
+        }
     } catch (const std::exception&) {
         reloadFromModel();
         return;
@@ -508,7 +534,10 @@ void StoryBridge::reloadStory(int caret) {
 
 void StoryBridge::refresh(const std::set<ParagraphID>& ids) {
     if (ids.empty()) return;
-    for (size_t i = 0; i < entries_.size(); ++i) {
+    // Entry starts are counted along the way: finding each one afresh would make
+    // redrawing many paragraphs of a long story quadratic.
+    int start = 0;
+    for (size_t i = 0; i < entries_.size(); start += lengthOf(entries_[i]) + 1, ++i) {
         const ParagraphSnapshot* old = paragraphOf(entries_[i]);
         if (!old || !ids.count(old->id)) continue;
         ParagraphSnapshot fresh;
@@ -518,7 +547,7 @@ void StoryBridge::refresh(const std::set<ParagraphID>& ids) {
             continue;
         }
         if (old->listLabel) fresh.listLabel = old->listLabel;
-        replaceEntry(i, Entry{BlockSnapshot{std::move(fresh)}});
+        replaceEntry(i, Entry{BlockSnapshot{std::move(fresh)}}, start);
     }
 }
 
@@ -535,14 +564,16 @@ void StoryBridge::relabel() {
             return;
         }
     }
-    for (size_t i = 0; i < entries_.size(); ++i) {
+    // Starts counted along the way, as in refresh().
+    int start = 0;
+    for (size_t i = 0; i < entries_.size(); start += lengthOf(entries_[i]) + 1, ++i) {
         const ParagraphSnapshot* paragraph = paragraphOf(entries_[i]);
         if (!paragraph) continue;
         auto found = labels.find(paragraph->id);
         const std::optional<std::string> label =
             found == labels.end() ? std::nullopt : std::optional<std::string>(found->second);
         if (label == paragraph->listLabel) continue;
-        replaceEntry(i, Entry{BlockSnapshot{paragraph->withListLabel(label)}});
+        replaceEntry(i, Entry{BlockSnapshot{paragraph->withListLabel(label)}}, start);
     }
 }
 

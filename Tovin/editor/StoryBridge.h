@@ -20,9 +20,9 @@
 #include <utility>
 #include <vector>
 
+#include "RovuVuz/edit/TextEdit.h"
 #include "RovuVuz/model/Identifiers.h"
 #include "RovuVuz/snapshot/Snapshot.h"
-#include "RovuVuz/edit/TextEdit.h"
 #include "Tovin/editor/AttributedBuilder.h"
 
 class QTextEdit;
@@ -72,6 +72,9 @@ class StoryBridge : public QObject {
     std::function<void(StoryBridge&)> didEdit = [](StoryBridge&) {};
     // When set, list labels come from here rather than from the story snapshot.
     std::function<std::map<rovuvuz::ParagraphID, std::string>()> customLabels;
+    // When set, the blocks that reloading the whole story shows instead (a table cell's),
+    // or nothing when they cannot be read.
+    std::function<std::optional<std::vector<rovuvuz::BlockSnapshot>>()> freshBlocks;
     // A refused edit; the platform beep unless replaced.
     std::function<void()> beep;
     // The view's selection just before the latest user change. The bridge records it
@@ -107,6 +110,8 @@ class StoryBridge : public QObject {
     QString viewText() const;
 
     static QString textOf(const Entry& entry);
+    // textOf(entry).size() without building the text.
+    static int lengthOf(const Entry& entry);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -117,15 +122,17 @@ class StoryBridge : public QObject {
     void scheduleFlush();
     void apply();
     std::pair<int, int> locate(int offset, int from) const;
+    // `knownStart`, when given, is entry `first`'s view offset (saves counting it).
     void replaceRegion(int first, int last, std::vector<Entry> replacement, int currentEnd,
-                       std::optional<int> caret);
+                       std::optional<int> caret, std::optional<int> knownStart = std::nullopt);
     void putBack(int first, int last, int currentEnd);
     void reloadStory(int caret);
     bool unreported(int a, int b, const std::vector<rovuvuz::ParagraphID>& ids) const;
     void writeRegion(int start, int end, const std::vector<Entry>& replacement);
     void rewriteAttributes(int start, const std::vector<Entry>& replacement);
     void relabelIfListed(int first, size_t count, const std::vector<Entry>& fresh);
-    void replaceEntry(size_t index, Entry entry);
+    // Replaces entry `index`, which starts at view offset `start`.
+    void replaceEntry(size_t index, Entry entry, int start);
     static int entryIndex(int offset, const std::vector<int>& starts);
     QString storageText(int start, int end) const;
     int storageLength() const;

@@ -34,11 +34,11 @@ void registerAttachmentHandler(QTextDocument* document) {
     layout->registerHandler(attachmentObjectType, new AttachmentHandler(layout));
 }
 
-QSizeF AttachmentHandler::intrinsicSize(QTextDocument*, int, const QTextFormat& format) {
+QSizeF AttachmentHandler::intrinsicSize(QTextDocument* document, int, const QTextFormat& format) {
     const AttachmentRef attachment = attachmentOf(format);
     if (!attachment) return {};
     // A raised box (a note number) stands on the baseline with empty space below it.
-    const QSizeF size = attachment->size();
+    const QSizeF size = document ? attachment->sizeIn(*document) : attachment->size();
     return {size.width(), size.height() + std::max<qreal>(attachment->baseline(), 0)};
 }
 

@@ -24,6 +24,9 @@ class TextAttachment {
 
     // The box in device-independent pixels.
     virtual QSizeF size() const = 0;
+    // The box in a document's layout; an attachment that fits itself to the text width
+    // (a table) reads it from the document.
+    virtual QSizeF sizeIn(const QTextDocument&) const { return size(); }
     // How far the box's bottom edge sits above the baseline; negative hangs below it.
     virtual qreal baseline() const { return 0; }
     // Draws into `box` (its size is size()). The painter's state is restored afterwards.

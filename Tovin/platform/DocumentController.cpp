@@ -339,7 +339,7 @@ void DocumentController::rememberOpenWindows() {
     for (TabbedWindow* window : TabbedWindow::all()) {
         for (QWidget* page : window->pages()) {
             for (auto it = controllers_.begin(); it != controllers_.end(); ++it) {
-                if (it.value()->page() == page && documents_.contains(it.key()))
+                if (it.value()->page() == page && it.value()->isRestorable() && documents_.contains(it.key()))
                     paths.append(it.key()->filePath());
             }
         }

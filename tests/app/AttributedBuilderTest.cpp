@@ -15,7 +15,8 @@
 #include "Tovin/editor/DisplayUnits.h"
 #include "Tovin/editor/FontResolver.h"
 #include "Tovin/editor/StoryText.h"
-#include "Tovin/editor/TableGridAttachment.h"
+#include "Tovin/editor/TableAttachment.h"
+#include "Tovin/editor/TableView.h"
 #include "Tovin/editor/TextProperties.h"
 #include "Tovin/editor/Theme.h"
 #include "support/TestSupport.h"
@@ -195,6 +196,19 @@ TEST(AttributedBuilderParagraphs, ListLabelKeepsTheHangingSpaceFreeForItself) {
     EXPECT_DOUBLE_EQ(labelled.textIndent(), 0);
     const QTextBlockFormat plain = plainBuilder().paragraphStyle(format, std::nullopt);
     EXPECT_DOUBLE_EQ(plain.textIndent(), -22.5);
+}
+
+TEST(AttributedBuilderParagraphs, DirectionComesFromTheFirstStrongCharacter) {
+    rovuvuz::ParagraphSnapshot paragraph;
+    paragraph.text = u"(12) Hello";
+    EXPECT_EQ(plainBuilder().paragraph(paragraph).block.layoutDirection(), Qt::LeftToRight);
+    paragraph.text = u"(12) \u05E9\u05DC\u05D5\u05DD world";  // Hebrew first
+    EXPECT_EQ(plainBuilder().paragraph(paragraph).block.layoutDirection(), Qt::RightToLeft);
+    EXPECT_EQ(plainBuilder().separatorAttributes(paragraph).block.layoutDirection(), Qt::RightToLeft);
+    paragraph.text = u"12 \u0627\u0644\u0639\u0631\u0628\u064A\u0629";  // Arabic after digits
+    EXPECT_EQ(plainBuilder().paragraph(paragraph).block.layoutDirection(), Qt::RightToLeft);
+    paragraph.text = u"";
+    EXPECT_EQ(plainBuilder().paragraph(paragraph).block.layoutDirection(), Qt::LeftToRight);
 }
 
 TEST(AttributedBuilderParagraphs, SpacingIndentsAndLineHeightsAtTheDisplayScale) {
@@ -391,12 +405,13 @@ TEST(StoryTextAssembly, EachBlockIsOneQtBlockAndTablesOneCharacter) {
     EXPECT_EQ(text.toPlainText(), QString("First\n\uFFFC\n\nLast"));
     const QTextBlock table = text.findBlockByNumber(1);
     const QTextCharFormat object = table.begin().fragment().charFormat();
-    const auto* grid = dynamic_cast<const TableGridAttachment*>(attachmentOf(object).get());
+    const auto* grid = dynamic_cast<const TableAttachment*>(attachmentOf(object).get());
     ASSERT_TRUE(grid);
-    ASSERT_EQ(grid->cells().size(), 3u);
-    EXPECT_EQ(grid->cells()[1].text, "b1");
-    EXPECT_DOUBLE_EQ(grid->cells()[1].frame.width(), 150 * 1.25);
-    EXPECT_DOUBLE_EQ(grid->cells()[2].frame.width(), 250 * 1.25);
+    grid->size();
+    ASSERT_EQ(grid->view()->cells().size(), 3u);
+    EXPECT_EQ(grid->view()->readerText(), "a1\nb1\nwide");
+    EXPECT_EQ(grid->view()->columnX(), (std::vector<qreal>{0, 100 * 1.25, 250 * 1.25}));
+    EXPECT_EQ(grid->view()->cells()[2].place.span, 2);
     EXPECT_DOUBLE_EQ(table.blockFormat().topMargin(), 8);
     // The empty paragraph is measured with its own mark's format, which Qt keeps on the
     // separator that begins its block.

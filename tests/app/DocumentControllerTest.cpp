@@ -13,7 +13,8 @@
 #include "Tovin/EditorWindowController.h"
 #include "Tovin/TovinDocument.h"
 #include "Tovin/editor/EditorSession.h"
-#include "Tovin/editor/TableGridAttachment.h"
+#include "Tovin/editor/TableAttachment.h"
+#include "Tovin/editor/TableView.h"
 #include "Tovin/editor/TextProperties.h"
 #include "Tovin/platform/AutosaveInPlace.h"
 #include "Tovin/platform/DocumentController.h"
@@ -61,8 +62,8 @@ QString readerText(const QTextEdit& view) {
             const QTextCharFormat format = fragment.fragment().charFormat();
             const auto revision = revisionProperty(format, TextProperty::revision);
             if (revision && revision->kind == rovuvuz::RevisionKind::remove) continue;
-            if (const auto* table = dynamic_cast<const TableGridAttachment*>(attachmentOf(format).get())) {
-                for (const auto& cell : table->cells()) line += cell.text;
+            if (const auto* table = dynamic_cast<const TableAttachment*>(attachmentOf(format).get())) {
+                line += table->view()->readerText();
                 continue;
             }
             line += fragment.fragment().text();

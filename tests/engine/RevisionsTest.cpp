@@ -202,6 +202,23 @@ TEST(Revisions, ListNamesEveryKindOfChange) {
     EXPECT_EQ(changes[4].date, "2024-03-01T00:00:00Z");
 }
 
+TEST(Revisions, TrackedTableRowsAreListedBeforeTheChangesInsideThem) {
+    const std::string cell = "<w:tc><w:p><w:r><w:t>c</w:t></w:r></w:p></w:tc>";
+    Fixture f("<w:tbl><w:tr>" + cell + "</w:tr>"
+              "<w:tr><w:trPr><w:ins w:id=\"7\" w:author=\"R\" w:date=\"2024-03-01T00:00:00Z\"/></w:trPr>"
+              "<w:tc><w:p>" + ins(8, "R", run("in")) + "</w:p></w:tc>" + cell + "</w:tr>"
+              "<w:tr><w:trPr><w:cantSplit/><w:del w:id=\"9\" w:author=\"S\"/></w:trPr>" + cell + "</w:tr>"
+              "<w:tr><w:trPr><w:cantSplit/></w:trPr>" + cell + "</w:tr></w:tbl>");
+    using K = TrackedChange::Kind;
+    std::vector<std::tuple<std::string, K, std::string, std::u16string>> seen;
+    for (const auto& c : Revisions::list(f.document.story(StoryID::body())))
+        seen.emplace_back(c.id, c.kind, c.author, c.text);
+    const decltype(seen) expected = {{"7", K::insertedRow, "R", u"in\tc"},
+                                     {"8", K::insertion, "R", u"in"},
+                                     {"9", K::deletedRow, "S", u"c"}};
+    EXPECT_EQ(seen, expected);
+}
+
 // A sentence moved to the front of its paragraph, as Word writes it: each side's content
 // between its range marks.
 namespace {

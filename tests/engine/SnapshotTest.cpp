@@ -166,6 +166,22 @@ TEST(Snapshot, TablesGridsSpansMergesAndStyles) {
     EXPECT_EQ(ps[3]->format.alignment, Alignment::left);
 }
 
+TEST(Snapshot, AParagraphOrTableTakenAloneInsideATableKeepsTheTableStyle) {
+    DocxDocument document = documentWith(
+        "<w:tbl><w:tblPr><w:tblStyle w:val=\"T\"/></w:tblPr><w:tr><w:tc><w:p><w:r><w:t>a</w:t></w:r></w:p>"
+        "<w:tbl><w:tr><w:tc><w:p><w:r><w:t>inner</w:t></w:r></w:p></w:tc></w:tr></w:tbl></w:tc></w:tr></w:tbl>"
+        "<w:p><w:r><w:t>after</w:t></w:r></w:p>");
+    const StorySnapshot story = document.snapshot(StoryID::body());
+    for (const ParagraphSnapshot* p : story.paragraphs()) {
+        SCOPED_TRACE(std::string(p->text.begin(), p->text.end()));
+        EXPECT_EQ(document.snapshot(p->id, StoryID::body()), *p);
+    }
+    const TableSnapshot& outer = firstTable(story);
+    const auto& nested = std::get<TableSnapshot>(outer.rows[0][0].blocks.at(1).value);
+    EXPECT_EQ(document.snapshot(nested.id, StoryID::body()), nested);
+    EXPECT_TRUE(std::get<ParagraphSnapshot>(nested.rows[0][0].blocks[0].value).spans.at(0).format.bold);
+}
+
 TEST(Snapshot, ObjectsBecomeImagesOrOpaqueObjects) {
     const auto image = SnapshotContext::object(
         "drawing", asBytes(std::string_view("<w:drawing><wp:inline><wp:extent cx=\"914400\" cy=\"457200\"/>"

@@ -170,6 +170,35 @@ TEST(Tables, RefusedEditsChangeNothing) {
     }
 }
 
+TEST(Tables, OneTableIsSnapshotByIDAfterACellEdit) {
+    Fixture f("<w:tbl>" + grid({2000, 3000}) + "<w:tr>" +
+              cell(width(2000) + "<w:gridSpan w:val=\"2\"/>", "a") + "</w:tr><w:tr>" +
+              cell(width(2000), "b") +
+              "<w:tc><w:p/><w:tbl><w:tr><w:tc><w:p><w:r><w:t>in</w:t></w:r></w:p></w:tc></w:tr></w:tbl><w:p/"
+              "></w:tc>" +
+              "</w:tr></w:tbl>");
+    const TableSnapshot before = f.snapshot();
+    const auto& first = std::get<ParagraphSnapshot>(before.rows[1][0].blocks.front().value);
+    f.document.replaceText(first.id, StoryID::body(), {1, 1}, u"ee", EditMode::direct());
+
+    const TableSnapshot after = f.document.snapshot(before.id, StoryID::body());
+    EXPECT_EQ(after.id, before.id);
+    EXPECT_EQ(after.columns, (std::vector<double>{100, 150}));
+    ASSERT_EQ(after.rows.size(), 2u);
+    EXPECT_EQ(after.rows[0][0].gridSpan, 2);
+    EXPECT_EQ(std::get<ParagraphSnapshot>(after.rows[1][0].blocks.front().value).text, u"bee");
+
+    // A nested table is found too; a paragraph's or an unknown ID is not a table.
+    const BlockSnapshot& nestedBlock = before.rows[1][1].blocks.at(1);
+    ASSERT_TRUE(std::holds_alternative<TableSnapshot>(nestedBlock.value)) << before.rows[1][1].blocks.size();
+    const BlockID nested = std::get<TableSnapshot>(nestedBlock.value).id;
+    EXPECT_EQ(
+        std::get<ParagraphSnapshot>(f.document.snapshot(nested, StoryID::body()).rows[0][0].blocks[0].value)
+            .text,
+        u"in");
+    EXPECT_THROW(f.document.snapshot(before.rows[0][0].id, StoryID::body()), DocxError);
+    EXPECT_THROW(f.document.snapshot(BlockID{987654}, StoryID::body()), DocxError);
+
 namespace {
 
 constexpr std::string_view mainURI = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";

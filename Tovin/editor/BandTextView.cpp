@@ -1,0 +1,40 @@
+#include "Tovin/editor/BandTextView.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPointer>
+#include <cmath>
+
+#include "Tovin/editor/TableView.h"
+
+namespace tovin {
+
+BandTextView::BandTextView(QWidget* parent) : QTextEdit(parent) {
+    setFrameShape(QFrame::NoFrame);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    document()->setDocumentMargin(0);
+    viewport()->setAutoFillBackground(false);
+}
+
+int BandTextView::fittedHeight(int width) {
+    document()->setTextWidth(width);
+    return int(std::ceil(document()->size().height()));
+}
+
+QMenu* BandTextView::contextMenu(const QPoint& at) {
+    QMenu* menu = createStandardContextMenu(at);
+    if (!tableCell || !tableCell->table) return menu;
+    QAction* first = menu->actions().value(0);
+    menu->insertActions(first, tableCell->table->menuItems(tableCell->row, tableCell->column, menu));
+    menu->insertSeparator(first);
+    return menu;
+}
+
+void BandTextView::contextMenuEvent(QContextMenuEvent* event) {
+    const QPointer<QMenu> menu = contextMenu(event->pos());
+    menu->exec(event->globalPos());
+    delete menu.data();
+}
+
+}  // namespace tovin

@@ -1,0 +1,452 @@
+// Tables edited in place: the grid's geometry on good and hostile tables, and the live table
+// view in an editor window — typing in cells, rows growing with their text, the row and
+// column commands of a cell's context menu, long tables, and refusals.
+#include <QAbstractTextDocumentLayout>
+#include <QAction>
+#include <QMenu>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBlock>
+#include <cmath>
+#include <regex>
+
+#include "AppTestSupport.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "Tovin/EditorWindowController.h"
+#include "Tovin/TovinDocument.h"
+#include "Tovin/editor/BandTextView.h"
+#include "Tovin/editor/ColumnTextView.h"
+#include "Tovin/editor/EditorActions.h"
+#include "Tovin/editor/EditorSession.h"
+#include "Tovin/editor/EditorViewController.h"
+#include "Tovin/editor/StoryBridge.h"
+#include "Tovin/editor/TableAttachment.h"
+#include "Tovin/editor/TableGeometry.h"
+#include "Tovin/editor/TableHost.h"
+#include "Tovin/editor/TableView.h"
+#include "Tovin/platform/DocumentController.h"
+#include "support/TestSupport.h"
+
+namespace tovin::testing {
+namespace {
+
+using rovuvuz::CellSnapshot;
+using rovuvuz::TableSnapshot;
+using rovuvuz::VMerge;
+using namespace TableGeometry;
+
+// ---- Geometry ----
+
+CellSnapshot cell(int64_t span = 1, std::optional<VMerge> merge = std::nullopt) {
+    CellSnapshot out;
+    out.gridSpan = span;
+    out.vMerge = merge;
+    return out;
+}
+
+TableSnapshot tableOf(std::vector<double> columns, std::vector<std::vector<CellSnapshot>> rows) {
+    TableSnapshot table;
+    table.columns = std::move(columns);
+    table.rows = std::move(rows);
+    return table;
+}
+
+std::vector<qreal> edges(const TableSnapshot& table, qreal width) {
+    return columnEdges(table, places(table), width);
+}
+
+TEST(TableGeometry, NarrowTablesStretchWideOnesShrinkOthersKeepTheirWidths) {
+    // 2 × 20 pt is 50 at the display scale, under 30 % of 600: stretched.
+    EXPECT_EQ(edges(tableOf({20, 20}, {{cell(), cell()}}), 600), (std::vector<qreal>{0, 300, 600}));
+    // 2 × 400 pt is 1000: shrunk, keeping the proportions.
+    EXPECT_EQ(edges(tableOf({400, 200}, {{cell(), cell()}}), 600), (std::vector<qreal>{0, 400, 600}));
+    // 100 + 150 pt is 312.5, between 30 % and all of the width: kept.
+    EXPECT_EQ(edges(tableOf({100, 150}, {{cell(), cell()}}), 600), (std::vector<qreal>{0, 125, 312.5}));
+}
+
+TEST(TableGeometry, MissingOrUnusableWidthsGiveEqualColumns) {
+    const std::vector<qreal> thirds{0, 200, 400, 600};
+    // Fewer widths than the row's cells.
+    EXPECT_EQ(edges(tableOf({100}, {{cell(), cell(), cell()}}), 600), thirds);
+    // None at all, zero, negative, not a number.
+    EXPECT_EQ(edges(tableOf({}, {{cell(), cell(), cell()}}), 600), thirds);
+    EXPECT_EQ(edges(tableOf({0, 0, 0}, {{cell(), cell(), cell()}}), 600), thirds);
+    EXPECT_EQ(edges(tableOf({-5, -5, -5}, {{cell(), cell(), cell()}}), 600), thirds);
+    EXPECT_EQ(edges(tableOf({NAN, INFINITY, -INFINITY}, {{cell(), cell(), cell()}}), 600), thirds);
+    // A table without rows or cells still has one column.
+    EXPECT_EQ(edges(tableOf({}, {}), 600), (std::vector<qreal>{0, 600}));
+}
+
+TEST(TableGeometry, HostileGridsStayBounded) {
+    // A row with more cells than the grid widens the grid; the widths then do not cover it.
+    const TableSnapshot wider = tableOf({100, 100}, {{cell(), cell()}, {cell(), cell(), cell(), cell()}});
+    EXPECT_EQ(gridColumns(places(wider)), 4);
+    EXPECT_EQ(edges(wider, 400), (std::vector<qreal>{0, 100, 200, 300, 400}));
+    // Spans past the grid stop at the widest grid; cells past it are left out.
+    const TableSnapshot spans = tableOf({100}, {{cell(1'000'000'000), cell()}, {cell(-7), cell(INT64_MAX)}});
+    const std::vector<Place> placed = places(spans);
+    ASSERT_EQ(placed.size(), 3u);
+    EXPECT_EQ(placed[0].span, widestGrid);
+    EXPECT_EQ(placed[1].span, 1);  // a span under 1 counts as 1
+    EXPECT_EQ(placed[2].column, 1);
+    EXPECT_EQ(placed[2].span, widestGrid - 1);
+    EXPECT_EQ(edges(spans, 640).size(), size_t(widestGrid) + 1);
+    std::vector<CellSnapshot> crowded(10'000, cell());
+    EXPECT_EQ(places(tableOf({}, {crowded})).size(), size_t(widestGrid));
+}
+
+TEST(TableGeometry, AMergeContinuesOnlyWhatIsMergedAbove) {
+    const TableSnapshot table =
+        tableOf({100, 100}, {
+                                {cell(1, VMerge::continues), cell(1, VMerge::restart)},
+                                {cell(1, VMerge::continues), cell(1, VMerge::continues)},
+                                {
+                                    cell(2),
+                                },
+                                {cell(1, VMerge::continues), cell(1, VMerge::continues)},
+                            });
+    const std::vector<Place> placed = places(table);
+    ASSERT_EQ(placed.size(), 7u);
+    EXPECT_FALSE(placed[0].continues);  // nothing above the first row
+    EXPECT_TRUE(placed[2].continues);   // under an orphan that starts a merge of its own
+    EXPECT_TRUE(placed[3].continues);   // under a restart
+    EXPECT_FALSE(placed[5].continues);  // under a cell that is not merged
+    EXPECT_FALSE(placed[6].continues);  // no cell above starts at its column
+}
+
+// Whether a line crosses the inside of a rectangle.
+bool crosses(const QLineF& line, const QRectF& inside) {
+    return QRectF(line.p1(), line.p2()).normalized().adjusted(-0.1, -0.1, 0.1, 0.1).intersects(inside);
+}
+
+TEST(TableGeometry, MergedCellsAreDrawnWithoutInnerLines) {
+    // Row 0: one cell across both columns; rows 1 and 2: a vertical merge in column 0.
+    const TableSnapshot table = tableOf(
+        {100, 100}, {{cell(2)}, {cell(1, VMerge::restart), cell()}, {cell(1, VMerge::continues), cell()}});
+    const std::vector<Place> placed = places(table);
+    const std::vector<qreal> x = columnEdges(table, placed, 250);
+    const std::vector<qreal> tops = rowTops(rowHeights(placed, std::vector<qreal>(placed.size(), 40), 3));
+    EXPECT_EQ(tops, (std::vector<qreal>{0, 40, 80, 120}));
+    const std::vector<QLineF> lines = gridLines(placed, x, tops);
+    const QRectF wide(x[0] + 1, 1, x[2] - 2, 38);   // inside the spanning cell
+    const QRectF tall(x[0] + 1, 41, x[1] - 2, 78);  // inside the merged column-0 cells
+    const QRectF split(x[1] - 1, 41, 2, 78);        // the line between the columns below
+    for (const QLineF& line : lines) {
+        EXPECT_FALSE(crosses(line, wide))
+            << line.x1() << "," << line.y1() << " " << line.x2() << "," << line.y2();
+        EXPECT_FALSE(crosses(line, tall))
+            << line.x1() << "," << line.y1() << " " << line.x2() << "," << line.y2();
+    }
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const QLineF& l) { return crosses(l, split); }));
+    // One line closes the table under its last row.
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const QLineF& l) {
+        return l.y1() == 120 && l.y2() == 120 && l.x2() == x[2];
+    }));
+}
+
+TEST(TableGeometry, RowsAreThirtyHighOrTheirTallestCellNotCountingContinuations) {
+    const TableSnapshot table =
+        tableOf({100}, {{cell(1, VMerge::restart)}, {cell(1, VMerge::continues)}, {cell()}});
+    const std::vector<Place> placed = places(table);
+    EXPECT_EQ(rowHeights(placed, {12, 500, 45}, 3), (std::vector<qreal>{30, 30, 45}));
+}
+
+// ---- The live view ----
+
+std::string paragraph(const std::string& text) {
+    return text.empty() ? "<w:p/>" : "<w:p><w:r><w:t xml:space=\"preserve\">" + text + "</w:t></w:r></w:p>";
+}
+std::string tc(const std::string& text, const std::string& props = "") {
+    return "<w:tc>" + (props.empty() ? "" : "<w:tcPr>" + props + "</w:tcPr>") + paragraph(text) + "</w:tc>";
+}
+std::string grid(std::initializer_list<int> twentieths) {
+    std::string out = "<w:tblGrid>";
+    for (int w : twentieths) out += "<w:gridCol w:w=\"" + std::to_string(w) + "\"/>";
+    return out + "</w:tblGrid>";
+}
+
+// The w:p elements of a part, in order.
+std::vector<std::string> paragraphsOf(const std::string& xml) {
+    static const std::regex element("<w:p[ >/][\\s\\S]*?(</w:p>|/>)");
+    std::vector<std::string> out;
+    for (auto it = std::sregex_iterator(xml.begin(), xml.end(), element); it != std::sregex_iterator(); ++it)
+        out.push_back(it->str());
+    return out;
+}
+
+class TableViewTest : public AppTest {
+  protected:
+    void open(const std::string& body) {
+        const rovuvuz::SharedBytes package =
+            rovuvuz::testing::makePackage(rovuvuz::testing::minimalDocument(body));
+        document = documents().openDocument(writeScratch("doc.docx", *package));
+        ASSERT_NE(document, nullptr);
+        editor = documents().windowController(document)->editor();
+        ASSERT_NE(editor, nullptr);
+        documents().windowController(document)->showWindow();
+        EditorActions::beep = [this] { ++beeps; };
+        settle();
+    }
+    void TearDown() override {
+        EditorActions::beep = [] {};
+        AppTest::TearDown();
+    }
+
+    // The body's table views in text order.
+    std::vector<TableView*> tables() {
+        std::vector<TableView*> out;
+        for (QTextBlock block = editor->body()->document()->begin(); block.isValid(); block = block.next()) {
+            if (block.begin().atEnd()) continue;
+            if (const auto* table = dynamic_cast<const TableAttachment*>(
+                    attachmentOf(block.begin().fragment().charFormat()).get()))
+                out.push_back(table->view());
+        }
+        return out;
+    }
+    const TableAttachment* attachment(int index = 0) {
+        int seen = 0;
+        for (QTextBlock block = editor->body()->document()->begin(); block.isValid(); block = block.next()) {
+            if (block.begin().atEnd()) continue;
+            if (const auto* table = dynamic_cast<const TableAttachment*>(
+                    attachmentOf(block.begin().fragment().charFormat()).get()))
+                if (seen++ == index) return table;
+        }
+        return nullptr;
+    }
+    BandTextView* cellView(int index, int table = 0) {
+        TableView* view = tables().at(size_t(table));
+        view->ensureViews(QRectF(0, 0, view->width(), view->height()));
+        return view->cells().at(size_t(index)).view;
+    }
+    void type(BandTextView* view, const QString& text) {
+        view->setFocus();
+        QTextCursor cursor = view->textCursor();
+        cursor.movePosition(QTextCursor::End);
+        view->setTextCursor(cursor);
+        QTest::keyClicks(view, text);
+        settle();
+    }
+    std::string body() {
+        const rovuvuz::SharedBytes bytes = document->docx()->partData(rovuvuz::PartName{"word/document.xml"});
+        return std::string(bytes->begin(), bytes->end());
+    }
+    TableSnapshot snapshot() {
+        for (const auto& block : document->docx()->snapshot(rovuvuz::StoryID::body()).blocks)
+            if (const auto* table = std::get_if<TableSnapshot>(&block.value)) return *table;
+        ADD_FAILURE() << "no table";
+        return {};
+    }
+    // The top of the body's last line, in the body's document.
+    qreal lastLineTop() {
+        const QTextBlock last = editor->body()->document()->lastBlock();
+        return editor->body()->document()->documentLayout()->blockBoundingRect(last).top();
+    }
+    // Runs a table command from the context menu of a cell.
+    void runMenu(BandTextView* view, const QString& title) {
+        const QPointer<QMenu> menu = view->contextMenu(QPoint(2, 2));
+        QAction* chosen = nullptr;
+        for (QAction* action : menu->actions())
+            if (action->text() == title) chosen = action;
+        if (!chosen) ADD_FAILURE() << "no item " << title.toStdString();
+        if (chosen) chosen->trigger();
+        settle();
+        delete menu.data();
+    }
+
+    TovinDocument* document = nullptr;
+    EditorViewController* editor = nullptr;
+    int beeps = 0;
+};
+
+const std::string twoByTwo = paragraph("Above") + "<w:tbl>" + grid({4000, 4000}) + "<w:tr>" + tc("Top left") +
+                             tc("Top right") + "</w:tr><w:tr>" + tc("Bottom left") + tc("Bottom right") +
+                             "</w:tr></w:tbl>" + paragraph("Below");
+
+TEST_F(TableViewTest, TypingInACellEditsOnlyThatCellsParagraph) {
+    open(twoByTwo);
+    ASSERT_EQ(tables().size(), 1u);
+    TableView* table = tables()[0];
+    EXPECT_TRUE(table->isVisible());
+    // The view stands where the host laid the table's character out.
+    const QRectF placed = TableHost::of(editor->body())->rectOf(attachment());
+    EXPECT_EQ(table->geometry().topLeft(), placed.topLeft().toPoint());
+    EXPECT_EQ(table->size(), placed.size().toSize());
+
+    const std::vector<std::string> before = paragraphsOf(body());
+    BandTextView* cell = cellView(1);
+    ASSERT_NE(cell, nullptr);
+    type(cell, " typed");
+    // The cell's bridge is the one commands act on while the cell has the focus.
+    EXPECT_EQ(editor->active().view, cell);
+    ASSERT_NE(editor->active().bridge, nullptr);
+    EXPECT_EQ(editor->active().bridge->viewText(), "Top right typed");
+
+    const std::vector<std::string> after = paragraphsOf(body());
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        if (i == 2)
+            EXPECT_NE(after[i].find("Top right typed"), std::string::npos) << after[i];
+        else
+            EXPECT_EQ(after[i], before[i]);
+    }
+    EXPECT_EQ(beeps, 0);
+    // The host's own text still holds one object character for the table.
+    EXPECT_EQ(editor->bodyBridge()->viewText(), QString("Above\n\uFFFC\nBelow"));
+    // One undo step puts the cell back.
+    editor->session()->undoStep();
+    settle();
+    EXPECT_EQ(paragraphsOf(body()), before);
+    EXPECT_EQ(tables().at(0)->readerText(), "Top left\nTop right\nBottom left\nBottom right");
+}
+
+TEST_F(TableViewTest, RowsGrowWithTheirTextAndOnlyASizeChangeMeasuresTheHostLine) {
+    open(paragraph("Above") + "<w:tbl>" + grid({3000, 3000}) + "<w:tr>" + tc("") + tc("") + "</w:tr><w:tr>" +
+         tc("x") + tc("") + "</w:tr></w:tbl>" + paragraph("Below"));
+    TableView* table = tables().at(0);
+    EXPECT_EQ(table->rowHeights().at(0), shortestRow);
+    const qreal rowBefore = table->rowHeights().at(1);
+    const qreal belowBefore = lastLineTop();
+    // The host lays text out again only where its document changed or was marked dirty.
+    QSignalSpy relayouts(editor->body()->document()->documentLayout(), &QAbstractTextDocumentLayout::update);
+
+    BandTextView* cell = cellView(2);
+    type(cell, "y");
+    EXPECT_EQ(table->rowHeights().at(1), rowBefore);
+    EXPECT_EQ(relayouts.count(), 0);
+    EXPECT_EQ(lastLineTop(), belowBefore);
+
+    // Enough words to wrap in a column of 3000 twentieths.
+    type(cell, QString(" word").repeated(40));
+    const qreal grown = table->rowHeights().at(1) - rowBefore;
+    EXPECT_GT(grown, 20);
+    EXPECT_GT(relayouts.count(), 0);
+    EXPECT_NEAR(lastLineTop() - belowBefore, grown, 1);
+    EXPECT_EQ(table->height(), int(std::ceil(table->rowHeights()[0] + table->rowHeights()[1])) + 1);
+    // The cell's view is as tall as its row allows.
+    EXPECT_GE(cell->height(), cell->document()->size().height() - 1);
+}
+
+TEST_F(TableViewTest, RowAndColumnCommandsComeFromTheCellsContextMenuAsOneStepEach) {
+    open(twoByTwo);
+    BandTextView* cell = cellView(2);  // bottom left
+    QMenu* menu = cell->contextMenu(QPoint(2, 2));
+    QStringList titles;
+    for (int i = 0; i < 7; ++i)
+        titles << (menu->actions()[i]->isSeparator() ? "-" : menu->actions()[i]->text());
+    EXPECT_EQ(titles, QStringList({"Insert Row Above", "Insert Row Below", "Delete Row", "Insert Column Left",
+                                   "Insert Column Right", "Delete Column", "-"}));
+    delete menu;
+
+    document->setTrackChanges(true);
+    const std::string before = body();
+    runMenu(cell, "Insert Row Below");
+    ASSERT_EQ(snapshot().rows.size(), 3u);
+    const auto changes = document->docx()->trackedChanges(rovuvuz::StoryID::body());
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].kind, rovuvuz::TrackedChange::Kind::insertedRow);
+    EXPECT_EQ(changes[0].author, TovinDocument::authorName().toStdString());
+    // The views were rebuilt from the model: three rows now.
+    ASSERT_EQ(tables().size(), 1u);
+    EXPECT_EQ(tables()[0]->rowHeights().size(), 3u);
+
+    runMenu(cellView(0), "Insert Column Right");
+    EXPECT_EQ(snapshot().rows[0].size(), 3u);
+    EXPECT_EQ(tables()[0]->columnX().size(), 4u);
+    EXPECT_EQ(beeps, 0);
+
+    editor->session()->undoStep();
+    editor->session()->undoStep();
+    settle();
+    EXPECT_EQ(body(), before);
+    EXPECT_EQ(tables().at(0)->rowHeights().size(), 2u);
+}
+
+TEST_F(TableViewTest, EdgeCommandsGoToTheEngineAndARefusalLeavesTheTable) {
+    open("<w:tbl>" + grid({3000, 3000}) + "<w:tr>" + tc("only") + tc("row") + "</w:tr></w:tbl>");
+    const std::string before = body();
+    runMenu(cellView(0), "Delete Row");  // the engine keeps a table's last row
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(body(), before);
+    EXPECT_EQ(tables().at(0)->cells().size(), 2u);
+
+    runMenu(cellView(1), "Insert Column Right");  // after the last column: the engine takes it
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(snapshot().rows[0].size(), 3u);
+}
+
+TEST_F(TableViewTest, AMergedCellSpansItsColumnsAndRefusesColumnEdits) {
+    open("<w:tbl>" + grid({3000, 3000}) + "<w:tr>" + tc("wide", "<w:gridSpan w:val=\"2\"/>") +
+         "</w:tr><w:tr>" + tc("a") + tc("b") + "</w:tr></w:tbl>");
+    const std::string before = body();
+    runMenu(cellView(1), "Delete Column");
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(body(), before);
+    // The merged cell spans both columns.
+    TableView* table = tables().at(0);
+    EXPECT_EQ(table->cells()[0].place.span, 2);
+    EXPECT_EQ(cellView(0)->width(), int(std::floor(table->columnX()[2] - 2 * cellInset)));
+}
+
+TEST_F(TableViewTest, ALongTableBuildsViewsOnlyNearTheScreen) {
+    std::string rows;
+    for (int r = 0; r < 1000; ++r)
+        rows += "<w:tr>" + tc("row " + std::to_string(r)) + tc("b") + tc("c") + "</w:tr>";
+    open(paragraph("Above") + "<w:tbl>" + grid({2000, 2000, 2000}) + rows + "</w:tbl>" + paragraph("Below"));
+    TableView* table = tables().at(0);
+    ASSERT_EQ(table->cells().size(), 3000u);
+    EXPECT_GT(table->height(), 1000 * shortestRow);
+    const int opened = table->viewCount();
+    EXPECT_GT(opened, 0);
+    EXPECT_LT(opened, 300);
+
+    QScrollBar* scroll = editor->body()->verticalScrollBar();
+    scroll->setValue(scroll->maximum());
+    settle();
+    table = tables().at(0);
+    EXPECT_NE(table->cells().back().view, nullptr);
+    EXPECT_TRUE(table->cells().back().view->isVisible());
+    EXPECT_LT(table->viewCount(), opened + 300);
+    // Moving with the host: the last cell's view is inside the viewport.
+    const QRect shown(table->cells().back().view->mapTo(editor->body()->viewport(), QPoint(0, 0)),
+                      table->cells().back().view->size());
+    EXPECT_TRUE(editor->body()->viewport()->rect().intersects(shown));
+}
+
+TEST_F(TableViewTest, HostileTablesOpenWithBoundedLayouts) {
+    std::string nested = tc("deepest");
+    for (int depth = 0; depth < 12; ++depth)
+        nested = "<w:tc><w:p/><w:tbl><w:tr>" + nested + "</w:tr></w:tbl><w:p/></w:tc>";
+    const std::string body =
+        // More cells than the grid, spans past it, zero and negative widths.
+        "<w:tbl>" + grid({0, -400}) + "<w:tr>" + tc("a") + tc("b") + tc("c") + tc("d") + "</w:tr><w:tr>" +
+        tc("span", "<w:gridSpan w:val=\"99999999\"/>") + tc("past") + "</w:tr></w:tbl>" +
+        // A merge that continues nothing, and an empty row.
+        "<w:tbl>" + grid({3000}) + "<w:tr>" + tc("orphan", "<w:vMerge/>") + "</w:tr><w:tr></w:tr></w:tbl>" +
+        // Tables inside tables.
+        "<w:tbl><w:tr>" + nested + "</w:tr></w:tbl>" + paragraph("end");
+    open(body);
+    const std::vector<TableView*> shown = tables();
+    ASSERT_EQ(shown.size(), 3u);
+    const qreal column = editor->body()->document()->textWidth();
+    for (TableView* table : shown) {
+        EXPECT_TRUE(std::isfinite(table->lastSize().width()) && std::isfinite(table->lastSize().height()));
+        EXPECT_LE(table->lastSize().width(), column);
+        EXPECT_LT(table->lastSize().height(), 5000);
+    }
+    EXPECT_EQ(shown[0]->columnX().size(), size_t(widestGrid) + 1);
+    EXPECT_FALSE(shown[1]->cells()[0].place.continues);
+    EXPECT_EQ(shown[1]->rowHeights(), (std::vector<qreal>{shown[1]->rowHeights()[0], shortestRow}));
+    EXPECT_EQ(editor->bodyBridge()->viewText(), QString("\uFFFC\n\uFFFC\n\uFFFC\nend"));
+    // A nested table is a table character in its cell's text, with a view of its own; past
+    // the deepest nesting the text is not reached.
+    BandTextView* cell = cellView(0, 2);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->toPlainText(), QString("\n\uFFFC\n"));
+    settle();
+    EXPECT_NE(cell->viewport()->findChild<TableView*>(), nullptr);
+    EXPECT_FALSE(shown[2]->readerText().contains("deepest"));
+}
+
+}  // namespace
+}  // namespace tovin::testing

@@ -1,0 +1,102 @@
+#!/bin/bash
+# Editing a table in a real window under Xvfb with real mouse and key events (never run by
+# ctest: it needs a display). Usage: tests/x11/tables.sh DISPLAY_NUMBER [path/to/tovin]
+# [path/to/tovin-cli]
+#
+# Checks, on copies of the corpus's mammoth-tables.docx (a 2 × 2 table between "Above" and
+# "Below"):
+#  1. a click into the top right cell, typing and Ctrl+S change only word/document.xml, and
+#     in it only that cell's paragraph;
+#  2. with Review > Track My Edits, "Insert Row Below" from the bottom left cell's context
+#     menu adds a third row marked inserted by the author, which tovin-cli lists among the
+#     changes;
+#  3. undoing it and saving gives back the original file byte for byte.
+set -euo pipefail
+number=${1:?display number}
+tovin=${2:-build/Tovin/tovin}
+cli=${3:-build/cli/tovin-cli}
+root=$(cd "$(dirname "$0")/../.." && pwd)
+work=$(mktemp -d)
+trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+mkdir -p "$work"/{run,config/Tovin,state}
+chmod 700 "$work/run"
+printf '[General]\nauthorName=Xavier Tester\n' >"$work/config/Tovin/Tovin.ini"
+export DISPLAY=:$number XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
+Xvfb "$DISPLAY" -screen 0 1600x1000x24 >/dev/null 2>&1 &
+xvfb=$!
+sleep 1
+cp "$root/../shared/corpus/mammoth-tables.docx" "$work/original.docx"
+
+# The window opens at the same place each time; the table's cells stand at these points.
+top_right=(950 246)
+bottom_left=(600 280)
+insert_row_below=(678 312)  # the menu's second item, opened at bottom_left
+
+open_copy() {
+    cp "$work/original.docx" "$work/$1"
+    "$tovin" "$work/$1" >/dev/null 2>&1 &
+    pid=$!
+    for _ in $(seq 50); do window=$(xdotool search --name "$1" 2>/dev/null | head -1) && [ -n "$window" ] && break; sleep 0.2; done
+    sleep 2
+    xdotool windowfocus --sync "$window" 2>/dev/null || true
+}
+save() { xdotool key ctrl+s; sleep 1.5; }
+close() {
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+    printf '[General]\nauthorName=Xavier Tester\n' >"$work/config/Tovin/Tovin.ini"
+}
+
+# 1. Typing in a cell.
+open_copy typed.docx
+xdotool mousemove "${top_right[@]}" click 1
+sleep 0.3
+xdotool key End
+xdotool type --delay 60 " and more"
+sleep 0.5
+save
+python3 - "$work/original.docx" "$work/typed.docx" <<'PY'
+import re, struct, sys, zipfile
+a, b = sys.argv[1], sys.argv[2]
+za, zb = zipfile.ZipFile(a), zipfile.ZipFile(b)
+da, db = open(a, 'rb').read(), open(b, 'rb').read()
+def stored(data, info):
+    n, e = struct.unpack('<HH', data[info.header_offset + 26:info.header_offset + 30])
+    return data[info.header_offset:info.header_offset + 30 + n + e + info.compress_size]
+assert [i.filename for i in za.infolist()] == [i.filename for i in zb.infolist()], "entry list differs"
+changed = [i.filename for i in za.infolist() if stored(da, i) != stored(db, zb.getinfo(i.filename))]
+assert changed == ['word/document.xml'], changed
+xa, xb = za.read('word/document.xml').decode(), zb.read('word/document.xml').decode()
+pa, pb = re.findall(r'<w:p[ >].*?</w:p>', xa, re.S), re.findall(r'<w:p[ >].*?</w:p>', xb, re.S)
+differ = [i for i, (x, y) in enumerate(zip(pa, pb)) if x != y]
+assert len(pa) == len(pb) and len(differ) == 1, differ
+assert 'Top right and more' in pb[differ[0]], pb[differ[0]]
+assert xa.replace(pa[differ[0]], '') == xb.replace(pb[differ[0]], ''), "outside the paragraph"
+print("only word/document.xml differs, only in the top right cell's paragraph")
+PY
+close
+
+# 2. A tracked row from the context menu, then 3. undo.
+open_copy row.docx
+xdotool mousemove "${bottom_left[@]}" click 1
+xdotool key ctrl+shift+e
+sleep 0.3
+xdotool mousemove "${bottom_left[@]}" click 3
+sleep 0.8
+xdotool mousemove "${insert_row_below[@]}" click 1
+sleep 1
+save
+rows=$(unzip -p "$work/row.docx" word/document.xml | grep -o '<w:tr ' | wc -l)
+[ "$rows" = 3 ] || { echo "FAIL: $rows rows"; exit 1; }
+unzip -p "$work/row.docx" word/document.xml | grep -q '<w:trPr><w:ins w:id="[0-9]*" w:author="Xavier Tester"' ||
+    { echo "FAIL: no tracked row"; exit 1; }
+"$cli" changes "$work/row.docx" | tee "$work/changes.txt"
+grep -q $'table row (inserted)\tXavier Tester' "$work/changes.txt" || { echo "FAIL: tovin-cli changes"; exit 1; }
+echo "Insert Row Below made a tracked row that tovin-cli lists"
+xdotool key ctrl+z
+sleep 0.5
+save
+cmp "$work/original.docx" "$work/row.docx"
+echo "undoing the row and saving gives back the original file byte for byte"
+close
+echo "all checks passed"
