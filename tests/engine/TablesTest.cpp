@@ -198,6 +198,7 @@ TEST(Tables, OneTableIsSnapshotByIDAfterACellEdit) {
         u"in");
     EXPECT_THROW(f.document.snapshot(before.rows[0][0].id, StoryID::body()), DocxError);
     EXPECT_THROW(f.document.snapshot(BlockID{987654}, StoryID::body()), DocxError);
+}
 
 namespace {
 
