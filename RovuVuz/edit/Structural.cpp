@@ -295,10 +295,11 @@ std::vector<ParagraphID> replaceText(EditContext& document, Story& story, const 
         deleteRange(document, *last, 0, to.offset, mode);
         for (size_t i = span.size() - 1; i-- > 0;) {
             const ParagraphID following = span[i + 1]->id;
+            const size_t blocks = span[i]->parent->children.size();
             joinOrMark(document, *span[i], mode);
-            // Joined (an own tracked break undone): what ended the range now ends span[i].
-            const Paragraph* next = nextParagraph(*span[i]);
-            if (endID == following && (!next || next->id != following)) endID = span[i]->id;
+            // Joined (a join removes the following paragraph's block): what ended the range
+            // now ends span[i].
+            if (endID == following && span[i]->parent->children.size() < blocks) endID = span[i]->id;
         }
     }
     const Paragraph* end = first;
