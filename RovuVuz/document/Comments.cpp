@@ -309,6 +309,18 @@ std::optional<ExtendedPart> readableExtended(DocxDocument& document) {
     }
 }
 
+// Throws DocxError(unreadablePart) when the commentsExtended part is there but does not
+// parse: resolving and replying write to it, so they check it before changing anything.
+void requireReadableExtended(DocxDocument& document) {
+    const auto name = extendedPart(document);
+    if (!name || !document.hasPart(name->rawValue)) return;
+    try {
+        readExtended(document, *name);
+    } catch (const XMLError& error) {
+        throw DocxError(DocxErrorCode::unreadablePart, DocxError::Detail{std::nullopt, *name, {}, error.what()});
+    }
+}
+
 // Adds or updates the commentsExtended entry of a paragraph identifier; an existing
 // entry's parent is never changed, and only its done flag is rewritten. Throws
 // DocxError(unreadablePart), before changing anything, when the part is there but cannot
@@ -467,7 +479,8 @@ CommentID DocxDocument::addComment(ParagraphID id, const StoryID& storyID, TextR
 
 CommentID DocxDocument::reply(CommentID to, std::u16string_view text, std::string_view author,
                               std::chrono::system_clock::time_point date) {
-    // The parent must exist before anything is made.
+    // The parent and the extended part must be usable before anything is made.
+    requireReadableExtended(*this);
     const std::string parentParaId = paragraphIDOf(*this, to.rawValue);
     const int64_t id = newComment(*this, text, author, date);
     anchorReply(*this, to.rawValue, id);
@@ -476,6 +489,7 @@ CommentID DocxDocument::reply(CommentID to, std::u16string_view text, std::strin
 }
 
 void DocxDocument::setResolved(CommentID comment, bool resolved) {
+    requireReadableExtended(*this);
     setExtended(*this, paragraphIDOf(*this, comment.rawValue), std::nullopt, resolved);
 }
 

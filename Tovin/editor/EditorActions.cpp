@@ -20,8 +20,8 @@
 #include <set>
 
 #include "RovuVuz/document/DocxDocument.h"
-#include "RovuVuz/format/Sections.h"
 #include "RovuVuz/edit/Structural.h"
+#include "RovuVuz/format/Sections.h"
 #include "Tovin/MainMenu.h"
 #include "Tovin/TovinDocument.h"
 #include "Tovin/editor/EditorSession.h"
@@ -247,17 +247,22 @@ void moveToChange(EditorViewController& editor, bool forward) {
     }
 }
 
+void resolveIn(EditorViewController& editor, const rovuvuz::StoryID& story, rovuvuz::RevisionID revision,
+               bool accept) {
+    editor.undo().registerUndo(/*typing=*/false);
+    const StructuralEdit edit = accept ? StructuralEdit{StructuralEdit::Accept{revision}}
+                                       : StructuralEdit{StructuralEdit::Reject{revision}};
+    attempt([&] { editor.doc()->apply(edit, story, rovuvuz::EditMode::direct()); });
+    editor.modelChanged();
+    editor.reloadAll();
+}
+
 void resolve(EditorViewController& editor, bool accept) {
     const auto active = editor.active();
     const std::optional<rovuvuz::RevisionInfo> revision = revisionAtSelection(active);
     // Without a usable w:id the change cannot be named to the engine.
     if (!revision || revision->id.rawValue < 0) return beep();
-    editor.undo().registerUndo(/*typing=*/false);
-    const StructuralEdit edit = accept ? StructuralEdit{StructuralEdit::Accept{revision->id}}
-                                       : StructuralEdit{StructuralEdit::Reject{revision->id}};
-    attempt([&] { editor.doc()->apply(edit, active.bridge->story(), rovuvuz::EditMode::direct()); });
-    editor.modelChanged();
-    editor.reloadAll();
+    resolveIn(editor, active.bridge->story(), revision->id, accept);
     moveToChange(editor, /*forward=*/true);
 }
 
@@ -507,6 +512,14 @@ void resetItem(Command command, QAction* item) {
 }
 
 }  // namespace
+
+void resolveRevision(EditorViewController& editor, rovuvuz::RevisionID revision, bool accept) {
+    if (!editor.doc() || !editor.bodyBridge()) return;
+    editor.bodyBridge()->flush();
+    // Without a usable w:id the change cannot be named to the engine.
+    if (revision.rawValue < 0) return beep();
+    resolveIn(editor, rovuvuz::StoryID::body(), revision, accept);
+}
 
 std::vector<Range> changeRanges(EditorViewController& editor) {
     std::vector<Range> ranges;

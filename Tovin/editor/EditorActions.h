@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "RovuVuz/model/Identifiers.h"
 #include "Tovin/MenuCommand.h"
 
 class QAction;
@@ -43,6 +44,10 @@ struct Range {
     bool operator==(const Range&) const = default;
 };
 std::vector<Range> changeRanges(EditorViewController& editor);
+
+// Accepts or rejects one tracked change of the body as one undo step; a beep when the
+// engine refuses.
+void resolveRevision(EditorViewController& editor, rovuvuz::RevisionID revision, bool accept);
 
 // The commands that ask for input, with the input given (the popover and file dialog
 // call these; tests call them directly).

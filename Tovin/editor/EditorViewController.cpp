@@ -25,8 +25,12 @@
 #include "Tovin/editor/StoryBridge.h"
 #include "Tovin/editor/StoryText.h"
 #include "Tovin/editor/TableAttachment.h"
+#include "Tovin/editor/TableHost.h"
+#include "Tovin/editor/TableView.h"
 #include "Tovin/editor/Theme.h"
 #include "Tovin/platform/Spelling.h"
+#include "Tovin/review/CommentRail.h"
+#include "Tovin/review/PartLedger.h"
 
 namespace tovin {
 
@@ -64,6 +68,8 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
       findBar_(nullptr),
       popover_(nullptr),
       toolbar_(nullptr),
+      rail_(nullptr),
+      ledger_(new PartLedger(footer_)),
       headerRule_(new HairlineView(bodyView_->viewport())),
       notesRule_(new HairlineView(bodyView_->viewport())) {
     setObjectName(QStringLiteral("EditorViewController"));
@@ -101,10 +107,24 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
         columnWidth_.reset();
         loadBands();
         updateFooter();
+        if (!rail_) return;
+        rail_->commentsChanged();
+        rail_->reload();
     });
     popover_ = new FormatPopover(this, bodyView_->viewport());
     toolbar_ = new RevealToolbar(this, this);
     toolbar_->watch(bodyView_->viewport());
+    rail_ = new CommentRail(this, bodyView_->viewport());
+    footer_->addTrailing(ledger_);
+    // The rail and the ledger follow the model after each settled burst of changes.
+    connect(this, &EditorViewController::refreshed, this, [this] {
+        rail_->reload();
+        refreshLedger();
+    });
+    connect(this, &EditorViewController::pageViewChanged, this, [this] {
+        refreshLedger();
+        layoutBands();
+    });
 
     refreshTask_.setSingleShot(true);
     refreshTask_.setInterval(refreshDelayMs);
@@ -129,6 +149,17 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
     loadBands();
     updateFooter();
     bodyView_->afterFirstPaint = [this] { Bench::firstPaint(this); };
+    rail_->reload();
+    refreshLedger();
+}
+
+int EditorViewController::railCardCount() const {
+    return rail_ ? int(rail_->cards().size()) : 0;
+}
+
+void EditorViewController::refreshLedger() {
+    ledger_->setDocument(doc());
+    ledger_->refresh();
 }
 
 EditorViewController::~EditorViewController() {
@@ -340,7 +371,11 @@ void EditorViewController::refresh() {
 }
 
 void EditorViewController::updateFooter() {
-    footer_->update(bodyView_->toPlainText(), document_ && document_->trackChanges());
+    // A table is one object character of the body's text; its cells' words count too.
+    QString text = bodyView_->toPlainText();
+    for (const TableView* table : TableHost::of(bodyView_)->views())
+        text += QLatin1Char('\n') + table->readerText();
+    footer_->update(text, document_ && document_->trackChanges());
 }
 
 void EditorViewController::reloadAll() {
@@ -358,6 +393,7 @@ void EditorViewController::reloadBands() {
         notes_.bridge->relabel();
     }
     updateFooter();
+    if (rail_) rail_->commentsChanged();  // a reload may follow a comment edit or an undo
     Q_EMIT refreshed();
     bandWidth_ = -1;
     layoutBands();
@@ -379,7 +415,7 @@ void EditorViewController::setRailShown(bool shown) {
 }
 
 void EditorViewController::layoutBands() {
-    const int railWidth = railShown_ && railCardCount() > 0 ? 268 : 0;
+    const int railWidth = railShown_ && !pageView_ && railCardCount() > 0 ? CommentRail::shownWidth : 0;
     // The body column places itself (ColumnTextView); the bands stand in the same column.
     bodyView_->setRailWidth(railWidth);
     const int width = int(bodyView_->visibleColumnWidth());
@@ -408,6 +444,12 @@ void EditorViewController::layoutBands() {
         y += n + bandGap;
     }
     if (footerBand_.view) footerBand_.view->setGeometry(x, y - scrolled, width, f);
+    // The rail spans the text from its top and scrolls with it.
+    const int viewportWidth = bodyView_->viewport()->width();
+    const int railHeight = std::max(bodyHeight, bodyView_->viewport()->height());
+    if (rail_)
+        rail_->place(railWidth ? QRect(viewportWidth - railWidth, -scrolled, railWidth, railHeight) : QRect(),
+                     std::exchange(railLaidOutFor_, bodyHeight) != bodyHeight);
 }
 
 void EditorViewController::resizeEvent(QResizeEvent* event) {

@@ -28,11 +28,13 @@ struct TableEdit;
 
 namespace tovin {
 
+class CommentRail;
 class EditorSession;
 class EditorUndo;
 class FindBar;
 class FooterBar;
 class FormatPopover;
+class PartLedger;
 class RevealToolbar;
 class StoryBridge;
 class TovinDocument;
@@ -110,7 +112,9 @@ class EditorViewController : public QWidget {
     // Whether the comment rail is shown, and how many cards it has (none without a rail).
     bool railShown() const { return railShown_; }
     void setRailShown(bool shown);
-    int railCardCount() const { return 0; }
+    int railCardCount() const;
+    CommentRail* rail() const { return rail_; }
+    PartLedger* ledger() const { return ledger_; }
 
     // Check Spelling While Typing, for every view of every editor.
     void setContinuousSpellChecking(bool on);
@@ -143,6 +147,7 @@ class EditorViewController : public QWidget {
     std::pair<std::vector<rovuvuz::BlockSnapshot>, std::map<rovuvuz::ParagraphID, std::string>> noteBlocks()
         const;
     void refresh();
+    void refreshLedger();
     void updateFooter();
     qreal columnWidth() const;
 
@@ -153,6 +158,8 @@ class EditorViewController : public QWidget {
     FindBar* findBar_;
     FormatPopover* popover_;
     RevealToolbar* toolbar_;
+    CommentRail* rail_;
+    PartLedger* ledger_;
     HairlineView* headerRule_;
     HairlineView* notesRule_;
     Band header_;
@@ -165,6 +172,7 @@ class EditorViewController : public QWidget {
     QTimer refreshTask_;
     int refreshes_ = 0;
     int bandWidth_ = -1;
+    qreal railLaidOutFor_ = -1;                 // the body height the rail's cards were placed for
     qreal bodyHeight_ = 0;                      // as the body's layout last reported it
     mutable std::optional<qreal> columnWidth_;  // until the package is replaced
     int bandHeights_[3] = {0, 0, 0};            // header, notes, footer

@@ -37,6 +37,12 @@ void FooterBar::update(const QString& text, bool tracking) {
     left_->setStyleSheet(QStringLiteral("color: %1").arg(secondary.name(QColor::HexArgb)));
 }
 
+void FooterBar::addTrailing(QWidget* view) {
+    auto* row = static_cast<QHBoxLayout*>(layout());
+    row->addSpacing(16);
+    row->addWidget(view);
+}
+
 int FooterBar::countWords(const QString& text) {
     QTextBoundaryFinder finder(QTextBoundaryFinder::Word, text);
     int count = 0;

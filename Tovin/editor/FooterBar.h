@@ -28,6 +28,9 @@ class FooterBar : public QWidget {
     // How many times the words were counted (a burst of edits should count once).
     int countsMade() const { return counts_; }
 
+    // Puts a view at the bar's trailing end, after the tracking label.
+    void addTrailing(QWidget* view);
+
     QLabel* left() const { return left_; }
     QLabel* right() const { return right_; }
 

@@ -39,7 +39,14 @@ class StoryBridge : public QObject {
   public:
     struct Entry {
         rovuvuz::BlockSnapshot block;
+        // Names this snapshot of the entry: a new snapshot gets a new stamp and copies keep
+        // it, so readers (the comment rail) can keep what they derived from an entry.
+        uint64_t stamp = freshStamp();
     };
+    static uint64_t freshStamp() {
+        static uint64_t last = 0;
+        return ++last;
+    }
     // The edited region not yet sent to the engine, in UTF-16 offsets: entries first…last,
     // their span [oldStart, oldEnd) before the edits, and the total change in length since.
     struct Pending {

@@ -105,6 +105,15 @@ QRectF TableHost::rectOf(const TableAttachment* table) {
     return {inText - scrolled, size};
 }
 
+std::vector<TableView*> TableHost::views() {
+    if (stale_) rescan();
+    std::vector<TableView*> out;
+    for (const Placed& entry : tables_)
+        if (const std::shared_ptr<const TextAttachment> attachment = entry.attachment.lock())
+            out.push_back(static_cast<const TableAttachment*>(attachment.get())->view());
+    return out;
+}
+
 void TableHost::place() {
     scheduled_ = false;
     if (stale_) rescan();

@@ -31,6 +31,8 @@ class TableHost : public QObject {
     void remeasure(const TableAttachment* table);
     // Places every table view now.
     void place();
+    // The views of the tables in the text, in text order.
+    std::vector<TableView*> views();
     // The rectangle of a table's character in viewport coordinates; empty when the table is
     // not in the text.
     QRectF rectOf(const TableAttachment* table);

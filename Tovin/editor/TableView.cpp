@@ -153,7 +153,11 @@ QSizeF TableView::layoutTable(qreal width) {
 }
 
 qreal TableView::measure(Cell& cell, qreal textWidth) {
-    if (cell.view) return cellHeight(*cell.view->document(), textWidth);
+    if (cell.view) {
+        cell.height = cellHeight(*cell.view->document(), textWidth);
+        cell.measuredAt = textWidth;
+        return cell.height;
+    }
     if (cell.measuredAt == textWidth) return cell.height;
     const std::vector<BlockSnapshot>& blocks = snapshotOf(cell).blocks;
     if (isEmpty(blocks)) {
@@ -233,6 +237,22 @@ void TableView::showVisibleCells() {
     const QRect visible = visibleRegion().boundingRect();
     if (visible.isEmpty()) return;
     ensureViews(QRectF(visible.adjusted(0, -viewMargin, 0, viewMargin)));
+    releaseViews(QRectF(visible.adjusted(0, -keptMargin, 0, keptMargin)));
+}
+
+// A cell's view goes when it is far from the screen, unless its text was edited (the
+// snapshot it would be rebuilt from is older) or it has the focus.
+void TableView::releaseViews(const QRectF& kept) {
+    const auto [from, to] = rowsMeeting(kept);
+    for (size_t row = 0; row + 1 < rowStarts_.size(); ++row) {
+        if (row >= from && row < to) continue;
+        for (size_t i = rowStarts_[row]; i < rowStarts_[row + 1]; ++i) {
+            Cell& cell = cells_[i];
+            if (!cell.view || cell.edited || cell.view->hasFocus()) continue;
+            cell.bridge.reset();
+            delete cell.view.data();
+        }
+    }
 }
 
 void TableView::buildView(Cell& cell) {
@@ -245,8 +265,14 @@ void TableView::buildView(Cell& cell) {
     const size_t inRow = attachment_->table().rows[size_t(cell.place.row)].size();
     const qreal width = attachment_->width() / qreal(std::max<size_t>(inRow, 1));
     if (context.editor && context.editor->doc()) {
+        const size_t index = size_t(&cell - cells_.data());
         cell.bridge = context.editor->makeBridge(
-            context.builder.story, view, width, [this] { cellChanged(); }, context.depth + 1);
+            context.builder.story, view, width,
+            [this, index] {
+                cells_[index].edited = true;
+                cellChanged();
+            },
+            context.depth + 1);
         cell.bridge->freshBlocks = [this, id = snapshot.id] { return freshBlocks(id); };
         cell.bridge->load(snapshot.blocks);
     } else {

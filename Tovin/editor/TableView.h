@@ -31,8 +31,10 @@ class TableAttachment;
 class TableView : public QWidget {
     Q_OBJECT
   public:
-    // Cells within this distance of the visible area get their views.
+    // Cells within this distance of the visible area get their views; unedited cells
+    // farther than `keptMargin` give theirs up.
     static constexpr int viewMargin = 400;
+    static constexpr int keptMargin = 2000;
 
     struct Cell {
         TableGeometry::Place place;
@@ -40,6 +42,7 @@ class TableView : public QWidget {
         std::unique_ptr<StoryBridge> bridge;
         qreal height = 0;       // text height + 2 × inset, measured at `measuredAt`
         qreal measuredAt = -1;  // the text width of that measure
+        bool edited = false;    // its view is the only up-to-date copy of its text
     };
 
     TableView(const TableAttachment& attachment, QWidget* parent);
@@ -62,7 +65,7 @@ class TableView : public QWidget {
     int viewCount() const;
 
     // Builds the views of the cells meeting an area (table coordinates), and those near the
-    // part of the table on screen.
+    // part of the table on screen (releasing those far from it).
     void ensureViews(const QRectF& area);
     void showVisibleCells();
 
@@ -83,6 +86,7 @@ class TableView : public QWidget {
     qreal textWidth(const TableGeometry::Place& place) const;
     qreal measure(Cell& cell, qreal textWidth);
     void buildView(Cell& cell);
+    void releaseViews(const QRectF& kept);
     void placeViews();
     std::pair<size_t, size_t> rowsMeeting(const QRectF& area) const;
     std::optional<std::vector<rovuvuz::BlockSnapshot>> freshBlocks(rovuvuz::BlockID cell) const;

@@ -20,6 +20,7 @@
 #include "Tovin/editor/EditorActions.h"
 #include "Tovin/editor/EditorSession.h"
 #include "Tovin/editor/EditorViewController.h"
+#include "Tovin/editor/FooterBar.h"
 #include "Tovin/editor/StoryBridge.h"
 #include "Tovin/editor/TableAttachment.h"
 #include "Tovin/editor/TableGeometry.h"
@@ -291,6 +292,9 @@ TEST_F(TableViewTest, TypingInACellEditsOnlyThatCellsParagraph) {
             EXPECT_EQ(after[i], before[i]);
     }
     EXPECT_EQ(beeps, 0);
+    // The footer counts the cells' words with the body's.
+    editor->flushRefresh();
+    EXPECT_EQ(editor->footer()->words(), 11);
     // The host's own text still holds one object character for the table.
     EXPECT_EQ(editor->bodyBridge()->viewText(), QString("Above\n\uFFFC\nBelow"));
     // One undo step puts the cell back.
@@ -404,13 +408,22 @@ TEST_F(TableViewTest, ALongTableBuildsViewsOnlyNearTheScreen) {
     scroll->setValue(scroll->maximum());
     settle();
     table = tables().at(0);
-    EXPECT_NE(table->cells().back().view, nullptr);
+    ASSERT_NE(table->cells().back().view, nullptr);
     EXPECT_TRUE(table->cells().back().view->isVisible());
     EXPECT_LT(table->viewCount(), opened + 300);
     // Moving with the host: the last cell's view is inside the viewport.
     const QRect shown(table->cells().back().view->mapTo(editor->body()->viewport(), QPoint(0, 0)),
                       table->cells().back().view->size());
     EXPECT_TRUE(editor->body()->viewport()->rect().intersects(shown));
+    // The first rows' views were given up far off screen; they come back when shown again.
+    EXPECT_EQ(table->cells().front().view, nullptr);
+    const qreal firstRow = table->rowHeights().front();
+    scroll->setValue(0);
+    settle();
+    ASSERT_NE(table->cells().front().view, nullptr);
+    EXPECT_EQ(table->cells().front().view->toPlainText(), "row 0");
+    EXPECT_EQ(table->rowHeights().front(), firstRow);
+    EXPECT_EQ(table->cells().back().view, nullptr);
 }
 
 TEST_F(TableViewTest, HostileTablesOpenWithBoundedLayouts) {

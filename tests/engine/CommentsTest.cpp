@@ -271,7 +271,8 @@ TEST(Comments, DamagedPartsNeitherCrashNorGrow) {
     const std::string comments =
         "<w:comments xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
         "xmlns:w14=\"http://schemas.microsoft.com/office/word/2010/wordml\"><w:comment w:id=\"3\">"
-        "<w:p w14:paraId=\"00000AAA\"/></w:comment><w:comment w:id=\"x\"><w:p/></w:comment></w:comments>";
+        "<w:p w14:paraId=\"00000AAA\"/></w:comment><w:comment w:id=\"4\"><w:p/></w:comment>"
+        "<w:comment w:id=\"x\"><w:p/></w:comment></w:comments>";
     // No end tag: the existing entry is still updated, a new one is never added.
     const std::string extended =
         "<w15:commentsEx xmlns:w15=\"http://schemas.microsoft.com/office/word/2012/wordml\">"
@@ -289,6 +290,11 @@ TEST(Comments, DamagedPartsNeitherCrashNorGrow) {
         EXPECT_FALSE(error.detail().cause.empty());
         EXPECT_NE(std::string(error.what()).find("word/commentsExtended.xml"), std::string::npos);
     }
+    // A refused reply or resolve leaves nothing behind: no new comment, no paragraph
+    // identifier given to a comment without one.
+    EXPECT_THROW(f.document->reply(CommentID{3}, u"no", "A", date), DocxError);
+    EXPECT_THROW(f.document->setResolved(CommentID{4}, true), DocxError);
+    EXPECT_TRUE(f.document->dirtyParts().empty());
     const CommentID added = f.document->addComment(f.first, StoryID::body(), {0, 2}, u"new", "A", date);
     EXPECT_THROW(f.document->setResolved(added, true), DocxError);
     EXPECT_THROW(f.document->reply(CommentID{3}, u"no", "A", date), DocxError);

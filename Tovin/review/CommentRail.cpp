@@ -1,0 +1,368 @@
+#include "Tovin/review/CommentRail.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTextLayout>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <map>
+#include <utility>
+
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/StructuralEdit.h"
+#include "Tovin/TovinDocument.h"
+#include "Tovin/editor/EditorActions.h"
+#include "Tovin/editor/EditorUndo.h"
+#include "Tovin/editor/EditorViewController.h"
+#include "Tovin/editor/Theme.h"
+
+namespace tovin {
+
+namespace {
+
+constexpr int cardX = 20;      // from the rule to the cards
+constexpr int cardInset = 32;  // rail width minus card width
+constexpr int cardGap = 12;    // between stacked cards
+constexpr int tickLength = 12;
+constexpr int tickDrop = 7;  // from the top of the anchor line down to its tick
+
+// The old card with the same content, searched from `hint` on since old and new cards
+// come in the same order; it is taken out of `old`.
+template <typename Model>
+RailCard* takeSameContent(const Model& model, std::vector<RailCard*>& old, size_t& hint) {
+    for (size_t tried = 0; tried < old.size(); ++tried) {
+        const size_t i = (hint + tried) % old.size();
+        if (old[i] && old[i]->sameContent(model)) {
+            hint = i + 1;
+            return std::exchange(old[i], nullptr);
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+CommentRail::CommentRail(EditorViewController* editor, QWidget* parent) : QWidget(parent), editor_(editor) {
+    setObjectName(QStringLiteral("CommentRail"));
+    hide();
+    // Until the next reload the cards' anchors are those of the text before this change.
+    if (editor_)
+        connect(editor_->body()->document(), &QTextDocument::contentsChange, this,
+                [this] { lines_.textChanged = true; });
+}
+
+void CommentRail::reload() {
+    StoryBridge* body = editor_ ? editor_->bodyBridge() : nullptr;
+    RailModel model;
+    if (body)
+        model = reader_.read(body->entries(), editor_->doc());
+    else
+        model.comments.emplace();
+    std::vector<RailCard*> oldComments, oldChanges;
+    for (RailCard* card : cards_) (card->isComment() ? oldComments : oldChanges).push_back(card);
+    if (!model.comments && model.anchors.size() != oldComments.size()) {
+        // The cards were not made from the threads the reader holds: read them again.
+        reader_.commentsChanged();
+        model = reader_.read(body->entries(), editor_->doc());
+    }
+    std::vector<RailCard*> cards = commentCards(model, oldComments);
+    for (RailCard* card : changeCards(model, oldChanges)) cards.push_back(card);
+    // Cards left over are gone; one may be running the action that removed it.
+    for (auto* old : {&oldComments, &oldChanges}) {
+        for (RailCard* card : *old) {
+            if (!card) continue;
+            card->hide();
+            card->deleteLater();
+        }
+    }
+    cards_ = std::move(cards);
+    placements_.assign(cards_.size(), {});
+    lines_.region = Region{model.changedFrom, model.changedTo, model.shift};
+    lines_.textChanged = false;
+    needsLayout_ = true;
+    if (editor_) editor_->layoutBands();
+}
+
+// With the same threads as before the cards only move; new threads keep the cards whose
+// content is unchanged. What is reused is taken out of `old`.
+std::vector<RailCard*> CommentRail::commentCards(const RailModel& model, std::vector<RailCard*>& old) {
+    if (!model.comments) {
+        std::vector<RailCard*> cards = std::exchange(old, {});
+        for (size_t i = 0; i < cards.size(); ++i) cards[i]->setAnchor(model.anchors[i]);
+        return cards;
+    }
+    std::vector<RailCard*> cards;
+    size_t hint = 0;
+    for (const CommentCardModel& comment : *model.comments) {
+        RailCard* card = takeSameContent(comment, old, hint);
+        if (card)
+            card->moveTo(comment);
+        else
+            card = new RailCard(comment, this);
+        cards.push_back(card);
+    }
+    return cards;
+}
+
+// A change read from the same entry snapshot as before keeps its card, found by walking the
+// old cards alongside (a keystroke changes one entry); the others keep a card of the same
+// content when there is one (after an undo every entry is new) or get a new one.
+std::vector<RailCard*> CommentRail::changeCards(const RailModel& model, std::vector<RailCard*>& old) {
+    std::vector<RailCard*> cards(model.changes.size(), nullptr);
+    size_t next = 0;
+    for (size_t k = 0; k < model.changes.size(); ++k) {
+        const RailModel::Change& change = model.changes[k];
+        while (next < old.size() && !reader_.isCurrent(old[next]->changeKey().stamp)) ++next;
+        if (next < old.size() && old[next]->changeKey() == change.key) {
+            cards[k] = std::exchange(old[next++], nullptr);
+            cards[k]->moveChange(change.location, change.key);
+        }
+    }
+    size_t hint = 0;
+    for (size_t k = 0; k < cards.size(); ++k) {
+        if (cards[k]) continue;
+        const RailModel::Change& change = model.changes[k];
+        ChangeCardModel placed = *change.model;
+        placed.location = change.location;
+        cards[k] = takeSameContent(placed, old, hint);
+        if (cards[k])
+            cards[k]->moveChange(change.location, change.key);
+        else
+            cards[k] = new RailCard(placed, change.key, this);
+    }
+    return cards;
+}
+
+void CommentRail::place(const QRect& frame, bool bodyLaidOut) {
+    const bool shown = !frame.isEmpty();
+    if (frame.size() != size()) lines_.known = false;  // a new width wraps the lines anew
+    if (frame.size() != size() || bodyLaidOut) needsLayout_ = true;
+    setGeometry(frame);
+    setVisible(shown);
+    if (!shown) return;
+    if (needsLayout_)
+        layoutCards();
+    else
+        showVisible();
+}
+
+void CommentRail::layoutCards() {
+    QTextEdit* body = editor_ ? editor_->body() : nullptr;
+    if (!body || isHidden()) return;
+    needsLayout_ = false;
+    const std::vector<std::pair<qreal, size_t>> order = cardsByLine(*body->document());
+    const int cardWidth = width() - cardInset;
+    int cursor = 0;
+    placements_.assign(cards_.size(), {});
+    for (const auto& [y, i] : order) {
+        const int height = cards_[i]->heightAt(cardWidth);
+        const int top = std::max(int(std::round(y)), cursor);
+        placements_[i] = {top, height, y - top};
+        cards_[i]->tickOffset = y - top;
+        cursor = top + height + cardGap;
+    }
+    shownFrom_ = 0;
+    shownTo_ = -1;
+    showVisible();
+    update();
+}
+
+// Every card with the top of the line holding its anchor, in the text's own coordinates
+// (which are the rail's: the rail spans the text from its top; 0 past the end of the text),
+// ordered by that top and, on one line, as in `cards`. The blocks are walked once in
+// anchor order rather than looked up card by card, and lines go down as offsets go up,
+// so only cards sharing a line need sorting afterwards.
+std::vector<std::pair<qreal, size_t>> CommentRail::cardsByLine(const QTextDocument& text) {
+    std::vector<std::pair<int, size_t>> anchors;
+    anchors.reserve(cards_.size());
+    for (size_t i = 0; i < cards_.size(); ++i) anchors.emplace_back(cards_[i]->anchor(), i);
+    // Comment cards, then change cards: each run is usually in text order already.
+    const auto changes = std::find_if(anchors.begin(), anchors.end(),
+                                      [&](const auto& a) { return !cards_[a.second]->isComment(); });
+    for (auto [from, to] : {std::pair(anchors.begin(), changes), std::pair(changes, anchors.end())})
+        if (!std::is_sorted(from, to)) std::sort(from, to);
+    std::inplace_merge(anchors.begin(), changes, anchors.end());
+
+    // After a reload that changed one stretch of the text, the lines before it stay where
+    // they were and those after it move by the change in the text's height.
+    const qreal height = text.documentLayout()->documentSize().height();
+    const bool incremental = lines_.known && lines_.region.has_value();
+    const Region region = lines_.region.value_or(Region{});
+    const qreal moved = height - lines_.height;
+    std::vector<std::pair<qreal, size_t>> order;
+    order.reserve(anchors.size());
+    QTextBlock block = text.begin();
+    int start = 0;  // of `block`; positions are counted here since asking a block is not free
+    int end = block.isValid() ? block.length() : 0;
+    for (const auto& [anchor, i] : anchors) {
+        RailCard* card = cards_[i];
+        if (incremental && anchor < region.from && card->laidAnchor == anchor) {
+            order.emplace_back(card->lineTop, i);
+            continue;
+        }
+        if (incremental && anchor >= region.to && card->laidAnchor >= 0 &&
+            card->laidAnchor + region.shift == anchor) {
+            card->lineTop += moved;
+            card->laidAnchor = anchor;
+            order.emplace_back(card->lineTop, i);
+            continue;
+        }
+        if (incremental) {
+            // Few cards need a line: look their blocks up rather than walk to them.
+            block = text.findBlock(anchor);
+            start = block.isValid() ? block.position() : 0;
+        } else {
+            while (block.isValid() && end <= anchor) {
+                block = block.next();
+                start = end;
+                end += block.isValid() ? block.length() : 0;
+            }
+        }
+        qreal top = 0;
+        const QTextLayout* layout = block.isValid() ? block.layout() : nullptr;
+        // Qt lays a long text out in steps after a change; asking for a block's rectangle
+        // lays the text out up to it.
+        if (layout && layout->lineCount() == 0) text.documentLayout()->blockBoundingRect(block);
+        if (layout && layout->lineCount() > 0) {
+            QTextLine line = layout->lineAt(0);
+            if (layout->lineCount() > 1) {
+                const QTextLine holding = layout->lineForTextPosition(std::max(anchor - start, 0));
+                if (holding.isValid()) line = holding;
+            }
+            top = layout->position().y() + line.y();
+        }
+        card->laidAnchor = anchor;
+        card->lineTop = top;
+        order.emplace_back(top, i);
+    }
+    // The lines are known for the cards' anchors unless the text changed since they were read.
+    lines_ = {!lines_.textChanged, false, std::nullopt, height};
+    // Past the text everything is at 0, above all the rest.
+    auto byTop = [](const auto& a, const auto& b) { return a.first < b.first; };
+    if (!std::is_sorted(order.begin(), order.end(), byTop))
+        std::stable_sort(order.begin(), order.end(), byTop);
+    for (auto run = order.begin(); run != order.end();) {
+        const auto next =
+            std::find_if(run, order.end(), [&](const auto& o) { return o.first != run->first; });
+        std::sort(run, next);
+        run = next;
+    }
+    return order;
+}
+
+// Shows the cards within a screen of the visible part of the rail and hides the others.
+void CommentRail::showVisible() {
+    const QWidget* view = parentWidget();
+    const int screen = view ? view->height() : 1000;
+    const int from = -y() - screen;
+    const int to = -y() + 2 * screen;
+    // Scrolling within the band already shown needs nothing.
+    if (from >= shownFrom_ - screen / 2 && to <= shownTo_ + screen / 2 && shownTo_ >= shownFrom_) return;
+    shownFrom_ = from;
+    shownTo_ = to;
+    const int cardWidth = width() - cardInset;
+    for (size_t i = 0; i < cards_.size(); ++i) {
+        RailCard* card = cards_[i];
+        const Placement& at = placements_[i];
+        const bool near = at.top + at.height >= from && at.top <= to;
+        if (near) {
+            card->setGeometry(cardX, at.top, cardWidth, at.height);
+            if (card->isHidden()) card->show();
+        } else if (!card->isHidden()) {
+            card->hide();
+        }
+    }
+}
+
+CommentRail::Placement CommentRail::placement(const RailCard* card) const {
+    const auto found = std::find(cards_.begin(), cards_.end(), card);
+    if (found == cards_.end()) return {};
+    return placements_[size_t(found - cards_.begin())];
+}
+
+void CommentRail::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QColor rule = Theme::hairline.resolve(palette());
+    painter.fillRect(QRect(0, event->rect().top(), 1, event->rect().height()), rule);
+    for (const Placement& at : placements_) {
+        const qreal y = at.top + at.tickOffset + tickDrop;
+        if (y < event->rect().top() - 1 || y > event->rect().bottom() + 1) continue;
+        painter.fillRect(QRectF(0, y, tickLength, 1), rule);
+    }
+}
+
+bool CommentRail::event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            QWidget::event(event);
+            event->accept();
+            return true;
+        default:
+            return QWidget::event(event);
+    }
+}
+
+void CommentRail::select(RailCard* card) {
+    if (!editor_) return;
+    QTextEdit* body = editor_->body();
+    QTextCursor cursor = body->textCursor();
+    const int end = body->document()->characterCount() - 1;
+    if (const auto* change = std::get_if<ChangeCardModel>(&card->model())) {
+        cursor.setPosition(std::clamp(change->location, 0, end));
+        cursor.setPosition(std::clamp(change->location + change->length, 0, end), QTextCursor::KeepAnchor);
+    } else {
+        cursor.setPosition(std::clamp(card->anchor(), 0, end));
+    }
+    body->setTextCursor(cursor);
+    body->setFocus();
+    body->ensureCursorVisible();
+}
+
+void CommentRail::act(const RailCard::Action& action, RailCard* card) {
+    QPointer<EditorViewController> editor = editor_;
+    if (!editor || !editor->doc()) return;
+    rovuvuz::DocxDocument& doc = *editor->doc();
+    if (std::holds_alternative<RailCard::Select>(action)) return select(card);
+    if (const auto* change = std::get_if<ChangeCardModel>(&card->model())) {
+        if (!std::holds_alternative<RailCard::Accept>(action) &&
+            !std::holds_alternative<RailCard::Reject>(action))
+            return;
+        return EditorActions::resolveRevision(*editor, change->revision.id,
+                                              std::holds_alternative<RailCard::Accept>(action));
+    }
+    const auto* comment = std::get_if<CommentCardModel>(&card->model());
+    if (!comment) return;
+    const rovuvuz::CommentID id{comment->comment.id};
+    if (std::holds_alternative<RailCard::Resolve>(action)) {
+        editor->undo().registerUndo(/*typing=*/false);
+        reader_.commentsChanged();
+        try {
+            doc.setResolved(id, !comment->done);
+        } catch (const std::exception&) {
+            return EditorActions::beep();
+        }
+        editor->modelChanged();
+        reload();
+    } else if (const auto* reply = std::get_if<RailCard::Reply>(&action)) {
+        editor->undo().registerUndo(/*typing=*/false);
+        try {
+            doc.reply(id, reply->text.toStdU16String(), TovinDocument::authorName().toStdString(),
+                      std::chrono::system_clock::now());
+        } catch (const std::exception&) {
+            return EditorActions::beep();
+        }
+        editor->modelChanged();
+        editor->reloadAll();
+    }
+}
+
+}  // namespace tovin

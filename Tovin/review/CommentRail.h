@@ -1,0 +1,91 @@
+// The column to the right of the body text: one card per comment thread and one per tracked
+// insertion or deletion of the body, each beside the line it belongs to, never overlapping
+// (12 points apart), with a tick from the rail's rule to that line. It is rebuilt from the
+// document after each settled burst of changes, keeping the cards whose content did not
+// change, and performs the cards' actions as single undo steps through the engine.
+//
+// A long review has thousands of cards: every card's place is computed on each layout, but
+// only the cards near the visible part of the body are placed and shown.
+#pragma once
+
+#include <QPointer>
+#include <QTextDocument>
+#include <QWidget>
+#include <optional>
+#include <vector>
+
+#include "Tovin/review/RailCard.h"
+#include "Tovin/review/RailModel.h"
+
+namespace tovin {
+
+class EditorViewController;
+
+class CommentRail : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int shownWidth = 268;  // while it has cards
+
+    CommentRail(EditorViewController* editor, QWidget* parent);
+
+    // Comment cards first, then change cards, each in file or text order.
+    const std::vector<RailCard*>& cards() const { return cards_; }
+
+    // The next reload reads the comments story again (the whole model was reloaded).
+    void commentsChanged() { reader_.commentsChanged(); }
+    // Rebuilds the cards from the document and asks the editor for layout.
+    void reload();
+    // Places the rail over the body view (viewport coordinates, scrolled with the text); lays
+    // the cards out again when its size changed or `bodyLaidOut`, and shows the cards that
+    // came into view.
+    void place(const QRect& frame, bool bodyLaidOut);
+    // Computes every card's place beside its anchor line and shows the visible ones.
+    void layoutCards();
+
+    // Where the last layout put a card: its top and the distance from there down to its
+    // anchor line (rail coordinates), whether or not it is shown now.
+    struct Placement {
+        int top = 0;
+        int height = 0;
+        qreal tickOffset = 0;
+    };
+    Placement placement(const RailCard* card) const;
+
+    // Performs a card's action.
+    void act(const RailCard::Action& action, RailCard* card);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    // The rail stands inside the body's scrolling view: mouse and key events that its cards
+    // and reply fields leave unhandled (a reply field ignores Return once it has reported it)
+    // stop here instead of reaching the body text. Wheel events still scroll the body.
+    bool event(QEvent* event) override;
+
+  private:
+    std::vector<RailCard*> commentCards(const RailModel& model, std::vector<RailCard*>& old);
+    std::vector<RailCard*> changeCards(const RailModel& model, std::vector<RailCard*>& old);
+    std::vector<std::pair<qreal, size_t>> cardsByLine(const QTextDocument& text);
+    void showVisible();
+    void select(RailCard* card);
+
+    QPointer<EditorViewController> editor_;
+    RailReader reader_;
+    std::vector<RailCard*> cards_;
+    std::vector<Placement> placements_;  // by card, as cards_
+    // What the last layout knew of the lines: whether each card's `lineTop` is the line of
+    // its `laidAnchor` in the current text, the text's height then, and what changed since.
+    struct Region {
+        int from = 0, to = 0, shift = 0;
+    };
+    struct Lines {
+        bool known = false;
+        bool textChanged = false;
+        std::optional<Region> region;  // set by a reload
+        qreal height = 0;
+    };
+    Lines lines_;
+    bool needsLayout_ = true;
+    int shownFrom_ = 0, shownTo_ = -1;  // the rail band whose cards are shown
+};
+
+}  // namespace tovin

@@ -1,0 +1,100 @@
+// One card of the comment rail: a comment thread (its first comment, the replies to it and
+// whether it is resolved) or a tracked insertion or deletion of the body with a quoted
+// snippet. Its action buttons fade in while the pointer is over it; a click selects its
+// place in the body. A card only shows and reports; the rail performs the actions.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <optional>
+#include <variant>
+#include <vector>
+
+#include "Tovin/review/RailModel.h"
+
+class QHBoxLayout;
+class QLabel;
+class QLineEdit;
+class QToolButton;
+class QVBoxLayout;
+
+namespace tovin {
+
+class CommentRail;
+
+class RailCard : public QWidget {
+    Q_OBJECT
+  public:
+    struct Resolve {};
+    struct Reply {
+        QString text;
+    };
+    struct Accept {};
+    struct Reject {};
+    struct Select {};
+    using Action = std::variant<Resolve, Reply, Accept, Reject, Select>;
+
+    RailCard(const CommentCardModel& comment, CommentRail* rail);
+    RailCard(const ChangeCardModel& change, ChangeKey key, CommentRail* rail);
+
+    // The model the card was built from; a reload reuses a card whose content is the same
+    // and only moves it (`setAnchor`).
+    const std::variant<CommentCardModel, ChangeCardModel>& model() const { return model_; }
+    bool isComment() const { return std::holds_alternative<CommentCardModel>(model_); }
+    // Whether a model would show exactly what this card shows, wherever it stands.
+    bool sameContent(const CommentCardModel& comment) const;
+    bool sameContent(const ChangeCardModel& change) const;
+    void moveTo(const CommentCardModel& comment);
+    // A comment card's new anchor, its thread unchanged.
+    void setAnchor(int anchor);
+    // A change card's new place and key, its content unchanged.
+    void moveChange(int location, ChangeKey key);
+    const ChangeKey& changeKey() const { return key_; }
+
+    int anchor() const;
+    bool done() const;
+    qreal tickOffset = 0;  // from the card's top down to its anchor line
+    // The anchor the rail last found a line for, and that line's top.
+    int laidAnchor = -1;
+    qreal lineTop = 0;
+
+    // The card's height at a width (cached until the width or content changes).
+    int heightAt(int width);
+
+    // The labels and buttons, for the rail and for tests.
+    QLabel* snippetLabel() const { return snippet_; }
+    QLineEdit* replyField() const { return replyField_; }
+    // The action buttons' titles, made on first use.
+    std::vector<QToolButton*> actionButtons();
+    bool hovering() const { return hovering_; }
+    qreal actionsOpacity() const;
+
+    void startReply();
+    void submitReply();
+
+  protected:
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+  private:
+    void setUp();
+    void addEntry(const rovuvuz::EntrySnapshot& entry, bool done);
+    void finish(std::vector<std::pair<QString, Action>> actions);
+    void fadeActions();
+    void act(const Action& action);
+
+    std::variant<CommentCardModel, ChangeCardModel> model_;
+    CommentRail* rail_;
+    ChangeKey key_;
+    QVBoxLayout* stack_ = nullptr;
+    QWidget* actions_ = nullptr;
+    std::vector<std::pair<QString, Action>> handlers_;
+    QLabel* snippet_ = nullptr;
+    QLineEdit* replyField_ = nullptr;
+    bool hovering_ = false;
+    int measuredWidth_ = -1;
+    int measuredHeight_ = 0;
+};
+
+}  // namespace tovin

@@ -1,0 +1,204 @@
+#include "Tovin/review/RailModel.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <algorithm>
+
+#include "RovuVuz/document/DocxDocument.h"
+
+namespace tovin {
+
+namespace {
+
+using rovuvuz::CommentID;
+using rovuvuz::EntrySnapshot;
+using rovuvuz::ParagraphSnapshot;
+
+constexpr int snippetUnits = 120;
+
+std::optional<std::vector<CommentCardModel>> readThreads(rovuvuz::DocxDocument& doc) {
+    try {
+        if (!doc.part(rovuvuz::StoryID::comments())) return std::vector<CommentCardModel>{};
+        const std::vector<EntrySnapshot> entries = doc.snapshot(rovuvuz::StoryID::comments()).entries;
+        return RailModel::threads(doc.commentThreads(), entries);
+    } catch (const std::exception&) {
+        // A comments part that does not read leaves the change cards.
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+std::vector<CommentCardModel> RailModel::threads(const std::map<CommentID, rovuvuz::CommentThreadInfo>& info,
+                                                 const std::vector<EntrySnapshot>& entries) {
+    auto parentOf = [&](int64_t id) -> std::optional<int64_t> {
+        const auto found = info.find(CommentID{id});
+        if (found == info.end() || !found->second.parent) return std::nullopt;
+        return found->second.parent->rawValue;
+    };
+    // Replies by the comment they answer, in file order.
+    std::map<int64_t, std::vector<const EntrySnapshot*>> replies;
+    for (const EntrySnapshot& entry : entries) {
+        if (const auto parent = parentOf(entry.id)) replies[*parent].push_back(&entry);
+    }
+    std::vector<CommentCardModel> cards;
+    for (const EntrySnapshot& entry : entries) {
+        if (parentOf(entry.id)) continue;  // a reply belongs to its thread's card
+        CommentCardModel card;
+        card.comment = entry;
+        for (const EntrySnapshot* reply : replies[entry.id]) card.replies.push_back(*reply);
+        const auto thread = info.find(CommentID{entry.id});
+        card.done = thread != info.end() && thread->second.done;
+        cards.push_back(std::move(card));
+    }
+    return cards;
+}
+
+QString RailModel::snippet(const QString& text, int from, int length) {
+    from = std::clamp(from, 0, int(text.size()));
+    QString shown = text.mid(from, std::min(length, snippetUnits));
+    shown.remove(QChar(0xFFFC));  // objects (pictures, note marks) have no text to quote
+    shown = shown.trimmed();
+    if (length > snippetUnits) shown += QChar(0x2026);
+    return QChar(0x201C) + shown + QChar(0x201D);
+}
+
+// A paragraph's comment start marks and its changes: runs of one revision that touch are
+// one change (a change never continues into the next paragraph, whose text starts one
+// separator later).
+RailReader::EntryFacts RailReader::factsOf(const StoryBridge::Entry& entry) {
+    EntryFacts facts;
+    const auto* paragraph = std::get_if<ParagraphSnapshot>(&entry.block.value);
+    if (!paragraph) return facts;  // a table or opaque block is one object character
+    facts.length = int(paragraph->text.size());
+    for (const rovuvuz::CommentMark& mark : paragraph->commentMarks)
+        if (mark.isStart) facts.commentStarts.emplace_back(mark.id.rawValue, int(mark.offset));
+    std::vector<ChangeCardModel>& changes = facts.changes;
+    for (const rovuvuz::Span& span : paragraph->spans) {
+        if (!span.revision || span.range.size() == 0) continue;
+        const int from = int(span.range.lower);
+        const int to = int(span.range.upper);
+        if (!changes.empty() && changes.back().revision.id == span.revision->id &&
+            changes.back().location + changes.back().length == from)
+            changes.back().length = to - changes.back().location;
+        else
+            changes.push_back({*span.revision, from, to - from, {}});
+    }
+    if (!changes.empty()) {
+        const QString text = QString::fromStdU16String(paragraph->text);
+        for (ChangeCardModel& change : changes)
+            change.snippet = RailModel::snippet(text, change.location, change.length);
+    }
+    return facts;
+}
+
+RailModel RailReader::read(const std::vector<StoryBridge::Entry>& body, rovuvuz::DocxDocument* doc) {
+    RailModel model;
+    const bool reading = !threads_.has_value();
+    if (reading) threads_ = doc ? readThreads(*doc) : std::nullopt;
+    if (!threads_) threads_.emplace();  // unreadable: no threads until the comments change
+    ++reads_;
+
+    // Only entries with a stamp not seen before are read; the others move.
+    std::vector<std::pair<int64_t, int>> anchors;
+    std::vector<uint64_t> stamps;
+    std::vector<int> starts;
+    stamps.reserve(body.size());
+    starts.reserve(body.size() + 1);
+    int start = 0;
+    std::vector<EntryFacts*> byIndex;
+    byIndex.reserve(body.size());
+    model.changes.reserve(lastChanges_);
+    // An entry usually stands where it stood at the last read, or as far from the end.
+    const ptrdiff_t fromEnd = ptrdiff_t(stamps_.size()) - ptrdiff_t(body.size());
+    for (size_t i = 0; i < body.size(); ++i) {
+        const StoryBridge::Entry& entry = body[i];
+        stamps.push_back(entry.stamp);
+        starts.push_back(start);
+        EntryFacts* known = nullptr;
+        for (const ptrdiff_t at : {ptrdiff_t(i), ptrdiff_t(i) + fromEnd})
+            if (!known && at >= 0 && at < ptrdiff_t(stamps_.size()) && stamps_[size_t(at)] == entry.stamp)
+                known = factsByIndex_[size_t(at)];
+        if (!known) {
+            auto found = facts_.find(entry.stamp);
+            if (found == facts_.end()) found = facts_.emplace(entry.stamp, factsOf(entry)).first;
+            known = &found->second;
+        }
+        byIndex.push_back(known);
+        EntryFacts& facts = *known;
+        facts.seen = reads_;
+        for (const auto& [id, offset] : facts.commentStarts) anchors.emplace_back(id, start + offset);
+        for (size_t k = 0; k < facts.changes.size(); ++k)
+            model.changes.push_back(
+                {{entry.stamp, int(k)}, start + facts.changes[k].location, &facts.changes[k]});
+        start += facts.length + 1;
+    }
+    starts.push_back(start);
+    changedRegion(model, std::move(stamps), std::move(starts));
+    factsByIndex_ = std::move(byIndex);
+    lastChanges_ = model.changes.size();
+    if (facts_.size() > 2 * body.size() + 64)
+        std::erase_if(facts_, [&](const auto& f) { return f.second.seen != reads_; });
+
+    // The first start mark of a comment is its anchor.
+    auto byID = [](const auto& a, const auto& b) { return a.first < b.first; };
+    if (!std::is_sorted(anchors.begin(), anchors.end(), byID))  // identifiers usually go up
+        std::stable_sort(anchors.begin(), anchors.end(), byID);
+    model.anchors.reserve(threads_->size());
+    for (CommentCardModel& card : *threads_) {
+        const auto anchor = std::lower_bound(anchors.begin(), anchors.end(), card.comment.id,
+                                             [](const auto& a, int64_t id) { return a.first < id; });
+        card.anchor = anchor != anchors.end() && anchor->first == card.comment.id ? anchor->second : 0;
+        model.anchors.push_back(card.anchor);
+    }
+    if (reading) model.comments = *threads_;
+    return model;
+}
+
+// The entries that kept their stamps at the start and at the end of the text bound what
+// changed since the last read.
+void RailReader::changedRegion(RailModel& model, std::vector<uint64_t> stamps, std::vector<int> starts) {
+    if (!stamps_.empty()) {
+        const size_t n = stamps.size(), m = stamps_.size();
+        size_t prefix = 0;
+        while (prefix < n && prefix < m && stamps[prefix] == stamps_[prefix]) ++prefix;
+        size_t suffix = 0;
+        while (suffix < n - prefix && suffix < m - prefix &&
+               stamps[n - 1 - suffix] == stamps_[m - 1 - suffix])
+            ++suffix;
+        model.changedFrom = starts[prefix];
+        model.changedTo = starts[n - suffix];
+        model.shift = starts[n - suffix] - starts_[m - suffix];
+    }
+    stamps_ = std::move(stamps);
+    starts_ = std::move(starts);
+}
+
+bool RailReader::isCurrent(uint64_t stamp) const {
+    const auto found = facts_.find(stamp);
+    return found != facts_.end() && found->second.seen == reads_;
+}
+
+QString entryText(const EntrySnapshot& entry) {
+    QStringList paragraphs;
+    for (const rovuvuz::BlockSnapshot& block : entry.blocks) {
+        if (const auto* paragraph = std::get_if<ParagraphSnapshot>(&block.value)) {
+            QString text = QString::fromStdU16String(paragraph->text);
+            text.remove(QChar(0xFFFC));
+            paragraphs << text;
+        }
+    }
+    return paragraphs.join(QChar('\n'));
+}
+
+QString shortDate(const std::optional<std::string>& iso) {
+    if (!iso) return {};
+    const QDateTime date = QDateTime::fromString(QString::fromStdString(*iso), Qt::ISODate);
+    if (!date.isValid()) return {};
+    const QLocale locale;
+    return (locale.monthName(date.date().month(), QLocale::ShortFormat) + QChar(' ') +
+            locale.toString(date.date().day()))
+        .toUpper();
+}
+
+}  // namespace tovin

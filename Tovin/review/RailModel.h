@@ -1,0 +1,118 @@
+// What the comment rail shows, as values: one card per comment thread (its first comment,
+// the replies to that comment, whether the thread is resolved, and the body offset of its
+// start mark) and one per tracked insertion or deletion of the body (adjacent runs of one
+// revision joined), comment cards first. Read from the body bridge's entries, which are
+// exactly the paragraphs the body view shows, and from the comments story.
+//
+// `RailReader` keeps what it derived from each body entry under the entry's stamp and the
+// comment threads until told the comments changed, so that after a keystroke only the
+// edited paragraph is read again.
+#pragma once
+
+#include <QString>
+#include <QTextEdit>
+#include <limits>
+#include <map>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+#include "RovuVuz/document/Comments.h"
+#include "RovuVuz/snapshot/Snapshot.h"
+#include "Tovin/editor/StoryBridge.h"
+
+namespace rovuvuz {
+class DocxDocument;
+}
+
+namespace tovin {
+
+struct CommentCardModel {
+    rovuvuz::EntrySnapshot comment;
+    std::vector<rovuvuz::EntrySnapshot> replies;
+    bool done = false;
+    int anchor = 0;  // body offset of the comment's start mark; 0 when it has none there
+    bool operator==(const CommentCardModel&) const = default;
+};
+
+struct ChangeCardModel {
+    rovuvuz::RevisionInfo revision;
+    int location = 0;  // the change's range in body offsets
+    int length = 0;
+    QString snippet;  // quoted, at most 120 units of the changed text
+    bool operator==(const ChangeCardModel&) const = default;
+};
+
+// Where a change card's content comes from: the body entry's stamp and the change's index
+// among that entry's changes. The same key means the same content.
+struct ChangeKey {
+    uint64_t stamp = 0;
+    int index = 0;
+    bool operator==(const ChangeKey&) const = default;
+};
+
+struct RailModel {
+    // The thread cards, when the comments story was read for this model; otherwise the
+    // threads are those of the last read and only `anchors` is new.
+    std::optional<std::vector<CommentCardModel>> comments;
+    std::vector<int> anchors;  // one per thread card, in the same order
+    // The changes in text order; `model` points into the reader and holds until its next read.
+    struct Change {
+        ChangeKey key;
+        int location = 0;
+        const ChangeCardModel* model = nullptr;
+    };
+    std::vector<Change> changes;
+    // The body text that differs from the last read, as that read's entries compare with
+    // these: offsets [changedFrom, changedTo) now, everything after moved by `shift`. The
+    // whole text on a first read.
+    int changedFrom = 0;
+    int changedTo = std::numeric_limits<int>::max();
+    int shift = 0;
+
+    // Every thread's card, anchors left at 0: first comments in file order, each with the
+    // entries that answer it directly.
+    static std::vector<CommentCardModel> threads(
+        const std::map<rovuvuz::CommentID, rovuvuz::CommentThreadInfo>& info,
+        const std::vector<rovuvuz::EntrySnapshot>& entries);
+    // The quoted snippet of `length` units of a paragraph's text from `from`.
+    static QString snippet(const QString& text, int from, int length);
+};
+
+class RailReader {
+  public:
+    // The next read takes the comments story again (after a reload of the whole model).
+    void commentsChanged() { threads_.reset(); }
+    RailModel read(const std::vector<StoryBridge::Entry>& body, rovuvuz::DocxDocument* doc);
+    // Whether the last read found an entry with this stamp.
+    bool isCurrent(uint64_t stamp) const;
+
+  private:
+    // What one body paragraph contributes, in offsets local to it.
+    struct EntryFacts {
+        int length = 1;
+        std::vector<std::pair<int64_t, int>> commentStarts;  // comment ID, offset
+        std::vector<ChangeCardModel> changes;
+        uint64_t seen = 0;  // the read that last found it
+    };
+    static EntryFacts factsOf(const StoryBridge::Entry& entry);
+    void changedRegion(RailModel& model, std::vector<uint64_t> stamps, std::vector<int> starts);
+
+    std::unordered_map<uint64_t, EntryFacts> facts_;
+    uint64_t reads_ = 0;
+    std::vector<uint64_t> stamps_;           // the entries of the last read
+    std::vector<EntryFacts*> factsByIndex_;  // what was read of them (nodes of facts_)
+    size_t lastChanges_ = 0;
+    std::vector<int> starts_;  // their offsets, and the text's length + 1 at the end
+    // The thread cards, or nothing when not read yet; an unreadable comments story reads
+    // as no threads.
+    std::optional<std::vector<CommentCardModel>> threads_;
+};
+
+// An entry's text as the card shows it: its paragraphs joined by line breaks.
+QString entryText(const rovuvuz::EntrySnapshot& entry);
+
+// An ISO 8601 date as "MMM d" in the user's locale, upper-cased; empty when it does not parse.
+QString shortDate(const std::optional<std::string>& iso);
+
+}  // namespace tovin
