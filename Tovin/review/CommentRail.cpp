@@ -348,6 +348,7 @@ void CommentRail::act(const RailCard::Action& action, RailCard* card) {
         try {
             doc.setResolved(id, !comment->done);
         } catch (const std::exception&) {
+            editor->undo().abandonStep();
             return EditorActions::beep();
         }
         editor->modelChanged();
@@ -358,6 +359,7 @@ void CommentRail::act(const RailCard::Action& action, RailCard* card) {
             doc.reply(id, reply->text.toStdU16String(), TovinDocument::authorName().toStdString(),
                       std::chrono::system_clock::now());
         } catch (const std::exception&) {
+            editor->undo().abandonStep();
             return EditorActions::beep();
         }
         editor->modelChanged();
