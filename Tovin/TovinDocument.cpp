@@ -7,7 +7,8 @@
 
 namespace tovin {
 
-DocumentReadError::DocumentReadError() : std::runtime_error("Tovin can’t open this file.") {}
+DocumentReadError::DocumentReadError(QString reason)
+    : std::runtime_error("Tovin can’t open this file."), reason_(std::move(reason)) {}
 
 QString DocumentReadError::localizedDescription() const {
     return QStringLiteral("Tovin can’t open this file.");
@@ -25,10 +26,10 @@ void TovinDocument::read(rovuvuz::SharedBytes data) {
     std::unique_ptr<rovuvuz::DocxDocument> opened;
     try {
         opened = std::make_unique<rovuvuz::DocxDocument>(data);
-    } catch (...) {
+    } catch (const std::exception& error) {
         // Not a ZIP, truncated, ZIP64, no main document part, or out of memory: to the user
-        // they are all the same damaged file.
-        throw DocumentReadError();
+        // they are all the same damaged file, told apart by the reason.
+        throw DocumentReadError(QString::fromStdString(error.what()));
     }
     const bool replacing = docx_ != nullptr;
     docx_ = std::move(opened);

@@ -13,16 +13,21 @@
 namespace tovin {
 
 // Reading failed. Code 259 is the corrupt-file read code the platform's open-failure
-// alert expects; the two texts are what the user is shown.
+// alert expects; the two texts are what the user is shown, and the engine's reason
+// ("ZIP64 archives are not supported") goes with them as the detail.
 class DocumentReadError : public std::runtime_error {
   public:
     static constexpr int corruptFileCode = 259;
 
-    DocumentReadError();
+    explicit DocumentReadError(QString reason = {});
 
     int code() const { return corruptFileCode; }
     QString localizedDescription() const;
     QString recoverySuggestion() const;
+    const QString& reason() const { return reason_; }
+
+  private:
+    QString reason_;
 };
 
 // Saving with no package loaded: the generic unknown write error, with no text of its own.
@@ -48,7 +53,7 @@ class TovinDocument : public QObject {
     ~TovinDocument() override;
 
     // Builds the engine's document from the bytes; any failure throws DocumentReadError
-    // and leaves the document as it was.
+    // with the engine's reason and leaves the document as it was.
     void read(rovuvuz::SharedBytes data);
     // The bytes to save: untouched parts as they were read. Throws DocumentWriteError
     // with no package, and passes engine errors through.

@@ -7,6 +7,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "RovuVuz/xml/Numbers.h"
+#include "RovuVuz/xml/Utf8.h"
+
 namespace tovin::cli {
 
 namespace {
@@ -15,25 +18,6 @@ std::string_view trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r");
     if (first == std::string_view::npos) return {};
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
-void appendUtf8(std::string& out, unsigned long code) {
-    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 bool isHex(char c) {
@@ -63,8 +47,10 @@ std::string unquoted(std::string_view value) {
             else if (e == 'x') {
                 size_t end = i + 1;
                 while (end < value.size() && end < i + 5 && isHex(value[end])) ++end;
-                appendUtf8(out,
-                           std::strtoul(std::string(value.substr(i + 1, end - i - 1)).c_str(), nullptr, 16));
+                // A lone surrogate or an empty escape is no character: the replacement one.
+                const uint32_t code =
+                    rovuvuz::Numbers::hex(value.substr(i + 1, end - i - 1)).value_or(0xFFFD);
+                rovuvuz::utf8::appendScalar(out, code >= 0xD800 && code <= 0xDFFF ? 0xFFFD : code);
                 i = end - 1;
             } else
                 out += e;

@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "RovuVuz/edit/StructuralEdit.h"
+#include "RovuVuz/xml/Numbers.h"
 #include "cli/ChangeList.h"
 #include "cli/Commands.h"
 #include "cli/DocumentFiles.h"
@@ -31,7 +32,7 @@ enum class Decision { accept, reject };
 std::vector<int64_t> parseIDs(const std::vector<std::string>& texts) {
     std::vector<int64_t> ids;
     for (const std::string& text : texts) {
-        const auto id = rovuvuz::Revisions::parseID(text);
+        const auto id = rovuvuz::Numbers::integer(text);
         if (!id) throw CLI::ValidationError("ID", "not a revision number: " + text);
         ids.push_back(*id);
     }
@@ -39,7 +40,7 @@ std::vector<int64_t> parseIDs(const std::vector<std::string>& texts) {
 }
 
 bool hasID(const ListedChange& listed, int64_t id) {
-    return rovuvuz::Revisions::parseID(listed.change.id) == id;
+    return rovuvuz::Numbers::integer(listed.change.id) == id;
 }
 
 // Resolves the named revisions (every one when `ids` is empty) and returns the changes

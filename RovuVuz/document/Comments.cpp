@@ -10,9 +10,11 @@
 #include "RovuVuz/model/Fragment.h"
 #include "RovuVuz/model/IsoDate.h"
 #include "RovuVuz/model/Serializer.h"
-#include "RovuVuz/xml/XMLTree.h"
+#include "RovuVuz/xml/Numbers.h"
 #include "RovuVuz/xml/Utf8.h"
+#include "RovuVuz/xml/XMLEdit.h"
 #include "RovuVuz/xml/XMLText.h"
+#include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz {
 
@@ -46,36 +48,40 @@ std::optional<std::string> tagAttribute(const Tags& tags, std::string_view qname
     return std::nullopt;
 }
 
-std::optional<int64_t> parseID(const std::optional<std::string>& text) {
-    if (!text || text->empty() || text->size() > 18) return std::nullopt;
-    int64_t value = 0;
-    for (char c : *text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
 bool hasStyle(DocxDocument& document, std::string_view id) {
     return document.styles().find(StyleID{std::string(id)}) != nullptr;
 }
 
+using Markup::qualified;
+
+// "<p:local a=\"v\" …/>" with every attribute named under the same prefix.
+std::string emptyElement(std::string_view p, std::string_view local,
+                         const Markup::Attributes& attributes = {}) {
+    Markup::Attributes named;
+    for (const auto& [name, value] : attributes) named.emplace_back(qualified(p, name), value);
+    return Markup::startTag(qualified(p, local), named, Markup::SelfClosing::Yes);
+}
+
+// "<p:local>" + content + "</p:local>".
+std::string element(std::string_view p, std::string_view local, const std::string& content) {
+    const std::string name = qualified(p, local);
+    return "<" + name + ">" + content + "</" + name + ">";
+}
+
 // The mark a comment reference or annotation run carries when the style sheet has it.
-std::string referenceMark(DocxDocument& document, std::string_view prefix) {
+std::string referenceMark(DocxDocument& document, std::string_view p) {
     if (!hasStyle(document, "CommentReference")) return {};
-    const std::string p(prefix);
-    return "<" + p + ":rPr><" + p + ":rStyle " + p + ":val=\"CommentReference\"/></" + p + ":rPr>";
+    return element(p, "rPr", emptyElement(p, "rStyle", {{"val", "CommentReference"}}));
 }
 
-std::string rangeMarker(std::string_view prefix, std::string_view local, int64_t id) {
-    const std::string p(prefix);
-    return "<" + p + ":" + std::string(local) + " " + p + ":id=\"" + std::to_string(id) + "\"/>";
+std::string rangeMarker(std::string_view p, std::string_view local, int64_t id) {
+    return emptyElement(p, local, {{"id", std::to_string(id)}});
 }
 
-std::string referenceRun(DocxDocument& document, std::string_view prefix, int64_t id) {
-    const std::string p(prefix);
-    return "<" + p + ":r>" + referenceMark(document, prefix) + "<" + p + ":commentReference " + p + ":id=\"" +
-           std::to_string(id) + "\"/></" + p + ":r>";
+std::string referenceRun(DocxDocument& document, std::string_view p, int64_t id) {
+    return element(
+        p, "r",
+        referenceMark(document, p) + emptyElement(p, "commentReference", {{"id", std::to_string(id)}}));
 }
 
 // Anchor markup read as the inlines of a paragraph, the way read content enters the tree.
@@ -110,27 +116,20 @@ std::string targetFromMain(const DocxDocument& document, std::string_view part) 
 Story& commentsStory(DocxDocument& document) {
     const auto name = document.part(StoryID::comments());
     if (!name || !document.hasPart(name->rawValue)) {
-        document.storePart(PartName(commentsName),
-                           share(toBytes(std::string(declaration) + "<w:comments xmlns:w=\"" +
-                                         std::string(mainNamespace) + "\" xmlns:w14=\"" +
-                                         std::string(w14Namespace) + "\" xmlns:mc=\"" + std::string(mcNamespace) +
-                                         "\" mc:Ignorable=\"w14\"></w:comments>")));
+        // The content type first: it is the one step that can fail, and then nothing changed.
         document.ensureContentType(PartName(commentsName), std::nullopt, commentsContentType);
+        const Markup::Attributes namespaces{{"xmlns:w", std::string(mainNamespace)},
+                                            {"xmlns:w14", std::string(w14Namespace)},
+                                            {"xmlns:mc", std::string(mcNamespace)},
+                                            {"mc:Ignorable", "w14"}};
+        document.storePart(PartName(commentsName),
+                           share(toBytes(std::string(declaration) +
+                                         Markup::startTag("w:comments", namespaces, Markup::SelfClosing::No) +
+                                         "</w:comments>")));
         document.addRelationship(document.mainPart(), "comments", targetFromMain(document, commentsName),
                                  false);
     }
     return document.story(StoryID::comments());
-}
-
-// The prefix a start tag binds to a namespace URI ("" for a default namespace); nothing
-// when it binds none.
-std::optional<std::string> boundPrefix(const Markup::Attributes& attributes, std::string_view uri) {
-    for (const auto& [name, value] : attributes) {
-        if (value != uri) continue;
-        if (name == "xmlns") return std::string();
-        if (name.starts_with("xmlns:")) return name.substr(6);
-    }
-    return std::nullopt;
 }
 
 // w14:paraId needs its namespace declared, and readers that do not know it must be told
@@ -139,7 +138,7 @@ void declareW14(Story& story) {
     const Markup::Attributes attributes = Markup::attributes(story.root->tags.start.view());
     Markup::Attributes added;
     if (!tagAttribute(story.root->tags, "xmlns:w14")) added.emplace_back("xmlns:w14", std::string(w14Namespace));
-    std::string mc = boundPrefix(attributes, mcNamespace).value_or("");
+    std::string mc = Markup::boundPrefix(attributes, mcNamespace).value_or("");
     if (mc.empty()) {
         mc = "mc";
         added.emplace_back("xmlns:mc", std::string(mcNamespace));
@@ -173,17 +172,15 @@ std::vector<std::u16string_view> commentLines(std::u16string_view text) {
 
 std::string commentParagraph(DocxDocument& document, std::string_view w, std::u16string_view line,
                              bool first) {
-    const std::string p(w);
-    std::string xml = "<" + p + ":p w14:paraId=\"" + Comments::newParagraphID() + "\">";
+    std::string content;
     if (hasStyle(document, "CommentText"))
-        xml += "<" + p + ":pPr><" + p + ":pStyle " + p + ":val=\"CommentText\"/></" + p + ":pPr>";
-    if (first)
-        xml += "<" + p + ":r>" + referenceMark(document, w) + "<" + p + ":annotationRef/></" + p + ":r>";
-    if (!line.empty()) {
-        const Bytes text = Serializer::textElement(p + ":t", line);
-        xml += "<" + p + ":r>" + std::string(asChars(text)) + "</" + p + ":r>";
-    }
-    return xml + "</" + p + ":p>";
+        content += element(w, "pPr", emptyElement(w, "pStyle", {{"val", "CommentText"}}));
+    if (first) content += element(w, "r", referenceMark(document, w) + emptyElement(w, "annotationRef"));
+    if (!line.empty())
+        content += element(w, "r", std::string(asChars(Serializer::textElement(qualified(w, "t"), line))));
+    const std::string p = qualified(w, "p");
+    return Markup::startTag(p, {{"w14:paraId", Comments::newParagraphID()}}, Markup::SelfClosing::No) +
+           content + "</" + p + ">";
 }
 
 int64_t newComment(DocxDocument& document, std::u16string_view text, std::string_view author,
@@ -194,16 +191,20 @@ int64_t newComment(DocxDocument& document, std::u16string_view text, std::string
     const std::string w = prefixOr(story.root->tags.prefix());
     const std::string authorText = utf8::repaired(author);
 
-    std::string xml = "<" + w + ":comment " + w + ":id=\"" + std::to_string(id) + "\" " + w + ":author=\"" +
-                      XMLText::escapeAttribute(authorText) + "\" " + w + ":date=\"" + IsoDate::format(date) +
-                      "\" " + w + ":initials=\"" + XMLText::escapeAttribute(Comments::initials(authorText)) +
-                      "\">";
+    std::string paragraphs;
     bool first = true;
     for (std::u16string_view line : commentLines(text)) {
-        xml += commentParagraph(document, w, line, first);
+        paragraphs += commentParagraph(document, w, line, first);
         first = false;
     }
-    xml += "</" + w + ":comment>";
+    const std::string name = qualified(w, "comment");
+    const std::string xml = Markup::startTag(name,
+                                             {{qualified(w, "id"), std::to_string(id)},
+                                              {qualified(w, "author"), authorText},
+                                              {qualified(w, "date"), IsoDate::format(date)},
+                                              {qualified(w, "initials"), Comments::initials(authorText)}},
+                                             Markup::SelfClosing::No) +
+                            paragraphs + "</" + name + ">";
 
     auto group = Fragment::group(xml, static_cast<EditContext&>(document).mint());
     if (!group) throw DocxError(DocxErrorCode::unsupported, StoryID::comments());
@@ -218,29 +219,16 @@ Group* findComment(Story& story, int64_t id) {
     for (Block& block : story.root->children) {
         auto* group = std::get_if<std::unique_ptr<Group>>(&block);
         if (group && (*group)->local() == "comment" &&
-            parseID(Markup::attribute("id", (*group)->tags.start.view())) == id)
+            Numbers::integer(Markup::attribute("id", (*group)->tags.start.view())) == id)
             return group->get();
     }
     return nullptr;
 }
 
-// The last paragraph inside a group, through nested groups, without recursion.
+// The last paragraph inside a group, through nested groups.
 Paragraph* lastParagraph(Group& group) {
-    Paragraph* last = nullptr;
-    std::vector<std::pair<Group*, size_t>> stack{{&group, 0}};
-    while (!stack.empty()) {
-        auto& [current, next] = stack.back();
-        if (next == current->children.size()) {
-            stack.pop_back();
-            continue;
-        }
-        Block& block = current->children[next++];
-        if (auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block))
-            last = p->get();
-        else if (auto* g = std::get_if<std::unique_ptr<Group>>(&block))
-            stack.emplace_back(g->get(), 0);
-    }
-    return last;
+    const std::vector<Paragraph*> paragraphs = paragraphsIn(group);
+    return paragraphs.empty() ? nullptr : paragraphs.back();
 }
 
 std::optional<std::string> paraIdAttribute(const Paragraph& paragraph) {
@@ -279,48 +267,33 @@ struct ExtendedEntry {
     std::string paraId;
     std::optional<std::string> parent;
     bool done = false;
-    ByteRange startTag;  // in the part's bytes
-    bool selfClosing = true;
+    int node = -1;  // in the part's tree
 };
 
 // A commentsExtended part read through the XML tree: the prefix its root binds to the
-// w15 namespace (whatever the producer chose), its entries, and where a new entry goes.
+// w15 namespace (whatever the producer chose) and its entries.
 struct ExtendedPart {
-    PartName name;
-    SharedBytes bytes;
+    XMLTree tree;
     std::string prefix;
     std::vector<ExtendedEntry> entries;
-    std::string rootName;
-    ByteRange rootStart;
-    bool rootSelfClosing = false;
-    size_t end = 0;  // where the root's end tag starts
 
-    std::string qualified(std::string_view local) const { return TextEdit::qualified(prefix, local); }
+    std::string qualified(std::string_view local) const { return Markup::qualified(prefix, local); }
 };
 
 // Throws XMLError when the part does not parse, ZipError when it cannot be read.
 ExtendedPart readExtended(DocxDocument& document, const PartName& name) {
-    ExtendedPart part;
-    part.name = name;
-    part.bytes = document.contents(name.rawValue);
-    const XMLTree tree(part.bytes);
+    ExtendedPart part{XMLTree(document.contents(name.rawValue)), {}, {}};
+    const XMLTree& tree = part.tree;
     const int root = tree.root();
-    const std::string_view rootName = tree.nameView(root);
-    const size_t colon = rootName.find(':');
-    part.prefix = boundPrefix(Markup::attributes(tree.rawStartTag(root)), w15Namespace)
-                      .value_or(std::string(colon == std::string_view::npos ? "" : rootName.substr(0, colon)));
-    part.rootName = rootName;
-    part.rootStart = tree.startTag(root);
-    part.rootSelfClosing = tree.isSelfClosing(root);
-    part.end = part.rootStart.upper;
-    for (int child : tree.children(root)) part.end = tree.range(child).upper;
+    part.prefix = Markup::boundPrefix(Markup::attributes(tree.rawStartTag(root)), w15Namespace)
+                      .value_or(std::string(Markup::prefixOf(tree.nameView(root))));
     for (int child : tree.childElements(root)) {
         if (tree.localName(child) != "commentEx") continue;
         const auto paraId = tree.attribute(child, part.qualified("paraId"));
         if (!paraId) continue;
         part.entries.push_back({*paraId, tree.attribute(child, part.qualified("paraIdParent")),
                                 Markup::isOn(tree.attribute(child, part.qualified("done")).value_or("0")),
-                                tree.startTag(child), tree.isSelfClosing(child)});
+                                child});
     }
     return part;
 }
@@ -350,63 +323,48 @@ void requireReadableExtended(DocxDocument& document) {
 
 // Adds or updates the commentsExtended entry of a paragraph identifier; an existing
 // entry's parent is never changed, and only its done flag is rewritten. Throws
-// DocxError(unreadablePart) when the part is there but does not parse.
+// DocxError(unreadablePart), before changing anything, when the part is there but cannot
+// be read.
 void setExtended(DocxDocument& document, const std::string& paraId, const std::optional<std::string>& parent,
                  std::optional<bool> done) {
     auto name = extendedPart(document);
-    if (!name) {
-        name = PartName(extendedName);
-        document.addRelationship(document.mainPart(), "", targetFromMain(document, extendedName), false,
-                                 extendedType);
-    }
+    const bool related = name.has_value();
+    if (!name) name = PartName(extendedName);
     if (!document.hasPart(name->rawValue)) {
+        // The content type first: it is the one step that can fail, and then nothing changed.
         document.ensureContentType(*name, std::nullopt, extendedContentType);
-        document.storePart(*name, share(toBytes(std::string(declaration) + "<w15:commentsEx xmlns:w15=\"" +
-                                                std::string(w15Namespace) + "\"></w15:commentsEx>")));
+        document.storePart(*name, share(toBytes(std::string(declaration) +
+                                                Markup::startTag("w15:commentsEx",
+                                                                 {{"xmlns:w15", std::string(w15Namespace)}},
+                                                                 Markup::SelfClosing::No) +
+                                                "</w15:commentsEx>")));
     }
-    ExtendedPart part;
+    std::optional<ExtendedPart> part;
     try {
-        part = readExtended(document, *name);
-    } catch (const XMLError& error) {
-        // Only a part that was already there can fail to parse: nothing has changed yet.
+        part.emplace(readExtended(document, *name));
+    } catch (const std::exception& error) {
+        // Only a part that was already there can fail to read: nothing has changed yet.
         throw DocxError(DocxErrorCode::unreadablePart, DocxError::Detail{std::nullopt, *name, {}, error.what()});
     }
-    const std::string_view text = asChars(*part.bytes);
+    if (!related)
+        document.addRelationship(document.mainPart(), "", targetFromMain(document, extendedName), false,
+                                 extendedType);
     const std::string doneText = done.value_or(false) ? "1" : "0";
-    std::string result;
-    const auto entry = std::find_if(part.entries.begin(), part.entries.end(),
+    XMLEdit edit(part->tree);
+    const auto entry = std::find_if(part->entries.begin(), part->entries.end(),
                                     [&](const ExtendedEntry& e) { return e.paraId == paraId; });
-    if (entry == part.entries.end()) {
-        Markup::Attributes attributes{{part.qualified("paraId"), paraId}};
-        if (parent) attributes.emplace_back(part.qualified("paraIdParent"), *parent);
-        attributes.emplace_back(part.qualified("done"), doneText);
-        const std::string added =
-            Markup::startTag(part.qualified("commentEx"), attributes, Markup::SelfClosing::Yes);
-        if (part.rootSelfClosing) {
-            // "<w15:commentsEx …/>" opens to hold its first entry.
-            std::string start(text.substr(part.rootStart.lower, part.rootStart.size()));
-            start.erase(start.find_last_of('/'), 1);
-            result = std::string(text.substr(0, part.rootStart.lower)) + start + added + "</" + part.rootName + ">" +
-                     std::string(text.substr(part.rootStart.upper));
-        } else {
-            result = std::string(text.substr(0, part.end)) + added + std::string(text.substr(part.end));
-        }
+    if (entry == part->entries.end()) {
+        Markup::Attributes attributes{{part->qualified("paraId"), paraId}};
+        if (parent) attributes.emplace_back(part->qualified("paraIdParent"), *parent);
+        attributes.emplace_back(part->qualified("done"), doneText);
+        edit.append(part->tree.root(),
+                    Markup::startTag(part->qualified("commentEx"), attributes, Markup::SelfClosing::Yes));
     } else if (done) {
-        Markup::Attributes attributes = Markup::attributes(viewOf(*part.bytes, entry->startTag));
-        const std::string doneName = part.qualified("done");
-        const auto existing = std::find_if(attributes.begin(), attributes.end(),
-                                           [&](const auto& attribute) { return attribute.first == doneName; });
-        if (existing != attributes.end()) attributes.erase(existing);
-        attributes.emplace_back(doneName, doneText);
-        const std::string rewritten =
-            Markup::startTag(part.qualified("commentEx"), attributes,
-                             entry->selfClosing ? Markup::SelfClosing::Yes : Markup::SelfClosing::No);
-        result = std::string(text.substr(0, entry->startTag.lower)) + rewritten +
-                 std::string(text.substr(entry->startTag.upper));
+        edit.setAttributes(entry->node, {{part->qualified("done"), doneText}});
     } else {
         return;
     }
-    document.storePart(*name, share(toBytes(result)));
+    document.storePart(*name, share(toBytes(edit.result())));
 }
 
 // Inserts the reply's anchor after the first parent anchor the predicate finds in an
@@ -549,7 +507,7 @@ std::map<CommentID, CommentThreadInfo> DocxDocument::commentThreads() {
     for (Block& block : comments->root->children) {
         auto* group = std::get_if<std::unique_ptr<Group>>(&block);
         if (!group || (*group)->local() != "comment") continue;
-        const auto id = parseID(Markup::attribute("id", (*group)->tags.start.view()));
+        const auto id = Numbers::integer(Markup::attribute("id", (*group)->tags.start.view()));
         Paragraph* last = id ? lastParagraph(**group) : nullptr;
         const auto paraId = last ? paraIdAttribute(*last) : std::nullopt;
         if (paraId) byParaId.emplace(*paraId, CommentID{*id});

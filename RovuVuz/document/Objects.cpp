@@ -10,8 +10,8 @@
 #include "RovuVuz/edit/TextEdit.h"
 #include "RovuVuz/format/Styles.h"
 #include "RovuVuz/model/Fragment.h"
-#include "RovuVuz/xml/Regex.h"
 #include "RovuVuz/xml/Utf8.h"
+#include "RovuVuz/xml/XMLEdit.h"
 #include "RovuVuz/xml/XMLText.h"
 
 namespace rovuvuz {
@@ -106,6 +106,24 @@ std::optional<int64_t> emu(double points) {
     return static_cast<int64_t>(points * emuPerPoint);
 }
 
+// wp:extent gives the size of the picture in the line, a:ext the size of the shape that
+// draws it (DrawingML, ECMA-376 §20.4.2.7 and §20.1.7.3); other elements named ext
+// (extension lists) carry no cx and cy and are left alone.
+std::string resized(ByteView drawing, int64_t cx, int64_t cy) {
+    const XMLTree tree(drawing);
+    XMLEdit edit(tree);
+    for (size_t index = 0; index < tree.nodeCount(); ++index) {
+        const int node = static_cast<int>(index);
+        if (tree.kind(node) != XMLTree::Kind::element) continue;
+        const std::string_view local = tree.localName(node);
+        if ((local != "extent" && local != "ext") || !tree.attribute(node, "cx") ||
+            !tree.attribute(node, "cy"))
+            continue;
+        edit.setAttributes(node, {{"cx", std::to_string(cx)}, {"cy", std::to_string(cy)}});
+    }
+    return edit.result();
+}
+
 std::string_view imageContentType(std::string_view extension) {
     if (extension == "png") return "image/png";
     if (extension == "gif") return "image/gif";
@@ -122,7 +140,7 @@ void DocxDocument::insertInlines(std::vector<Inline> inlines, Paragraph& into, s
     if (mode.tracked) {
         const std::string prefix = prefixOf(into);
         auto insertion = std::make_unique<Container>();
-        insertion->tags = Tags::build(TextEdit::qualified(prefix, "ins"),
+        insertion->tags = Tags::build(Markup::qualified(prefix, "ins"),
                                       TextEdit::revisionAttributes(*this, prefix, *mode.tracked));
         insertion->kind = Container::Kind::insert;
         insertion->inlines = std::move(inlines);
@@ -153,9 +171,10 @@ void DocxDocument::insertImage(ByteView data, std::string_view extension, double
 
     std::string ext(extension);
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    // The content type first: it is the one step that can fail, and then nothing changed.
+    ensureContentType(std::nullopt, ext, Objects::imageContentType(ext));
     const PartName media = freePartName("media/tovin", ext);
     storePart(media, share(Bytes(data.begin(), data.end())));
-    ensureContentType(std::nullopt, ext, Objects::imageContentType(ext));
     const RelationshipID rid =
         addRelationship(target->part, "image", relativeTarget(target->part, media), false);
 
@@ -177,10 +196,13 @@ void DocxDocument::resizeImage(ParagraphID id, const StoryID& storyID, size_t at
         throw DocxError(DocxErrorCode::rangeOutOfBounds, storyID);
 
     RunItem& item = slot->run->items[slot->item];
-    static const Regex extent(R"re((<(?:wp:extent|a:ext)) cx="\d+" cy="\d+")re");
-    const std::string size = " cx=\"" + std::to_string(*cx) + "\" cy=\"" + std::to_string(*cy) + "\"";
-    const std::string resized = extent.replaceAll(utf8::repaired(item.original.view()),
-                                                  [&](const Regex::Match& m) { return m.groups[1] + size; });
+    std::string resized;
+    try {
+        resized = Objects::resized(item.original.view(), *cx, *cy);
+    } catch (const XMLError& error) {
+        throw DocxError(DocxErrorCode::unsupported,
+                        DocxError::Detail{storyID, target->part, id, error.what()});
+    }
     // Built with its kind as the kind it was read as, the item is written from these bytes.
     item = RunItem(item.kind, ByteSlice::copyOf(std::string_view(resized)));
     slot->run->dirty = true;
@@ -216,7 +238,7 @@ void DocxDocument::setLink(ParagraphID id, const StoryID& storyID, TextRange ran
         }
         attributes.emplace_back(p + ":history", "1");
         auto link = std::make_unique<Container>();
-        link->tags = Tags::build(TextEdit::qualified(p, "hyperlink"), attributes);
+        link->tags = Tags::build(Markup::qualified(p, "hyperlink"), attributes);
         link->kind = Container::Kind::hyperlink;
         link->inlines = std::move(taken);
         link->dirty = true;

@@ -11,11 +11,17 @@
 #include <string>
 #include <string_view>
 
+#include "RovuVuz/xml/Bytes.h"
+
 namespace rovuvuz::Objects {
 
 // A length in points as EMU (12700 to the point), truncated; nothing when the length is
 // not positive or too large for a page.
 std::optional<int64_t> emu(double points);
+
+// A picture's drawing markup with its size set to cx by cy EMU in every wp:extent and
+// a:ext, through the XML tree; the rest as it was. Throws XMLError when it does not parse.
+std::string resized(ByteView drawing, int64_t cx, int64_t cy);
 
 // The content type a picture's extension registers: png and gif by name, JPEG otherwise.
 std::string_view imageContentType(std::string_view lowercaseExtension);

@@ -1,19 +1,18 @@
 // The package edits a document makes when it adds content: a relationship, a free part
-// name, a content type. Each rewrites the text of the small XML part concerned and keeps
+// name, a content type. Each edits the small XML part concerned through its tree and keeps
 // the result as a pending part until the next save.
 #include <algorithm>
 #include <cctype>
 
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/xml/Utf8.h"
-#include "RovuVuz/xml/XMLText.h"
+#include "RovuVuz/xml/XMLEdit.h"
 
 namespace rovuvuz {
 
 namespace {
 
-constexpr std::string_view relationshipsEnd = "</Relationships>";
-constexpr std::string_view typesEnd = "</Types>";
+constexpr std::string_view declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
 
 std::string lowercased(std::string_view text) {
     std::string result(text);
@@ -22,16 +21,45 @@ std::string lowercased(std::string_view text) {
     return result;
 }
 
-// A pending or stored part as UTF-8 text; nothing when missing, unreadable or not UTF-8.
-std::optional<std::string> partText(const DocxDocument& document, std::string_view name) {
-    if (!document.hasPart(name)) return std::nullopt;
+// A pending or stored part read as an XML tree. Throws DocxError(unreadablePart) naming the
+// part and the cause when it is missing, cannot be extracted, is not UTF-8 or does not parse.
+XMLTree readPart(const DocxDocument& document, std::string_view name) {
+    const auto unreadable = [&](std::string cause) {
+        return DocxError(
+            DocxErrorCode::unreadablePart,
+            DocxError::Detail{std::nullopt, PartName(std::string(name)), std::nullopt, std::move(cause)});
+    };
+    if (!document.hasPart(name)) throw unreadable("the package has no such part");
+    SharedBytes bytes;
     try {
-        const SharedBytes bytes = document.contents(name);
-        if (!utf8::isValid(*bytes)) return std::nullopt;
-        return std::string(asChars(*bytes));
-    } catch (const ZipError&) {
-        return std::nullopt;
+        bytes = document.contents(name);
+    } catch (const ZipError& error) {
+        throw unreadable(error.what());
     }
+    if (!utf8::isValid(*bytes)) throw unreadable("not UTF-8");
+    try {
+        return XMLTree(bytes);
+    } catch (const XMLError& error) {
+        throw unreadable(error.what());
+    }
+}
+
+// The root's name qualified with its own prefix ("Relationship" under "Relationships",
+// "ct:Override" under "ct:Types").
+std::string sibling(const XMLTree& tree, std::string_view local) {
+    return Markup::qualified(Markup::prefixOf(tree.nameView(tree.root())), local);
+}
+
+// Whether an element among the root's children has an attribute equal to `value`
+// (compared as given, or case-insensitively).
+bool anyChildHas(const XMLTree& tree, std::string_view local, std::string_view attribute,
+                 std::string_view value, bool ignoringCase) {
+    for (int child : tree.childElements(tree.root())) {
+        if (tree.localName(child) != local) continue;
+        const auto found = tree.attribute(child, attribute);
+        if (found && (ignoringCase ? lowercased(*found) == lowercased(value) : *found == value)) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -40,8 +68,13 @@ Relationships DocxDocument::relationships(const PartName& part) {
     if (part == mainPart_) return relationships_;
     const auto cached = cache_.relationships.find(part);
     if (cached != cache_.relationships.end()) return cached->second;
-    const auto text = partText(*this, Relationships::relsName(part));
-    Relationships read(part, text ? std::optional<ByteView>(asBytes(*text)) : std::nullopt);
+    std::optional<XMLTree> tree;
+    try {
+        tree.emplace(readPart(*this, Relationships::relsName(part)));
+    } catch (const DocxError&) {
+        // A part without relationships, or with an unreadable relationships part, links nothing.
+    }
+    Relationships read(part, tree ? std::optional<ByteView>(tree->bytes()) : std::nullopt);
     cache_.relationships.emplace(part, read);
     return read;
 }
@@ -61,17 +94,23 @@ RelationshipID DocxDocument::addRelationship(const PartName& from, std::string_v
         id = "rId" + std::to_string(++n);
     } while (rels.find(RelationshipID{id}));
 
-    std::string element = "<Relationship Id=\"" + id + "\" Type=\"" + fullType + "\" Target=\"" +
-                          XMLText::escapeAttribute(target) + "\"" + (external ? " TargetMode=\"External\"" : "") + "/>";
+    Markup::Attributes attributes{{"Id", id}, {"Type", fullType}, {"Target", std::string(target)}};
+    if (external) attributes.emplace_back("TargetMode", "External");
     const std::string relsName = Relationships::relsName(from);
-    std::string text = partText(*this, relsName).value_or("");
-    const size_t end = text.find(relationshipsEnd);
-    if (end != std::string::npos) {
-        text.insert(end, element);
-    } else {
-        // No readable part: start a fresh one (an unreadable part is dropped).
-        text = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships xmlns=\"" +
-               std::string(RelationshipTypes::packageNamespace) + "\">" + element + std::string(relationshipsEnd);
+    std::string text;
+    try {
+        const XMLTree tree = readPart(*this, relsName);
+        XMLEdit edit(tree);
+        edit.append(tree.root(),
+                    Markup::startTag(sibling(tree, "Relationship"), attributes, Markup::SelfClosing::Yes));
+        text = edit.result();
+    } catch (const DocxError&) {
+        // No readable part: start a fresh one (an unreadable part links nothing, see above).
+        text =
+            std::string(declaration) +
+            Markup::startTag("Relationships", {{"xmlns", std::string(RelationshipTypes::packageNamespace)}},
+                             Markup::SelfClosing::No) +
+            Markup::startTag("Relationship", attributes, Markup::SelfClosing::Yes) + "</Relationships>";
     }
     cache_.added[relsName] = share(toBytes(text));
 
@@ -94,23 +133,25 @@ PartName DocxDocument::freePartName(std::string_view stem, std::string_view exte
 
 void DocxDocument::ensureContentType(const std::optional<PartName>& part, const std::optional<std::string>& extension,
                                      std::string_view contentType) {
-    auto text = partText(*this, contentTypesPart);
-    if (!text) return;
+    if (!part && !extension) return;
+    const XMLTree tree = readPart(*this, contentTypesPart);
     std::string element;
     if (part) {
-        if (text->find("PartName=\"/" + part->rawValue + "\"") != std::string::npos) return;
-        element = "<Override PartName=\"/" + part->rawValue + "\" ContentType=\"" + std::string(contentType) + "\"/>";
-    } else if (extension) {
-        // Extensions compare case-insensitively (ECMA-376 Part 2 §10.1.2.2).
-        if (lowercased(*text).find("extension=\"" + lowercased(*extension) + "\"") != std::string::npos) return;
-        element = "<Default Extension=\"" + *extension + "\" ContentType=\"" + std::string(contentType) + "\"/>";
+        if (anyChildHas(tree, "Override", "PartName", "/" + part->rawValue, false)) return;
+        element =
+            Markup::startTag(sibling(tree, "Override"),
+                             {{"PartName", "/" + part->rawValue}, {"ContentType", std::string(contentType)}},
+                             Markup::SelfClosing::Yes);
     } else {
-        return;
+        // Extensions compare case-insensitively (ECMA-376 Part 2 §10.1.2.2).
+        if (anyChildHas(tree, "Default", "Extension", *extension, true)) return;
+        element = Markup::startTag(sibling(tree, "Default"),
+                                   {{"Extension", *extension}, {"ContentType", std::string(contentType)}},
+                                   Markup::SelfClosing::Yes);
     }
-    const size_t end = text->find(typesEnd);
-    if (end == std::string::npos) return;
-    text->insert(end, element);
-    cache_.added[std::string(contentTypesPart)] = share(toBytes(*text));
+    XMLEdit edit(tree);
+    edit.append(tree.root(), element);
+    cache_.added[std::string(contentTypesPart)] = share(toBytes(edit.result()));
 }
 
 }  // namespace rovuvuz

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "RovuVuz/edit/InlineOps.h"
-#include "RovuVuz/edit/Revisions.h"
 #include "RovuVuz/model/StoryParser.h"
+#include "RovuVuz/xml/Numbers.h"
 #include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz::Moves {
@@ -187,7 +187,7 @@ std::vector<int64_t> partsOfMove(const Group& root, int64_t id) {
     OpenRanges open;
     std::vector<std::pair<std::string, int64_t>> parts;  // the move's name, the part's w:id
     const auto part = [&](RevisionKind kind, const std::optional<std::string>& text) {
-        const auto number = text ? Revisions::parseID(*text) : std::nullopt;
+        const auto number = Numbers::integer(text);
         if (number) parts.emplace_back(open.innermost(kind), *number);
     };
     auto onRaw = [&](const Raw& raw) {

@@ -1,11 +1,11 @@
 #include "RovuVuz/edit/Revisions.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "RovuVuz/edit/InlineOps.h"
 #include "RovuVuz/edit/Moves.h"
 #include "RovuVuz/edit/Structural.h"
+#include "RovuVuz/xml/Numbers.h"
 #include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz::Revisions {
@@ -23,7 +23,7 @@ public:
   bool operator()(const std::optional<std::string>& attribute) const {
       if (!ids_) return true;
       if (!attribute) return false;
-      const auto number = parseID(*attribute);
+      const auto number = Numbers::integer(*attribute);
       return number && std::find(ids_->begin(), ids_->end(), *number) != ids_->end();
     }
 
@@ -266,25 +266,6 @@ void collectParagraph(const Paragraph& paragraph, std::vector<TrackedChange>& ou
     if (const auto to = mark->child("moveTo")) add(*to, TrackedChange::Kind::movedToMark);
 }
 
-// The paragraphs of a group in document order, searched without recursion.
-std::vector<const Paragraph*> paragraphsIn(const Group& root) {
-    std::vector<const Paragraph*> result;
-    std::vector<std::pair<const Group*, size_t>> stack{{&root, 0}};
-    while (!stack.empty()) {
-        auto& [group, next] = stack.back();
-        if (next == group->children.size()) {
-            stack.pop_back();
-            continue;
-        }
-        const Block& block = group->children[next++];
-        if (const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block))
-            result.push_back(p->get());
-        else if (const auto* g = std::get_if<std::unique_ptr<Group>>(&block))
-            stack.emplace_back(g->get(), 0);
-    }
-    return result;
-}
-
 // A table row inserted or deleted as a tracked change (w:trPr/w:ins, w:trPr/w:del).
 void collectRow(const Group& row, std::vector<TrackedChange>& out) {
     for (const Block& block : row.children) {
@@ -292,7 +273,7 @@ void collectRow(const Group& row, std::vector<TrackedChange>& out) {
         if (!raw || raw->local() != "trPr") continue;
         const auto props = PropertyBag::parse(raw->bytes.view());
         if (!props) return;
-        const std::vector<const Paragraph*> paragraphs = paragraphsIn(row);
+        const std::vector<Paragraph*> paragraphs = paragraphsIn(row);
         std::u16string text;
         for (const Paragraph* paragraph : paragraphs) {
             if (paragraph != paragraphs.front()) text += u'\t';
@@ -332,27 +313,6 @@ std::vector<TrackedChange> list(const Story& story) {
         }
     }
     return result;
-}
-
-std::optional<int64_t> parseID(std::string_view text) {
-    bool negative = false;
-    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty()) return std::nullopt;
-    // Accumulated as a negative number, whose range holds every int64_t.
-    constexpr int64_t lowest = std::numeric_limits<int64_t>::min();
-    int64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        const int digit = c - '0';
-        if (value < (lowest + digit) / 10) return std::nullopt;
-        value = value * 10 - digit;
-    }
-    if (negative) return value;
-    if (value == lowest) return std::nullopt;
-    return -value;
 }
 
 void resolve(Story& story, std::optional<RevisionID> id, const Decision& decide, IdentityMint& mint) {

@@ -11,7 +11,7 @@ namespace Structural {
 
 namespace {
 
-using TextEdit::qualified;
+using Markup::qualified;
 
 // The bytes of a bag's children, to tell whether an edit changed anything.
 std::vector<ByteSlice> childBytes(const PropertyBag& bag) {
@@ -145,8 +145,12 @@ void joinOrMark(EditContext& document, Paragraph& paragraph, const EditMode& mod
             const auto mark = PropertyBag::parse(*markBytes);
             const auto ins = mark ? mark->child("ins") : std::nullopt;
             if (ins && Markup::attribute("author", *ins) == mode.tracked->author) {
-                // Removing the mark of one's own tracked insertion undoes it.
-                removeFromMark(*paragraph.props, {"ins"});
+                // Removing the mark of one's own tracked insertion undoes the split that made
+                // it: the joined paragraph ends in the mark the split moved to the second
+                // half, with any change recorded on it since.
+                const Paragraph* next = nextParagraph(paragraph);
+                const auto nextMark = next && next->props ? next->props->child("rPr") : std::nullopt;
+                paragraph.props->set("rPr", nextMark);
                 paragraph.setDirty(true);
                 join(paragraph);
                 return;
@@ -280,7 +284,7 @@ std::vector<ParagraphID> replaceText(EditContext& document, Story& story, const 
         insertText(document, *current, lines[i], 0, mode);
         position = lines[i].size();
     }
-    const ParagraphID currentID = current->id;
+    ParagraphID endID = current->id;
 
     if (first == last) {
         deleteRange(document, *first, from.offset, to.offset, mode);
@@ -289,12 +293,18 @@ std::vector<ParagraphID> replaceText(EditContext& document, Story& story, const 
         for (size_t i = 1; i + 1 < span.size(); ++i)
             deleteRange(document, *span[i], 0, InlineOps::length(span[i]->inlines), mode);
         deleteRange(document, *last, 0, to.offset, mode);
-        for (size_t i = span.size() - 1; i-- > 0;) joinOrMark(document, *span[i], mode);
+        for (size_t i = span.size() - 1; i-- > 0;) {
+            const ParagraphID following = span[i + 1]->id;
+            const size_t blocks = span[i]->parent->children.size();
+            joinOrMark(document, *span[i], mode);
+            // Joined (a join removes the following paragraph's block): what ended the range
+            // now ends span[i].
+            if (endID == following && span[i]->parent->children.size() < blocks) endID = span[i]->id;
+        }
     }
-    // The last paragraph may have been joined into an earlier one.
     const Paragraph* end = first;
     for (const Block& block : first->parent->children)
-        if (const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block); p && (*p)->id == currentID)
+        if (const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block); p && (*p)->id == endID)
             end = p->get();
     return TextEdit::region(*first, *end);
 }

@@ -1,38 +1,20 @@
 #include "RovuVuz/edit/Tables.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 #include "RovuVuz/model/DocxError.h"
 #include "RovuVuz/model/Fragment.h"
 #include "RovuVuz/model/Serializer.h"
-#include "RovuVuz/xml/Regex.h"
+#include "RovuVuz/xml/Numbers.h"
+#include "RovuVuz/xml/XMLEdit.h"
 #include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz::Tables {
 
 namespace {
 
-using TextEdit::qualified;
-
-// Revision markers of a row copied from another row: a new row is not someone's change.
-const Regex& rowMarkers() {
-    static const Regex pattern(R"re(<\w+:(ins|del) [^>]*\/>)re");
-    return pattern;
-}
-const Regex& vMergeMarker() {
-    static const Regex pattern(R"re(<(\w+):vMerge[^>]*\/>)re");
-    return pattern;
-}
-const Regex& cellWidth() {
-    static const Regex pattern(R"re((<\w+:tcW [^>]*w="?)(\d+))re");
-    return pattern;
-}
-const Regex& gridSpan() {
-    static const Regex pattern(R"re(gridSpan [^>]*val="(\d+)")re");
-    return pattern;
-}
+using Markup::qualified;
 
 // The child groups of a group with one local name, with their indices among its children.
 std::vector<std::pair<size_t, Group*>> childGroups(Group& parent, std::string_view local) {
@@ -62,6 +44,36 @@ std::optional<std::pair<size_t, Raw*>> tcPr(Group& cell) { return rawChild(cell,
 // Text rewritten and read back as a raw piece; the old piece when the result does not parse.
 Raw rewritten(const Raw& old, const std::string& text) { return Fragment::raw(text).value_or(old); }
 
+// A raw properties element (w:tcPr, w:trPr, w:tblGrid) changed through its own tree:
+// `change(tree, edit)` records what changes. The piece stays as it is when nothing
+// changes or its bytes do not parse.
+template <typename Change>
+void editRaw(Raw& raw, Change&& change) {
+    try {
+        const XMLTree tree(raw.bytes.view());
+        XMLEdit edit(tree);
+        change(tree, edit);
+        if (!edit.empty()) raw = rewritten(raw, edit.result());
+    } catch (const XMLError&) {
+    }
+}
+
+// The first child element of a raw element's root with a local name.
+std::optional<int> childNamed(const XMLTree& tree, std::string_view local) {
+    for (int child : tree.childElements(tree.root()))
+        if (tree.localName(child) == local) return child;
+    return std::nullopt;
+}
+
+// Removes the root's child elements with these local names.
+void removeChildren(Raw& raw, std::initializer_list<std::string_view> locals) {
+    editRaw(raw, [&](const XMLTree& tree, XMLEdit& edit) {
+        for (int child : tree.childElements(tree.root()))
+            if (std::find(locals.begin(), locals.end(), tree.localName(child)) != locals.end())
+                edit.remove(child);
+    });
+}
+
 // Searches groups without recursion: nesting depth comes from the file.
 Group* findGroup(Group& root, BlockID id) {
     std::vector<Group*> pending{&root};
@@ -73,23 +85,6 @@ Group* findGroup(Group& root, BlockID id) {
             if (auto* inner = std::get_if<std::unique_ptr<Group>>(&child)) pending.push_back(inner->get());
     }
     return nullptr;
-}
-
-// The paragraphs of a group in order, through nested groups.
-std::vector<Paragraph*> paragraphsIn(Group& root) {
-    std::vector<Paragraph*> result;
-    std::vector<std::pair<Group*, size_t>> stack{{&root, 0}};
-    while (!stack.empty()) {
-        auto& [group, next] = stack.back();
-        if (next == group->children.size()) {
-            stack.pop_back();
-            continue;
-        }
-        Block& child = group->children[next++];
-        if (auto* p = std::get_if<std::unique_ptr<Paragraph>>(&child)) result.push_back(p->get());
-        else if (auto* g = std::get_if<std::unique_ptr<Group>>(&child)) stack.emplace_back(g->get(), 0);
-    }
-    return result;
 }
 
 // The same element name and attributes, without w14: attributes (w14:paraId and
@@ -129,8 +124,9 @@ std::unique_ptr<Group> cloneCell(EditContext& document, Group& model) {
     cell->id = BlockID{document.mint().mint()};
     cell->tags = freshTags(InlineOps::openTags(model.tags));
     if (const auto props = tcPr(model)) {
-        const std::string text = vMergeMarker().replaceAll(props->second->bytes.chars(), [](auto&) { return ""; });
-        cell->children.emplace_back(rewritten(*props->second, text));
+        Raw copy = *props->second;
+        removeChildren(copy, {"vMerge"});
+        cell->children.emplace_back(std::move(copy));
     }
     cell->children.emplace_back(emptyParagraph(document, *cell, model));
     return cell;
@@ -153,8 +149,10 @@ std::unique_ptr<Group> cloneRow(EditContext& document, Group& model) {
         } else if (auto* raw = std::get_if<Raw>(&child)) {
             const auto local = raw->local();
             if (local == "trPr" || local == "tblPrEx") {
-                const std::string text = rowMarkers().replaceAll(raw->bytes.chars(), [](auto&) { return ""; });
-                row->children.emplace_back(rewritten(*raw, text));
+                // A new row is not someone's change: the model's revision marks stay behind.
+                Raw copy = *raw;
+                removeChildren(copy, {"ins", "del"});
+                row->children.emplace_back(std::move(copy));
             } else {
                 row->children.emplace_back(*raw);
             }
@@ -171,26 +169,46 @@ void markRow(EditContext& document, Group& row, std::string_view name, const Edi
                                                 TextEdit::revisionAttributes(document, prefix, tracked),
                                                 Markup::SelfClosing::Yes);
     if (const auto found = rawChild(row, "trPr")) {
-        Raw& raw = *found->second;
-        std::string text(raw.bytes.chars());
-        const std::string qname = text.substr(1, text.find_first_of(" \t\r\n/>", 1) - 1);
-        if (text.ends_with("/>")) {
-            text = text.substr(0, text.size() - 2) + ">" + marker + "</" + qname + ">";
-        } else {
-            size_t at = text.rfind("</");
-            const size_t change = text.find(":trPrChange");
-            if (change != std::string::npos) at = std::min(at, text.rfind('<', change));
-            text.insert(at, marker);
-        }
-        raw = rewritten(raw, text);
+        editRaw(*found->second, [&](const XMLTree& tree, XMLEdit& edit) {
+            if (const auto change = childNamed(tree, "trPrChange"))
+                edit.insertBefore(*change, marker);
+            else
+                edit.append(tree.root(), marker);
+        });
         return;
     }
     const std::string trPr = qualified(prefix, "trPr");
-    const auto made = Fragment::raw("<" + trPr + ">" + marker + "</" + trPr + ">");
+    const auto made =
+        Fragment::raw(Markup::startTag(trPr, {}, Markup::SelfClosing::No) + marker + "</" + trPr + ">");
     if (!made) return;
     const auto exceptions = rawChild(row, "tblPrEx");
     const size_t at = exceptions ? exceptions->first + 1 : 0;
     row.children.insert(row.children.begin() + static_cast<std::ptrdiff_t>(at), *made);
+}
+
+// Whether a cell's w:tcPr begins a vertical merge (w:vMerge w:val="restart").
+bool startsMerge(const Raw& tcPr) {
+    try {
+        const XMLTree tree(tcPr.bytes.view());
+        const auto merge = childNamed(tree, "vMerge");
+        return merge && tree.ownAttribute(*merge, "val") == "restart";
+    } catch (const XMLError&) {
+        return false;
+    }
+}
+
+// The w:gridSpan of a cell's w:tcPr, when it names one. A span that is not a number reads as
+// more than one column: an edit that cannot tell must not split the cell.
+std::optional<int64_t> gridSpan(const Raw& tcPr) {
+    try {
+        const XMLTree tree(tcPr.bytes.view());
+        const auto span = childNamed(tree, "gridSpan");
+        if (!span) return std::nullopt;
+        const auto value = tree.ownAttribute(*span, "val");
+        return value ? Numbers::integer(value).value_or(INT64_MAX) : std::optional<int64_t>();
+    } catch (const XMLError&) {
+        return std::nullopt;
+    }
 }
 
 // A vertical merge that began in a removed row begins again in the row below it.
@@ -200,14 +218,13 @@ void continueMerges(Group& removed, Group& next) {
     for (size_t k = 0; k < std::min(above.size(), below.size()); ++k) {
         const auto top = tcPr(*above[k]);
         const auto bottom = tcPr(*below[k]);
-        if (!top || !bottom) continue;
-        if (top->second->bytes.chars().find("restart") == std::string_view::npos) continue;
-        if (bottom->second->bytes.chars().find("vMerge") == std::string_view::npos) continue;
-        Raw& raw = *bottom->second;
-        const std::string text = vMergeMarker().replaceAll(raw.bytes.chars(), [](const Regex::Match& m) {
-            return "<" + m.groups[1] + ":vMerge " + m.groups[1] + ":val=\"restart\"/>";
+        if (!top || !bottom || !startsMerge(*top->second)) continue;
+        editRaw(*bottom->second, [](const XMLTree& tree, XMLEdit& edit) {
+            const auto merge = childNamed(tree, "vMerge");
+            if (!merge) return;
+            const std::string val = qualified(Markup::prefixOf(tree.nameView(*merge)), "val");
+            edit.setAttributes(*merge, {{val, "restart"}});
         });
-        raw = rewritten(raw, text);
     }
 }
 
@@ -215,14 +232,8 @@ bool hasHorizontalMerge(const std::vector<std::pair<size_t, Group*>>& rows) {
     for (const auto& [index, row] : rows) {
         for (Group* cell : cells(*row)) {
             const auto props = tcPr(*cell);
-            if (!props) continue;
-            const auto match = gridSpan().firstMatch(props->second->bytes.chars());
-            if (!match) continue;
-            int64_t span = 0;
-            const std::string& digits = match->groups[1];
-            const auto parsed = std::from_chars(digits.data(), digits.data() + digits.size(), span);
-            // A span too large to read is certainly more than one column.
-            if (parsed.ec != std::errc() || span >= 2) return true;
+            const auto span = props ? gridSpan(*props->second) : std::nullopt;
+            if (span && *span >= 2) return true;
         }
     }
     return false;
@@ -246,12 +257,7 @@ std::optional<Grid> readGrid(Group& table, const StoryID& story) {
         grid.qname = tree.name(tree.root());
         for (int child : tree.childElements(tree.root())) {
             if (tree.localName(child) != "gridCol") throw DocxError(DocxErrorCode::unsupported, story);
-            double width = 0;
-            if (const auto value = Markup::attribute("w", tree.rawStartTag(child))) {
-                const auto parsed = std::from_chars(value->data(), value->data() + value->size(), width);
-                if (parsed.ec != std::errc() || !std::isfinite(width)) width = 0;
-            }
-            grid.widths.push_back(width);
+            grid.widths.push_back(Numbers::decimal(tree.ownAttribute(child, "w")).value_or(0));
         }
     } catch (const XMLError&) {
         throw DocxError(DocxErrorCode::unsupported, story);
@@ -259,26 +265,30 @@ std::optional<Grid> readGrid(Group& table, const StoryID& story) {
     return grid;
 }
 
+// The grid's columns written anew inside its own w:tblGrid start tag.
 void writeGrid(Group& table, const Grid& grid) {
-    const std::string prefix = grid.qname.find(':') == std::string::npos ? "" : grid.qname.substr(0, grid.qname.find(':'));
-    std::string text = "<" + grid.qname + ">";
+    const std::string_view prefix = Markup::prefixOf(grid.qname);
+    std::string columns;
     for (double width : grid.widths) {
         // Twentieths of a point, truncated; a width no page could hold is written as 0.
         const int64_t whole = std::abs(width) < 1e15 ? static_cast<int64_t>(width) : 0;
-        text += "<" + qualified(prefix, "gridCol") + " " + qualified(prefix, "w") + "=\"" + std::to_string(whole) +
-                "\"/>";
+        columns +=
+            Markup::startTag(qualified(prefix, "gridCol"), {{qualified(prefix, "w"), std::to_string(whole)}},
+                             Markup::SelfClosing::Yes);
     }
-    text += "</" + grid.qname + ">";
-    Raw& old = std::get<Raw>(table.children[grid.index]);
-    old = rewritten(old, text);
+    editRaw(std::get<Raw>(table.children[grid.index]),
+            [&](const XMLTree& tree, XMLEdit& edit) { edit.replaceContent(tree.root(), columns); });
 }
 
-std::string halveWidth(std::string_view text) {
-    return cellWidth().replaceAll(text, [](const Regex::Match& m) {
-        uint64_t width = 0;
-        const std::string& digits = m.groups[2];
-        if (std::from_chars(digits.data(), digits.data() + digits.size(), width).ec != std::errc()) width = 0;
-        return m.groups[1] + std::to_string(width / 2);
+// Halves the width (w:tcW w:w) a cell's w:tcPr gives it.
+void halveWidth(Raw& tcPr) {
+    editRaw(tcPr, [](const XMLTree& tree, XMLEdit& edit) {
+        const auto width = childNamed(tree, "tcW");
+        if (!width) return;
+        const auto value = Numbers::integer(tree.ownAttribute(*width, "w"));
+        if (!value || *value < 0) return;
+        edit.setAttributes(
+            *width, {{qualified(Markup::prefixOf(tree.nameView(*width)), "w"), std::to_string(*value / 2)}});
     });
 }
 
@@ -325,8 +335,7 @@ void insertColumn(EditContext& document, Group& table, const std::vector<std::pa
 
     for (const auto& [index, row] : rows) {
         Group* cell = cells(*row)[source];
-        if (const auto props = tcPr(*cell))
-            *props->second = rewritten(*props->second, halveWidth(props->second->bytes.chars()));
+        if (const auto props = tcPr(*cell)) halveWidth(*props->second);
         auto copy = cloneCell(document, *cell);
         const auto place = std::find_if(row->children.begin(), row->children.end(), [&](const Block& b) {
             const auto* g = std::get_if<std::unique_ptr<Group>>(&b);

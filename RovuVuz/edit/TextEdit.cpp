@@ -9,6 +9,8 @@ namespace rovuvuz {
 
 namespace TextEdit {
 
+using Markup::qualified;
+
 namespace {
 
 using InlineOps::Slot;
@@ -91,14 +93,6 @@ void wrapDeleted(EditContext& document, InlineOwner owner, const std::vector<Run
 }
 
 }  // namespace
-
-std::string qualified(std::string_view prefix, std::string_view local) {
-    if (prefix.empty()) return std::string(local);
-    std::string name(prefix);
-    name += ':';
-    name += local;
-    return name;
-}
 
 Markup::Attributes revisionAttributes(EditContext& document, std::string_view prefix,
                                       const EditMode::Tracked& tracked) {

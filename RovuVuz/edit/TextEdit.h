@@ -32,8 +32,6 @@ void replaceText(EditContext& document, Story& story, const StoryID& storyID, Pa
 void reconcile(EditContext& document, Story& story, const StoryID& storyID, ParagraphID paragraph,
                std::u16string_view target, const EditMode& mode);
 
-// "prefix:local", or the local name alone for an element without a prefix.
-std::string qualified(std::string_view prefix, std::string_view local);
 // The attributes of a new w:ins, w:del or property change under the given prefix.
 Markup::Attributes revisionAttributes(EditContext& document, std::string_view prefix,
                                       const EditMode::Tracked& tracked);

@@ -38,12 +38,4 @@ struct TrackedChange {
     bool operator==(const TrackedChange&) const = default;
 };
 
-namespace Revisions {
-
-// A w:id as a revision number: an optional sign, then decimal digits only, without
-// overflow; nothing otherwise.
-std::optional<int64_t> parseID(std::string_view text);
-
-}  // namespace Revisions
-
 }  // namespace rovuvuz

@@ -1,11 +1,11 @@
 #include "RovuVuz/format/EffectiveFormat.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
 
 #include "RovuVuz/xml/Markup.h"
+#include "RovuVuz/xml/Numbers.h"
 #include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz {
@@ -13,22 +13,13 @@ namespace rovuvuz {
 namespace FormatValues {
 
 std::optional<double> number(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty() || text.front() == '+' || text.front() == ' ') return std::nullopt;
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return Numbers::decimal(text);
 }
 
 std::optional<int64_t> integer(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty() || text.front() == '+') return std::nullopt;
-    int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max())
+    const auto value = Numbers::integer(text);
+    if (!value || *value < std::numeric_limits<int32_t>::min() ||
+        *value > std::numeric_limits<int32_t>::max())
         return std::nullopt;
     return value;
 }

@@ -10,17 +10,7 @@ namespace rovuvuz::Fragment {
 namespace {
 
 void markDirty(Group& root) {
-    std::vector<Group*> pending{&root};
-    while (!pending.empty()) {
-        Group* group = pending.back();
-        pending.pop_back();
-        for (Block& block : group->children) {
-            if (auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block))
-                (*p)->setDirty(true);
-            else if (auto* g = std::get_if<std::unique_ptr<Group>>(&block))
-                pending.push_back(g->get());
-        }
-    }
+    for (Paragraph* paragraph : paragraphsIn(root)) paragraph->setDirty(true);
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 #include "RovuVuz/model/Nodes.h"
 
 #include <array>
-#include <charconv>
 
 #include "RovuVuz/xml/Markup.h"
+#include "RovuVuz/xml/Numbers.h"
 #include "RovuVuz/xml/Utf8.h"
 #include "RovuVuz/xml/XMLTree.h"
 
@@ -15,23 +15,9 @@ namespace {
 constexpr std::array<std::string_view, 8> objectNames = {
     "drawing", "pict", "object", "AlternateContent", "sym", "ptab", "noBreakHyphen", "ruby"};
 
-// An attribute of an element qualified with the element's own prefix ("w:id" on w:br,
-// "ns0:id" on ns0:br), whatever the part binds the namespace to.
-std::optional<std::string> ownAttribute(const XMLTree& tree, int node, std::string_view local) {
-    const std::string_view name = tree.nameView(node);
-    const size_t colon = name.find(':');
-    if (colon == std::string_view::npos) return tree.attribute(node, local);
-    return tree.attribute(node, std::string(name.substr(0, colon + 1)) + std::string(local));
-}
-
 // A w:id as the file writes it; -1 when absent or not a number.
 int64_t idAttribute(const XMLTree& tree, int node) {
-    const auto value = ownAttribute(tree, node, "id");
-    if (!value) return -1;
-    int64_t id = 0;
-    const auto [end, error] = std::from_chars(value->data(), value->data() + value->size(), id);
-    if (error != std::errc() || end != value->data() + value->size()) return -1;
-    return id;
+    return Numbers::integer(tree.ownAttribute(node, "id")).value_or(-1);
 }
 
 // The text of a w:t or w:delText. Nearly every one holds a single run of character data
@@ -47,43 +33,23 @@ std::u16string elementText(const XMLTree& tree, int node) {
     return utf8::toUtf16(tree.text(node));
 }
 
-bool endsName(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '/' || c == '>';
-}
-
-}  // namespace
-
-namespace {
-
-// The qualified name of a start tag ("w:bookmarkStart"); nothing for character data,
-// comments, processing instructions and end tags.
-std::optional<std::string_view> startTagName(std::string_view text) {
-    if (text.size() < 2 || text[0] != '<' || text[1] == '!' || text[1] == '?' || text[1] == '/') return std::nullopt;
-    size_t end = 1;
-    while (end < text.size() && !endsName(text[end])) ++end;
-    return text.substr(1, end - 1);
-}
-
 }  // namespace
 
 std::optional<std::string_view> Raw::local() const {
-    const auto name = startTagName(bytes.chars());
+    const auto name = Markup::startTagName(bytes.chars());
     if (!name) return std::nullopt;
-    const size_t colon = name->find(':');
-    return colon == std::string_view::npos ? *name : name->substr(colon + 1);
+    return Markup::localOf(*name);
 }
 
 std::optional<std::string> Raw::wid() const {
-    const auto name = startTagName(bytes.chars());
+    const auto name = Markup::startTagName(bytes.chars());
     if (!name) return std::nullopt;
     const ByteView view = bytes.view();
     const auto close = std::find(view.begin(), view.end(), uint8_t('>'));
     if (close == view.end()) return std::nullopt;
     // The id is qualified with the element's own prefix, whatever the part binds it to
     // ("w:id" on w:bookmarkStart, "ns0:id" on ns0:bookmarkStart).
-    const size_t colon = name->find(':');
-    const std::string wanted =
-        colon == std::string_view::npos ? std::string("id") : std::string(name->substr(0, colon)) + ":id";
+    const std::string wanted = Markup::qualified(Markup::prefixOf(*name), "id");
     for (auto& [attribute, value] : Markup::attributes(view.first(size_t(close - view.begin()) + 1)))
         if (attribute == wanted) return value;
     return std::nullopt;
@@ -98,7 +64,7 @@ RunItem::Kind RunItem::Kind::read(const XMLTree& tree, int node) {
     if (local == "delText") return Kind::makeDelText(elementText(tree, node));
     if (local == "tab") return Kind::make(Type::tab);
     if (local == "br") {
-        const auto type = ownAttribute(tree, node, "type");
+        const auto type = tree.ownAttribute(node, "type");
         return Kind::make(type && *type == "page" ? Type::pageBreak : Type::lineBreak);
     }
     if (local == "cr") return Kind::make(Type::lineBreak);
@@ -158,6 +124,25 @@ std::unique_ptr<Paragraph> Paragraph::make(IdentityMint& mint) {
 
 Paragraph::~Paragraph() {
     if (mint_) mint_->withdraw(id.raw);
+}
+
+std::vector<Paragraph*> paragraphsIn(const Group& root) {
+    std::vector<Paragraph*> result;
+    // Depth-first: a stack of (group, next child index).
+    std::vector<std::pair<const Group*, size_t>> stack{{&root, 0}};
+    while (!stack.empty()) {
+        auto& [group, next] = stack.back();
+        if (next == group->children.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const Block& block = group->children[next++];
+        if (const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block))
+            result.push_back(p->get());
+        else if (const auto* g = std::get_if<std::unique_ptr<Group>>(&block))
+            stack.emplace_back(g->get(), 0);
+    }
+    return result;
 }
 
 }  // namespace rovuvuz

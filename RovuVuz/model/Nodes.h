@@ -178,4 +178,8 @@ struct Container {
     std::optional<std::string> attribute(std::string_view name) const;
 };
 
+// Every paragraph inside a group in document order, through nested groups (table cells,
+// content controls), without recursion: nesting depth comes from the file.
+std::vector<Paragraph*> paragraphsIn(const Group& root);
+
 }  // namespace rovuvuz

@@ -61,15 +61,7 @@ std::optional<int> paragraphRank(std::string_view local) {
 }  // namespace SchemaOrder
 
 std::string_view PropertyBag::Child::local() const {
-    const std::string_view text = bytes.chars();
-    if (text.size() < 2 || text[0] != '<' || text[1] == '!' || text[1] == '?' || text[1] == '/') return {};
-    size_t end = 1;
-    while (end < text.size() && text[end] != ' ' && text[end] != '\t' && text[end] != '\r' && text[end] != '\n' &&
-           text[end] != '/' && text[end] != '>')
-        ++end;
-    std::string_view name = text.substr(1, end - 1);
-    const size_t colon = name.find(':');
-    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+    return Markup::localOf(Markup::startTagName(bytes.chars()).value_or(std::string_view()));
 }
 
 std::optional<ByteView> PropertyBag::child(std::string_view local) const {

@@ -28,22 +28,7 @@ Paragraph* Story::findParagraph(ParagraphID id, const IdentityMint& mint) const 
 }
 
 std::vector<Paragraph*> Story::paragraphs() const {
-    std::vector<Paragraph*> result;
-    // Depth-first without recursion: a stack of (group, next child index).
-    std::vector<std::pair<const Group*, size_t>> stack{{root.get(), 0}};
-    while (!stack.empty()) {
-        auto& [group, next] = stack.back();
-        if (next == group->children.size()) {
-            stack.pop_back();
-            continue;
-        }
-        const Block& block = group->children[next++];
-        if (const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block))
-            result.push_back(p->get());
-        else if (const auto* g = std::get_if<std::unique_ptr<Group>>(&block))
-            stack.emplace_back(g->get(), 0);
-    }
-    return result;
+    return paragraphsIn(*root);
 }
 
 Bytes Story::serialized() const {

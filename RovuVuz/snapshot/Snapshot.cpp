@@ -1,10 +1,9 @@
 #include "RovuVuz/snapshot/Snapshot.h"
 
-#include <charconv>
-
 #include "RovuVuz/model/DisplayText.h"
 #include "RovuVuz/snapshot/SnapshotContext.h"
 #include "RovuVuz/xml/Markup.h"
+#include "RovuVuz/xml/Numbers.h"
 
 namespace rovuvuz {
 
@@ -20,17 +19,11 @@ std::optional<std::string> attributeEnding(const Markup::Attributes& attributes,
     return std::nullopt;
 }
 
-int64_t integerOr(const std::optional<std::string>& text, int64_t fallback) {
-    if (!text) return fallback;
-    int64_t value = 0;
-    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
-    return error == std::errc() && end == text->data() + text->size() ? value : fallback;
-}
-
 RevisionInfo revisionFrom(ByteView startTag, RevisionKind kind) {
     const Markup::Attributes attributes = Markup::attributes(startTag);
-    return RevisionInfo{RevisionID{integerOr(attributeEnding(attributes, "id"), -1)}, kind,
-                        attributeEnding(attributes, "author").value_or(""), attributeEnding(attributes, "date")};
+    return RevisionInfo{RevisionID{Numbers::integer(attributeEnding(attributes, "id")).value_or(-1)}, kind,
+                        attributeEnding(attributes, "author").value_or(""),
+                        attributeEnding(attributes, "date")};
 }
 
 // The start tag of an element's bytes (the bytes up to the first ">").
@@ -201,7 +194,7 @@ void SnapshotContext::walkRaw(const Raw& raw, const std::optional<RevisionInfo>&
     const auto local = raw.local();
     if (!local) return;
     if (*local == "commentRangeStart" || *local == "commentRangeEnd") {
-        const int64_t id = integerOr(raw.wid(), INT64_MIN);
+        const int64_t id = Numbers::integer(raw.wid()).value_or(INT64_MIN);
         if (id != INT64_MIN) snapshot.commentMarks.push_back({CommentID{id}, snapshot.text.size(), *local == "commentRangeStart"});
     }
     if (!DisplayText::isVisibleRaw(*local)) return;

@@ -1,32 +1,15 @@
 // The parts of a snapshot that are not plain paragraphs: tables, inline objects, the
 // entries of note and comment stories.
-#include <charconv>
-#include <cmath>
+#include <algorithm>
 
 #include "RovuVuz/snapshot/SnapshotContext.h"
-#include "RovuVuz/xml/Regex.h"
-#include "RovuVuz/xml/Utf8.h"
+#include "RovuVuz/xml/Markup.h"
+#include "RovuVuz/xml/Numbers.h"
 #include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz {
 
 namespace {
-
-std::optional<int64_t> integer(const std::optional<std::string>& text) {
-    if (!text) return std::nullopt;
-    int64_t value = 0;
-    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
-    if (error != std::errc() || end != text->data() + text->size()) return std::nullopt;
-    return value;
-}
-
-std::optional<double> number(const std::optional<std::string>& text) {
-    if (!text) return std::nullopt;
-    double value = 0;
-    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
-    if (error != std::errc() || end != text->data() + text->size() || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
 
 // The element children of a raw element, read with a tree of its own bytes; nothing when
 // they do not parse.
@@ -45,14 +28,15 @@ const Raw* rawChild(const Group& group, std::string_view local) {
     return nullptr;
 }
 
-// w:tblPr/w:tblStyle/@w:val; nothing when the properties name no style.
+// w:tblPr/w:tblStyle/@w:val, under whatever prefix the part gives the namespace; nothing
+// when the properties name no style.
 std::optional<StyleID> tableStyleOf(const Raw& tblPr) {
     std::optional<StyleID> style;
     bool found = false;
     forEachChildElement(tblPr, [&](const XMLTree& tree, int child) {
         if (found || tree.localName(child) != "tblStyle") return;
         found = true;
-        if (auto value = tree.attribute(child, "w:val")) style = StyleID{std::move(*value)};
+        if (auto value = tree.ownAttribute(child, "val")) style = StyleID{std::move(*value)};
     });
     return style;
 }
@@ -60,7 +44,8 @@ std::optional<StyleID> tableStyleOf(const Raw& tblPr) {
 std::vector<double> gridColumns(const Raw& grid) {
     std::vector<double> columns;
     forEachChildElement(grid, [&](const XMLTree& tree, int child) {
-        if (const auto width = number(tree.attribute(child, "w:w"))) columns.push_back(*width / 20);
+        if (const auto width = Numbers::decimal(tree.ownAttribute(child, "w")))
+            columns.push_back(*width / 20);
     });
     return columns;
 }
@@ -68,12 +53,54 @@ std::vector<double> gridColumns(const Raw& grid) {
 void readCellProperties(const Raw& tcPr, CellSnapshot& cell) {
     forEachChildElement(tcPr, [&](const XMLTree& tree, int child) {
         const std::string_view local = tree.localName(child);
-        if (local == "gridSpan") cell.gridSpan = integer(tree.attribute(child, "w:val")).value_or(1);
+        if (local == "gridSpan")
+            cell.gridSpan = Numbers::integer(tree.ownAttribute(child, "val")).value_or(1);
         if (local == "vMerge") {
-            const auto value = tree.attribute(child, "w:val");
+            const auto value = tree.ownAttribute(child, "val");
             cell.vMerge = value && *value == "restart" ? VMerge::restart : VMerge::continues;
         }
     });
+}
+
+// The officeDocument relationships namespace (ECMA-376 Part 1 §22.8), conventionally r:.
+constexpr std::string_view relationshipsNamespace =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+
+// The prefix bound to the relationships namespace where an element stands: the nearest
+// declaration on it or an ancestor within the fragment, else r:, which the story part's
+// root declares in every document Word and other producers write.
+std::string relationshipsPrefix(const XMLTree& tree, int element) {
+    for (std::optional<int> node = element; node; node = tree.parent(*node))
+        if (auto bound =
+                Markup::boundPrefix(Markup::attributes(tree.rawStartTag(*node)), relationshipsNamespace))
+            return *bound;
+    return "r";
+}
+
+// The first attribute, in document order, naming a relationship with one of these local
+// names; nothing when there is none.
+std::optional<std::string> firstRelationship(const XMLTree& tree,
+                                             std::initializer_list<std::string_view> locals) {
+    for (size_t index = 0; index < tree.nodeCount(); ++index) {
+        const int node = static_cast<int>(index);
+        if (tree.kind(node) != XMLTree::Kind::element) continue;
+        for (size_t a = 0; a < tree.attributeCount(node); ++a) {
+            const std::string_view attribute = asChars(tree.raw(tree.attributeAt(node, a).name));
+            if (std::find(locals.begin(), locals.end(), Markup::localOf(attribute)) == locals.end()) continue;
+            if (Markup::prefixOf(attribute) == relationshipsPrefix(tree, node))
+                return tree.attribute(node, attribute);
+        }
+    }
+    return std::nullopt;
+}
+
+// The first element with a local name, in document order.
+std::optional<int> firstElement(const XMLTree& tree, std::string_view local) {
+    for (size_t index = 0; index < tree.nodeCount(); ++index) {
+        const int node = static_cast<int>(index);
+        if (tree.kind(node) == XMLTree::Kind::element && tree.localName(node) == local) return node;
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> attributeEnding(const Markup::Attributes& attributes, std::string_view suffix) {
@@ -117,28 +144,32 @@ TableSnapshot SnapshotContext::table(const Group& group) {
 }
 
 Span::Content SnapshotContext::object(std::string_view name, ByteView bytes) {
-    static const Regex drawingRelationship(R"re(r:(?:embed|id)="([^"]+)")re");
-    static const Regex alternateRelationship(R"re(r:embed="([^"]+)")re");
-    static const Regex extent(R"re(extent cx="(\d+)" cy="(\d+)")re");
     Span::Content content;
     content.type = Span::Content::Type::opaque;
     content.name = std::string(name);
     if (bytes.empty()) return content;
-    const std::string text = utf8::repaired(bytes);
-    std::optional<Regex::Match> relationship;
-    if (name == "drawing" || name == "pict") relationship = drawingRelationship.firstMatch(text);
-    if (!relationship && name == "AlternateContent") relationship = alternateRelationship.firstMatch(text);
+    std::optional<XMLTree> tree;
+    try {
+        tree.emplace(bytes);
+    } catch (const XMLError&) {
+        return content;
+    }
+    // A picture names its media part by relationship: a:blip r:embed in DrawingML,
+    // v:imagedata r:id in VML; an alternate content's choice is DrawingML.
+    std::optional<std::string> relationship;
+    if (name == "drawing" || name == "pict") relationship = firstRelationship(*tree, {"embed", "id"});
+    if (!relationship && name == "AlternateContent") relationship = firstRelationship(*tree, {"embed"});
     if (relationship) {
         content.type = Span::Content::Type::image;
-        content.image = RelationshipID{relationship->groups[1]};
-        if (const auto size = extent.firstMatch(text)) {
+        content.image = RelationshipID{std::move(*relationship)};
+        if (const auto extent = firstElement(*tree, "extent")) {
             // English Metric Units: 12700 to the point.
-            content.width = number(size->groups[1]).value_or(0) / 12700;
-            content.height = number(size->groups[2]).value_or(0) / 12700;
+            content.width = Numbers::decimal(tree->attribute(*extent, "cx")).value_or(0) / 12700;
+            content.height = Numbers::decimal(tree->attribute(*extent, "cy")).value_or(0) / 12700;
         }
         return content;
     }
-    content.preview = Markup::previewText(bytes);
+    content.preview = Markup::previewText(*tree);
     return content;
 }
 
@@ -151,7 +182,7 @@ std::vector<EntrySnapshot> SnapshotContext::entries(const Group& root) {
         // Separator and continuation-separator notes are layout, not content.
         if (const auto type = attributeEnding(attributes, "type"); type && *type != "normal") continue;
         EntrySnapshot entry;
-        entry.id = integer(attributeEnding(attributes, "id")).value_or(-1);
+        entry.id = Numbers::integer(attributeEnding(attributes, "id")).value_or(-1);
         entry.author = attributeEnding(attributes, "author");
         entry.date = attributeEnding(attributes, "date");
         entry.blocks = blocks((*group)->children);

@@ -54,6 +54,35 @@ std::optional<std::string> attribute(std::string_view name, ByteView slice) {
     return std::nullopt;
 }
 
+std::string qualified(std::string_view prefix, std::string_view local) {
+    if (prefix.empty()) return std::string(local);
+    std::string name;
+    name.reserve(prefix.size() + 1 + local.size());
+    name.append(prefix).append(1, ':').append(local);
+    return name;
+}
+
+Attributes merged(Attributes base, const Attributes& set) {
+    for (const auto& attribute : set) {
+        auto found = std::find_if(base.begin(), base.end(),
+                                  [&](const auto& pair) { return pair.first == attribute.first; });
+        if (found != base.end())
+            found->second = attribute.second;
+        else
+            base.push_back(attribute);
+    }
+    return base;
+}
+
+std::optional<std::string> boundPrefix(const Attributes& attributes, std::string_view uri) {
+    for (const auto& [name, value] : attributes) {
+        if (value != uri) continue;
+        if (name == "xmlns") return std::string();
+        if (name.starts_with("xmlns:")) return name.substr(6);
+    }
+    return std::nullopt;
+}
+
 std::string startTag(std::string_view name, const Attributes& attributes, SelfClosing selfClosing) {
     std::string tag;
     tag.reserve(name.size() + 2 + attributes.size() * 16);
@@ -98,27 +127,30 @@ std::vector<bool> unchosenAlternatives(const XMLTree& tree) {
 
 std::string previewText(ByteView fragment) {
     try {
-        const XMLTree tree(fragment);
-        const std::vector<bool> unchosen = unchosenAlternatives(tree);
-        // Nodes come in document order, so everything that starts before the end of the
-        // latest unchosen alternative lies inside it.
-        size_t skipUntil = 0;
-        std::string text;
-        for (size_t node = 0; node < tree.nodeCount(); ++node) {
-            const int index = static_cast<int>(node);
-            const ByteRange range = tree.range(index);
-            if (range.lower < skipUntil) continue;
-            if (unchosen[node]) {
-                skipUntil = range.upper;
-                continue;
-            }
-            if (tree.kind(index) == XMLTree::Kind::element && tree.nameView(index) == textElement)
-                text += tree.text(index);
-        }
-        return text;
+        return previewText(XMLTree(fragment));
     } catch (const XMLError&) {
         return {};
     }
+}
+
+std::string previewText(const XMLTree& tree) {
+    const std::vector<bool> unchosen = unchosenAlternatives(tree);
+    // Nodes come in document order, so everything that starts before the end of the
+    // latest unchosen alternative lies inside it.
+    size_t skipUntil = 0;
+    std::string text;
+    for (size_t node = 0; node < tree.nodeCount(); ++node) {
+        const int index = static_cast<int>(node);
+        const ByteRange range = tree.range(index);
+        if (range.lower < skipUntil) continue;
+        if (unchosen[node]) {
+            skipUntil = range.upper;
+            continue;
+        }
+        if (tree.kind(index) == XMLTree::Kind::element && tree.nameView(index) == textElement)
+            text += tree.text(index);
+    }
+    return text;
 }
 
 bool isOn(std::optional<std::string_view> value) {

@@ -10,11 +10,42 @@
 
 #include "RovuVuz/xml/Bytes.h"
 
+namespace rovuvuz {
+class XMLTree;
+}
+
 namespace rovuvuz::Markup {
 
 using Attributes = std::vector<std::pair<std::string, std::string>>;
 
 enum class SelfClosing { No, Yes };
+
+// The qualified name of a start tag ("<w:p w:rsidR=\"1\">" gives "w:p"); nothing for an
+// end tag, a comment, a processing instruction or text.
+inline std::optional<std::string_view> startTagName(std::string_view tag) {
+    if (tag.size() < 2 || tag[0] != '<' || tag[1] == '!' || tag[1] == '?' || tag[1] == '/')
+        return std::nullopt;
+    size_t end = 1;
+    while (end < tag.size() && !(tag[end] == ' ' || tag[end] == '\t' || tag[end] == '\r' ||
+                                 tag[end] == '\n' || tag[end] == '/' || tag[end] == '>'))
+        ++end;
+    return tag.substr(1, end - 1);
+}
+
+// The part of a qualified name before its first ":"; empty without one.
+inline std::string_view prefixOf(std::string_view qname) {
+    const size_t colon = qname.find(':');
+    return colon == std::string_view::npos ? std::string_view() : qname.substr(0, colon);
+}
+
+// The part of a qualified name after its first ":"; the whole name without one.
+inline std::string_view localOf(std::string_view qname) {
+    const size_t colon = qname.find(':');
+    return colon == std::string_view::npos ? qname : qname.substr(colon + 1);
+}
+
+// "prefix:local", or just the local name for an empty prefix.
+std::string qualified(std::string_view prefix, std::string_view local);
 
 // The attributes of a start tag ("<w:b w:val=\"0\">" or "<w:b/>"), in source order, values
 // unescaped. Empty when the tag does not parse.
@@ -23,6 +54,14 @@ Attributes attributes(ByteView tag);
 // The value of the first attribute named `name` exactly or with any prefix ("val" finds
 // "w:val") in the first start tag of `slice`.
 std::optional<std::string> attribute(std::string_view name, ByteView slice);
+
+// `base` with every pair of `set` set: present names keep their place and take the new
+// value, new ones are appended in order.
+Attributes merged(Attributes base, const Attributes& set);
+
+// The prefix a start tag's attributes bind to a namespace URI ("" for the default
+// namespace); nothing when they bind none.
+std::optional<std::string> boundPrefix(const Attributes& attributes, std::string_view uri);
 
 // "<name a=\"v\" …>" or "…/>", values escaped, always double quotes, in the order given.
 std::string startTag(std::string_view name, const Attributes& attributes, SelfClosing selfClosing);
@@ -34,5 +73,6 @@ bool isOn(std::optional<std::string_view> value);
 // The concatenated text of every w:t element of a fragment, of each mc:AlternateContent
 // only its first mc:Choice (or its mc:Fallback without one); empty when it does not parse.
 std::string previewText(ByteView fragment);
+std::string previewText(const XMLTree& fragment);
 
 }  // namespace rovuvuz::Markup

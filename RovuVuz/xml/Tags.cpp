@@ -6,12 +6,6 @@
 
 namespace rovuvuz {
 
-namespace {
-
-bool endsName(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '/' || c == '>'; }
-
-}  // namespace
-
 Tags Tags::build(std::string_view qname, const Markup::Attributes& attributes) {
     std::string both = Markup::startTag(qname, attributes, Markup::SelfClosing::No);
     const size_t startSize = both.size();
@@ -21,36 +15,19 @@ Tags Tags::build(std::string_view qname, const Markup::Attributes& attributes) {
 }
 
 std::string_view Tags::qname() const {
-    const std::string_view tag = start.chars();
-    if (tag.size() < 2 || tag[0] != '<') return {};
-    size_t nameEnd = 1;
-    while (nameEnd < tag.size() && !endsName(tag[nameEnd])) ++nameEnd;
-    return tag.substr(1, nameEnd - 1);
+    return Markup::startTagName(start.chars()).value_or(std::string_view());
 }
 
 std::string_view Tags::prefix() const {
-    const std::string_view name = qname();
-    const size_t colon = name.find(':');
-    return colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
+    return Markup::prefixOf(qname());
 }
 
 std::string_view Tags::local() const {
-    const std::string_view name = qname();
-    const size_t colon = name.find(':');
-    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+    return Markup::localOf(qname());
 }
 
 Tags Tags::with(const Markup::Attributes& attributes) const {
-    Markup::Attributes merged = Markup::attributes(start.view());
-    for (const auto& attribute : attributes) {
-        auto found = std::find_if(merged.begin(), merged.end(),
-                                  [&](const auto& pair) { return pair.first == attribute.first; });
-        if (found != merged.end())
-            found->second = attribute.second;
-        else
-            merged.push_back(attribute);
-    }
-    return build(qname(), merged);
+    return build(qname(), Markup::merged(Markup::attributes(start.view()), attributes));
 }
 
 void Tags::emit(ByteView content, Bytes& out) const {

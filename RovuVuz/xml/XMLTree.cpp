@@ -287,6 +287,15 @@ std::optional<std::string> XMLTree::attribute(int node, std::string_view name) c
     return std::nullopt;
 }
 
+std::optional<std::string> XMLTree::ownAttribute(int node, std::string_view local) const {
+    const std::string_view name = nameView(node);
+    const size_t colon = name.find(':');
+    if (colon == std::string_view::npos) return attribute(node, local);
+    std::string qualified(name.substr(0, colon + 1));
+    qualified += local;
+    return attribute(node, qualified);
+}
+
 std::vector<std::string> XMLTree::attributeNames(int node) const {
     std::vector<std::string> names;
     names.reserve(attributeCount(node));

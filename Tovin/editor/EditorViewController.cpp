@@ -241,7 +241,8 @@ std::unique_ptr<StoryBridge> EditorViewController::makeBridge(const StoryID& sto
     };
     view->setAcceptRichText(false);
     view->installEventFilter(session_);
-    new SpellingHighlighter(view->document(), Spelling::shared());
+    // Checked where the view is visible: a band below the body's visible text waits.
+    new SpellingHighlighter(view->document(), Spelling::shared(), view);
     connect(view, &QTextEdit::selectionChanged, this, [this, view] { selectionChanged(view); });
     bridgeMap_[view] = bridge.get();
     connect(view, &QObject::destroyed, this, [this, view] { bridgeMap_.erase(view); });

@@ -2,6 +2,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QEvent>
+#include <QRegion>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCharFormat>
@@ -21,6 +22,7 @@ bool checking = true;
 // A paragraph's highlighter state: checked, or waiting to come into view.
 constexpr int unchecked = 0;
 constexpr int checked = 1;
+constexpr int layoutPollMs = 100;
 
 }  // namespace
 
@@ -37,16 +39,27 @@ void SpellingHighlighter::setContinuousChecking(bool on) {
     checking = on;
 }
 
-// Laid out and within the viewport. A paragraph the lazy layout has not reached has no
-// lines yet and is not asked for its position, which would lay out everything before it.
+// Whether the view's text is laid out to its end. Underlines change a paragraph's layout;
+// changed while Qt is still laying a long text out step by step, they make it stop short
+// of the end, so nothing is underlined until it has finished.
+bool SpellingHighlighter::laidOut() const {
+    const QTextLayout* last = document()->lastBlock().layout();
+    return last && last->lineCount() > 0;
+}
+
+// Laid out and on screen: within the part of the viewport that is visible, which for a
+// band below the body's visible text is nothing. A paragraph's position is read only
+// once the text is laid out, since asking for it earlier would lay out everything before it.
 bool SpellingHighlighter::isShown(const QTextBlock& block) const {
     if (!view_) return true;
+    if (!laidOut()) return false;
     const QTextLayout* layout = block.layout();
     if (!layout || layout->lineCount() == 0) return false;
-    const qreal top = view_->verticalScrollBar()->value();
-    const qreal bottom = top + view_->viewport()->height();
-    const QRectF bounds = layout->boundingRect().translated(layout->position());
-    return bounds.bottom() >= top && bounds.top() <= bottom;
+    const QRegion visible = view_->viewport()->visibleRegion();
+    if (visible.isEmpty()) return false;
+    const QPointF scrolled(view_->horizontalScrollBar()->value(), view_->verticalScrollBar()->value());
+    const QRectF bounds = layout->boundingRect().translated(layout->position() - scrolled);
+    return visible.intersects(bounds.toAlignedRect());
 }
 
 void SpellingHighlighter::highlightBlock(const QString& text) {
@@ -76,6 +89,12 @@ bool SpellingHighlighter::eventFilter(QObject* watched, QEvent* event) {
 void SpellingHighlighter::checkShownBlocks() {
     checkScheduled_ = false;
     if (!view_ || !checking) return;
+    if (!laidOut()) {
+        // Qt is still laying the text out in steps; look again shortly.
+        checkScheduled_ = true;
+        QTimer::singleShot(layoutPollMs, this, &SpellingHighlighter::checkShownBlocks);
+        return;
+    }
     const QTextDocument* text = document();
     const QPointF top(0, view_->verticalScrollBar()->value());
     const int start = text->documentLayout()->hitTest(top, Qt::FuzzyHit);

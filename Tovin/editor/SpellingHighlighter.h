@@ -31,6 +31,7 @@ class SpellingHighlighter : public QSyntaxHighlighter {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    bool laidOut() const;
     bool isShown(const QTextBlock& block) const;
     void checkShownBlocks();
 

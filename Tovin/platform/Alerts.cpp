@@ -24,6 +24,7 @@ class MessageBoxPresenter : public AlertPresenter {
         }
         box.setText(alert.text);
         box.setInformativeText(alert.informativeText);
+        if (!alert.detailedText.isEmpty()) box.setDetailedText(alert.detailedText);
         const QStringList titles = alert.buttons.isEmpty() ? QStringList{"OK"} : alert.buttons;
         const int escape = alert.escapeButton >= 0 && alert.escapeButton < titles.size()
                                ? alert.escapeButton

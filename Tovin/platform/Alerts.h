@@ -19,6 +19,7 @@ struct Alert {
     QStringList buttons;      // first is the default; an empty list means a single "OK"
     int escapeButton = -1;    // the answer to Escape or closing; -1 is the last button
     Style style = Style::warning;
+    QString detailedText;  // what went wrong exactly, behind the alert's details button
 };
 
 class AlertPresenter {

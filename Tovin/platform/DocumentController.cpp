@@ -42,6 +42,12 @@ QString sentence(const QString& reason) {
     return text.endsWith('.') ? text : text + '.';
 }
 
+// "“report.docx”: ZIP64 archives are not supported." The file and the engine's reason.
+QString openFailureDetail(const QString& path, const DocumentReadError& error) {
+    const QString name = quoted(QFileInfo(path).fileName());
+    return error.reason().isEmpty() ? name : name + QStringLiteral(": ") + sentence(error.reason());
+}
+
 QString absolute(const QString& path) {
     const QFileInfo info(path);
     const QString canonical = info.canonicalFilePath();
@@ -125,7 +131,8 @@ TovinDocument* DocumentController::openDocument(const QString& path) {
 }
 
 TovinDocument* DocumentController::load(const QString& path) {
-    Alert failure{QStringLiteral("Tovin can’t open this file."), QString(), {}, -1, Alert::Style::warning};
+    Alert failure{
+        QStringLiteral("Tovin can’t open this file."), QString(), {}, -1, Alert::Style::warning, QString()};
     rovuvuz::SharedBytes bytes;
     try {
         bytes = rovuvuz::FileIO::read(path.toStdString());
@@ -142,6 +149,7 @@ TovinDocument* DocumentController::load(const QString& path) {
     } catch (const DocumentReadError& error) {
         failure.text = error.localizedDescription();
         failure.informativeText = error.recoverySuggestion();
+        failure.detailedText = openFailureDetail(path, error);
         Alerts::present(failure, alertParent());
         return nullptr;
     }
@@ -266,6 +274,7 @@ bool DocumentController::revertDocument(TovinDocument* document) {
         document->read(bytes);
     } catch (const DocumentReadError& error) {
         failure.informativeText = error.recoverySuggestion();
+        failure.detailedText = openFailureDetail(document->filePath(), error);
         Alerts::present(failure, alertParent());
         return false;
     } catch (const std::exception& error) {

@@ -132,6 +132,34 @@ TEST_F(DocumentControllerTest, FilesThatAreNotWordDocumentsFailWithTheTwoTextsAn
         EXPECT_TRUE(documents().documents().isEmpty());
         EXPECT_TRUE(TabbedWindow::all().isEmpty());
     }
+    // The detail names the file and gives the engine's reason; a package that needs ZIP64
+    // (its end record's entry count set to the ZIP64 marker) says so.
+    rovuvuz::Bytes zip64 = real;
+    const size_t end =
+        std::string_view(reinterpret_cast<const char*>(zip64.data()), zip64.size()).rfind("PK\x05\x06");
+    ASSERT_NE(end, std::string_view::npos);
+    zip64[end + 10] = zip64[end + 11] = 0xFF;
+    for (const auto& [name, bytes] :
+         std::vector<std::pair<QString, rovuvuz::Bytes>>{{"big.docx", zip64},
+                                                         {"plain-text.docx", cases[0].second},
+                                                         {"no-main-part.docx", cases[3].second}}) {
+        SCOPED_TRACE(name.toStdString());
+        presenter().alerts.clear();
+        EXPECT_EQ(documents().openDocument(writeScratch(name, bytes)), nullptr);
+        ASSERT_EQ(presenter().alerts.size(), 1u);
+        const Alert& alert = presenter().alerts[0];
+        EXPECT_EQ(alert.text, QString::fromUtf8("Tovin can\u2019t open this file."));
+        EXPECT_EQ(alert.informativeText, "It is not a Word document, or it is damaged.");
+        const QString named = QString::fromUtf8("\u201c") + name + QString::fromUtf8("\u201d: ");
+        EXPECT_TRUE(alert.detailedText.startsWith(named)) << alert.detailedText.toStdString();
+        EXPECT_GT(alert.detailedText.size(), named.size() + 10);
+    }
+    presenter().alerts.clear();
+    documents().openDocument(writeScratch("big.docx", zip64));
+    ASSERT_EQ(presenter().alerts.size(), 1u);
+    EXPECT_TRUE(presenter().alerts[0].detailedText.contains("ZIP64 archives are not supported"))
+        << presenter().alerts[0].detailedText.toStdString();
+
     // A file that cannot be read at all says why instead.
     presenter().alerts.clear();
     EXPECT_EQ(documents().openDocument(scratch("missing.docx")), nullptr);

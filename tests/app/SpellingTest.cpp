@@ -1,8 +1,11 @@
 // The spelling dictionary and the words it marks in a paragraph's text.
 #include <gtest/gtest.h>
 
+#include <QScrollBar>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextEdit>
 #include <QTextLayout>
 
 #include "AppTestSupport.h"
@@ -55,6 +58,27 @@ TEST(Spelling, TheHighlighterUnderlinesWithoutChangingTheDocumentsFormats) {
     EXPECT_EQ(ranges[0].length, 5);
     EXPECT_EQ(ranges[0].format.underlineStyle(), QTextCharFormat::SpellCheckUnderline);
     EXPECT_EQ(document.begin().begin().fragment().charFormat(), before);
+}
+
+// With a view, a long text is checked where it is shown: the first paragraph at once, the
+// last one only once the view has scrolled down to it.
+TEST(Spelling, AViewChecksWhatItShowsAndTheRestAsItComesIntoView) {
+    Spelling spelling(aff, dic);
+    QTextEdit view;
+    view.resize(400, 200);
+    QStringList lines;
+    for (int i = 0; i < 400; ++i) lines.append("good wrold");
+    view.setPlainText(lines.join('\n'));
+    SpellingHighlighter highlighter(view.document(), spelling, &view);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    auto underlined = [&](const QTextBlock& block) { return !block.layout()->formats().isEmpty(); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return underlined(view.document()->firstBlock()); }));
+    EXPECT_FALSE(underlined(view.document()->lastBlock()));
+
+    view.moveCursor(QTextCursor::End);  // scrolls the last paragraph into view
+    view.viewport()->repaint();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return underlined(view.document()->lastBlock()); }));
 }
 
 }  // namespace

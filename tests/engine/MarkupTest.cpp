@@ -1,9 +1,13 @@
-// Markup helpers and the XMLText escaping they rely on.
+// Markup helpers, the XMLText escaping they rely on, numbers in attribute values, and
+// edits made through the XML tree.
 #include "RovuVuz/xml/Markup.h"
 
 #include <gtest/gtest.h>
 
+#include "RovuVuz/xml/Numbers.h"
+#include "RovuVuz/xml/XMLEdit.h"
 #include "RovuVuz/xml/XMLText.h"
+#include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz {
 namespace {
@@ -164,6 +168,64 @@ TEST(Markup, PreviewTextJoinsEveryWTextInDocumentOrder) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(Markup::previewText(asBytes(row.fragment)), row.expected);
     }
+}
+
+TEST(Numbers, TheWholeTextIsTheNumberOrThereIsNone) {
+    struct Row {
+        std::string_view text;
+        std::optional<int64_t> number;
+    };
+    const Row rows[] = {{"0", 0},
+                        {"+12", 12},
+                        {"-3", -3},
+                        {"007", 7},
+                        {"9223372036854775807", INT64_MAX},
+                        {"-9223372036854775808", INT64_MIN},
+                        {"9223372036854775808", std::nullopt},
+                        {"99999999999999999999", std::nullopt},
+                        {"", std::nullopt},
+                        {"+", std::nullopt},
+                        {"+-1", std::nullopt},
+                        {"1 ", std::nullopt},
+                        {" 1", std::nullopt},
+                        {"0x1", std::nullopt},
+                        {"1.5", std::nullopt}};
+    for (const Row& row : rows) EXPECT_EQ(Numbers::integer(row.text), row.number) << row.text;
+    EXPECT_EQ(Numbers::integer(std::optional<std::string>()), std::nullopt);
+
+    EXPECT_EQ(Numbers::decimal("+2.5"), 2.5);
+    EXPECT_EQ(Numbers::decimal("-1e3"), -1000);
+    EXPECT_EQ(Numbers::decimal("inf"), std::nullopt);
+    EXPECT_EQ(Numbers::decimal("nan"), std::nullopt);
+    EXPECT_EQ(Numbers::decimal("1e999"), std::nullopt);
+    EXPECT_EQ(Numbers::decimal("2pt"), std::nullopt);
+
+    EXPECT_EQ(Numbers::hex("00E9"), 0xE9u);
+    EXPECT_EQ(Numbers::hex("-1"), std::nullopt);
+    EXPECT_EQ(Numbers::hex("1G"), std::nullopt);
+    EXPECT_EQ(Numbers::hex("100000000"), std::nullopt);
+}
+
+TEST(XMLEdit, ChangesApplyInPlaceAndLeaveEveryOtherByte) {
+    const XMLTree tree(asBytes(std::string_view(
+        "<?xml version='1.0'?>\n<x:r xmlns:x='u'><x:a  k='1'   v=\"2\"/><x:b/><x:c>text</x:c></x:r>")));
+    const std::vector<int> children = tree.childElements(tree.root());
+    XMLEdit edit(tree);
+    edit.setAttributes(children[0], {{"v", "<&\">"}, {"n", "'"}});
+    edit.append(children[1], "<x:in/>");
+    edit.insertBefore(children[2], "<x:before/>");
+    edit.append(tree.root(), "<x:last/>");
+    edit.append(tree.root(), "<x:later/>");
+    EXPECT_EQ(edit.result(),
+              "<?xml version='1.0'?>\n<x:r xmlns:x='u'><x:a k=\"1\" v=\"&lt;&amp;&quot;>\" n=\"&apos;\"/>"
+              "<x:b><x:in/></x:b><x:before/><x:c>text</x:c><x:last/><x:later/></x:r>");
+
+    XMLEdit content(tree);
+    content.replaceContent(children[2], "new");
+    content.replaceContent(children[1], "<x:made/>");
+    content.remove(children[0]);
+    EXPECT_EQ(content.result(),
+              "<?xml version='1.0'?>\n<x:r xmlns:x='u'><x:b><x:made/></x:b><x:c>new</x:c></x:r>");
 }
 
 }  // namespace

@@ -203,3 +203,71 @@ TEST(Objects, BadArgumentsStoreNothing) {
     EXPECT_THROW(f.document->insertPageBreak(f.first, StoryID::body(), 99, EditMode::direct()), DocxError);
     EXPECT_TRUE(f.document->dirtyParts().empty());
 }
+
+TEST(Objects, PicturesOfOtherProducersResizeAndShowThroughTheirOwnPrefixes) {
+    // wp bound to d, relationships to rel (declared on the blip), apostrophes throughout,
+    // and an extension list whose a:ext has no size.
+    const std::string drawing =
+        "<w:r><w:drawing><d:inline "
+        "xmlns:d='http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing'>"
+        "<d:extent cx='12700' cy='25400'/><d:docPr id='1' name='P'/><a:graphic "
+        "xmlns:a='http://schemas.openxmlformats.org/drawingml/2006/main'><a:graphicData uri='u'><pic:pic "
+        "xmlns:pic='http://schemas.openxmlformats.org/drawingml/2006/picture'><pic:blipFill><a:blip "
+        "rel:embed='rId7' "
+        "xmlns:rel='http://schemas.openxmlformats.org/officeDocument/2006/relationships'/></"
+        "pic:blipFill><pic:spPr>"
+        "<a:xfrm><a:off x='0' y='0'/><a:ext cx='12700' cy='25400'/></a:xfrm><a:extLst><a:ext "
+        "uri='{X&amp;Y}'/>"
+        "</a:extLst></pic:spPr></pic:pic></a:graphicData></a:graphic></d:inline></w:drawing></w:r>";
+    Fixture f("<w:p>" + drawing + "<w:r><w:t>after</w:t></w:r></w:p>");
+    const Span::Content before = f.paragraph().spans.at(0).content;
+    EXPECT_EQ(before.type, Span::Content::Type::image);
+    EXPECT_EQ(before.image, RelationshipID{"rId7"});
+    EXPECT_EQ(before.width, 1);
+    EXPECT_EQ(before.height, 2);
+
+    f.document->resizeImage(f.first, StoryID::body(), 0, 20, 10);
+    f.reopen();
+    const Span::Content after = f.paragraph().spans.at(0).content;
+    EXPECT_EQ(after.image, RelationshipID{"rId7"});
+    EXPECT_EQ(after.width, 20);
+    EXPECT_EQ(after.height, 10);
+    const std::string body = f.body();
+    EXPECT_NE(body.find("<d:extent cx=\"254000\" cy=\"127000\"/>"), std::string::npos) << body;
+    EXPECT_NE(body.find("<a:ext cx=\"254000\" cy=\"127000\"/>"), std::string::npos) << body;
+    EXPECT_NE(body.find("<a:ext uri='{X&amp;Y}'/>"), std::string::npos) << body;
+    EXPECT_EQ(count(body, "cx="), 2u) << body;
+}
+
+TEST(Objects, ADamagedContentTypesPartIsReportedByNameAndChangesNothing) {
+    for (const std::string damaged : {"<Types xmlns='x'><Default", "<Types>\xff</Types>"}) {
+        SCOPED_TRACE(damaged);
+        auto parts = minimalDocument("<w:p><w:r><w:t>Hello</w:t></w:r></w:p>");
+        for (auto& [name, xml] : parts)
+            if (name == "[Content_Types].xml") xml = damaged;
+        DocxDocument document(makePackage(parts));
+        const ParagraphID first = document.story(StoryID::body()).paragraphs().at(0)->id;
+        const auto expectUnreadableTypes = [&](const std::function<void()>& edit) {
+            try {
+                edit();
+                ADD_FAILURE() << "accepted";
+            } catch (const DocxError& error) {
+                EXPECT_EQ(error.code(), DocxErrorCode::unreadablePart);
+                EXPECT_EQ(error.detail().part, PartName("[Content_Types].xml"));
+                EXPECT_NE(std::string(error.what()).find("[Content_Types].xml"), std::string::npos)
+                    << error.what();
+                EXPECT_FALSE(error.detail().cause.empty());
+            }
+        };
+        expectUnreadableTypes([&] {
+            document.insertImage(pixel, "png", 10, 10, first, StoryID::body(), 0, EditMode::direct());
+        });
+        expectUnreadableTypes([&] {
+            document.addComment(first, StoryID::body(), {0, 5}, u"note", "A",
+                                std::chrono::system_clock::now());
+        });
+        EXPECT_TRUE(document.dirtyParts().empty());
+        EXPECT_FALSE(document.hasPart("word/media/tovin1.png"));
+        EXPECT_EQ(document.snapshot(first, StoryID::body()).text, u"Hello");
+    }
+}

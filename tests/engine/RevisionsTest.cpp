@@ -177,23 +177,6 @@ TEST(Revisions, IDsAreReadAsTheFileWritesThem) {
                             run("c") + "</w:ins></w:p>");
     f.apply(E::RejectAll{});
     EXPECT_EQ(f.xml(0), "<w:p></w:p>");
-
-    struct Row {
-        std::string_view text;
-        std::optional<int64_t> number;
-    };
-    const Row rows[] = {{"0", 0},
-                        {"+12", 12},
-                        {"-3", -3},
-                        {"9223372036854775807", INT64_MAX},
-                        {"-9223372036854775808", INT64_MIN},
-                        {"9223372036854775808", std::nullopt},
-                        {"99999999999999999999", std::nullopt},
-                        {"", std::nullopt},
-                        {"+", std::nullopt},
-                        {"1 ", std::nullopt},
-                        {"0x1", std::nullopt}};
-    for (const Row& row : rows) EXPECT_EQ(Revisions::parseID(row.text), row.number) << row.text;
 }
 
 TEST(Revisions, ListNamesEveryKindOfChange) {

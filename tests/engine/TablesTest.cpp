@@ -4,6 +4,8 @@
 
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/Tables.h"
+#include "RovuVuz/xml/Markup.h"
+#include "RovuVuz/xml/XMLTree.h"
 #include "support/TestSupport.h"
 
 using namespace rovuvuz;
@@ -196,4 +198,122 @@ TEST(Tables, OneTableIsSnapshotByIDAfterACellEdit) {
         u"in");
     EXPECT_THROW(f.document.snapshot(before.rows[0][0].id, StoryID::body()), DocxError);
     EXPECT_THROW(f.document.snapshot(BlockID{987654}, StoryID::body()), DocxError);
+}
+
+namespace {
+
+constexpr std::string_view mainURI = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+
+// A table as a producer writes it that binds the main namespace to ns0 and quotes with
+// apostrophes: the first row's properties hold a recorded change, the first column is
+// merged vertically, the second row is a tracked insertion.
+DocxDocument ns0Table() {
+    const auto tc = [](std::string_view props, std::string_view text) {
+        return "<ns0:tc><ns0:tcPr>" + std::string(props) + "</ns0:tcPr><ns0:p><ns0:r><ns0:t>" +
+               std::string(text) + "</ns0:t></ns0:r></ns0:p></ns0:tc>";
+    };
+    const std::string table =
+        "<ns0:tbl><ns0:tblGrid><ns0:gridCol ns0:w='2000'/><ns0:gridCol ns0:w='1000'/></ns0:tblGrid>"
+        "<ns0:tr><ns0:trPr><ns0:cantSplit/><ns0:trPrChange ns0:id='5' "
+        "ns0:author='X'><ns0:trPr/></ns0:trPrChange>"
+        "</ns0:trPr>" +
+        tc("<ns0:tcW ns0:w='2000' ns0:type='dxa'/><ns0:vMerge ns0:val='restart'/>", "a") +
+        tc("<ns0:tcW ns0:w='1000' ns0:type='dxa'/>", "b") +
+        "</ns0:tr><ns0:tr><ns0:trPr><ns0:ins ns0:id='3' ns0:author='Y'/></ns0:trPr>" +
+        tc("<ns0:tcW ns0:w='2000' ns0:type='dxa'/><ns0:vMerge/>", "") +
+        tc("<ns0:tcW ns0:w='1000' ns0:type='dxa'/>", "d") + "</ns0:tr></ns0:tbl>";
+    auto parts = minimalDocument("");
+    for (auto& [name, xml] : parts)
+        if (name == "word/document.xml")
+            xml = "<?xml version='1.0'?><ns0:document xmlns:ns0='" + std::string(mainURI) + "'><ns0:body>" +
+                  table + "<ns0:p/></ns0:body></ns0:document>";
+    return DocxDocument(makePackage(parts));
+}
+
+BlockID firstTable(DocxDocument& document) {
+    for (const BlockSnapshot& block : document.snapshot(StoryID::body()).blocks)
+        if (const auto* t = std::get_if<TableSnapshot>(&block.value)) return t->id;
+    throw std::logic_error("no table");
+}
+
+// Saved, opened again, and the body part read as a tree: what another reader sees.
+struct Reopened {
+    DocxDocument document;
+    std::string xml;
+    explicit Reopened(DocxDocument& edited) : document(edited.data()) {
+        const SharedBytes bytes = document.partData(PartName("word/document.xml"));
+        xml.assign(asChars(*bytes));
+    }
+    // The start tags of every element with a local name, as (qualified name, attributes).
+    std::vector<std::pair<std::string, Markup::Attributes>> elements(std::string_view local) const {
+        const XMLTree tree(asBytes(xml));
+        std::vector<std::pair<std::string, Markup::Attributes>> found;
+        for (size_t i = 0; i < tree.nodeCount(); ++i) {
+            const int node = static_cast<int>(i);
+            if (tree.kind(node) == XMLTree::Kind::element && tree.localName(node) == local)
+                found.emplace_back(tree.name(node), Markup::attributes(tree.rawStartTag(node)));
+        }
+        return found;
+    }
+};
+
+}  // namespace
+
+TEST(Tables, EditsTakeThePrefixFromThePartAndReadEitherQuote) {
+    using Attributes = Markup::Attributes;
+    {
+        // Inserting a column halves the model column's grid and cell widths.
+        DocxDocument document = ns0Table();
+        document.apply(TableEdit{TableEdit::InsertColumn{0}}, firstTable(document), StoryID::body(),
+                       EditMode::direct());
+        Reopened saved(document);
+        EXPECT_EQ(saved.xml.find("<w:"), std::string::npos) << saved.xml;
+        const auto columns = saved.elements("gridCol");
+        ASSERT_EQ(columns.size(), 3u) << saved.xml;
+        for (const auto& [name, attributes] : columns) EXPECT_EQ(name, "ns0:gridCol");
+        EXPECT_EQ(columns[0].second, (Attributes{{"ns0:w", "1000"}}));
+        EXPECT_EQ(columns[2].second, (Attributes{{"ns0:w", "1000"}}));
+        size_t halved = 0;
+        for (const auto& [name, attributes] : saved.elements("tcW"))
+            halved += attributes == Attributes{{"ns0:w", "1000"}, {"ns0:type", "dxa"}};
+        EXPECT_EQ(halved, 6u) << saved.xml;  // two new cells, two halved ones, two untouched
+        const TableSnapshot table =
+            std::get<TableSnapshot>(saved.document.snapshot(StoryID::body()).blocks[0].value);
+        EXPECT_EQ(table.columns, (std::vector<double>{50, 50, 50}));
+        ASSERT_EQ(table.rows[0].size(), 3u);
+    }
+    {
+        // A row cloned from a tracked insertion is nobody's change and starts no merge; a
+        // tracked removal puts its mark before the recorded row change.
+        DocxDocument document = ns0Table();
+        const BlockID id = firstTable(document);
+        document.apply(TableEdit{TableEdit::InsertRow{2}}, id, StoryID::body(), EditMode::direct());
+        document.apply(TableEdit{TableEdit::RemoveRow{0}}, id, StoryID::body(),
+                       EditMode::trackedBy("A", when));
+        Reopened saved(document);
+        EXPECT_EQ(saved.xml.find("<w:"), std::string::npos) << saved.xml;
+        EXPECT_EQ(saved.elements("ins").size(), 1u) << saved.xml;
+        EXPECT_EQ(saved.elements("vMerge").size(), 2u) << saved.xml;
+        EXPECT_NE(saved.xml.find("<ns0:cantSplit/><ns0:del ns0:id=\""), std::string::npos) << saved.xml;
+        EXPECT_NE(
+            saved.xml.find("ns0:author=\"A\" ns0:date=\"2024-03-01T09:30:00Z\"/><ns0:trPrChange ns0:id='5'"),
+            std::string::npos)
+            << saved.xml;
+        EXPECT_EQ(
+            std::get<TableSnapshot>(saved.document.snapshot(StoryID::body()).blocks[0].value).rows.size(),
+            3u);
+    }
+    {
+        // Removing the row where a merge starts restarts it in the row below.
+        DocxDocument document = ns0Table();
+        document.apply(TableEdit{TableEdit::RemoveRow{0}}, firstTable(document), StoryID::body(),
+                       EditMode::direct());
+        Reopened saved(document);
+        const auto merges = saved.elements("vMerge");
+        ASSERT_EQ(merges.size(), 1u) << saved.xml;
+        EXPECT_EQ(merges[0], (std::pair<std::string, Attributes>{"ns0:vMerge", {{"ns0:val", "restart"}}}));
+        const TableSnapshot table =
+            std::get<TableSnapshot>(saved.document.snapshot(StoryID::body()).blocks[0].value);
+        EXPECT_EQ(table.rows.at(0).at(0).vMerge, VMerge::restart);
+    }
 }

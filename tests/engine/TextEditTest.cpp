@@ -274,6 +274,41 @@ TEST(TextEdit, ReplacingAcrossParagraphs) {
     EXPECT_EQ(h.inlines(2).find("<w:rPr><w:del w:id="), std::string::npos);
 }
 
+// Replacing across a paragraph break the same author inserted undoes that break: the
+// paragraphs returned are those standing where the range stood, and the mark that ends
+// the joined paragraph keeps the change the replacement made to it.
+TEST(TextEdit, ReplacingOverOwnTrackedBreakReturnsTheParagraphsThatStand) {
+    const std::string body =
+        "<w:p/><w:p><w:r><w:t>Heading 1</w:t></w:r></w:p><w:p><w:r><w:t>Body</w:t></w:r></w:p>";
+    const auto allTexts = [](DocxDocument& document) {
+        std::vector<std::u16string> texts;
+        for (const Paragraph* p : document.story(StoryID::body()).paragraphs())
+            texts.push_back(InlineOps::visibleText(p->inlines));
+        return texts;
+    };
+    const auto resolved = [&](Fixture& f, bool accept) {
+        DocxDocument copy(f.document.data());
+        copy.apply(StructuralEdit{accept ? StructuralEdit::Value{StructuralEdit::AcceptAll{}}
+                                         : StructuralEdit::Value{StructuralEdit::RejectAll{}}},
+                   StoryID::body(), direct);
+        return allTexts(copy);
+    };
+    using Texts = std::vector<std::u16string>;
+    for (const size_t to : {2u, 3u}) {  // to the start of " 1", which the break made, or of "Body"
+        SCOPED_TRACE(to);
+        Fixture f(body);
+        f.document.apply(StructuralEdit{StructuralEdit::SplitParagraph{f.id(1), 7}}, StoryID::body(), byA);
+        ASSERT_EQ(allTexts(f.document), (Texts{u"", u"Heading", u" 1", u"Body"}));
+        const ParagraphID first = f.id(0), heading = f.id(1), last = f.id(3);
+        const auto ids = f.document.replaceText({first, 0}, {f.id(to), 0}, StoryID::body(), u",", byA);
+        EXPECT_FALSE(f.document.story(StoryID::body()).checkInvariants());
+        EXPECT_EQ(ids, to == 2 ? (std::vector<ParagraphID>{first, heading})
+                               : (std::vector<ParagraphID>{first, heading, last}));
+        EXPECT_EQ(resolved(f, true), to == 2 ? (Texts{u", 1", u"Body"}) : (Texts{u",Body"}));
+        EXPECT_EQ(resolved(f, false), (Texts{u"", u"Heading 1", u"Body"}));
+    }
+}
+
 TEST(TextEdit, BadArgumentsChangeNothing) {
     Fixture f("<w:p><w:r><w:t>ab</w:t></w:r></w:p><w:tbl><w:tr><w:tc><w:p/></w:tc></w:tr></w:tbl><w:p/>");
     const auto code = [&](auto&& call) {
