@@ -148,6 +148,15 @@ bool attempt(Edit&& edit) {
     }
 }
 
+// Runs one engine edit as its own undo step; a refused edit beeps and leaves no step behind.
+template <typename Edit>
+bool attemptStep(EditorViewController& editor, Edit&& edit) {
+    editor.undo().registerUndo(/*typing=*/false);
+    if (attempt(std::forward<Edit>(edit))) return true;
+    editor.undo().abandonStep();
+    return false;
+}
+
 void applyToSelection(EditorViewController& editor,
                       const std::function<StructuralEdit(ParagraphID, TextRange)>& make) {
     const auto active = editor.active();
@@ -249,10 +258,9 @@ void moveToChange(EditorViewController& editor, bool forward) {
 
 void resolveIn(EditorViewController& editor, const rovuvuz::StoryID& story, rovuvuz::RevisionID revision,
                bool accept) {
-    editor.undo().registerUndo(/*typing=*/false);
     const StructuralEdit edit = accept ? StructuralEdit{StructuralEdit::Accept{revision}}
                                        : StructuralEdit{StructuralEdit::Reject{revision}};
-    attempt([&] { editor.doc()->apply(edit, story, rovuvuz::EditMode::direct()); });
+    if (!attemptStep(editor, [&] { editor.doc()->apply(edit, story, rovuvuz::EditMode::direct()); })) return;
     editor.modelChanged();
     editor.reloadAll();
 }
@@ -321,8 +329,7 @@ void insertPageBreak(EditorViewController& editor) {
     const Ranges ranges = selectionRanges(active);
     if (ranges.empty()) return beep();
     const int start = active.view->textCursor().selectionStart();
-    editor.undo().registerUndo(/*typing=*/false);
-    if (!attempt([&] {
+    if (!attemptStep(editor, [&] {
             editor.doc()->insertPageBreak(ranges.front().first, active.bridge->story(),
                                           ranges.front().second.lower, editor.editMode());
         }))
@@ -468,8 +475,7 @@ void replaceSelection(EditorViewController& editor, const QString& text) {
     const auto active = editor.active();
     const Ranges ranges = selectionRanges(active);
     if (ranges.size() != 1 || ranges.front().second.size() == 0) return beep();
-    editor.undo().registerUndo(/*typing=*/false);
-    if (!attempt([&] {
+    if (!attemptStep(editor, [&] {
             editor.doc()->replaceText(ranges.front().first, active.bridge->story(), ranges.front().second,
                                       text.toStdU16String(), editor.editMode());
         }))
@@ -552,8 +558,7 @@ void setLink(EditorViewController& editor, const QString& typed) {
     if (ranges.empty() || ranges.front().second.size() == 0) return beep();
     const std::optional<QString> link = normalizedLink(typed);
     const auto [paragraph, range] = ranges.front();
-    editor.undo().registerUndo(/*typing=*/false);
-    if (!attempt([&] {
+    if (!attemptStep(editor, [&] {
             editor.doc()->setLink(paragraph, active.bridge->story(), range,
                                   link ? std::optional<std::string>(link->toStdString()) : std::nullopt);
         }))
@@ -570,11 +575,12 @@ void addComment(EditorViewController& editor, const QString& text) {
     std::erase_if(ranges, [](const auto& range) { return range.second.size() == 0; });
     if (ranges.empty()) return beep();
     const auto [paragraph, range] = ranges.front();
-    editor.undo().registerUndo(/*typing=*/false);
-    attempt([&] {
-        editor.doc()->addComment(paragraph, active.bridge->story(), range, text.toStdU16String(),
-                                 TovinDocument::authorName().toStdString(), std::chrono::system_clock::now());
-    });
+    if (!attemptStep(editor, [&] {
+            editor.doc()->addComment(paragraph, active.bridge->story(), range, text.toStdU16String(),
+                                     TovinDocument::authorName().toStdString(),
+                                     std::chrono::system_clock::now());
+        }))
+        return;
     editor.modelChanged();
     editor.reloadAll();
 }
@@ -591,9 +597,8 @@ void insertImageFile(EditorViewController& editor, const QString& path) {
     const double height = width * image.height() / image.width();
     QString extension = QFileInfo(path).suffix().toLower();
     if (extension == "jpg") extension = "jpeg";
-    editor.undo().registerUndo(/*typing=*/false);
     const rovuvuz::ByteView data(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
-    if (!attempt([&] {
+    if (!attemptStep(editor, [&] {
             editor.doc()->insertImage(data, extension.toStdString(), width, height, ranges.front().first,
                                       active.bridge->story(), ranges.front().second.lower, editor.editMode());
         }))
@@ -607,8 +612,7 @@ void scaleImage(EditorViewController& editor, double factor) {
     const std::optional<SelectedImage> image = selectedImage(active);
     if (!image) return beep();
     const Range before = selection(active);
-    editor.undo().registerUndo(/*typing=*/false);
-    if (!attempt([&] {
+    if (!attemptStep(editor, [&] {
             editor.doc()->resizeImage(image->paragraph, active.bridge->story(), image->offset,
                                       std::round(image->width * factor), std::round(image->height * factor));
         }))

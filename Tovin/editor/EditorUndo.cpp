@@ -62,6 +62,14 @@ void EditorUndo::registerUndo(bool typing) {
     stack_.push(new Step(*this, document->packageState(), caret()));
 }
 
+void EditorUndo::abandonStep() {
+    if (!stack_.canUndo() || restoring_) return;
+    // An obsolete command is deleted by the stack once it has been undone.
+    const_cast<QUndoCommand*>(stack_.command(stack_.index() - 1))->setObsolete(true);
+    stack_.undo();
+    last_.reset();
+}
+
 void EditorUndo::undo() {
     if (stack_.canUndo()) stack_.undo();
     last_.reset();

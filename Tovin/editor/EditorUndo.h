@@ -36,6 +36,9 @@ class EditorUndo : public QObject {
     // Opens a step before an edit. A typing edit within a second of the previous typing
     // edit joins its step instead.
     void registerUndo(bool typing);
+    // Drops the step just opened because its edit was refused: the package goes back to
+    // the state the step holds and nothing is left to undo for it.
+    void abandonStep();
 
     QUndoStack& stack() { return stack_; }
     bool canUndo() const { return stack_.canUndo(); }

@@ -258,6 +258,7 @@ void EditorViewController::tableEdit(const rovuvuz::TableEdit& edit, rovuvuz::Bl
     try {
         docx->apply(edit, table, story, editMode());
     } catch (const std::exception&) {
+        session_->undo().abandonStep();
         EditorActions::beep();
         return;
     }

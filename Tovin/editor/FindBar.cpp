@@ -167,6 +167,7 @@ void FindBar::replace() {
         editor_->doc()->replaceText(ranges.front().first, active.bridge->story(), ranges.front().second,
                                     replacement_->text().toStdU16String(), editor_->editMode());
     } catch (const std::exception&) {
+        editor_->undo().abandonStep();
         return EditorActions::beep();
     }
     const int after = cursor.selectionStart() + int(replacement_->text().size());

@@ -363,6 +363,7 @@ void CommentRail::act(const RailCard::Action& action, RailCard* card) {
         try {
             doc.setResolved(id, !comment->done);
         } catch (const std::exception&) {
+            editor->undo().abandonStep();
             return EditorActions::beep();
         }
         editor->modelChanged();
@@ -373,6 +374,7 @@ void CommentRail::act(const RailCard::Action& action, RailCard* card) {
             doc.reply(id, reply->text.toStdU16String(), TovinDocument::authorName().toStdString(),
                       std::chrono::system_clock::now());
         } catch (const std::exception&) {
+            editor->undo().abandonStep();
             return EditorActions::beep();
         }
         editor->modelChanged();

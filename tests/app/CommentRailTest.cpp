@@ -335,6 +335,7 @@ TEST_F(CommentRailTest, ARefusedResolveOrReplyBeepsAndChangesNothing) {
     settle();
     EXPECT_EQ(beeps, 2);
     EXPECT_TRUE(document->docx()->dirtyParts().empty());
+    EXPECT_FALSE(editor->undo().canUndo());
     ASSERT_EQ(rail().cards().size(), 1u);
     EXPECT_TRUE(comment(0).replies.empty());
 }

@@ -372,6 +372,7 @@ TEST_F(TableViewTest, EdgeCommandsGoToTheEngineAndARefusalLeavesTheTable) {
     runMenu(cellView(0), "Delete Row");  // the engine keeps a table's last row
     EXPECT_EQ(beeps, 1);
     EXPECT_EQ(body(), before);
+    EXPECT_FALSE(editor->undo().canUndo());  // a refusal leaves no step to undo
     EXPECT_EQ(tables().at(0)->cells().size(), 2u);
 
     runMenu(cellView(1), "Insert Column Right");  // after the last column: the engine takes it
