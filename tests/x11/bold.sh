@@ -9,6 +9,7 @@ set -euo pipefail
 number=${1:?display number}
 tovin=${2:-build/Tovin/tovin}
 root=$(cd "$(dirname "$0")/../.." && pwd)
+here=$root/tests/x11
 work=$(mktemp -d)
 trap 'kill $pid 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 mkdir -p "$work"/{run,config,state}
@@ -31,18 +32,10 @@ xdotool key ctrl+b
 sleep 0.5
 xdotool key ctrl+s
 sleep 1.5
+python3 "$here/saved_diff.py" "$work/original.docx" "$work/bold.docx"
 python3 - "$work/original.docx" "$work/bold.docx" <<'PY'
-import re, struct, sys, zipfile
-a, b = sys.argv[1], sys.argv[2]
-za, zb = zipfile.ZipFile(a), zipfile.ZipFile(b)
-da, db = open(a, 'rb').read(), open(b, 'rb').read()
-def stored(data, info):
-    n, e = struct.unpack('<HH', data[info.header_offset + 26:info.header_offset + 30])
-    return data[info.header_offset:info.header_offset + 30 + n + e + info.compress_size]
-assert [i.filename for i in za.infolist()] == [i.filename for i in zb.infolist()], "entry list differs"
-changed = [i.filename for i in za.infolist() if stored(da, i) != stored(db, zb.getinfo(i.filename))]
-assert changed == ['word/document.xml'], changed
-print("every entry but word/document.xml is byte-identical")
+import re, sys, zipfile
+za, zb = zipfile.ZipFile(sys.argv[1]), zipfile.ZipFile(sys.argv[2])
 def bold(z):
     xml = z.read('word/document.xml').decode()
     return re.findall(r'<w:r><w:rPr><w:b/></w:rPr><w:t[^>]*>([^<]*)</w:t></w:r>', xml)

@@ -12,6 +12,7 @@ set -euo pipefail
 number=${1:?display number}
 tovin=${2:-build/Tovin/tovin}
 root=$(cd "$(dirname "$0")/../.." && pwd)
+here=$root/tests/x11
 work=$(mktemp -d)
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 mkdir -p "$work"/{run,config/Tovin,state}
@@ -46,24 +47,7 @@ close() {
 # Every ZIP entry but word/document.xml byte-identical (stored bytes and local header), and
 # in word/document.xml only one paragraph different.
 compare() {
-    python3 - "$work/original.docx" "$1" <<'PY'
-import re, struct, sys, zipfile
-a, b = sys.argv[1], sys.argv[2]
-za, zb = zipfile.ZipFile(a), zipfile.ZipFile(b)
-da, db = open(a, 'rb').read(), open(b, 'rb').read()
-def stored(data, info):
-    n, e = struct.unpack('<HH', data[info.header_offset + 26:info.header_offset + 30])
-    return data[info.header_offset:info.header_offset + 30 + n + e + info.compress_size]
-assert [i.filename for i in za.infolist()] == [i.filename for i in zb.infolist()], "entry list differs"
-changed = [i.filename for i in za.infolist() if stored(da, i) != stored(db, zb.getinfo(i.filename))]
-assert changed == ['word/document.xml'], changed
-xa, xb = za.read('word/document.xml').decode(), zb.read('word/document.xml').decode()
-pa, pb = re.findall(r'<w:p[ >].*?</w:p>', xa, re.S), re.findall(r'<w:p[ >].*?</w:p>', xb, re.S)
-differ = [i for i, (x, y) in enumerate(zip(pa, pb)) if x != y]
-assert len(pa) == len(pb) and len(differ) == 1, differ
-assert xa.replace(pa[differ[0]], '') == xb.replace(pb[differ[0]], ''), "outside the paragraph"
-print("only word/document.xml differs, only in paragraph", differ[0])
-PY
+    python3 "$here/saved_diff.py" "$work/original.docx" "$1" --paragraph
 }
 
 # 1. Direct typing.
