@@ -30,18 +30,20 @@ constexpr int cardGap = 12;    // between stacked cards
 constexpr int tickLength = 12;
 constexpr int tickDrop = 7;  // from the top of the anchor line down to its tick
 
-// The old card with the same content, searched from `hint` on since old and new cards
-// come in the same order; it is taken out of `old`.
+// The index of the card in `old` [from, to) with the same content, searched from `hint` on
+// since old and new cards come in the same order.
 template <typename Model>
-RailCard* takeSameContent(const Model& model, std::vector<RailCard*>& old, size_t& hint) {
-    for (size_t tried = 0; tried < old.size(); ++tried) {
-        const size_t i = (hint + tried) % old.size();
+std::optional<size_t> sameContent(const Model& model, const std::vector<RailCard*>& old, size_t from,
+                                  size_t to, size_t& hint) {
+    const size_t count = to - from;
+    for (size_t tried = 0; tried < count; ++tried) {
+        const size_t i = from + (hint + tried) % count;
         if (old[i] && old[i]->sameContent(model)) {
-            hint = i + 1;
-            return std::exchange(old[i], nullptr);
+            hint = i - from + 1;
+            return i;
         }
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -62,31 +64,26 @@ void CommentRail::reload() {
         model = reader_.read(body->entries(), editor_->doc());
     else
         model.comments.emplace();
-    std::vector<RailCard*> oldComments(cards_.begin(), cards_.begin() + ptrdiff_t(commentCount_));
-    std::vector<RailCard*> oldChanges(cards_.begin() + ptrdiff_t(commentCount_), cards_.end());
-    if (!model.comments && model.anchors.size() != oldComments.size()) {
+    if (!model.comments && model.anchors.size() != commentCount_) {
         // The cards were not made from the threads the reader holds: read them again.
         reader_.commentsChanged();
         model = reader_.read(body->entries(), editor_->doc());
     }
-    std::vector<RailCard*> cards = commentCards(model, oldComments);
-    for (RailCard* card : changeCards(model, oldChanges)) cards.push_back(card);
+    Previous old{std::exchange(cards_, {}), std::exchange(slots_, {}), std::exchange(keys_, {}),
+                 commentCount_};
+    cards_.reserve(model.anchors.size() + model.changes.size());
+    slots_.reserve(cards_.capacity());
+    takeCommentCards(model, old);
+    takeChangeCards(model, old);
     // Cards left over are gone; one may be running the action that removed it.
-    for (auto* old : {&oldComments, &oldChanges}) {
-        for (RailCard* card : *old) {
-            if (!card) continue;
-            card->hide();
-            card->deleteLater();
-        }
+    for (RailCard* card : old.cards) {
+        if (!card) continue;
+        card->hide();
+        card->deleteLater();
     }
-    cards_ = std::move(cards);
     commentCount_ = model.anchors.size();
     anchors_ = std::move(model.anchors);
-    keys_.clear();
-    for (const RailModel::Change& change : model.changes) {
-        anchors_.push_back(change.location);
-        keys_.push_back(change.key);
-    }
+    for (const RailModel::Change& change : model.changes) anchors_.push_back(change.location);
     placements_.assign(cards_.size(), {});
     lines_.region = Region{model.changedFrom, model.changedTo, model.shift};
     lines_.textChanged = false;
@@ -94,60 +91,60 @@ void CommentRail::reload() {
     if (editor_) editor_->layoutBands();
 }
 
-// With the same threads as before the cards only move; new threads keep the cards whose
+// The same threads as before keep their cards in order; new threads keep the cards whose
 // content is unchanged. What is reused is taken out of `old`.
-std::vector<RailCard*> CommentRail::commentCards(const RailModel& model, std::vector<RailCard*>& old) {
+void CommentRail::takeCommentCards(const RailModel& model, Previous& old) {
+    auto take = [&](size_t i) {
+        cards_.push_back(std::exchange(old.cards[i], nullptr));
+        slots_.push_back(old.slots[i]);
+    };
     if (!model.comments) {
-        // Only the cards whose anchor moved are touched.
-        std::vector<RailCard*> cards = std::exchange(old, {});
-        for (size_t i = 0; i < cards.size(); ++i)
-            if (i >= anchors_.size() || anchors_[i] != model.anchors[i])
-                cards[i]->setAnchor(model.anchors[i]);
-        return cards;
+        for (size_t i = 0; i < old.commentCount; ++i) take(i);
+        return;
     }
-    std::vector<RailCard*> cards;
     size_t hint = 0;
     for (const CommentCardModel& comment : *model.comments) {
-        RailCard* card = takeSameContent(comment, old, hint);
-        if (card)
-            card->moveTo(comment);
-        else
-            card = new RailCard(comment, this);
-        cards.push_back(card);
+        if (const auto i = sameContent(comment, old.cards, 0, old.commentCount, hint)) {
+            take(*i);
+        } else {
+            cards_.push_back(new RailCard(comment, this));
+            slots_.emplace_back();
+        }
     }
-    return cards;
 }
 
 // A change read from the same entry snapshot as before keeps its card, found by walking the
 // old cards alongside (a keystroke changes one entry); the others keep a card of the same
 // content when there is one (after an undo every entry is new) or get a new one.
-std::vector<RailCard*> CommentRail::changeCards(const RailModel& model, std::vector<RailCard*>& old) {
-    std::vector<RailCard*> cards(model.changes.size(), nullptr);
+void CommentRail::takeChangeCards(const RailModel& model, Previous& old) {
+    const size_t first = cards_.size();
+    const size_t oldFirst = old.commentCount;
+    cards_.resize(first + model.changes.size(), nullptr);
+    slots_.resize(cards_.size());
+    auto take = [&](size_t k, size_t i) {
+        cards_[first + k] = std::exchange(old.cards[i], nullptr);
+        slots_[first + k] = old.slots[i];
+    };
     size_t next = 0;
     for (size_t k = 0; k < model.changes.size(); ++k) {
-        const RailModel::Change& change = model.changes[k];
-        while (next < old.size() && keys_[next] != change.key && !reader_.isCurrent(keys_[next].stamp))
+        const ChangeKey& key = model.changes[k].key;
+        while (next < old.keys.size() && old.keys[next] != key && !reader_.isCurrent(old.keys[next].stamp))
             ++next;
-        if (next < old.size() && keys_[next] == change.key) {
-            cards[k] = std::exchange(old[next], nullptr);
-            if (anchors_[commentCount_ + next] != change.location)
-                cards[k]->moveChange(change.location, change.key);
-            ++next;
-        }
+        if (next < old.keys.size() && old.keys[next] == key) take(k, oldFirst + next++);
     }
     size_t hint = 0;
-    for (size_t k = 0; k < cards.size(); ++k) {
-        if (cards[k]) continue;
-        const RailModel::Change& change = model.changes[k];
-        ChangeCardModel placed = *change.model;
-        placed.location = change.location;
-        cards[k] = takeSameContent(placed, old, hint);
-        if (cards[k])
-            cards[k]->moveChange(change.location, change.key);
-        else
-            cards[k] = new RailCard(placed, change.key, this);
+    for (size_t k = 0; k < model.changes.size(); ++k) {
+        keys_.push_back(model.changes[k].key);
+        if (cards_[first + k]) continue;
+        const ChangeCardModel& change = *model.changes[k].model;
+        if (const auto i = sameContent(change, old.cards, oldFirst, old.cards.size(), hint)) {
+            take(k, *i);
+        } else {
+            ChangeCardModel placed = change;
+            placed.location = model.changes[k].location;
+            cards_[first + k] = new RailCard(placed, this);
+        }
     }
-    return cards;
 }
 
 void CommentRail::place(const QRect& frame, bool bodyLaidOut) {
@@ -169,13 +166,15 @@ void CommentRail::layoutCards() {
     needsLayout_ = false;
     const std::vector<std::pair<qreal, size_t>> order = cardsByLine(*body->document());
     const int cardWidth = width() - cardInset;
+    if (std::exchange(measuredWidth_, cardWidth) != cardWidth)
+        for (Slot& slot : slots_) slot.height = -1;
     int cursor = 0;
     placements_.assign(cards_.size(), {});
     for (const auto& [y, i] : order) {
-        const int height = cards_[i]->heightAt(cardWidth);
+        int& height = slots_[i].height;
+        if (height < 0) height = cards_[i]->heightFor(cardWidth);
         const int top = std::max(int(std::round(y)), cursor);
         placements_[i] = {top, height, y - top};
-        cards_[i]->tickOffset = y - top;
         cursor = top + height + cardGap;
     }
     shownFrom_ = 0;
@@ -211,16 +210,16 @@ std::vector<std::pair<qreal, size_t>> CommentRail::cardsByLine(const QTextDocume
     int start = 0;  // of `block`; positions are counted here since asking a block is not free
     int end = block.isValid() ? block.length() : 0;
     for (const auto& [anchor, i] : anchors) {
-        RailCard* card = cards_[i];
-        if (incremental && anchor < region.from && card->laidAnchor == anchor) {
-            order.emplace_back(card->lineTop, i);
+        Slot& slot = slots_[i];
+        if (incremental && anchor < region.from && slot.laidAnchor == anchor) {
+            order.emplace_back(slot.lineTop, i);
             continue;
         }
-        if (incremental && anchor >= region.to && card->laidAnchor >= 0 &&
-            card->laidAnchor + region.shift == anchor) {
-            card->lineTop += moved;
-            card->laidAnchor = anchor;
-            order.emplace_back(card->lineTop, i);
+        if (incremental && anchor >= region.to && slot.laidAnchor >= 0 &&
+            slot.laidAnchor + region.shift == anchor) {
+            slot.lineTop += moved;
+            slot.laidAnchor = anchor;
+            order.emplace_back(slot.lineTop, i);
             continue;
         }
         if (incremental) {
@@ -247,8 +246,8 @@ std::vector<std::pair<qreal, size_t>> CommentRail::cardsByLine(const QTextDocume
             }
             top = layout->position().y() + line.y();
         }
-        card->laidAnchor = anchor;
-        card->lineTop = top;
+        slot.laidAnchor = anchor;
+        slot.lineTop = top;
         order.emplace_back(top, i);
     }
     // The lines are known for the cards' anchors unless the text changed since they were read.
@@ -299,6 +298,17 @@ CommentRail::Placement CommentRail::placement(const RailCard* card) const {
     return placements_[size_t(found - cards_.begin())];
 }
 
+int CommentRail::anchorOf(const RailCard* card) const {
+    const auto found = std::find(cards_.begin(), cards_.end(), card);
+    return found == cards_.end() ? -1 : anchors_[size_t(found - cards_.begin())];
+}
+
+void CommentRail::cardResized(const RailCard* card) {
+    const auto found = std::find(cards_.begin(), cards_.end(), card);
+    if (found != cards_.end()) slots_[size_t(found - cards_.begin())].height = -1;
+    layoutCards();
+}
+
 void CommentRail::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QColor rule = Theme::hairline.resolve(palette());
@@ -326,17 +336,15 @@ bool CommentRail::event(QEvent* event) {
     }
 }
 
-void CommentRail::select(RailCard* card) {
+void CommentRail::select(size_t card) {
     if (!editor_) return;
     QTextEdit* body = editor_->body();
     QTextCursor cursor = body->textCursor();
     const int end = body->document()->characterCount() - 1;
-    if (const auto* change = std::get_if<ChangeCardModel>(&card->model())) {
-        cursor.setPosition(std::clamp(change->location, 0, end));
-        cursor.setPosition(std::clamp(change->location + change->length, 0, end), QTextCursor::KeepAnchor);
-    } else {
-        cursor.setPosition(std::clamp(card->anchor(), 0, end));
-    }
+    const int anchor = anchors_[card];
+    cursor.setPosition(std::clamp(anchor, 0, end));
+    if (const auto* change = std::get_if<ChangeCardModel>(&cards_[card]->model()))
+        cursor.setPosition(std::clamp(anchor + change->length, 0, end), QTextCursor::KeepAnchor);
     body->setTextCursor(cursor);
     body->setFocus();
     body->ensureCursorVisible();
@@ -346,7 +354,11 @@ void CommentRail::act(const RailCard::Action& action, RailCard* card) {
     QPointer<EditorViewController> editor = editor_;
     if (!editor || !editor->doc()) return;
     rovuvuz::DocxDocument& doc = *editor->doc();
-    if (std::holds_alternative<RailCard::Select>(action)) return select(card);
+    if (std::holds_alternative<RailCard::Select>(action)) {
+        const auto found = std::find(cards_.begin(), cards_.end(), card);
+        if (found != cards_.end()) select(size_t(found - cards_.begin()));
+        return;
+    }
     if (const auto* change = std::get_if<ChangeCardModel>(&card->model())) {
         if (!std::holds_alternative<RailCard::Accept>(action) &&
             !std::holds_alternative<RailCard::Reject>(action))

@@ -5,7 +5,9 @@
 // change, and performs the cards' actions as single undo steps through the engine.
 //
 // A long review has thousands of cards: every card's place is computed on each layout, but
-// only the cards near the visible part of the body are placed and shown.
+// only the cards near the visible part of the body are placed and shown. What a reload and
+// a layout read and write of each card is kept here in rows of plain values, so that after
+// a keystroke they touch only the card widgets whose content changed or that are shown.
 #pragma once
 
 #include <QPointer>
@@ -41,6 +43,11 @@ class CommentRail : public QWidget {
     void place(const QRect& frame, bool bodyLaidOut);
     // Computes every card's place beside its anchor line and shows the visible ones.
     void layoutCards();
+    // A card changed its height (a reply field opened): lays the cards out again.
+    void cardResized(const RailCard* card);
+    // Where a card stands in the body text now: its thread's first start mark (0 when it
+    // has none there) or its change's start; -1 for a card the rail does not hold.
+    int anchorOf(const RailCard* card) const;
 
     // Where the last layout put a card: its top and the distance from there down to its
     // anchor line (rail coordinates), whether or not it is shown now.
@@ -62,22 +69,35 @@ class CommentRail : public QWidget {
     bool event(QEvent* event) override;
 
   private:
-    std::vector<RailCard*> commentCards(const RailModel& model, std::vector<RailCard*>& old);
-    std::vector<RailCard*> changeCards(const RailModel& model, std::vector<RailCard*>& old);
+    // What the layout keeps of a card from one layout to the next.
+    struct Slot {
+        int laidAnchor = -1;  // the anchor the last layout found a line for
+        qreal lineTop = 0;    // that line's top
+        int height = -1;      // the card's height at `measuredWidth_`; -1 until measured
+    };
+    // The cards the last reload made, taken one by one by the next.
+    struct Previous {
+        std::vector<RailCard*> cards;
+        std::vector<Slot> slots;
+        std::vector<ChangeKey> keys;
+        size_t commentCount = 0;
+    };
+    void takeCommentCards(const RailModel& model, Previous& old);
+    void takeChangeCards(const RailModel& model, Previous& old);
     std::vector<std::pair<qreal, size_t>> cardsByLine(const QTextDocument& text);
     void showVisible();
-    void select(RailCard* card);
+    void select(size_t card);
 
     QPointer<EditorViewController> editor_;
     RailReader reader_;
+    // One row per card: comment cards first, then change cards.
     std::vector<RailCard*> cards_;
-    // What the layout reads of every card, kept here in a row rather than asked of each card
-    // widget: the cards' anchors (as cards_), the change cards' keys (as the change cards)
-    // and how many cards are comment cards.
     std::vector<int> anchors_;
-    std::vector<ChangeKey> keys_;
+    std::vector<Slot> slots_;
+    std::vector<Placement> placements_;
+    std::vector<ChangeKey> keys_;  // one per change card
     size_t commentCount_ = 0;
-    std::vector<Placement> placements_;      // by card, as cards_
+    int measuredWidth_ = -1;
     std::vector<QPointer<RailCard>> shown_;  // the cards showVisible showed
     // What the last layout knew of the lines: whether each card's `lineTop` is the line of
     // its `laidAnchor` in the current text, the text's height then, and what changed since.

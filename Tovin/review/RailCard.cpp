@@ -75,8 +75,8 @@ RailCard::RailCard(const CommentCardModel& comment, CommentRail* rail)
     finish(std::move(actions));
 }
 
-RailCard::RailCard(const ChangeCardModel& change, ChangeKey key, CommentRail* rail)
-    : QWidget(rail), model_(change), rail_(rail), key_(key) {
+RailCard::RailCard(const ChangeCardModel& change, CommentRail* rail)
+    : QWidget(rail), model_(change), rail_(rail) {
     setUp();
     const bool deleted = change.revision.kind == rovuvuz::RevisionKind::remove;
     const QColor colour = (deleted ? Theme::brick : Theme::cobalt).resolve(palette());
@@ -173,42 +173,14 @@ bool RailCard::sameContent(const ChangeCardModel& change) const {
     return mine && mine->revision == change.revision && mine->snippet == change.snippet;
 }
 
-void RailCard::moveTo(const CommentCardModel& comment) {
-    model_ = comment;
-}
-
-void RailCard::moveChange(int location, ChangeKey key) {
-    if (auto* change = std::get_if<ChangeCardModel>(&model_)) change->location = location;
-    key_ = key;
-}
-
-void RailCard::setAnchor(int anchor) {
-    if (auto* comment = std::get_if<CommentCardModel>(&model_)) comment->anchor = anchor;
-}
-
-int RailCard::anchor() const {
-    return std::visit(
-        [](const auto& model) {
-            if constexpr (std::is_same_v<std::decay_t<decltype(model)>, CommentCardModel>)
-                return model.anchor;
-            else
-                return model.location;
-        },
-        model_);
-}
-
 bool RailCard::done() const {
     const auto* comment = std::get_if<CommentCardModel>(&model_);
     return comment && comment->done;
 }
 
-int RailCard::heightAt(int width) {
-    if (width != measuredWidth_) {
-        measuredWidth_ = width;
-        measuredHeight_ = stack_->totalHeightForWidth(width);
-        if (measuredHeight_ < 0) measuredHeight_ = stack_->totalSizeHint().height();
-    }
-    return measuredHeight_;
+int RailCard::heightFor(int width) const {
+    const int height = stack_->totalHeightForWidth(width);
+    return height >= 0 ? height : stack_->totalSizeHint().height();
 }
 
 void RailCard::enterEvent(QEnterEvent* event) {
@@ -258,9 +230,8 @@ void RailCard::startReply() {
     stack_->insertWidget(stack_->indexOf(actions_), replyField_);
     // A child added to a shown widget stays hidden, and the layout would not count it.
     replyField_->show();
-    measuredWidth_ = -1;
     fadeActions();
-    rail_->layoutCards();
+    rail_->cardResized(this);
     replyField_->setFocus();
 }
 

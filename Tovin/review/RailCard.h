@@ -35,31 +35,21 @@ class RailCard : public QWidget {
     using Action = std::variant<Resolve, Reply, Accept, Reject, Select>;
 
     RailCard(const CommentCardModel& comment, CommentRail* rail);
-    RailCard(const ChangeCardModel& change, ChangeKey key, CommentRail* rail);
+    RailCard(const ChangeCardModel& change, CommentRail* rail);
 
-    // The model the card was built from; a reload reuses a card whose content is the same
-    // and only moves it (`setAnchor`).
+    // The model the card was built from. A reload keeps a card whose content is the same
+    // wherever it now stands, so its offsets (a thread's anchor, a change's location) are
+    // those it was built with: where it stands now is the rail's `anchorOf`.
     const std::variant<CommentCardModel, ChangeCardModel>& model() const { return model_; }
     bool isComment() const { return std::holds_alternative<CommentCardModel>(model_); }
     // Whether a model would show exactly what this card shows, wherever it stands.
     bool sameContent(const CommentCardModel& comment) const;
     bool sameContent(const ChangeCardModel& change) const;
-    void moveTo(const CommentCardModel& comment);
-    // A comment card's new anchor, its thread unchanged.
-    void setAnchor(int anchor);
-    // A change card's new place and key, its content unchanged.
-    void moveChange(int location, ChangeKey key);
-    const ChangeKey& changeKey() const { return key_; }
 
-    int anchor() const;
     bool done() const;
-    qreal tickOffset = 0;  // from the card's top down to its anchor line
-    // The anchor the rail last found a line for, and that line's top.
-    int laidAnchor = -1;
-    qreal lineTop = 0;
 
-    // The card's height at a width (cached until the width or content changes).
-    int heightAt(int width);
+    // The card's height at a width.
+    int heightFor(int width) const;
 
     // The labels and buttons, for the rail and for tests.
     QLabel* snippetLabel() const { return snippet_; }
@@ -86,15 +76,12 @@ class RailCard : public QWidget {
 
     std::variant<CommentCardModel, ChangeCardModel> model_;
     CommentRail* rail_;
-    ChangeKey key_;
     QVBoxLayout* stack_ = nullptr;
     QWidget* actions_ = nullptr;
     std::vector<std::pair<QString, Action>> handlers_;
     QLabel* snippet_ = nullptr;
     QLineEdit* replyField_ = nullptr;
     bool hovering_ = false;
-    int measuredWidth_ = -1;
-    int measuredHeight_ = 0;
 };
 
 }  // namespace tovin

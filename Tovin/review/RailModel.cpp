@@ -27,6 +27,19 @@ std::optional<std::vector<CommentCardModel>> readThreads(rovuvuz::DocxDocument& 
     }
 }
 
+// The first pair with `id` or above in pairs sorted by ID. Threads usually come in the
+// order of their identifiers, so the search looks a few steps on from the last one found
+// before it bisects.
+using IDOffsets = std::vector<std::pair<int64_t, int>>;
+IDOffsets::const_iterator findID(const IDOffsets& pairs, IDOffsets::const_iterator last, int64_t id) {
+    auto before = [](const auto& pair, int64_t value) { return pair.first < value; };
+    if (last != pairs.begin() && std::prev(last)->first >= id)
+        return std::lower_bound(pairs.begin(), last, id, before);
+    for (int step = 0; step < 4 && last != pairs.end(); ++step, ++last)
+        if (last->first >= id) return last;
+    return std::lower_bound(last, pairs.end(), id, before);
+}
+
 }  // namespace
 
 std::vector<CommentCardModel> RailModel::threads(const std::map<CommentID, rovuvuz::CommentThreadInfo>& info,
@@ -145,13 +158,15 @@ RailModel RailReader::read(const std::vector<StoryBridge::Entry>& body, rovuvuz:
     if (!std::is_sorted(anchors.begin(), anchors.end(), byID))  // identifiers usually go up
         std::stable_sort(anchors.begin(), anchors.end(), byID);
     model.anchors.reserve(threads_->size());
-    for (CommentCardModel& card : *threads_) {
-        const auto anchor = std::lower_bound(anchors.begin(), anchors.end(), card.comment.id,
-                                             [](const auto& a, int64_t id) { return a.first < id; });
-        card.anchor = anchor != anchors.end() && anchor->first == card.comment.id ? anchor->second : 0;
-        model.anchors.push_back(card.anchor);
+    auto at = anchors.cbegin();
+    for (const CommentCardModel& card : *threads_) {
+        at = findID(anchors, at, card.comment.id);
+        model.anchors.push_back(at != anchors.end() && at->first == card.comment.id ? at->second : 0);
     }
-    if (reading) model.comments = *threads_;
+    if (reading) {
+        model.comments = *threads_;
+        for (size_t i = 0; i < model.anchors.size(); ++i) (*model.comments)[i].anchor = model.anchors[i];
+    }
     return model;
 }
 

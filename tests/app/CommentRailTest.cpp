@@ -108,8 +108,8 @@ TEST_F(CommentRailTest, TwoCommentsOnOneLineStackTwelveApartWithTheTickAtTheLine
     EXPECT_EQ(next->y(), first->y() + first->height() + 12);
     EXPECT_GT(first->height(), 20);
     // The tick of the lower card still points at the shared line.
-    EXPECT_DOUBLE_EQ(next->y() + next->tickOffset, line);
-    EXPECT_DOUBLE_EQ(first->tickOffset, line - first->y());
+    EXPECT_DOUBLE_EQ(next->y() + rail().placement(next).tickOffset, line);
+    EXPECT_DOUBLE_EQ(rail().placement(first).tickOffset, line - first->y());
 }
 
 TEST_F(CommentRailTest, ChangeCardsJoinRunsOfOneRevisionAndSplitBetweenRevisions) {
@@ -399,18 +399,21 @@ TEST_F(CommentRailTest, TypingRebuildsTheRailOnceSettledAndKeepsUnchangedCards) 
     ASSERT_EQ(rail().cards().size(), 2u);
     RailCard* commentCard = card(0);
     RailCard* changeCard = card(1);
-    const int anchor = comment(0).anchor;
+    const int anchor = rail().anchorOf(commentCard);
     QTextCursor cursor = editor->body()->textCursor();
     cursor.setPosition(0);
     editor->body()->setTextCursor(cursor);
     QTest::keyClicks(editor->body(), "Oh ");
     editor->flushRefresh();
-    ASSERT_TRUE(waitFor([&] { return comment(0).anchor == anchor + 3; }, 2000));
+    ASSERT_TRUE(waitFor([&] { return rail().anchorOf(commentCard) == anchor + 3; }, 2000));
     // Moved, not rebuilt.
     EXPECT_EQ(card(0), commentCard);
     EXPECT_EQ(card(1), changeCard);
-    EXPECT_EQ(change(1).location, 9);
-    EXPECT_DOUBLE_EQ(commentCard->y() + commentCard->tickOffset, lineTop(comment(0).anchor));
+    EXPECT_EQ(rail().anchorOf(changeCard), 9);
+    EXPECT_DOUBLE_EQ(commentCard->y() + rail().placement(commentCard).tickOffset, lineTop(anchor + 3));
+    // A click selects where the change stands now, not where its card was made.
+    QTest::mouseClick(changeCard, Qt::LeftButton, {}, QPoint(4, 4));
+    EXPECT_EQ(editor->body()->textCursor().selectedText(), QStringLiteral("beta"));
 
     // Typing with tracking on adds a card for the new insertion.
     document->setTrackChanges(true);
@@ -438,13 +441,14 @@ TEST_F(CommentRailTest, TicksFollowTheirLinesAsTypingRewrapsTheText) {
     auto expectTicksAtLines = [&] {
         const QTextDocument& text = *editor->body()->document();
         for (RailCard* c : rail().cards()) {
-            const QTextBlock block = text.findBlock(c->anchor());
+            const int anchor = rail().anchorOf(c);
+            const QTextBlock block = text.findBlock(anchor);
             const QTextLayout* layout = block.layout();
             ASSERT_TRUE(layout && layout->lineCount() > 0);
-            const QTextLine line = layout->lineForTextPosition(c->anchor() - block.position());
+            const QTextLine line = layout->lineForTextPosition(anchor - block.position());
             const qreal top = layout->position().y() + line.y();
             const CommentRail::Placement at = rail().placement(c);
-            EXPECT_DOUBLE_EQ(at.top + at.tickOffset, top) << "anchor " << c->anchor();
+            EXPECT_DOUBLE_EQ(at.top + at.tickOffset, top) << "anchor " << anchor;
         }
     };
     expectTicksAtLines();
