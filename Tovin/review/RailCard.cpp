@@ -27,10 +27,16 @@ QString colourStyle(const QColor& colour) {
     return QStringLiteral("color: %1").arg(colour.name(QColor::HexArgb));
 }
 
+// The colour goes in the palette: a style sheet per label would make each of the thousands
+// of labels of a long review parse one and get a style of its own. The role is set too, as
+// a widget inside the text view would otherwise draw in the view's text role.
 QLabel* makeLabel(const QString& text, const QFont& font, const QColor& colour, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setFont(font);
-    label->setStyleSheet(colourStyle(colour));
+    label->setForegroundRole(QPalette::WindowText);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
     label->setTextInteractionFlags(Qt::NoTextInteraction);
     label->setTextFormat(Qt::PlainText);
     return label;
