@@ -38,20 +38,16 @@ namespace {
 
 using FormatValues::clamp;
 
-// One child element of a property bag: its local name and its start tag's attributes.
+// One child element of a property bag: its names and its start tag's attributes.
 struct Property {
+    std::string_view qname;
     std::string_view local;
     Markup::Attributes attributes;
 
-    // The first attribute named exactly `name` or with any prefix ("val" finds "w:val"),
-    // the way Markup::attribute matches.
+    // The attribute `local` in the element's own namespace ("val" finds "w:val" on w:b and
+    // "ns0:val" on ns0:b, never an xml: attribute or one of another prefix).
     std::optional<std::string_view> operator[](std::string_view name) const {
-        for (const auto& [qualified, value] : attributes) {
-            const bool prefixed = qualified.size() > name.size() && qualified.ends_with(name) &&
-                                  qualified[qualified.size() - name.size() - 1] == ':';
-            if (qualified == name || prefixed) return value;
-        }
-        return std::nullopt;
+        return Markup::ownAttribute(qname, attributes, name);
     }
 };
 
@@ -78,7 +74,7 @@ void forEachProperty(const PropertyBag& bag, const std::string_view (&names)[N],
         const ByteView bytes = child.bytes.view();
         const auto close = std::find(bytes.begin(), bytes.end(), uint8_t{'>'});
         if (close == bytes.end()) continue;
-        Property property{local,
+        Property property{Markup::startTagName(child.bytes.chars()).value_or(local), local,
                           Markup::attributes(bytes.first(static_cast<size_t>(close - bytes.begin()) + 1))};
         visit(property, bytes);
     }
@@ -193,7 +189,7 @@ void readNumbering(ParagraphFormatDelta& change, ByteView bytes) {
         const XMLTree tree(bytes);
         for (int child : tree.childElements(tree.root())) {
             const std::string_view local = tree.localName(child);
-            const auto val = tree.attribute(child, "w:val");
+            const auto val = tree.ownAttribute(child, "val");
             if (local == "numId") {
                 // numId 0 switches off a numbering inherited from the style (§17.9.18).
                 change.numbering =

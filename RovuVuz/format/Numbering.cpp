@@ -10,9 +10,10 @@ namespace rovuvuz {
 
 namespace {
 
-// Attributes of the numbering part are matched by their qualified names.
-constexpr std::string_view valAttribute = "w:val";
-constexpr std::string_view levelAttribute = "w:ilvl";
+// Elements are matched by local name and attributes in their element's namespace
+// (XMLTree::ownAttribute), whatever prefix the part binds the main namespace to.
+constexpr std::string_view valAttribute = "val";
+constexpr std::string_view levelAttribute = "ilvl";
 
 std::optional<int> firstChild(const XMLTree& tree, int node, std::string_view local) {
     for (int child : tree.children(node))
@@ -22,16 +23,16 @@ std::optional<int> firstChild(const XMLTree& tree, int node, std::string_view lo
 
 std::optional<std::string> childValue(const XMLTree& tree, int node, std::string_view local) {
     const auto child = firstChild(tree, node, local);
-    return child ? tree.attribute(*child, valAttribute) : std::nullopt;
+    return child ? tree.ownAttribute(*child, valAttribute) : std::nullopt;
 }
 
-std::optional<int64_t> integerAttribute(const XMLTree& tree, int node, std::string_view name) {
-    const auto text = tree.attribute(node, name);
+std::optional<int64_t> integerAttribute(const XMLTree& tree, int node, std::string_view local) {
+    const auto text = tree.ownAttribute(node, local);
     return text ? FormatValues::integer(*text) : std::nullopt;
 }
 
-std::optional<double> twipsAttribute(const XMLTree& tree, int node, std::string_view name) {
-    const auto text = tree.attribute(node, name);
+std::optional<double> twipsAttribute(const XMLTree& tree, int node, std::string_view local) {
+    const auto text = tree.ownAttribute(node, local);
     const auto value = text ? FormatValues::number(*text) : std::nullopt;
     if (!value) return std::nullopt;
     return FormatValues::twips(*value);
@@ -49,9 +50,9 @@ Numbering::Level readLevel(const XMLTree& tree, int node) {
         if (const auto value = integerAttribute(tree, *start, valAttribute)) level.start = *value;
     const auto pPr = firstChild(tree, node, "pPr");
     if (const auto ind = pPr ? firstChild(tree, *pPr, "ind") : std::nullopt) {
-        level.indentLeft = tree.attribute(*ind, "w:left") ? twipsAttribute(tree, *ind, "w:left")
-                                                          : twipsAttribute(tree, *ind, "w:start");
-        level.hanging = twipsAttribute(tree, *ind, "w:hanging");
+        level.indentLeft = tree.ownAttribute(*ind, "left") ? twipsAttribute(tree, *ind, "left")
+                                                           : twipsAttribute(tree, *ind, "start");
+        level.hanging = twipsAttribute(tree, *ind, "hanging");
     }
     return level;
 }
@@ -135,10 +136,10 @@ Numbering::Numbering(std::optional<ByteView> data) {
             if (tree.kind(node) != XMLTree::Kind::element) continue;
             const std::string_view local = tree.localName(node);
             if (local == "abstractNum") {
-                if (auto id = tree.attribute(node, "w:abstractNumId"))
+                if (auto id = tree.ownAttribute(node, "abstractNumId"))
                     abstracts.insert_or_assign(std::move(*id), readAbstract(tree, node));
             } else if (local == "num") {
-                auto id = tree.attribute(node, "w:numId");
+                auto id = tree.ownAttribute(node, "numId");
                 auto list = id ? readList(tree, node) : std::nullopt;
                 if (list) nums.insert_or_assign(std::move(*id), std::move(*list));
             }

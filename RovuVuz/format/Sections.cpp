@@ -19,9 +19,9 @@ constexpr int mostColumns = 64;
 
 // Sets `field` to a twips attribute in points, within [lowest, highest]; an absent or
 // unreadable attribute leaves it.
-void readLength(const XMLTree& tree, int node, std::string_view name, double& field, double lowest,
+void readLength(const XMLTree& tree, int node, std::string_view local, double& field, double lowest,
                 double highest) {
-    const auto text = tree.attribute(node, name);
+    const auto text = tree.ownAttribute(node, local);
     const auto value = text ? FormatValues::number(*text) : std::nullopt;
     if (value) field = FormatValues::clamp(*value / 20, lowest, highest);
 }
@@ -32,14 +32,28 @@ struct SectionReferences {
     std::optional<std::string> defaultID;
 };
 
+// A header or footer reference names its part with an id of the relationships namespace,
+// which a section's properties, read on their own, do not declare: the id qualified with
+// any prefix other than the element's own.
+std::optional<std::string> relationshipID(const XMLTree& tree, int reference) {
+    const std::string_view own = Markup::prefixOf(tree.nameView(reference));
+    for (size_t i = 0; i < tree.attributeCount(reference); ++i) {
+        const std::string_view name = asChars(tree.raw(tree.attributeAt(reference, i).name));
+        const std::string_view prefix = Markup::prefixOf(name);
+        if (Markup::localOf(name) == "id" && !prefix.empty() && prefix != own)
+            return tree.attribute(reference, name);
+    }
+    return std::nullopt;
+}
+
 SectionReferences references(ByteView sectPr, std::string_view kind) {
     SectionReferences found;
     try {
         const XMLTree tree(sectPr);
         for (int child : tree.childElements(tree.root())) {
             if (tree.localName(child) != kind) continue;
-            const std::string id(tree.attribute(child, "r:id").value_or(""));
-            if (!found.defaultID && tree.attribute(child, "w:type") == "default") found.defaultID = id;
+            const std::string id(relationshipID(tree, child).value_or(""));
+            if (!found.defaultID && tree.ownAttribute(child, "type") == "default") found.defaultID = id;
             found.ids.push_back(id);
         }
     } catch (const XMLError&) {
@@ -63,21 +77,21 @@ PageSetup PageSetup::read(ByteView sectPr) {
         for (int child : tree.childElements(tree.root())) {
             const std::string_view local = tree.localName(child);
             if (local == "pgSz") {
-                readLength(tree, child, "w:w", page.width, 1, longestLength);
-                readLength(tree, child, "w:h", page.height, 1, longestLength);
+                readLength(tree, child, "w", page.width, 1, longestLength);
+                readLength(tree, child, "h", page.height, 1, longestLength);
             } else if (local == "pgMar") {
                 // Top and bottom are signed (§17.6.11): a negative value keeps the text
                 // where it is however tall the header grows; the distance is its size.
-                readLength(tree, child, "w:top", page.top, -longestLength, longestLength);
-                readLength(tree, child, "w:right", page.right, 0, longestLength);
-                readLength(tree, child, "w:bottom", page.bottom, -longestLength, longestLength);
-                readLength(tree, child, "w:left", page.left, 0, longestLength);
-                readLength(tree, child, "w:header", page.header, 0, longestLength);
-                readLength(tree, child, "w:footer", page.footer, 0, longestLength);
+                readLength(tree, child, "top", page.top, -longestLength, longestLength);
+                readLength(tree, child, "right", page.right, 0, longestLength);
+                readLength(tree, child, "bottom", page.bottom, -longestLength, longestLength);
+                readLength(tree, child, "left", page.left, 0, longestLength);
+                readLength(tree, child, "header", page.header, 0, longestLength);
+                readLength(tree, child, "footer", page.footer, 0, longestLength);
                 page.top = std::abs(page.top);
                 page.bottom = std::abs(page.bottom);
             } else if (local == "cols") {
-                const auto num = tree.attribute(child, "w:num");
+                const auto num = tree.ownAttribute(child, "num");
                 const auto columns = num ? FormatValues::integer(*num) : std::nullopt;
                 page.columns = columns ? static_cast<int>(std::clamp<int64_t>(*columns, 1, mostColumns)) : 1;
             }
@@ -158,7 +172,7 @@ bool sumsParagraphSpacing(ByteView settings) {
             if (tree.localName(compat) != "compat") continue;
             for (int option : tree.childElements(compat)) {
                 if (tree.localName(option) != "doNotUseHTMLParagraphAutoSpacing") continue;
-                return Markup::isOn(tree.attribute(option, "w:val"));
+                return Markup::isOn(tree.ownAttribute(option, "val"));
             }
         }
     } catch (const XMLError&) {

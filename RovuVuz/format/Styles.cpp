@@ -13,11 +13,9 @@ namespace rovuvuz {
 
 namespace {
 
-// Attributes of the styles part are matched by their qualified names, as Word writes them.
-constexpr std::string_view styleIdAttribute = "w:styleId";
-constexpr std::string_view typeAttribute = "w:type";
-constexpr std::string_view defaultAttribute = "w:default";
-constexpr std::string_view valAttribute = "w:val";
+// Elements are matched by local name and attributes in their element's namespace
+// (XMLTree::ownAttribute), so a part that binds the main namespace to another prefix than
+// w:, or makes it the default one, reads the same.
 
 // The direct-property caches are keyed by the bags' bytes; past this many key bytes they
 // start over, so a document of endlessly varied run properties cannot grow them unbounded.
@@ -42,8 +40,8 @@ constexpr std::string_view styleChildren[] = {"name",    "basedOn",    "semiHidd
 Style readStyle(const XMLTree& tree, int node, std::string id) {
     Style style;
     style.id = StyleID{std::move(id)};
-    style.kind = kindOf(tree.attribute(node, typeAttribute));
-    const auto isDefault = tree.attribute(node, defaultAttribute);
+    style.kind = kindOf(tree.ownAttribute(node, "type"));
+    const auto isDefault = tree.ownAttribute(node, "default");
     style.isDefault = isDefault == "1" || isDefault == "true" || isDefault == "on";
     std::optional<std::string> name;
     uint32_t seen = 0;
@@ -55,15 +53,15 @@ Style readStyle(const XMLTree& tree, int node, std::string id) {
         if (known == std::end(styleChildren) || (seen & bit)) continue;  // the first of each name counts
         seen |= bit;
         if (local == "name") {
-            name = tree.attribute(child, valAttribute);
+            name = tree.ownAttribute(child, "val");
         } else if (local == "basedOn") {
-            if (auto base = tree.attribute(child, valAttribute)) style.basedOn = StyleID{std::move(*base)};
+            if (auto base = tree.ownAttribute(child, "val")) style.basedOn = StyleID{std::move(*base)};
         } else if (local == "semiHidden" || local == "hidden") {
             style.hidden = true;
         } else if (local == "qFormat") {
             style.quickFormat = true;
         } else if (local == "uiPriority") {
-            const auto value = tree.attribute(child, valAttribute);
+            const auto value = tree.ownAttribute(child, "val");
             const auto priority = value ? FormatValues::integer(*value) : std::nullopt;
             if (priority) style.priority = static_cast<int>(*priority);
         } else if (local == "rPr") {
@@ -135,7 +133,7 @@ StyleSheet::StyleSheet(std::optional<ByteView> data, std::optional<ByteView> the
             runDefaults = defaultBag(*tree, node, "rPrDefault", "rPr");
             paragraphDefaults = defaultBag(*tree, node, "pPrDefault", "pPr");
         } else if (local == "style") {
-            auto id = tree->attribute(node, styleIdAttribute);
+            auto id = tree->ownAttribute(node, "styleId");
             if (!id) continue;
             Style style = readStyle(*tree, node, std::move(*id));
             if (style.isDefault && style.kind == Style::Kind::paragraph) defaultParagraphStyle = style.id;

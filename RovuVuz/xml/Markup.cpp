@@ -54,6 +54,17 @@ std::optional<std::string> attribute(std::string_view name, ByteView slice) {
     return std::nullopt;
 }
 
+std::optional<std::string_view> ownAttribute(std::string_view element, const Attributes& attributes,
+                                             std::string_view local) {
+    std::optional<std::string_view> fallback;
+    for (const auto& [name, value] : attributes) {
+        const OwnAttributeMatch match = ownAttributeMatch(element, name, local);
+        if (match == OwnAttributeMatch::own) return value;
+        if (match == OwnAttributeMatch::otherPrefix && !fallback) fallback = value;
+    }
+    return fallback;
+}
+
 std::string qualified(std::string_view prefix, std::string_view local) {
     if (prefix.empty()) return std::string(local);
     std::string name;

@@ -44,6 +44,32 @@ inline std::string_view localOf(std::string_view qname) {
     return colon == std::string_view::npos ? qname : qname.substr(colon + 1);
 }
 
+// How well a qualified attribute name stands for the attribute `local` of an element named
+// `element` in the element's own namespace. WordprocessingML qualifies its attributes with
+// the namespace of its elements, bound to any prefix: on a prefixed element (w:jc, ns0:jc)
+// that is the element's own prefix. An unprefixed element stands in a default namespace,
+// which attributes never take: writers qualify them with a second prefix bound to the same
+// namespace (<jc w:val="…">) or, loosely, leave them unqualified (<jc val="…">). Both are
+// read there, the unqualified one first; xml: and xmlns: attributes never match.
+enum class OwnAttributeMatch : uint8_t { none, otherPrefix, own };
+inline OwnAttributeMatch ownAttributeMatch(std::string_view element, std::string_view attribute,
+                                           std::string_view local) {
+    if (localOf(attribute) != local) return OwnAttributeMatch::none;
+    const bool qualified = attribute.size() > local.size();
+    const std::string_view prefix = prefixOf(element);
+    if (prefix.empty()) {
+        if (!qualified) return OwnAttributeMatch::own;
+        const std::string_view other = prefixOf(attribute);
+        return other == "xml" || other == "xmlns" ? OwnAttributeMatch::none : OwnAttributeMatch::otherPrefix;
+    }
+    return qualified && prefixOf(attribute) == prefix ? OwnAttributeMatch::own : OwnAttributeMatch::none;
+}
+
+// The value of the attribute `local` in the namespace of the element named `element`,
+// among that element's attributes (see ownAttributeMatch).
+std::optional<std::string_view> ownAttribute(std::string_view element, const Attributes& attributes,
+                                             std::string_view local);
+
 // "prefix:local", or just the local name for an empty prefix.
 std::string qualified(std::string_view prefix, std::string_view local);
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "RovuVuz/xml/Markup.h"
 #include "RovuVuz/xml/Utf8.h"
 #include "RovuVuz/xml/XMLText.h"
 
@@ -288,12 +289,22 @@ std::optional<std::string> XMLTree::attribute(int node, std::string_view name) c
 }
 
 std::optional<std::string> XMLTree::ownAttribute(int node, std::string_view local) const {
-    const std::string_view name = nameView(node);
-    const size_t colon = name.find(':');
-    if (colon == std::string_view::npos) return attribute(node, local);
-    std::string qualified(name.substr(0, colon + 1));
-    qualified += local;
-    return attribute(node, qualified);
+    const std::string_view element = nameView(node);
+    const Node& n = nodes_[node];
+    std::optional<uint32_t> fallback;
+    for (uint32_t i = 0; i < n.attributeCount; ++i) {
+        const RawAttribute& a = attributes_[n.firstAttribute + i];
+        const auto match =
+            Markup::ownAttributeMatch(element, asChars(viewOf(*bytes_, {a.nameBegin, a.nameEnd})), local);
+        if (match == Markup::OwnAttributeMatch::own) {
+            fallback = i;
+            break;
+        }
+        if (match == Markup::OwnAttributeMatch::otherPrefix && !fallback) fallback = i;
+    }
+    if (!fallback) return std::nullopt;
+    const RawAttribute& a = attributes_[n.firstAttribute + *fallback];
+    return XMLText::unescape(asChars(viewOf(*bytes_, {a.valueBegin, a.valueEnd})));
 }
 
 std::vector<std::string> XMLTree::attributeNames(int node) const {

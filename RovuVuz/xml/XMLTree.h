@@ -123,9 +123,10 @@ public:
     std::string_view localName(int node) const;
     // The unescaped value of the first attribute whose qualified name is exactly `name`.
     std::optional<std::string> attribute(int node, std::string_view name) const;
-    // The unescaped value of the attribute qualified with the element's own prefix ("w:val"
-    // on w:gridSpan, "ns0:val" on ns0:gridSpan, "val" on an unprefixed element), whatever
-    // the part binds the namespace to.
+    // The unescaped value of the attribute `local` in the element's own namespace, whatever
+    // prefix the part binds it to: "w:val" on w:gridSpan, "ns0:val" on ns0:gridSpan, and on
+    // an unprefixed element "val" or else a prefixed one ("w:val"); see
+    // Markup::ownAttributeMatch.
     std::optional<std::string> ownAttribute(int node, std::string_view local) const;
     std::vector<std::string> attributeNames(int node) const;
     std::vector<int> childElements(int node) const;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -34,6 +35,27 @@ size_t count(std::string_view haystack, std::string_view needle);
 
 // A file name suitable as a gtest parameter name (letters, digits and underscores).
 std::string parameterName(const std::filesystem::path& path);
+
+// How a rewritten part binds the WordprocessingML main namespace in place of w:. Elements
+// take `elements` ("" declares it the default namespace), attributes take `attributes`
+// (declared beside it when it differs; "" leaves them unqualified, as some writers do).
+struct MainBinding {
+    std::string elements;
+    std::string attributes;
+    bool singleQuotes = false;  // every attribute value of the part single-quoted
+};
+
+// The part with every element and attribute name qualified with w: renamed as `binding`
+// says and its xmlns:w declarations rewritten, by walking the parsed part (text, comments
+// and other prefixes untouched). Nothing when the part cannot be rewritten faithfully: it
+// does not parse, binds w: to another namespace, already uses the new prefix or default
+// namespace, or has no w: at all.
+std::optional<std::string> rebindMainNamespace(std::string_view part, const MainBinding& binding);
+
+// A package with the named parts rebound (see rebindMainNamespace) and every other entry
+// as it was; nothing when a named part is missing or cannot be rewritten.
+std::optional<SharedBytes> rebindPackage(const SharedBytes& package, const std::vector<std::string>& parts,
+                                         const MainBinding& binding);
 
 // The identity mint of a document as its edits see it, for tests that build nodes by hand.
 inline IdentityMint& mintOf(EditContext& document) { return document.mint(); }
