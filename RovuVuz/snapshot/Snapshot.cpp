@@ -120,8 +120,12 @@ ParagraphSnapshot SnapshotContext::paragraph(const Paragraph& p) {
 }
 
 std::optional<std::string> SnapshotContext::linkTarget(const Container& hyperlink) const {
+    // The relationship id is the "id" of another namespace than the element's own (r:id
+    // beside w:anchor, whatever either prefix is).
+    const std::string_view own = hyperlink.tags.prefix();
     for (const auto& [name, value] : Markup::attributes(hyperlink.tags.start.view())) {
-        const bool relationship = name == "r:id" || (name.ends_with(":id") && !name.starts_with("w:"));
+        const std::string_view prefix = Markup::prefixOf(name);
+        const bool relationship = Markup::localOf(name) == "id" && !prefix.empty() && prefix != own;
         if (!relationship) continue;
         if (const Relationship* r = rels_.find(RelationshipID{value})) return r->target;
         break;

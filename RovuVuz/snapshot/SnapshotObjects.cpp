@@ -103,13 +103,6 @@ std::optional<int> firstElement(const XMLTree& tree, std::string_view local) {
     return std::nullopt;
 }
 
-std::optional<std::string> attributeEnding(const Markup::Attributes& attributes, std::string_view suffix) {
-    for (const auto& [name, value] : attributes)
-        if (name.size() > suffix.size() && name.ends_with(suffix) && name[name.size() - suffix.size() - 1] == ':')
-            return value;
-    return std::nullopt;
-}
-
 }  // namespace
 
 void SnapshotContext::enterTable(const Group& group) {
@@ -179,12 +172,16 @@ std::vector<EntrySnapshot> SnapshotContext::entries(const Group& root) {
         const auto* group = std::get_if<std::unique_ptr<Group>>(&block);
         if (!group) continue;
         const Markup::Attributes attributes = Markup::attributes((*group)->tags.start.view());
+        const auto attribute = [&](std::string_view local) -> std::optional<std::string> {
+            const auto value = Markup::ownAttribute((*group)->tags.qname(), attributes, local);
+            return value ? std::optional<std::string>(*value) : std::nullopt;
+        };
         // Separator and continuation-separator notes are layout, not content.
-        if (const auto type = attributeEnding(attributes, "type"); type && *type != "normal") continue;
+        if (const auto type = attribute("type"); type && *type != "normal") continue;
         EntrySnapshot entry;
-        entry.id = Numbers::integer(attributeEnding(attributes, "id")).value_or(-1);
-        entry.author = attributeEnding(attributes, "author");
-        entry.date = attributeEnding(attributes, "date");
+        entry.id = Numbers::integer(attribute("id")).value_or(-1);
+        entry.author = attribute("author");
+        entry.date = attribute("date");
         entry.blocks = blocks((*group)->children);
         result.push_back(std::move(entry));
     }

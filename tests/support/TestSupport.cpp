@@ -121,18 +121,23 @@ std::optional<std::string> rebindMainNamespace(std::string_view part, const Main
 }
 
 std::optional<SharedBytes> rebindPackage(const SharedBytes& package, const std::vector<std::string>& parts,
-                                         const MainBinding& binding) {
+                                         const MainBinding& binding, std::vector<std::string>* rebound) {
     const ZipArchive archive(package);
-    std::vector<std::pair<std::string, std::string>> rebound;
-    for (const std::string& name : parts) {
-        if (!archive.entry(name)) return std::nullopt;
+    std::vector<std::pair<std::string, std::string>> texts;
+    const auto rebind = [&](const std::string& name) {
         const Bytes contents = archive.contents(name);
         auto text = rebindMainNamespace(asChars(contents), binding);
-        if (!text) return std::nullopt;
-        rebound.emplace_back(name, std::move(*text));
+        if (text) texts.emplace_back(name, std::move(*text));
+        return text.has_value();
+    };
+    for (const std::string& name : parts)
+        if (!archive.entry(name) || !rebind(name)) return std::nullopt;
+    if (parts.empty()) {
+        for (const ZipArchive::Entry& entry : archive.entries())
+            if (entry.name.ends_with(".xml") && rebind(entry.name) && rebound) rebound->push_back(entry.name);
     }
     ZipArchive::Replacements replacing;
-    for (const auto& [name, text] : rebound) replacing.emplace(name, asBytes(text));
+    for (const auto& [name, text] : texts) replacing.emplace(name, asBytes(text));
     return archive.write(replacing);
 }
 

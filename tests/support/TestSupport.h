@@ -53,9 +53,11 @@ struct MainBinding {
 std::optional<std::string> rebindMainNamespace(std::string_view part, const MainBinding& binding);
 
 // A package with the named parts rebound (see rebindMainNamespace) and every other entry
-// as it was; nothing when a named part is missing or cannot be rewritten.
+// as it was; nothing when a named part is missing or cannot be rewritten. Without names,
+// every .xml part that can be rewritten is, and the names rewritten are added to `rebound`.
 std::optional<SharedBytes> rebindPackage(const SharedBytes& package, const std::vector<std::string>& parts,
-                                         const MainBinding& binding);
+                                         const MainBinding& binding,
+                                         std::vector<std::string>* rebound = nullptr);
 
 // The identity mint of a document as its edits see it, for tests that build nodes by hand.
 inline IdentityMint& mintOf(EditContext& document) { return document.mint(); }
