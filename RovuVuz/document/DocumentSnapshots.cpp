@@ -24,7 +24,7 @@ StorySnapshot DocxDocument::snapshot(const StoryID& id) {
             break;
         }
     }
-    result.blocks = context.blocks(container->children);
+    result.blocks = context.blocks(container->children, container->tags.prefix());
     return result;
 }
 

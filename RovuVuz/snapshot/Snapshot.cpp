@@ -56,6 +56,7 @@ std::vector<const ParagraphSnapshot*> StorySnapshot::paragraphs() const {
 struct SnapshotContext::Walk {
     ParagraphSnapshot& snapshot;
     const std::optional<StyleID>& paragraphStyle;
+    std::string_view mainPrefix;  // the paragraph's own prefix
 };
 
 SnapshotContext::SnapshotContext(Relationships rels, const StyleSheet& styles, const Numbering& numbering,
@@ -64,7 +65,8 @@ SnapshotContext::SnapshotContext(Relationships rels, const StyleSheet& styles, c
     if (counting == Counting::Yes) counter_.emplace(numbering_);
 }
 
-std::vector<BlockSnapshot> SnapshotContext::blocks(const std::vector<Block>& children) {
+std::vector<BlockSnapshot> SnapshotContext::blocks(const std::vector<Block>& children,
+                                                   std::string_view mainPrefix) {
     static constexpr std::string_view opaqueRaws[] = {"sdt", "customXml", "altChunk", "oMathPara"};
     std::vector<BlockSnapshot> result;
     result.reserve(children.size());
@@ -80,7 +82,8 @@ std::vector<BlockSnapshot> SnapshotContext::blocks(const std::vector<Block>& chi
             const Raw& raw = std::get<Raw>(block);
             const auto local = raw.local();
             if (local && std::find(std::begin(opaqueRaws), std::end(opaqueRaws), *local) != std::end(opaqueRaws))
-                result.push_back(BlockSnapshot{OpaqueBlock{std::string(*local), Markup::previewText(raw.bytes.view())}});
+                result.push_back(BlockSnapshot{
+                    OpaqueBlock{std::string(*local), Markup::previewText(raw.bytes.view(), mainPrefix)}});
         }
     }
     return result;
@@ -100,7 +103,7 @@ ParagraphSnapshot SnapshotContext::paragraph(const Paragraph& p) {
     snapshot.id = p.id;
     snapshot.format = styles_.paragraphFormat(p.props, tableStyle_);
     applyListIndent(snapshot.format);
-    Walk state{snapshot, snapshot.format.style};
+    Walk state{snapshot, snapshot.format.style, p.tags.prefix()};
     walk(p.inlines, std::nullopt, std::nullopt, state);
 
     std::optional<PropertyBag> mark;
@@ -173,7 +176,9 @@ void SnapshotContext::walkRun(const Run& run, const std::optional<RevisionInfo>&
                 content.type = Span::Content::Type::noteRef;
                 content.noteID = item.kind.number;
                 break;
-            case RunItem::Type::object: content = object(item.kind.objectName(), item.original.view()); break;
+            case RunItem::Type::object:
+                content = object(item.kind.objectName(), item.original.view(), state.mainPrefix);
+                break;
             default: break;
         }
         const size_t offset = snapshot.text.size();
@@ -206,7 +211,7 @@ void SnapshotContext::walkRaw(const Raw& raw, const std::optional<RevisionInfo>&
     Span::Content content;
     content.type = Span::Content::Type::opaque;
     content.name = std::string(*local);
-    content.preview = Markup::previewText(raw.bytes.view());
+    content.preview = Markup::previewText(raw.bytes.view(), state.mainPrefix);
     snapshot.spans.push_back(Span{TextRange{offset, offset + 1}, std::move(content),
                                   styles_.runFormat(state.paragraphStyle, nullptr, tableStyle_), std::nullopt,
                                   revision, std::nullopt, link});

@@ -22,7 +22,9 @@ public:
 
     SnapshotContext(Relationships rels, const StyleSheet& styles, const Numbering& numbering, Counting counting);
 
-    std::vector<BlockSnapshot> blocks(const std::vector<Block>& blocks);
+    // The blocks of a story, cell or entry; `mainPrefix` is the prefix the story binds the
+    // main namespace to (its container's own).
+    std::vector<BlockSnapshot> blocks(const std::vector<Block>& blocks, std::string_view mainPrefix);
     ParagraphSnapshot paragraph(const Paragraph& paragraph);
     // A table; the table style is scoped to its cells and restored afterwards.
     TableSnapshot table(const Group& group);
@@ -33,10 +35,10 @@ public:
     std::vector<EntrySnapshot> entries(const Group& root);
 
     // What an object run item shows: an image with its relationship and extent, or an
-    // opaque object with the text inside it.
-    static Span::Content object(std::string_view name, ByteView bytes);
+    // opaque object with the text inside it (its w:t, under the story's `mainPrefix`).
+    static Span::Content object(std::string_view name, ByteView bytes, std::string_view mainPrefix);
 
-private:
+  private:
     struct Walk;
     void walk(const std::vector<Inline>& inlines, const std::optional<RevisionInfo>& revision,
               const std::optional<std::string>& link, Walk& state);

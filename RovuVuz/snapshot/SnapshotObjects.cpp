@@ -128,7 +128,7 @@ TableSnapshot SnapshotContext::table(const Group& group) {
             CellSnapshot cell;
             cell.id = (*cellGroup)->id;
             if (const Raw* tcPr = rawChild(**cellGroup, "tcPr")) readCellProperties(*tcPr, cell);
-            cell.blocks = blocks((*cellGroup)->children);
+            cell.blocks = blocks((*cellGroup)->children, (*cellGroup)->tags.prefix());
             cells.push_back(std::move(cell));
         }
     }
@@ -136,7 +136,7 @@ TableSnapshot SnapshotContext::table(const Group& group) {
     return table;
 }
 
-Span::Content SnapshotContext::object(std::string_view name, ByteView bytes) {
+Span::Content SnapshotContext::object(std::string_view name, ByteView bytes, std::string_view mainPrefix) {
     Span::Content content;
     content.type = Span::Content::Type::opaque;
     content.name = std::string(name);
@@ -162,7 +162,7 @@ Span::Content SnapshotContext::object(std::string_view name, ByteView bytes) {
         }
         return content;
     }
-    content.preview = Markup::previewText(*tree);
+    content.preview = Markup::previewText(*tree, mainPrefix);
     return content;
 }
 
@@ -182,7 +182,7 @@ std::vector<EntrySnapshot> SnapshotContext::entries(const Group& root) {
         entry.id = Numbers::integer(attribute("id")).value_or(-1);
         entry.author = attribute("author");
         entry.date = attribute("date");
-        entry.blocks = blocks((*group)->children);
+        entry.blocks = blocks((*group)->children, (*group)->tags.prefix());
         result.push_back(std::move(entry));
     }
     return result;

@@ -10,7 +10,7 @@ namespace rovuvuz::Markup {
 namespace {
 
 constexpr std::string_view emptyElementClose = "/>";
-constexpr std::string_view textElement = "w:t";  // ECMA-376 Part 1 §17.3.3.31
+constexpr std::string_view textElement = "t";  // ECMA-376 Part 1 §17.3.3.31
 
 bool endsWith(ByteView bytes, std::string_view suffix) {
     return asChars(bytes).ends_with(suffix);
@@ -136,15 +136,16 @@ std::vector<bool> unchosenAlternatives(const XMLTree& tree) {
 
 }  // namespace
 
-std::string previewText(ByteView fragment) {
+std::string previewText(ByteView fragment, std::string_view mainPrefix) {
     try {
-        return previewText(XMLTree(fragment));
+        return previewText(XMLTree(fragment), mainPrefix);
     } catch (const XMLError&) {
         return {};
     }
 }
 
-std::string previewText(const XMLTree& tree) {
+std::string previewText(const XMLTree& tree, std::string_view mainPrefix) {
+    const std::string textName = qualified(mainPrefix, textElement);
     const std::vector<bool> unchosen = unchosenAlternatives(tree);
     // Nodes come in document order, so everything that starts before the end of the
     // latest unchosen alternative lies inside it.
@@ -158,7 +159,7 @@ std::string previewText(const XMLTree& tree) {
             skipUntil = range.upper;
             continue;
         }
-        if (tree.kind(index) == XMLTree::Kind::element && tree.nameView(index) == textElement)
+        if (tree.kind(index) == XMLTree::Kind::element && tree.nameView(index) == textName)
             text += tree.text(index);
     }
     return text;

@@ -98,7 +98,10 @@ bool isOn(std::optional<std::string_view> value);
 
 // The concatenated text of every w:t element of a fragment, of each mc:AlternateContent
 // only its first mc:Choice (or its mc:Fallback without one); empty when it does not parse.
-std::string previewText(ByteView fragment);
-std::string previewText(const XMLTree& fragment);
+// `mainPrefix` is what the story binds the main namespace to ("w", "ns0", "" for a default
+// namespace): a fragment on its own declares nothing, and DrawingML's a:t and math's m:t
+// share the local name.
+std::string previewText(ByteView fragment, std::string_view mainPrefix);
+std::string previewText(const XMLTree& fragment, std::string_view mainPrefix);
 
 }  // namespace rovuvuz::Markup

@@ -166,7 +166,7 @@ TEST(Markup, PreviewTextJoinsEveryWTextInDocumentOrder) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(Markup::previewText(asBytes(row.fragment)), row.expected);
+        EXPECT_EQ(Markup::previewText(asBytes(row.fragment), "w"), row.expected);
     }
 }
 

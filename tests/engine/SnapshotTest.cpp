@@ -184,21 +184,32 @@ TEST(Snapshot, AParagraphOrTableTakenAloneInsideATableKeepsTheTableStyle) {
 
 TEST(Snapshot, ObjectsBecomeImagesOrOpaqueObjects) {
     const auto image = SnapshotContext::object(
-        "drawing", asBytes(std::string_view("<w:drawing><wp:inline><wp:extent cx=\"914400\" cy=\"457200\"/>"
-                                            "<a:blip r:embed=\"rId9\"/></wp:inline></w:drawing>")));
+        "drawing",
+        asBytes(std::string_view("<w:drawing><wp:inline><wp:extent cx=\"914400\" cy=\"457200\"/>"
+                                 "<a:blip r:embed=\"rId9\"/></wp:inline></w:drawing>")),
+        "w");
     EXPECT_EQ(image.type, Span::Content::Type::image);
     EXPECT_EQ(image.image, RelationshipID{"rId9"});
     EXPECT_EQ(image.width, 72);
     EXPECT_EQ(image.height, 36);
     const auto box = SnapshotContext::object(
-        "drawing", asBytes(std::string_view("<w:drawing><w:txbxContent><w:p><w:r><w:t>boxed</w:t></w:r></w:p>"
-                                            "</w:txbxContent></w:drawing>")));
+        "drawing",
+        asBytes(std::string_view("<w:drawing><w:txbxContent><w:p><w:r><w:t>boxed</w:t></w:r></w:p>"
+                                 "</w:txbxContent></w:drawing>")),
+        "w");
     EXPECT_EQ(box.type, Span::Content::Type::opaque);
     EXPECT_EQ(box.preview, "boxed");
-    const auto alternate = SnapshotContext::object("AlternateContent", asBytes(std::string_view("<x r:id=\"a\" r:embed=\"b\"/>")));
+    // A story binding the main namespace elsewhere: its own t counts, DrawingML's a:t never.
+    const std::string_view rebound =
+        "<ns0:drawing><a:p><a:r><a:t>shape</a:t></a:r></a:p><ns0:txbxContent><ns0:p>"
+        "<ns0:r><ns0:t>boxed</ns0:t></ns0:r></ns0:p></ns0:txbxContent></ns0:drawing>";
+    EXPECT_EQ(SnapshotContext::object("drawing", asBytes(rebound), "ns0").preview, "boxed");
+    EXPECT_EQ(SnapshotContext::object("drawing", asBytes(rebound), "w").preview, "");
+    const auto alternate = SnapshotContext::object(
+        "AlternateContent", asBytes(std::string_view("<x r:id=\"a\" r:embed=\"b\"/>")), "w");
     EXPECT_EQ(alternate.image, RelationshipID{"b"});
     EXPECT_EQ(alternate.width, std::nullopt);
-    EXPECT_EQ(SnapshotContext::object("sym", {}).type, Span::Content::Type::opaque);
+    EXPECT_EQ(SnapshotContext::object("sym", {}, "w").type, Span::Content::Type::opaque);
 }
 
 TEST(Snapshot, NoteEntriesAndImageData) {
