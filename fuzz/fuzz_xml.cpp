@@ -62,7 +62,8 @@ void checkMarkup(const XMLTree& tree, int node, size_t subtreeSize) {
         REQUIRE(found.has_value() || !plainTag);
     }
     (void)Markup::attribute("val", tree.raw(node));
-    (void)Markup::previewText(tree.raw(node));
+    (void)Markup::previewText(tree.raw(node), Markup::prefixOf(tree.nameView(node)));
+    (void)tree.ownAttribute(node, "val");
     try {
         const XMLTree alone(tree.raw(node));
         REQUIRE(alone.nodeCount() == subtreeSize);
