@@ -232,10 +232,10 @@ void DocxDocument::verifyImage(const SharedBytes& image, const PartMap& replaced
     }
 }
 
-int64_t DocxDocument::maxID(ByteView bytes) {
-    // Any prefix, either quote: "w:id=\"7\"", "ns0:id='7'".
-    static constexpr std::string_view pattern = ":id=";
-    const std::string_view text = asChars(bytes);
+namespace {
+
+// The largest integer value of an attribute ending in `pattern` ("…id="), either quote.
+int64_t largestValue(std::string_view text, std::string_view pattern) {
     int64_t best = 0;
     size_t at = text.find(pattern);
     while (at != std::string_view::npos) {
@@ -254,6 +254,25 @@ int64_t DocxDocument::maxID(ByteView bytes) {
         }
         if (digits > 0 && i < text.size() && text[i] == quote) best = std::max(best, value);
         at = text.find(pattern, i);
+    }
+    return best;
+}
+
+}  // namespace
+
+int64_t DocxDocument::maxID(ByteView bytes) {
+    // Any prefix, either quote: "w:id=\"7\"", "ns0:id='7'".
+    const std::string_view text = asChars(bytes);
+    int64_t best = largestValue(text, ":id=");
+    // A part that makes the main namespace its default one may leave its ids unqualified
+    // (<ins id="7">); DrawingML's unqualified ids there only make the answer larger.
+    constexpr std::string_view mainNamespace = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+    for (const char quote : {'"', '\''}) {
+        const std::string declaration = "xmlns=" + std::string(1, quote) + std::string(mainNamespace) + quote;
+        if (text.find(declaration) == std::string_view::npos) continue;
+        for (const std::string_view unqualified : {" id=", "\tid=", "\nid=", "\rid="})
+            best = std::max(best, largestValue(text, unqualified));
+        break;
     }
     return best;
 }

@@ -167,6 +167,13 @@ TEST(DocxDocument, RevisionIdsStartAboveEveryStoryPart) {
               41);
     EXPECT_EQ(DocxDocument::maxID(asBytes(std::string_view(":id=\""))), 0);
     EXPECT_EQ(DocxDocument::maxID(asBytes(std::string_view("ns0:id='52' w:id='60\" w:id=\"9'"))), 52);
+    // Unqualified ids count only where the main namespace is the default one.
+    const std::string_view defaultNamespace =
+        "<document xmlns='http://schemas.openxmlformats.org/wordprocessingml/"
+        "2006/main'><ins id='70'/><del\nid=\"71\"/><x w:id='3'/></document>";
+    EXPECT_EQ(DocxDocument::maxID(asBytes(defaultNamespace)), 71);
+    EXPECT_EQ(DocxDocument::maxID(asBytes(std::string_view("<w:p xmlns:w='m'><wp:docPr id='80'/></w:p>"))),
+              0);
 }
 
 TEST(DocxDocument, RestoreReturnsToTheSnapshot) {
