@@ -110,29 +110,18 @@ void SnapshotContext::enterTable(const Group& group) {
 }
 
 TableSnapshot SnapshotContext::table(const Group& group) {
-    const std::optional<StyleID> enclosing = tableStyle_;
-    enterTable(group);
     TableSnapshot table;
     table.id = group.id;
-    for (const Block& block : group.children) {
-        if (const auto* raw = std::get_if<Raw>(&block)) {
-            if (raw->local() == "tblGrid") table.columns = gridColumns(*raw);
-            continue;
-        }
-        const auto* row = std::get_if<std::unique_ptr<Group>>(&block);
-        if (!row || (*row)->local() != "tr") continue;
-        auto& cells = table.rows.emplace_back();
-        for (const Block& rowChild : (*row)->children) {
-            const auto* cellGroup = std::get_if<std::unique_ptr<Group>>(&rowChild);
-            if (!cellGroup || (*cellGroup)->local() != "tc") continue;
+    if (const Raw* grid = rawChild(group, "tblGrid")) table.columns = gridColumns(*grid);
+    eachCell(
+        group, [&] { table.rows.emplace_back(); },
+        [&](const Group& cellGroup) {
             CellSnapshot cell;
-            cell.id = (*cellGroup)->id;
-            if (const Raw* tcPr = rawChild(**cellGroup, "tcPr")) readCellProperties(*tcPr, cell);
-            cell.blocks = blocks((*cellGroup)->children, (*cellGroup)->tags.prefix());
-            cells.push_back(std::move(cell));
-        }
-    }
-    tableStyle_ = enclosing;
+            cell.id = cellGroup.id;
+            if (const Raw* tcPr = rawChild(cellGroup, "tcPr")) readCellProperties(*tcPr, cell);
+            cell.blocks = blocks(cellGroup.children, cellGroup.tags.prefix());
+            table.rows.back().push_back(std::move(cell));
+        });
     return table;
 }
 
