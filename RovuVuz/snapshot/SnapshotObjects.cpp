@@ -110,6 +110,19 @@ std::optional<std::string> attributeEnding(const Markup::Attributes& attributes,
     return std::nullopt;
 }
 
+// The tracked insertion and deletion a row's w:trPr records, in the order it has them.
+void readRowRevisions(const Raw& trPr, size_t row, std::vector<RowRevision>& out) {
+    forEachChildElement(trPr, [&](const XMLTree& tree, int child) {
+        const std::string_view local = tree.localName(child);
+        if (local != "ins" && local != "del") return;
+        out.push_back(
+            {row, RevisionInfo{RevisionID{Numbers::integer(tree.ownAttribute(child, "id")).value_or(-1)},
+                               local == "ins" ? RevisionKind::insert : RevisionKind::remove,
+                               tree.ownAttribute(child, "author").value_or(""),
+                               tree.ownAttribute(child, "date")}});
+    });
+}
+
 }  // namespace
 
 void SnapshotContext::enterTable(const Group& group) {
@@ -128,6 +141,8 @@ TableSnapshot SnapshotContext::table(const Group& group) {
         }
         const auto* row = std::get_if<std::unique_ptr<Group>>(&block);
         if (!row || (*row)->local() != "tr") continue;
+        if (const Raw* trPr = rawChild(**row, "trPr"))
+            readRowRevisions(*trPr, table.rows.size(), table.rowRevisions);
         auto& cells = table.rows.emplace_back();
         for (const Block& rowChild : (*row)->children) {
             const auto* cellGroup = std::get_if<std::unique_ptr<Group>>(&rowChild);

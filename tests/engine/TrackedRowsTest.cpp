@@ -1,6 +1,7 @@
-// Tracked table rows accepted and rejected: the saved part differs from the file read only
-// by the marker or the row that went, a table whose last row goes goes too and leaves its
-// cell or body ending in a paragraph, and rows resolve in every story that holds tables.
+// Tracked table rows as snapshots name them, and accepted or rejected: the saved part
+// differs from the file read only by the marker or the row that went, a table whose last
+// row goes goes too and leaves its cell or body ending in a paragraph, and rows resolve in
+// every story that holds tables.
 #include <gtest/gtest.h>
 
 #include "RovuVuz/document/DocxDocument.h"
@@ -202,4 +203,15 @@ TEST(TrackedRows, HeadersResolveTheirRowsToo) {
     document.apply(StructuralEdit{E::AcceptAll{}}, story, EditMode::direct());
     EXPECT_TRUE(document.trackedChanges(story).empty());
     EXPECT_EQ(saved(document, "word/header1.xml"), without(header, deletedRow));
+}
+
+TEST(TrackedRows, TableSnapshotsNameTheTrackedRows) {
+    Fixture f(before + table({headRow, insertedRow, deletedRow, lastRow}) + after);
+    const StorySnapshot story = f.document.snapshot(StoryID::body());
+    const auto& snapshot = std::get<TableSnapshot>(story.blocks.at(1).value);
+    const std::vector<RowRevision> expected = {
+        {1, RevisionInfo{RevisionID{5}, RevisionKind::insert, "Ann", "2024-03-01T00:00:00Z"}},
+        {2, RevisionInfo{RevisionID{7}, RevisionKind::remove, "Bob", std::nullopt}}};
+    EXPECT_EQ(snapshot.rowRevisions, expected);
+    EXPECT_EQ(f.document.snapshot(snapshot.id, StoryID::body()), snapshot);
 }
