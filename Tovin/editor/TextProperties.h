@@ -5,6 +5,7 @@
 // takes the keys from here.
 #pragma once
 
+#include <QHashFunctions>
 #include <QMetaType>
 #include <QString>
 #include <QTextFormat>
@@ -26,9 +27,20 @@ enum : int {
     markRevision,                       // "TovinMarkRevision": RevisionInfo of the paragraph mark
     listLabel,                          // "TovinListLabel": QString, on a paragraph and its separator
     attachment,                         // the AttachmentRef an object character draws
-    firstFreeKey,                       // the next key another part of the editor may take
+    revisionHash,                       // an int beside each of the three revisions above
+    formatRevisionHash,
+    markRevisionHash,
+    firstFreeKey,  // the next key another part of the editor may take
 };
 }  // namespace TextProperty
+
+// Qt finds a format among a text's formats by a hash of its properties, but hashes a value
+// of a type of its own by the type's name alone: every revision would hash alike, and each
+// format added would be compared with the format of every revision in the text. An integer
+// beside the revision, which Qt hashes by value, tells them apart.
+inline int revisionHashKey(int key) {
+    return key - TextProperty::revision + TextProperty::revisionHash;
+}
 
 inline std::optional<rovuvuz::RevisionInfo> revisionProperty(const QTextFormat& format, int key) {
     const QVariant value = format.property(key);
@@ -38,6 +50,8 @@ inline std::optional<rovuvuz::RevisionInfo> revisionProperty(const QTextFormat& 
 
 inline void setRevisionProperty(QTextFormat& format, int key, const rovuvuz::RevisionInfo& revision) {
     format.setProperty(key, QVariant::fromValue(revision));
+    format.setProperty(revisionHashKey(key),
+                       int(qHashMulti(0, revision.id.rawValue, int(revision.kind), revision.author)));
 }
 
 // The label of a list paragraph, or an empty string.

@@ -20,6 +20,7 @@
 
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/package/ZipArchive.h"
+#include "Tovin/BenchReport.h"
 #include "Tovin/TovinDocument.h"
 #include "Tovin/editor/EditorViewController.h"
 #include "Tovin/editor/StoryBridge.h"
@@ -37,18 +38,8 @@ double since(Clock::time_point start) {
     return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
 }
 
-struct Figures {
-    double p50 = 0;
-    double p95 = 0;
-};
-
-Figures percentiles(std::vector<double> micros) {
-    std::sort(micros.begin(), micros.end());
-    auto at = [&](double q) {
-        return micros[std::min(micros.size() - 1, size_t(q * double(micros.size())))];
-    };
-    return {at(0.50), at(0.95)};
-}
+using Figures = tovin::BenchReport::Percentiles;
+using tovin::BenchReport::percentiles;
 
 // Each paragraph: plain text, a commented stretch, then a tracked insertion.
 rovuvuz::SharedBytes reviewDocument(int paragraphs) {

@@ -5,7 +5,6 @@
 // is at most three times the floor. Both start from a snapshot taken before timing.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <cstdlib>
@@ -15,21 +14,11 @@
 #include "Tovin/editor/AttributedBuilder.h"
 #include "Tovin/editor/StoryText.h"
 #include "bench/BenchDocs.h"
+#include "bench/app/OffscreenApplication.h"
 
 namespace tovin::bench {
 
 namespace {
-
-// Fonts and font metrics need an application; the benchmarks run without a display.
-void ensureApplication() {
-    static std::unique_ptr<QApplication> application;
-    if (QApplication::instance()) return;
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "tovin-bench";
-    static char* argv[] = {name, nullptr};
-    application = std::make_unique<QApplication>(argc, argv);
-}
 
 struct Body {
     std::unique_ptr<rovuvuz::DocxDocument> document;

@@ -20,6 +20,7 @@
 #include "Tovin/editor/TableAttachment.h"
 #include "Tovin/editor/TableHost.h"
 #include "Tovin/editor/TableView.h"
+#include "bench/app/OffscreenApplication.h"
 
 namespace tovin::bench {
 
@@ -27,16 +28,6 @@ namespace {
 
 constexpr int rows = 1000;
 constexpr int columns = 3;
-
-void ensureApplication() {
-    static std::unique_ptr<QApplication> application;
-    if (QApplication::instance()) return;
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "tovin-bench";
-    static char* argv[] = {name, nullptr};
-    application = std::make_unique<QApplication>(argc, argv);
-}
 
 std::string cellText(int row, int column) {
     return "Row " + std::to_string(row) + " column " + std::to_string(column) + " of the long table";

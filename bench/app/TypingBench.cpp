@@ -20,6 +20,7 @@
 
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/package/FileIO.h"
+#include "Tovin/BenchReport.h"
 #include "Tovin/editor/StoryBridge.h"
 #include "Tovin/editor/StoryText.h"
 
@@ -32,18 +33,8 @@ constexpr int warmup = 20;
 constexpr int keystrokes = 300;
 const char* const typed = "the quick brown fox jumps over the lazy dog ";
 
-struct Figures {
-    double p50 = 0;
-    double p95 = 0;
-};
-
-Figures percentiles(std::vector<double> micros) {
-    std::sort(micros.begin(), micros.end());
-    auto at = [&](double q) {
-        return micros[std::min(micros.size() - 1, size_t(q * double(micros.size())))];
-    };
-    return {at(0.50), at(0.95)};
-}
+using Figures = tovin::BenchReport::Percentiles;
+using tovin::BenchReport::percentiles;
 
 // A caret in the middle of the paragraph nearest the middle of the text.
 void placeInTheMiddle(QTextEdit& view) {
@@ -141,7 +132,8 @@ int main(int argc, char** argv) {
     const Figures direct = bridged(path, false, &directJoin);
     const Figures tracked = bridged(path, true, &trackedJoin);
     const Figures floorAfter = floor(path);
-    const Figures plain{std::max(floorBefore.p50, floorAfter.p50), std::max(floorBefore.p95, floorAfter.p95)};
+    const Figures plain{.p50 = std::max(floorBefore.p50, floorAfter.p50),
+                        .p95 = std::max(floorBefore.p95, floorAfter.p95)};
     std::printf("keystroke latency in bench-500.docx, %d keys, microseconds\n", keystrokes);
     std::printf("%-22s %10s %10s\n", "", "p50", "p95");
     std::printf("%-22s %10.0f %10.0f\n", "floor (plain QTextEdit)", plain.p50, plain.p95);

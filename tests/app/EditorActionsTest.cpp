@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <set>
 
-#include "AppTestSupport.h"
+#include "EditorTestSupport.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/EditorWindowController.h"
 #include "Tovin/MainMenu.h"
@@ -50,29 +50,8 @@ const std::string inserted =
     "<w:r><w:t xml:space=\"preserve\"> and </w:t></w:r>"
     "<w:ins w:id=\"8\" w:author=\"A\"><w:r><w:t>two</w:t></w:r></w:ins></w:p>";
 
-class EditorActionsTest : public AppTest {
+class EditorActionsTest : public EditorTest {
   protected:
-    // Opens the package as the application opens a file: a document, its window and editor,
-    // and the menu's handlers finding that editor as the current one.
-    void open(const std::string& body, std::vector<std::pair<std::string, std::string>> extra = {},
-              std::string_view rels = {}) {
-        auto parts = rovuvuz::testing::minimalDocument(body, rels);
-        parts.insert(parts.end(), extra.begin(), extra.end());
-        const rovuvuz::SharedBytes package = rovuvuz::testing::makePackage(parts);
-        document = documents().openDocument(writeScratch("doc.docx", *package));
-        ASSERT_NE(document, nullptr);
-        editor = documents().windowController(document)->editor();
-        ASSERT_NE(editor, nullptr);
-        documents().windowController(document)->showWindow();
-        editor->body()->setFocus();
-        EditorActions::beep = [this] { ++beeps; };
-        settle();
-    }
-    void TearDown() override {
-        EditorActions::beep = [] {};
-        AppTest::TearDown();
-    }
-
     void select(int from, int to) {
         QTextCursor cursor = editor->body()->textCursor();
         cursor.setPosition(from);
@@ -93,10 +72,6 @@ class EditorActionsTest : public AppTest {
         MainMenu::build().validate();
         return MainMenu::build().action(command)->isEnabled();
     }
-    std::string part(const std::string& name) {
-        const rovuvuz::SharedBytes bytes = document->docx()->partData(rovuvuz::PartName{name});
-        return std::string(bytes->begin(), bytes->end());
-    }
     std::string body() { return part("word/document.xml"); }
     std::vector<ParagraphSnapshot> paragraphs() {
         std::vector<ParagraphSnapshot> out;
@@ -116,10 +91,6 @@ class EditorActionsTest : public AppTest {
         ADD_FAILURE() << "no span " << text.toStdString();
         return {};
     }
-
-    TovinDocument* document = nullptr;
-    EditorViewController* editor = nullptr;
-    int beeps = 0;
 };
 
 // ---- Format ----

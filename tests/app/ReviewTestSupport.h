@@ -1,6 +1,5 @@
 // Documents with comments and tracked changes for the rail and ledger tests, made with
-// the engine's own comment and edit calls or from XML literals, and a fixture that opens
-// them in an editor window.
+// the engine's own comment and edit calls or from XML literals.
 #pragma once
 
 #include <QTextEdit>
@@ -8,15 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "AppTestSupport.h"
+#include "EditorTestSupport.h"
 #include "RovuVuz/document/Comments.h"
-#include "RovuVuz/document/DocxDocument.h"
-#include "Tovin/EditorWindowController.h"
-#include "Tovin/TovinDocument.h"
-#include "Tovin/editor/EditorActions.h"
-#include "Tovin/editor/EditorViewController.h"
-#include "Tovin/platform/DocumentController.h"
-#include "support/TestSupport.h"
 
 namespace tovin::testing {
 
@@ -40,44 +32,7 @@ inline void countingParagraphIDs(uint32_t from = 0) {
     rovuvuz::Comments::setNumberSource([next] { return ++*next; });
 }
 
-class ReviewTest : public AppTest {
-  protected:
-    void open(const rovuvuz::SharedBytes& package) {
-        original = package;
-        document = nullptr;
-        editor = nullptr;
-        const QString name = QStringLiteral("review%1.docx").arg(++opened_);
-        document = documents().openDocument(writeScratch(name, *package));
-        ASSERT_NE(document, nullptr);
-        editor = documents().windowController(document)->editor();
-        ASSERT_NE(editor, nullptr);
-        documents().windowController(document)->showWindow();
-        editor->body()->setFocus();
-        EditorActions::beep = [this] { ++beeps; };
-        settle();
-    }
-    void open(const std::string& body, std::vector<std::pair<std::string, std::string>> extra = {},
-              std::string_view rels = {}) {
-        auto parts = rovuvuz::testing::minimalDocument(body, rels);
-        parts.insert(parts.end(), extra.begin(), extra.end());
-        open(rovuvuz::testing::makePackage(parts));
-    }
-    void TearDown() override {
-        EditorActions::beep = [] {};
-        AppTest::TearDown();
-    }
-    std::string part(const std::string& name) {
-        const rovuvuz::SharedBytes bytes = document->docx()->partData(rovuvuz::PartName{name});
-        return std::string(bytes->begin(), bytes->end());
-    }
-
-    rovuvuz::SharedBytes original;
-    TovinDocument* document = nullptr;
-    EditorViewController* editor = nullptr;
-    int beeps = 0;
-
-  private:
-    int opened_ = 0;
-};
+// The rail and ledger tests open their documents as the editor tests do.
+using ReviewTest = EditorTest;
 
 }  // namespace tovin::testing

@@ -25,8 +25,12 @@ pid=$!
 for _ in $(seq 50); do window=$(xdotool search --name bold.docx 2>/dev/null | head -1) && [ -n "$window" ] && break; sleep 0.2; done
 sleep 2
 xdotool windowfocus --sync "$window" 2>/dev/null || true
-# "reports" on the first line of the paragraph under "What Tovin is for".
-xdotool mousemove 840 376 click --repeat 2 --delay 80 1
+# Where "reports" is drawn, as OCR reads the window (the layout moves as the text does).
+import -window root "$work/window.png"
+read -r x y < <(tesseract "$work/window.png" - tsv 2>/dev/null |
+    awk -F'\t' '$12 ~ /^reports[[:punct:]]*$/ { print $7 + int($9 / 2), $8 + int($10 / 2); exit }')
+[ -n "${x:-}" ] || { echo "\"reports\" was not found on screen" >&2; exit 1; }
+xdotool mousemove "$x" "$y" click --repeat 2 --delay 80 1
 sleep 0.5
 xdotool key ctrl+b
 sleep 0.5
