@@ -7,25 +7,48 @@
 
 namespace rovuvuz {
 
+namespace {
+
+bool holdsEntries(const Story& story) {
+    const std::string_view root = story.root->local();
+    return root == "footnotes" || root == "endnotes" || root == "comments";
+}
+
+// The group whose children are a story's blocks: the body of a main part, the root of a
+// header or footer.
+const Group& blockContainer(const Story& story) {
+    for (const Block& block : story.root->children) {
+        const auto* group = std::get_if<std::unique_ptr<Group>>(&block);
+        if (group && (*group)->local() == "body") return **group;
+    }
+    return *story.root;
+}
+
+}  // namespace
+
 StorySnapshot DocxDocument::snapshot(const StoryID& id) {
     Story& s = story(id);
     SnapshotContext context(relationships(s.part), styles(), numbering(), SnapshotContext::Counting::Yes);
     StorySnapshot result{id, s.part, {}, {}};
-    const std::string_view root = s.root->local();
-    if (root == "footnotes" || root == "endnotes" || root == "comments") {
+    if (holdsEntries(s))
         result.entries = context.entries(*s.root);
-        return result;
-    }
-    const Group* container = s.root.get();
-    for (const Block& block : s.root->children) {
-        const auto* group = std::get_if<std::unique_ptr<Group>>(&block);
-        if (group && (*group)->local() == "body") {
-            container = group->get();
-            break;
-        }
-    }
-    result.blocks = context.blocks(container->children);
+    else
+        result.blocks = context.blocks(blockContainer(s).children);
     return result;
+}
+
+std::map<ParagraphID, std::string> DocxDocument::listLabels(const StoryID& id) {
+    std::map<ParagraphID, std::string> labels;
+    Story& s = story(id);
+    if (holdsEntries(s)) {
+        // Notes and comments are short: their labels come from a whole snapshot.
+        for (const ParagraphSnapshot* paragraph : snapshot(id).paragraphs())
+            if (paragraph->listLabel) labels.emplace(paragraph->id, *paragraph->listLabel);
+        return labels;
+    }
+    SnapshotContext context(relationships(s.part), styles(), numbering(), SnapshotContext::Counting::Yes);
+    context.listLabels(blockContainer(s).children, labels);
+    return labels;
 }
 
 namespace {

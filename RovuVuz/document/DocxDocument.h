@@ -166,6 +166,9 @@ class DocxDocument : public EditContext {
     // labels, like a single paragraph's); throws DocxError(unknownParagraph) when the story
     // has no such table.
     TableSnapshot snapshot(BlockID table, const StoryID& story);
+    // The list label of every listed paragraph of a story, as its snapshot labels them,
+    // without snapshotting its text. Throws DocxError for unknown stories.
+    std::map<ParagraphID, std::string> listLabels(const StoryID& story);
     // The bytes of the part a story's relationship names (a picture); nothing when any
     // step is missing.
     std::optional<SharedBytes> imageData(const RelationshipID& id, const StoryID& story);

@@ -113,10 +113,25 @@ ParagraphSnapshot SnapshotContext::paragraph(const Paragraph& p) {
         else if (const auto ins = mark->child("ins"))
             snapshot.markRevision = revisionFrom(startTagOf(*ins), RevisionKind::insert);
     }
-    if (snapshot.format.numbering && counter_)
-        snapshot.listLabel = counter_->next(*snapshot.format.numbering, snapshot.format.numberingLevel);
+    snapshot.listLabel = listLabel(snapshot.format);
     snapshot.markFormat = styles_.runFormat(snapshot.format.style, mark, tableStyle_);
     return snapshot;
+}
+
+std::optional<std::string> SnapshotContext::listLabel(const ParagraphFormat& format) {
+    if (!format.numbering || !counter_) return std::nullopt;
+    return counter_->next(*format.numbering, format.numberingLevel);
+}
+
+void SnapshotContext::listLabels(const std::vector<Block>& children, std::map<ParagraphID, std::string>& labels) {
+    for (const Block& block : children) {
+        if (const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block)) {
+            if (auto label = listLabel(styles_.paragraphFormat((*p)->props, tableStyle_)))
+                labels.emplace((*p)->id, std::move(*label));
+        } else if (const auto* g = std::get_if<std::unique_ptr<Group>>(&block); g && (*g)->local() == "tbl") {
+            eachCell(**g, [](const Group&) {}, [&](const Group& cell) { listLabels(cell.children, labels); });
+        }
+    }
 }
 
 std::optional<std::string> SnapshotContext::linkTarget(const Container& hyperlink) const {

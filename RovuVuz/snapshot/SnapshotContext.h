@@ -3,7 +3,9 @@
 // visiting order, and the style of the innermost table being visited.
 #pragma once
 
+#include <map>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -31,6 +33,9 @@ public:
     void enterTable(const Group& group);
     // The entries of a notes or comments story.
     std::vector<EntrySnapshot> entries(const Group& root);
+    // The list labels `blocks` would give its paragraphs, tables included, by paragraph:
+    // the same count, without reading any text.
+    void listLabels(const std::vector<Block>& blocks, std::map<ParagraphID, std::string>& labels);
 
     // What an object run item shows: an image with its relationship and extent, or an
     // opaque object with the text inside it.
@@ -46,6 +51,11 @@ private:
                  Walk& state);
     std::optional<std::string> linkTarget(const Container& hyperlink) const;
     void applyListIndent(ParagraphFormat& format) const;
+    std::optional<std::string> listLabel(const ParagraphFormat& format);
+    // Visits a table's cells row by row (`row` with each row's group before its cells)
+    // inside its style.
+    template <typename Row, typename Cell>
+    void eachCell(const Group& table, Row&& row, Cell&& cell);
 
     Relationships rels_;
     const StyleSheet& styles_;
@@ -53,5 +63,21 @@ private:
     std::optional<Numbering::Counter> counter_;
     std::optional<StyleID> tableStyle_;
 };
+
+template <typename Row, typename Cell>
+void SnapshotContext::eachCell(const Group& table, Row&& row, Cell&& cell) {
+    const std::optional<StyleID> enclosing = tableStyle_;
+    enterTable(table);
+    for (const Block& block : table.children) {
+        const auto* rowGroup = std::get_if<std::unique_ptr<Group>>(&block);
+        if (!rowGroup || (*rowGroup)->local() != "tr") continue;
+        row(**rowGroup);
+        for (const Block& rowChild : (*rowGroup)->children) {
+            const auto* cellGroup = std::get_if<std::unique_ptr<Group>>(&rowChild);
+            if (cellGroup && (*cellGroup)->local() == "tc") cell(**cellGroup);
+        }
+    }
+    tableStyle_ = enclosing;
+}
 
 }  // namespace rovuvuz

@@ -130,31 +130,23 @@ void SnapshotContext::enterTable(const Group& group) {
 }
 
 TableSnapshot SnapshotContext::table(const Group& group) {
-    const std::optional<StyleID> enclosing = tableStyle_;
-    enterTable(group);
     TableSnapshot table;
     table.id = group.id;
-    for (const Block& block : group.children) {
-        if (const auto* raw = std::get_if<Raw>(&block)) {
-            if (raw->local() == "tblGrid") table.columns = gridColumns(*raw);
-            continue;
-        }
-        const auto* row = std::get_if<std::unique_ptr<Group>>(&block);
-        if (!row || (*row)->local() != "tr") continue;
-        if (const Raw* trPr = rawChild(**row, "trPr"))
-            readRowRevisions(*trPr, table.rows.size(), table.rowRevisions);
-        auto& cells = table.rows.emplace_back();
-        for (const Block& rowChild : (*row)->children) {
-            const auto* cellGroup = std::get_if<std::unique_ptr<Group>>(&rowChild);
-            if (!cellGroup || (*cellGroup)->local() != "tc") continue;
+    if (const Raw* grid = rawChild(group, "tblGrid")) table.columns = gridColumns(*grid);
+    eachCell(
+        group,
+        [&](const Group& row) {
+            if (const Raw* trPr = rawChild(row, "trPr"))
+                readRowRevisions(*trPr, table.rows.size(), table.rowRevisions);
+            table.rows.emplace_back();
+        },
+        [&](const Group& cellGroup) {
             CellSnapshot cell;
-            cell.id = (*cellGroup)->id;
-            if (const Raw* tcPr = rawChild(**cellGroup, "tcPr")) readCellProperties(*tcPr, cell);
-            cell.blocks = blocks((*cellGroup)->children);
-            cells.push_back(std::move(cell));
-        }
-    }
-    tableStyle_ = enclosing;
+            cell.id = cellGroup.id;
+            if (const Raw* tcPr = rawChild(cellGroup, "tcPr")) readCellProperties(*tcPr, cell);
+            cell.blocks = blocks(cellGroup.children);
+            table.rows.back().push_back(std::move(cell));
+        });
     return table;
 }
 

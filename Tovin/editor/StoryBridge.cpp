@@ -573,9 +573,7 @@ void StoryBridge::relabel() {
         labels = customLabels();
     } else {
         try {
-            const rovuvuz::StorySnapshot snapshot = doc_->snapshot(story_);
-            for (const ParagraphSnapshot* paragraph : snapshot.paragraphs())
-                if (paragraph->listLabel) labels.emplace(paragraph->id, *paragraph->listLabel);
+            labels = doc_->listLabels(story_);
         } catch (const std::exception&) {
             return;
         }

@@ -102,13 +102,15 @@ Figures bridged(const std::filesystem::path& path, bool tracked, Figures* joined
     return typing;
 }
 
-Figures floor(const std::filesystem::path& path) {
+Figures floor(const std::filesystem::path& path, Figures* joined = nullptr) {
     rovuvuz::DocxDocument document(rovuvuz::FileIO::read(path));
     auto view = makeView();
     tovin::StoryText::fill(*view->document(), document.snapshot(StoryID::body()).blocks,
                            tovin::AttributedBuilder(&document, StoryID::body(), 612 * 1.25));
     placeInTheMiddle(*view);
-    return percentiles(type(*view));
+    const Figures typing = percentiles(type(*view));
+    if (joined) *joined = percentiles(joins(*view));
+    return typing;
 }
 
 }  // namespace
@@ -127,7 +129,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     // Floor first and again last, so that a machine growing busier shows in the floor too.
-    const Figures floorBefore = floor(path);
+    Figures floorJoin;
+    const Figures floorBefore = floor(path, &floorJoin);
     Figures directJoin, trackedJoin;
     const Figures direct = bridged(path, false, &directJoin);
     const Figures tracked = bridged(path, true, &trackedJoin);
@@ -141,6 +144,7 @@ int main(int argc, char** argv) {
                 direct.p95 / plain.p95);
     std::printf("%-22s %10.0f %10.0f   p95 %.2fx floor (goal 3x)\n", "bridge, tracked", tracked.p50,
                 tracked.p95, tracked.p95 / plain.p95);
+    std::printf("%-22s %10.0f %10.0f   (10 joins)\n", "Backspace join, floor", floorJoin.p50, floorJoin.p95);
     std::printf("%-22s %10.0f %10.0f   (10 joins)\n", "Backspace join, direct", directJoin.p50,
                 directJoin.p95);
     std::printf("%-22s %10.0f %10.0f   (10 joins)\n", "Backspace join, tracked", trackedJoin.p50,

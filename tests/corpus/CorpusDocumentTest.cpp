@@ -69,6 +69,11 @@ TEST_P(CorpusDocument, EveryStorySnapshotsWithOffsetsThatCoverItsText) {
             // A single paragraph's snapshot is the story's, less the list label.
             EXPECT_EQ(document->snapshot(p->id, id).text, p->text) << id.description();
         }
+        // The labels counted alone are the snapshot's.
+        std::map<ParagraphID, std::string> labels;
+        for (const ParagraphSnapshot* p : snapshot.paragraphs())
+            if (p->listLabel) labels.emplace(p->id, *p->listLabel);
+        EXPECT_EQ(document->listLabels(id), labels) << id.description();
     }
 }
 

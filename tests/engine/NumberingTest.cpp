@@ -206,3 +206,32 @@ TEST(Numbering, TheDocumentReadsItsNumberingPart) {
     DocxDocument missing(rovuvuz::testing::makePackage(rovuvuz::testing::minimalDocument("<w:p/>", rel)));
     EXPECT_TRUE(missing.numbering().nums.empty());
 }
+
+// Labels counted without snapshotting text run through paragraphs and table cells (nested
+// ones too) in the order the story's snapshot counts them.
+TEST(Numbering, AStorysLabelsCountAsItsSnapshotDoes) {
+    const std::string rel =
+        "<Relationship Id=\"rId3\" "
+        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/numbering\" "
+        "Target=\"numbering.xml\"/>";
+    const std::string item = "<w:p><w:pPr><w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"4\"/></w:numPr></w:pPr>"
+                             "<w:r><w:t>item</w:t></w:r></w:p>";
+    auto cell = [](const std::string& content) { return "<w:tc>" + content + "</w:tc>"; };
+    const std::string nested = "<w:tbl><w:tr>" + cell(item) + "</w:tr></w:tbl>";
+    const std::string body = item + "<w:tbl><w:tr>" + cell(item + nested + "<w:p/>") + cell(item) +
+                             "</w:tr><w:tr>" + cell(item) + "</w:tr></w:tbl><w:p/>" + item;
+    auto parts = rovuvuz::testing::minimalDocument(body, rel);
+    parts.emplace_back("word/numbering.xml",
+                       part(abstractNum("0", level(0, "decimal", "%1.")) + num("4", "0")));
+    DocxDocument document(rovuvuz::testing::makePackage(parts));
+    const StorySnapshot snapshot = document.snapshot(StoryID::body());
+    std::map<ParagraphID, std::string> fromSnapshot;
+    for (const ParagraphSnapshot* p : snapshot.paragraphs())
+        if (p->listLabel) fromSnapshot.emplace(p->id, *p->listLabel);
+    const std::map<ParagraphID, std::string> counted = document.listLabels(StoryID::body());
+    EXPECT_EQ(counted, fromSnapshot);
+    std::vector<std::string> labels;
+    for (const ParagraphSnapshot* p : snapshot.paragraphs())
+        if (counted.contains(p->id)) labels.push_back(counted.at(p->id));
+    EXPECT_EQ(labels, (std::vector<std::string>{"1.", "2.", "3.", "4.", "5.", "6."}));
+}
