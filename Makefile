@@ -45,6 +45,7 @@ bench: build
 	bench/make-docs.sh $(BUILD)/bench-docs
 	TOVIN_BENCH_DOCS=$(BUILD)/bench-docs $(BUILD)/bench/tovin-bench
 	TOVIN_BENCH_DOCS=$(BUILD)/bench-docs QT_QPA_PLATFORM=offscreen $(BUILD)/bench/tovin-typing-bench
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/tovin-rail-bench
 	bench/app.sh $(BUILD) $(BUILD)/bench-docs
 
 format:

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextFrame>
 #include <QVBoxLayout>
 #include <cmath>
@@ -378,10 +379,11 @@ void EditorViewController::refresh() {
 
 void EditorViewController::updateFooter() {
     // A table is one object character of the body's text; its cells' words count too.
-    QString text = bodyView_->toPlainText();
-    for (const TableView* table : TableHost::of(bodyView_)->views())
-        text += QLatin1Char('\n') + table->readerText();
-    footer_->update(text, document_ && document_->trackChanges());
+    QStringList paragraphs;
+    for (QTextBlock block = bodyView_->document()->begin(); block.isValid(); block = block.next())
+        paragraphs << block.text();
+    for (const TableView* table : TableHost::of(bodyView_)->views()) paragraphs << table->readerText();
+    footer_->update(paragraphs, document_ && document_->trackChanges());
 }
 
 void EditorViewController::reloadAll() {

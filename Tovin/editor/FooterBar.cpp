@@ -3,7 +3,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
-#include <QTextBoundaryFinder>
 
 #include "Tovin/editor/Theme.h"
 
@@ -18,16 +17,12 @@ FooterBar::FooterBar(QWidget* parent) : QWidget(parent), left_(new QLabel(this))
     layout->addStretch(1);
     layout->addWidget(right_);
     for (QLabel* label : {left_, right_}) label->setFont(Theme::monoFont(10));
-    update(QString(), false);
+    update({}, false);
 }
 
-void FooterBar::update(const QString& text, bool tracking) {
-    if (!counted_ || text != lastText_) {
-        lastText_ = text;
-        counted_ = true;
-        words_ = countWords(text);
-        ++counts_;
-    }
+void FooterBar::update(const QStringList& paragraphs, bool tracking) {
+    words_ = count_.count(paragraphs);
+    if (count_.brokenLastTime() > 0) ++counts_;
     left_->setText(countLabel(words_, pages_));
     right_->setText(trackingLabel(tracking));
     const QColor colour =
@@ -41,16 +36,6 @@ void FooterBar::addTrailing(QWidget* view) {
     auto* row = static_cast<QHBoxLayout*>(layout());
     row->addSpacing(16);
     row->addWidget(view);
-}
-
-int FooterBar::countWords(const QString& text) {
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Word, text);
-    int count = 0;
-    while (finder.position() >= 0 && finder.position() < text.size()) {
-        if (finder.boundaryReasons() & QTextBoundaryFinder::StartOfItem) ++count;
-        if (finder.toNextBoundary() < 0) break;
-    }
-    return count;
 }
 
 QString FooterBar::countLabel(int words, std::optional<int> pages) {

@@ -1,11 +1,14 @@
 // The bar along the bottom of an editor window: on the left the body's word count, or the
 // page count in page view marked approximate; on the right whether the user's edits are
-// tracked. Words are counted only when the text changed since the last count.
+// tracked. Only the paragraphs that changed since the last count are broken into words.
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <optional>
+
+#include "Tovin/editor/WordCount.h"
 
 class QLabel;
 
@@ -18,14 +21,14 @@ class FooterBar : public QWidget {
 
     explicit FooterBar(QWidget* parent = nullptr);
 
-    // Recounts the words when `text` differs from the last text, then relabels both sides.
-    void update(const QString& text, bool tracking);
+    // Counts the words of the paragraphs anew where they changed, then relabels both sides.
+    void update(const QStringList& paragraphs, bool tracking);
 
     int words() const { return words_; }
     // Set while page view shows; the left label then counts pages.
     std::optional<int> pages() const { return pages_; }
     void setPages(std::optional<int> pages) { pages_ = pages; }
-    // How many times the words were counted (a burst of edits should count once).
+    // How many updates found paragraphs to count anew (a burst of edits should count once).
     int countsMade() const { return counts_; }
 
     // Puts a view at the bar's trailing end, after the tracking label.
@@ -34,8 +37,6 @@ class FooterBar : public QWidget {
     QLabel* left() const { return left_; }
     QLabel* right() const { return right_; }
 
-    // Words as the platform's word breaking finds them: runs that start a word item.
-    static int countWords(const QString& text);
     // "1,234 WORDS", or "3 PAGES (APPROXIMATE)" with pages; numbers grouped as the user's
     // locale groups them.
     static QString countLabel(int words, std::optional<int> pages);
@@ -44,8 +45,7 @@ class FooterBar : public QWidget {
   private:
     QLabel* left_;
     QLabel* right_;
-    QString lastText_;
-    bool counted_ = false;
+    WordCount count_;
     int words_ = 0;
     int counts_ = 0;
     std::optional<int> pages_;
