@@ -81,6 +81,11 @@ std::vector<ListedChange> resolve(rovuvuz::DocxDocument& document, Decision deci
         else
             resolved.push_back(listed);
     }
+    // A named change the engine left in place is a failure, not a resolution of nothing.
+    for (int64_t id : ids)
+        if (std::none_of(resolved.begin(), resolved.end(),
+                         [&](const ListedChange& l) { return hasID(l, id); }))
+            throw FileError(file, "tracked change " + std::to_string(id) + " could not be resolved");
     return resolved;
 }
 

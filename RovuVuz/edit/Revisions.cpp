@@ -5,6 +5,7 @@
 #include "RovuVuz/edit/InlineOps.h"
 #include "RovuVuz/edit/Moves.h"
 #include "RovuVuz/edit/Structural.h"
+#include "RovuVuz/edit/TrackedRows.h"
 #include "RovuVuz/xml/Numbers.h"
 #include "RovuVuz/xml/XMLTree.h"
 
@@ -318,6 +319,9 @@ std::vector<TrackedChange> list(const Story& story) {
 void resolve(Story& story, std::optional<RevisionID> id, const Decision& decide, IdentityMint& mint) {
     const Matcher matches = matcherFor(story, id);
     Request request{matches, decide, mint};
+    // Rows first: the paragraphs of a row that goes need no resolving, and `joins` below
+    // must only hold paragraphs that stay.
+    TrackedRows::resolve(story, matches, decide, mint);
     std::vector<Paragraph*> joins;
     for (Paragraph* paragraph : story.paragraphs()) {
         if (resolveInlines(paragraph->inlines, request, 0)) paragraph->setDirty(true);

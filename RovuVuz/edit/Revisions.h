@@ -3,8 +3,8 @@
 // §17.13.5.18, §17.13.5.14), the same markers on a paragraph mark (§17.13.5.16,
 // §17.13.5.15), w:rPrChange and w:pPrChange (§17.13.5.31, §17.13.5.29), and moves:
 // w:moveFrom and w:moveTo around runs (§17.13.5.22, §17.13.5.25) or on a paragraph mark,
-// with their range marks (Moves). Revisions inside other preserved raw elements and
-// table-row markers in w:trPr are left alone.
+// with their range marks (Moves), and table rows inserted or deleted (TrackedRows).
+// Revisions inside other preserved raw elements are left alone.
 #pragma once
 
 #include <functional>

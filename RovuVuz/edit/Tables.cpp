@@ -317,8 +317,7 @@ void removeRow(EditContext& document, Group& table, const std::vector<std::pair<
         }
         return;
     }
-    if (index + 1 < rows.size()) continueMerges(row, *rows[index + 1].second);
-    table.children.erase(table.children.begin() + static_cast<std::ptrdiff_t>(rows[index].first));
+    eraseRow(table, rows[index].first);
 }
 
 void insertColumn(EditContext& document, Group& table, const std::vector<std::pair<size_t, Group*>>& rows,
@@ -370,6 +369,17 @@ void removeColumn(Group& table, const std::vector<std::pair<size_t, Group*>>& ro
 }
 
 }  // namespace
+
+void eraseRow(Group& table, size_t index) {
+    auto& row = std::get<std::unique_ptr<Group>>(table.children.at(index));
+    for (size_t next = index + 1; next < table.children.size(); ++next) {
+        const auto* below = std::get_if<std::unique_ptr<Group>>(&table.children[next]);
+        if (!below || (*below)->local() != "tr") continue;
+        continueMerges(*row, **below);
+        break;
+    }
+    table.children.erase(table.children.begin() + static_cast<std::ptrdiff_t>(index));
+}
 
 void apply(EditContext& document, Story& story, const StoryID& storyID, const TableEdit& edit,
            BlockID tableID, const EditMode& mode) {

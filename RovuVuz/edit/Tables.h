@@ -52,6 +52,10 @@ namespace Tables {
 void apply(EditContext& document, Story& story, const StoryID& storyID, const TableEdit& edit, BlockID table,
            const EditMode& mode);
 
+// Removes a table's child at `index`, a row, outright: a vertical merge that began in it
+// begins again in the row below it.
+void eraseRow(Group& table, size_t index);
+
 }  // namespace Tables
 
 }  // namespace rovuvuz

@@ -132,7 +132,7 @@ void SnapshotContext::listLabels(const std::vector<Block>& children, std::map<Pa
             if (auto label = listLabel(styles_.paragraphFormat((*p)->props, tableStyle_)))
                 labels.emplace((*p)->id, std::move(*label));
         } else if (const auto* g = std::get_if<std::unique_ptr<Group>>(&block); g && (*g)->local() == "tbl") {
-            eachCell(**g, [] {}, [&](const Group& cell) { listLabels(cell.children, labels); });
+            eachCell(**g, [](const Group&) {}, [&](const Group& cell) { listLabels(cell.children, labels); });
         }
     }
 }

@@ -79,10 +79,18 @@ struct CellSnapshot {
     bool operator==(const CellSnapshot&) const;
 };
 
+// A row inserted or deleted as a tracked change: w:ins or w:del in its w:trPr.
+struct RowRevision {
+    size_t row = 0;  // its index in the table's rows
+    RevisionInfo revision;
+    bool operator==(const RowRevision&) const = default;
+};
+
 struct TableSnapshot {
     BlockID id;
     std::vector<double> columns;  // grid widths in points
     std::vector<std::vector<CellSnapshot>> rows;
+    std::vector<RowRevision> rowRevisions;  // in row order
     bool operator==(const TableSnapshot&) const = default;
 };
 

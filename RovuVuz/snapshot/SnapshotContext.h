@@ -54,7 +54,8 @@ public:
     std::optional<std::string> linkTarget(const Container& hyperlink) const;
     void applyListIndent(ParagraphFormat& format) const;
     std::optional<std::string> listLabel(const ParagraphFormat& format);
-    // Visits a table's cells row by row (`row` before each row's cells) inside its style.
+    // Visits a table's cells row by row (`row` with each row's group before its cells)
+    // inside its style.
     template <typename Row, typename Cell>
     void eachCell(const Group& table, Row&& row, Cell&& cell);
 
@@ -72,7 +73,7 @@ void SnapshotContext::eachCell(const Group& table, Row&& row, Cell&& cell) {
     for (const Block& block : table.children) {
         const auto* rowGroup = std::get_if<std::unique_ptr<Group>>(&block);
         if (!rowGroup || (*rowGroup)->local() != "tr") continue;
-        row();
+        row(**rowGroup);
         for (const Block& rowChild : (*rowGroup)->children) {
             const auto* cellGroup = std::get_if<std::unique_ptr<Group>>(&rowChild);
             if (cellGroup && (*cellGroup)->local() == "tc") cell(**cellGroup);

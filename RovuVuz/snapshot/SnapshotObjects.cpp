@@ -103,6 +103,19 @@ std::optional<int> firstElement(const XMLTree& tree, std::string_view local) {
     return std::nullopt;
 }
 
+// The tracked insertion and deletion a row's w:trPr records, in the order it has them.
+void readRowRevisions(const Raw& trPr, size_t row, std::vector<RowRevision>& out) {
+    forEachChildElement(trPr, [&](const XMLTree& tree, int child) {
+        const std::string_view local = tree.localName(child);
+        if (local != "ins" && local != "del") return;
+        out.push_back(
+            {row, RevisionInfo{RevisionID{Numbers::integer(tree.ownAttribute(child, "id")).value_or(-1)},
+                               local == "ins" ? RevisionKind::insert : RevisionKind::remove,
+                               tree.ownAttribute(child, "author").value_or(""),
+                               tree.ownAttribute(child, "date")}});
+    });
+}
+
 }  // namespace
 
 void SnapshotContext::enterTable(const Group& group) {
@@ -114,7 +127,12 @@ TableSnapshot SnapshotContext::table(const Group& group) {
     table.id = group.id;
     if (const Raw* grid = rawChild(group, "tblGrid")) table.columns = gridColumns(*grid);
     eachCell(
-        group, [&] { table.rows.emplace_back(); },
+        group,
+        [&](const Group& row) {
+            if (const Raw* trPr = rawChild(row, "trPr"))
+                readRowRevisions(*trPr, table.rows.size(), table.rowRevisions);
+            table.rows.emplace_back();
+        },
         [&](const Group& cellGroup) {
             CellSnapshot cell;
             cell.id = cellGroup.id;

@@ -267,6 +267,10 @@ void EditorViewController::tableEdit(const rovuvuz::TableEdit& edit, rovuvuz::Bl
     reloadAll();
 }
 
+void EditorViewController::cellEdited(rovuvuz::BlockID table, const StoryID& story) {
+    if (story.kind == StoryID::Kind::body && bodyBridge()) bodyBridge()->tableEdited(table);
+}
+
 std::vector<BlockSnapshot> EditorViewController::storyBlocks(const StoryID& story) const {
     rovuvuz::DocxDocument* docx = doc();
     if (!docx) return {};

@@ -93,6 +93,10 @@ class EditorViewController : public QWidget {
     // beeps and leaves the document as it was; then every view reloads.
     void tableEdit(const rovuvuz::TableEdit& edit, rovuvuz::BlockID table, const rovuvuz::StoryID& story);
 
+    // A cell of a table of `story` was edited through its own bridge: a body table's entry,
+    // or that of the body table holding it, is renewed before the rail next reads it.
+    void cellEdited(rovuvuz::BlockID table, const rovuvuz::StoryID& story);
+
     // direct, or tracked by the author name now while the document tracks changes.
     rovuvuz::EditMode editMode() const;
 

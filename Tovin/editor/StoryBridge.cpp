@@ -77,6 +77,21 @@ QTextCharFormat typingFormat(QTextCharFormat format) {
     return format;
 }
 
+// Tables nested deeper than this are not searched for an edited one.
+constexpr int deepestTable = 16;
+
+// Whether a table is one of `ids` or holds one of them in its cells.
+bool holdsAny(const rovuvuz::TableSnapshot& table, const std::vector<rovuvuz::BlockID>& ids, int depth = 0) {
+    if (std::find(ids.begin(), ids.end(), table.id) != ids.end()) return true;
+    if (depth >= deepestTable) return false;
+    for (const auto& row : table.rows)
+        for (const rovuvuz::CellSnapshot& cell : row)
+            for (const BlockSnapshot& block : cell.blocks)
+                if (const auto* inner = std::get_if<rovuvuz::TableSnapshot>(&block.value))
+                    if (holdsAny(*inner, ids, depth + 1)) return true;
+    return false;
+}
+
 }  // namespace
 
 StoryBridge::StoryBridge(rovuvuz::DocxDocument* document, rovuvuz::StoryID story, QTextEdit* view,
@@ -464,6 +479,7 @@ void StoryBridge::replaceEntry(size_t index, Entry entry, int start) {
 
 void StoryBridge::load(std::vector<BlockSnapshot> blocks) {
     entries_.clear();
+    editedTables_.clear();
     entries_.reserve(blocks.size());
     for (BlockSnapshot& block : blocks) entries_.push_back(Entry{std::move(block)});
     const int caret = view_->textCursor().position();
@@ -572,6 +588,25 @@ void StoryBridge::relabel() {
             found == labels.end() ? std::nullopt : std::optional<std::string>(found->second);
         if (label == paragraph->listLabel) continue;
         replaceEntry(i, Entry{BlockSnapshot{paragraph->withListLabel(label)}}, start);
+    }
+}
+
+void StoryBridge::tableEdited(rovuvuz::BlockID table) {
+    if (std::find(editedTables_.begin(), editedTables_.end(), table) == editedTables_.end())
+        editedTables_.push_back(table);
+}
+
+void StoryBridge::renewTables() {
+    if (editedTables_.empty()) return;
+    const std::vector<rovuvuz::BlockID> edited = std::exchange(editedTables_, {});
+    for (Entry& entry : entries_) {
+        const auto* table = std::get_if<rovuvuz::TableSnapshot>(&entry.block.value);
+        if (!table || !holdsAny(*table, edited)) continue;
+        try {
+            entry = Entry{BlockSnapshot{doc_->snapshot(table->id, story_)}};
+        } catch (const std::exception&) {
+            // Kept as it was until the next reload.
+        }
     }
 }
 

@@ -96,6 +96,13 @@ class StoryBridge : public QObject {
     void refresh(const std::set<rovuvuz::ParagraphID>& ids);
     // Brings every paragraph's list label up to date.
     void relabel();
+    // A table's cells were edited through bridges of their own: the entry of that table, or
+    // of the table holding it, is out of date until renewTables().
+    void tableEdited(rovuvuz::BlockID table);
+    // Gives the entries of the tables whose cells were edited a fresh snapshot under a new
+    // stamp. The view is left alone: it shows each table as one object character, whose text
+    // a cell edit does not change.
+    void renewTables();
     // A view range as paragraph-local ranges, in story order; a caret at either edge of a
     // paragraph belongs to it. Tables and opaque blocks are skipped.
     std::vector<std::pair<rovuvuz::ParagraphID, rovuvuz::TextRange>> paragraphRanges(int location,
@@ -153,6 +160,7 @@ class StoryBridge : public QObject {
     AttributedBuilder builder_;
     std::vector<Entry> entries_;
     std::optional<Pending> pending_;
+    std::vector<rovuvuz::BlockID> editedTables_;  // since the entries were last renewed
     bool flushScheduled_ = false;
     bool applying_ = false;
 };

@@ -270,6 +270,9 @@ void TableView::buildView(Cell& cell) {
             context.builder.story, view, width,
             [this, index] {
                 cells_[index].edited = true;
+                if (attachment_ && attachment_->context().editor)
+                    attachment_->context().editor->cellEdited(attachment_->table().id,
+                                                              attachment_->context().builder.story);
                 cellChanged();
             },
             context.depth + 1);

@@ -60,6 +60,7 @@ CommentRail::CommentRail(EditorViewController* editor, QWidget* parent) : QWidge
 void CommentRail::reload() {
     StoryBridge* body = editor_ ? editor_->bodyBridge() : nullptr;
     RailModel model;
+    if (body) body->renewTables();  // tables whose cells were typed in
     if (body)
         model = reader_.read(body->entries(), editor_->doc());
     else

@@ -86,7 +86,8 @@ RailCard::RailCard(const ChangeCardModel& change, CommentRail* rail)
     setUp();
     const bool deleted = change.revision.kind == rovuvuz::RevisionKind::remove;
     const QColor colour = (deleted ? Theme::brick : Theme::cobalt).resolve(palette());
-    const QString what = deleted ? QStringLiteral("Deleted") : QStringLiteral("Inserted");
+    QString what = deleted ? QStringLiteral("Deleted") : QStringLiteral("Inserted");
+    if (change.row) what += QStringLiteral(" row");
     const QString author = QString::fromStdString(change.revision.author) + QStringLiteral(" · ") + what;
     stack_->addWidget(metaRow(author.toUpper(), shortDate(change.revision.date), colour, this));
     snippet_ = makeLabel(change.snippet, Theme::systemFont(12),
@@ -176,7 +177,8 @@ bool RailCard::sameContent(const CommentCardModel& comment) const {
 
 bool RailCard::sameContent(const ChangeCardModel& change) const {
     const auto* mine = std::get_if<ChangeCardModel>(&model_);
-    return mine && mine->revision == change.revision && mine->snippet == change.snippet;
+    return mine && mine->revision == change.revision && mine->snippet == change.snippet &&
+           mine->row == change.row;
 }
 
 bool RailCard::done() const {

@@ -40,6 +40,42 @@ IDOffsets::const_iterator findID(const IDOffsets& pairs, IDOffsets::const_iterat
     return std::lower_bound(last, pairs.end(), id, before);
 }
 
+// Tables nested deeper than this inside a table add nothing to its cards.
+constexpr int deepestTable = 8;
+
+// A paragraph's changes in offsets local to it: runs of one revision that touch are one
+// change (a change never continues into the next paragraph, whose text starts one
+// separator later).
+std::vector<ChangeCardModel> paragraphChanges(const ParagraphSnapshot& paragraph) {
+    std::vector<ChangeCardModel> changes;
+    for (const rovuvuz::Span& span : paragraph.spans) {
+        if (!span.revision || span.range.size() == 0) continue;
+        const int from = int(span.range.lower);
+        const int to = int(span.range.upper);
+        if (!changes.empty() && changes.back().revision.id == span.revision->id &&
+            changes.back().location + changes.back().length == from)
+            changes.back().length = to - changes.back().location;
+        else
+            changes.push_back({*span.revision, from, to - from, {}});
+    }
+    if (!changes.empty()) {
+        const QString text = QString::fromStdU16String(paragraph.text);
+        for (ChangeCardModel& change : changes)
+            change.snippet = RailModel::snippet(text, change.location, change.length);
+    }
+    return changes;
+}
+
+// What a row shows: its cells' paragraphs, joined by spaces.
+QString rowText(const std::vector<rovuvuz::CellSnapshot>& cells) {
+    QStringList parts;
+    for (const rovuvuz::CellSnapshot& cell : cells)
+        for (const rovuvuz::BlockSnapshot& block : cell.blocks)
+            if (const auto* paragraph = std::get_if<ParagraphSnapshot>(&block.value))
+                parts << QString::fromStdU16String(paragraph->text);
+    return parts.join(QChar(' '));
+}
+
 }  // namespace
 
 std::vector<CommentCardModel> RailModel::threads(const std::map<CommentID, rovuvuz::CommentThreadInfo>& info,
@@ -76,32 +112,48 @@ QString RailModel::snippet(const QString& text, int from, int length) {
     return QChar(0x201C) + shown + QChar(0x201D);
 }
 
-// A paragraph's comment start marks and its changes: runs of one revision that touch are
-// one change (a change never continues into the next paragraph, whose text starts one
-// separator later).
+// Everything inside a table stands at its one character: each tracked row, then the changes
+// and comment start marks of the row's cells, row by row, nested tables in their place.
+void RailReader::addTable(const rovuvuz::TableSnapshot& table, int depth, EntryFacts& facts) {
+    auto rowRevision = table.rowRevisions.begin();
+    for (size_t r = 0; r < table.rows.size(); ++r) {
+        for (; rowRevision != table.rowRevisions.end() && rowRevision->row <= r; ++rowRevision) {
+            if (rowRevision->row != r) continue;
+            const QString text = rowText(table.rows[r]);
+            facts.changes.push_back(
+                {rowRevision->revision, 0, 1, RailModel::snippet(text, 0, int(text.size())), true});
+        }
+        for (const rovuvuz::CellSnapshot& cell : table.rows[r]) {
+            for (const rovuvuz::BlockSnapshot& block : cell.blocks) {
+                if (const auto* paragraph = std::get_if<ParagraphSnapshot>(&block.value)) {
+                    for (const rovuvuz::CommentMark& mark : paragraph->commentMarks)
+                        if (mark.isStart) facts.commentStarts.emplace_back(mark.id.rawValue, 0);
+                    for (ChangeCardModel& change : paragraphChanges(*paragraph)) {
+                        change.location = 0;
+                        change.length = 1;
+                        facts.changes.push_back(std::move(change));
+                    }
+                } else if (const auto* inner = std::get_if<rovuvuz::TableSnapshot>(&block.value)) {
+                    if (depth < deepestTable) addTable(*inner, depth + 1, facts);
+                }
+            }
+        }
+    }
+}
+
+// A paragraph's comment start marks and its changes; a table's, all at its character.
 RailReader::EntryFacts RailReader::factsOf(const StoryBridge::Entry& entry) {
     EntryFacts facts;
+    if (const auto* table = std::get_if<rovuvuz::TableSnapshot>(&entry.block.value)) {
+        addTable(*table, 0, facts);
+        return facts;
+    }
     const auto* paragraph = std::get_if<ParagraphSnapshot>(&entry.block.value);
-    if (!paragraph) return facts;  // a table or opaque block is one object character
+    if (!paragraph) return facts;  // an opaque block is one object character
     facts.length = int(paragraph->text.size());
     for (const rovuvuz::CommentMark& mark : paragraph->commentMarks)
         if (mark.isStart) facts.commentStarts.emplace_back(mark.id.rawValue, int(mark.offset));
-    std::vector<ChangeCardModel>& changes = facts.changes;
-    for (const rovuvuz::Span& span : paragraph->spans) {
-        if (!span.revision || span.range.size() == 0) continue;
-        const int from = int(span.range.lower);
-        const int to = int(span.range.upper);
-        if (!changes.empty() && changes.back().revision.id == span.revision->id &&
-            changes.back().location + changes.back().length == from)
-            changes.back().length = to - changes.back().location;
-        else
-            changes.push_back({*span.revision, from, to - from, {}});
-    }
-    if (!changes.empty()) {
-        const QString text = QString::fromStdU16String(paragraph->text);
-        for (ChangeCardModel& change : changes)
-            change.snippet = RailModel::snippet(text, change.location, change.length);
-    }
+    facts.changes = paragraphChanges(*paragraph);
     return facts;
 }
 

@@ -1,8 +1,10 @@
 // What the comment rail shows, as values: one card per comment thread (its first comment,
 // the replies to that comment, whether the thread is resolved, and the body offset of its
 // start mark) and one per tracked insertion or deletion of the body (adjacent runs of one
-// revision joined), comment cards first. Read from the body bridge's entries, which are
-// exactly the paragraphs the body view shows, and from the comments story.
+// revision joined) and per tracked table row, comment cards first. Read from the body
+// bridge's entries, which are exactly the blocks the body view shows, and from the comments
+// story. What stands inside a table (its cells' changes and comment marks, its tracked
+// rows) is anchored at the table's one object character.
 //
 // `RailReader` keeps what it derived from each body entry under the entry's stamp and the
 // comment threads until told the comments changed, so that after a keystroke only the
@@ -37,9 +39,10 @@ struct CommentCardModel {
 
 struct ChangeCardModel {
     rovuvuz::RevisionInfo revision;
-    int location = 0;  // the change's range in body offsets
+    int location = 0;  // the change's range in body offsets; a table's character for one inside it
     int length = 0;
     QString snippet;  // quoted, at most 120 units of the changed text
+    bool row = false;  // a table row inserted or deleted
     bool operator==(const ChangeCardModel&) const = default;
 };
 
@@ -88,7 +91,7 @@ class RailReader {
     bool isCurrent(uint64_t stamp) const;
 
   private:
-    // What one body paragraph contributes, in offsets local to it.
+    // What one body entry contributes, in offsets local to it.
     struct EntryFacts {
         int length = 1;
         std::vector<std::pair<int64_t, int>> commentStarts;  // comment ID, offset
@@ -96,6 +99,7 @@ class RailReader {
         uint64_t seen = 0;  // the read that last found it
     };
     static EntryFacts factsOf(const StoryBridge::Entry& entry);
+    static void addTable(const rovuvuz::TableSnapshot& table, int depth, EntryFacts& facts);
     void changedRegion(RailModel& model, std::vector<uint64_t> stamps, std::vector<int> starts);
 
     std::unordered_map<uint64_t, EntryFacts> facts_;

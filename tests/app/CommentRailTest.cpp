@@ -17,9 +17,12 @@
 #include "ReviewTestSupport.h"
 #include "RovuVuz/edit/StructuralEdit.h"
 #include "Tovin/MainMenu.h"
+#include "Tovin/editor/BandTextView.h"
 #include "Tovin/editor/ColumnTextView.h"
 #include "Tovin/editor/EditorUndo.h"
 #include "Tovin/editor/StoryBridge.h"
+#include "Tovin/editor/TableHost.h"
+#include "Tovin/editor/TableView.h"
 #include "Tovin/editor/Theme.h"
 #include "Tovin/review/CommentRail.h"
 
@@ -498,6 +501,140 @@ TEST_F(CommentRailTest, ALongReviewOpensWithACardForEveryCommentAndChange) {
     // Only the cards near the visible text are shown.
     EXPECT_TRUE(card(0)->isVisible());
     EXPECT_FALSE(card(threads - 1)->isVisible());
+}
+
+// Tables: a cell's paragraph, a row of cells, and a row marked as a tracked change.
+std::string cellOf(const std::string& content) {
+    return "<w:tc><w:p>" + content + "</w:p></w:tc>";
+}
+std::string textRun(const std::string& text) {
+    return "<w:r><w:t xml:space=\"preserve\">" + text + "</w:t></w:r>";
+}
+std::string tableOf(const std::string& rows) {
+    return "<w:tbl><w:tblGrid><w:gridCol w:w=\"3000\"/><w:gridCol w:w=\"3000\"/></w:tblGrid>" + rows +
+           "</w:tbl>";
+}
+const std::string insertedRow =
+    "<w:tr><w:trPr><w:ins w:id=\"5\" w:author=\"Ann\"/></w:trPr>" +
+    cellOf("<w:ins w:id=\"6\" w:author=\"Ann\">" + textRun("added") + "</w:ins>") + cellOf(textRun("more")) +
+    "</w:tr>";
+
+TEST_F(CommentRailTest, ChangesCommentsAndRowsInsideATableStandAtItsCharacter) {
+    const std::string nested = "<w:tc><w:tbl><w:tblGrid><w:gridCol w:w=\"2000\"/></w:tblGrid><w:tr>" +
+                               cellOf(
+                                   "<w:del w:id=\"9\" w:author=\"Cy\"><w:r><w:delText>inner</w:delText>"
+                                   "</w:r></w:del>") +
+                               "</w:tr></w:tbl><w:p/></w:tc>";
+    auto doc = engineDocument(
+        "<w:p>" + textRun("Intro") + "</w:p>" +
+        tableOf("<w:tr>" + cellOf(textRun("Commented cell")) + nested + "</w:tr>" + insertedRow) + "<w:p>" +
+        textRun("After ") + "<w:ins w:id=\"10\" w:author=\"Ann\">" + textRun("tail") + "</w:ins></w:p>");
+    doc->addComment(doc->snapshot(StoryID::body()).paragraphs().at(1)->id, StoryID::body(), {0, 9},
+                    u"In a cell", "Ada", reviewDate);
+    open(doc->data());
+    // "Intro", then the table's character at 6, then "After tail" from 8.
+    ASSERT_EQ(rail().cards().size(), 5u);
+    EXPECT_EQ(comment(0).anchor, 6);
+    std::vector<std::tuple<int64_t, bool, int, int>> seen;
+    for (size_t i = 1; i < 5; ++i)
+        seen.emplace_back(change(i).revision.id.rawValue, change(i).row, rail().anchorOf(card(i)),
+                          change(i).length);
+    const decltype(seen) expected = {{9, false, 6, 1}, {5, true, 6, 1}, {6, false, 6, 1}, {10, false, 14, 4}};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(labels(card(1)), (QStringList{"CY · DELETED", "“inner”"}));
+    EXPECT_EQ(labels(card(2)), (QStringList{"ANN · INSERTED ROW", "“added more”"}));
+    EXPECT_EQ(labels(card(3)), (QStringList{"ANN · INSERTED", "“added”"}));
+    // A click on a change inside the table selects the table's character and nothing more.
+    QTest::mouseClick(card(3), Qt::LeftButton, {}, QPoint(4, 4));
+    EXPECT_EQ(editor->body()->textCursor().selectedText(), QString(QChar(0xFFFC)));
+    EXPECT_EQ(editor->body()->textCursor().selectionStart(), 6);
+}
+
+TEST_F(CommentRailTest, ATrackedKeystrokeInACellAddsItsCardWithoutReloadingTheRest) {
+    auto doc =
+        engineDocument("<w:p>" + textRun("Intro ") + "<w:ins w:id=\"3\" w:author=\"A\">" + textRun("new") +
+                       "</w:ins></w:p>" + tableOf("<w:tr>" + cellOf(textRun("cell")) + "</w:tr>") + "<w:p>" +
+                       textRun("After") + "</w:p>");
+    doc->addComment(doc->snapshot(StoryID::body()).paragraphs().at(2)->id, StoryID::body(), {0, 5}, u"Late",
+                    "Ada", reviewDate);
+    open(doc->data());
+    ASSERT_EQ(rail().cards().size(), 2u);
+    RailCard* commentCard = card(0);
+    RailCard* changeCard = card(1);
+    StoryBridge& body = *editor->bodyBridge();
+    ASSERT_EQ(body.entries().size(), 3u);
+    const uint64_t tableStamp = body.entries()[1].stamp;
+    const std::vector<uint64_t> kept = {body.entries()[0].stamp, body.entries()[2].stamp};
+
+    document->setTrackChanges(true);
+    TableView* table = TableHost::of(editor->body())->views().at(0);
+    table->ensureViews(QRectF(0, 0, table->width(), table->height()));
+    BandTextView* cell = table->cells().at(0).view;
+    ASSERT_NE(cell, nullptr);
+    cell->setFocus();
+    QTextCursor cursor = cell->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cell->setTextCursor(cursor);
+    QTest::keyClicks(cell, "!");
+    editor->bridgeOf(cell)->flush();
+    editor->flushRefresh();
+    ASSERT_TRUE(waitFor([&] { return rail().cards().size() == 3u; }, 2000));
+    // Only the table's entry was renewed; the other cards are the same widgets.
+    EXPECT_NE(body.entries()[1].stamp, tableStamp);
+    EXPECT_EQ((std::vector<uint64_t>{body.entries()[0].stamp, body.entries()[2].stamp}), kept);
+    EXPECT_EQ(body.entriesText(), body.viewText());
+    EXPECT_EQ(card(0), commentCard);
+    EXPECT_EQ(card(1), changeCard);
+    EXPECT_EQ(card(2)->snippetLabel()->text(), QStringLiteral("“!”"));
+    EXPECT_EQ(rail().anchorOf(card(2)), 10);
+    EXPECT_EQ(rail().anchorOf(commentCard), 12);
+    EXPECT_EQ(beeps, 0);
+}
+
+TEST_F(CommentRailTest, AcceptOrRejectOnARowCardResolvesTheRowAsOneUndoStep) {
+    const std::string deletedRow = "<w:tr><w:trPr><w:del w:id=\"7\" w:author=\"Bob\"/></w:trPr>" +
+                                   cellOf(
+                                       "<w:del w:id=\"8\" w:author=\"Bob\"><w:r><w:delText>gone</w:delText>"
+                                       "</w:r></w:del>") +
+                                   cellOf("") + "</w:tr>";
+    const std::string body =
+        "<w:p>" + textRun("Intro") + "</w:p>" +
+        tableOf("<w:tr>" + cellOf(textRun("head")) + cellOf("") + "</w:tr>" + insertedRow + deletedRow) +
+        "<w:p>" + textRun("After") + "</w:p>";
+    for (const int64_t id : {5, 7}) {
+        for (const bool accept : {true, false}) {
+            SCOPED_TRACE(std::to_string(id) + (accept ? " accept" : " reject"));
+            open(body);
+            const std::string before = part("word/document.xml");
+            auto reference = engineDocument(body);
+            using rovuvuz::StructuralEdit;
+            const rovuvuz::RevisionID revision{id};
+            reference->apply(accept ? StructuralEdit{StructuralEdit::Accept{revision}}
+                                    : StructuralEdit{StructuralEdit::Reject{revision}},
+                             StoryID::body(), rovuvuz::EditMode::direct());
+            const int steps = editor->undo().stack().count();
+            ASSERT_EQ(rail().cards().size(), 4u);
+            RailCard* rowCard = nullptr;
+            for (RailCard* c : rail().cards())
+                if (std::get<ChangeCardModel>(c->model()).row &&
+                    std::get<ChangeCardModel>(c->model()).revision.id.rawValue == id)
+                    rowCard = c;
+            ASSERT_NE(rowCard, nullptr);
+            QTest::mouseClick(button(rowCard, accept ? "Accept" : "Reject"), Qt::LeftButton);
+            settle();
+            const auto expected = reference->partData(rovuvuz::PartName("word/document.xml"));
+            EXPECT_EQ(part("word/document.xml"), std::string(expected->begin(), expected->end()));
+            EXPECT_EQ(editor->undo().stack().count(), steps + 1);
+            // The row's own card is gone; its cell's change stays when the row does.
+            const bool rowStays = (id == 5) == accept;
+            EXPECT_EQ(rail().cards().size(), rowStays ? 3u : 2u);
+            editor->undo().undo();
+            settle();
+            EXPECT_EQ(part("word/document.xml"), before);
+            EXPECT_EQ(rail().cards().size(), 4u);
+            EXPECT_EQ(beeps, 0);
+        }
+    }
 }
 
 }  // namespace

@@ -288,6 +288,41 @@ run accept "$work/tracked.docx" x1 -o "$work/none.docx"
 run accept-all "$work/tracked.docx"
 [[ $status -eq 2 ]] && pass || fail "accept-all without -o gave exit $status, not 2"
 
+# Tracked table rows: row 2 inserted (id 5, its text id 6), row 3 deleted (id 7, its text id 8).
+python3 - "$work/rows.docx" <<'PY'
+import sys, zipfile
+w = 'xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main"'
+def row(marker, text):
+    props = '<w:trPr>%s</w:trPr>' % marker if marker else ''
+    return '<w:tr>%s<w:tc><w:p>%s</w:p></w:tc></w:tr>' % (props, text)
+run = lambda t: '<w:r><w:t>%s</w:t></w:r>' % t
+body = ('<w:tbl><w:tblPr/><w:tblGrid><w:gridCol w:w="4000"/></w:tblGrid>' + row('', run('head')) +
+        row('<w:ins w:id="5" w:author="Ann"/>', '<w:ins w:id="6" w:author="Ann">%s</w:ins>' % run('added')) +
+        row('<w:del w:id="7" w:author="Bob"/>',
+            '<w:del w:id="8" w:author="Bob"><w:r><w:delText>gone</w:delText></w:r></w:del>') +
+        '</w:tbl><w:p>%s</w:p>' % run('after'))
+with zipfile.ZipFile(sys.argv[1], "w") as z:
+    z.writestr("[Content_Types].xml", '<?xml version="1.0"?><Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">'
+               '<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>'
+               '<Override PartName="/word/document.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"/></Types>')
+    z.writestr("_rels/.rels", '<?xml version="1.0"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+               '<Relationship Id="r1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="word/document.xml"/></Relationships>')
+    z.writestr("word/document.xml", '<?xml version="1.0"?><w:document %s><w:body>%s</w:body></w:document>' % (w, body))
+PY
+run accept "$work/rows.docx" 5 -o "$work/row5.docx"
+[[ $status -eq 0 ]] && grep -q $'^accepted 1 change' "$work/out" && grep -q $'^  5\ttable row (inserted)' "$work/out" \
+    && ! "$cli" changes "$work/row5.docx" | grep -q $'^5\t' && pass || fail "accept of a row: exit $status $(cat "$work/out" "$work/err")"
+# python-docx reads the rows that stay; a reader ignoring revision marks sees the cells' text.
+rows_read() {
+    /usr/bin/python3 -c 'import sys, docx; print("|".join(r.cells[0].text for r in docx.Document(sys.argv[1]).tables[0].rows))' "$1"
+}
+run accept-all "$work/rows.docx" -o "$work/rows-accepted.docx"
+[[ $status -eq 0 && $("$cli" changes "$work/rows-accepted.docx" | wc -l) -eq 0 && $(rows_read "$work/rows-accepted.docx") == "head|added" ]] \
+    && ! unzip -p "$work/rows-accepted.docx" word/document.xml | grep -q trPr && pass || fail "accept-all of rows: $(cat "$work/err")"
+run reject-all "$work/rows.docx" -o "$work/rows-rejected.docx"
+[[ $status -eq 0 && $(rows_read "$work/rows-rejected.docx") == "head|gone" ]] \
+    && ! unzip -p "$work/rows-rejected.docx" word/document.xml | grep -q trPr && pass || fail "reject-all of rows: $(cat "$work/err")"
+
 # Replace: every occurrence, across runs, directly and as a redline python-docx still reads.
 run replace "$source_dir/samples/welcome.docx" --find "Tovin" --with "Tavern" -o "$work/r1.docx"
 count=$(sed -n 's/^replaced \([0-9]*\) occurrence.*/\1/p' "$work/out")
