@@ -44,7 +44,8 @@ std::map<ParagraphID, std::string> DocxDocument::listLabels(const StoryID& id) {
     Story& s = story(id);
     if (holdsEntries(s)) {
         // Notes and comments are short: their labels come from a whole snapshot.
-        for (const ParagraphSnapshot* paragraph : snapshot(id).paragraphs())
+        const StorySnapshot whole = snapshot(id);
+        for (const ParagraphSnapshot* paragraph : whole.paragraphs())
             if (paragraph->listLabel) labels.emplace(paragraph->id, *paragraph->listLabel);
         return labels;
     }
