@@ -297,22 +297,15 @@ std::vector<TrackedChange> list(const Story& story) {
     std::vector<TrackedChange> result;
     if (!story.root) return result;
     // Document order: a row's own change comes before the changes inside it.
-    std::vector<std::pair<const Group*, size_t>> stack{{story.root.get(), 0}};
-    while (!stack.empty()) {
-        auto& [group, next] = stack.back();
-        if (next == group->children.size()) {
-            stack.pop_back();
-            continue;
-        }
-        const Block& block = group->children[next++];
-        if (const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block)) {
-            collect((*p)->inlines, (*p)->id, result);
-            collectParagraph(**p, result);
-        } else if (const auto* g = std::get_if<std::unique_ptr<Group>>(&block)) {
-            if ((*g)->local() == "tr") collectRow(**g, result);
-            stack.emplace_back(g->get(), 0);
-        }
-    }
+    walkBlocks(
+        *story.root,
+        [&](const Paragraph& p) {
+            collect(p.inlines, p.id, result);
+            collectParagraph(p, result);
+        },
+        [&](const Group& g) {
+            if (g.local() == "tr") collectRow(g, result);
+        });
     return result;
 }
 

@@ -128,20 +128,7 @@ Paragraph::~Paragraph() {
 
 std::vector<Paragraph*> paragraphsIn(const Group& root) {
     std::vector<Paragraph*> result;
-    // Depth-first: a stack of (group, next child index).
-    std::vector<std::pair<const Group*, size_t>> stack{{&root, 0}};
-    while (!stack.empty()) {
-        auto& [group, next] = stack.back();
-        if (next == group->children.size()) {
-            stack.pop_back();
-            continue;
-        }
-        const Block& block = group->children[next++];
-        if (const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block))
-            result.push_back(p->get());
-        else if (const auto* g = std::get_if<std::unique_ptr<Group>>(&block))
-            stack.emplace_back(g->get(), 0);
-    }
+    walkBlocks(root, [&](Paragraph& p) { result.push_back(&p); }, [](const Group&) {});
     return result;
 }
 

@@ -182,4 +182,25 @@ struct Container {
 // content controls), without recursion: nesting depth comes from the file.
 std::vector<Paragraph*> paragraphsIn(const Group& root);
 
+// Visits every paragraph and group under `root` in document order, a group before what it
+// holds, without recursion (nesting depth is the document's to choose).
+template <typename OnParagraph, typename OnGroup>
+void walkBlocks(const Group& root, OnParagraph&& onParagraph, OnGroup&& onGroup) {
+    std::vector<std::pair<const Group*, size_t>> stack{{&root, 0}};
+    while (!stack.empty()) {
+        auto& [group, next] = stack.back();
+        if (next == group->children.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const Block& block = group->children[next++];
+        if (const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block)) {
+            onParagraph(**p);
+        } else if (const auto* g = std::get_if<std::unique_ptr<Group>>(&block)) {
+            onGroup(**g);
+            stack.emplace_back(g->get(), 0);
+        }
+    }
+}
+
 }  // namespace rovuvuz
