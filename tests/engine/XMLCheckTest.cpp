@@ -37,7 +37,7 @@ TEST(XMLCheck, EveryFaultAForgivingScanFindsNoneOfIsNamedWithItsOffset) {
     };
     const Case cases[] = {
         {"vertical tab in text", "<a>A\vB</a>", XMLErrorCode::invalidCharacter, 4},
-        {"NUL in text", std::string("<a>A\0B</a>", 9), XMLErrorCode::invalidCharacter, 4},
+        {"NUL in text", std::string("<a>A\0B</a>", 10), XMLErrorCode::invalidCharacter, 4},
         {"form feed in an attribute", "<a b=\"\f\"/>", XMLErrorCode::invalidCharacter, 6},
         {"U+FFFE", "<a>\xEF\xBF\xBE</a>", XMLErrorCode::invalidCharacter, 3},
         {"U+FFFF", "<a>\xEF\xBF\xBF</a>", XMLErrorCode::invalidCharacter, 3},
@@ -53,7 +53,7 @@ TEST(XMLCheck, EveryFaultAForgivingScanFindsNoneOfIsNamedWithItsOffset) {
         {"< in a value", "<a b=\"<\"/>", XMLErrorCode::badAttribute, 6},
         {"unbound element prefix", "<w:a/>", XMLErrorCode::unboundPrefix, 1},
         {"unbound attribute prefix", "<a xmlns:w=\"u\"><b w14:paraId=\"1\"/></a>", XMLErrorCode::unboundPrefix, 18},
-        {"prefix out of scope", "<a><b xmlns:p=\"u\"/><p:c/></a>", XMLErrorCode::unboundPrefix, 21},
+        {"prefix out of scope", "<a><b xmlns:p=\"u\"/><p:c/></a>", XMLErrorCode::unboundPrefix, 20},
         {"prefix declared empty", "<a xmlns:p=\"\"/>", XMLErrorCode::unboundPrefix, 3},
         {"text after the root", "<a/>junk", XMLErrorCode::notWellFormed, 4},
         {"text before the root", "x<a/>", XMLErrorCode::notWellFormed, 0},
