@@ -108,11 +108,12 @@ def libreoffice_loads(written, count, work):
     by_command = {}
     for name, path in written:
         by_command.setdefault(name, []).append(path)
+    # The same share of each command, spread evenly over the corpus.
+    share = -(-count // len(by_command))
     sample = []
-    while len(sample) < count and any(by_command.values()):
-        for paths in by_command.values():
-            if paths and len(sample) < count:
-                sample.append(paths.pop(len(paths) // 2))
+    for paths in by_command.values():
+        step = max(1.0, len(paths) / share)
+        sample += [paths[int(i * step)] for i in range(min(share, len(paths)))]
     outdir = os.path.join(work, "txt")
     profile = "file://" + os.path.join(work, "lo-profile")
     subprocess.run(["soffice", "-env:UserInstallation=" + profile, "--headless", "--convert-to", "txt",

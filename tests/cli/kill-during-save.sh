@@ -23,7 +23,7 @@ save() {
 }
 temporaries() { find "$work" -maxdepth 1 -name '.doc.docx.tovin-*' | wc -l; }
 
-# How long one save takes, so that the kills fall all over it.
+# How long one save takes, so that the kills fall around its end, where it writes.
 cp "$target" "$work/probe.docx"
 read -r find with < <(words "$work/probe.docx")
 start=$(date +%s%N)
@@ -37,7 +37,8 @@ for round in $(seq "$rounds"); do
     read -r find with < <(words "$target")
     "$cli" replace "$target" --find "$find" --with "$with" --in-place >/dev/null 2>&1 &
     pid=$!
-    sleep "$(awk -v s="$span" -v r="$RANDOM" 'BEGIN { printf "%.6f", s * 1.5 * r / 32768 / 1e6 }')"
+    # Between half and one and a half times a save: most kills fall while the file is written.
+    sleep "$(awk -v s="$span" -v r="$RANDOM" 'BEGIN { printf "%.6f", s * (0.5 + r / 32768) / 1e6 }')"
     kill -KILL "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
     cp "$work/before.docx" "$work/finished.docx" && save "$work/finished.docx"

@@ -1,5 +1,5 @@
-// What text from outside becomes before it is written: in element text, in attribute
-// values, and where it turns into runs.
+// What text from outside becomes before it is written, in element text and in attribute
+// values (runs: WritableTextTest).
 #include "RovuVuz/xml/XMLChars.h"
 
 #include <gtest/gtest.h>
@@ -37,15 +37,6 @@ TEST(XMLChars, ElementTextAndAttributeValuesKeepOnlyWhatXMLCarries) {
 TEST(XMLChars, EscapingMakesTextWritableFirst) {
     EXPECT_EQ(XMLText::escapeText("A\v<B>\x01&"), "A&lt;B&gt;&amp;");
     EXPECT_EQ(XMLText::escapeAttribute("A\vB\t\"C\"\x02\xFF"), "A B &quot;C&quot;\xEF\xBF\xBD");
-}
-
-TEST(XMLChars, InRunsTabsAndSeparatorsBecomeTheirElements) {
-    EXPECT_EQ(XMLChars::inRun(U'\t'), XMLChars::InRun::tab);
-    for (char32_t c : {U'\n', U'\r', U'\v', U'\f', U'\u2028'}) EXPECT_EQ(XMLChars::inRun(c), XMLChars::InRun::lineBreak);
-    for (char32_t c : {U'\0', char32_t{0x1B}, char32_t{0xFFFE}, char32_t{0xFFFF}, char32_t{0xD800}, char32_t{0x110000}})
-        EXPECT_EQ(XMLChars::inRun(c), XMLChars::InRun::dropped) << unsigned(c);
-    for (char32_t c : {U'a', char32_t{0x85}, char32_t{0xFFFD}, char32_t{0x1F600}})
-        EXPECT_EQ(XMLChars::inRun(c), XMLChars::InRun::character) << unsigned(c);
 }
 
 }  // namespace
