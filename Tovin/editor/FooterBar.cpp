@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QLocale>
 
-#include "Tovin/editor/Theme.h"
+#include "Tovin/text/Theme.h"
 
 namespace tovin {
 
