@@ -43,9 +43,13 @@ EditorSession::EditorSession(EditorViewController& editor, TovinDocument* docume
       seam_(undo_) {
     // Pasted and dropped content arrives as plain text in the typing attributes.
     body->setAcceptRichText(false);
-    body->setReadOnly(false);
     body->installEventFilter(this);
     connect(&undo_, &EditorUndo::restored, this, &EditorSession::restored);
+    // A read-only document refuses every command's edit with its reason, and its body
+    // takes no typing.
+    seam_.setGuard([this] { return document_ ? document_->readOnlyReason() : QString(); });
+    body->setReadOnly(document->isReadOnly());
+    connect(document, &TovinDocument::readOnlyChanged, body, &QTextEdit::setReadOnly);
     // Menu items follow the selection (Cut, Copy, Delete) and the undo steps.
     MainMenu* menu = &MainMenu::build();
     connect(body, &QTextEdit::selectionChanged, menu, &MainMenu::scheduleValidation);
@@ -94,6 +98,10 @@ rovuvuz::EditMode EditorSession::editMode() const {
     return rovuvuz::EditMode::trackedBy(TovinDocument::authorName().toStdString(), now());
 }
 
+bool EditorSession::mayEdit() const {
+    return !document_ || !document_->isReadOnly();
+}
+
 void EditorSession::willEdit(StoryBridge&) {
     undo_.registerUndo(/*typing=*/true);
 }
@@ -103,6 +111,7 @@ void EditorSession::didEdit(StoryBridge&) {
 }
 
 void EditorSession::refused(const QString& reason) {
+    if (reason.isEmpty() && !mayEdit()) return seam_.refuse(document_->readOnlyReason());
     seam_.refuse(EditSeam::sentence(reason));
 }
 

@@ -46,7 +46,8 @@ class EditorSession : public QObject, public EditHost {
     // changes; an undo step before each typed edit (keystrokes coalesce); the document
     // marked edited after it; refusals through the seam.
     rovuvuz::EditMode editMode() const override;
-    bool mayEdit() const override { return true; }
+    // Not while the document is read-only (opened so, or become so).
+    bool mayEdit() const override;
     void willEdit(StoryBridge& bridge) override;
     void didEdit(StoryBridge& bridge) override;
     void refused(const QString& reason) override;

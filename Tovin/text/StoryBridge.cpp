@@ -198,10 +198,13 @@ void StoryBridge::scheduleFlush() {
 void StoryBridge::flush() {
     flushScheduled_ = false;
     if (!view_ || hasMarkedText() || !pending_) return;
-    if (!host_ || host_->mayEdit())
+    if (!host_ || host_->mayEdit()) {
         apply();
-    else
+    } else {
+        // The text goes back to the model's, and the host says why.
         reloadFromModel();
+        host_->refused(QString());
+    }
 }
 
 bool StoryBridge::eventFilter(QObject* watched, QEvent* event) {
