@@ -42,6 +42,16 @@ int main(int argc, char** argv) {
         return tovin::HeadlessExport::run(line.exportPdf, line.files.front());
     }
 
+    // A bench run reads and writes settings and state of its own, never the user's.
+    std::unique_ptr<QTemporaryDir> benchHome;
+    if (tovin::Bench::isBenchRun()) {
+        benchHome = tovin::Bench::isolateUserState();
+        if (!benchHome) {
+            std::fprintf(stderr, "tovin: cannot make a folder for the bench run's settings\n");
+            return 1;
+        }
+    }
+
     QApplication application(argc, argv);
     QApplication::setOrganizationName("Tovin");
     QApplication::setApplicationName("Tovin");
