@@ -11,6 +11,7 @@
 #include "Tovin/document/DocumentController.h"
 #include "Tovin/pages/HeadlessExport.h"
 #include "Tovin/platform/SingleInstance.h"
+#include "Tovin/platform/UserDefaults.h"
 
 namespace {
 
@@ -82,5 +83,9 @@ int main(int argc, char** argv) {
 
     delegate.applicationDidFinishLaunching();
     delegate.openAtLaunch(paths);
-    return application.exec();
+    const int status = application.exec();
+    // Settings left unwritten would be written when their object goes, after main, into
+    // a bench run's folder already removed: they are written now.
+    tovin::UserDefaults::settings().sync();
+    return status;
 }

@@ -147,6 +147,7 @@ TEST_F(SaveFaultsTest, UnderAFullDiskOneAlertSaysWhyRetriesAreQuietAndNothingIsL
     const Alert alert = presenter().alerts.front();
     EXPECT_EQ(alert.text, QString::fromUtf8("Tovin couldn’t save “budget.docx”."));
     EXPECT_TRUE(alert.informativeText.contains("No space left on device")) << alert.informativeText.toStdString();
+    std::printf("full disk: %s %s\n", qPrintable(alert.text), qPrintable(alert.informativeText));
 
     // More typing, Save and the retries meet the same full disk: no second alert, the
     // document stays edited, the file stays as it was.
