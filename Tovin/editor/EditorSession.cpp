@@ -48,8 +48,10 @@ EditorSession::EditorSession(EditorViewController& editor, TovinDocument* docume
     // A read-only document refuses every command's edit with its reason, and its body
     // takes no typing.
     seam_.setGuard([this] { return document_ ? document_->readOnlyReason() : QString(); });
-    body->setReadOnly(document->isReadOnly());
-    connect(document, &TovinDocument::readOnlyChanged, body, &QTextEdit::setReadOnly);
+    if (document) {
+        body->setReadOnly(document->isReadOnly());
+        connect(document, &TovinDocument::readOnlyChanged, body, &QTextEdit::setReadOnly);
+    }
     // Menu items follow the selection (Cut, Copy, Delete) and the undo steps.
     MainMenu* menu = &MainMenu::build();
     connect(body, &QTextEdit::selectionChanged, menu, &MainMenu::scheduleValidation);
