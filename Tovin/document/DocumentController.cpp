@@ -243,10 +243,13 @@ void DocumentController::reportSaveFailure(TovinDocument* document, const QStrin
     Alert alert;
     alert.style = Alert::Style::critical;
     alert.text = QStringLiteral("Tovin couldn’t save %1.").arg(quoted(document->displayName()));
+    // A document that is no longer Tovin's to write is not tried again; any other save is.
     alert.informativeText =
-        sentence(reason) + QStringLiteral(
-                               " Your changes are still open in Tovin; use File ▸ Duplicate to "
-                               "save a copy somewhere else.");
+        sentence(reason) + (document->isReadOnly()
+                                ? QStringLiteral(" Your changes are still open in Tovin; use File ▸ Duplicate "
+                                                 "to save a copy somewhere else.")
+                                : QStringLiteral(" Your changes are still open in Tovin, which keeps trying to "
+                                                 "save them; use File ▸ Duplicate to save a copy somewhere else."));
     Alerts::present(alert, alertParent());
 }
 
