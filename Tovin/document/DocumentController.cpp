@@ -356,7 +356,9 @@ void DocumentController::remove(TovinDocument* document) {
 }
 
 bool DocumentController::terminate() {
-    for (TovinDocument* document : documents_) {
+    // A copy: Duplicate opens the copy it writes, which adds a document.
+    const QList<TovinDocument*> open = documents_;
+    for (TovinDocument* document : open) {
         AutosaveInPlace* autosave = autosaves_.value(document);
         if (autosave->saveNow()) continue;
         if (document->isReadOnly()) {
