@@ -150,6 +150,11 @@ TEST_F(ReadOnlyDocumentTest, AFileMadeReadOnlyWhileEditedIsNotWrittenAndDiscardi
     EXPECT_TRUE(presenter().alerts.back().informativeText.contains("made read-only"))
         << presenter().alerts.back().informativeText.toStdString();
 
+    // Quitting asks the same; Cancel stays.
+    presenter().answers = {2};
+    EXPECT_FALSE(documents().terminate());
+    EXPECT_EQ(presenter().alerts.back().buttons,
+              (QStringList{QString::fromUtf8("Duplicate…"), "Discard Changes", "Cancel"}));
     presenter().answers = {1};  // "Discard Changes"
     EXPECT_TRUE(documents().closeDocument(document));
     EXPECT_EQ(presenter().alerts.back().buttons,
