@@ -23,6 +23,9 @@ namespace rovuvuz {
 
 enum class VerticalAlign : uint8_t { baseline, superscript, subscript };
 enum class Alignment : uint8_t { left, center, right, both };
+// w:u's style (ST_Underline) as the display draws it: the heavy, dash and wave variants of
+// one line fold into their kind.
+enum class UnderlineStyle : uint8_t { none, single, words, doubleLine, thick, dotted, dashed, dotDash, wave };
 
 // The theme's Latin typefaces: "major" (headings) and "minor" (body), either may be absent.
 using ThemeFonts = std::map<std::string, std::string, std::less<>>;
@@ -65,6 +68,11 @@ struct RunFormat {
     std::optional<std::string> highlight;  // the highlight colour name, as written
     std::optional<StyleID> style;          // the character style (w:rStyle)
     std::optional<double> kernFrom;        // points: kerning from this font size up
+    UnderlineStyle underlineStyle = UnderlineStyle::none;  // set with `underline`
+    bool smallCaps = false;                // w:smallCaps
+    bool caps = false;                     // w:caps: lower case shown as capitals
+    bool doubleStrike = false;             // w:dstrike
+    std::optional<std::string> language;   // w:lang w:val, a BCP 47 tag as written
 
     // Sets whatever the bag states (ECMA-376 §17.3.2); theme font references resolve
     // through `theme`.
@@ -102,9 +110,10 @@ struct ParagraphFormat {
 
 // What one w:rPr states; see the file comment.
 struct RunFormatDelta {
-    std::optional<bool> bold, italic, underline, strike;
+    std::optional<bool> bold, italic, underline, strike, smallCaps, caps, doubleStrike;
+    std::optional<UnderlineStyle> underlineStyle;
     std::optional<VerticalAlign> verticalAlign;
-    std::optional<std::optional<std::string>> font, color, highlight;
+    std::optional<std::optional<std::string>> font, color, highlight, language;
     std::optional<std::optional<double>> size, kernFrom;
     std::optional<std::optional<StyleID>> style;
 
