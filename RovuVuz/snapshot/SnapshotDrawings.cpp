@@ -175,23 +175,28 @@ std::optional<DrawingSnapshot> SnapshotContext::drawing(std::string_view name, B
 }
 
 std::vector<BlockSnapshot> SnapshotContext::textBox(ByteView txbxContent, std::string_view mainPrefix) {
+    std::optional<XMLTree> tree;
     try {
-        const XMLTree tree(txbxContent);
-        IdentityMint mint(textBoxIdentities);
-        StoryParser parser(tree, mint);
-        const std::unique_ptr<Group> content = parser.group(tree.root());
-        // A text box is a story of its own: its paragraphs take no table's style.
-        const std::optional<StyleID> table = std::exchange(tableStyle_, std::nullopt);
-        const TableConditions conditions = std::exchange(conditions_, 0);
-        ++drawingDepth_;
-        std::vector<BlockSnapshot> result = blocks(content->children, mainPrefix);
-        --drawingDepth_;
-        tableStyle_ = table;
-        conditions_ = conditions;
-        return result;
+        tree.emplace(txbxContent);
     } catch (const XMLError&) {
         return {};
     }
+    IdentityMint mint(textBoxIdentities);
+    StoryParser parser(*tree, mint);
+    const std::unique_ptr<Group> content = parser.group(tree->root());
+    // A text box is a story of its own: its paragraphs take no table's style, and its
+    // lists count on their own, so the story's labels stay those listLabels() counts.
+    const std::optional<StyleID> table = std::exchange(tableStyle_, std::nullopt);
+    const TableConditions conditions = std::exchange(conditions_, 0);
+    std::optional<Numbering::Counter> storyCounter = std::move(counter_);
+    if (storyCounter) counter_.emplace(numbering_);
+    ++drawingDepth_;
+    std::vector<BlockSnapshot> result = blocks(content->children, mainPrefix);
+    --drawingDepth_;
+    counter_ = std::move(storyCounter);
+    tableStyle_ = table;
+    conditions_ = conditions;
+    return result;
 }
 
 std::pair<std::string, std::optional<std::string>> SnapshotContext::symbol(ByteView bytes) {

@@ -160,7 +160,7 @@ CellFormat SnapshotContext::cellFormat(const TableLayout& layout, const Group& c
         take(sides.right, own.borders.right);
         look.shading = own.shading ? own.shading : look.shading;
         look.verticalAlign = own.verticalAlign ? own.verticalAlign : look.verticalAlign;
-        look.width = own.width;
+        if (own.width) look.width = own.width;
         margins.overlay(own.margins);
     }
     format.shading = look.shading ? look.shading : table.shading;

@@ -178,3 +178,26 @@ TEST(Drawings, SymbolsAndRunStyles) {
     EXPECT_FALSE(p.spans[6].format.underline);
     EXPECT_EQ(p.spans[6].format.underlineStyle, UnderlineStyle::none);
 }
+
+// A list inside a text box counts on its own: the story's labels stay those counted
+// without snapshotting text.
+TEST(Drawings, ATextBoxsListCountsOnItsOwn) {
+    const std::string numbering =
+        "<w:numbering " + std::string(rovuvuz::testing::mainNamespace) +
+        "><w:abstractNum w:abstractNumId=\"0\"><w:lvl w:ilvl=\"0\"><w:numFmt w:val=\"decimal\"/>"
+        "<w:lvlText w:val=\"%1.\"/></w:lvl></w:abstractNum><w:num w:numId=\"1\"><w:abstractNumId w:val=\"0\"/>"
+        "</w:num></w:numbering>";
+    const std::string item = "<w:p><w:pPr><w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"1\"/></w:numPr></w:pPr>"
+                             "<w:r><w:t>item</w:t></w:r>";
+    const std::string box = "<w:r><w:drawing><wp:anchor><wps:txbx><w:txbxContent>" + item +
+                            "</w:p></w:txbxContent></wps:txbx></wp:anchor></w:drawing></w:r>";
+    DocxDocument document(rovuvuz::testing::packageWith(item + box + "</w:p>" + item + "</w:p>",
+                                                        {{"numbering", "numbering.xml", numbering}}));
+    const StorySnapshot snapshot = document.snapshot(StoryID::body());
+    const auto& first = std::get<ParagraphSnapshot>(snapshot.blocks.at(0).value);
+    const auto& second = std::get<ParagraphSnapshot>(snapshot.blocks.at(1).value);
+    EXPECT_EQ(first.listLabel, "1.");
+    EXPECT_EQ(std::get<ParagraphSnapshot>(first.drawings.at(0).blocks.at(0).value).listLabel, "1.");
+    EXPECT_EQ(second.listLabel, "2.");
+    EXPECT_EQ(document.listLabels(StoryID::body()).at(second.id), "2.");
+}
