@@ -10,6 +10,10 @@
 
 namespace rovuvuz {
 
+LanguageTag::LanguageTag(std::string_view tag) : size_(static_cast<uint8_t>(std::min(tag.size(), capacity))) {
+    std::copy_n(tag.begin(), size_, chars_.begin());
+}
+
 namespace FormatValues {
 
 std::optional<double> number(std::string_view text) {
@@ -136,7 +140,7 @@ void readRunProperty(RunFormatDelta& change, const Property& p, const ThemeFonts
     } else if (p.local == "dstrike") {
         change.doubleStrike = isOn(p);
     } else if (p.local == "lang" && val) {
-        change.language = val->empty() ? std::nullopt : std::optional<std::string>(*val);
+        change.language = LanguageTag(*val);
     } else if (p.local == "vertAlign" && val) {
         change.verticalAlign = *val == "superscript" ? VerticalAlign::superscript
                                : *val == "subscript" ? VerticalAlign::subscript
@@ -395,7 +399,7 @@ size_t std::hash<rovuvuz::RunFormat>::operator()(const rovuvuz::RunFormat& f) co
     combine(seed, hashOf(f.highlight));
     combine(seed, hashOf(f.style));
     combine(seed, hashOf(f.kernFrom));
-    combine(seed, hashOf(f.language));
+    combine(seed, std::hash<std::string_view>()(f.language.view()));
     return seed;
 }
 

@@ -120,12 +120,12 @@ ParagraphSnapshot SnapshotContext::paragraph(const Paragraph& p) {
 }
 
 std::optional<std::string> SnapshotContext::listLabel(const ParagraphFormat& format,
-                                                      const std::optional<std::string>& language) {
+                                                      const LanguageTag& language) {
     if (!format.numbering || !counter_) return std::nullopt;
-    return counter_->next(*format.numbering, format.numberingLevel, language.value_or("en-US"));
+    return counter_->next(*format.numbering, format.numberingLevel, language.empty() ? "en-US" : language.view());
 }
 
-std::optional<std::string> SnapshotContext::markLanguage(const Paragraph& p, const ParagraphFormat& format) const {
+LanguageTag SnapshotContext::markLanguage(const Paragraph& p, const ParagraphFormat& format) const {
     std::optional<PropertyBag> mark;
     if (p.props)
         if (const auto rPr = p.props->child("rPr")) mark = PropertyBag::parse(*rPr);
@@ -196,7 +196,7 @@ void SnapshotContext::walkRun(const Run& run, const std::optional<RevisionInfo>&
         if (shown.empty()) continue;
         fieldResultRun(format, state);
         Span::Content content;
-        RunFormat shownFormat = format;
+        std::optional<std::string> symbolFont;  // a w:sym's own font
         switch (item.kind.type) {
             case RunItem::Type::pageBreak: content.type = Span::Content::Type::pageBreak; break;
             case RunItem::Type::noteRef:
@@ -209,7 +209,7 @@ void SnapshotContext::walkRun(const Run& run, const std::optional<RevisionInfo>&
                 if (name == "sym") {
                     auto [character, font] = symbol(item.original.view());
                     content.preview = std::move(character);
-                    if (font) shownFormat.font = std::move(font);
+                    symbolFont = std::move(font);
                 } else if (auto drawn = drawing(name, item.original.view(), snapshot.text.size())) {
                     snapshot.drawings.push_back(std::move(*drawn));
                 }
@@ -227,8 +227,9 @@ void SnapshotContext::walkRun(const Run& run, const std::optional<RevisionInfo>&
                 continue;
             }
         }
-        snapshot.spans.push_back(Span{TextRange{offset, offset + shown.size()}, std::move(content),
-                                      std::move(shownFormat), run.key, revision, formatRevision, link});
+        snapshot.spans.push_back(Span{TextRange{offset, offset + shown.size()}, std::move(content), format, run.key,
+                                      revision, formatRevision, link});
+        if (symbolFont) snapshot.spans.back().format.font = std::move(symbolFont);
         snapshot.text.append(shown);
     }
 }

@@ -75,9 +75,9 @@ public:
                  Walk& state);
     std::optional<std::string> linkTarget(const Container& hyperlink) const;
     void applyListIndent(ParagraphFormat& format) const;
-    std::optional<std::string> listLabel(const ParagraphFormat& format, const std::optional<std::string>& language);
+    std::optional<std::string> listLabel(const ParagraphFormat& format, const LanguageTag& language);
     // The language of a paragraph's mark, in which its list label is written.
-    std::optional<std::string> markLanguage(const Paragraph& p, const ParagraphFormat& format) const;
+    LanguageTag markLanguage(const Paragraph& p, const ParagraphFormat& format) const;
     // Visits a table's cells row by row (`row` with each row's group before its cells)
     // inside its style.
     template <typename Row, typename Cell>

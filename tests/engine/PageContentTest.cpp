@@ -171,7 +171,8 @@ TEST(Drawings, SymbolsAndRunStyles) {
     EXPECT_TRUE(caps.smallCaps);
     EXPECT_TRUE(caps.underline);
     EXPECT_EQ(caps.underlineStyle, UnderlineStyle::doubleLine);
-    EXPECT_EQ(caps.language, "de-DE");
+    EXPECT_EQ(caps.language.view(), "de-DE");
+    EXPECT_TRUE(p.spans[6].format.language.empty());
     EXPECT_TRUE(p.spans[5].format.caps);
     EXPECT_TRUE(p.spans[5].format.doubleStrike);
     EXPECT_EQ(p.spans[5].format.underlineStyle, UnderlineStyle::wave);
