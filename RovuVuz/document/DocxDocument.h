@@ -37,6 +37,8 @@ struct Numbering;
 struct StructuralEdit;
 struct TableEdit;
 struct PageSetup;
+struct DocumentSection;
+struct DocumentSettings;
 struct CommentThreadInfo;
 
 // Part contents by entry name (no leading slash), shared so that undo snapshots and
@@ -144,6 +146,12 @@ class DocxDocument : public EditContext {
     // "default", else its first.
     std::optional<StoryID> defaultHeader();
     std::optional<StoryID> defaultFooter();
+    // Every section of the body in order, the final one last (DocumentSections.h); one
+    // default section when the body states none.
+    std::vector<DocumentSection> sections();
+    // The settings part's even-and-odd headers, default tab stop and spacing rule.
+    DocumentSettings settings() const;
+
     // The stories in reading order: the body; headers and footers as the sections
     // reference them, section by section (then any other one); footnotes, endnotes,
     // comments.
@@ -250,6 +258,8 @@ private:
     // page's header or footer reference names.
     const Group* bodyGroup();
     std::optional<PartName> sectionReference(std::string_view kind);
+    // The header or footer story a section's reference names, when its part exists.
+    std::optional<StoryID> referencedStory(const std::optional<RelationshipID>& id, StoryID::Kind kind) const;
 
     ZipArchive archive_;
     PartName mainPart_;
