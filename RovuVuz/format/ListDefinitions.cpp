@@ -1,0 +1,101 @@
+#include "RovuVuz/format/ListDefinitions.h"
+
+#include <array>
+#include <cstdio>
+
+#include "RovuVuz/xml/XMLWriter.h"
+
+namespace rovuvuz::ListDefinitions {
+
+namespace {
+
+using Markup::qualified;
+
+// Each level sits half an inch deeper than the one before, its label hanging a quarter
+// inch to the left of the text (twentieths of a point).
+constexpr int levelStep = 720;
+constexpr int hangingIndent = 360;
+// Roman numerals end at their right edge, so they hang less and align right.
+constexpr int romanHanging = 180;
+
+struct LevelLook {
+    std::string_view format;  // w:numFmt
+    std::string_view text;    // w:lvlText
+    std::string_view font;    // the label's font; empty for the paragraph's own
+};
+
+// Bullets cycle through a filled dot, a hollow circle and a square, in the symbol fonts
+// whose private-use code points Word uses for them (U+F0B7 in Symbol, "o" in Courier New,
+// U+F0A7 in Wingdings).
+constexpr std::array<LevelLook, 3> bulletLooks = {{
+    {"bullet", "\xEF\x82\xB7", "Symbol"},
+    {"bullet", "o", "Courier New"},
+    {"bullet", "\xEF\x82\xA7", "Wingdings"},
+}};
+
+constexpr std::array<std::string_view, 3> numberFormats = {"decimal", "lowerLetter", "lowerRoman"};
+
+std::string hex8(uint32_t value) {
+    std::array<char, 9> digits{};
+    std::snprintf(digits.data(), digits.size(), "%08X", value);
+    return std::string(digits.data(), 8);
+}
+
+void writeLevel(XMLWriter& out, std::string_view p, int level, ListKind kind) {
+    const auto a = [&](std::string_view local) { return qualified(p, local); };
+    const size_t cycle = static_cast<size_t>(level) % 3;
+    const std::string template_ = "%" + std::to_string(level + 1) + ".";
+    const LevelLook look = kind == ListKind::bullet ? bulletLooks[cycle]
+                                                    : LevelLook{numberFormats[cycle], template_, {}};
+    const bool roman = look.format == "lowerRoman";
+    out.open(a("lvl"), {{a("ilvl"), std::to_string(level)}});
+    out.empty(a("start"), {{a("val"), "1"}});
+    out.empty(a("numFmt"), {{a("val"), std::string(look.format)}});
+    out.empty(a("lvlText"), {{a("val"), std::string(look.text)}});
+    out.empty(a("lvlJc"), {{a("val"), roman ? "right" : "left"}});
+    out.open(a("pPr"));
+    out.empty(a("ind"), {{a("left"), std::to_string(levelStep * (level + 1))},
+                         {a("hanging"), std::to_string(roman ? romanHanging : hangingIndent)}});
+    out.close();
+    if (!look.font.empty()) {
+        const std::string font(look.font);
+        out.open(a("rPr"));
+        out.empty(a("rFonts"), {{a("ascii"), font}, {a("hAnsi"), font}, {a("hint"), "default"}});
+        out.close();
+    }
+    out.close();
+}
+
+}  // namespace
+
+ListKind kind(const Numbering& numbering, const NumberingID& list) {
+    const Numbering::Level* first = numbering.level(list, 0);
+    if (!first || first->format == "none") return ListKind::none;
+    return first->format == "bullet" ? ListKind::bullet : ListKind::number;
+}
+
+bool isPlain(const Numbering& numbering, const NumberingID& list, ListKind wanted) {
+    const Numbering::Level* first = numbering.level(list, 0);
+    if (!first) return false;
+    if (wanted == ListKind::bullet) return first->format == "bullet";
+    return wanted == ListKind::number && first->format == "decimal";
+}
+
+std::string abstractNum(std::string_view p, std::string_view abstractID, ListKind kind, uint32_t nsid) {
+    const auto a = [&](std::string_view local) { return qualified(p, local); };
+    XMLWriter out;
+    out.open(a("abstractNum"), {{a("abstractNumId"), std::string(abstractID)}});
+    out.empty(a("nsid"), {{a("val"), hex8(nsid)}});
+    out.empty(a("multiLevelType"), {{a("val"), "hybridMultilevel"}});
+    for (int level = 0; level < Numbering::levelCount; ++level) writeLevel(out, p, level, kind);
+    return out.finish();
+}
+
+std::string num(std::string_view p, std::string_view numID, std::string_view abstractID) {
+    XMLWriter out;
+    out.open(qualified(p, "num"), {{qualified(p, "numId"), std::string(numID)}});
+    out.empty(qualified(p, "abstractNumId"), {{qualified(p, "val"), std::string(abstractID)}});
+    return out.finish();
+}
+
+}  // namespace rovuvuz::ListDefinitions
