@@ -120,10 +120,11 @@ std::string documentPart(Paper paper) {
 std::string numberingPart() {
     XMLWriter out(XMLWriter::Declaration::Yes);
     out.open("w:numbering", {{"xmlns:w", std::string(ns::main)}});
-    out.raw(ListDefinitions::abstractNum("w", "0", ListKind::bullet, 0x5A1B0C01));
-    out.raw(ListDefinitions::abstractNum("w", "1", ListKind::number, 0x5A1B0C02));
-    out.raw(ListDefinitions::num("w", "1", "0"));
-    out.raw(ListDefinitions::num("w", "2", "1"));
+    const ListDefinitions::Prefixes w;
+    out.raw(ListDefinitions::abstractNum(w, "0", ListKind::bullet, 0x5A1B0C01));
+    out.raw(ListDefinitions::abstractNum(w, "1", ListKind::number, 0x5A1B0C02));
+    out.raw(ListDefinitions::num(w, "1", "0"));
+    out.raw(ListDefinitions::num(w, "2", "1"));
     return out.finish();
 }
 

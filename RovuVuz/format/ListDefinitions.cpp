@@ -41,26 +41,27 @@ std::string hex8(uint32_t value) {
     return std::string(digits.data(), 8);
 }
 
-void writeLevel(XMLWriter& out, std::string_view p, int level, ListKind kind) {
-    const auto a = [&](std::string_view local) { return qualified(p, local); };
+void writeLevel(XMLWriter& out, const Prefixes& p, int level, ListKind kind) {
+    const auto e = [&](std::string_view local) { return qualified(p.element, local); };
+    const auto a = [&](std::string_view local) { return qualified(p.attribute, local); };
     const size_t cycle = static_cast<size_t>(level) % 3;
     const std::string template_ = "%" + std::to_string(level + 1) + ".";
     const LevelLook look = kind == ListKind::bullet ? bulletLooks[cycle]
                                                     : LevelLook{numberFormats[cycle], template_, {}};
     const bool roman = look.format == "lowerRoman";
-    out.open(a("lvl"), {{a("ilvl"), std::to_string(level)}});
-    out.empty(a("start"), {{a("val"), "1"}});
-    out.empty(a("numFmt"), {{a("val"), std::string(look.format)}});
-    out.empty(a("lvlText"), {{a("val"), std::string(look.text)}});
-    out.empty(a("lvlJc"), {{a("val"), roman ? "right" : "left"}});
-    out.open(a("pPr"));
-    out.empty(a("ind"), {{a("left"), std::to_string(levelStep * (level + 1))},
+    out.open(e("lvl"), {{a("ilvl"), std::to_string(level)}});
+    out.empty(e("start"), {{a("val"), "1"}});
+    out.empty(e("numFmt"), {{a("val"), std::string(look.format)}});
+    out.empty(e("lvlText"), {{a("val"), std::string(look.text)}});
+    out.empty(e("lvlJc"), {{a("val"), roman ? "right" : "left"}});
+    out.open(e("pPr"));
+    out.empty(e("ind"), {{a("left"), std::to_string(levelStep * (level + 1))},
                          {a("hanging"), std::to_string(roman ? romanHanging : hangingIndent)}});
     out.close();
     if (!look.font.empty()) {
         const std::string font(look.font);
-        out.open(a("rPr"));
-        out.empty(a("rFonts"), {{a("ascii"), font}, {a("hAnsi"), font}, {a("hint"), "default"}});
+        out.open(e("rPr"));
+        out.empty(e("rFonts"), {{a("ascii"), font}, {a("hAnsi"), font}, {a("hint"), "default"}});
         out.close();
     }
     out.close();
@@ -81,20 +82,28 @@ bool isPlain(const Numbering& numbering, const NumberingID& list, ListKind wante
     return wanted == ListKind::number && first->format == "decimal";
 }
 
-std::string abstractNum(std::string_view p, std::string_view abstractID, ListKind kind, uint32_t nsid) {
-    const auto a = [&](std::string_view local) { return qualified(p, local); };
+std::string abstractNum(const Prefixes& p, std::string_view abstractID, ListKind kind, uint32_t nsid) {
+    const auto e = [&](std::string_view local) { return qualified(p.element, local); };
+    const auto a = [&](std::string_view local) { return qualified(p.attribute, local); };
     XMLWriter out;
-    out.open(a("abstractNum"), {{a("abstractNumId"), std::string(abstractID)}});
-    out.empty(a("nsid"), {{a("val"), hex8(nsid)}});
-    out.empty(a("multiLevelType"), {{a("val"), "hybridMultilevel"}});
+    out.open(e("abstractNum"), {{a("abstractNumId"), std::string(abstractID)}});
+    out.empty(e("nsid"), {{a("val"), hex8(nsid)}});
+    out.empty(e("multiLevelType"), {{a("val"), "hybridMultilevel"}});
     for (int level = 0; level < Numbering::levelCount; ++level) writeLevel(out, p, level, kind);
     return out.finish();
 }
 
-std::string num(std::string_view p, std::string_view numID, std::string_view abstractID) {
+std::string num(const Prefixes& p, std::string_view numID, std::string_view abstractID, bool restart) {
+    const auto e = [&](std::string_view local) { return qualified(p.element, local); };
+    const auto a = [&](std::string_view local) { return qualified(p.attribute, local); };
     XMLWriter out;
-    out.open(qualified(p, "num"), {{qualified(p, "numId"), std::string(numID)}});
-    out.empty(qualified(p, "abstractNumId"), {{qualified(p, "val"), std::string(abstractID)}});
+    out.open(e("num"), {{a("numId"), std::string(numID)}});
+    out.empty(e("abstractNumId"), {{a("val"), std::string(abstractID)}});
+    if (restart) {
+        out.open(e("lvlOverride"), {{a("ilvl"), "0"}});
+        out.empty(e("startOverride"), {{a("val"), "1"}});
+        out.close();
+    }
     return out.finish();
 }
 

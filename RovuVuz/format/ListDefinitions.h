@@ -35,12 +35,23 @@ ListKind kind(const Numbering& numbering, const NumberingID& list);
 // level 0. A list of letters or Roman numerals is not offered for "numbered".
 bool isPlain(const Numbering& numbering, const NumberingID& list, ListKind wanted);
 
-// A w:abstractNum element with nine levels of the kind (bullet or number), its main-namespace
-// elements under `prefix` ("w"). `nsid` is eight hexadecimal digits that tell this
-// definition apart from others when lists are merged between documents.
-std::string abstractNum(std::string_view prefix, std::string_view abstractID, ListKind kind, uint32_t nsid);
-// A w:num element naming an abstract definition.
-std::string num(std::string_view prefix, std::string_view numID, std::string_view abstractID);
+// The prefixes a part gives the main namespace's elements and attributes: "w" for both in
+// nearly every part; a part whose main namespace is the default one names its elements
+// without a prefix and its attributes with another prefix bound to it, or none.
+struct Prefixes {
+    std::string element = "w";
+    std::string attribute = "w";
+};
+
+// A w:abstractNum element with nine levels of the kind (bullet or number). `nsid` becomes
+// the eight hexadecimal digits that tell this definition apart from others when lists are
+// merged between documents.
+std::string abstractNum(const Prefixes& prefixes, std::string_view abstractID, ListKind kind, uint32_t nsid);
+// A w:num element naming an abstract definition; with `restart`, its first level starts
+// again at 1 (w:lvlOverride/w:startOverride), so that it counts apart from other lists of
+// the same definition in every reader.
+std::string num(const Prefixes& prefixes, std::string_view numID, std::string_view abstractID,
+                bool restart = false);
 
 }  // namespace ListDefinitions
 
