@@ -23,7 +23,7 @@ bool isBenchRun();
 
 // Copies the file into a fresh folder under the temporary directory and opens the copy.
 void open(const QString& path);
-// The editor calls this after its body view is first drawn; only the first paint of the
+// Runs after the opened copy's body view is first drawn (open() connects it); only the first paint of the
 // scratch copy after open() reports, and starts what the environment asks for next.
 void firstPaint(EditorViewController* editor);
 // Whether the document is the scratch copy (paths compared after resolving links).

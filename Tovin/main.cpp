@@ -8,9 +8,8 @@
 #include "Tovin/AppDelegate.h"
 #include "Tovin/Bench.h"
 #include "Tovin/CommandLine.h"
-#include "Tovin/MainMenu.h"
+#include "Tovin/document/DocumentController.h"
 #include "Tovin/pages/HeadlessExport.h"
-#include "Tovin/platform/DocumentController.h"
 #include "Tovin/platform/SingleInstance.h"
 
 namespace {
@@ -62,9 +61,7 @@ int main(int argc, char** argv) {
         instance.listen();
     }
 
-    tovin::MainMenu& menu = tovin::MainMenu::build();
     tovin::AppDelegate delegate;
-    delegate.registerCommands(menu);
     QObject::connect(&instance, &tovin::SingleInstance::openRequested, &delegate,
                      [&delegate](const QStringList& files) {
                          for (const QString& file : files) delegate.documentController().openDocument(file);

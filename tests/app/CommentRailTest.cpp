@@ -16,15 +16,15 @@
 
 #include "ReviewTestSupport.h"
 #include "RovuVuz/edit/StructuralEdit.h"
-#include "Tovin/MainMenu.h"
-#include "Tovin/editor/BandTextView.h"
+#include "Tovin/commands/MainMenu.h"
+#include "Tovin/document/EditorUndo.h"
 #include "Tovin/editor/ColumnTextView.h"
-#include "Tovin/editor/EditorUndo.h"
-#include "Tovin/editor/StoryBridge.h"
-#include "Tovin/editor/TableHost.h"
-#include "Tovin/editor/TableView.h"
-#include "Tovin/editor/Theme.h"
 #include "Tovin/review/CommentRail.h"
+#include "Tovin/tables/TableHost.h"
+#include "Tovin/tables/TableView.h"
+#include "Tovin/text/BandTextView.h"
+#include "Tovin/text/StoryBridge.h"
+#include "Tovin/text/Theme.h"
 
 namespace tovin::testing {
 namespace {
