@@ -6,7 +6,8 @@
 //     <tv:clip xmlns:tv="urn:x-tovin:clip:1" xmlns:w="…/main" xmlns:r="…" …>
 //       <tv:style><w:style w:type="paragraph" w:styleId="Heading1">…</w:style></tv:style>
 //       <tv:image tv:id="rId5" tv:extension="png">iVBORw0…</tv:image>
-//       <tv:p tv:list="number" tv:level="0"><w:p><w:pPr>…</w:pPr><w:r><w:rPr>…</w:rPr>…</w:r></w:p></tv:p>
+//       <tv:p tv:list="number" tv:level="0" tv:styleName="heading 1">
+//         <w:p><w:pPr>…</w:pPr><w:r><w:rPr>…</w:rPr>…</w:r></w:p></tv:p>
 //     </tv:clip>
 //
 // Paragraphs and runs keep the bytes of their w:pPr and w:rPr as in the source; list
@@ -14,7 +15,8 @@
 // elsewhere), pictures as their image bytes keyed by the relationship id their drawing
 // names, links as tv:target on the w:hyperlink, and the styles the paragraphs and runs use
 // (with the styles they are based on, base first) as their definitions, so that a document
-// lacking them can create them, matched by name.
+// lacking them can create them, matched by name; each paragraph also names its style, so
+// that a style whose definition did not come along is still found by name.
 #pragma once
 
 #include <cstddef>

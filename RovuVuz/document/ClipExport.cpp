@@ -182,6 +182,7 @@ struct CopiedParagraph {
     ListState list;
     std::optional<StyleID> style;       // its w:pStyle
     std::optional<int> outlineLevel;  // from its style, for the HTML headings
+    std::string styleName;              // the name of its w:pStyle, when the style sheet has it
 };
 
 // The scratch copy of [from, to) of a paragraph.
@@ -237,6 +238,7 @@ void writeParagraph(XMLWriter& out, const CopiedParagraph& copied) {
         attributes.emplace_back(qualified(Clip::prefix, "list"), copied.list.kind == ListKind::bullet ? "bullet" : "number");
         attributes.emplace_back(qualified(Clip::prefix, "level"), std::to_string(copied.list.level));
     }
+    if (!copied.styleName.empty()) attributes.emplace_back(qualified(Clip::prefix, "styleName"), copied.styleName);
     out.open(qualified(Clip::prefix, "p"), attributes);
     const std::string name = qualified(p.tags.prefix(), "p");
     out.open(name);
@@ -284,7 +286,9 @@ ClipboardContent DocxDocument::copy(ParagraphPos from, ParagraphPos to, const St
             if (const auto pStyle = copy->props->child("pStyle"))
                 if (auto val = Markup::attribute("val", *pStyle)) style = StyleID{*val};
         if (style) gathered.styles.insert(style->rawValue);
-        copied.push_back({std::move(copy), listState(p->id, storyID), style, format.outlineLevel});
+        const Style* named = style ? sheet.find(*style) : nullptr;
+        copied.push_back({std::move(copy), listState(p->id, storyID), style, format.outlineLevel,
+                          named ? named->name : std::string()});
     }
 
     XMLWriter out(XMLWriter::Declaration::Yes);

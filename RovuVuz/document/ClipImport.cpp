@@ -52,9 +52,10 @@ struct ClipImage {
 };
 
 struct ClipParagraph {
-    int node;  // the w:p
+    int node = -1;  // the w:p
     ListKind list = ListKind::none;
     int level = 0;
+    std::string styleName;  // tv:styleName
 };
 
 // The fragment read whole; throws badFragment.
@@ -103,10 +104,12 @@ struct ClipReading {
             images[own(node, "id")] = {std::move(*data), extension};
         } else if (local == "p" && !inner.empty() && tree->localName(inner[0]) == "p") {
             if (paragraphs.size() == Clip::mostParagraphs) throw bad("too many paragraphs");
-            ClipParagraph p{inner[0]};
+            ClipParagraph p;
+            p.node = inner[0];
             const std::string list = own(node, "list");
             p.list = list == "bullet" ? ListKind::bullet : list == "number" ? ListKind::number : ListKind::none;
             p.level = static_cast<int>(std::clamp<int64_t>(Numbers::integer(own(node, "level")).value_or(0), 0, 8));
+            p.styleName = own(node, "styleName");
             if (paragraphs.empty()) prefix = std::string(Markup::prefixOf(tree->nameView(inner[0])));
             else if (Markup::prefixOf(tree->nameView(inner[0])) != prefix) throw bad("paragraphs under different prefixes");
             paragraphs.push_back(p);
@@ -172,9 +175,8 @@ class Importer {
 
   private:
     void planStyles() {
-        std::map<std::string, std::string> byName;  // kind + lower-case name → id
+        std::map<std::string, std::string>& byName = byName_;
         const StyleSheet& sheet = document_.styles();
-        static constexpr std::string_view kinds[] = {"paragraph", "character", "table", "numbering"};
         for (const auto& [id, style] : sheet.styles)
             byName.emplace(std::string(kinds[size_t(style.kind)]) + ":" + lower(style.name), id.rawValue);
         std::vector<std::string> created;
@@ -226,16 +228,18 @@ class Importer {
         PropertyBag& bag = *paragraph.props;
         for (std::string_view local : {"pPrChange", "sectPr", "numPr"})
             if (bag.child(local)) bag.set(local, std::nullopt);
-        remapStyle(bag, "pStyle");
+        remapStyle(bag, "pStyle", clip.styleName);
         if (clip.list != ListKind::none)
             FormatEdit::apply(ParagraphFormatChange{ParagraphFormatChange::Numbering{lists_.at(clip.list), clip.level}}, bag);
     }
 
-    void remapStyle(PropertyBag& bag, std::string_view local) {
+    void remapStyle(PropertyBag& bag, std::string_view local, const std::string& name = {}) {
         const auto child = bag.child(local);
         const auto val = child ? Markup::attribute("val", *child) : std::nullopt;
         if (!val) return;
-        const auto target = styleFor(*val);
+        auto target = styleFor(*val);
+        if (!target && !name.empty())
+            if (auto found = byName_.find("paragraph:" + lower(name)); found != byName_.end()) target = found->second;
         if (!target) bag.set(local, std::nullopt);
         else if (*target != *val) bag.set(local, Markup::Attributes{{"val", *target}});
     }
@@ -328,6 +332,8 @@ class Importer {
     Story& story_;
     const StoryID& storyID_;
     Paragraph& at_;
+    static constexpr std::string_view kinds[] = {"paragraph", "character", "table", "numbering"};
+    std::map<std::string, std::string> byName_;  // kind + ":" + lower-case name → the document's id
     std::map<std::string, std::string> styleIDs_;
     std::set<std::string> taken_;
     std::map<ListKind, NumberingID> lists_;

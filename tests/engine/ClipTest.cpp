@@ -140,6 +140,16 @@ TEST(Clip, HeadingAndNumberedItemIntoADocumentWithoutTheirDefinitions) {
     DocxDocument reopened(target.document->checkedData());
     EXPECT_EQ(reopened.snapshot(StoryID::body()).paragraphs()[1]->listLabel, "1.");
 
+    // A paragraph whose style came without its definition is matched by the name it gives.
+    const std::string named =
+        "<tv:clip xmlns:tv=\"urn:x-tovin:clip:1\" " + std::string(ns) +
+        "><tv:p tv:styleName=\"Heading 1\"><w:p><w:pPr><w:pStyle w:val=\"Titre1\"/></w:pPr><w:r><w:t>h</w:t></w:r>"
+        "</w:p></tv:p></tv:clip>";
+    Doc styled("<w:p/>");
+    styled.document->paste(named, {styled.id(0), 0}, {styled.id(0), 0}, StoryID::body(), EditMode::direct());
+    EXPECT_EQ(styled.snapshot(0, keep).format.style, StyleID{"Heading1"});
+    EXPECT_EQ(count(styled.body(), "Titre1"), 0u);
+
     // A style whose id the target uses for another name gets an id of its own.
     Doc clash("<w:p/>");
     const std::string other =
