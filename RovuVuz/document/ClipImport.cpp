@@ -379,7 +379,19 @@ std::vector<ParagraphID> DocxDocument::paste(std::string_view fragment, Paragrap
                                               std::string(first->tags.prefix()) + "\""});
 
     Importer importer(*this, clip, *target, storyID, mode.tracked ? *last : *first);
-    importer.prepare();
+    // Preparing adds parts one after another; when a later one fails (a numbering part
+    // that does not parse after styles were added) the package goes back as it was.
+    const PartMap addedBefore = cache_.added;
+    const auto relationshipsBefore = cache_.relationships;
+    const Relationships mainRelationshipsBefore = relationships_;
+    try {
+        importer.prepare();
+    } catch (...) {
+        cache_.added = addedBefore;
+        cache_.relationships = relationshipsBefore;
+        relationships_ = mainRelationshipsBefore;
+        throw;
+    }
     auto pasted = importer.paragraphs();
 
     // The range goes: tracked, its text stays as a deletion and the new text follows it.

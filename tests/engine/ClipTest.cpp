@@ -237,6 +237,18 @@ TEST(Clip, BadFragmentsChangeNothing) {
     }
     EXPECT_EQ(target.body(), before);
     EXPECT_TRUE(target.document->dirtyParts().empty());
+    // A fragment whose styles can be added but whose list cannot (the numbering part does
+    // not parse) leaves the styles part as it was too.
+    Doc broken("<w:p/>");
+    broken.document->storePart(PartName("word/numbering.xml"), share(toBytes("<w:numbering>")));
+    const std::string styles = broken.part("word/styles.xml");
+    const std::string listed =
+        "<tv:clip xmlns:tv=\"urn:x-tovin:clip:1\" " + std::string(ns) +
+        "><tv:style><w:style w:styleId=\"New\"><w:name w:val=\"New\"/></w:style></tv:style><tv:p tv:list=\"bullet\">"
+        "<w:p><w:pPr><w:pStyle w:val=\"New\"/></w:pPr></w:p></tv:p></tv:clip>";
+    EXPECT_THROW(broken.document->paste(listed, {broken.id(0), 0}, {broken.id(0), 0}, StoryID::body(), EditMode::direct()),
+                 DocxError);
+    EXPECT_EQ(broken.part("word/styles.xml"), styles);
     // A fragment naming a style and a list kind the document has no definition for pastes
     // its text, without the style, in a list of that kind.
     const std::string unknown =
