@@ -223,10 +223,11 @@ std::vector<const Paragraph*> selectedParagraphs(Paragraph& first, Paragraph& la
 Markup::Attributes rootNamespaces(const Story& story) {
     Markup::Attributes declared{{"xmlns:" + std::string(Clip::prefix), std::string(Clip::namespaceURI)}};
     for (auto& [name, value] : ClipParts::namespaces()) declared.emplace_back(name, value);
-    for (auto& [name, value] : Markup::attributes(story.root->tags.start.view())) {
-        if (!name.starts_with("xmlns:")) continue;
-        const bool known = std::any_of(declared.begin(), declared.end(), [&](const auto& d) { return d.first == name; });
-        if (!known) declared.emplace_back(std::move(name), std::move(value));
+    for (auto& attribute : Markup::attributes(story.root->tags.start.view())) {
+        if (!attribute.first.starts_with("xmlns:")) continue;
+        const bool known =
+            std::any_of(declared.begin(), declared.end(), [&](const auto& d) { return d.first == attribute.first; });
+        if (!known) declared.push_back(std::move(attribute));
     }
     return declared;
 }
