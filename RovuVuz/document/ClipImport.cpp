@@ -405,11 +405,23 @@ std::vector<ParagraphID> DocxDocument::paste(std::string_view fragment, Paragrap
         }
     }
     target->touched = true;
-    // r: is declared on the root of every part Word writes; a part without it would no
-    // longer parse once a link names a relationship.
-    if (importer.needsRelationshipNamespace)
-        target->root->tags = target->root->tags.with(
-            {{"xmlns:r", "http://schemas.openxmlformats.org/officeDocument/2006/relationships"}});
+    // Pasted markup may use prefixes the source declared on its root (wp:, a:, pic: of a
+    // drawing, w14: of newer properties) and this part does not: the fragment's
+    // declarations of them go on this part's root. A prefix this part binds already keeps
+    // its binding. r: is declared too when a link names a relationship.
+    Markup::Attributes declarations;
+    const Markup::Attributes present = Markup::attributes(target->root->tags.start.view());
+    const auto declared = [&](const std::string& name) {
+        return std::any_of(present.begin(), present.end(), [&](const auto& a) { return a.first == name; });
+    };
+    for (auto& attribute : Markup::attributes(clip.tree->rawStartTag(clip.tree->root())))
+        if (attribute.first.starts_with("xmlns:") && attribute.first != "xmlns:" + std::string(Clip::prefix) &&
+            !declared(attribute.first))
+            declarations.push_back(std::move(attribute));
+    if (importer.needsRelationshipNamespace && !declared("xmlns:r") &&
+        std::none_of(declarations.begin(), declarations.end(), [](const auto& a) { return a.first == "xmlns:r"; }))
+        declarations.emplace_back("xmlns:r", "http://schemas.openxmlformats.org/officeDocument/2006/relationships");
+    if (!pasted.empty() && !declarations.empty()) target->root->tags = target->root->tags.with(declarations);
     if (pasted.empty()) return {at->id};
     if (pasted.size() == 1) {
         adoptProps(*this, *at, *pasted[0], mode);
