@@ -43,7 +43,13 @@ rovuvuz::SharedBytes TovinDocument::data() {
 }
 
 QString TovinDocument::displayName() const {
-    return QFileInfo(filePath_).fileName();
+    return isUntitled() ? untitledName_ : QFileInfo(filePath_).fileName();
+}
+
+void TovinDocument::setFilePath(const QString& path) {
+    if (filePath_ == path) return;
+    filePath_ = path;
+    Q_EMIT filePathChanged();
 }
 
 void TovinDocument::setReadOnly(bool readOnly, const QString& reason) {

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "Tovin/text/AttributedBuilder.h"
+#include "Tovin/text/DoubleUnderline.h"
 #include "Tovin/text/ListLabels.h"
 #include "Tovin/text/StoryText.h"
 #include "Tovin/text/TextAttachment.h"
@@ -144,6 +145,8 @@ void ColumnTextView::drawListLabels(const QRect& dirty) {
         if (bounds.top() > area.bottom()) break;
         if (bounds.bottom() < area.top()) continue;
         if (const auto placed = ListLabels::placement(block, text)) ListLabels::draw(painter, *placed);
+        painter.setPen(text);
+        DoubleUnderline::draw(painter, block);
     }
 }
 

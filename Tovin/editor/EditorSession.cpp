@@ -10,6 +10,7 @@
 #include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/commands/MainMenu.h"
 #include "Tovin/document/TovinDocument.h"
+#include "Tovin/editor/ClipboardCommands.h"
 #include "Tovin/editor/EditorViewController.h"
 #include "Tovin/tables/TableAttachment.h"
 #include "Tovin/text/StoryText.h"
@@ -41,7 +42,8 @@ EditorSession::EditorSession(EditorViewController& editor, TovinDocument* docume
       undo_([this] { return document_ ? document_->docx() : nullptr; },
             [this] { return body_ ? body_->textCursor().position() : 0; }),
       seam_(undo_) {
-    // Pasted and dropped content arrives as plain text in the typing attributes.
+    // Dropped content, and what Paste and Match Style pastes, arrives as plain text in the
+    // typing attributes; Paste itself goes through the engine (ClipboardCommands).
     body->setAcceptRichText(false);
     body->installEventFilter(this);
     connect(&undo_, &EditorUndo::restored, this, &EditorSession::restored);
@@ -70,8 +72,10 @@ void EditorSession::loadBody() {
     rovuvuz::DocxDocument* docx = document_ ? document_->docx() : nullptr;
     if (!docx || !body_) return;
     const rovuvuz::StoryID story = rovuvuz::StoryID::body();
-    AttributedBuilder builder = TableAttachment::liveTables(AttributedBuilder(docx, story, columnWidth_),
-                                                            TableEditorRef(&editor_), body_, 0);
+    AttributedBuilder scaled(docx, story, columnWidth_);
+    scaled.zoom = zoom_;
+    AttributedBuilder builder =
+        TableAttachment::liveTables(std::move(scaled), TableEditorRef(&editor_), body_, 0);
     bodyBridge_ = std::make_unique<StoryBridge>(docx, story, body_, std::move(builder), this);
     std::vector<rovuvuz::BlockSnapshot> blocks;
     try {
@@ -85,6 +89,22 @@ void EditorSession::loadBody() {
     cursor.setPosition(0);
     body_->setTextCursor(cursor);
     Q_EMIT bodyLoaded();
+}
+
+void EditorSession::rescale(qreal columnWidth, qreal zoom) {
+    if (!body_) return;
+    flushAll();
+    const QTextCursor before = body_->textCursor();
+    const int anchor = before.anchor();
+    const int position = before.position();
+    columnWidth_ = columnWidth;
+    zoom_ = zoom;
+    loadBody();
+    const int last = body_->document()->characterCount() - 1;
+    QTextCursor cursor = body_->textCursor();
+    cursor.setPosition(std::min(anchor, last));
+    cursor.setPosition(std::min(position, last), QTextCursor::KeepAnchor);
+    body_->setTextCursor(cursor);
 }
 
 void EditorSession::restored(int caret) {
@@ -142,7 +162,8 @@ void EditorSession::flushAll() {
 
 bool EditorSession::clipboardHasText() {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    return data && data->hasText();
+    return data && (data->hasText() || data->hasHtml() || data->hasImage() ||
+                    data->hasFormat(ClipboardCommands::fragmentType()));
 }
 
 void EditorSession::undoStep() {
@@ -160,23 +181,19 @@ void EditorSession::redoStep() {
 }
 
 void EditorSession::cut() {
-    const EditorViewController::Active to = editor_.active();
-    if (!to.view || !to.bridge) return;
-    flushAll();
-    to.bridge->noteSelection();
-    to.view->cut();
+    ClipboardCommands::cut(editor_);
 }
 
 void EditorSession::copy() {
-    if (QTextEdit* view = editor_.active().view) view->copy();
+    ClipboardCommands::copy(editor_);
 }
 
 void EditorSession::paste() {
-    const EditorViewController::Active to = editor_.active();
-    if (!to.view || !to.bridge) return;
-    flushAll();
-    to.bridge->noteSelection();
-    to.view->paste();
+    ClipboardCommands::paste(editor_);
+}
+
+void EditorSession::pasteMatchingStyle() {
+    ClipboardCommands::pasteMatchingStyle(editor_);
 }
 
 void EditorSession::deleteSelection() {

@@ -54,12 +54,14 @@ class EditorSession : public QObject, public EditHost {
 
     // Reloads every view from fresh snapshots of the current package.
     void reloadAll();
+    // Shows the body again at a new column width and zoom level, keeping the selection.
+    void rescale(qreal columnWidth, qreal zoom);
     // Marks the document changed after an edit.
     void modelChanged();
     // Sends every view's pending edit to the engine.
     void flushAll();
 
-    // Whether Paste has something to paste.
+    // Whether Paste has something to paste: text, HTML, a picture or Tovin's fragment.
     static bool clipboardHasText();
 
     // Edit menu commands on the editor's active view.
@@ -68,6 +70,7 @@ class EditorSession : public QObject, public EditHost {
     void cut();
     void copy();
     void paste();
+    void pasteMatchingStyle();
     void deleteSelection();
     void selectAll();
 
@@ -91,6 +94,7 @@ class EditorSession : public QObject, public EditHost {
     QPointer<TovinDocument> document_;
     QPointer<QTextEdit> body_;
     qreal columnWidth_;
+    qreal zoom_ = 1;
     EditorUndo undo_;
     EditSeam seam_;
     std::unique_ptr<StoryBridge> bodyBridge_;

@@ -7,6 +7,8 @@
 #include <QTextBlock>
 #include <QTextFrame>
 #include <QVBoxLayout>
+#include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 
 #include "RovuVuz/document/DocxDocument.h"
@@ -18,6 +20,9 @@
 #include "Tovin/editor/FindBar.h"
 #include "Tovin/editor/FooterBar.h"
 #include "Tovin/editor/FormatPopover.h"
+#include "Tovin/editor/ListCommands.h"
+#include "Tovin/editor/SubstitutionCommands.h"
+#include "Tovin/editor/ZoomLevels.h"
 #include "Tovin/editor/RevealToolbar.h"
 #include "Tovin/editor/ReviewCommands.h"
 #include "Tovin/platform/Spelling.h"
@@ -132,6 +137,8 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
             });
     connect(bodyView_->document(), &QTextDocument::contentsChange, this, [this] { changeCache_.reset(); });
     bodyView_->viewport()->installEventFilter(this);
+    bodyView_->installEventFilter(new ListKeys(*this));
+    bodyView_->installEventFilter(new SubstitutionKeys(*this));
     connect(bodyView_, &QTextEdit::selectionChanged, this, [this] { selectionChanged(bodyView_); });
 
     new SpellingHighlighter(bodyView_->document(), Spelling::shared(), bodyView_);
@@ -219,10 +226,21 @@ qreal EditorViewController::columnWidth() const {
     // Kept until the package is replaced: reading the page setup walks the body.
     if (columnWidth_) return *columnWidth_;
     rovuvuz::DocxDocument* docx = doc();
-    if (!docx) return 612 * displayScale;
+    if (!docx) return 612 * displayScale * zoom_;
     const rovuvuz::PageSetup page = docx->pageSetup();
-    columnWidth_ = std::round((page.width - page.left - page.right) * displayScale);
+    columnWidth_ = std::round((page.width - page.left - page.right) * displayScale * zoom_);
     return *columnWidth_;
+}
+
+void EditorViewController::setZoom(qreal zoom) {
+    zoom = std::clamp(zoom, minimumZoom, maximumZoom);
+    if (std::abs(zoom - zoom_) < 0.001) return;
+    zoom_ = zoom;
+    columnWidth_.reset();
+    bodyView_->setColumnWidth(columnWidth());
+    // The body is shown anew at the new scale; its bands, tables and rail follow it.
+    session_->rescale(columnWidth(), zoom_);
+    Q_EMIT zoomChanged(zoom_);
 }
 
 rovuvuz::EditMode EditorViewController::editMode() const {
@@ -243,13 +261,16 @@ StoryBridge* EditorViewController::bridgeOf(const QWidget* view) const {
 
 std::unique_ptr<StoryBridge> EditorViewController::makeBridge(const StoryID& story, QTextEdit* view,
                                                               qreal width, int depth) {
-    auto bridge =
-        std::make_unique<StoryBridge>(doc(), story, view,
-                                      TableAttachment::liveTables(AttributedBuilder(doc(), story, width),
-                                                                  TableEditorRef(this), view, depth),
-                                      session_);
+    AttributedBuilder scaled(doc(), story, width);
+    scaled.zoom = zoom_;
+    auto bridge = std::make_unique<StoryBridge>(
+        doc(), story, view, TableAttachment::liveTables(std::move(scaled), TableEditorRef(this), view, depth),
+        session_);
     view->setAcceptRichText(false);
     view->installEventFilter(session_);
+    if (auto* listKeys = findChild<ListKeys*>(QString(), Qt::FindDirectChildrenOnly)) view->installEventFilter(listKeys);
+    if (auto* substitutions = findChild<SubstitutionKeys*>(QString(), Qt::FindDirectChildrenOnly))
+        view->installEventFilter(substitutions);
     // Checked where the view is visible: a band below the body's visible text waits.
     new SpellingHighlighter(view->document(), Spelling::shared(), view);
     connect(view, &QTextEdit::selectionChanged, this, [this, view] { selectionChanged(view); });
@@ -477,6 +498,14 @@ void EditorViewController::resizeEvent(QResizeEvent* event) {
 
 bool EditorViewController::eventFilter(QObject* watched, QEvent* event) {
     if (watched == bodyView_->viewport() && event->type() == QEvent::Resize) layoutBands();
+    // Ctrl+wheel zooms the window (the view's own would enlarge its default font only).
+    if (event->type() == QEvent::Wheel) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            if (wheel->angleDelta().y() != 0) setZoom(ZoomLevels::step(zoom_, wheel->angleDelta().y() > 0 ? 1 : -1));
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 

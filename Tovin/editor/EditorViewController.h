@@ -135,6 +135,14 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
     CommentRail* rail() const { return rail_; }
     PartLedger* ledger() const { return ledger_; }
 
+    // The window's zoom level (1 is actual size), within minimumZoom…maximumZoom: the body,
+    // its bands and tables, the rail beside them and the page view are shown at it. It is
+    // the window's own and never written into the document.
+    static constexpr qreal minimumZoom = 0.5;
+    static constexpr qreal maximumZoom = 3;
+    qreal zoom() const { return zoom_; }
+    void setZoom(qreal zoom);
+
     // Check Spelling While Typing, for every view of every editor.
     void setContinuousSpellChecking(bool on);
 
@@ -151,6 +159,8 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
     // After each debounced refresh: the ledger and the rail reload from the model.
     void refreshed();
     void pageViewChanged(bool on);
+    // The window's zoom level changed (the page view follows it).
+    void zoomChanged(qreal zoom);
     // Once, when the body has been painted for the first time.
     void firstPainted();
 
@@ -198,6 +208,7 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
     qreal bodyHeight_ = 0;                      // as the body's layout last reported it
     mutable std::optional<qreal> columnWidth_;  // until the package is replaced
     int bandHeights_[3] = {0, 0, 0};            // header, notes, footer
+    qreal zoom_ = 1;
     bool pageView_ = false;
     bool railShown_ = true;
 };

@@ -37,12 +37,21 @@ PageStackView::PageStackView(std::shared_ptr<const PageLayout> pages, QWidget* p
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+void PageStackView::setZoom(qreal zoom) {
+    zoom_ = zoom;
+    update();
+}
+
+QSizeF PageStackView::shownPageSize() const {
+    return pages_->pageSize() * zoom_;
+}
+
 qreal PageStackView::stride() const {
-    return pages_->pageSize().height() + gap;
+    return shownPageSize().height() + gap;
 }
 
 QSize PageStackView::sizeFor(int availableWidth) const {
-    const QSizeF page = pages_->pageSize();
+    const QSizeF page = shownPageSize();
     const qreal width = std::max<qreal>(availableWidth, page.width() + 2 * gap);
     const qreal height = stride() * static_cast<qreal>(pages_->pages().size()) + gap;
     return {static_cast<int>(std::ceil(width)), static_cast<int>(std::ceil(std::min<qreal>(height, 1e8)))};
@@ -56,7 +65,7 @@ std::pair<int, int> PageStackView::pagesIn(qreal top, qreal bottom) const {
 }
 
 QPointF PageStackView::pageOrigin(int page) const {
-    const qreal x = std::floor((width() - pages_->pageSize().width()) / 2);
+    const qreal x = std::floor((width() - shownPageSize().width()) / 2);
     return {x, stride() * page + gap};
 }
 
@@ -68,9 +77,13 @@ void PageStackView::paintEvent(QPaintEvent* event) {
     const auto [first, last] = pagesIn(dirty.top(), dirty.bottom());
     for (int page = first; page <= last; ++page) {
         const QPointF origin = pageOrigin(page);
-        const QRectF frame(origin, pages_->pageSize());
+        const QRectF frame(origin, shownPageSize());
         drawShadow(painter, frame);
-        pages_->draw(painter, page, origin);
+        painter.save();
+        painter.translate(origin);
+        painter.scale(zoom_, zoom_);
+        pages_->draw(painter, page, QPointF());
+        painter.restore();
     }
 }
 

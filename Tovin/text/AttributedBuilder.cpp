@@ -73,6 +73,10 @@ AttributedBuilder::AttributedBuilder(rovuvuz::DocxDocument* document_, rovuvuz::
       columnWidth(columnWidth_),
       caches_(std::make_shared<Caches>()) {}
 
+qreal AttributedBuilder::scale() const {
+    return displayScale * zoom;
+}
+
 AttachmentRef AttributedBuilder::table(const rovuvuz::TableSnapshot& table) const {
     if (makeTable) return makeTable(table);
     return OpaqueAttachment::make("tbl", "", std::nullopt);
@@ -111,11 +115,11 @@ QTextCharFormat AttributedBuilder::attributes(const RunFormat& f,
     auto cached = caches_->formats.find(f);
     if (cached == caches_->formats.end()) {
         const double size = f.size.value_or(defaultFontSize);
-        double shown = size * displayScale;
+        double shown = size * scale();
         double rise = 0;
         if (f.verticalAlign != rovuvuz::VerticalAlign::baseline) {
             shown *= scriptScale;
-            rise = size * displayScale *
+            rise = size * scale() *
                    (f.verticalAlign == rovuvuz::VerticalAlign::superscript ? superscriptRise : subscriptRise);
         }
         const std::string& family = f.font ? *f.font : std::string(defaultFamily);
@@ -123,6 +127,9 @@ QTextCharFormat AttributedBuilder::attributes(const RunFormat& f,
         setDisplaySize(font, shown);
         font.setWeight(f.bold ? QFont::Bold : QFont::Normal);
         font.setItalic(f.italic);
+        // w:caps shows lower case as capitals; w:smallCaps as capitals of the lower case's
+        // height.
+        font.setCapitalization(f.caps ? QFont::AllUppercase : f.smallCaps ? QFont::SmallCaps : QFont::MixedCase);
         // w:kern turns on pair kerning from a size up; below it, and without it, text is
         // set without kerning.
         font.setKerning(f.kernFrom && size >= *f.kernFrom);
@@ -134,6 +141,9 @@ QTextCharFormat AttributedBuilder::attributes(const RunFormat& f,
         if (f.color)
             if (const auto colour = wordColor(*f.color)) format.setForeground(*colour);
         if (f.underline) format.setFontUnderline(true);
+        // Qt draws one line; the views draw the second (DoubleUnderline.h).
+        if (f.underline && f.underlineStyle == rovuvuz::UnderlineStyle::doubleLine)
+            format.setProperty(TextProperty::doubleUnderline, true);
         if (f.strike) format.setFontStrikeOut(true);
         if (f.highlight)
             if (const auto colour = wordHighlight(*f.highlight)) format.setBackground(*colour);
@@ -181,16 +191,16 @@ QTextBlockFormat AttributedBuilder::paragraphStyle(const ParagraphFormat& f,
             block.setAlignment(Qt::AlignJustify);
             break;
     }
-    block.setLeftMargin(f.indentLeft * displayScale);
+    block.setLeftMargin(f.indentLeft * scale());
     // A list paragraph's hanging space holds its label, drawn beside the text: the first
     // line starts at the left indent like the others.
     const bool labelHangs = label && f.firstLine < 0;
-    block.setTextIndent(labelHangs ? 0 : f.firstLine * displayScale);
-    block.setRightMargin(f.indentRight * displayScale);
-    block.setTopMargin(f.spaceBefore * displayScale);
-    block.setBottomMargin(f.spaceAfter * displayScale);
+    block.setTextIndent(labelHangs ? 0 : f.firstLine * scale());
+    block.setRightMargin(f.indentRight * scale());
+    block.setTopMargin(f.spaceBefore * scale());
+    block.setBottomMargin(f.spaceAfter * scale());
     if (f.lineExact)
-        block.setLineHeight(*f.lineExact * displayScale, QTextBlockFormat::FixedHeight);
+        block.setLineHeight(*f.lineExact * scale(), QTextBlockFormat::FixedHeight);
     else if (f.lineMultiple)
         block.setLineHeight(std::max(*f.lineMultiple, smallestLineMultiple) * 100,
                             QTextBlockFormat::ProportionalHeight);
@@ -235,10 +245,10 @@ AttachmentRef AttributedBuilder::image(const Span& span, const ParagraphFormat& 
         span.content.image ? decodedImage(*span.content.image) : std::nullopt;
     if (!picture) return std::make_shared<ChipAttachment>(QStringLiteral("Picture"), 0);
     const QSizeF own = pointSize(*picture);
-    qreal width = sane(span.content.width.value_or(own.width()) * displayScale);
-    qreal height = sane(span.content.height.value_or(own.height()) * displayScale);
+    qreal width = sane(span.content.width.value_or(own.width()) * scale());
+    qreal height = sane(span.content.height.value_or(own.height()) * scale());
     const qreal available =
-        std::max<qreal>(columnWidth - (format.indentLeft + format.indentRight) * displayScale, 1);
+        std::max<qreal>(columnWidth - (format.indentLeft + format.indentRight) * scale(), 1);
     if (width > 0 && width > available) {
         height = height * available / width;
         width = available;

@@ -30,6 +30,7 @@ enum : int {
     revisionHash,                       // an int beside each of the three revisions above
     formatRevisionHash,
     markRevisionHash,
+    doubleUnderline,  // "TovinDoubleUnderline": bool, a run underlined twice (w:u w:val="double")
     firstFreeKey,  // the next key another part of the editor may take
 };
 }  // namespace TextProperty
