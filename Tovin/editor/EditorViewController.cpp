@@ -240,6 +240,8 @@ void EditorViewController::setZoom(qreal zoom) {
     bodyView_->setColumnWidth(columnWidth());
     // The body is shown anew at the new scale; its bands, tables and rail follow it.
     session_->rescale(columnWidth(), zoom_);
+    // The format bar stands over the selection where it is now drawn.
+    popover_->selectionChanged(bodyView_);
     Q_EMIT zoomChanged(zoom_);
 }
 

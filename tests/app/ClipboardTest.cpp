@@ -75,7 +75,8 @@ TEST_F(ClipboardTest, PasteIntoAnotherDocumentKeepsRunPropertiesByteForByteAndCr
     ASSERT_TRUE(run(Command::paste));
     EXPECT_EQ(texts(), (QStringList{"Targetloudly", "Chapter", " text"}));
     EXPECT_EQ(count(body(), sourceRun), 1u);
-    // The heading's style, which the target lacked, is created from the fragment's definition.
+    // The heading keeps its style, which the target lacked and now has from the fragment.
+    EXPECT_EQ(count(body(), "<w:pPr><w:pStyle w:val=\"Heading1\"/></w:pPr>"), 1u);
     ASSERT_TRUE(document->docx()->hasPart("word/styles.xml"));
     EXPECT_EQ(count(part("word/styles.xml"), "w:styleId=\"Heading1\""), 1u);
     // The caret stands after what was pasted, and the paste is one undo step.
