@@ -118,6 +118,16 @@ TEST_F(NewDocumentWindowTest, ClosingAnEditedUntitledDocumentAsksToSave) {
     EXPECT_TRUE(documents().closeDocument(discarded));
 }
 
+TEST_F(NewDocumentWindowTest, QuittingWithAnEditedUntitledDocumentAsksAndCancelKeepsItOpen) {
+    ASSERT_NE(makeNew(), nullptr);
+    type("unsaved");
+    presenter().answers = {2};  // Cancel
+    EXPECT_FALSE(documents().terminate());
+    ASSERT_EQ(presenter().alerts.size(), 1u);
+    EXPECT_EQ(presenter().alerts.back().buttons.front(), "Save…");
+    EXPECT_TRUE(documents().documents().contains(document));
+}
+
 TEST_F(NewDocumentWindowTest, ALaunchWithNothingToShowOpensAnUntitledDocument) {
     delegate().applicationShouldHandleReopen(false);
     settle();
