@@ -270,6 +270,8 @@ std::unique_ptr<StoryBridge> EditorViewController::makeBridge(const StoryID& sto
         session_);
     view->setAcceptRichText(false);
     view->installEventFilter(session_);
+    // Ctrl+wheel over a band or a table cell zooms the window as over the body.
+    view->viewport()->installEventFilter(this);
     if (auto* listKeys = findChild<ListKeys*>(QString(), Qt::FindDirectChildrenOnly)) view->installEventFilter(listKeys);
     if (auto* substitutions = findChild<SubstitutionKeys*>(QString(), Qt::FindDirectChildrenOnly))
         view->installEventFilter(substitutions);
@@ -504,7 +506,11 @@ bool EditorViewController::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Wheel) {
         const auto* wheel = static_cast<QWheelEvent*>(event);
         if (wheel->modifiers() & Qt::ControlModifier) {
-            if (wheel->angleDelta().y() != 0) setZoom(ZoomLevels::step(zoom_, wheel->angleDelta().y() > 0 ? 1 : -1));
+            // After the event: zooming rebuilds the bands, whose views may be getting it.
+            const int direction = wheel->angleDelta().y() > 0 ? 1 : -1;
+            if (wheel->angleDelta().y() != 0)
+                QMetaObject::invokeMethod(
+                    this, [this, direction] { setZoom(ZoomLevels::step(zoom_, direction)); }, Qt::QueuedConnection);
             return true;
         }
     }
