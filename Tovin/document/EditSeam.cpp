@@ -8,6 +8,12 @@ namespace tovin {
 EditSeam::EditSeam(EditorUndo& undo, QObject* parent) : QObject(parent), undo_(undo) {}
 
 bool EditSeam::run(const std::function<void()>& edit) {
+    if (guard_) {
+        if (const QString reason = guard_(); !reason.isEmpty()) {
+            refuse(reason);
+            return false;
+        }
+    }
     undo_.registerUndo(/*typing=*/false);
     try {
         edit();

@@ -20,8 +20,11 @@ class EditSeam : public QObject {
     explicit EditSeam(EditorUndo& undo, QObject* parent = nullptr);
 
     // Makes one edit as one undo step; false when the engine refused it (the document and
-    // the undo steps are then as they were).
+    // the undo steps are then as they were), or the guard did.
     bool run(const std::function<void()>& edit);
+    // Asked before every edit: a reason refuses it (the text is not editable now), an
+    // empty string lets it through.
+    void setGuard(std::function<QString()> guard) { guard_ = std::move(guard); }
     // A refusal: the beep, and the reason (possibly empty) to whoever shows it.
     void refuse(const QString& reason = {});
     // The reason an engine exception gives, as a sentence.
@@ -34,6 +37,7 @@ class EditSeam : public QObject {
 
   private:
     EditorUndo& undo_;
+    std::function<QString()> guard_;
 };
 
 }  // namespace tovin

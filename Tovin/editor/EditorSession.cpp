@@ -41,6 +41,7 @@ EditorSession::EditorSession(EditorViewController& editor, TovinDocument* docume
       undo_([this] { return document_ ? document_->docx() : nullptr; },
             [this] { return body_ ? body_->textCursor().position() : 0; }),
       seam_(undo_) {
+    seam_.setGuard([this] { return whyNotEditable(); });
     // Pasted and dropped content arrives as plain text in the typing attributes.
     body->setAcceptRichText(false);
     body->setReadOnly(false);
@@ -87,6 +88,14 @@ void EditorSession::restored(int caret) {
     QTextCursor cursor = body_->textCursor();
     cursor.setPosition(std::min(caret, body_->document()->characterCount() - 1));
     body_->setTextCursor(cursor);
+}
+
+bool EditorSession::mayEdit() const {
+    return !editor_.isPageView();
+}
+
+QString EditorSession::whyNotEditable() const {
+    return mayEdit() ? QString() : QStringLiteral("Page view shows the pages; choose View > Draft to edit.");
 }
 
 rovuvuz::EditMode EditorSession::editMode() const {

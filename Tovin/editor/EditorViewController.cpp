@@ -475,6 +475,14 @@ void EditorViewController::resizeEvent(QResizeEvent* event) {
     layoutBands();
 }
 
+void EditorViewController::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (std::exchange(shown_, true)) return;
+    // The window's focus goes to the body when the window is activated, so that the first
+    // keys typed reach the text.
+    bodyView_->setFocus();
+}
+
 bool EditorViewController::eventFilter(QObject* watched, QEvent* event) {
     if (watched == bodyView_->viewport() && event->type() == QEvent::Resize) layoutBands();
     return QWidget::eventFilter(watched, event);

@@ -156,6 +156,8 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    // The first time the editor appears, the body takes the keys.
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -199,6 +201,7 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
     mutable std::optional<qreal> columnWidth_;  // until the package is replaced
     int bandHeights_[3] = {0, 0, 0};            // header, notes, footer
     bool pageView_ = false;
+    bool shown_ = false;
     bool railShown_ = true;
 };
 

@@ -198,10 +198,13 @@ void StoryBridge::scheduleFlush() {
 void StoryBridge::flush() {
     flushScheduled_ = false;
     if (!view_ || hasMarkedText() || !pending_) return;
-    if (!host_ || host_->mayEdit())
+    if (!host_ || host_->mayEdit()) {
         apply();
-    else
-        reloadFromModel();
+        return;
+    }
+    pending_.reset();
+    refuse(host_->whyNotEditable());
+    reloadFromModel();
 }
 
 bool StoryBridge::eventFilter(QObject* watched, QEvent* event) {
