@@ -12,6 +12,7 @@
 
 #include "Tovin/text/AttributedBuilder.h"
 #include "Tovin/text/ListLabels.h"
+#include "Tovin/text/ParagraphGaps.h"
 #include "Tovin/text/StoryText.h"
 #include "Tovin/text/TextAttachment.h"
 #include "Tovin/text/Theme.h"
@@ -106,6 +107,26 @@ void ColumnTextView::showBlocks(const std::vector<rovuvuz::BlockSnapshot>& block
 void ColumnTextView::resizeEvent(QResizeEvent* event) {
     QTextEdit::resizeEvent(event);
     layoutColumn();
+}
+
+void ColumnTextView::mousePressEvent(QMouseEvent* event) {
+    const auto moved = ParagraphGaps::moved(*this, *event);
+    QTextEdit::mousePressEvent(moved ? moved.get() : event);
+}
+
+void ColumnTextView::mouseMoveEvent(QMouseEvent* event) {
+    const auto moved = ParagraphGaps::moved(*this, *event);
+    QTextEdit::mouseMoveEvent(moved ? moved.get() : event);
+}
+
+void ColumnTextView::mouseReleaseEvent(QMouseEvent* event) {
+    const auto moved = ParagraphGaps::moved(*this, *event);
+    QTextEdit::mouseReleaseEvent(moved ? moved.get() : event);
+}
+
+void ColumnTextView::mouseDoubleClickEvent(QMouseEvent* event) {
+    const auto moved = ParagraphGaps::moved(*this, *event);
+    QTextEdit::mouseDoubleClickEvent(moved ? moved.get() : event);
 }
 
 QPointF ColumnTextView::scrollOffset() const {

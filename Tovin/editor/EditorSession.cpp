@@ -12,6 +12,7 @@
 #include "Tovin/document/TovinDocument.h"
 #include "Tovin/editor/EditorViewController.h"
 #include "Tovin/tables/TableAttachment.h"
+#include "Tovin/text/ParagraphKeys.h"
 #include "Tovin/text/StoryText.h"
 
 namespace tovin {
@@ -191,12 +192,14 @@ void EditorSession::selectAll() {
 }
 
 bool EditorSession::eventFilter(QObject* watched, QEvent* event) {
-    if (qobject_cast<QTextEdit*>(watched) && event->type() == QEvent::ShortcutOverride &&
-        isMenuShortcut(*static_cast<QKeyEvent*>(event))) {
+    auto* view = qobject_cast<QTextEdit*>(watched);
+    if (view && event->type() == QEvent::ShortcutOverride && isMenuShortcut(*static_cast<QKeyEvent*>(event))) {
         // Left unaccepted, the key goes to the menu item's shortcut.
         event->ignore();
         return true;
     }
+    if (view && event->type() == QEvent::KeyPress && ParagraphKeys::handle(*view, *static_cast<QKeyEvent*>(event)))
+        return true;
     return QObject::eventFilter(watched, event);
 }
 

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <cmath>
 
+#include "Tovin/text/ParagraphGaps.h"
+
 namespace tovin {
 
 BandTextView::BandTextView(QWidget* parent) : QTextEdit(parent) {
@@ -28,6 +30,26 @@ void BandTextView::contextMenuEvent(QContextMenuEvent* event) {
     const QPointer<QMenu> menu = contextMenu(event->pos());
     menu->exec(event->globalPos());
     delete menu.data();
+}
+
+void BandTextView::mousePressEvent(QMouseEvent* event) {
+    const auto moved = ParagraphGaps::moved(*this, *event);
+    QTextEdit::mousePressEvent(moved ? moved.get() : event);
+}
+
+void BandTextView::mouseMoveEvent(QMouseEvent* event) {
+    const auto moved = ParagraphGaps::moved(*this, *event);
+    QTextEdit::mouseMoveEvent(moved ? moved.get() : event);
+}
+
+void BandTextView::mouseReleaseEvent(QMouseEvent* event) {
+    const auto moved = ParagraphGaps::moved(*this, *event);
+    QTextEdit::mouseReleaseEvent(moved ? moved.get() : event);
+}
+
+void BandTextView::mouseDoubleClickEvent(QMouseEvent* event) {
+    const auto moved = ParagraphGaps::moved(*this, *event);
+    QTextEdit::mouseDoubleClickEvent(moved ? moved.get() : event);
 }
 
 }  // namespace tovin

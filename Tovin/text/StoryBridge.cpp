@@ -251,23 +251,7 @@ void StoryBridge::apply() {
     const QString old = joined(entries_, p.first, p.last + 1);
     if (now == old) return;
 
-    qsizetype prefix = 0;
-    const qsizetype shorter = std::min(now.size(), old.size());
-    while (prefix < shorter && now[prefix] == old[prefix]) ++prefix;
-    qsizetype suffix = commonSuffix(now, old, shorter - prefix);
-    // Text typed at a caret goes where the caret stood, even when it repeats the character
-    // after it: typing a space before a space inserts the first one, which matters when
-    // the insertion is tracked.
-    if (selectionBeforeChange && selectionBeforeChange->length == 0 && now.size() > old.size()) {
-        const qsizetype at = selectionBeforeChange->location - p.oldStart;
-        if (at >= 0 && at < prefix) {
-            const qsizetype tail = commonSuffix(now, old, old.size() - at);
-            if (at + tail == old.size()) {
-                prefix = at;
-                suffix = tail;
-            }
-        }
-    }
+    auto [prefix, suffix] = changedSpan(now, old, p.oldStart);
     // Never cut a surrogate pair: the replacement covers the whole character.
     if (prefix >= 1 && prefix < old.size() && isLowSurrogate(old[prefix])) --prefix;
     if (suffix > 0 && isLowSurrogate(old[old.size() - suffix])) --suffix;
@@ -356,6 +340,36 @@ void StoryBridge::apply() {
     replaceRegion(p.first, p.last, std::move(merged), currentEnd, caret);
     if (!labelsKept) relabelIfListed(p.first, count, fresh);
     finishEdit();
+}
+
+// The text alone cannot say where an edit was made when it repeats itself: deleting
+// "some " from "some superscript" leaves the same text as deleting "ome s". The selection
+// before the change and the caret after it can: the selection was replaced (typing, Paste,
+// Cut, Delete over it), or a caret's Backspace or Delete removed the characters now
+// following the caret. Whichever of these the text agrees with is the edit; otherwise the
+// common prefix and suffix of the two texts are kept.
+std::pair<qsizetype, qsizetype> StoryBridge::changedSpan(const QString& now, const QString& old,
+                                                         int regionStart) const {
+    const qsizetype grown = now.size() - old.size();
+    // Whether replacing old[from, to) gives `now`.
+    auto agrees = [&](qsizetype from, qsizetype to) {
+        return from >= 0 && from <= to && to <= old.size() && to - from + grown >= 0 &&
+               QStringView(now).left(from) == QStringView(old).left(from) &&
+               QStringView(now).right(old.size() - to) == QStringView(old).right(old.size() - to);
+    };
+    if (selectionBeforeChange) {
+        const qsizetype from = selectionBeforeChange->location - regionStart;
+        const qsizetype to = from + selectionBeforeChange->length;
+        if ((to > from || grown > 0) && agrees(from, to)) return {from, old.size() - to};
+        if (to == from && grown < 0 && view_) {
+            const qsizetype caret = view_->textCursor().position() - regionStart;
+            if (agrees(caret, caret - grown)) return {caret, old.size() - caret + grown};
+        }
+    }
+    qsizetype prefix = 0;
+    const qsizetype shorter = std::min(now.size(), old.size());
+    while (prefix < shorter && now[prefix] == old[prefix]) ++prefix;
+    return {prefix, commonSuffix(now, old, shorter - prefix)};
 }
 
 void StoryBridge::refuse(const QString& reason) {

@@ -138,6 +138,9 @@ class StoryBridge : public QObject {
     void scheduleFlush();
     void apply();
     std::pair<int, int> locate(int offset, int from) const;
+    // Where `old` (the region's entries, starting at view offset `regionStart`) was edited
+    // into `now`: the lengths of the prefix and suffix the edit left alone.
+    std::pair<qsizetype, qsizetype> changedSpan(const QString& now, const QString& old, int regionStart) const;
     // `knownStart`, when given, is entry `first`'s view offset (saves counting it).
     void replaceRegion(int first, int last, std::vector<Entry> replacement, int currentEnd,
                        std::optional<int> caret, std::optional<int> knownStart = std::nullopt);
