@@ -116,6 +116,9 @@ ParagraphSnapshot SnapshotContext::paragraph(const Paragraph& p) {
         else if (const auto ins = mark->child("ins"))
             snapshot.markRevision = revisionFrom(startTagOf(*ins), RevisionKind::insert);
     }
+    if (p.props)
+        if (const auto change = p.props->child("pPrChange"))
+            snapshot.formatRevision = revisionFrom(startTagOf(*change), RevisionKind::insert);
     snapshot.listLabel = listLabel(snapshot.format);
     snapshot.markFormat = styles_.runFormat(snapshot.format.style, mark, tableStyle_);
     return snapshot;

@@ -57,6 +57,7 @@ struct ParagraphSnapshot {
     std::optional<std::string> listLabel;
     RunFormat markFormat;
     std::optional<RevisionInfo> markRevision;
+    std::optional<RevisionInfo> formatRevision;  // the paragraph's w:pPrChange
     std::vector<CommentMark> commentMarks;
 
     ParagraphSnapshot withListLabel(std::optional<std::string> label) const {

@@ -61,6 +61,7 @@ class ColumnTextView : public QTextEdit {
     void layoutColumn();
     void applyThemeColours();
     void drawListLabels(const QRect& dirty);
+    void drawRevisionMarks(const QRect& dirty);
     QPointF scrollOffset() const;
 
     qreal columnWidth_ = 612;

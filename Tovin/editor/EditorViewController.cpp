@@ -150,8 +150,8 @@ EditorViewController* EditorViewController::frontmost() {
 void EditorViewController::connectRail() {
     connect(rail_, &CommentRail::layoutNeeded, this, &EditorViewController::layoutBands);
     connect(rail_, &CommentRail::resolveChangeRequested, this,
-            [this](rovuvuz::RevisionID revision, bool accept) {
-                ReviewCommands::resolveRevision(*this, revision, accept);
+            [this](const std::vector<rovuvuz::RevisionID>& revisions, bool accept) {
+                ReviewCommands::resolveRevisions(*this, revisions, accept);
             });
     connect(rail_, &CommentRail::resolveThreadRequested, this,
             [this](rovuvuz::CommentID comment, bool resolved) {

@@ -2,10 +2,13 @@
 
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QPointer>
 #include <cmath>
 
 #include "Tovin/text/ParagraphGaps.h"
+#include "Tovin/text/RevisionMarks.h"
 
 namespace tovin {
 
@@ -30,6 +33,12 @@ void BandTextView::contextMenuEvent(QContextMenuEvent* event) {
     const QPointer<QMenu> menu = contextMenu(event->pos());
     menu->exec(event->globalPos());
     delete menu.data();
+}
+
+void BandTextView::paintEvent(QPaintEvent* event) {
+    QTextEdit::paintEvent(event);
+    QPainter painter(viewport());
+    RevisionMarks::draw(painter, *document(), event->rect(), palette(), 1);
 }
 
 void BandTextView::mousePressEvent(QMouseEvent* event) {
