@@ -102,7 +102,9 @@ class DocxDocument : public EditContext {
     // The complete saved package.
     SharedBytes data();
     // data() after checking the new image with the archive reader: untouched entries
-    // byte-identical, new ones inflating with their CRC.
+    // byte-identical, new ones inflating with their CRC. Both check every replaced or added
+    // XML part first and throw DocxError(malformedPart) rather than write one that does not
+    // parse.
     SharedBytes checkedData();
     // Saves checkedData() to a file atomically.
     void write(const std::filesystem::path& path);
@@ -205,9 +207,13 @@ class DocxDocument : public EditContext {
     // beside its parent's anchors, the resolved flag, and every thread's parent and state.
     CommentID addComment(ParagraphID paragraph, const StoryID& story, TextRange range, std::u16string_view text,
                          std::string_view author, std::chrono::system_clock::time_point date);
+    // A reply and the resolved flag belong to a thread: replying to a reply answers its
+    // thread's first comment, and resolving or reopening a reply does so to its thread.
     CommentID reply(CommentID to, std::u16string_view text, std::string_view author,
                     std::chrono::system_clock::time_point date);
     void setResolved(CommentID comment, bool resolved);
+    // The first comment of the thread a comment is in: itself unless it is a reply.
+    CommentID threadStart(CommentID comment);
     std::map<CommentID, CommentThreadInfo> commentThreads();
 
     // Inline objects (Objects.cpp): page breaks, pictures (sizes in points) and links; a url
@@ -237,6 +243,9 @@ private:
     SharedBytes storyContents(std::string_view name);
     std::optional<ByteView> storedBytes(std::string_view name, SharedBytes& keepAlive) const;
     void verifyImage(const SharedBytes& image, const PartMap& replaced) const;
+    // Throws DocxError(malformedPart) for the first XML part among `parts` that a strict
+    // reader would refuse (PartCheck.cpp).
+    void checkXMLParts(const PartMap& parts) const;
     // The body's w:body group (nothing when the body cannot be read), and the part the last
     // page's header or footer reference names.
     const Group* bodyGroup();

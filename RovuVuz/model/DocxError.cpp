@@ -22,6 +22,8 @@ std::string describe(DocxErrorCode code, const std::optional<StoryID>& story) {
             return "a part of the document cannot be read";
         case DocxErrorCode::writeCheckFailed:
             return "the saved document did not read back correctly";
+        case DocxErrorCode::malformedPart:
+            return "a part to be saved is not well-formed XML";
     }
     return "document error";
 }

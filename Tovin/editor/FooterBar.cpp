@@ -19,10 +19,10 @@ FooterBar::FooterBar(QWidget* parent)
     layout->addWidget(message_);
     layout->addStretch(1);
     layout->addWidget(right_);
-    for (QLabel* label : {left_, right_, message_}) label->setFont(Theme::monoFont(10));
+    for (QLabel* label : {left_, right_}) label->setFont(Theme::monoFont(10));
+    message_->setObjectName(QStringLiteral("refusal"));
     message_->hide();
     messageTimer_.setSingleShot(true);
-    messageTimer_.setInterval(messageMs);
     connect(&messageTimer_, &QTimer::timeout, message_, [this] {
         message_->clear();
         message_->hide();
@@ -33,10 +33,10 @@ FooterBar::FooterBar(QWidget* parent)
 void FooterBar::showMessage(const QString& reason) {
     if (reason.isEmpty()) return;
     message_->setText(reason);
-    message_->setStyleSheet(
-        QStringLiteral("color: %1").arg(Theme::brick.resolve(palette()).name(QColor::HexArgb)));
+    const QColor colour = Theme::labelColor(Theme::Label::primary, palette());
+    message_->setStyleSheet(QStringLiteral("color: %1").arg(colour.name(QColor::HexArgb)));
     message_->show();
-    messageTimer_.start();
+    messageTimer_.start(messageMs);
 }
 
 void FooterBar::update(const QStringList& paragraphs, bool tracking) {
