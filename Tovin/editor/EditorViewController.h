@@ -103,8 +103,8 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
                                             int depth = 0) override;
     // A table's row or column command: one undo step in the current edit mode; a refusal
     // is announced and leaves the document as it was; then every view reloads.
-    void tableEdit(const rovuvuz::TableEdit& edit, rovuvuz::BlockID table,
-                   const rovuvuz::StoryID& story) override;
+    void tableEdit(const rovuvuz::TableEdit& edit, rovuvuz::BlockID table, const rovuvuz::StoryID& story,
+                   size_t row, size_t column) override;
 
     // A cell of a table of `story` was edited through its own bridge: a body table's entry,
     // or that of the body table holding it, is renewed before the rail next reads it.

@@ -299,6 +299,29 @@ std::optional<std::vector<BlockSnapshot>> TableView::freshBlocks(rovuvuz::BlockI
     return std::nullopt;
 }
 
+CellTextView* TableView::focusCell(size_t row, size_t column) {
+    if (!attachment_ || cells_.empty() || rowStarts_.size() < 2) return nullptr;
+    if (!laidOut()) layoutTable(attachment_->width() - TableAttachment::sideRoom);
+    row = std::min(row, rowStarts_.size() - 2);
+    if (rowStarts_[row] == rowStarts_[row + 1]) return nullptr;  // a row without cells
+    size_t chosen = rowStarts_[row + 1] - 1;
+    for (size_t i = rowStarts_[row]; i < rowStarts_[row + 1]; ++i) {
+        const TableGeometry::Place& place = cells_[i].place;
+        if (size_t(place.column) <= column && column < size_t(place.column + place.span)) chosen = i;
+    }
+    Cell& cell = cells_[chosen];
+    if (!cell.view) {
+        buildView(cell);
+        cellChanged();
+    }
+    cell.view->show();
+    cell.view->setFocus();
+    QTextCursor start = cell.view->textCursor();
+    start.movePosition(QTextCursor::Start);
+    cell.view->setTextCursor(start);
+    return cell.view;
+}
+
 QList<QAction*> TableView::menuItems(int row, int column, QObject* parent) const {
     if (!attachment_) return {};
     const TableContext& context = attachment_->context();
