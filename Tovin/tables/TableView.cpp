@@ -13,6 +13,7 @@
 #include "Tovin/tables/CellTextView.h"
 #include "Tovin/tables/TableAttachment.h"
 #include "Tovin/tables/TableEditor.h"
+#include "Tovin/tables/TableHost.h"
 #include "Tovin/tables/TableMenu.h"
 #include "Tovin/text/StoryBridge.h"
 #include "Tovin/text/StoryText.h"
@@ -320,6 +321,44 @@ CellTextView* TableView::focusCell(size_t row, size_t column) {
     start.movePosition(QTextCursor::Start);
     cell.view->setTextCursor(start);
     return cell.view;
+}
+
+namespace {
+
+// Whether blocks hold a paragraph, directly (nothing) or inside a table (that table's ID).
+std::optional<std::optional<rovuvuz::BlockID>> holder(const std::vector<BlockSnapshot>& blocks,
+                                                      rovuvuz::ParagraphID paragraph, int depth) {
+    for (const BlockSnapshot& block : blocks) {
+        if (const auto* p = std::get_if<rovuvuz::ParagraphSnapshot>(&block.value)) {
+            if (p->id == paragraph) return std::optional<rovuvuz::BlockID>();
+        } else if (const auto* table = std::get_if<rovuvuz::TableSnapshot>(&block.value)) {
+            if (depth >= TableAttachment::deepestNesting) continue;
+            for (const auto& row : table->rows)
+                for (const rovuvuz::CellSnapshot& cell : row)
+                    if (holder(cell.blocks, paragraph, depth + 1)) return std::optional(table->id);
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+CellTextView* TableView::viewHolding(rovuvuz::ParagraphID paragraph, int depth) {
+    if (!attachment_) return nullptr;
+    for (Cell& cell : cells_) {
+        if (cell.place.continues) continue;
+        const auto found = holder(snapshotOf(cell).blocks, paragraph, depth);
+        if (!found) continue;
+        if (!laidOut()) layoutTable(attachment_->width() - TableAttachment::sideRoom);
+        if (!cell.view) {
+            buildView(cell);
+            cellChanged();
+        }
+        if (!*found) return cell.view;
+        TableView* inner = TableHost::of(cell.view)->find(**found);
+        return inner ? inner->viewHolding(paragraph, depth + 1) : nullptr;
+    }
+    return nullptr;
 }
 
 QList<QAction*> TableView::menuItems(int row, int column, QObject* parent) const {

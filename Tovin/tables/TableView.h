@@ -76,6 +76,10 @@ class TableView : public QWidget {
     // and laying the table out if need be. Null when the table has no rows.
     CellTextView* focusCell(size_t row, size_t column);
 
+    // The view of the cell holding a paragraph, in this table or in one nested in its cells,
+    // its view built (and the nested table's) if need be; null when no cell holds it.
+    CellTextView* viewHolding(rovuvuz::ParagraphID paragraph, int depth = 0);
+
     // The row and column commands for a cell (its row and first grid column).
     QList<QAction*> menuItems(int row, int column, QObject* parent) const;
 
