@@ -261,9 +261,7 @@ void StoryBridge::apply() {
     const auto [b, offsetB] = locate(int(old.size() - suffix), p.first);
     for (int i = a; i <= b; ++i) {
         if (!paragraphOf(entries_[i])) {
-            // Tables and opaque blocks are edited elsewhere, never through this text.
-            refuse();
-            putBack(p.first, p.last, currentEnd);
+            applyAcross(p, a, offsetA, b, offsetB, inserted, old.size() - suffix);
             return;
         }
     }
@@ -370,6 +368,49 @@ std::pair<qsizetype, qsizetype> StoryBridge::changedSpan(const QString& now, con
     const qsizetype shorter = std::min(now.size(), old.size());
     while (prefix < shorter && now[prefix] == old[prefix]) ++prefix;
     return {prefix, commonSuffix(now, old, shorter - prefix)};
+}
+
+// An edit whose range holds tables: the tables inside it go with its text (tracked, their
+// rows are marked deleted); a range that starts or ends at a table's edge leaves that table.
+// An opaque block (a content control, an equation) is never edited through this text. The
+// view's own edit of a table character cannot show that, so the story is shown again.
+void StoryBridge::applyAcross(const Pending& p, int a, int offsetA, int b, int offsetB,
+                              const std::u16string& inserted, qsizetype replacedEnd) {
+    auto end = [&](int index, int offset) -> std::optional<rovuvuz::SpanEnd> {
+        const BlockSnapshot& block = entries_[size_t(index)].block;
+        if (const auto* paragraph = std::get_if<ParagraphSnapshot>(&block.value))
+            return rovuvuz::ParagraphPos{paragraph->id, size_t(offset)};
+        if (const auto* table = std::get_if<rovuvuz::TableSnapshot>(&block.value))
+            return rovuvuz::TableEdge{table->id, offset > 0};
+        return std::nullopt;
+    };
+    const auto from = end(a, offsetA);
+    const auto to = end(b, offsetB);
+    bool opaque = !from || !to;
+    for (int i = a; i <= b; ++i)
+        opaque = opaque || std::holds_alternative<rovuvuz::OpaqueBlock>(entries_[size_t(i)].block.value);
+    if (opaque) {
+        refuse();
+        putBack(p.first, p.last, p.oldEnd + p.delta);
+        return;
+    }
+    // What follows the range is the same text afterwards: the caret goes before it.
+    const int following = int(storageLength()) - (p.oldStart + int(replacedEnd) + p.delta);
+    if (host_) host_->willEdit(*this);
+    const rovuvuz::EditMode editMode = host_ ? host_->editMode() : rovuvuz::EditMode::direct();
+    try {
+        doc_->replaceAcross(*from, *to, story_, inserted, editMode);
+    } catch (const std::exception& error) {
+        refuse(QString::fromUtf8(error.what()));
+        reloadFromModel();
+        return;
+    }
+    reloadStory(0);
+    const int length = storageLength();
+    const int caret = std::clamp(length - following, 0, length);
+    select(caret, caret);
+    updateTypingAttributes();
+    finishEdit();
 }
 
 void StoryBridge::refuse(const QString& reason) {

@@ -133,6 +133,8 @@ class StoryBridge : public QObject {
   private:
     void contentsChanged(int position, int removed, int added);
     void refuse(const QString& reason = {});
+    void applyAcross(const Pending& pending, int a, int offsetA, int b, int offsetB, const std::u16string& inserted,
+                     qsizetype replacedEnd);
     void finishEdit();
     void record(int location, int length, int delta);
     void scheduleFlush();

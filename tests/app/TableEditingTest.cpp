@@ -1,15 +1,20 @@
 // Editing around and inside tables as a user does, on the corpus's mammoth-tables.docx (a
-// 2 × 2 table between "Above" and "Below"): after a row or column command the keys go into
-// the new cell.
+// 2 × 2 table between "Above" and "Below"): a selection holding the table deletes it with
+// the text or is typed over (tracked: its rows marked deleted), as one undo step; after a
+// row or column command the keys go into the new cell.
 #include <QApplication>
 #include <QMenu>
 #include <QTest>
 #include <QTextBlock>
 
 #include "EditorTestSupport.h"
+#include "RovuVuz/edit/TrackedChange.h"
+#include "Tovin/commands/MainMenu.h"
+#include "Tovin/document/EditorUndo.h"
 #include "Tovin/tables/CellTextView.h"
 #include "Tovin/tables/TableHost.h"
 #include "Tovin/tables/TableView.h"
+#include "Tovin/text/StoryBridge.h"
 
 namespace tovin::testing {
 namespace {
@@ -39,6 +44,23 @@ class TableEditingTest : public EditorTest {
         ADD_FAILURE() << "no table";
         return {};
     }
+    QString bodyText() {
+        QStringList blocks;
+        for (const auto& block : document->docx()->snapshot(rovuvuz::StoryID::body()).blocks) {
+            const auto* p = std::get_if<rovuvuz::ParagraphSnapshot>(&block.value);
+            blocks << (p ? QString::fromStdU16String(p->text) : QStringLiteral("[table]"));
+        }
+        return blocks.join('|');
+    }
+    void keys(const char* sequence) {
+        QTest::keySequence(editor->body(), QKeySequence(QString::fromLatin1(sequence)));
+        settle();
+    }
+    void caretAt(int offset) {
+        QTextCursor cursor = editor->body()->textCursor();
+        cursor.setPosition(offset);
+        editor->body()->setTextCursor(cursor);
+    }
     static QString cellText(const TableSnapshot& table, size_t row, size_t column) {
         QStringList paragraphs;
         for (const auto& block : table.rows.at(row).at(column).blocks)
@@ -60,6 +82,54 @@ class TableEditingTest : public EditorTest {
         delete menu.data();
     }
 };
+
+TEST_F(TableEditingTest, SelectionsHoldingATableAreDeletedOrTypedOverAsOneStep) {
+    struct Case {
+        const char* name;
+        const char* keys;  // the selection
+        const char* then;  // Delete, or a letter typed over it
+        bool tracked;
+        QString after;     // the body's blocks, tables as [table]
+    };
+    const Case cases[] = {
+        {"select all, delete", "Ctrl+A", "Delete", false, ""},
+        {"select all, type", "Ctrl+A", "x", false, "x"},
+        {"to the end, delete", "Ctrl+Shift+End", "Delete", false, "Ab"},
+        {"tracked select all, type", "Ctrl+A", "x", true, "Above|[table]|Belowx"},
+        {"tracked to the end, delete", "Ctrl+Shift+End", "Delete", true, "Above|[table]|Below"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        openTables();
+        document->setTrackChanges(c.tracked);
+        const std::string before = part("word/document.xml");
+        const int steps = editor->undo().stack().count();
+        caretAt(2);  // inside "Above"
+        keys(c.keys);
+        keys(c.then);
+        EXPECT_EQ(beeps, 0) << refusals.join(' ').toStdString();
+        EXPECT_EQ(bodyText(), c.after);
+        EXPECT_EQ(editor->bodyBridge()->viewText(), editor->bodyBridge()->entriesText());
+        EXPECT_EQ(editor->undo().stack().count(), steps + 1);
+        if (c.tracked) {
+            // The rows are marked deleted with their text; accepting gives the outright result.
+            size_t rows = 0;
+            for (const auto& change : document->docx()->trackedChanges(rovuvuz::StoryID::body()))
+                rows += change.kind == rovuvuz::TrackedChange::Kind::deletedRow;
+            EXPECT_EQ(rows, 2u);
+            MainMenu::build().validate();
+            MainMenu::build().trigger(Command::acceptAll);
+            settle();
+            EXPECT_EQ(bodyText(), QString(c.then) == "x" ? "x" : "Ab");
+            editor->undo().undo();
+            settle();
+        }
+        editor->undo().undo();
+        settle();
+        EXPECT_EQ(part("word/document.xml"), before) << "one undo step puts it all back";
+        EXPECT_EQ(bodyText(), "Above|[table]|Below");
+    }
+}
 
 TEST_F(TableEditingTest, AfterARowOrColumnCommandTheKeysGoIntoTheNewCell) {
     openTables();
