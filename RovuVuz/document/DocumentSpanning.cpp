@@ -4,9 +4,10 @@
 
 namespace rovuvuz {
 
-void DocxDocument::replaceAcross(const SpanEnd& from, const SpanEnd& to, const StoryID& storyID,
-                                 std::u16string_view text, const EditMode& mode) {
-    SpanningEdit::replace(*this, story(storyID), storyID, from, to, text, mode);
+std::optional<SpanningEdit::TextEnd> DocxDocument::replaceAcross(const SpanEnd& from, const SpanEnd& to,
+                                                                  const StoryID& storyID, std::u16string_view text,
+                                                                  const EditMode& mode) {
+    return SpanningEdit::replace(*this, story(storyID), storyID, from, to, text, mode);
 }
 
 }  // namespace rovuvuz

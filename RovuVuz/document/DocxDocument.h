@@ -194,8 +194,9 @@ class DocxDocument : public EditContext {
                                          std::u16string_view text, const EditMode& mode);
     // Replaces a range that holds whole tables (SpanningEdit): its ends are paragraph
     // offsets or table edges in one group; the tables go, tracked as deleted rows.
-    void replaceAcross(const SpanEnd& from, const SpanEnd& to, const StoryID& story, std::u16string_view text,
-                       const EditMode& mode);
+    // Returns where the new text ends.
+    std::optional<SpanningEdit::TextEnd> replaceAcross(const SpanEnd& from, const SpanEnd& to, const StoryID& story,
+                                                       std::u16string_view text, const EditMode& mode);
     // Turns a paragraph's display text into `target` with the one replacement that
     // differs (common prefix and suffix kept).
     void reconcile(ParagraphID paragraph, const StoryID& story, std::u16string_view target, const EditMode& mode);

@@ -5,6 +5,7 @@
 #include "RovuVuz/edit/Tables.h"
 #include "RovuVuz/edit/TextEdit.h"
 #include "RovuVuz/model/DocxError.h"
+#include "RovuVuz/model/PropertyBag.h"
 
 namespace rovuvuz::SpanningEdit {
 
@@ -80,10 +81,15 @@ std::optional<ParagraphPos> placeBeside(Group& group, size_t before, size_t next
     return std::nullopt;
 }
 
-void insert(EditContext& document, Story& story, const StoryID& storyID, const std::optional<ParagraphPos>& at,
-            std::u16string_view text, const EditMode& mode) {
-    if (text.empty() || !at) return;
-    Structural::replaceText(document, story, storyID, *at, *at, text, mode);
+std::optional<TextEnd> insert(EditContext& document, Story& story, const StoryID& storyID,
+                              const std::optional<ParagraphPos>& at, std::u16string_view text, const EditMode& mode) {
+    if (text.empty() || !at) return std::nullopt;
+    // What follows the insertion point moves with the text's last line.
+    const size_t following =
+        lengthOf(TextEdit::paragraph(document, story, storyID, at->paragraph)) - at->offset;
+    const std::vector<ParagraphID> ids = Structural::replaceText(document, story, storyID, *at, *at, text, mode);
+    if (ids.empty()) return std::nullopt;
+    return TextEnd{ids.back(), following};
 }
 
 void clear(EditContext& document, Story& story, const StoryID& storyID, Paragraph& paragraph, size_t from, size_t to,
@@ -91,28 +97,83 @@ void clear(EditContext& document, Story& story, const StoryID& storyID, Paragrap
     if (from < to) TextEdit::replaceText(document, story, storyID, paragraph.id, {from, to}, u"", mode);
 }
 
-// Marks every row of a table deleted, its text with it.
-void markTableDeleted(EditContext& document, Group& table, const EditMode::Tracked& tracked) {
+// Whether a row's w:trPr marks it deleted.
+bool rowDeleted(const Group& row) {
+    for (const Block& child : row.children) {
+        const auto* raw = std::get_if<Raw>(&child);
+        if (!raw || raw->local() != "trPr") continue;
+        const auto props = PropertyBag::parse(raw->bytes.view());
+        return props && props->child("del");
+    }
+    return false;
+}
+
+std::vector<Group*> rowsOf(Group& table) {
+    std::vector<Group*> rows;
     for (Block& child : table.children)
         if (auto* row = std::get_if<std::unique_ptr<Group>>(&child); row && (*row)->local() == "tr")
-            Tables::markRowDeleted(document, **row, tracked);
+            rows.push_back(row->get());
+    return rows;
+}
+
+// A table whose every row is a tracked deletion: gone to a reader.
+bool tableDeleted(Group& table) {
+    const std::vector<Group*> rows = rowsOf(table);
+    return !rows.empty() && std::all_of(rows.begin(), rows.end(), [](const Group* row) { return rowDeleted(*row); });
+}
+
+// Marks every row of a table deleted, its text with it; rows already deleted stay as they are.
+void markTableDeleted(EditContext& document, Group& table, const EditMode::Tracked& tracked) {
+    for (Group* row : rowsOf(table))
+        if (!rowDeleted(*row)) Tables::markRowDeleted(document, *row, tracked);
+}
+
+// An end at the edge of a table that is gone to a reader stands where the reader sees it: on
+// the other side of that table (and of deleted tables next to it), so that deleting the mark
+// before a deleted table joins the paragraphs around it as its removal will.
+Located pastDeletedTables(Located end, bool forward) {
+    Group& group = *end.group;
+    while (!end.paragraph) {
+        auto* table = std::get_if<std::unique_ptr<Group>>(&group.children[end.index]);
+        if (!table || (*table)->local() != "tbl" || !tableDeleted(**table)) break;
+        // The range reaches past this table only when it ends before it or starts after it.
+        if (forward == end.after) break;
+        // The next (or previous) block that is not white space or a marker.
+        size_t i = end.index;
+        std::optional<size_t> next;
+        while (forward ? ++i < group.children.size() : i-- > 0) {
+            if (!std::holds_alternative<Raw>(group.children[i])) {
+                next = i;
+                break;
+            }
+        }
+        if (!next) break;
+        if (auto* p = std::get_if<std::unique_ptr<Paragraph>>(&group.children[*next])) {
+            end = {&group, *next, p->get(), forward ? 0 : lengthOf(**p), false};
+        } else {
+            end = {&group, *next, nullptr, 0, !forward};
+        }
+    }
+    return end;
 }
 
 }  // namespace
 
-void replace(EditContext& document, Story& story, const StoryID& storyID, const SpanEnd& from, const SpanEnd& to,
-             std::u16string_view text, const EditMode& mode) {
-    const Located start = locate(document, story, storyID, from);
-    const Located end = locate(document, story, storyID, to);
+std::optional<TextEnd> replace(EditContext& document, Story& story, const StoryID& storyID, const SpanEnd& from,
+                               const SpanEnd& to, std::u16string_view text, const EditMode& mode) {
+    const Located start = pastDeletedTables(locate(document, story, storyID, from), /*forward=*/false);
+    const Located end = pastDeletedTables(locate(document, story, storyID, to), /*forward=*/true);
     if (start.group != end.group || start.index > end.index)
         throw DocxError(DocxErrorCode::crossesStructure, storyID);
     Paragraph* first = start.paragraph;
     Paragraph* last = end.paragraph;
     if (first && first == last) {
         if (start.offset > end.offset) throw DocxError(DocxErrorCode::rangeOutOfBounds, storyID);
-        Structural::replaceText(document, story, storyID, {first->id, start.offset}, {last->id, end.offset}, text,
-                                mode);
-        return;
+        const size_t following = lengthOf(*last) - end.offset;
+        const auto ids = Structural::replaceText(document, story, storyID, {first->id, start.offset},
+                                                 {last->id, end.offset}, text, mode);
+        if (text.empty() || ids.empty()) return std::nullopt;
+        return TextEnd{ids.back(), following};
     }
     Group& group = *start.group;
     // The blocks wholly inside the range: [inner, innerEnd).
@@ -131,26 +192,32 @@ void replace(EditContext& document, Story& story, const StoryID& storyID, const 
         const std::optional<ParagraphPos> at = first ? ParagraphPos{first->id, start.offset}
                                                : last ? ParagraphPos{last->id, 0}
                                                       : placeBeside(group, inner, inner);
-        insert(document, story, storyID, at, text, mode);
-        return;
+        return insert(document, story, storyID, at, text, mode);
     }
 
     // Tracked: the text goes after all that stays as deleted text, then the range is marked
-    // from its end back, so that what an own insertion's removal moves lies behind.
+    // from its end back, so that what an own insertion's removal moves lies behind. The
+    // blocks inside are held by identity: new text that starts paragraphs adds blocks.
+    std::vector<std::variant<Group*, Paragraph*>> inside;
+    for (size_t i = inner; i < innerEnd; ++i) {
+        if (auto* table = std::get_if<std::unique_ptr<Group>>(&group.children[i]))
+            inside.emplace_back(table->get());
+        else if (auto* p = std::get_if<std::unique_ptr<Paragraph>>(&group.children[i]))
+            inside.emplace_back(p->get());
+    }
     const std::optional<ParagraphPos> at = last    ? ParagraphPos{last->id, end.offset}
                                            : first ? ParagraphPos{first->id, firstEnd}
                                                    : placeBeside(group, inner, innerEnd);
-    insert(document, story, storyID, at, text, mode);
+    const std::optional<TextEnd> ends = insert(document, story, storyID, at, text, mode);
     if (last) clear(document, story, storyID, *last, 0, end.offset, mode);
-    for (size_t i = innerEnd; i-- > inner;) {
-        Block& block = group.children[i];
-        if (auto* table = std::get_if<std::unique_ptr<Group>>(&block)) {
+    for (auto it = inside.rbegin(); it != inside.rend(); ++it) {
+        if (Group* const* table = std::get_if<Group*>(&*it)) {
             if ((*table)->local() == "tbl") markTableDeleted(document, **table, *mode.tracked);
-        } else if (auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block)) {
-            Paragraph& paragraph = **p;
+        } else {
+            Paragraph& paragraph = *std::get<Paragraph*>(*it);
             clear(document, story, storyID, paragraph, 0, lengthOf(paragraph), mode);
             // Its mark goes too, joining what follows once accepted (a table before then).
-            if (paragraphAt(group, i + 1))
+            if (Structural::nextParagraph(paragraph))
                 Structural::joinOrMark(document, paragraph, mode);
             else
                 Structural::markParagraph(document, paragraph, RevisionKind::remove, *mode.tracked);
@@ -159,12 +226,13 @@ void replace(EditContext& document, Story& story, const StoryID& storyID, const 
     if (first) {
         clear(document, story, storyID, *first, start.offset, firstEnd, mode);
         if (last) {
-            if (paragraphAt(group, start.index + 1))
+            if (Structural::nextParagraph(*first))
                 Structural::joinOrMark(document, *first, mode);
             else
                 Structural::markParagraph(document, *first, RevisionKind::remove, *mode.tracked);
         }
     }
+    return ends;
 }
 
 }  // namespace rovuvuz::SpanningEdit

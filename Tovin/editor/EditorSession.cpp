@@ -19,15 +19,15 @@ namespace tovin {
 
 namespace {
 
-// Whether a key press is the shortcut of a menu item. Text views claim the standard
-// editing keys (undo, cut, paste, …) for themselves; those must reach the menu instead.
-bool isMenuShortcut(const QKeyEvent& key) {
+// The menu item whose shortcut a key press is. Text views claim the standard editing keys
+// (undo, cut, paste, …) for themselves; those must reach the menu instead.
+QAction* menuItemOf(const QKeyEvent& key) {
     const QKeySequence pressed(key.keyCombination());
     for (QAction* action : MainMenu::build().actions()) {
         for (const QKeySequence& shortcut : action->shortcuts())
-            if (shortcut == pressed) return true;
+            if (shortcut == pressed) return action;
     }
-    return false;
+    return nullptr;
 }
 
 }  // namespace
@@ -173,6 +173,8 @@ void EditorSession::copy() {
 void EditorSession::paste() {
     const EditorViewController::Active to = editor_.active();
     if (!to.view || !to.bridge) return;
+    // An X clipboard that nobody owns has no data at all, which the text view does not check.
+    if (!clipboardHasText()) return seam_.refuse();
     flushAll();
     to.bridge->noteSelection();
     to.view->paste();
@@ -193,10 +195,19 @@ void EditorSession::selectAll() {
 
 bool EditorSession::eventFilter(QObject* watched, QEvent* event) {
     auto* view = qobject_cast<QTextEdit*>(watched);
-    if (view && event->type() == QEvent::ShortcutOverride && isMenuShortcut(*static_cast<QKeyEvent*>(event))) {
+    if (view && event->type() == QEvent::ShortcutOverride && menuItemOf(*static_cast<QKeyEvent*>(event))) {
         // Left unaccepted, the key goes to the menu item's shortcut.
         event->ignore();
         return true;
+    }
+    // A menu key arrives as a key press when its item was disabled at the last validation
+    // (Paste before the clipboard was filled, or in page view). The command runs if its rule
+    // allows it now; the view's own handling of the key (its own paste) never does.
+    if (view && event->type() == QEvent::KeyPress) {
+        if (QAction* item = menuItemOf(*static_cast<QKeyEvent*>(event))) {
+            if (const auto command = MainMenu::commandOf(item)) MainMenu::build().trigger(*command);
+            return true;
+        }
     }
     if (view && event->type() == QEvent::KeyPress && ParagraphKeys::handle(*view, *static_cast<QKeyEvent*>(event)))
         return true;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -170,7 +171,6 @@ void StoryBridge::contentsChanged(int position, int removed, int added) {
 void StoryBridge::record(int location, int length, int delta) {
     int s = location;
     int e = std::max(location + length - delta, location);
-    int total = delta;
     if (pending_) {
         const Pending& p = *pending_;
         const int currentEnd = p.oldEnd + p.delta;
@@ -178,12 +178,15 @@ void StoryBridge::record(int location, int length, int delta) {
         s = std::min(p.oldStart, s);
         if (e > p.oldStart) e = e >= currentEnd ? e - p.delta : std::min(e, p.oldEnd);
         e = std::max(p.oldEnd, e);
-        total += p.delta;
     }
     const std::vector<int> at = starts();
     const int first = entryIndex(s, at);
     const int last = entryIndex(e, at);
-    pending_ = Pending{first, last, at[first], at[last] + lengthOf(entries_[last]), total};
+    // The change in length is what the view's text has gained on the entries', not the sum of
+    // the reports: a format change of the whole text (the column's frame, moved by a relayout
+    // while a keystroke waits) reports a span that repeats the keystroke's own.
+    const int entriesLength = at.back() + lengthOf(entries_.back());
+    pending_ = Pending{first, last, at[first], at[last] + lengthOf(entries_[last]), storageLength() - entriesLength};
 }
 
 void StoryBridge::scheduleFlush() {
@@ -215,11 +218,30 @@ bool StoryBridge::eventFilter(QObject* watched, QEvent* event) {
             // The previous input's edit reaches the engine before this one starts.
             if (pending_) flush();
             noteSelection();
+            if (event->type() == QEvent::KeyPress && splitsParagraph(*static_cast<QKeyEvent*>(event))) return true;
             break;
         default:
             break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+// Return starts a new paragraph, always. Qt's text view does not when the caret stands in an
+// empty paragraph with a format of its own: it gives the paragraph the default format
+// instead (ending a list the way some editors do), and every paragraph shown here has the
+// format of its document.
+bool StoryBridge::splitsParagraph(const QKeyEvent& key) {
+    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+    if ((key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter) || modifiers != Qt::NoModifier) return false;
+    if (!view_ || view_->isReadOnly()) return false;
+    QTextCursor cursor = view_->textCursor();
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    cursor.insertBlock();
+    cursor.endEditBlock();
+    view_->setTextCursor(cursor);
+    view_->ensureCursorVisible();
+    return true;
 }
 
 void StoryBridge::noteSelection() {
@@ -318,9 +340,10 @@ void StoryBridge::apply() {
             else
                 at = shown.size() - suffix;
         } else {
-            // Just after the inserted text, wherever the engine put it beside deleted text.
-            const qsizetype limit = std::max<qsizetype>(std::min(shown.size(), old.size()) - prefix, 0);
-            at = shown.size() - commonSuffix(shown, old, limit);
+            // Just after the inserted text: the engine puts it after the text it marks
+            // deleted, right before what the edit left alone. (Measured by the text alone,
+            // a typed space before a space would put the caret before the typed one.)
+            at = shown.size() - suffix;
         }
         caret = int(std::clamp<qsizetype>(at, 0, shown.size())) + p.oldStart;
     }
@@ -398,8 +421,9 @@ void StoryBridge::applyAcross(const Pending& p, int a, int offsetA, int b, int o
     const int following = int(storageLength()) - (p.oldStart + int(replacedEnd) + p.delta);
     if (host_) host_->willEdit(*this);
     const rovuvuz::EditMode editMode = host_ ? host_->editMode() : rovuvuz::EditMode::direct();
+    std::optional<rovuvuz::SpanningEdit::TextEnd> typedEnd;
     try {
-        doc_->replaceAcross(*from, *to, story_, inserted, editMode);
+        typedEnd = doc_->replaceAcross(*from, *to, story_, inserted, editMode);
     } catch (const std::exception& error) {
         refuse(QString::fromUtf8(error.what()));
         reloadFromModel();
@@ -407,7 +431,18 @@ void StoryBridge::applyAcross(const Pending& p, int a, int offsetA, int b, int o
     }
     reloadStory(0);
     const int length = storageLength();
-    const int caret = std::clamp(length - following, 0, length);
+    int caret = std::clamp(length - following, 0, length);
+    // Typed text goes where the engine put it, which may be past a table deleted before.
+    if (typedEnd) {
+        int start = 0;
+        for (const Entry& entry : entries_) {
+            const ParagraphSnapshot* paragraph = paragraphOf(entry);
+            if (paragraph && paragraph->id == typedEnd->paragraph)
+                caret = std::clamp(start + int(paragraph->text.size()) - int(typedEnd->following), start,
+                                   start + int(paragraph->text.size()));
+            start += lengthOf(entry) + 1;
+        }
+    }
     select(caret, caret);
     updateTypingAttributes();
     finishEdit();

@@ -26,6 +26,7 @@
 #include "Tovin/text/AttributedBuilder.h"
 #include "Tovin/text/EditHost.h"
 
+class QKeyEvent;
 class QTextEdit;
 class QTextDocument;
 
@@ -132,6 +133,7 @@ class StoryBridge : public QObject {
 
   private:
     void contentsChanged(int position, int removed, int added);
+    bool splitsParagraph(const QKeyEvent& key);
     void refuse(const QString& reason = {});
     void applyAcross(const Pending& pending, int a, int offsetA, int b, int offsetB, const std::u16string& inserted,
                      qsizetype replacedEnd);

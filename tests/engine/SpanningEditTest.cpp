@@ -111,6 +111,27 @@ TEST(SpanningEdit, ARangeFromATablesEdgeLeavesTheParagraphsApart) {
     EXPECT_EQ(f.blocks(), (Blocks{"Above", "[table]", "Mid", "Below"}));
 }
 
+// Tracked, an end at the edge of a table already deleted stands past it, as the reader sees
+// the text: deleting the mark before it joins the paragraphs around it, and typed text goes
+// to the paragraph after it, where the returned end says.
+TEST(SpanningEdit, AnEndAtADeletedTableStandsPastIt) {
+    Document d;
+    d.doc.replaceAcross(TableEdge{d.tableAt(1), false}, TableEdge{d.tableAt(1), true}, StoryID::body(), u"", byA);
+    const ParagraphID middle = d.paragraphAt(2);
+    const auto end = d.doc.replaceAcross(ParagraphPos{d.paragraphAt(0), 5}, TableEdge{d.tableAt(1), false},
+                                         StoryID::body(), u"Z", byA);
+    ASSERT_TRUE(end);
+    EXPECT_EQ(*end, (SpanningEdit::TextEnd{middle, 6}));
+    d.resolveAll(true);
+    EXPECT_EQ(d.blocks(), (Blocks{"AboveZMiddle", "[table]", "Below"}));
+    // Direct, the new text's end is in the joined paragraph.
+    Document e;
+    const auto joined = e.doc.replaceAcross(ParagraphPos{e.paragraphAt(0), 2}, ParagraphPos{e.paragraphAt(4), 3},
+                                            StoryID::body(), u"X", EditMode::direct());
+    ASSERT_TRUE(joined);
+    EXPECT_EQ(*joined, (SpanningEdit::TextEnd{e.paragraphAt(0), 2}));
+}
+
 TEST(SpanningEdit, EndsInOtherGroupsOrOutOfOrderChangeNothing) {
     Document d;
     const Bytes before = *d.doc.data();
