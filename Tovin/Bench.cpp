@@ -164,6 +164,17 @@ bool isBenchRun() {
     return qEnvironmentVariableIsSet("TOVIN_BENCH_OPEN");
 }
 
+std::unique_ptr<QTemporaryDir> isolateUserState() {
+    auto home = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/tovin-bench-home-XXXXXX");
+    if (!home->isValid()) return nullptr;
+    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_STATE_HOME"}) {
+        const QString folder = home->filePath(QString::fromLatin1(variable));
+        if (!QDir().mkpath(folder)) return nullptr;
+        qputenv(variable, QFile::encodeName(folder));
+    }
+    return home;
+}
+
 void open(const QString& path) {
     QString reason;
     const std::optional<QString> copy = makeScratch(path, reason);

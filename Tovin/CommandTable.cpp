@@ -76,6 +76,13 @@ Rule whenSession(std::function<bool(EditorSession&, EditorViewController&)> rule
 bool hasSelection(EditorSession&, EditorViewController& editor) {
     return editor.active().view && editor.active().view->textCursor().hasSelection();
 }
+// Cut, Paste and Delete change the text: not in a read-only document.
+bool mayCutSelection(EditorSession& session, EditorViewController& editor) {
+    return session.mayEdit() && hasSelection(session, editor);
+}
+bool mayPaste(EditorSession& session, EditorViewController&) {
+    return session.mayEdit() && EditorSession::clipboardHasText();
+}
 
 // The page commands act on the frontmost document's window.
 EditorWindowController* frontmostWindow() {
@@ -185,18 +192,17 @@ std::vector<CommandRow> rows(AppDelegate& app) {
             return redo;
         }(),
         grouped(row(Command::cut, "Edit", "Cut", "Ctrl+X", "cut:", onSession(&EditorSession::cut),
-                    whenSession(hasSelection))),
+                    whenSession(mayCutSelection))),
         row(Command::copy, "Edit", "Copy", "Ctrl+C", "copy:", onSession(&EditorSession::copy),
             whenSession(hasSelection)),
         // Rich text arrives as plain text in the typing attributes either way, until the
         // engine inserts formatted runs.
         row(Command::paste, "Edit", "Paste", "Ctrl+V", "paste:", onSession(&EditorSession::paste),
-            whenSession([](EditorSession&, EditorViewController&) { return EditorSession::clipboardHasText(); })),
+            whenSession(mayPaste)),
         row(Command::pasteAsPlainText, "Edit", "Paste and Match Style", "Ctrl+Alt+Shift+V", "pasteAsPlainText:",
-            onSession(&EditorSession::paste),
-            whenSession([](EditorSession&, EditorViewController&) { return EditorSession::clipboardHasText(); })),
+            onSession(&EditorSession::paste), whenSession(mayPaste)),
         row(Command::deleteSelection, "Edit", "Delete", "", "delete:", onSession(&EditorSession::deleteSelection),
-            whenSession(hasSelection)),
+            whenSession(mayCutSelection)),
         row(Command::selectAll, "Edit", "Select All", "Ctrl+A", "selectAll:", onSession(&EditorSession::selectAll),
             whenSession()),
         tagged(grouped(row(Command::showFindBar, "Edit/Find", "Find…", "Ctrl+F", "performFindPanelAction:",

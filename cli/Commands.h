@@ -54,5 +54,6 @@ void addChangesCommand(CLI::App& app);
 void addResolveCommands(CLI::App& app);
 void addCommentsCommand(CLI::App& app);
 void addReplaceCommand(CLI::App& app);
+void addNewCommand(CLI::App& app);
 
 }  // namespace tovin::cli

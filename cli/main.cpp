@@ -32,6 +32,7 @@ constexpr AddCommand allCommands[] = {
     addResolveCommands,
     addCommentsCommand,
     addReplaceCommand,
+    addNewCommand,
 };
 
 // A first argument that is no option and no command: a usage error naming it and listing

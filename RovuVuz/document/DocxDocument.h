@@ -17,10 +17,12 @@
 #include <string_view>
 #include <vector>
 
+#include "RovuVuz/document/Clip.h"
 #include "RovuVuz/edit/EditContext.h"
 #include "RovuVuz/edit/Find.h"
 #include "RovuVuz/edit/SpanningEdit.h"
 #include "RovuVuz/edit/TrackedChange.h"
+#include "RovuVuz/format/ListDefinitions.h"
 #include "RovuVuz/model/DocxError.h"
 #include "RovuVuz/model/EditValues.h"
 #include "RovuVuz/model/Identifiers.h"
@@ -38,6 +40,8 @@ struct Numbering;
 struct StructuralEdit;
 struct TableEdit;
 struct PageSetup;
+struct DocumentSection;
+struct DocumentSettings;
 struct CommentThreadInfo;
 
 // Part contents by entry name (no leading slash), shared so that undo snapshots and
@@ -145,6 +149,12 @@ class DocxDocument : public EditContext {
     // "default", else its first.
     std::optional<StoryID> defaultHeader();
     std::optional<StoryID> defaultFooter();
+    // Every section of the body in order, the final one last (DocumentSections.h); one
+    // default section when the body states none.
+    std::vector<DocumentSection> sections();
+    // The settings part's even-and-odd headers, default tab stop and spacing rule.
+    DocumentSettings settings() const;
+
     // The stories in reading order: the body; headers and footers as the sections
     // reference them, section by section (then any other one); footnotes, endnotes,
     // comments.
@@ -209,6 +219,35 @@ class DocxDocument : public EditContext {
     Bytes storyData(const StoryID& story);
     void restoreStory(const StoryID& story, ByteView data);
 
+    // Lists (Lists.cpp). setList makes the paragraphs items of a bulleted or numbered list
+    // (ListKind::none takes them out of their list), joining the list of the paragraph just
+    // before or after them when it is of that kind, else the document's own list of that
+    // kind, else a list added to the numbering part. toggleList takes them out when every
+    // one already is of that kind. changeListLevel moves list items by `delta` levels
+    // within 0…8 and says whether any moved; paragraphs outside lists stay as they are.
+    ListState listState(ParagraphID paragraph, const StoryID& story);
+    void setList(const std::vector<ParagraphID>& paragraphs, const StoryID& story, ListKind kind,
+                 const EditMode& mode);
+    void toggleList(const std::vector<ParagraphID>& paragraphs, const StoryID& story, ListKind kind,
+                    const EditMode& mode);
+    bool changeListLevel(const std::vector<ParagraphID>& paragraphs, const StoryID& story, int delta,
+                         const EditMode& mode);
+
+    // Copy and paste with formatting (ClipExport.cpp, ClipImport.cpp, ClipFromHTML.cpp).
+    // copy gives the text between two positions of one story (sibling paragraphs; tables
+    // between them are left out) as a fragment, HTML and plain text. paste puts a fragment
+    // in place of the text between two positions, outright or tracked: run and paragraph
+    // properties keep their bytes, styles the document lacks are created from the
+    // fragment's definitions (matched by name), list items join a list of their kind, and
+    // pictures become media parts. pasteHTML does the same for HTML from other programs.
+    // Both return the paragraphs now standing where the range stood, and throw
+    // DocxError(badFragment) for input they cannot read, before anything changed.
+    ClipboardContent copy(ParagraphPos from, ParagraphPos to, const StoryID& story);
+    std::vector<ParagraphID> paste(std::string_view fragment, ParagraphPos from, ParagraphPos to,
+                                   const StoryID& story, const EditMode& mode);
+    std::vector<ParagraphID> pasteHTML(std::string_view html, ParagraphPos from, ParagraphPos to,
+                                       const StoryID& story, const EditMode& mode);
+
     // Comments (Comments.cpp): a comment on a range of one paragraph, a reply anchored
     // beside its parent's anchors, the resolved flag, and every thread's parent and state.
     CommentID addComment(ParagraphID paragraph, const StoryID& story, TextRange range, std::u16string_view text,
@@ -256,6 +295,8 @@ private:
     // page's header or footer reference names.
     const Group* bodyGroup();
     std::optional<PartName> sectionReference(std::string_view kind);
+    // The header or footer story a section's reference names, when its part exists.
+    std::optional<StoryID> referencedStory(const std::optional<RelationshipID>& id, StoryID::Kind kind) const;
 
     ZipArchive archive_;
     PartName mainPart_;

@@ -185,6 +185,7 @@ void DocumentController::attach(TovinDocument* document) {
     auto* autosave = new AutosaveInPlace(document, document);
     autosave->setDelays(pauseMs_, longestWaitMs_);
     connect(autosave, &AutosaveInPlace::failed, this, &DocumentController::reportSaveFailure);
+    connect(autosave, &AutosaveInPlace::openedVersionNotKept, this, &DocumentController::reportVersionNotKept);
     autosaves_.insert(document, autosave);
     connect(document, &TovinDocument::editedChanged, &MainMenu::build(), &MainMenu::scheduleValidation);
     DocumentWindow* window = makeWindow_(document, *this);
@@ -200,18 +201,55 @@ bool DocumentController::saveDocument(TovinDocument* document) {
     if (!document || document->isReadOnly()) return false;
     AutosaveInPlace* autosave = autosaves_.value(document);
     if (autosave->saveNow(/*force=*/true)) return true;
-    reportSaveFailure(document, autosave->lastError());
+    // One alert per run of failures, whether autosave or Save met it first; the retries
+    // go on quietly.
+    if (autosave->claimFailureAlert()) reportSaveFailure(document, autosave->lastError());
     return false;
+}
+
+void DocumentController::reportVersionNotKept(TovinDocument*, const QString& reason) {
+    // Once per session: it concerns the state folder, not one document.
+    if (toldVersionNotKept_) return;
+    toldVersionNotKept_ = true;
+    Alert alert;
+    alert.style = Alert::Style::warning;
+    alert.text = QStringLiteral("Tovin couldn’t keep a copy of the opened version.");
+    alert.informativeText =
+        sentence(reason) + QStringLiteral(
+                               " Your document is saved as usual, but “Revert To” can only go back "
+                               "to the last saved version.");
+    Alerts::present(alert, alertParent());
+}
+
+bool DocumentController::offerDuplicateOrDiscard(TovinDocument* document, const QString& reason) {
+    Alert alert;
+    alert.style = Alert::Style::critical;
+    alert.text = QStringLiteral("Tovin can’t save %1 in place.").arg(quoted(document->displayName()));
+    alert.informativeText =
+        sentence(reason) + QStringLiteral(" Duplicate it to keep your changes in a copy, or discard them.");
+    alert.buttons = {QStringLiteral("Duplicate…"), QStringLiteral("Discard Changes"), QStringLiteral("Cancel")};
+    alert.escapeButton = 2;
+    switch (Alerts::present(alert, alertParent())) {
+        case 0:
+            return duplicateDocument(document) != nullptr;
+        case 1:
+            return true;
+        default:
+            return false;
+    }
 }
 
 void DocumentController::reportSaveFailure(TovinDocument* document, const QString& reason) {
     Alert alert;
     alert.style = Alert::Style::critical;
     alert.text = QStringLiteral("Tovin couldn’t save %1.").arg(quoted(document->displayName()));
+    // A document that is no longer Tovin's to write is not tried again; any other save is.
     alert.informativeText =
-        sentence(reason) + QStringLiteral(
-                               " Your changes are still open in Tovin; use File ▸ Duplicate to "
-                               "save a copy somewhere else.");
+        sentence(reason) + (document->isReadOnly()
+                                ? QStringLiteral(" Your changes are still open in Tovin; use File ▸ Duplicate "
+                                                 "to save a copy somewhere else.")
+                                : QStringLiteral(" Your changes are still open in Tovin, which keeps trying to "
+                                                 "save them; use File ▸ Duplicate to save a copy somewhere else."));
     Alerts::present(alert, alertParent());
 }
 
@@ -288,15 +326,20 @@ bool DocumentController::closeDocument(TovinDocument* document) {
     if (!documents_.contains(document)) return true;
     AutosaveInPlace* autosave = autosaves_.value(document);
     if (!terminating_ && !autosave->saveNow()) {
-        Alert alert;
-        alert.style = Alert::Style::critical;
-        alert.text = QStringLiteral("Tovin couldn’t save %1.").arg(quoted(document->displayName()));
-        alert.informativeText =
-            sentence(autosave->lastError()) +
-            QStringLiteral(" If you close it now, the changes since the last save are lost.");
-        alert.buttons = {QStringLiteral("Keep Open"), QStringLiteral("Close Without Saving")};
-        alert.escapeButton = 0;
-        if (Alerts::present(alert, alertParent()) != 1) return false;
+        // Edits that cannot go into the file any more are never dropped silently.
+        if (document->isReadOnly()) {
+            if (!offerDuplicateOrDiscard(document, autosave->lastError())) return false;
+        } else {
+            Alert alert;
+            alert.style = Alert::Style::critical;
+            alert.text = QStringLiteral("Tovin couldn’t save %1.").arg(quoted(document->displayName()));
+            alert.informativeText =
+                sentence(autosave->lastError()) +
+                QStringLiteral(" If you close it now, the changes since the last save are lost.");
+            alert.buttons = {QStringLiteral("Keep Open"), QStringLiteral("Close Without Saving")};
+            alert.escapeButton = 0;
+            if (Alerts::present(alert, alertParent()) != 1) return false;
+        }
     }
     remove(document);
     return true;
@@ -313,9 +356,15 @@ void DocumentController::remove(TovinDocument* document) {
 }
 
 bool DocumentController::terminate() {
-    for (TovinDocument* document : documents_) {
+    // A copy: Duplicate opens the copy it writes, which adds a document.
+    const QList<TovinDocument*> open = documents_;
+    for (TovinDocument* document : open) {
         AutosaveInPlace* autosave = autosaves_.value(document);
         if (autosave->saveNow()) continue;
+        if (document->isReadOnly()) {
+            if (!offerDuplicateOrDiscard(document, autosave->lastError())) return false;
+            continue;
+        }
         Alert alert;
         alert.style = Alert::Style::critical;
         alert.text = QStringLiteral("Tovin couldn’t save %1.").arg(quoted(document->displayName()));

@@ -68,6 +68,10 @@ class DocumentController : public QObject {
     void remove(TovinDocument* document);
     bool confirmLock(const QString& path, bool& readOnly);
     void reportSaveFailure(TovinDocument* document, const QString& reason);
+    void reportVersionNotKept(TovinDocument* document, const QString& reason);
+    // A document whose edits cannot be saved in place any more: Duplicate (true when the
+    // copy was written), Discard (true) or Cancel (false).
+    bool offerDuplicateOrDiscard(TovinDocument* document, const QString& reason);
     void rememberOpenWindows();
     QStringList choosePaths(bool forSaving, const QString& suggested);
 
@@ -78,6 +82,7 @@ class DocumentController : public QObject {
     int pauseMs_;
     int longestWaitMs_;
     bool terminating_ = false;
+    bool toldVersionNotKept_ = false;
     std::function<QStringList(bool, const QString&)> pathChooser_;
 };
 

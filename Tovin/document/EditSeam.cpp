@@ -9,8 +9,8 @@ EditSeam::EditSeam(EditorUndo& undo, QObject* parent) : QObject(parent), undo_(u
 
 bool EditSeam::run(const std::function<void()>& edit) {
     if (guard_) {
-        if (const QString reason = guard_(); !reason.isEmpty()) {
-            refuse(reason);
+        if (const QString refusal = guard_(); !refusal.isEmpty()) {
+            refuse(refusal);
             return false;
         }
     }

@@ -11,11 +11,11 @@
 namespace tovin::OpenedVersions {
 
 // Where the copy of the document at `documentPath` is kept: one file per document path
-// under <state folder>/opened/. Empty when the state folder cannot be made.
+// under <state folder>/opened/.
 QString copyPath(const QString& documentPath);
 
 // Keeps `bytes` as the opened version of the document, replacing an older one; throws
-// rovuvuz::FileError when it cannot be written.
+// rovuvuz::FileError naming the folder or file that could not be made, and why.
 void keep(const QString& documentPath, rovuvuz::ByteView bytes);
 
 bool hasKept(const QString& documentPath);

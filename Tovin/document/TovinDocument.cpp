@@ -58,6 +58,18 @@ QString TovinDocument::displayName() const {
     return QFileInfo(filePath_).fileName();
 }
 
+void TovinDocument::setReadOnly(bool readOnly, const QString& reason) {
+    readOnlyReason_ = readOnly ? reason : QString();
+    if (readOnly_ == readOnly) return;
+    readOnly_ = readOnly;
+    Q_EMIT readOnlyChanged(readOnly);
+}
+
+QString TovinDocument::readOnlyReason() const {
+    if (!readOnly_) return {};
+    return readOnlyReason_.isEmpty() ? QStringLiteral("This document is open read-only.") : readOnlyReason_;
+}
+
 void TovinDocument::setTrackChanges(bool on) {
     if (trackChanges_ == on) return;
     trackChanges_ = on;

@@ -60,9 +60,12 @@ class TovinDocument : public QObject {
     void setFilePath(const QString& path) { filePath_ = path; }
     QString displayName() const;
 
-    // A document opened read-only (another program holds its lock) is never saved in place.
+    // A document opened read-only (another program holds its lock), or that became so while
+    // open (a lock appeared, its file lost write permission), is never saved in place and
+    // its views refuse edits. The reason is what a refusal and a failed save say.
     bool isReadOnly() const { return readOnly_; }
-    void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    void setReadOnly(bool readOnly, const QString& reason = {});
+    QString readOnlyReason() const;
 
     bool trackChanges() const { return trackChanges_; }
     void setTrackChanges(bool on);
@@ -78,6 +81,7 @@ class TovinDocument : public QObject {
     // "TovinTrackingChanged": the track-changes switch flipped.
     void trackingChanged(tovin::TovinDocument* document);
     void editedChanged(bool edited);
+    void readOnlyChanged(bool readOnly);
     // Any change of the change count, whether or not the edited state flipped.
     void changeCounted();
     // The package was replaced (read again, reverted): views reload from docx().
@@ -89,6 +93,7 @@ class TovinDocument : public QObject {
     QString filePath_;
     bool trackChanges_ = false;
     bool readOnly_ = false;
+    QString readOnlyReason_;
     int changeCount_ = 0;
 };
 

@@ -42,12 +42,17 @@ EditorSession::EditorSession(EditorViewController& editor, TovinDocument* docume
       undo_([this] { return document_ ? document_->docx() : nullptr; },
             [this] { return body_ ? body_->textCursor().position() : 0; }),
       seam_(undo_) {
-    seam_.setGuard([this] { return whyNotEditable(); });
     // Pasted and dropped content arrives as plain text in the typing attributes.
     body->setAcceptRichText(false);
-    body->setReadOnly(false);
     body->installEventFilter(this);
     connect(&undo_, &EditorUndo::restored, this, &EditorSession::restored);
+    // A read-only document, or page view, refuses every command's edit with its reason,
+    // and a read-only body takes no typing.
+    seam_.setGuard([this] { return whyNotEditable(); });
+    if (document) {
+        body->setReadOnly(document->isReadOnly());
+        connect(document, &TovinDocument::readOnlyChanged, body, &QTextEdit::setReadOnly);
+    }
     // Menu items follow the selection (Cut, Copy, Delete) and the undo steps.
     MainMenu* menu = &MainMenu::build();
     connect(body, &QTextEdit::selectionChanged, menu, &MainMenu::scheduleValidation);
@@ -92,11 +97,13 @@ void EditorSession::restored(int caret) {
 }
 
 bool EditorSession::mayEdit() const {
-    return !editor_.isPageView();
+    return whyNotEditable().isEmpty();
 }
 
 QString EditorSession::whyNotEditable() const {
-    return mayEdit() ? QString() : QStringLiteral("Page view shows the pages; choose View > Draft to edit.");
+    if (document_ && document_->isReadOnly()) return document_->readOnlyReason();
+    if (editor_.isPageView()) return QStringLiteral("Page view shows the pages; choose View > Draft to edit.");
+    return {};
 }
 
 rovuvuz::EditMode EditorSession::editMode() const {
@@ -113,6 +120,7 @@ void EditorSession::didEdit(StoryBridge&) {
 }
 
 void EditorSession::refused(const QString& reason) {
+    if (reason.isEmpty() && !mayEdit()) return seam_.refuse(whyNotEditable());
     seam_.refuse(EditSeam::sentence(reason));
 }
 

@@ -46,7 +46,8 @@ class EditorSession : public QObject, public EditHost {
     // changes; an undo step before each typed edit (keystrokes coalesce); the document
     // marked edited after it; refusals through the seam.
     rovuvuz::EditMode editMode() const override;
-    // Page view shows the pages, not the text to edit.
+    // Not while the document is read-only (opened so, or become so), nor in page view,
+    // which shows the pages, not the text to edit.
     bool mayEdit() const override;
     QString whyNotEditable() const override;
     void willEdit(StoryBridge& bridge) override;

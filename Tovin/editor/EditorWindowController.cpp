@@ -21,6 +21,7 @@ EditorWindowController::EditorWindowController(TovinDocument* document, Document
     pageView_ = new PageView(editor_->body());
     updateTitle();
     connect(document, &TovinDocument::editedChanged, this, &EditorWindowController::updateTitle);
+    connect(document, &TovinDocument::readOnlyChanged, this, &EditorWindowController::updateTitle);
 
     window_ = TabbedWindow::frontmost();
     if (!window_) window_ = makeWindow();

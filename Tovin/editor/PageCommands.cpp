@@ -62,7 +62,9 @@ void print(QWidget* window, rovuvuz::DocxDocument& document, const QString& disp
             first = dialog->fromPage() - 1;
             last = dialog->toPage() - 1;
         }
-        PdfExport::render(*layout, *printer, first, last);
+        if (!PdfExport::render(*layout, *printer, first, last))
+            QMessageBox::warning(dialog->parentWidget(), QStringLiteral("The pages could not be printed."),
+                                 QStringLiteral("The printer did not start."));
     });
     dialog->open();
 }
