@@ -11,6 +11,7 @@
 #include <QTextEdit>
 
 #include "AppTestSupport.h"
+#include "support/TestSupport.h"
 #include "EditorTestSupport.h"
 #include "Tovin/commands/MainMenu.h"
 #include "Tovin/document/DocumentController.h"
@@ -70,6 +71,33 @@ TEST_F(EditingSurfaceTest, TheBodyTakesTheKeysWhenTheWindowAppearsAndWhenPageVie
     EXPECT_EQ(QApplication::focusWidget(), editor->body());
     typeHere("Back ");
     EXPECT_EQ(bodyText(), "First Back Paged text");
+}
+
+// Qt's text view gives an empty paragraph with a format of its own the default format on
+// Return instead of starting a new one; every paragraph here has its document's format.
+TEST_F(EditingSurfaceTest, ReturnInAnEmptyParagraphStartsANewOne) {
+    document = documents().openDocument(writeScratch(
+        "empty.docx", *rovuvuz::testing::makePackage(rovuvuz::testing::minimalDocument(
+                          "<w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr></w:p><w:p><w:r><w:t>After</w:t></w:r></w:p>"))));
+    ASSERT_NE(document, nullptr);
+    editor = EditorWindowController::of(document)->editor();
+    ASSERT_TRUE(waitFor([this] { return QApplication::focusWidget() == editor->body(); }));
+    keys(editor->body(), "Return");
+    keys(editor->body(), "Return");
+    EXPECT_EQ(bodyText(), "|||After");
+    EXPECT_EQ(editor->body()->document()->blockCount(), 4);
+}
+
+// Copying elsewhere and pressing Ctrl+V at once pastes, before anything has validated the
+// menu again.
+TEST_F(EditingSurfaceTest, CtrlVPastesRightAfterTheClipboardFills) {
+    QGuiApplication::clipboard()->clear();
+    open({"Paste here"});
+    MainMenu::build().validate();
+    ASSERT_FALSE(MainMenu::build().action(Command::paste)->isEnabled());
+    QGuiApplication::clipboard()->setText("copied ");
+    keys(editor->body(), "Ctrl+V");
+    EXPECT_EQ(bodyText(), "copied Paste here");
 }
 
 TEST_F(EditingSurfaceTest, InPageViewNoEditingPathChangesTheDocument) {
