@@ -1,5 +1,7 @@
 #include "Tovin/editor/StoryViews.h"
 
+#include <QScrollBar>
+#include <QTimer>
 #include <QTextCursor>
 
 #include "Tovin/editor/EditorViewController.h"
@@ -30,6 +32,25 @@ std::optional<Shown> inBridge(EditorViewController& editor, StoryBridge& bridge,
     return std::nullopt;
 }
 
+// A table cell's view stands inside the view of its story, which scrolls it along: that
+// view scrolls until the cell's selection is on screen. The tables are placed again after
+// a scroll and their rows may size anew, so it looks again, a few times at most.
+void scrollOuterTo(QTextEdit& inner, int tries) {
+    QTextEdit* outer = nullptr;
+    for (QWidget* up = inner.parentWidget(); up && !outer; up = up->parentWidget()) outer = qobject_cast<QTextEdit*>(up);
+    if (!outer || tries <= 0) return;
+    constexpr int margin = 24;
+    const QRect selection = inner.cursorRect().translated(inner.viewport()->mapTo(outer->viewport(), QPoint()));
+    QScrollBar* bar = outer->verticalScrollBar();
+    const int before = bar->value();
+    if (selection.top() < 0)
+        bar->setValue(bar->value() + selection.top() - margin);
+    else if (selection.bottom() > outer->viewport()->height())
+        bar->setValue(bar->value() + selection.bottom() - outer->viewport()->height() + margin);
+    if (bar->value() != before)
+        QTimer::singleShot(0, &inner, [view = &inner, tries] { scrollOuterTo(*view, tries - 1); });
+}
+
 }  // namespace
 
 std::optional<Shown> find(EditorViewController& editor, const rovuvuz::StoryID& story, rovuvuz::ParagraphID paragraph,
@@ -50,6 +71,8 @@ void select(const Shown& shown) {
     cursor.setPosition(std::clamp(shown.location + shown.length, 0, end), QTextCursor::KeepAnchor);
     shown.view->setTextCursor(cursor);
     shown.view->ensureCursorVisible();
+    // After the layouts the selection may have started (a cell's rows sizing) are done.
+    QTimer::singleShot(0, shown.view, [view = shown.view] { scrollOuterTo(*view, 3); });
 }
 
 }  // namespace tovin::StoryViews

@@ -66,6 +66,10 @@ TEST_F(FindTest, TextInATableCellIsFoundAndSelectedInItsCell) {
         if (view->textCursor().selectedText() == "Copied as") holding = view;
     ASSERT_NE(holding, nullptr) << "no cell shows the match selected";
     EXPECT_EQ(holding->row(), 3);
+    // The body scrolled to the cell: the selection is on screen.
+    QWidget* viewport = editor->body()->viewport();
+    const QRect selection = holding->cursorRect().translated(holding->viewport()->mapTo(viewport, QPoint()));
+    EXPECT_TRUE(viewport->rect().contains(selection)) << "the match is off screen, at " << selection.y();
     EXPECT_EQ(beeps, 0);
 }
 
