@@ -35,7 +35,8 @@ chmod 700 "$work/run"
 settings() { printf '[General]\nauthorName=Xavier Tester\n' >"$work/config/Tovin/Tovin.ini"; }
 settings
 export DISPLAY=:$number XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
-Xvfb "$DISPLAY" -screen 0 1600x1000x24 >/dev/null 2>&1 &
+# -noreset: a server that resets when its last client leaves refuses the next one for a moment.
+Xvfb "$DISPLAY" -noreset -screen 0 1600x1000x24 >/dev/null 2>&1 &
 xvfb=$!
 sleep 1
 welcome=$root/samples/welcome.docx
