@@ -68,14 +68,14 @@ EditorRule plain(bool (*rule)(EditorViewController&)) {
     return [rule](EditorViewController& editor, QAction&) { return rule(editor); };
 }
 
-// The Edit menu's commands act on the editor's session.
+// The Edit menu's commands act on the editor's session, and like every command that reads
+// or changes the text, only while the text is shown (not in page view).
 Perform onSession(void (EditorSession::*run)()) {
-    return onEditor([run](EditorViewController& editor) { (editor.session()->*run)(); }, Scope::anyView);
+    return onEditor([run](EditorViewController& editor) { (editor.session()->*run)(); });
 }
 Rule whenSession(std::function<bool(EditorSession&, EditorViewController&)> rule = {}) {
     return whenEditor([rule = std::move(rule)](EditorViewController& editor,
-                                               QAction&) { return !rule || rule(*editor.session(), editor); },
-                      Scope::anyView);
+                                               QAction&) { return !rule || rule(*editor.session(), editor); });
 }
 bool hasSelection(EditorSession&, EditorViewController& editor) {
     return editor.active().view && editor.active().view->textCursor().hasSelection();

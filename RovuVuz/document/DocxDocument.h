@@ -20,6 +20,7 @@
 #include "RovuVuz/document/Clip.h"
 #include "RovuVuz/edit/EditContext.h"
 #include "RovuVuz/edit/Find.h"
+#include "RovuVuz/edit/SpanningEdit.h"
 #include "RovuVuz/edit/TrackedChange.h"
 #include "RovuVuz/format/ListDefinitions.h"
 #include "RovuVuz/model/DocxError.h"
@@ -201,6 +202,11 @@ class DocxDocument : public EditContext {
     // starts a new paragraph. Returns the paragraphs now standing where the range stood.
     std::vector<ParagraphID> replaceText(ParagraphPos from, ParagraphPos to, const StoryID& story,
                                          std::u16string_view text, const EditMode& mode);
+    // Replaces a range that holds whole tables (SpanningEdit): its ends are paragraph
+    // offsets or table edges in one group; the tables go, tracked as deleted rows.
+    // Returns where the new text ends.
+    std::optional<SpanningEdit::TextEnd> replaceAcross(const SpanEnd& from, const SpanEnd& to, const StoryID& story,
+                                                       std::u16string_view text, const EditMode& mode);
     // Turns a paragraph's display text into `target` with the one replacement that
     // differs (common prefix and suffix kept).
     void reconcile(ParagraphID paragraph, const StoryID& story, std::u16string_view target, const EditMode& mode);

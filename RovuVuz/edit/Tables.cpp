@@ -383,6 +383,17 @@ void removeColumn(Group& table, const std::vector<std::pair<size_t, Group*>>& ro
 
 }  // namespace
 
+void markRowDeleted(EditContext& document, Group& row, const EditMode::Tracked& tracked) {
+    markRow(document, row, "del", tracked);
+    for (Paragraph* paragraph : paragraphsIn(row)) {
+        const size_t length = InlineOps::length(paragraph->inlines);
+        if (length == 0) continue;
+        TextEdit::deleteTracked(document, *paragraph, 0, length, tracked);
+        paragraph->setDirty(true);
+        TextEdit::prune(*paragraph);
+    }
+}
+
 void eraseRow(Group& table, size_t index) {
     auto& row = std::get<std::unique_ptr<Group>>(table.children.at(index));
     for (size_t next = index + 1; next < table.children.size(); ++next) {

@@ -56,6 +56,10 @@ void apply(EditContext& document, Story& story, const StoryID& storyID, const Ta
 // begins again in the row below it.
 void eraseRow(Group& table, size_t index);
 
+// Marks a row deleted as a tracked change: w:del in its w:trPr, and every paragraph's text
+// in it a tracked deletion.
+void markRowDeleted(EditContext& document, Group& row, const EditMode::Tracked& tracked);
+
 }  // namespace Tables
 
 }  // namespace rovuvuz

@@ -111,6 +111,9 @@ ParagraphSnapshot SnapshotContext::paragraph(const Paragraph& p) {
         else if (const auto ins = mark->child("ins"))
             snapshot.markRevision = revisionFrom(startTagOf(*ins), RevisionKind::insert);
     }
+    if (p.props)
+        if (const auto change = p.props->child("pPrChange"))
+            snapshot.formatRevision = revisionFrom(startTagOf(*change), RevisionKind::insert);
     snapshot.markFormat = styles_.runFormat(snapshot.format.style, mark, tableStyle_, conditions_);
     snapshot.listLabel = listLabel(snapshot.format, snapshot.markFormat.language);
     // Tab stops matter only where something stands at one.

@@ -103,6 +103,7 @@ struct ParagraphSnapshot {
     std::optional<std::string> listLabel;
     RunFormat markFormat;
     std::optional<RevisionInfo> markRevision;
+    std::optional<RevisionInfo> formatRevision;  // the paragraph's w:pPrChange
     std::vector<CommentMark> commentMarks;
     std::vector<FieldSnapshot> fields;      // in the order they end
     // The custom tab stops in position order; filled only when the text has a tab or the

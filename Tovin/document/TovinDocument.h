@@ -41,8 +41,12 @@ class TovinDocument : public QObject {
     ~TovinDocument() override;
 
     // Builds the engine's document from the bytes; any failure throws DocumentReadError
-    // with the engine's reason and leaves the document as it was.
+    // with the engine's reason and leaves the document as it was. A main document part
+    // that does not read is a failure too: it would show as an empty document.
     void read(rovuvuz::SharedBytes data);
+    // Reads the body story of an opened package (the engine reads stories on first use);
+    // throws DocumentReadError with the engine's reason when it does not read.
+    static void requireBody(rovuvuz::DocxDocument& document);
     // The bytes to save: untouched parts as they were read. Throws DocumentWriteError
     // with no package, and passes engine errors through.
     rovuvuz::SharedBytes data();

@@ -162,7 +162,9 @@ void cut(EditorViewController& editor) {
 void paste(EditorViewController& editor, const QMimeData* data) {
     if (!data) data = QGuiApplication::clipboard()->mimeData();
     const EditorViewController::Active active = editor.active();
-    if (!data || !active.view || !active.bridge) return;
+    if (!active.view || !active.bridge) return;
+    // An X clipboard that nobody owns has no data at all.
+    if (!data) return editor.seam().refuse();
     editor.session()->flushAll();
     if (data->hasFormat(fragmentType())) {
         const QByteArray fragment = data->data(fragmentType());

@@ -13,21 +13,22 @@
 #include "Tovin/editor/ClipboardCommands.h"
 #include "Tovin/editor/EditorViewController.h"
 #include "Tovin/tables/TableAttachment.h"
+#include "Tovin/text/ParagraphKeys.h"
 #include "Tovin/text/StoryText.h"
 
 namespace tovin {
 
 namespace {
 
-// Whether a key press is the shortcut of a menu item. Text views claim the standard
-// editing keys (undo, cut, paste, …) for themselves; those must reach the menu instead.
-bool isMenuShortcut(const QKeyEvent& key) {
+// The menu item whose shortcut a key press is. Text views claim the standard editing keys
+// (undo, cut, paste, …) for themselves; those must reach the menu instead.
+QAction* menuItemOf(const QKeyEvent& key) {
     const QKeySequence pressed(key.keyCombination());
     for (QAction* action : MainMenu::build().actions()) {
         for (const QKeySequence& shortcut : action->shortcuts())
-            if (shortcut == pressed) return true;
+            if (shortcut == pressed) return action;
     }
-    return false;
+    return nullptr;
 }
 
 }  // namespace
@@ -47,9 +48,9 @@ EditorSession::EditorSession(EditorViewController& editor, TovinDocument* docume
     body->setAcceptRichText(false);
     body->installEventFilter(this);
     connect(&undo_, &EditorUndo::restored, this, &EditorSession::restored);
-    // A read-only document refuses every command's edit with its reason, and its body
-    // takes no typing.
-    seam_.setGuard([this] { return document_ ? document_->readOnlyReason() : QString(); });
+    // A read-only document, or page view, refuses every command's edit with its reason,
+    // and a read-only body takes no typing.
+    seam_.setGuard([this] { return whyNotEditable(); });
     if (document) {
         body->setReadOnly(document->isReadOnly());
         connect(document, &TovinDocument::readOnlyChanged, body, &QTextEdit::setReadOnly);
@@ -115,13 +116,19 @@ void EditorSession::restored(int caret) {
     body_->setTextCursor(cursor);
 }
 
+bool EditorSession::mayEdit() const {
+    return whyNotEditable().isEmpty();
+}
+
+QString EditorSession::whyNotEditable() const {
+    if (document_ && document_->isReadOnly()) return document_->readOnlyReason();
+    if (editor_.isPageView()) return QStringLiteral("Page view shows the pages; choose View > Draft to edit.");
+    return {};
+}
+
 rovuvuz::EditMode EditorSession::editMode() const {
     if (!document_ || !document_->trackChanges()) return rovuvuz::EditMode::direct();
     return rovuvuz::EditMode::trackedBy(TovinDocument::authorName().toStdString(), now());
-}
-
-bool EditorSession::mayEdit() const {
-    return !document_ || !document_->isReadOnly();
 }
 
 void EditorSession::willEdit(StoryBridge&) {
@@ -133,7 +140,7 @@ void EditorSession::didEdit(StoryBridge&) {
 }
 
 void EditorSession::refused(const QString& reason) {
-    if (reason.isEmpty() && !mayEdit()) return seam_.refuse(document_->readOnlyReason());
+    if (reason.isEmpty() && !mayEdit()) return seam_.refuse(whyNotEditable());
     seam_.refuse(EditSeam::sentence(reason));
 }
 
@@ -210,12 +217,23 @@ void EditorSession::selectAll() {
 }
 
 bool EditorSession::eventFilter(QObject* watched, QEvent* event) {
-    if (qobject_cast<QTextEdit*>(watched) && event->type() == QEvent::ShortcutOverride &&
-        isMenuShortcut(*static_cast<QKeyEvent*>(event))) {
+    auto* view = qobject_cast<QTextEdit*>(watched);
+    if (view && event->type() == QEvent::ShortcutOverride && menuItemOf(*static_cast<QKeyEvent*>(event))) {
         // Left unaccepted, the key goes to the menu item's shortcut.
         event->ignore();
         return true;
     }
+    // A menu key arrives as a key press when its item was disabled at the last validation
+    // (Paste before the clipboard was filled, or in page view). The command runs if its rule
+    // allows it now; the view's own handling of the key (its own paste) never does.
+    if (view && event->type() == QEvent::KeyPress) {
+        if (QAction* item = menuItemOf(*static_cast<QKeyEvent*>(event))) {
+            if (const auto command = MainMenu::commandOf(item)) MainMenu::build().trigger(*command);
+            return true;
+        }
+    }
+    if (view && event->type() == QEvent::KeyPress && ParagraphKeys::handle(*view, *static_cast<QKeyEvent*>(event)))
+        return true;
     return QObject::eventFilter(watched, event);
 }
 

@@ -46,8 +46,10 @@ class EditorSession : public QObject, public EditHost {
     // changes; an undo step before each typed edit (keystrokes coalesce); the document
     // marked edited after it; refusals through the seam.
     rovuvuz::EditMode editMode() const override;
-    // Not while the document is read-only (opened so, or become so).
+    // Not while the document is read-only (opened so, or become so), nor in page view,
+    // which shows the pages, not the text to edit.
     bool mayEdit() const override;
+    QString whyNotEditable() const override;
     void willEdit(StoryBridge& bridge) override;
     void didEdit(StoryBridge& bridge) override;
     void refused(const QString& reason) override;

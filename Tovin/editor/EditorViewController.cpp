@@ -31,6 +31,7 @@
 #include "Tovin/review/PartLedger.h"
 #include "Tovin/tables/TableAttachment.h"
 #include "Tovin/tables/TableHost.h"
+#include "Tovin/tables/TableMenu.h"
 #include "Tovin/tables/TableView.h"
 #include "Tovin/text/DisplayUnits.h"
 #include "Tovin/text/SpellingHighlighter.h"
@@ -157,8 +158,8 @@ EditorViewController* EditorViewController::frontmost() {
 void EditorViewController::connectRail() {
     connect(rail_, &CommentRail::layoutNeeded, this, &EditorViewController::layoutBands);
     connect(rail_, &CommentRail::resolveChangeRequested, this,
-            [this](rovuvuz::RevisionID revision, bool accept) {
-                ReviewCommands::resolveRevision(*this, revision, accept);
+            [this](const std::vector<rovuvuz::RevisionID>& revisions, bool accept) {
+                ReviewCommands::resolveRevisions(*this, revisions, accept);
             });
     connect(rail_, &CommentRail::resolveThreadRequested, this,
             [this](rovuvuz::CommentID comment, bool resolved) {
@@ -284,13 +285,23 @@ std::unique_ptr<StoryBridge> EditorViewController::makeBridge(const StoryID& sto
 }
 
 void EditorViewController::tableEdit(const rovuvuz::TableEdit& edit, rovuvuz::BlockID table,
-                                     const StoryID& story) {
+                                     const StoryID& story, size_t row, size_t column) {
     rovuvuz::DocxDocument* docx = doc();
     if (!docx) return;
     session_->flushAll();
     if (!seam().run([&] { docx->apply(edit, table, story, editMode()); })) return;
     modelChanged();
     reloadAll();
+    // The reload made the table's views anew: the next keys go into the cell the edit left
+    // the user at, in the view showing the story.
+    QTextEdit* host = bodyView_;
+    for (const Band* band : {&header_, &footerBand_, &notes_})
+        if (band->bridge && band->bridge->story() == story) host = band->view;
+    if (story.kind != StoryID::Kind::body && host == bodyView_) return;
+    if (TableView* view = TableHost::of(host)->find(table)) {
+        const auto [r, c] = TableMenu::caretAfter(edit, row, column);
+        view->focusCell(r, c);
+    }
 }
 
 void EditorViewController::flushBands() {
@@ -498,6 +509,14 @@ void EditorViewController::layoutBands() {
 void EditorViewController::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     layoutBands();
+}
+
+void EditorViewController::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (std::exchange(shown_, true)) return;
+    // The window's focus goes to the body when the window is activated, so that the first
+    // keys typed reach the text.
+    bodyView_->setFocus();
 }
 
 bool EditorViewController::eventFilter(QObject* watched, QEvent* event) {

@@ -103,8 +103,8 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
                                             int depth = 0) override;
     // A table's row or column command: one undo step in the current edit mode; a refusal
     // is announced and leaves the document as it was; then every view reloads.
-    void tableEdit(const rovuvuz::TableEdit& edit, rovuvuz::BlockID table,
-                   const rovuvuz::StoryID& story) override;
+    void tableEdit(const rovuvuz::TableEdit& edit, rovuvuz::BlockID table, const rovuvuz::StoryID& story,
+                   size_t row, size_t column) override;
 
     // A cell of a table of `story` was edited through its own bridge: a body table's entry,
     // or that of the body table holding it, is renewed before the rail next reads it.
@@ -166,6 +166,8 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    // The first time the editor appears, the body takes the keys.
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -210,6 +212,7 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
     int bandHeights_[3] = {0, 0, 0};            // header, notes, footer
     qreal zoom_ = 1;
     bool pageView_ = false;
+    bool shown_ = false;
     bool railShown_ = true;
 };
 

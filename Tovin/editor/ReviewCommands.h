@@ -26,7 +26,9 @@ void resolveAtSelection(EditorViewController& editor, bool accept);
 // Every change of every story but the comments.
 void resolveAll(EditorViewController& editor, bool accept);
 // One change of the body, by its w:id (a rail card's Accept or Reject).
-void resolveRevision(EditorViewController& editor, rovuvuz::RevisionID revision, bool accept);
+// Accepts or rejects the body's revisions of one rail card, as one undo step.
+void resolveRevisions(EditorViewController& editor, const std::vector<rovuvuz::RevisionID>& revisions,
+                      bool accept);
 
 // The comment popover over the selection; its text becomes the comment (addComment).
 void showCommentPopover(EditorViewController& editor);

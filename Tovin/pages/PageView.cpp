@@ -28,6 +28,8 @@ void PageView::show(rovuvuz::DocxDocument& document) {
         area_->setFrameShape(QFrame::NoFrame);
         area_->setWidgetResizable(false);
         area_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        // It takes the keys while it shows (scrolling them), so that none reaches the text.
+        area_->setFocusPolicy(Qt::StrongFocus);
         area_->viewport()->installEventFilter(this);
     }
     auto pages = std::make_shared<const PageLayout>(document);

@@ -87,7 +87,8 @@ RailCard::RailCard(const ChangeCardModel& change, CommentRail* rail)
     const bool deleted = change.revision.kind == rovuvuz::RevisionKind::remove;
     const QColor colour = (deleted ? Theme::brick : Theme::cobalt).resolve(palette());
     QString what = deleted ? QStringLiteral("Deleted") : QStringLiteral("Inserted");
-    if (change.row) what += QStringLiteral(" row");
+    if (change.row) what += change.rowCount > 1 ? QStringLiteral(" rows") : QStringLiteral(" row");
+    if (change.mark) what += QStringLiteral(" paragraph mark");
     const QString author = QString::fromStdString(change.revision.author) + QStringLiteral(" · ") + what;
     stack_->addWidget(metaRow(author.toUpper(), shortDate(change.revision.date), colour, this));
     snippet_ = makeLabel(change.snippet, Theme::systemFont(12),
@@ -178,7 +179,8 @@ bool RailCard::sameContent(const CommentCardModel& comment) const {
 bool RailCard::sameContent(const ChangeCardModel& change) const {
     const auto* mine = std::get_if<ChangeCardModel>(&model_);
     return mine && mine->revision == change.revision && mine->snippet == change.snippet &&
-           mine->row == change.row;
+           mine->row == change.row && mine->mark == change.mark && mine->rowCount == change.rowCount &&
+           mine->also == change.also;
 }
 
 bool RailCard::done() const {

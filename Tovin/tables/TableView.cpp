@@ -13,6 +13,7 @@
 #include "Tovin/tables/CellTextView.h"
 #include "Tovin/tables/TableAttachment.h"
 #include "Tovin/tables/TableEditor.h"
+#include "Tovin/tables/TableHost.h"
 #include "Tovin/tables/TableMenu.h"
 #include "Tovin/text/StoryBridge.h"
 #include "Tovin/text/StoryText.h"
@@ -297,6 +298,67 @@ std::optional<std::vector<BlockSnapshot>> TableView::freshBlocks(rovuvuz::BlockI
     } catch (const std::exception&) {
     }
     return std::nullopt;
+}
+
+CellTextView* TableView::focusCell(size_t row, size_t column) {
+    if (!attachment_ || cells_.empty() || rowStarts_.size() < 2) return nullptr;
+    if (!laidOut()) layoutTable(attachment_->width() - TableAttachment::sideRoom);
+    row = std::min(row, rowStarts_.size() - 2);
+    if (rowStarts_[row] == rowStarts_[row + 1]) return nullptr;  // a row without cells
+    size_t chosen = rowStarts_[row + 1] - 1;
+    for (size_t i = rowStarts_[row]; i < rowStarts_[row + 1]; ++i) {
+        const TableGeometry::Place& place = cells_[i].place;
+        if (size_t(place.column) <= column && column < size_t(place.column + place.span)) chosen = i;
+    }
+    Cell& cell = cells_[chosen];
+    if (!cell.view) {
+        buildView(cell);
+        cellChanged();
+    }
+    cell.view->show();
+    cell.view->setFocus();
+    QTextCursor start = cell.view->textCursor();
+    start.movePosition(QTextCursor::Start);
+    cell.view->setTextCursor(start);
+    return cell.view;
+}
+
+namespace {
+
+// Whether blocks hold a paragraph, directly (nothing) or inside a table (that table's ID).
+std::optional<std::optional<rovuvuz::BlockID>> holder(const std::vector<BlockSnapshot>& blocks,
+                                                      rovuvuz::ParagraphID paragraph, int depth) {
+    for (const BlockSnapshot& block : blocks) {
+        if (const auto* p = std::get_if<rovuvuz::ParagraphSnapshot>(&block.value)) {
+            if (p->id == paragraph) return std::optional<rovuvuz::BlockID>();
+        } else if (const auto* table = std::get_if<rovuvuz::TableSnapshot>(&block.value)) {
+            if (depth >= TableAttachment::deepestNesting) continue;
+            for (const auto& row : table->rows)
+                for (const rovuvuz::CellSnapshot& cell : row)
+                    if (holder(cell.blocks, paragraph, depth + 1)) return std::optional(table->id);
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+CellTextView* TableView::viewHolding(rovuvuz::ParagraphID paragraph, int depth) {
+    if (!attachment_) return nullptr;
+    for (Cell& cell : cells_) {
+        if (cell.place.continues) continue;
+        const auto found = holder(snapshotOf(cell).blocks, paragraph, depth);
+        if (!found) continue;
+        if (!laidOut()) layoutTable(attachment_->width() - TableAttachment::sideRoom);
+        if (!cell.view) {
+            buildView(cell);
+            cellChanged();
+        }
+        if (!*found) return cell.view;
+        TableView* inner = TableHost::of(cell.view)->find(**found);
+        return inner ? inner->viewHolding(paragraph, depth + 1) : nullptr;
+    }
+    return nullptr;
 }
 
 QList<QAction*> TableView::menuItems(int row, int column, QObject* parent) const {

@@ -69,6 +69,17 @@ class TableView : public QWidget {
     void ensureViews(const QRectF& area);
     void showVisibleCells();
 
+    // The table this view shows, and its attachment (null once detached).
+    const TableAttachment* attachment() const { return attachment_; }
+    // Puts the caret at the start of the cell standing at a row and grid column (the row's
+    // last cell when the row is shorter; the last row when the table is), building its view
+    // and laying the table out if need be. Null when the table has no rows.
+    CellTextView* focusCell(size_t row, size_t column);
+
+    // The view of the cell holding a paragraph, in this table or in one nested in its cells,
+    // its view built (and the nested table's) if need be; null when no cell holds it.
+    CellTextView* viewHolding(rovuvuz::ParagraphID paragraph, int depth = 0);
+
     // The row and column commands for a cell (its row and first grid column).
     QList<QAction*> menuItems(int row, int column, QObject* parent) const;
 

@@ -220,6 +220,13 @@ SeparatorFormat AttributedBuilder::separatorAttributes(const ParagraphSnapshot& 
     separator.block.setLayoutDirection(directionOf(p.text));
     if (p.listLabel)
         separator.character.setProperty(TextProperty::listLabel, QString::fromStdString(*p.listLabel));
+    // The paragraph's own changes, drawn beside it (RevisionMarks): its mark's, shown as a
+    // pilcrow, and a format change of it or of its text, shown as a bar in the margin.
+    if (p.markRevision) setRevisionProperty(separator.block, TextProperty::markRevision, *p.markRevision);
+    if (p.formatRevision) setRevisionProperty(separator.block, TextProperty::formatRevision, *p.formatRevision);
+    if (p.formatRevision ||
+        std::any_of(p.spans.begin(), p.spans.end(), [](const Span& span) { return span.formatRevision; }))
+        separator.block.setProperty(TextProperty::changeBar, true);
     return separator;
 }
 
