@@ -88,8 +88,9 @@ class DocxDocument : public EditContext {
     SharedBytes contents(std::string_view name) const;
 
     // The parsed story, parsed on first use. Stories that resolve to the same part share
-    // one parsed story, so an edit through either is saved. Throws DocxError, ZipError,
-    // XMLError.
+    // one parsed story, so an edit through either is saved. Throws DocxError (damagedPart,
+    // naming the part, when it is not well-formed XML; nothing is kept, so every use is
+    // refused alike) and ZipError.
     Story& story(const StoryID& id);
     // The stories parsed so far, by part.
     const std::map<PartName, std::unique_ptr<Story>>& parsedStories() const { return stories_; }

@@ -19,6 +19,7 @@ enum class DocxErrorCode {
     unsupported,       // an edit the engine does not make on this content
     unreadablePart,    // a part an edit must change is missing, not UTF-8 or not well-formed
     writeCheckFailed,  // the written package did not read back as it must; nothing was written
+    damagedPart,       // a story part is not well-formed XML: its story can be neither shown nor edited
 };
 
 class DocxError : public std::runtime_error {
