@@ -19,6 +19,7 @@
 
 #include "RovuVuz/edit/EditContext.h"
 #include "RovuVuz/edit/Find.h"
+#include "RovuVuz/edit/NewTable.h"
 #include "RovuVuz/edit/TrackedChange.h"
 #include "RovuVuz/model/DocxError.h"
 #include "RovuVuz/model/EditValues.h"
@@ -197,6 +198,9 @@ class DocxDocument : public EditContext {
     std::vector<ParagraphID> apply(const StructuralEdit& edit, const StoryID& story, const EditMode& mode);
     // A table edit on the table with that ID (see Tables::apply for what is checked).
     void apply(const TableEdit& edit, BlockID table, const StoryID& story, const EditMode& mode);
+    // A new empty table right after a paragraph (DocumentTables.cpp; see WholeTables::insert
+    // for its look and what is checked): its ID and its first cell's paragraph.
+    InsertedTable insertTable(ParagraphID after, const StoryID& story, const NewTable& shape, const EditMode& mode);
     // The story part's bytes as a save would write them now, and putting such bytes back
     // in place (undo around an edit); throws XMLError when they do not parse.
     Bytes storyData(const StoryID& story);
