@@ -4,6 +4,7 @@
 #include <random>
 
 #include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/document/PartTargets.h"
 #include "RovuVuz/edit/InlineOps.h"
 #include "RovuVuz/edit/TextEdit.h"
 #include "RovuVuz/format/Styles.h"
@@ -101,16 +102,6 @@ void insertAt(std::vector<Inline>& inlines, size_t index, std::vector<Inline> ad
 
 std::string prefixOr(std::string_view prefix) {
     return prefix.empty() ? std::string("w") : std::string(prefix);
-}
-
-// "comments.xml" from a main part in word/, as Word writes it; the package-absolute name
-// from a main part stored anywhere else, so that the target still resolves to the part.
-std::string targetFromMain(const DocxDocument& document, std::string_view part) {
-    constexpr std::string_view folder = "word/";
-    const std::string& main = document.mainPart().rawValue;
-    if (main.starts_with(folder) && main.find('/', folder.size()) == std::string::npos)
-        return std::string(part.substr(folder.size()));
-    return "/" + std::string(part);
 }
 
 Story& commentsStory(DocxDocument& document) {

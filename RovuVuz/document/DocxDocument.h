@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "RovuVuz/edit/EditContext.h"
+#include "RovuVuz/document/NoteValues.h"
 #include "RovuVuz/edit/Find.h"
 #include "RovuVuz/edit/NewTable.h"
 #include "RovuVuz/edit/TrackedChange.h"
@@ -214,6 +215,13 @@ class DocxDocument : public EditContext {
                     std::chrono::system_clock::time_point date);
     void setResolved(CommentID comment, bool resolved);
     std::map<CommentID, CommentThreadInfo> commentThreads();
+
+    // Notes (Notes.cpp): a new footnote or endnote referenced at an offset of a body
+    // paragraph (tracked: the reference in a w:ins), its notes part, styles, content type
+    // and relationship made when missing. Text edits, table edits and revision resolution
+    // of the body remove a note with the last reference to it.
+    NoteInsertion insertNote(NoteKind kind, ParagraphID paragraph, const StoryID& story, size_t at,
+                             const EditMode& mode);
 
     // Inline objects (Objects.cpp): page breaks, pictures (sizes in points) and links; a url
     // starting with "#" names a bookmark, nothing removes the links in the range.

@@ -127,7 +127,11 @@ struct RunItem {
         static Kind makeText(std::u16string s) { return {Type::text, std::move(s), 0}; }
         static Kind makeDelText(std::u16string s) { return {Type::delText, std::move(s), 0}; }
         static Kind makeObject(std::string_view local);
-        static Kind makeNoteRef(int64_t id) { return {Type::noteRef, {}, id}; }
+        // A note reference: a footnote's (no text) or an endnote's (the text "endnote").
+        static Kind makeNoteRef(int64_t id, bool endnote = false) {
+            return {Type::noteRef, endnote ? u"endnote" : u"", id};
+        }
+        bool isEndnoteRef() const { return type == Type::noteRef && text == u"endnote"; }
         static Kind makeCommentRef(int64_t id) { return {Type::commentRef, {}, id}; }
         static Kind make(Type type) { return {type, {}, 0}; }
         // The kind of one run child of a tree, as the story parser reads it.

@@ -190,6 +190,8 @@ void SnapshotContext::walkRun(const Run& run, const std::optional<RevisionInfo>&
             case RunItem::Type::noteRef:
                 content.type = Span::Content::Type::noteRef;
                 content.noteID = item.kind.number;
+                content.name = item.kind.isEndnoteRef() ? "endnoteReference" : "footnoteReference";
+                if (notes_) content.noteLabel = notes_->reference(item).value_or("");
                 break;
             case RunItem::Type::object:
                 content = object(item.kind.objectName(), item.original.view(), state.mainPrefix);
