@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <random>
 
+#include "RovuVuz/document/CommentNodes.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/document/PartTargets.h"
 #include "RovuVuz/edit/InlineOps.h"
@@ -148,19 +149,6 @@ void declareW14(Story& story) {
     story.touched = true;
 }
 
-// Lines at each LF, by user-perceived character: the LF of a CR LF pair ends no line.
-std::vector<std::u16string_view> commentLines(std::u16string_view text) {
-    std::vector<std::u16string_view> lines;
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\n' || (i > 0 && text[i - 1] == u'\r')) continue;
-        lines.push_back(text.substr(start, i - start));
-        start = i + 1;
-    }
-    lines.push_back(text.substr(start));
-    return lines;
-}
-
 std::string commentParagraph(DocxDocument& document, std::string_view w, std::u16string_view line,
                              bool first) {
     std::string content;
@@ -204,28 +192,6 @@ int64_t newComment(DocxDocument& document, std::u16string_view text, std::string
     story.root->children.emplace_back(std::move(group));
     story.touched = true;
     return id;
-}
-
-Group* findComment(Story& story, int64_t id) {
-    for (Block& block : story.root->children) {
-        auto* group = std::get_if<std::unique_ptr<Group>>(&block);
-        if (group && (*group)->local() == "comment" &&
-            Numbers::integer(Markup::attribute("id", (*group)->tags.start.view())) == id)
-            return group->get();
-    }
-    return nullptr;
-}
-
-// The last paragraph inside a group, through nested groups.
-Paragraph* lastParagraph(Group& group) {
-    const std::vector<Paragraph*> paragraphs = paragraphsIn(group);
-    return paragraphs.empty() ? nullptr : paragraphs.back();
-}
-
-std::optional<std::string> paraIdAttribute(const Paragraph& paragraph) {
-    for (const auto& [name, value] : Markup::attributes(paragraph.tags.start.view()))
-        if (std::string_view(name).ends_with(":paraId")) return value;
-    return std::nullopt;
 }
 
 // The w14:paraId of a comment's last paragraph, given one when it has none.

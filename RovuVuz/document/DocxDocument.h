@@ -215,6 +215,15 @@ class DocxDocument : public EditContext {
                     std::chrono::system_clock::time_point date);
     void setResolved(CommentID comment, bool resolved);
     std::map<CommentID, CommentThreadInfo> commentThreads();
+    // Comment edits (CommentEdits.cpp). A comment's or reply's text replaced, line by
+    // paragraph (paragraph properties, the first run's formatting and the paraId the
+    // threading parts key it by are kept); a comment deleted with its replies, or a reply
+    // alone, with its anchors in every story and its commentsExtended, commentsIds,
+    // commentsExtensible and people entries. Throw DocxError(unknownParagraph) for an
+    // unknown comment, unreadablePart or damagedPart, before any change, for a part they
+    // would change that cannot be read.
+    void editComment(CommentID comment, std::u16string_view text);
+    void deleteComment(CommentID comment);
 
     // Notes (Notes.cpp): a new footnote or endnote referenced at an offset of a body
     // paragraph (tracked: the reference in a w:ins), its notes part, styles, content type
