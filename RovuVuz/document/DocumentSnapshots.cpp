@@ -124,8 +124,9 @@ void enterTables(SnapshotContext& context, const std::vector<const Group*>& path
 ParagraphSnapshot DocxDocument::snapshot(ParagraphID paragraphID, const StoryID& storyID) {
     const auto [s, p] = paragraph(paragraphID, storyID);
     SnapshotContext context(relationships(s->part), styles(), numbering(), SnapshotContext::Counting::No);
-    // A paragraph in a table cell takes the table's style.
-    if (p->parent && p->parent->local() == "tc" && s->root) enterTables(context, pathTo(*s->root, p->parent));
+    // A paragraph in a table cell takes the table's style (also inside a content control there).
+    if (p->parent && (p->parent->local() == "tc" || p->parent->local() == "sdtContent") && s->root)
+        enterTables(context, pathTo(*s->root, p->parent));
     // Only a paragraph that holds a reference pays for counting the body's references.
     const std::optional<NoteLabels> labels =
         labelsNotes(storyID) && holdsNoteReference(p->inlines) ? noteLabels(*this) : std::nullopt;
