@@ -6,20 +6,30 @@
 #include <QScreen>
 
 #include "Tovin/Bench.h"
-#include "Tovin/HelpWindow.h"
-#include "Tovin/MainMenu.h"
+#include "Tovin/CommandTable.h"
 #include "Tovin/SettingsView.h"
-#include "Tovin/pages/PageCommands.h"
-#include "Tovin/platform/DocumentController.h"
+#include "Tovin/commands/MainMenu.h"
+#include "Tovin/document/DocumentController.h"
+#include "Tovin/editor/EditorWindowController.h"
 #include "Tovin/platform/TabbedWindow.h"
 #include "Tovin/platform/Updater.h"
 #include "Tovin/platform/UserDefaults.h"
 
 namespace tovin {
 
-AppDelegate::AppDelegate(QObject* parent) : QObject(parent), documents_(new DocumentController(this)) {}
+AppDelegate::AppDelegate(QObject* parent)
+    : QObject(parent),
+      documents_(new DocumentController(
+          [](TovinDocument* document, DocumentController& documents) {
+              return new EditorWindowController(document, documents);
+          },
+          this)) {
+    CommandTable::install(*this);
+}
 
 AppDelegate::~AppDelegate() {
+    // The table's handlers refer to this delegate and its documents.
+    MainMenu::build().install({});
     delete settingsWindow_;
 }
 
@@ -67,24 +77,16 @@ void AppDelegate::checkForUpdates() {
     if (updater_) updater_->checkForUpdates();
 }
 
+bool AppDelegate::canCheckForUpdates() const {
+    return updater_ && updater_->canCheckForUpdates();
+}
+
 void AppDelegate::showAbout() {
     QMessageBox::about(
         TabbedWindow::frontmost(), QStringLiteral("About Tovin"),
         QStringLiteral("<b>Tovin</b> %1<br>A word processor for .docx files that writes back every "
                        "byte you did not change.")
             .arg(QStringLiteral(TOVIN_VERSION)));
-}
-
-void AppDelegate::registerCommands(MainMenu& menu) {
-    menu.setHandler(Command::orderFrontStandardAboutPanel, this, [this](QAction*) { showAbout(); });
-    menu.setHandler(
-        Command::checkForUpdates, this, [this](QAction*) { checkForUpdates(); },
-        [this](QAction*) { return updater_ && updater_->canCheckForUpdates(); });
-    menu.setHandler(Command::showSettings, this, [this](QAction*) { showSettings(); });
-    menu.setHandler(Command::showHelp, this, [](QAction*) { HelpWindow::show(); });
-    documents_->registerCommands(menu);
-    PageCommands::registerCommands(menu, *documents_);
-    TabbedWindow::registerCommands(menu, this);
 }
 
 }  // namespace tovin

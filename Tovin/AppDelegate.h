@@ -11,12 +11,12 @@
 namespace tovin {
 
 class DocumentController;
-class MainMenu;
 class Updater;
 
 class AppDelegate : public QObject {
     Q_OBJECT
   public:
+    // Makes the document controller and installs the command table in the menu.
     explicit AppDelegate(QObject* parent = nullptr);
     ~AppDelegate() override;
 
@@ -30,24 +30,19 @@ class AppDelegate : public QObject {
     // Opens the files given at launch after restoring the last session's windows; with
     // nothing to show, behaves as a reopen.
     void openAtLaunch(const QStringList& paths);
-    // There is no New command: the application never makes an empty document.
-    static bool applicationShouldOpenUntitledFile() { return false; }
     // Launched again (or its launcher clicked) with no window visible: the Open dialog.
     bool applicationShouldHandleReopen(bool hasVisibleWindows);
 
     void showSettings();
     void checkForUpdates();
+    bool canCheckForUpdates() const;
+    void showAbout();
 
     DocumentController& documentController() { return *documents_; }
     Updater* updater() const { return updater_.get(); }
     QWidget* settingsWindow() const { return settingsWindow_; }
 
-    // Connects the application-level menu items.
-    void registerCommands(MainMenu& menu);
-
   private:
-    void showAbout();
-
     DocumentController* documents_;
     std::unique_ptr<Updater> updater_;
     QPointer<QWidget> settingsWindow_;

@@ -10,6 +10,8 @@
 #pragma once
 
 #include <QString>
+#include <QTemporaryDir>
+#include <memory>
 
 namespace tovin {
 
@@ -21,9 +23,16 @@ namespace Bench {
 // Whether this process is a bench run (TOVIN_BENCH_OPEN is set).
 bool isBenchRun();
 
+// Points the settings and state folders (XDG_CONFIG_HOME, XDG_STATE_HOME) at a fresh
+// folder that goes with the returned object, so that a bench run adds nothing to the
+// user's Open Recent, restored windows or kept versions. Call before anything reads
+// settings; null when no folder could be made (the run then fails rather than touch
+// the user's).
+std::unique_ptr<QTemporaryDir> isolateUserState();
+
 // Copies the file into a fresh folder under the temporary directory and opens the copy.
 void open(const QString& path);
-// The editor calls this after its body view is first drawn; only the first paint of the
+// Runs after the opened copy's body view is first drawn (open() connects it); only the first paint of the
 // scratch copy after open() reports, and starts what the environment asks for next.
 void firstPaint(EditorViewController* editor);
 // Whether the document is the scratch copy (paths compared after resolving links).

@@ -8,10 +8,10 @@
 #include "Tovin/AppDelegate.h"
 #include "Tovin/Bench.h"
 #include "Tovin/CommandLine.h"
-#include "Tovin/MainMenu.h"
+#include "Tovin/document/DocumentController.h"
 #include "Tovin/pages/HeadlessExport.h"
-#include "Tovin/platform/DocumentController.h"
 #include "Tovin/platform/SingleInstance.h"
+#include "Tovin/platform/UserDefaults.h"
 
 namespace {
 
@@ -43,6 +43,16 @@ int main(int argc, char** argv) {
         return tovin::HeadlessExport::run(line.exportPdf, line.files.front());
     }
 
+    // A bench run reads and writes settings and state of its own, never the user's.
+    std::unique_ptr<QTemporaryDir> benchHome;
+    if (tovin::Bench::isBenchRun()) {
+        benchHome = tovin::Bench::isolateUserState();
+        if (!benchHome) {
+            std::fprintf(stderr, "tovin: cannot make a folder for the bench run's settings\n");
+            return 1;
+        }
+    }
+
     QApplication application(argc, argv);
     QApplication::setOrganizationName("Tovin");
     QApplication::setApplicationName("Tovin");
@@ -62,9 +72,7 @@ int main(int argc, char** argv) {
         instance.listen();
     }
 
-    tovin::MainMenu& menu = tovin::MainMenu::build();
     tovin::AppDelegate delegate;
-    delegate.registerCommands(menu);
     QObject::connect(&instance, &tovin::SingleInstance::openRequested, &delegate,
                      [&delegate](const QStringList& files) {
                          for (const QString& file : files) delegate.documentController().openDocument(file);
@@ -75,5 +83,9 @@ int main(int argc, char** argv) {
 
     delegate.applicationDidFinishLaunching();
     delegate.openAtLaunch(paths);
-    return application.exec();
+    const int status = application.exec();
+    // Settings left unwritten would be written when their object goes, after main, into
+    // a bench run's folder already removed: they are written now.
+    tovin::UserDefaults::settings().sync();
+    return status;
 }

@@ -56,5 +56,6 @@ void addCommentsCommand(CLI::App& app);
 // comment-edit and comment-delete.
 void addCommentEditCommands(CLI::App& app);
 void addReplaceCommand(CLI::App& app);
+void addNewCommand(CLI::App& app);
 
 }  // namespace tovin::cli

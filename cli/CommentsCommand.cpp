@@ -228,32 +228,49 @@ void runComment(const EditOptions& options) {
             {"occurrence", options.occurrence}});
 }
 
+// "comment 7 is a reply; " when the named comment answers another: the engine acts on the
+// thread's first comment then, and the message says so.
+std::string replyNotice(const EditOptions& options, int64_t thread) {
+    return thread == options.id ? std::string()
+                                : "comment " + std::to_string(options.id) + " is a reply; ";
+}
+
 void runReply(const EditOptions& options) {
     const std::string target = outputPath(options.output, options.file);
     auto document = openDocument(options.file);
     const std::string author = options.authorName();
+    int64_t thread = options.id;
     const auto id = onFile(options.file, [&] {
         requireComment(*document, options);
+        thread = document->threadStart(CommentID{options.id}).rawValue;
         return document->reply(CommentID{options.id}, rovuvuz::utf8::toUtf16(options.text), author,
                                std::chrono::system_clock::now());
     });
     saveDocument(*document, target);
+    const std::string reply = "reply " + std::to_string(id.rawValue);
     report(options, target,
-           "reply " + std::to_string(id.rawValue) + " to comment " + std::to_string(options.id) + " added",
-           {{"reply", id.rawValue}, {"to", options.id}, {"author", author}});
+           thread == options.id ? reply + " to comment " + std::to_string(thread) + " added"
+                                : replyNotice(options, thread) + reply + " to its thread, comment " +
+                                      std::to_string(thread) + ", added",
+           {{"reply", id.rawValue}, {"to", options.id}, {"thread", thread}, {"author", author}});
 }
 
 void runResolve(const EditOptions& options) {
     const std::string target = outputPath(options.output, options.file);
     auto document = openDocument(options.file);
+    int64_t thread = options.id;
     onFile(options.file, [&] {
         requireComment(*document, options);
+        thread = document->threadStart(CommentID{options.id}).rawValue;
         document->setResolved(CommentID{options.id}, !options.reopen);
     });
     saveDocument(*document, target);
+    const std::string done = options.reopen ? "reopened" : "resolved";
     report(options, target,
-           "comment " + std::to_string(options.id) + (options.reopen ? " reopened" : " resolved"),
-           {{"comment", options.id}, {"resolved", !options.reopen}});
+           thread == options.id ? "comment " + std::to_string(thread) + " " + done
+                                : replyNotice(options, thread) + done + " its thread, comment " +
+                                      std::to_string(thread),
+           {{"comment", options.id}, {"thread", thread}, {"resolved", !options.reopen}});
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "RovuVuz/package/FileIO.h"
 #include "cli/Commands.h"
+#include "cli/StreamOutput.h"
 
 namespace tovin::cli {
 
@@ -80,7 +81,13 @@ std::string outputPath(const OutputOptions& options, const std::string& input) {
 }
 
 void saveDocument(rovuvuz::DocxDocument& document, const std::string& path) {
+    if (path != standardStream && isStreamTarget(path)) {
+        const rovuvuz::SharedBytes data = onFile(path, [&] { return document.checkedData(); });
+        writeStream(path, *data);
+        return;
+    }
     if (path != standardStream) {
+        // Refuses a folder or block device (links followed) rather than replace it.
         onFile(path, [&] { document.write(path); });
         return;
     }

@@ -42,8 +42,9 @@ void addOutputOptions(CLI::App& command, OutputOptions& options);
 // --in-place on standard input, and for a document bound for a terminal.
 std::string outputPath(const OutputOptions& options, const std::string& input);
 
-// Saves atomically, or writes to standard output for "-"; throws FileError naming the
-// output file.
+// Saves atomically, or writes to standard output for "-" and to an existing FIFO,
+// character device or socket as a stream; refuses other targets that are no regular file
+// (a folder, a block device). Throws FileError naming the output file.
 void saveDocument(rovuvuz::DocxDocument& document, const std::string& path);
 
 // Where a command that wrote `target` reports what it did: standard output, or standard

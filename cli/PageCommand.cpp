@@ -1,6 +1,6 @@
 // `tovin-cli page FILE [--json]`: the page the document is shown on (the final section's
 // size, margins and columns, in points), its default header and footer parts, and how
-// paragraph spacing adds up.
+// paragraph spacing adds up; then every section (SectionReport.h).
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -12,6 +12,7 @@
 #include "cli/Commands.h"
 #include "cli/DocumentFiles.h"
 #include "cli/Output.h"
+#include "cli/SectionReport.h"
 
 namespace tovin::cli {
 
@@ -37,6 +38,7 @@ struct PageReport {
     std::optional<std::string> header;
     std::optional<std::string> footer;
     bool sumsSpacing = false;
+    SectionReport sections;
 };
 
 void printText(const PageReport& report) {
@@ -51,6 +53,7 @@ void printText(const PageReport& report) {
     std::printf("footer     %s\n", report.footer.value_or("none").c_str());
     std::printf("spacing    %s\n",
                 report.sumsSpacing ? "sum of after and before" : "larger of after and before");
+    printSections(report.sections);
 }
 
 void printPageJson(const std::string& file, const PageReport& report) {
@@ -58,7 +61,7 @@ void printPageJson(const std::string& file, const PageReport& report) {
     const auto part = [](const std::optional<std::string>& name) {
         return name ? nlohmann::json(*name) : nlohmann::json(nullptr);
     };
-    const nlohmann::json out{{"file", file},
+    nlohmann::json out{{"file", file},
                              {"page",
                               {{"width", page.width},
                                {"height", page.height},
@@ -72,6 +75,7 @@ void printPageJson(const std::string& file, const PageReport& report) {
                              {"defaultHeader", part(report.header)},
                              {"defaultFooter", part(report.footer)},
                              {"sumsParagraphSpacing", report.sumsSpacing}};
+    addSectionsJson(report.sections, out);
     printJson(out);
 }
 
@@ -83,6 +87,7 @@ void runPage(const PageOptions& options) {
         if (const auto header = document->defaultHeader()) report.header = header->part.rawValue;
         if (const auto footer = document->defaultFooter()) report.footer = footer->part.rawValue;
         report.sumsSpacing = document->sumsParagraphSpacing();
+        report.sections = readSections(*document);
         if (options.json)
             printPageJson(options.file, report);
         else

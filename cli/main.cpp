@@ -33,6 +33,7 @@ constexpr AddCommand allCommands[] = {
     addCommentsCommand,
     addCommentEditCommands,
     addReplaceCommand,
+    addNewCommand,
 };
 
 // A first argument that is no option and no command: a usage error naming it and listing

@@ -10,6 +10,8 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+// A target that needs setting up once (fuzz_view starts Qt) defines this, as for libFuzzer.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
 
 namespace {
 
@@ -28,6 +30,7 @@ std::vector<std::filesystem::path> inputsUnder(const std::filesystem::path& path
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (LLVMFuzzerInitialize) LLVMFuzzerInitialize(&argc, &argv);
     size_t count = 0;
     for (int i = 1; i < argc; ++i) {
         for (const auto& file : inputsUnder(argv[i])) {

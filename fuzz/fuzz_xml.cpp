@@ -1,6 +1,7 @@
-// Fuzz target for XMLTree and the Markup helpers: any bytes either fail with a typed
-// XMLError or give a tree whose every accessor works, whose ranges nest inside their
-// parent and the input, and which serialises back to the input.
+// Fuzz target for XMLTree, the Markup helpers and the strict check: any bytes either fail
+// with a typed XMLError or give a tree whose every accessor works, whose ranges nest
+// inside their parent and the input, and which serialises back to the input; the strict
+// check of that tree passes or fails with a typed XMLError inside the input.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <stdexcept>
 
 #include "RovuVuz/xml/Markup.h"
+#include "RovuVuz/xml/XMLCheck.h"
 #include "RovuVuz/xml/XMLTree.h"
 
 using namespace rovuvuz;
@@ -41,6 +43,11 @@ void checkError(const XMLError& error, size_t size) {
         case XMLErrorCode::mismatchedTag:
         case XMLErrorCode::unexpectedEnd:
         case XMLErrorCode::malformed:
+        case XMLErrorCode::invalidCharacter:
+        case XMLErrorCode::badReference:
+        case XMLErrorCode::badAttribute:
+        case XMLErrorCode::unboundPrefix:
+        case XMLErrorCode::notWellFormed:
             break;
     }
 }
@@ -135,6 +142,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     }
     REQUIRE(tree.prolog().upper == tree.range(tree.root()).lower);
+    try {
+        XMLCheck::wellFormed(tree);
+    } catch (const XMLError& error) {
+        checkError(error, size);
+    }
 
     // Subtree sizes from the parent links: parents precede children, so one backward pass.
     const size_t count = tree.nodeCount();

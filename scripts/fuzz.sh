@@ -18,6 +18,21 @@ for binary in "$build"/fuzz/fuzz_*; do
   [ -d "$top/fuzz/regressions/$name" ] && seeds+=("$top/fuzz/regressions/$name")
   [ -d "$top/fuzz/seeds/$name" ] && seeds+=("$top/fuzz/seeds/$name")
   [ -d "$corpus" ] && seeds+=("$corpus")
+  # The view target reads a story's bytes: the corpus documents' body parts seed it too.
+  if [ "$name" = fuzz_view ] && [ -d "$corpus" ]; then
+    mkdir -p "$work.bodies"
+    python3 - "$corpus" "$work.bodies" <<'PY'
+import pathlib, sys, zipfile
+for document in sorted(pathlib.Path(sys.argv[1]).glob("*.docx")):
+    try:
+        with zipfile.ZipFile(document) as package:
+            body = package.read("word/document.xml")
+    except (zipfile.BadZipFile, KeyError):
+        continue
+    (pathlib.Path(sys.argv[2]) / (document.stem + ".xml")).write_bytes(body)
+PY
+    seeds+=("$work.bodies")
+  fi
   mkdir -p "$top/fuzz/findings/$name"
   echo "fuzz: $name for ${seconds}s"
   if ! "$binary" "$work" "${seeds[@]}" -max_total_time="$seconds" -max_len=262144 -rss_limit_mb=2048 \
@@ -28,6 +43,6 @@ for binary in "$build"/fuzz/fuzz_*; do
   else
     grep -E 'stat::number_of_executed_units' "$work.log" || true
   fi
-  rm -rf "$work" "$work.log"
+  rm -rf "$work" "$work.log" "$work.bodies"
 done
 exit $status

@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   zlib1g-dev libdeflate-dev libutf8proc-dev
+  # Number formatting in other languages and spelled-out numbers (rule-based formats).
+  libicu-dev
   libcli11-dev nlohmann-json3-dev
   googletest libgtest-dev libbenchmark-dev libpugixml-dev
   pandoc python3-docx python3

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <random>
+#include <set>
 
 #include "RovuVuz/document/CommentNodes.h"
 #include "RovuVuz/document/DocxDocument.h"
@@ -14,6 +15,7 @@
 #include "RovuVuz/model/Serializer.h"
 #include "RovuVuz/xml/Numbers.h"
 #include "RovuVuz/xml/Utf8.h"
+#include "RovuVuz/xml/XMLChars.h"
 #include "RovuVuz/xml/XMLEdit.h"
 #include "RovuVuz/xml/XMLText.h"
 #include "RovuVuz/xml/XMLTree.h"
@@ -149,14 +151,31 @@ void declareW14(Story& story) {
     story.touched = true;
 }
 
+// A line of comment text as the content of one run, made as typed text is (InlineOps::items):
+// text in w:t, a TAB a w:tab, a CR LF, VT or FF a w:br, and nothing for what XML cannot carry.
+std::string lineContent(std::string_view w, std::u16string_view line) {
+    std::string content;
+    for (const RunItem& item : InlineOps::items(line)) {
+        switch (item.kind.type) {
+            case RunItem::Type::text:
+                content += asChars(Serializer::textElement(qualified(w, "t"), item.kind.text));
+                break;
+            case RunItem::Type::tab: content += emptyElement(w, "tab"); break;
+            case RunItem::Type::lineBreak: content += emptyElement(w, "br"); break;
+            default: break;
+        }
+    }
+    return content;
+}
+
 std::string commentParagraph(DocxDocument& document, std::string_view w, std::u16string_view line,
                              bool first) {
     std::string content;
     if (hasStyle(document, "CommentText"))
         content += element(w, "pPr", emptyElement(w, "pStyle", {{"val", "CommentText"}}));
     if (first) content += element(w, "r", referenceMark(document, w) + emptyElement(w, "annotationRef"));
-    if (!line.empty())
-        content += element(w, "r", std::string(asChars(Serializer::textElement(qualified(w, "t"), line))));
+    if (const std::string runContent = lineContent(w, line); !runContent.empty())
+        content += element(w, "r", runContent);
     const std::string p = qualified(w, "p");
     return Markup::startTag(p, {{"w14:paraId", Comments::newParagraphID()}}, Markup::SelfClosing::No) +
            content + "</" + p + ">";
@@ -168,7 +187,9 @@ int64_t newComment(DocxDocument& document, std::u16string_view text, std::string
     declareW14(story);
     const int64_t id = document.nextRevisionID();
     const std::string w = prefixOr(story.root->tags.prefix());
-    const std::string authorText = utf8::repaired(author);
+    // Made writable before the initials are taken from it, so that they are the written
+    // name's ("A\vB" is written "A B", initials "AB").
+    const std::string authorText = XMLChars::attributeValue(author);
 
     std::string paragraphs;
     bool first = true;
@@ -438,16 +459,32 @@ CommentID DocxDocument::reply(CommentID to, std::u16string_view text, std::strin
                               std::chrono::system_clock::time_point date) {
     // The parent and the extended part must be usable before anything is made.
     requireReadableExtended(*this);
-    const std::string parentParaId = paragraphIDOf(*this, to.rawValue);
+    // Threads are one level deep: Word and LibreOffice show a reply to a reply under the
+    // thread's first comment, so that is the parent the reply names and sits beside.
+    const CommentID parent = threadStart(to);
+    const std::string parentParaId = paragraphIDOf(*this, parent.rawValue);
     const int64_t id = newComment(*this, text, author, date);
-    anchorReply(*this, to.rawValue, id);
+    anchorReply(*this, parent.rawValue, id);
     setExtended(*this, paragraphIDOf(*this, id), parentParaId, std::nullopt);
     return CommentID{id};
 }
 
 void DocxDocument::setResolved(CommentID comment, bool resolved) {
     requireReadableExtended(*this);
-    setExtended(*this, paragraphIDOf(*this, comment.rawValue), std::nullopt, resolved);
+    // The done flag readers show is the thread's first comment's.
+    setExtended(*this, paragraphIDOf(*this, threadStart(comment).rawValue), std::nullopt, resolved);
+}
+
+CommentID DocxDocument::threadStart(CommentID comment) {
+    const auto threads = commentThreads();
+    std::set<CommentID> seen{comment};
+    for (auto found = threads.find(comment); found != threads.end() && found->second.parent;
+         found = threads.find(comment)) {
+        // A chain of parents that loops (a damaged part) stops before it repeats.
+        if (!seen.insert(*found->second.parent).second) break;
+        comment = *found->second.parent;
+    }
+    return comment;
 }
 
 std::map<CommentID, CommentThreadInfo> DocxDocument::commentThreads() {

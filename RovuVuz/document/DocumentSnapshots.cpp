@@ -115,8 +115,13 @@ std::vector<const Group*> pathTo(const Group& root, const Group* target) {
 // Has the context stand inside every table on the path, outermost first, as a whole
 // story's snapshot would when it reaches the path's end.
 void enterTables(SnapshotContext& context, const std::vector<const Group*>& path) {
-    for (const Group* group : path)
-        if (group->local() == "tbl") context.enterTable(*group);
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (path[i]->local() != "tbl") continue;
+        context.enterTable(*path[i]);
+        // Inside one of its cells: that cell's conditional formats apply.
+        if (i + 2 < path.size() && path[i + 1]->local() == "tr" && path[i + 2]->local() == "tc")
+            context.enterCell(*path[i], *path[i + 1], *path[i + 2]);
+    }
 }
 
 }  // namespace

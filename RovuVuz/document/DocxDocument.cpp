@@ -187,6 +187,7 @@ SharedBytes DocxDocument::image(const PartMap& parts, bool splice) const {
 }
 
 SharedBytes DocxDocument::checkedImage(const PartMap& parts, bool verifyAll) const {
+    checkXMLParts(parts);
     const bool splicing =
         splicePolicy_.enabled &&
         std::any_of(parts.begin(), parts.end(), [&](const auto& p) { return inflated_.count(p.first); });

@@ -17,11 +17,13 @@
 #include <string_view>
 #include <vector>
 
+#include "RovuVuz/document/Clip.h"
 #include "RovuVuz/edit/EditContext.h"
 #include "RovuVuz/document/NoteValues.h"
 #include "RovuVuz/edit/Find.h"
 #include "RovuVuz/edit/NewTable.h"
 #include "RovuVuz/edit/TrackedChange.h"
+#include "RovuVuz/format/ListDefinitions.h"
 #include "RovuVuz/model/DocxError.h"
 #include "RovuVuz/model/EditValues.h"
 #include "RovuVuz/model/Identifiers.h"
@@ -39,6 +41,8 @@ struct Numbering;
 struct StructuralEdit;
 struct TableEdit;
 struct PageSetup;
+struct DocumentSection;
+struct DocumentSettings;
 struct CommentThreadInfo;
 
 // Part contents by entry name (no leading slash), shared so that undo snapshots and
@@ -105,7 +109,9 @@ class DocxDocument : public EditContext {
     // The complete saved package.
     SharedBytes data();
     // data() after checking the new image with the archive reader: untouched entries
-    // byte-identical, new ones inflating with their CRC.
+    // byte-identical, new ones inflating with their CRC. Both check every replaced or added
+    // XML part first and throw DocxError(malformedPart) rather than write one that does not
+    // parse.
     SharedBytes checkedData();
     // Saves checkedData() to a file atomically.
     void write(const std::filesystem::path& path);
@@ -145,6 +151,12 @@ class DocxDocument : public EditContext {
     // "default", else its first.
     std::optional<StoryID> defaultHeader();
     std::optional<StoryID> defaultFooter();
+    // Every section of the body in order, the final one last (DocumentSections.h); one
+    // default section when the body states none.
+    std::vector<DocumentSection> sections();
+    // The settings part's even-and-odd headers, default tab stop and spacing rule.
+    DocumentSettings settings() const;
+
     // The stories in reading order: the body; headers and footers as the sections
     // reference them, section by section (then any other one); footnotes, endnotes,
     // comments.
@@ -207,13 +219,46 @@ class DocxDocument : public EditContext {
     Bytes storyData(const StoryID& story);
     void restoreStory(const StoryID& story, ByteView data);
 
+    // Lists (Lists.cpp). setList makes the paragraphs items of a bulleted or numbered list
+    // (ListKind::none takes them out of their list), joining the list of the paragraph just
+    // before or after them when it is of that kind, else the document's own list of that
+    // kind, else a list added to the numbering part. toggleList takes them out when every
+    // one already is of that kind. changeListLevel moves list items by `delta` levels
+    // within 0…8 and says whether any moved; paragraphs outside lists stay as they are.
+    ListState listState(ParagraphID paragraph, const StoryID& story);
+    void setList(const std::vector<ParagraphID>& paragraphs, const StoryID& story, ListKind kind,
+                 const EditMode& mode);
+    void toggleList(const std::vector<ParagraphID>& paragraphs, const StoryID& story, ListKind kind,
+                    const EditMode& mode);
+    bool changeListLevel(const std::vector<ParagraphID>& paragraphs, const StoryID& story, int delta,
+                         const EditMode& mode);
+
+    // Copy and paste with formatting (ClipExport.cpp, ClipImport.cpp, ClipFromHTML.cpp).
+    // copy gives the text between two positions of one story (sibling paragraphs; tables
+    // between them are left out) as a fragment, HTML and plain text. paste puts a fragment
+    // in place of the text between two positions, outright or tracked: run and paragraph
+    // properties keep their bytes, styles the document lacks are created from the
+    // fragment's definitions (matched by name), list items join a list of their kind, and
+    // pictures become media parts. pasteHTML does the same for HTML from other programs.
+    // Both return the paragraphs now standing where the range stood, and throw
+    // DocxError(badFragment) for input they cannot read, before anything changed.
+    ClipboardContent copy(ParagraphPos from, ParagraphPos to, const StoryID& story);
+    std::vector<ParagraphID> paste(std::string_view fragment, ParagraphPos from, ParagraphPos to,
+                                   const StoryID& story, const EditMode& mode);
+    std::vector<ParagraphID> pasteHTML(std::string_view html, ParagraphPos from, ParagraphPos to,
+                                       const StoryID& story, const EditMode& mode);
+
     // Comments (Comments.cpp): a comment on a range of one paragraph, a reply anchored
     // beside its parent's anchors, the resolved flag, and every thread's parent and state.
     CommentID addComment(ParagraphID paragraph, const StoryID& story, TextRange range, std::u16string_view text,
                          std::string_view author, std::chrono::system_clock::time_point date);
+    // A reply and the resolved flag belong to a thread: replying to a reply answers its
+    // thread's first comment, and resolving or reopening a reply does so to its thread.
     CommentID reply(CommentID to, std::u16string_view text, std::string_view author,
                     std::chrono::system_clock::time_point date);
     void setResolved(CommentID comment, bool resolved);
+    // The first comment of the thread a comment is in: itself unless it is a reply.
+    CommentID threadStart(CommentID comment);
     std::map<CommentID, CommentThreadInfo> commentThreads();
     // Comment edits (CommentEdits.cpp). A comment's or reply's text replaced, line by
     // paragraph (paragraph properties, the first run's formatting and the paraId the
@@ -259,10 +304,15 @@ private:
     SharedBytes storyContents(std::string_view name);
     std::optional<ByteView> storedBytes(std::string_view name, SharedBytes& keepAlive) const;
     void verifyImage(const SharedBytes& image, const PartMap& replaced) const;
+    // Throws DocxError(malformedPart) for the first XML part among `parts` that a strict
+    // reader would refuse (PartCheck.cpp).
+    void checkXMLParts(const PartMap& parts) const;
     // The body's w:body group (nothing when the body cannot be read), and the part the last
     // page's header or footer reference names.
     const Group* bodyGroup();
     std::optional<PartName> sectionReference(std::string_view kind);
+    // The header or footer story a section's reference names, when its part exists.
+    std::optional<StoryID> referencedStory(const std::optional<RelationshipID>& id, StoryID::Kind kind) const;
 
     ZipArchive archive_;
     PartName mainPart_;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 
+#include "RovuVuz/xml/XMLChars.h"
+
 namespace rovuvuz {
 
 void InlineOwner::markDirty() const {
@@ -33,13 +35,6 @@ Run* runOf(Inline& node) {
 Container* containerOf(Inline& node) {
     auto* container = std::get_if<std::unique_ptr<Container>>(&node);
     return container ? container->get() : nullptr;
-}
-
-// XML 1.0 (§2.2) cannot carry C0 controls other than TAB, LF and CR, nor U+FFFE/U+FFFF;
-// typed or pasted text holding them would make a part no reader accepts.
-bool isXMLCharacter(char32_t c) {
-    if (c < 0x20) return c == 0x09 || c == 0x0A || c == 0x0D;
-    return c != 0xFFFE && c != 0xFFFF;
 }
 
 // Whether a run still holds something a reader sees or a field needs; a run left with only
@@ -190,7 +185,8 @@ std::vector<RunItem> items(std::u16string_view text) {
         if (!pending.empty()) result.emplace_back(RunItem::Kind::makeText(std::move(pending)));
         pending.clear();
     };
-    // Decode to code points, then walk grapheme clusters (UAX #29) with utf8proc.
+    // Decode to code points, then walk grapheme clusters (UAX #29) with utf8proc. An unpaired
+    // surrogate is no character at all: it cannot be written as UTF-8, and goes.
     std::u32string points;
     points.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
@@ -199,7 +195,7 @@ std::vector<RunItem> items(std::u16string_view text) {
             c = 0x10000 + ((char32_t(text[i]) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00);
             ++i;
         } else if (isHighSurrogate(text[i]) || isLowSurrogate(text[i])) {
-            c = 0xFFFD;  // an unpaired surrogate cannot be written as UTF-8
+            continue;
         }
         points.push_back(c);
     }
@@ -213,16 +209,20 @@ std::vector<RunItem> items(std::u16string_view text) {
         state = 0;
         const std::u32string_view cluster(points.data() + i, end - i);
         i = end;
-        if (cluster == U"\t") {
+        // CR LF is one character to a reader, and one line break here; a control character
+        // is a cluster of its own (UAX #29 GB4, GB5).
+        const XMLChars::InRun role = cluster == U"\r\n" ? XMLChars::InRun::lineBreak
+                                     : cluster.size() == 1 ? XMLChars::inRun(cluster[0])
+                                                           : XMLChars::InRun::character;
+        if (role == XMLChars::InRun::tab) {
             flush();
             result.emplace_back(RunItem::Kind::make(Type::tab));
-        } else if (cluster == U"\n" || cluster == U"\r" || cluster == U"\u2028" || cluster == U"\r\n") {
-            // CR LF is one character to a reader, and one line break here.
+        } else if (role == XMLChars::InRun::lineBreak) {
             flush();
             result.emplace_back(RunItem::Kind::make(Type::lineBreak));
         } else {
             for (char32_t c : cluster) {
-                if (c == 0xFFFC || !isXMLCharacter(c) || c == U'\t' || c == U'\n' || c == U'\r') continue;
+                if (c == 0xFFFC || XMLChars::inRun(c) != XMLChars::InRun::character) continue;
                 if (c >= 0x10000) {
                     pending += char16_t(0xD800 + ((c - 0x10000) >> 10));
                     pending += char16_t(0xDC00 + ((c - 0x10000) & 0x3FF));

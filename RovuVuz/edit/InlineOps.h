@@ -88,8 +88,9 @@ std::pair<RunItem::Kind, RunItem::Kind> cutText(const RunItem::Kind& kind, size_
 // The same tags with an end tag of their own, so that children can be written inside.
 Tags openTags(const Tags& tags);
 
-// Typed text as run items, by user-perceived character: TAB a tab; LF, CR, CR LF and
-// U+2028 a line break; U+FFFC and characters XML cannot carry are dropped.
+// Typed text as run items, by user-perceived character (see XMLChars): TAB a tab; LF,
+// CR, CR LF, VT, FF and U+2028 a line break; U+FFFC, unpaired surrogates and characters
+// XML cannot carry are dropped.
 std::vector<RunItem> items(std::u16string_view text);
 
 // Joins adjacent fresh text items and drops empty ones; items with original bytes are

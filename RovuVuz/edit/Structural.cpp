@@ -4,6 +4,7 @@
 
 #include "RovuVuz/format/Styles.h"
 #include "RovuVuz/model/DocxError.h"
+#include "RovuVuz/xml/XMLChars.h"
 
 namespace rovuvuz {
 
@@ -144,7 +145,7 @@ void joinOrMark(EditContext& document, Paragraph& paragraph, const EditMode& mod
         if (const auto markBytes = paragraph.props->child("rPr")) {
             const auto mark = PropertyBag::parse(*markBytes);
             const auto ins = mark ? mark->child("ins") : std::nullopt;
-            if (ins && Markup::attribute("author", *ins) == mode.tracked->author) {
+            if (ins && Markup::attribute("author", *ins) == XMLChars::attributeValue(mode.tracked->author)) {
                 // Removing the mark of one's own tracked insertion undoes the split that made
                 // it: the joined paragraph ends in the mark the split moved to the second
                 // half, with any change recorded on it since.
@@ -276,13 +277,18 @@ std::vector<ParagraphID> replaceText(EditContext& document, Story& story, const 
         if (lf == std::u16string_view::npos) break;
         start = lf + 1;
     }
+    // Where the inserted text ends, measured rather than counted from the text: characters
+    // XML cannot carry are dropped on the way in.
+    const auto inserted = [&](Paragraph& paragraph, std::u16string_view line, size_t at) {
+        const size_t before = InlineOps::length(paragraph.inlines);
+        insertText(document, paragraph, line, at, mode);
+        return InlineOps::length(paragraph.inlines) - before;
+    };
     Paragraph* current = last;
-    insertText(document, *last, lines[0], to.offset, mode);
-    size_t position = to.offset + lines[0].size();
+    size_t position = to.offset + inserted(*last, lines[0], to.offset);
     for (size_t i = 1; i < lines.size(); ++i) {
         current = &split(document, *current, position, mode);
-        insertText(document, *current, lines[i], 0, mode);
-        position = lines[i].size();
+        position = inserted(*current, lines[i], 0);
     }
     ParagraphID endID = current->id;
 

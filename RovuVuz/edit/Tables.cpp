@@ -15,6 +15,13 @@ namespace rovuvuz::Tables {
 
 namespace {
 
+// A refusal with the reason a reader is told ("a table keeps at least one row").
+DocxError refusal(DocxErrorCode code, const StoryID& story, std::string cause) {
+    return DocxError(code, DocxError::Detail{story, std::nullopt, std::nullopt, std::move(cause)});
+}
+
+constexpr const char* mergedColumns = "cells merged across columns keep the table's columns as they are";
+
 using Markup::qualified;
 
 // The child groups of a group with one local name, with their indices among its children.
@@ -40,10 +47,14 @@ std::optional<std::pair<size_t, Raw*>> rawChild(Group& group, std::string_view l
     return std::nullopt;
 }
 
-std::optional<std::pair<size_t, Raw*>> tcPr(Group& cell) { return rawChild(cell, "tcPr"); }
+std::optional<std::pair<size_t, Raw*>> tcPr(Group& cell) {
+    return rawChild(cell, "tcPr");
+}
 
 // Text rewritten and read back as a raw piece; the old piece when the result does not parse.
-Raw rewritten(const Raw& old, const std::string& text) { return Fragment::raw(text).value_or(old); }
+Raw rewritten(const Raw& old, const std::string& text) {
+    return Fragment::raw(text).value_or(old);
+}
 
 // A raw properties element (w:tcPr, w:trPr, w:tblGrid) changed through its own tree:
 // `change(tree, edit)` records what changes. The piece stays as it is when nothing
@@ -166,9 +177,9 @@ std::unique_ptr<Group> cloneRow(EditContext& document, Group& model) {
 // properties and precede w:trPrChange (ECMA-376 §17.4.82).
 void markRow(EditContext& document, Group& row, std::string_view name, const EditMode::Tracked& tracked) {
     const std::string_view prefix = row.tags.prefix();
-    const std::string marker = Markup::startTag(qualified(prefix, name),
-                                                TextEdit::revisionAttributes(document, prefix, tracked),
-                                                Markup::SelfClosing::Yes);
+    const std::string marker =
+        Markup::startTag(qualified(prefix, name), TextEdit::revisionAttributes(document, prefix, tracked),
+                         Markup::SelfClosing::Yes);
     if (const auto found = rawChild(row, "trPr")) {
         editRaw(*found->second, [&](const XMLTree& tree, XMLEdit& edit) {
             if (const auto change = childNamed(tree, "trPrChange"))
@@ -305,7 +316,8 @@ void insertRow(EditContext& document, Group& table, const std::vector<std::pair<
 
 void removeRow(EditContext& document, Group& table, const std::vector<std::pair<size_t, Group*>>& rows,
                size_t index, const EditMode& mode, const StoryID& story) {
-    if (rows.size() < 2 || index >= rows.size()) throw DocxError(DocxErrorCode::rangeOutOfBounds, story);
+    if (rows.size() < 2) throw refusal(DocxErrorCode::unsupported, story, "a table keeps at least one row");
+    if (index >= rows.size()) throw DocxError(DocxErrorCode::rangeOutOfBounds, story);
     if (mode.tracked) {
         markRowDeleted(document, *rows[index].second, *mode.tracked);
         return;
@@ -391,7 +403,8 @@ void fitCells(Group& row, const std::vector<double>& before, const std::vector<d
 void insertColumn(EditContext& document, Group& table, const std::vector<std::pair<size_t, Group*>>& rows,
                   size_t at, const StoryID& story) {
     const auto refuse = [&] { return DocxError(DocxErrorCode::unsupported, story); };
-    if (hasHorizontalMerge(rows) || rows.empty()) throw refuse();
+    if (hasHorizontalMerge(rows)) throw refusal(DocxErrorCode::unsupported, story, mergedColumns);
+    if (rows.empty()) throw refuse();
     const size_t n = cells(*rows.front().second).size();
     if (n == 0 || at > n) throw refuse();
     for (const auto& [index, row] : rows)
@@ -422,7 +435,7 @@ void insertColumn(EditContext& document, Group& table, const std::vector<std::pa
 
 void removeColumn(Group& table, const std::vector<std::pair<size_t, Group*>>& rows, size_t index,
                   const StoryID& story) {
-    if (hasHorizontalMerge(rows)) throw DocxError(DocxErrorCode::unsupported, story);
+    if (hasHorizontalMerge(rows)) throw refusal(DocxErrorCode::unsupported, story, mergedColumns);
     if (rows.empty()) throw DocxError(DocxErrorCode::rangeOutOfBounds, story);
     for (const auto& [position, row] : rows) {
         const size_t count = cells(*row).size();

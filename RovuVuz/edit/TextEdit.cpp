@@ -4,6 +4,7 @@
 
 #include "RovuVuz/model/DocxError.h"
 #include "RovuVuz/model/IsoDate.h"
+#include "RovuVuz/xml/XMLChars.h"
 
 namespace rovuvuz {
 
@@ -30,8 +31,11 @@ const Container* innermostRevision(const std::vector<Container*>& chain) {
     return nullptr;
 }
 
+// The author as written is the author made writable (XMLChars), so that is what a
+// w:ins read back is compared with.
 bool isOwnInsertion(const Container* revision, const std::string& author) {
-    return revision && revision->kind == Container::Kind::insert && revision->attribute("author") == author;
+    return revision && revision->kind == Container::Kind::insert &&
+           revision->attribute("author") == XMLChars::attributeValue(author);
 }
 
 void markChain(const Slot& slot) {

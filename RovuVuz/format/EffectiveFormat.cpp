@@ -10,6 +10,10 @@
 
 namespace rovuvuz {
 
+LanguageTag::LanguageTag(std::string_view tag) : size_(static_cast<uint8_t>(std::min(tag.size(), capacity))) {
+    std::copy_n(tag.begin(), size_, chars_.begin());
+}
+
 namespace FormatValues {
 
 std::optional<double> number(std::string_view text) {
@@ -80,8 +84,23 @@ void forEachProperty(const PropertyBag& bag, const std::string_view (&names)[N],
     }
 }
 
-constexpr std::string_view runNames[] = {"b",  "i",     "strike",    "u",      "vertAlign", "rFonts",
-                                         "sz", "color", "highlight", "rStyle", "kern"};
+constexpr std::string_view runNames[] = {"b",      "i",    "strike",    "u",    "vertAlign", "rFonts",
+                                         "sz",     "color", "highlight", "rStyle", "kern",    "smallCaps",
+                                         "caps",   "dstrike", "lang"};
+
+// ST_Underline (§17.18.99) by kind.
+UnderlineStyle underlineStyleOf(std::string_view val) {
+    if (val == "none") return UnderlineStyle::none;
+    if (val == "words") return UnderlineStyle::words;
+    if (val == "double") return UnderlineStyle::doubleLine;
+    if (val == "thick") return UnderlineStyle::thick;
+    if (val.starts_with("dotDot") || val.starts_with("dashDotDot")) return UnderlineStyle::dotDash;
+    if (val.starts_with("dotDash") || val.starts_with("dashDot")) return UnderlineStyle::dotDash;
+    if (val == "dotted" || val == "dottedHeavy") return UnderlineStyle::dotted;
+    if (val.starts_with("dash")) return UnderlineStyle::dashed;
+    if (val.starts_with("wav")) return UnderlineStyle::wave;
+    return UnderlineStyle::single;
+}
 
 std::optional<std::optional<std::string>> font(const Property& rFonts, const ThemeFonts& theme) {
     if (const auto ascii = rFonts["ascii"]) return std::string(*ascii);
@@ -113,6 +132,15 @@ void readRunProperty(RunFormatDelta& change, const Property& p, const ThemeFonts
         change.strike = isOn(p);
     } else if (p.local == "u") {
         change.underline = val.value_or("single") != "none";
+        change.underlineStyle = underlineStyleOf(val.value_or("single"));
+    } else if (p.local == "smallCaps") {
+        change.smallCaps = isOn(p);
+    } else if (p.local == "caps") {
+        change.caps = isOn(p);
+    } else if (p.local == "dstrike") {
+        change.doubleStrike = isOn(p);
+    } else if (p.local == "lang" && val) {
+        change.language = LanguageTag(*val);
     } else if (p.local == "vertAlign" && val) {
         change.verticalAlign = *val == "superscript" ? VerticalAlign::superscript
                                : *val == "subscript" ? VerticalAlign::subscript
@@ -276,6 +304,11 @@ void RunFormatDelta::overlay(const RunFormatDelta& later) {
     take(size, later.size);
     take(kernFrom, later.kernFrom);
     take(style, later.style);
+    take(underlineStyle, later.underlineStyle);
+    take(smallCaps, later.smallCaps);
+    take(caps, later.caps);
+    take(doubleStrike, later.doubleStrike);
+    take(language, later.language);
 }
 
 void RunFormatDelta::applyTo(RunFormat& format) const {
@@ -290,6 +323,11 @@ void RunFormatDelta::applyTo(RunFormat& format) const {
     put(format.size, size);
     put(format.kernFrom, kernFrom);
     put(format.style, style);
+    put(format.underlineStyle, underlineStyle);
+    put(format.smallCaps, smallCaps);
+    put(format.caps, caps);
+    put(format.doubleStrike, doubleStrike);
+    put(format.language, language);
 }
 
 ParagraphFormatDelta ParagraphFormatDelta::read(const PropertyBag& bag) {
@@ -353,13 +391,15 @@ size_t std::hash<rovuvuz::RunFormat>::operator()(const rovuvuz::RunFormat& f) co
     using rovuvuz::combine;
     using rovuvuz::hashOf;
     size_t seed = (size_t(f.bold) << 0) | (size_t(f.italic) << 1) | (size_t(f.underline) << 2) |
-                  (size_t(f.strike) << 3) | (size_t(f.verticalAlign) << 4);
+                  (size_t(f.strike) << 3) | (size_t(f.verticalAlign) << 4) | (size_t(f.smallCaps) << 6) |
+                  (size_t(f.caps) << 7) | (size_t(f.doubleStrike) << 8) | (size_t(f.underlineStyle) << 9);
     combine(seed, hashOf(f.font));
     combine(seed, hashOf(f.size));
     combine(seed, hashOf(f.color));
     combine(seed, hashOf(f.highlight));
     combine(seed, hashOf(f.style));
     combine(seed, hashOf(f.kernFrom));
+    combine(seed, std::hash<std::string_view>()(f.language.view()));
     return seed;
 }
 

@@ -9,6 +9,7 @@
 // applied to any number of formats.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -23,6 +24,26 @@ namespace rovuvuz {
 
 enum class VerticalAlign : uint8_t { baseline, superscript, subscript };
 enum class Alignment : uint8_t { left, center, right, both };
+// w:u's style (ST_Underline) as the display draws it: the heavy, dash and wave variants of
+// one line fold into their kind.
+enum class UnderlineStyle : uint8_t { none, single, words, doubleLine, thick, dotted, dashed, dotDash, wave };
+
+// A BCP 47 language tag as w:lang writes it ("en-US"), kept inline and trivially copyable
+// because a run format is copied into every span of every snapshot. Tags longer than
+// `capacity` (rare private-use extensions) are cut there. Empty: no language stated.
+class LanguageTag {
+  public:
+    static constexpr size_t capacity = 23;
+    LanguageTag() = default;
+    explicit LanguageTag(std::string_view tag);
+    std::string_view view() const { return {chars_.data(), size_}; }
+    bool empty() const { return size_ == 0; }
+    bool operator==(const LanguageTag&) const = default;
+
+  private:
+    std::array<char, capacity> chars_{};
+    uint8_t size_ = 0;
+};
 
 // The theme's Latin typefaces: "major" (headings) and "minor" (body), either may be absent.
 using ThemeFonts = std::map<std::string, std::string, std::less<>>;
@@ -65,6 +86,11 @@ struct RunFormat {
     std::optional<std::string> highlight;  // the highlight colour name, as written
     std::optional<StyleID> style;          // the character style (w:rStyle)
     std::optional<double> kernFrom;        // points: kerning from this font size up
+    UnderlineStyle underlineStyle = UnderlineStyle::none;  // set with `underline`
+    bool smallCaps = false;                // w:smallCaps
+    bool caps = false;                     // w:caps: lower case shown as capitals
+    bool doubleStrike = false;             // w:dstrike
+    LanguageTag language;                  // w:lang w:val; empty when nothing states one
 
     // Sets whatever the bag states (ECMA-376 §17.3.2); theme font references resolve
     // through `theme`.
@@ -102,9 +128,11 @@ struct ParagraphFormat {
 
 // What one w:rPr states; see the file comment.
 struct RunFormatDelta {
-    std::optional<bool> bold, italic, underline, strike;
+    std::optional<bool> bold, italic, underline, strike, smallCaps, caps, doubleStrike;
+    std::optional<UnderlineStyle> underlineStyle;
     std::optional<VerticalAlign> verticalAlign;
     std::optional<std::optional<std::string>> font, color, highlight;
+    std::optional<LanguageTag> language;
     std::optional<std::optional<double>> size, kernFrom;
     std::optional<std::optional<StyleID>> style;
 

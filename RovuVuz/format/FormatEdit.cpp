@@ -1,6 +1,8 @@
 #include "RovuVuz/format/FormatEdit.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace rovuvuz::FormatEdit {
 
@@ -62,6 +64,38 @@ void applySwitch(const RunFormatChange::Switch& change, PropertyBag& bag,
     if (shows(effective(bag), change.property)) bag.set(name, Markup::Attributes{{"val", underline ? "none" : "0"}});
 }
 
+// The w:rPr children Clear Formatting keeps: what the text is, not how it looks.
+constexpr std::string_view kept[] = {"lang",     "rtl",  "cs",      "noProof", "specVanish", "oMath",
+                                     "rPrChange", "ins", "del",     "moveFrom", "moveTo"};
+
+void clearFormatting(PropertyBag& bag) {
+    std::vector<std::string> names;
+    for (const auto& child : bag.children) {
+        const std::string_view local = child.local();
+        if (!local.empty() && std::find(std::begin(kept), std::end(kept), local) == std::end(kept))
+            names.emplace_back(local);
+    }
+    for (const std::string& name : names) bag.set(name, std::nullopt);
+}
+
+// A run without w:sz shows the size ECMA-376 gives text that states none: 10 points.
+constexpr double unstatedSize = 10;
+
+// Font names are written to all four slots (Latin, high ANSI, East Asian, complex script),
+// as Word does when a font is picked for a selection; the slots' theme references go with
+// the old element, since a theme reference would win over the name. A w:hint, which tells
+// which slot ambiguous characters use, stays.
+void setFont(PropertyBag& bag, const std::optional<std::string>& family) {
+    if (!family) {
+        bag.set("rFonts", std::nullopt);
+        return;
+    }
+    Markup::Attributes attributes{{"ascii", *family}, {"hAnsi", *family}, {"eastAsia", *family}, {"cs", *family}};
+    if (const auto old = bag.child("rFonts"))
+        if (auto hint = Markup::attribute("hint", *old)) attributes.insert(attributes.begin(), {"hint", *hint});
+    bag.set("rFonts", attributes);
+}
+
 }  // namespace
 
 bool isValid(const ParagraphFormatChange& change) {
@@ -91,6 +125,9 @@ bool isValid(const RunFormatChange& change) {
                           [](const RunFormatChange::Color& c) {
                               return !c.hex || (c.hex->size() == 6 && std::all_of(c.hex->begin(), c.hex->end(),
                                                                                   [](char x) { return std::isxdigit(static_cast<unsigned char>(x)); }));
+                          },
+                          [](const RunFormatChange::SizeStep& c) {
+                              return std::isfinite(c.points) && std::abs(c.points) <= FormatValues::largestFontSize;
                           },
                           [](const RunFormatChange::Highlight& c) {
                               return !c.name || (!c.name->empty() && std::all_of(c.name->begin(), c.name->end(),
@@ -164,11 +201,7 @@ void apply(const RunFormatChange& change, PropertyBag& bag,
                                                                                ? "superscript"
                                                                                : "subscript"}});
                    },
-                   [&](const RunFormatChange::Font& c) {
-                       if (c.family)
-                           bag.set("rFonts", Markup::Attributes{{"ascii", *c.family}, {"hAnsi", *c.family}, {"cs", *c.family}});
-                       else bag.set("rFonts", std::nullopt);
-                   },
+                   [&](const RunFormatChange::Font& c) { setFont(bag, c.family); },
                    [&](const RunFormatChange::Size& c) {
                        const auto halfPoints =
                            c.points ? std::optional(whole(*c.points * halfPointsPerPoint)) : std::nullopt;
@@ -185,6 +218,15 @@ void apply(const RunFormatChange& change, PropertyBag& bag,
                    [&](const RunFormatChange::RunStyle& c) {
                        setOrRemove("rStyle", c.style ? std::optional(c.style->rawValue) : std::nullopt);
                    },
+                   [&](const RunFormatChange::SizeStep& c) {
+                       const double now = effective(bag).size.value_or(unstatedSize);
+                       const double size = FormatValues::clamp(now + c.points, FormatValues::smallestFontSize,
+                                                               FormatValues::largestFontSize);
+                       const std::string halfPoints = whole(size * halfPointsPerPoint);
+                       setOrRemove("sz", halfPoints);
+                       setOrRemove("szCs", halfPoints);
+                   },
+                   [&](const RunFormatChange::ClearFormatting&) { clearFormatting(bag); },
                },
                change.value);
 }

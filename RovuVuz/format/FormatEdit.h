@@ -69,8 +69,23 @@ struct RunFormatChange {
         std::optional<StyleID> style;
         bool operator==(const RunStyle&) const = default;
     };
+    // Each run's own size, whatever it is, made larger or smaller by a number of points
+    // (Increase and Decrease Font Size), within Word's range.
+    struct SizeStep {
+        double points = 1;  // negative: smaller
+        bool operator==(const SizeStep&) const = default;
+    };
+    // Clear Formatting: every property of the run's own w:rPr that sets how the text looks
+    // goes, the character style (w:rStyle) included, as Word's Reset Character Formatting
+    // does; what says what the text is stays: its language (w:lang), right-to-left and
+    // complex-script flags (w:rtl, w:cs), w:noProof, w:specVanish, w:oMath, and the
+    // revision records (w:rPrChange, w:ins, w:del, w:moveFrom, w:moveTo). The paragraph's
+    // style still applies.
+    struct ClearFormatting {
+        bool operator==(const ClearFormatting&) const = default;
+    };
 
-    std::variant<Switch, VertAlign, Font, Size, Color, Highlight, RunStyle> value;
+    std::variant<Switch, VertAlign, Font, Size, Color, Highlight, RunStyle, SizeStep, ClearFormatting> value;
     bool operator==(const RunFormatChange&) const = default;
 };
 

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "RovuVuz/format/EffectiveFormat.h"
+#include "RovuVuz/format/NumberText.h"
 #include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz {
@@ -97,16 +98,10 @@ void truncate(std::string& text, size_t limit) {
     }
 }
 
-std::string lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 // Fills a level's template: "%k" stands for level k-1's number in that level's format.
 // Placeholders of deeper levels stay as written.
 std::string fillTemplate(const Numbering::Levels& levels, std::string_view text, int level,
-                         const std::array<int64_t, Numbering::levelCount>& counts) {
+                         const std::array<int64_t, Numbering::levelCount>& counts, std::string_view language) {
     std::string label;
     for (size_t i = 0; i < text.size(); ++i) {
         // Nothing past the longest label is kept, so a huge template stops early.
@@ -119,7 +114,7 @@ std::string fillTemplate(const Numbering::Levels& levels, std::string_view text,
         }
         const auto& definition = levels[static_cast<size_t>(k)];
         label +=
-            Numbering::format(counts[static_cast<size_t>(k)], definition ? definition->format : "decimal");
+            Numbering::format(counts[static_cast<size_t>(k)], definition ? definition->format : "decimal", language);
         ++i;
     }
     truncate(label, Numbering::longestLabel);
@@ -160,7 +155,7 @@ const Numbering::Level* Numbering::level(const NumberingID& num, int level) cons
     return definition ? &*definition : nullptr;
 }
 
-std::optional<std::string> Numbering::Counter::next(const NumberingID& num, int level) {
+std::optional<std::string> Numbering::Counter::next(const NumberingID& num, int level, std::string_view language) {
     const Level* definition = numbering_->level(num, level);
     if (!definition) return std::nullopt;
     const List& list = numbering_->nums.find(num.rawValue)->second;
@@ -188,16 +183,11 @@ std::optional<std::string> Numbering::Counter::next(const NumberingID& num, int 
         return label;
     }
     if (definition->format == "none") return std::string();
-    return fillTemplate(levels, definition->text, level, state.counts);
+    return fillTemplate(levels, definition->text, level, state.counts, language);
 }
 
-std::string Numbering::format(int64_t n, std::string_view format) {
-    if (format == "lowerLetter") return lower(letters(n));
-    if (format == "upperLetter") return letters(n);
-    if (format == "lowerRoman") return lower(roman(n));
-    if (format == "upperRoman") return roman(n);
-    if (format == "decimalZero" && n >= 0 && n <= 9) return "0" + std::to_string(n);
-    return std::to_string(n);
+std::string Numbering::format(int64_t n, std::string_view format, std::string_view language) {
+    return NumberText::format(n, format, language);
 }
 
 std::string Numbering::letters(int64_t n) {

@@ -60,9 +60,11 @@ struct Numbering {
       public:
         explicit Counter(const Numbering& numbering) : numbering_(&numbering) {}
 
-        // Advances the list at `level` and returns that item's label; nothing, and no
-        // change, when the list or level is not defined.
-        std::optional<std::string> next(const NumberingID& num, int level);
+        // Advances the list at `level` and returns that item's label, its numbers written
+        // for the paragraph's BCP 47 `language`; nothing, and no change, when the list or
+        // level is not defined.
+        std::optional<std::string> next(const NumberingID& num, int level,
+                                        std::string_view language = "en-US");
 
       private:
         // A level that has not started (or was restarted by a shallower item) counts from
@@ -75,8 +77,8 @@ struct Numbering {
         std::map<std::string, State, std::less<>> lists_;
     };
 
-    // One number in a level's format ("lowerRoman" of 14 is "xiv").
-    static std::string format(int64_t n, std::string_view format);
+    // One number in a level's format ("lowerRoman" of 14 is "xiv"); see NumberText.
+    static std::string format(int64_t n, std::string_view format, std::string_view language = "en-US");
     // 1 → A, 26 → Z, 27 → AA, 28 → BB; empty below 1.
     static std::string letters(int64_t n);
     // Standard Roman numerals without an upper limit (4000 is MMMM); empty below 1.

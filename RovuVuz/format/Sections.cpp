@@ -1,6 +1,8 @@
 #include "RovuVuz/format/Sections.h"
 
+#include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -68,6 +70,83 @@ std::vector<ByteSlice> allSections(const Group* body) {
     return sections;
 }
 
+
+// w:cols (§17.6.4): how many columns, how far apart, or each column on its own.
+void readColumns(const XMLTree& tree, int cols, PageSetup& page) {
+    const auto num = tree.ownAttribute(cols, "num");
+    const auto columns = num ? FormatValues::integer(*num) : std::nullopt;
+    page.columns = columns ? static_cast<int>(std::clamp<int64_t>(*columns, 1, mostColumns)) : 1;
+    readLength(tree, cols, "space", page.columnSpace, 0, longestLength);
+    page.columnSeparator = Markup::isOn(tree.ownAttribute(cols, "sep").value_or("0"));
+    page.columnList.clear();
+    const auto equal = tree.ownAttribute(cols, "equalWidth");
+    if (!equal || Markup::isOn(*equal)) return;
+    for (int col : tree.childElements(cols)) {
+        if (tree.localName(col) != "col" || page.columnList.size() == mostColumns) continue;
+        Column column;
+        readLength(tree, col, "w", column.width, 0, longestLength);
+        readLength(tree, col, "space", column.space, 0, longestLength);
+        page.columnList.push_back(column);
+    }
+    if (!page.columnList.empty()) page.columns = static_cast<int>(page.columnList.size());
+}
+
+// Margins that leave less than the smallest side of text between them shrink in
+// proportion, so that every section has room for a line.
+void shrinkToFit(std::initializer_list<double*> margins, double side) {
+    double total = 0;
+    for (const double* margin : margins) total += *margin;
+    const double room = side - PageSetup::smallestSide;
+    if (total <= room || total <= 0) return;
+    const double scale = std::max(room, 0.0) / total;
+    for (double* margin : margins) *margin *= scale;
+}
+
+void keepSane(PageSetup& page) {
+    const PageSetup defaults;
+    if (!(page.width > 0)) page.width = defaults.width;
+    if (!(page.height > 0)) page.height = defaults.height;
+    page.width = FormatValues::clamp(page.width, PageSetup::smallestSide, longestLength);
+    page.height = FormatValues::clamp(page.height, PageSetup::smallestSide, longestLength);
+    shrinkToFit({&page.left, &page.gutter, &page.right}, page.width);
+    shrinkToFit({&page.top, &page.bottom}, page.height);
+    page.header = std::min(page.header, page.height - PageSetup::smallestSide);
+    page.footer = std::min(page.footer, page.height - PageSetup::smallestSide);
+}
+
+HeaderFooterType referenceType(std::optional<std::string> type) {
+    if (type == "first") return HeaderFooterType::first;
+    if (type == "even") return HeaderFooterType::even;
+    return HeaderFooterType::primary;
+}
+
+SectionStart sectionStart(std::optional<std::string> type) {
+    if (type == "continuous") return SectionStart::continuous;
+    if (type == "oddPage") return SectionStart::oddPage;
+    if (type == "evenPage") return SectionStart::evenPage;
+    if (type == "nextColumn") return SectionStart::nextColumn;
+    return SectionStart::nextPage;
+}
+
+void readSectionChild(const XMLTree& tree, int child, Section& section) {
+    const std::string_view local = tree.localName(child);
+    if (local == "type") {
+        section.start = sectionStart(tree.ownAttribute(child, "val"));
+    } else if (local == "titlePg") {
+        section.titlePage = Markup::isOn(tree.ownAttribute(child, "val"));
+    } else if (local == "pgNumType") {
+        if (auto format = tree.ownAttribute(child, "fmt")) section.pageNumberFormat = std::move(*format);
+        const auto start = tree.ownAttribute(child, "start");
+        if (const auto n = start ? FormatValues::integer(*start) : std::nullopt) section.pageNumberStart = *n;
+    } else if (local == "headerReference" || local == "footerReference") {
+        auto id = relationshipID(tree, child);
+        if (!id || id->empty()) return;
+        auto& references = local == "headerReference" ? section.headers : section.footers;
+        auto& slot = references[static_cast<size_t>(referenceType(tree.ownAttribute(child, "type")))];
+        if (!slot) slot = RelationshipID{std::move(*id)};  // the first of each type counts
+    }
+}
+
 }  // namespace
 
 PageSetup PageSetup::read(ByteView sectPr) {
@@ -77,8 +156,9 @@ PageSetup PageSetup::read(ByteView sectPr) {
         for (int child : tree.childElements(tree.root())) {
             const std::string_view local = tree.localName(child);
             if (local == "pgSz") {
-                readLength(tree, child, "w", page.width, 1, longestLength);
-                readLength(tree, child, "h", page.height, 1, longestLength);
+                readLength(tree, child, "w", page.width, -longestLength, longestLength);
+                readLength(tree, child, "h", page.height, -longestLength, longestLength);
+                page.landscape = tree.ownAttribute(child, "orient") == "landscape";
             } else if (local == "pgMar") {
                 // Top and bottom are signed (§17.6.11): a negative value keeps the text
                 // where it is however tall the header grows; the distance is its size.
@@ -88,21 +168,57 @@ PageSetup PageSetup::read(ByteView sectPr) {
                 readLength(tree, child, "left", page.left, 0, longestLength);
                 readLength(tree, child, "header", page.header, 0, longestLength);
                 readLength(tree, child, "footer", page.footer, 0, longestLength);
+                readLength(tree, child, "gutter", page.gutter, 0, longestLength);
                 page.top = std::abs(page.top);
                 page.bottom = std::abs(page.bottom);
             } else if (local == "cols") {
-                const auto num = tree.ownAttribute(child, "num");
-                const auto columns = num ? FormatValues::integer(*num) : std::nullopt;
-                page.columns = columns ? static_cast<int>(std::clamp<int64_t>(*columns, 1, mostColumns)) : 1;
+                readColumns(tree, child, page);
             }
         }
     } catch (const XMLError&) {
         return PageSetup{};
     }
+    keepSane(page);
     return page;
 }
 
+Section Section::read(ByteView sectPr) {
+    Section section;
+    section.page = PageSetup::read(sectPr);
+    try {
+        const XMLTree tree(sectPr);
+        for (int child : tree.childElements(tree.root())) readSectionChild(tree, child, section);
+    } catch (const XMLError&) {
+        return Section{};
+    }
+    return section;
+}
+
 namespace Sections {
+
+std::vector<BodySection> all(const Group* body) {
+    std::vector<BodySection> sections;
+    if (body) {
+        for (const Block& block : body->children) {
+            const auto* paragraph = std::get_if<std::unique_ptr<Paragraph>>(&block);
+            if (!paragraph || !(*paragraph)->props) continue;
+            if (const auto sectPr = (*paragraph)->props->child("sectPr"))
+                sections.push_back({Section::read(*sectPr), paragraph->get()});
+        }
+    }
+    const auto last = finalSection(body);
+    sections.push_back({last ? Section::read(last->view()) : Section{}, nullptr});
+    // What a section does not name it inherits, type by type, from the one before.
+    for (size_t i = 1; i < sections.size(); ++i) {
+        for (size_t type = 0; type < 3; ++type) {
+            Section& section = sections[i].section;
+            const Section& before = sections[i - 1].section;
+            if (!section.headers[type]) section.headers[type] = before.headers[type];
+            if (!section.footers[type]) section.footers[type] = before.footers[type];
+        }
+    }
+    return sections;
+}
 
 const Group* bodyGroup(const Story& body) {
     if (!body.root) return nullptr;

@@ -34,8 +34,27 @@ Style::Kind kindOf(const std::optional<std::string>& type) {
     return Style::Kind::paragraph;
 }
 
-constexpr std::string_view styleChildren[] = {"name",    "basedOn",    "semiHidden", "hidden",
-                                              "qFormat", "uiPriority", "rPr",        "pPr"};
+constexpr std::string_view styleChildren[] = {"name", "basedOn", "semiHidden", "hidden", "qFormat",
+                                              "uiPriority", "rPr", "pPr", "tblPr", "tcPr"};
+
+ByteSlice sliceOf(const XMLTree& tree, int node) {
+    return ByteSlice(tree.sharedBytes(), tree.range(node));
+}
+
+// A w:tblStylePr: one conditional format of a table style; nothing for an unknown type.
+std::optional<Style::Conditional> readConditional(const XMLTree& tree, int node) {
+    const auto type = tree.ownAttribute(node, "type");
+    const auto condition = type ? tableConditionNamed(*type) : std::nullopt;
+    if (!condition) return std::nullopt;
+    Style::Conditional conditional{*condition, {}, {}, {}};
+    for (int child : tree.childElements(node)) {
+        const std::string_view local = tree.localName(child);
+        if (local == "rPr" && !conditional.rPr) conditional.rPr = PropertyBag::read(tree, child);
+        if (local == "pPr" && !conditional.pPr) conditional.pPr = PropertyBag::read(tree, child);
+        if (local == "tcPr" && !conditional.tcPr) conditional.tcPr = sliceOf(tree, child);
+    }
+    return conditional;
+}
 
 Style readStyle(const XMLTree& tree, int node, std::string id) {
     Style style;
@@ -48,6 +67,10 @@ Style readStyle(const XMLTree& tree, int node, std::string id) {
     for (int child : tree.children(node)) {
         if (tree.kind(child) != XMLTree::Kind::element) continue;
         const std::string_view local = tree.localName(child);
+        if (local == "tblStylePr") {
+            if (auto conditional = readConditional(tree, child)) style.conditionals.push_back(std::move(*conditional));
+            continue;
+        }
         const auto known = std::find(std::begin(styleChildren), std::end(styleChildren), local);
         const uint32_t bit = 1u << (known - std::begin(styleChildren));
         if (known == std::end(styleChildren) || (seen & bit)) continue;  // the first of each name counts
@@ -68,6 +91,10 @@ Style readStyle(const XMLTree& tree, int node, std::string id) {
             style.rPr = PropertyBag::read(tree, child);
         } else if (local == "pPr") {
             style.pPr = PropertyBag::read(tree, child);
+        } else if (local == "tblPr") {
+            style.tblPr = sliceOf(tree, child);
+        } else if (local == "tcPr") {
+            style.tcPr = sliceOf(tree, child);
         }
     }
     style.name = name ? std::move(*name) : style.id.rawValue;
@@ -99,10 +126,12 @@ std::string childBytes(const PropertyBag& bag) {
     return key;
 }
 
-// One key for a (table style, paragraph style) pair. Each id is written with its length,
-// so no two pairs share a key whatever the ids contain; "-" stands for no style.
-std::string pairKey(const std::optional<StyleID>& table, const std::optional<StyleID>& paragraph) {
-    std::string key;
+// One key for a (table style, paragraph style) pair and the table conditions in force.
+// Each id is written with its length, so no two pairs share a key whatever the ids
+// contain; "-" stands for no style.
+std::string pairKey(const std::optional<StyleID>& table, const std::optional<StyleID>& paragraph,
+                    TableConditions conditions = 0) {
+    std::string key = conditions ? std::to_string(conditions) + "#" : std::string();
     for (const auto* id : {&table, &paragraph}) {
         if (!*id) {
             key += '-';
@@ -265,14 +294,20 @@ const ParagraphFormatDelta& StyleSheet::directParagraph(const PropertyBag& bag) 
 }
 
 RunFormat StyleSheet::runFormat(const std::optional<StyleID>& paragraph, const PropertyBag* direct,
-                                const std::optional<StyleID>& table) const {
+                                const std::optional<StyleID>& table, TableConditions conditions) const {
     const std::optional<StyleID>& paragraphStyle = paragraph ? paragraph : defaultParagraphStyle;
-    std::string key = pairKey(table, paragraphStyle);
+    if (!table) conditions = 0;
+    std::string key = pairKey(table, paragraphStyle, conditions);
     auto base = runBases_.find(key);
     if (base == runBases_.end()) {
         RunFormat format;
         if (runDefaults) format.merge(*runDefaults, theme);
         if (const Resolved* r = resolve(table)) r->run.applyTo(format);
+        if (conditions) {
+            const TableStyle& conditional = tableStyle(table);
+            for (size_t c = 0; c < tableConditionCount; ++c)
+                if (conditions & (1u << c)) conditional.conditions[c].run.applyTo(format);
+        }
         if (const Resolved* r = resolve(paragraphStyle)) r->run.applyTo(format);
         base = runBases_.emplace(std::move(key), std::move(format)).first;
     }
@@ -285,17 +320,23 @@ RunFormat StyleSheet::runFormat(const std::optional<StyleID>& paragraph, const P
     return format;
 }
 
-ParagraphFormat StyleSheet::paragraphFormat(const PropertyBag* direct,
-                                            const std::optional<StyleID>& table) const {
+ParagraphFormat StyleSheet::paragraphFormat(const PropertyBag* direct, const std::optional<StyleID>& table,
+                                            TableConditions conditions) const {
     const ParagraphFormatDelta* own = direct ? &directParagraph(*direct) : nullptr;
     const std::optional<StyleID>& style =
         own && own->style && *own->style ? *own->style : defaultParagraphStyle;
-    std::string key = pairKey(table, style);
+    if (!table) conditions = 0;
+    std::string key = pairKey(table, style, conditions);
     auto base = paragraphBases_.find(key);
     if (base == paragraphBases_.end()) {
         ParagraphFormat format;
         if (paragraphDefaults) format.merge(*paragraphDefaults);
         if (const Resolved* r = resolve(table)) r->paragraph.applyTo(format);
+        if (conditions) {
+            const TableStyle& conditional = tableStyle(table);
+            for (size_t c = 0; c < tableConditionCount; ++c)
+                if (conditions & (1u << c)) conditional.conditions[c].paragraph.applyTo(format);
+        }
         if (const Resolved* r = resolve(style)) r->paragraph.applyTo(format);
         base = paragraphBases_.emplace(std::move(key), std::move(format)).first;
     }
@@ -303,6 +344,45 @@ ParagraphFormat StyleSheet::paragraphFormat(const PropertyBag* direct,
     if (own) own->applyTo(format);
     format.style = style;
     return format;
+}
+
+std::vector<TabStop> StyleSheet::tabStops(const std::optional<StyleID>& style, const PropertyBag* direct,
+                                          const std::optional<StyleID>& table) const {
+    std::string key = pairKey(table, style);
+    auto base = tabBases_.find(key);
+    if (base == tabBases_.end()) {
+        std::vector<TabStop> stops;
+        const auto applyBag = [&](const std::optional<PropertyBag>& bag) {
+            if (const auto tabs = bag ? bag->child("tabs") : std::nullopt) TabStops::apply(stops, TabStops::read(*tabs));
+        };
+        applyBag(paragraphDefaults);
+        for (const Style& s : chain(table)) applyBag(s.pPr);
+        for (const Style& s : chain(style)) applyBag(s.pPr);
+        base = tabBases_.emplace(std::move(key), std::move(stops)).first;
+    }
+    const auto own = direct ? direct->child("tabs") : std::nullopt;
+    if (!own) return base->second;
+    std::vector<TabStop> stops = base->second;
+    TabStops::apply(stops, TabStops::read(*own));
+    return stops;
+}
+
+const TableStyle& StyleSheet::tableStyle(const std::optional<StyleID>& id) const {
+    const std::string key = id ? id->rawValue : std::string();
+    if (const auto found = tableStyles_.find(key); found != tableStyles_.end()) return found->second;
+    TableStyle merged;
+    for (const Style& style : chain(id)) {
+        if (style.tblPr) merged.table.overlay(TableProperties::read(style.tblPr->view()));
+        if (style.tcPr) merged.cell.overlay(CellProperties::read(style.tcPr->view()));
+        for (const Style::Conditional& conditional : style.conditionals) {
+            ConditionalFormat& format = merged.conditions[static_cast<size_t>(conditional.condition)];
+            format.stated = true;
+            if (conditional.rPr) format.run.overlay(RunFormatDelta::read(*conditional.rPr, theme));
+            if (conditional.pPr) format.paragraph.overlay(ParagraphFormatDelta::read(*conditional.pPr));
+            if (conditional.tcPr) format.cell.overlay(CellProperties::read(conditional.tcPr->view()));
+        }
+    }
+    return tableStyles_.emplace(key, std::move(merged)).first->second;
 }
 
 std::vector<Style> StyleSheet::menu() const {

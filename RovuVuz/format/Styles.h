@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "RovuVuz/format/EffectiveFormat.h"
+#include "RovuVuz/format/TabStops.h"
+#include "RovuVuz/format/TableFormat.h"
 #include "RovuVuz/model/Identifiers.h"
 #include "RovuVuz/model/PropertyBag.h"
 #include "RovuVuz/xml/Bytes.h"
@@ -36,6 +38,15 @@ struct Style {
     int priority = 99;         // w:uiPriority
     std::optional<PropertyBag> rPr;
     std::optional<PropertyBag> pPr;
+    // Table styles: the table's and cells' properties, and the conditional formats.
+    std::optional<ByteSlice> tblPr;
+    std::optional<ByteSlice> tcPr;
+    struct Conditional {
+        TableCondition condition = TableCondition::wholeTable;
+        std::optional<PropertyBag> rPr, pPr;
+        std::optional<ByteSlice> tcPr;
+    };
+    std::vector<Conditional> conditionals;
 };
 
 class StyleSheet {
@@ -67,20 +78,34 @@ class StyleSheet {
     // style `table`: document defaults, table style, paragraph style, character style,
     // then the run's own properties, each overriding what came before.
     // `direct` may be null: a run without w:rPr.
+    // In a table cell, `conditions` are the table style's conditional formats that hold
+    // for the cell (see cellConditions); they apply after the table style's own
+    // properties, in their order, and before the paragraph style.
     RunFormat runFormat(const std::optional<StyleID>& paragraph, const PropertyBag* direct,
-                        const std::optional<StyleID>& table = std::nullopt) const;
+                        const std::optional<StyleID>& table = std::nullopt, TableConditions conditions = 0) const;
     RunFormat runFormat(const std::optional<StyleID>& paragraph, const std::optional<PropertyBag>& direct,
-                        const std::optional<StyleID>& table = std::nullopt) const {
-        return runFormat(paragraph, direct ? &*direct : nullptr, table);
+                        const std::optional<StyleID>& table = std::nullopt, TableConditions conditions = 0) const {
+        return runFormat(paragraph, direct ? &*direct : nullptr, table, conditions);
     }
     // A paragraph's format; its `style` is the style in force, the default paragraph style
     // when the paragraph names none. Pass that style to runFormat for its runs.
-    ParagraphFormat paragraphFormat(const PropertyBag* direct,
-                                    const std::optional<StyleID>& table = std::nullopt) const;
+    ParagraphFormat paragraphFormat(const PropertyBag* direct, const std::optional<StyleID>& table = std::nullopt,
+                                    TableConditions conditions = 0) const;
     ParagraphFormat paragraphFormat(const std::optional<PropertyBag>& direct,
-                                    const std::optional<StyleID>& table = std::nullopt) const {
-        return paragraphFormat(direct ? &*direct : nullptr, table);
+                                    const std::optional<StyleID>& table = std::nullopt,
+                                    TableConditions conditions = 0) const {
+        return paragraphFormat(direct ? &*direct : nullptr, table, conditions);
     }
+
+    // A paragraph's custom tab stops in position order: the document defaults', the table
+    // style's and the paragraph style chain's w:tabs, base first, then its own, each
+    // setting and clearing stops (TabStops::apply). `style` is the style in force.
+    std::vector<TabStop> tabStops(const std::optional<StyleID>& style, const PropertyBag* direct,
+                                  const std::optional<StyleID>& table = std::nullopt) const;
+
+    // A table style with its basedOn chain merged (a chain that loops ends where it meets
+    // itself); an empty style for nothing or an unknown id. Kept once resolved.
+    const TableStyle& tableStyle(const std::optional<StyleID>& id) const;
 
     // The paragraph styles the style menu lists: quick styles and visible ones, by
     // priority, then by name in code-point order of the NFC-normalised names.
@@ -111,6 +136,8 @@ class StyleSheet {
     mutable std::unordered_map<std::string, RunFormatDelta> directRuns_;  // bag bytes → change
     mutable std::unordered_map<std::string, ParagraphFormatDelta> directParagraphs_;
     mutable size_t directBytes_ = 0;  // key bytes held by the two direct caches
+    mutable std::unordered_map<std::string, TableStyle> tableStyles_;
+    mutable std::unordered_map<std::string, std::vector<TabStop>> tabBases_;  // by (table, paragraph) style
 };
 
 }  // namespace rovuvuz

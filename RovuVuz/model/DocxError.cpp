@@ -24,6 +24,10 @@ std::string describe(DocxErrorCode code, const std::optional<StoryID>& story) {
             return "the saved document did not read back correctly";
         case DocxErrorCode::damagedPart:
             return "a part of the document is damaged";
+        case DocxErrorCode::malformedPart:
+            return "a part to be saved is not well-formed XML";
+        case DocxErrorCode::badFragment:
+            return "the pasted content cannot be read";
     }
     return "document error";
 }

@@ -56,6 +56,8 @@ struct RunKey {
 class IdentityMint {
 public:
     IdentityMint() = default;
+    // A mint whose first identity is `first` (a range of its own, apart from a document's).
+    explicit IdentityMint(uint64_t first) : next_(first) {}
     // Paragraphs point at their mint: it stays where it was made.
     IdentityMint(const IdentityMint&) = delete;
     IdentityMint& operator=(const IdentityMint&) = delete;

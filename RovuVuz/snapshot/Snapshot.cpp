@@ -2,6 +2,7 @@
 
 #include "RovuVuz/model/DisplayText.h"
 #include "RovuVuz/snapshot/SnapshotContext.h"
+#include "RovuVuz/snapshot/SnapshotWalk.h"
 #include "RovuVuz/xml/Markup.h"
 #include "RovuVuz/xml/Numbers.h"
 
@@ -57,13 +58,6 @@ std::vector<const ParagraphSnapshot*> StorySnapshot::paragraphs() const {
     return result;
 }
 
-// The paragraph being flattened.
-struct SnapshotContext::Walk {
-    ParagraphSnapshot& snapshot;
-    const std::optional<StyleID>& paragraphStyle;
-    std::string_view mainPrefix;  // the paragraph's own prefix
-};
-
 SnapshotContext::SnapshotContext(Relationships rels, const StyleSheet& styles, const Numbering& numbering,
                                  Counting counting)
     : rels_(std::move(rels)), styles_(styles), numbering_(numbering) {
@@ -111,10 +105,11 @@ void SnapshotContext::applyListIndent(ParagraphFormat& format) const {
 ParagraphSnapshot SnapshotContext::paragraph(const Paragraph& p) {
     ParagraphSnapshot snapshot;
     snapshot.id = p.id;
-    snapshot.format = styles_.paragraphFormat(p.props, tableStyle_);
+    snapshot.format = styles_.paragraphFormat(p.props, tableStyle_, conditions_);
     applyListIndent(snapshot.format);
-    Walk state{snapshot, snapshot.format.style, p.tags.prefix()};
+    Walk state{snapshot, snapshot.format.style, p.tags.prefix(), {}};
     walk(p.inlines, std::nullopt, std::nullopt, state);
+    closeOpenFields(state);
 
     std::optional<PropertyBag> mark;
     if (p.props)
@@ -126,21 +121,33 @@ ParagraphSnapshot SnapshotContext::paragraph(const Paragraph& p) {
         else if (const auto ins = mark->child("ins"))
             snapshot.markRevision = revisionFrom(startTagOf(*ins), RevisionKind::insert);
     }
-    snapshot.listLabel = listLabel(snapshot.format);
-    snapshot.markFormat = styles_.runFormat(snapshot.format.style, mark, tableStyle_);
+    snapshot.markFormat = styles_.runFormat(snapshot.format.style, mark, tableStyle_, conditions_);
+    snapshot.listLabel = listLabel(snapshot.format, snapshot.markFormat.language);
+    // Tab stops matter only where something stands at one.
+    if (snapshot.listLabel || snapshot.text.find(u'\t') != std::u16string::npos)
+        snapshot.tabs = styles_.tabStops(snapshot.format.style, p.props ? &*p.props : nullptr, tableStyle_);
     return snapshot;
 }
 
-std::optional<std::string> SnapshotContext::listLabel(const ParagraphFormat& format) {
+std::optional<std::string> SnapshotContext::listLabel(const ParagraphFormat& format,
+                                                      const LanguageTag& language) {
     if (!format.numbering || !counter_) return std::nullopt;
-    return counter_->next(*format.numbering, format.numberingLevel);
+    return counter_->next(*format.numbering, format.numberingLevel, language.empty() ? "en-US" : language.view());
+}
+
+LanguageTag SnapshotContext::markLanguage(const Paragraph& p, const ParagraphFormat& format) const {
+    std::optional<PropertyBag> mark;
+    if (p.props)
+        if (const auto rPr = p.props->child("rPr")) mark = PropertyBag::parse(*rPr);
+    return styles_.runFormat(format.style, mark, tableStyle_, conditions_).language;
 }
 
 void SnapshotContext::listLabels(const std::vector<Block>& children, std::map<ParagraphID, std::string>& labels) {
     for (const Block& block : children) {
         if (const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block)) {
-            if (auto label = listLabel(styles_.paragraphFormat((*p)->props, tableStyle_)))
-                labels.emplace((*p)->id, std::move(*label));
+            const ParagraphFormat format = styles_.paragraphFormat((*p)->props, tableStyle_, conditions_);
+            if (!format.numbering) continue;
+            if (auto label = listLabel(format, markLanguage(**p, format))) labels.emplace((*p)->id, std::move(*label));
         } else if (const auto* g = std::get_if<std::unique_ptr<Group>>(&block); g && (*g)->local() == "tbl") {
             eachCell(**g, [](const Group&) {}, [&](const Group& cell) { listLabels(cell.children, labels); });
         } else if (g && isBlockWrapper(**g)) {
@@ -189,16 +196,21 @@ void SnapshotContext::walk(const std::vector<Inline>& inlines, const std::option
 void SnapshotContext::walkRun(const Run& run, const std::optional<RevisionInfo>& revision,
                               const std::optional<std::string>& link, Walk& state) {
     ParagraphSnapshot& snapshot = state.snapshot;
-    const RunFormat format = styles_.runFormat(state.paragraphStyle, run.props ? &*run.props : nullptr, tableStyle_);
+    const RunFormat format =
+        styles_.runFormat(state.paragraphStyle, run.props ? &*run.props : nullptr, tableStyle_, conditions_);
     std::optional<RevisionInfo> formatRevision;
     if (run.props)
         if (const auto change = run.props->child("rPrChange"))
             formatRevision = revisionFrom(startTagOf(*change), RevisionKind::insert);
 
     for (const RunItem& item : run.items) {
+        if (item.kind.type == RunItem::Type::fieldChar) fieldChar(item, format, state);
+        if (item.kind.type == RunItem::Type::instrText) instrText(item, state);
         const std::u16string_view shown = DisplayText::displayText(item.kind);
         if (shown.empty()) continue;
+        fieldResultRun(format, state);
         Span::Content content;
+        std::optional<std::string> symbolFont;  // a w:sym's own font
         switch (item.kind.type) {
             case RunItem::Type::pageBreak: content.type = Span::Content::Type::pageBreak; break;
             case RunItem::Type::noteRef:
@@ -207,9 +219,18 @@ void SnapshotContext::walkRun(const Run& run, const std::optional<RevisionInfo>&
                 content.name = item.kind.isEndnoteRef() ? "endnoteReference" : "footnoteReference";
                 if (notes_) content.noteLabel = notes_->reference(item).value_or("");
                 break;
-            case RunItem::Type::object:
-                content = object(item.kind.objectName(), item.original.view(), state.mainPrefix);
+            case RunItem::Type::object: {
+                const std::string name = item.kind.objectName();
+                content = object(name, item.original.view(), state.mainPrefix);
+                if (name == "sym") {
+                    auto [character, font] = symbol(item.original.view());
+                    content.preview = std::move(character);
+                    symbolFont = std::move(font);
+                } else if (auto drawn = drawing(name, item.original.view(), snapshot.text.size())) {
+                    snapshot.drawings.push_back(std::move(*drawn));
+                }
                 break;
+            }
             default: break;
         }
         const size_t offset = snapshot.text.size();
@@ -224,6 +245,7 @@ void SnapshotContext::walkRun(const Run& run, const std::optional<RevisionInfo>&
         }
         snapshot.spans.push_back(Span{TextRange{offset, offset + shown.size()}, std::move(content), format, run.key,
                                       revision, formatRevision, link});
+        if (symbolFont) snapshot.spans.back().format.font = std::move(symbolFont);
         snapshot.text.append(shown);
     }
 }
@@ -238,13 +260,14 @@ void SnapshotContext::walkRaw(const Raw& raw, const std::optional<RevisionInfo>&
         if (id != INT64_MIN) snapshot.commentMarks.push_back({CommentID{id}, snapshot.text.size(), *local == "commentRangeStart"});
     }
     if (!DisplayText::isVisibleRaw(*local)) return;
+    if (*local == "fldSimple") simpleField(raw, state);
     const size_t offset = snapshot.text.size();
     Span::Content content;
     content.type = Span::Content::Type::opaque;
     content.name = std::string(*local);
     content.preview = Markup::previewText(raw.bytes.view(), state.mainPrefix);
     snapshot.spans.push_back(Span{TextRange{offset, offset + 1}, std::move(content),
-                                  styles_.runFormat(state.paragraphStyle, nullptr, tableStyle_), std::nullopt,
+                                  styles_.runFormat(state.paragraphStyle, nullptr, tableStyle_, conditions_), std::nullopt,
                                   revision, std::nullopt, link});
     snapshot.text.push_back(u'\uFFFC');
 }

@@ -1,6 +1,7 @@
 // The state of one snapshot run: the story part's relationships (for link targets), the
 // style sheet and numbering, the list counter that advances once per list paragraph in
-// visiting order, and the style of the innermost table being visited.
+// visiting order, the style of the innermost table being visited and the conditional
+// formats of its cell being visited.
 #pragma once
 
 #include <map>
@@ -37,6 +38,9 @@ public:
     // Continues inside a table, as visiting its cells does: its style, when it states one,
     // applies from here on (a paragraph or table snapshot taken alone inside tables).
     void enterTable(const Group& group);
+    // Continues inside one cell of the table entered last, with the conditional formats
+    // its place in the table gives it (a paragraph snapshot taken alone in a cell).
+    void enterCell(const Group& table, const Group& row, const Group& cell);
     // The entries of a notes or comments story.
     std::vector<EntrySnapshot> entries(const Group& root);
     // The list labels `blocks` would give its paragraphs, tables included, by paragraph:
@@ -49,6 +53,24 @@ public:
 
   private:
     struct Walk;
+    struct TableLayout;
+    // Fields (SnapshotFields.cpp): complex fields open and close across the runs of a
+    // paragraph; a w:fldSimple is whole in one raw element.
+    void fieldChar(const RunItem& item, const RunFormat& format, Walk& state);
+    void instrText(const RunItem& item, Walk& state);
+    void fieldResultRun(const RunFormat& format, Walk& state);
+    void simpleField(const Raw& raw, Walk& state);
+    void closeOpenFields(Walk& state);
+    // Drawings (SnapshotDrawings.cpp): a floating drawing's or text box's frame, anchor and
+    // text; nothing for an inline picture without text.
+    std::optional<DrawingSnapshot> drawing(std::string_view name, ByteView bytes, size_t offset);
+    std::vector<BlockSnapshot> textBox(ByteView txbxContent, std::string_view mainPrefix);
+    // The symbol a w:sym shows and the font it is drawn in.
+    static std::pair<std::string, std::optional<std::string>> symbol(ByteView bytes);
+    // Tables (SnapshotTables.cpp).
+    TableLayout tableLayout(const Group& table) const;
+    CellFormat cellFormat(const TableLayout& layout, const Group& cell, size_t row, size_t column,
+                          size_t columns) const;
     void walk(const std::vector<Inline>& inlines, const std::optional<RevisionInfo>& revision,
               const std::optional<std::string>& link, Walk& state);
     void walkRun(const Run& run, const std::optional<RevisionInfo>& revision, const std::optional<std::string>& link,
@@ -57,7 +79,9 @@ public:
                  Walk& state);
     std::optional<std::string> linkTarget(const Container& hyperlink) const;
     void applyListIndent(ParagraphFormat& format) const;
-    std::optional<std::string> listLabel(const ParagraphFormat& format);
+    std::optional<std::string> listLabel(const ParagraphFormat& format, const LanguageTag& language);
+    // The language of a paragraph's mark, in which its list label is written.
+    LanguageTag markLanguage(const Paragraph& p, const ParagraphFormat& format) const;
     // Visits a table's cells row by row (`row` with each row's group before its cells)
     // inside its style.
     template <typename Row, typename Cell>
@@ -69,11 +93,14 @@ public:
     std::optional<Numbering::Counter> counter_;
     std::optional<StyleID> tableStyle_;
     const NoteLabels* notes_ = nullptr;
+    TableConditions conditions_ = 0;
+    int drawingDepth_ = 0;  // text boxes inside text boxes being visited
 };
 
 template <typename Row, typename Cell>
 void SnapshotContext::eachCell(const Group& table, Row&& row, Cell&& cell) {
     const std::optional<StyleID> enclosing = tableStyle_;
+    const TableConditions enclosingConditions = conditions_;
     enterTable(table);
     for (const Block& block : table.children) {
         const auto* rowGroup = std::get_if<std::unique_ptr<Group>>(&block);
@@ -85,6 +112,7 @@ void SnapshotContext::eachCell(const Group& table, Row&& row, Cell&& cell) {
         }
     }
     tableStyle_ = enclosing;
+    conditions_ = enclosingConditions;
 }
 
 }  // namespace rovuvuz

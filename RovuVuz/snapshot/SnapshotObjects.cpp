@@ -1,5 +1,5 @@
-// The parts of a snapshot that are not plain paragraphs: tables, inline objects, the
-// entries of note and comment stories.
+// The parts of a snapshot that are not plain paragraphs: inline objects and the entries of
+// note and comment stories (tables are SnapshotTables.cpp).
 #include <algorithm>
 
 #include "RovuVuz/snapshot/SnapshotContext.h"
@@ -10,57 +10,6 @@
 namespace rovuvuz {
 
 namespace {
-
-// The element children of a raw element, read with a tree of its own bytes; nothing when
-// they do not parse.
-template <typename Visit>
-void forEachChildElement(const Raw& raw, Visit&& visit) {
-    try {
-        const XMLTree tree(raw.bytes.view());
-        for (int child : tree.childElements(tree.root())) visit(tree, child);
-    } catch (const XMLError&) {
-    }
-}
-
-const Raw* rawChild(const Group& group, std::string_view local) {
-    for (const Block& block : group.children)
-        if (const auto* raw = std::get_if<Raw>(&block); raw && raw->local() == local) return raw;
-    return nullptr;
-}
-
-// w:tblPr/w:tblStyle/@w:val, under whatever prefix the part gives the namespace; nothing
-// when the properties name no style.
-std::optional<StyleID> tableStyleOf(const Raw& tblPr) {
-    std::optional<StyleID> style;
-    bool found = false;
-    forEachChildElement(tblPr, [&](const XMLTree& tree, int child) {
-        if (found || tree.localName(child) != "tblStyle") return;
-        found = true;
-        if (auto value = tree.ownAttribute(child, "val")) style = StyleID{std::move(*value)};
-    });
-    return style;
-}
-
-std::vector<double> gridColumns(const Raw& grid) {
-    std::vector<double> columns;
-    forEachChildElement(grid, [&](const XMLTree& tree, int child) {
-        if (const auto width = Numbers::decimal(tree.ownAttribute(child, "w")))
-            columns.push_back(*width / 20);
-    });
-    return columns;
-}
-
-void readCellProperties(const Raw& tcPr, CellSnapshot& cell) {
-    forEachChildElement(tcPr, [&](const XMLTree& tree, int child) {
-        const std::string_view local = tree.localName(child);
-        if (local == "gridSpan")
-            cell.gridSpan = Numbers::integer(tree.ownAttribute(child, "val")).value_or(1);
-        if (local == "vMerge") {
-            const auto value = tree.ownAttribute(child, "val");
-            cell.vMerge = value && *value == "restart" ? VMerge::restart : VMerge::continues;
-        }
-    });
-}
 
 // The officeDocument relationships namespace (ECMA-376 Part 1 §22.8), conventionally r:.
 constexpr std::string_view relationshipsNamespace =
@@ -103,45 +52,7 @@ std::optional<int> firstElement(const XMLTree& tree, std::string_view local) {
     return std::nullopt;
 }
 
-// The tracked insertion and deletion a row's w:trPr records, in the order it has them.
-void readRowRevisions(const Raw& trPr, size_t row, std::vector<RowRevision>& out) {
-    forEachChildElement(trPr, [&](const XMLTree& tree, int child) {
-        const std::string_view local = tree.localName(child);
-        if (local != "ins" && local != "del") return;
-        out.push_back(
-            {row, RevisionInfo{RevisionID{Numbers::integer(tree.ownAttribute(child, "id")).value_or(-1)},
-                               local == "ins" ? RevisionKind::insert : RevisionKind::remove,
-                               tree.ownAttribute(child, "author").value_or(""),
-                               tree.ownAttribute(child, "date")}});
-    });
-}
-
 }  // namespace
-
-void SnapshotContext::enterTable(const Group& group) {
-    if (const Raw* tblPr = rawChild(group, "tblPr")) tableStyle_ = tableStyleOf(*tblPr);
-}
-
-TableSnapshot SnapshotContext::table(const Group& group) {
-    TableSnapshot table;
-    table.id = group.id;
-    if (const Raw* grid = rawChild(group, "tblGrid")) table.columns = gridColumns(*grid);
-    eachCell(
-        group,
-        [&](const Group& row) {
-            if (const Raw* trPr = rawChild(row, "trPr"))
-                readRowRevisions(*trPr, table.rows.size(), table.rowRevisions);
-            table.rows.emplace_back();
-        },
-        [&](const Group& cellGroup) {
-            CellSnapshot cell;
-            cell.id = cellGroup.id;
-            if (const Raw* tcPr = rawChild(cellGroup, "tcPr")) readCellProperties(*tcPr, cell);
-            cell.blocks = blocks(cellGroup.children, cellGroup.tags.prefix());
-            table.rows.back().push_back(std::move(cell));
-        });
-    return table;
-}
 
 Span::Content SnapshotContext::object(std::string_view name, ByteView bytes, std::string_view mainPrefix) {
     Span::Content content;

@@ -40,6 +40,10 @@ char32_t decodeAt(ByteView bytes, size_t& i) {
 
 }  // namespace
 
+char32_t decode(ByteView bytes, size_t& i) {
+    return decodeAt(bytes, i);
+}
+
 void appendScalar(std::string& out, char32_t c) {
     if (c < 0x80) {
         out.push_back(static_cast<char>(c));

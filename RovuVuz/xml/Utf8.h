@@ -17,6 +17,10 @@ inline std::string repaired(std::string_view text) { return repaired(asBytes(tex
 
 bool isValid(ByteView bytes);
 
+// Decodes the scalar at `i` and moves `i` past it; an ill-formed sequence gives U+FFFD and
+// moves past its maximal invalid subpart. `i` must be inside `bytes`.
+char32_t decode(ByteView bytes, size_t& i);
+
 // UTF-8 → UTF-16; ill-formed sequences become U+FFFD.
 std::u16string toUtf16(std::string_view text);
 

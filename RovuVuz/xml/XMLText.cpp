@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "RovuVuz/xml/Utf8.h"
+#include "RovuVuz/xml/XMLChars.h"
 
 namespace rovuvuz::XMLText {
 
@@ -80,13 +81,13 @@ bool appendReference(std::string& out, std::string_view body) {
 }  // namespace
 
 std::string escapeText(std::string_view text) {
-    return escaped(text, "&<>", [](char c) -> std::string_view {
+    return escaped(XMLChars::elementText(text), "&<>", [](char c) -> std::string_view {
         return c == '&' ? "&amp;" : c == '<' ? "&lt;" : "&gt;";
     });
 }
 
 std::string escapeAttribute(std::string_view value) {
-    return escaped(value, "&<\"'", [](char c) -> std::string_view {
+    return escaped(XMLChars::attributeValue(value), "&<\"'", [](char c) -> std::string_view {
         return c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '"' ? "&quot;" : "&apos;";
     });
 }

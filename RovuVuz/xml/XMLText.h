@@ -8,6 +8,10 @@
 
 namespace rovuvuz::XMLText {
 
+// Every value written into a part passes through one of these two, so each first makes
+// its text writable (XMLChars: invalid UTF-8 repaired, characters XML cannot carry
+// dropped or, in an attribute, turned into a space).
+//
 // "&" "<" ">" become entities; quotes stay as they are.
 std::string escapeText(std::string_view text);
 

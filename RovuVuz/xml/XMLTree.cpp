@@ -92,6 +92,16 @@ std::string describe(XMLErrorCode code, size_t offset) {
             return "malformed XML at byte " + std::to_string(offset);
         case XMLErrorCode::noRootElement:
             return "XML has no root element";
+        case XMLErrorCode::invalidCharacter:
+            return "character not allowed in XML at byte " + std::to_string(offset);
+        case XMLErrorCode::badReference:
+            return "undefined entity or bad character reference at byte " + std::to_string(offset);
+        case XMLErrorCode::badAttribute:
+            return "malformed or repeated attribute at byte " + std::to_string(offset);
+        case XMLErrorCode::unboundPrefix:
+            return "undeclared namespace prefix at byte " + std::to_string(offset);
+        case XMLErrorCode::notWellFormed:
+            return "not well-formed XML at byte " + std::to_string(offset);
         case XMLErrorCode::mismatchedTag:
             break;
     }
@@ -102,6 +112,9 @@ std::string describe(XMLErrorCode code, size_t offset) {
 
 XMLError::XMLError(XMLErrorCode code, size_t offset)
     : std::runtime_error(describe(code, offset)), code_(code), offset_(offset) {}
+
+XMLError::XMLError(XMLErrorCode code, size_t offset, const std::string& detail)
+    : std::runtime_error(describe(code, offset) + ": " + detail), code_(code), offset_(offset) {}
 
 XMLError::XMLError(std::string expected, std::string found, size_t offset)
     : std::runtime_error("XML end tag </" + found + "> at byte " + std::to_string(offset) +

@@ -36,11 +36,19 @@ enum class XMLErrorCode {
     mismatchedTag,  // an end tag does not close the innermost open element
     malformed,      // a second top-level element, a stray end tag, or "/" not followed by ">"
     noRootElement,  // no element at all
+    // Found only by the strict check of a part about to be written (XMLCheck):
+    invalidCharacter,  // bytes that are not UTF-8, or a character XML 1.0 cannot carry
+    badReference,      // "&" that starts no predefined entity or reference to a character
+    badAttribute,      // an attribute without "=" and a quoted value, with "<", or given twice
+    unboundPrefix,     // a namespace prefix no xmlns: declaration in scope binds
+    notWellFormed,     // anything else a conforming reader rejects (detail says what)
 };
 
 class XMLError : public std::runtime_error {
 public:
     XMLError(XMLErrorCode code, size_t offset);
+    // With what was found there ("U+000B", "prefix w14").
+    XMLError(XMLErrorCode code, size_t offset, const std::string& detail);
     XMLError(std::string expected, std::string found, size_t offset);  // mismatchedTag
 
     XMLErrorCode code() const { return code_; }

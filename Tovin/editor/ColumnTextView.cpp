@@ -10,11 +10,11 @@
 #include <cmath>
 #include <utility>
 
-#include "Tovin/editor/AttributedBuilder.h"
-#include "Tovin/editor/ListLabels.h"
-#include "Tovin/editor/StoryText.h"
-#include "Tovin/editor/TextAttachment.h"
-#include "Tovin/editor/Theme.h"
+#include "Tovin/text/AttributedBuilder.h"
+#include "Tovin/text/ListLabels.h"
+#include "Tovin/text/StoryText.h"
+#include "Tovin/text/TextAttachment.h"
+#include "Tovin/text/Theme.h"
 
 namespace tovin {
 
@@ -94,7 +94,7 @@ void ColumnTextView::layoutColumn() {
     frame.setTopMargin(top_);
     frame.setBottomMargin(bottom_);
     root->setFrameFormat(frame);
-    if (onLayout) onLayout();
+    Q_EMIT columnLaidOut();
 }
 
 void ColumnTextView::showBlocks(const std::vector<rovuvuz::BlockSnapshot>& blocks,
@@ -123,7 +123,10 @@ QRectF ColumnTextView::lineRect(int offset) const {
 void ColumnTextView::paintEvent(QPaintEvent* event) {
     QTextEdit::paintEvent(event);
     drawListLabels(event->rect());
-    if (afterFirstPaint) std::exchange(afterFirstPaint, nullptr)();
+    if (!painted_) {
+        painted_ = true;
+        Q_EMIT firstPainted();
+    }
 }
 
 void ColumnTextView::drawListLabels(const QRect& dirty) {

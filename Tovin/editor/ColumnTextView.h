@@ -1,6 +1,6 @@
 // The body's text view: a column of the page's text width at the display scale, centred
 // in the view (leaving room for the comment rail on the right), with list labels drawn in
-// the hanging space beside their paragraphs. Read-only until editing comes.
+// the hanging space beside their paragraphs.
 #pragma once
 
 #include <QTextEdit>
@@ -28,10 +28,6 @@ class ColumnTextView : public QTextEdit {
     qreal top() const { return top_; }
     qreal bottom() const { return bottom_; }
     void setInsets(qreal top, qreal bottom);
-    // Called after the column's geometry has been laid out anew.
-    std::function<void()> onLayout;
-    // Called once, at the end of the view's first paint.
-    std::function<void()> afterFirstPaint;
 
     // The column as shown: min(columnWidth, width − rail − 64), at least 160, and its left
     // edge, half the remaining width but at least 32 from the view's side.
@@ -44,6 +40,12 @@ class ColumnTextView : public QTextEdit {
     // The first line of the paragraph holding a character offset, in viewport coordinates;
     // empty when the offset is outside the text.
     QRectF lineRect(int offset) const;
+
+  Q_SIGNALS:
+    // The column's geometry was laid out anew.
+    void columnLaidOut();
+    // Once, at the end of the view's first paint.
+    void firstPainted();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -60,6 +62,7 @@ class ColumnTextView : public QTextEdit {
     qreal railWidth_ = 0;
     qreal top_ = 56;
     qreal bottom_ = 56;
+    bool painted_ = false;
 };
 
 }  // namespace tovin

@@ -1,13 +1,18 @@
 #include "Tovin/editor/EditorSession.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QTextEdit>
 
 #include "RovuVuz/document/DocxDocument.h"
-#include "Tovin/MainMenu.h"
-#include "Tovin/TovinDocument.h"
-#include "Tovin/editor/StoryText.h"
+#include "Tovin/commands/MainMenu.h"
+#include "Tovin/document/TovinDocument.h"
+#include "Tovin/editor/EditorViewController.h"
+#include "Tovin/tables/TableAttachment.h"
+#include "Tovin/text/StoryText.h"
 
 namespace tovin {
 
@@ -26,26 +31,27 @@ bool isMenuShortcut(const QKeyEvent& key) {
 
 }  // namespace
 
-EditorSession::EditorSession(TovinDocument* document, QTextEdit* body, qreal columnWidth, QObject* parent,
-                             Prepare prepare)
-    : QObject(parent),
+EditorSession::EditorSession(EditorViewController& editor, TovinDocument* document, QTextEdit* body,
+                             qreal columnWidth)
+    : QObject(&editor),
+      editor_(editor),
       document_(document),
       body_(body),
       columnWidth_(columnWidth),
-      prepare_(std::move(prepare)),
-      undo_([this] { return document_ ? document_->docx() : nullptr; }) {
+      undo_([this] { return document_ ? document_->docx() : nullptr; },
+            [this] { return body_ ? body_->textCursor().position() : 0; }),
+      seam_(undo_) {
     // Pasted and dropped content arrives as plain text in the typing attributes.
     body->setAcceptRichText(false);
-    body->setReadOnly(false);
     body->installEventFilter(this);
-    undo_.caret = [this] { return body_ ? body_->textCursor().position() : 0; };
-    undo_.restored = [this](int caret) {
-        reloadAll();
-        if (!body_) return;
-        QTextCursor cursor = body_->textCursor();
-        cursor.setPosition(std::min(caret, body_->document()->characterCount() - 1));
-        body_->setTextCursor(cursor);
-    };
+    connect(&undo_, &EditorUndo::restored, this, &EditorSession::restored);
+    // A read-only document refuses every command's edit with its reason, and its body
+    // takes no typing.
+    seam_.setGuard([this] { return document_ ? document_->readOnlyReason() : QString(); });
+    if (document) {
+        body->setReadOnly(document->isReadOnly());
+        connect(document, &TovinDocument::readOnlyChanged, body, &QTextEdit::setReadOnly);
+    }
     // Menu items follow the selection (Cut, Copy, Delete) and the undo steps.
     MainMenu* menu = &MainMenu::build();
     connect(body, &QTextEdit::selectionChanged, menu, &MainMenu::scheduleValidation);
@@ -64,12 +70,9 @@ void EditorSession::loadBody() {
     rovuvuz::DocxDocument* docx = document_ ? document_->docx() : nullptr;
     if (!docx || !body_) return;
     const rovuvuz::StoryID story = rovuvuz::StoryID::body();
-    AttributedBuilder builder(docx, story, columnWidth_);
-    if (prepare_) builder = prepare_(std::move(builder), body_);
-    bodyBridge_ = std::make_unique<StoryBridge>(docx, story, body_, std::move(builder));
-    bodyBridge_->mode = [this] { return editMode(); };
-    bodyBridge_->willEdit = [this](StoryBridge&) { undo_.registerUndo(/*typing=*/true); };
-    bodyBridge_->didEdit = [this](StoryBridge&) { modelChanged(); };
+    AttributedBuilder builder = TableAttachment::liveTables(AttributedBuilder(docx, story, columnWidth_),
+                                                            TableEditorRef(&editor_), body_, 0);
+    bodyBridge_ = std::make_unique<StoryBridge>(docx, story, body_, std::move(builder), this);
     std::vector<rovuvuz::BlockSnapshot> blocks;
     try {
         blocks = docx->snapshot(story).blocks;
@@ -84,9 +87,34 @@ void EditorSession::loadBody() {
     Q_EMIT bodyLoaded();
 }
 
+void EditorSession::restored(int caret) {
+    reloadAll();
+    if (!body_) return;
+    QTextCursor cursor = body_->textCursor();
+    cursor.setPosition(std::min(caret, body_->document()->characterCount() - 1));
+    body_->setTextCursor(cursor);
+}
+
 rovuvuz::EditMode EditorSession::editMode() const {
     if (!document_ || !document_->trackChanges()) return rovuvuz::EditMode::direct();
     return rovuvuz::EditMode::trackedBy(TovinDocument::authorName().toStdString(), now());
+}
+
+bool EditorSession::mayEdit() const {
+    return !document_ || !document_->isReadOnly();
+}
+
+void EditorSession::willEdit(StoryBridge&) {
+    undo_.registerUndo(/*typing=*/true);
+}
+
+void EditorSession::didEdit(StoryBridge&) {
+    modelChanged();
+}
+
+void EditorSession::refused(const QString& reason) {
+    if (reason.isEmpty() && !mayEdit()) return seam_.refuse(document_->readOnlyReason());
+    seam_.refuse(EditSeam::sentence(reason));
 }
 
 void EditorSession::reloadAll() {
@@ -109,12 +137,12 @@ void EditorSession::modelChanged() {
 
 void EditorSession::flushAll() {
     if (bodyBridge_) bodyBridge_->flush();
-    if (flushOthers) flushOthers();
+    editor_.flushBands();
 }
 
-EditorSession::Target EditorSession::target() const {
-    if (activeView) return activeView();
-    return {body_, bodyBridge_.get()};
+bool EditorSession::clipboardHasText() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return data && data->hasText();
 }
 
 void EditorSession::undoStep() {
@@ -132,7 +160,7 @@ void EditorSession::redoStep() {
 }
 
 void EditorSession::cut() {
-    const Target to = target();
+    const EditorViewController::Active to = editor_.active();
     if (!to.view || !to.bridge) return;
     flushAll();
     to.bridge->noteSelection();
@@ -140,11 +168,11 @@ void EditorSession::cut() {
 }
 
 void EditorSession::copy() {
-    if (QTextEdit* view = target().view) view->copy();
+    if (QTextEdit* view = editor_.active().view) view->copy();
 }
 
 void EditorSession::paste() {
-    const Target to = target();
+    const EditorViewController::Active to = editor_.active();
     if (!to.view || !to.bridge) return;
     flushAll();
     to.bridge->noteSelection();
@@ -152,7 +180,7 @@ void EditorSession::paste() {
 }
 
 void EditorSession::deleteSelection() {
-    const Target to = target();
+    const EditorViewController::Active to = editor_.active();
     if (!to.view || !to.bridge) return;
     flushAll();
     to.bridge->noteSelection();
@@ -161,7 +189,7 @@ void EditorSession::deleteSelection() {
 }
 
 void EditorSession::selectAll() {
-    if (QTextEdit* view = target().view) view->selectAll();
+    if (QTextEdit* view = editor_.active().view) view->selectAll();
 }
 
 bool EditorSession::eventFilter(QObject* watched, QEvent* event) {

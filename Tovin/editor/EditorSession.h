@@ -1,6 +1,8 @@
 // The editing side of one document window: the story bridge of the body view, the undo
-// policy, the edit mode (direct or tracked by the author), and what follows every model
-// change (the document is marked edited, which drives autosave in place).
+// steps and the edit seam every command's edit goes through, the edit mode (direct or
+// tracked by the author), and what follows every model change (the document is marked
+// edited, which drives autosave in place). It is the edit host of every bridge of the
+// window: the body's, the bands' and the table cells'.
 #pragma once
 
 #include <QObject>
@@ -9,38 +11,46 @@
 #include <functional>
 #include <memory>
 
-#include "RovuVuz/edit/TextEdit.h"
-#include "Tovin/editor/EditorUndo.h"
-#include "Tovin/editor/StoryBridge.h"
+#include "Tovin/document/EditSeam.h"
+#include "Tovin/document/EditorUndo.h"
+#include "Tovin/text/EditHost.h"
+#include "Tovin/text/StoryBridge.h"
 
 class QTextEdit;
 
 namespace tovin {
 
+class EditorViewController;
 class TovinDocument;
 
-class EditorSession : public QObject {
+class EditorSession : public QObject, public EditHost {
     Q_OBJECT
   public:
     // Makes `body` editable through a bridge over the document's body story, shown at
-    // `columnWidth`, and loads it.
-    // `prepare` finishes the body's builder (the editor makes its tables live).
-    using Prepare = std::function<AttributedBuilder(AttributedBuilder, QTextEdit*)>;
-    EditorSession(TovinDocument* document, QTextEdit* body, qreal columnWidth, QObject* parent = nullptr,
-                  Prepare prepare = {});
+    // `columnWidth` with its tables live in `editor`, and loads it.
+    EditorSession(EditorViewController& editor, TovinDocument* document, QTextEdit* body, qreal columnWidth);
     ~EditorSession() override;
 
     TovinDocument* document() const { return document_; }
     QTextEdit* body() const { return body_; }
     StoryBridge* bodyBridge() const { return bodyBridge_.get(); }
     EditorUndo& undo() { return undo_; }
+    EditSeam& seam() { return seam_; }
 
     // The time stamped on tracked edits.
     std::function<std::chrono::system_clock::time_point()> now = [] {
         return std::chrono::system_clock::now();
     };
-    // direct, or tracked by the author name at now() while the document tracks changes.
-    rovuvuz::EditMode editMode() const;
+
+    // EditHost: direct, or tracked by the author name at now() while the document tracks
+    // changes; an undo step before each typed edit (keystrokes coalesce); the document
+    // marked edited after it; refusals through the seam.
+    rovuvuz::EditMode editMode() const override;
+    // Not while the document is read-only (opened so, or become so).
+    bool mayEdit() const override;
+    void willEdit(StoryBridge& bridge) override;
+    void didEdit(StoryBridge& bridge) override;
+    void refused(const QString& reason) override;
 
     // Reloads every view from fresh snapshots of the current package.
     void reloadAll();
@@ -49,17 +59,10 @@ class EditorSession : public QObject {
     // Sends every view's pending edit to the engine.
     void flushAll();
 
-    // The view the Edit commands act on and its bridge: the body unless `activeView` names
-    // another (a header, footer or notes band); `flushOthers` flushes the bridges of those.
-    struct Target {
-        QTextEdit* view = nullptr;
-        StoryBridge* bridge = nullptr;
-    };
-    std::function<Target()> activeView;
-    std::function<void()> flushOthers;
-    Target target() const;
+    // Whether Paste has something to paste.
+    static bool clipboardHasText();
 
-    // Edit menu commands on the active view.
+    // Edit menu commands on the editor's active view.
     void undoStep();
     void redoStep();
     void cut();
@@ -82,12 +85,14 @@ class EditorSession : public QObject {
 
   private:
     void loadBody();
+    void restored(int caret);
 
+    EditorViewController& editor_;
     QPointer<TovinDocument> document_;
     QPointer<QTextEdit> body_;
     qreal columnWidth_;
-    Prepare prepare_;
     EditorUndo undo_;
+    EditSeam seam_;
     std::unique_ptr<StoryBridge> bodyBridge_;
 };
 

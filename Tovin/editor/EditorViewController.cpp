@@ -12,26 +12,26 @@
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/Tables.h"
 #include "RovuVuz/format/Sections.h"
-#include "Tovin/Bench.h"
-#include "Tovin/MainMenu.h"
-#include "Tovin/TovinDocument.h"
-#include "Tovin/editor/DisplayUnits.h"
-#include "Tovin/editor/EditorActions.h"
+#include "Tovin/commands/MainMenu.h"
+#include "Tovin/document/TovinDocument.h"
 #include "Tovin/editor/EditorSession.h"
 #include "Tovin/editor/FindBar.h"
 #include "Tovin/editor/FooterBar.h"
 #include "Tovin/editor/FormatPopover.h"
 #include "Tovin/editor/RevealToolbar.h"
-#include "Tovin/editor/SpellingHighlighter.h"
-#include "Tovin/editor/StoryBridge.h"
-#include "Tovin/editor/StoryText.h"
-#include "Tovin/editor/TableAttachment.h"
-#include "Tovin/editor/TableHost.h"
-#include "Tovin/editor/TableView.h"
-#include "Tovin/editor/Theme.h"
+#include "Tovin/editor/ReviewCommands.h"
 #include "Tovin/platform/Spelling.h"
+#include "Tovin/platform/TabbedWindow.h"
 #include "Tovin/review/CommentRail.h"
 #include "Tovin/review/PartLedger.h"
+#include "Tovin/tables/TableAttachment.h"
+#include "Tovin/tables/TableHost.h"
+#include "Tovin/tables/TableView.h"
+#include "Tovin/text/DisplayUnits.h"
+#include "Tovin/text/SpellingHighlighter.h"
+#include "Tovin/text/StoryBridge.h"
+#include "Tovin/text/StoryText.h"
+#include "Tovin/text/Theme.h"
 
 namespace tovin {
 
@@ -86,21 +86,8 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
     headerRule_->hide();
     notesRule_->hide();
 
-    session_ = new EditorSession(document, bodyView_, columnWidth(), this,
-                                 [this](AttributedBuilder builder, QTextEdit* host) {
-                                     return TableAttachment::liveTables(std::move(builder), this, host, 0);
-                                 });
-    session_->activeView = [this] {
-        const Active now = active();
-        return EditorSession::Target{now.view, now.bridge};
-    };
-    session_->flushOthers = [this] {
-        // A flush may reload a view, never add or remove one.
-        std::vector<QPointer<StoryBridge>> bridges;
-        for (const auto& [view, bridge] : bridgeMap_) bridges.push_back(bridge);
-        for (const QPointer<StoryBridge>& bridge : bridges)
-            if (bridge) bridge->flush();
-    };
+    session_ = new EditorSession(*this, document, bodyView_, columnWidth());
+    connect(&session_->seam(), &EditSeam::refused, footer_, &FooterBar::showMessage);
     // A newer change restarts the wait, so a burst of edits refreshes once.
     connect(session_, &EditorSession::changed, this, [this] { refreshTask_.start(); });
     connect(session_, &EditorSession::reloaded, this, &EditorViewController::reloadBands);
@@ -116,6 +103,7 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
     toolbar_ = new RevealToolbar(this, this);
     toolbar_->watch(bodyView_->viewport());
     rail_ = new CommentRail(this, bodyView_->viewport());
+    connectRail();
     footer_->addTrailing(ledger_);
     // The rail and the ledger follow the model after each settled burst of changes.
     connect(this, &EditorViewController::refreshed, this, [this] {
@@ -149,9 +137,30 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
     new SpellingHighlighter(bodyView_->document(), Spelling::shared(), bodyView_);
     loadBands();
     updateFooter();
-    bodyView_->afterFirstPaint = [this] { Bench::firstPaint(this); };
+    connect(bodyView_, &ColumnTextView::firstPainted, this, &EditorViewController::firstPainted);
     rail_->reload();
     refreshLedger();
+}
+
+EditorViewController* EditorViewController::frontmost() {
+    TabbedWindow* window = TabbedWindow::frontmost();
+    return window ? qobject_cast<EditorViewController*>(window->currentPage()) : nullptr;
+}
+
+void EditorViewController::connectRail() {
+    connect(rail_, &CommentRail::layoutNeeded, this, &EditorViewController::layoutBands);
+    connect(rail_, &CommentRail::resolveChangeRequested, this,
+            [this](rovuvuz::RevisionID revision, bool accept) {
+                ReviewCommands::resolveRevision(*this, revision, accept);
+            });
+    connect(rail_, &CommentRail::resolveThreadRequested, this,
+            [this](rovuvuz::CommentID comment, bool resolved) {
+                ReviewCommands::resolveThread(*this, comment, resolved);
+            });
+    connect(rail_, &CommentRail::replyRequested, this,
+            [this](rovuvuz::CommentID comment, const QString& text) {
+                ReviewCommands::reply(*this, comment, text);
+            });
 }
 
 int EditorViewController::railCardCount() const {
@@ -194,6 +203,10 @@ EditorUndo& EditorViewController::undo() {
     return session_->undo();
 }
 
+EditSeam& EditorViewController::seam() {
+    return session_->seam();
+}
+
 QTextEdit* EditorViewController::body() const {
     return bodyView_;
 }
@@ -229,17 +242,12 @@ StoryBridge* EditorViewController::bridgeOf(const QWidget* view) const {
 }
 
 std::unique_ptr<StoryBridge> EditorViewController::makeBridge(const StoryID& story, QTextEdit* view,
-                                                              qreal width, std::function<void()> onEdit,
-                                                              int depth) {
-    auto bridge = std::make_unique<StoryBridge>(
-        doc(), story, view,
-        TableAttachment::liveTables(AttributedBuilder(doc(), story, width), this, view, depth));
-    bridge->mode = [this] { return editMode(); };
-    bridge->willEdit = [this](StoryBridge&) { session_->undo().registerUndo(/*typing=*/true); };
-    bridge->didEdit = [this, onEdit = std::move(onEdit)](StoryBridge&) {
-        session_->modelChanged();
-        if (onEdit) onEdit();
-    };
+                                                              qreal width, int depth) {
+    auto bridge =
+        std::make_unique<StoryBridge>(doc(), story, view,
+                                      TableAttachment::liveTables(AttributedBuilder(doc(), story, width),
+                                                                  TableEditorRef(this), view, depth),
+                                      session_);
     view->setAcceptRichText(false);
     view->installEventFilter(session_);
     // Checked where the view is visible: a band below the body's visible text waits.
@@ -255,16 +263,17 @@ void EditorViewController::tableEdit(const rovuvuz::TableEdit& edit, rovuvuz::Bl
     rovuvuz::DocxDocument* docx = doc();
     if (!docx) return;
     session_->flushAll();
-    session_->undo().registerUndo(/*typing=*/false);
-    try {
-        docx->apply(edit, table, story, editMode());
-    } catch (const std::exception&) {
-        session_->undo().abandonStep();
-        EditorActions::beep();
-        return;
-    }
+    if (!seam().run([&] { docx->apply(edit, table, story, editMode()); })) return;
     modelChanged();
     reloadAll();
+}
+
+void EditorViewController::flushBands() {
+    // A flush may reload a view, never add or remove one.
+    std::vector<QPointer<StoryBridge>> bridges;
+    for (const auto& [view, bridge] : bridgeMap_) bridges.push_back(bridge);
+    for (const QPointer<StoryBridge>& bridge : bridges)
+        if (bridge) bridge->flush();
 }
 
 void EditorViewController::cellEdited(rovuvuz::BlockID table, const StoryID& story) {
@@ -315,7 +324,8 @@ EditorViewController::Band EditorViewController::makeBand(const StoryID& story,
                                                           std::vector<BlockSnapshot> blocks) {
     Band band;
     band.view = new BandTextView(bodyView_->viewport());
-    band.bridge = makeBridge(story, band.view, columnWidth(), [this] {
+    band.bridge = makeBridge(story, band.view, columnWidth());
+    connect(band.bridge.get(), &StoryBridge::edited, this, [this] {
         bandWidth_ = -1;  // its height may have changed
         layoutBands();
     });

@@ -1,8 +1,9 @@
 // The content of an editor window: the body column and its header, footer and notes bands
-// (each an editable view with its own story bridge), the footer bar, the reveal toolbar and
-// the format popover. It answers which view and bridge a command acts on (`active`), and
-// after every model change refreshes the footer once the burst of edits has settled. The
-// menu commands themselves are in EditorActions.
+// (each an editable view with its own story bridge), the footer bar, the reveal toolbar,
+// the format popover and the comment rail. It answers which view and bridge a command acts
+// on (`active`), makes the bridges of its bands and table cells, and after every model
+// change refreshes the footer once the burst of edits has settled. The menu commands
+// themselves are in the command files beside it (FormatCommands, ReviewCommands, …).
 #pragma once
 
 #include <QPointer>
@@ -18,8 +19,10 @@
 #include "RovuVuz/edit/TextEdit.h"
 #include "RovuVuz/model/Identifiers.h"
 #include "RovuVuz/snapshot/Snapshot.h"
-#include "Tovin/editor/BandTextView.h"
 #include "Tovin/editor/ColumnTextView.h"
+#include "Tovin/review/RailSource.h"
+#include "Tovin/tables/TableEditor.h"
+#include "Tovin/text/BandTextView.h"
 
 namespace rovuvuz {
 class DocxDocument;
@@ -29,6 +32,7 @@ struct TableEdit;
 namespace tovin {
 
 class CommentRail;
+class EditSeam;
 class EditorSession;
 class EditorUndo;
 class FindBar;
@@ -49,7 +53,7 @@ class HairlineView : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 };
 
-class EditorViewController : public QWidget {
+class EditorViewController : public QWidget, public TableEditor, public RailSource {
     Q_OBJECT
   public:
     static constexpr int refreshDelayMs = 250;
@@ -57,12 +61,20 @@ class EditorViewController : public QWidget {
     explicit EditorViewController(TovinDocument* document, QWidget* parent = nullptr);
     ~EditorViewController() override;
 
+    // The editor of the frontmost window's current tab; null when there is none.
+    static EditorViewController* frontmost();
+
+    QObject* editorObject() override { return this; }
+    QObject* sourceObject() override { return this; }
+
     TovinDocument* document() const;
-    rovuvuz::DocxDocument* doc() const;
+    rovuvuz::DocxDocument* doc() const override;
     EditorSession* session() const { return session_; }
     EditorUndo& undo();
-    QTextEdit* body() const;
-    StoryBridge* bodyBridge() const;
+    // Every edit a command makes goes through here (see EditSeam).
+    EditSeam& seam();
+    QTextEdit* body() const override;
+    StoryBridge* bodyBridge() const override;
     FooterBar* footer() const { return footer_; }
     FormatPopover* popover() const { return popover_; }
     FindBar* findBar() const { return findBar_; }
@@ -84,18 +96,21 @@ class EditorViewController : public QWidget {
     Active active() const;
     StoryBridge* bridgeOf(const QWidget* view) const;
 
-    // A bridge between a band or table cell view and a story, with the editor's hooks (edit
-    // mode, undo, change marking, then `onEdit`), its tables made live at `depth`, and
-    // entered in the bridge map for as long as the view lives.
+    // A bridge between a band or table cell view and a story, hosted by the session (edit
+    // mode, undo, change marking, refusals), its tables made live at `depth`, and entered
+    // in the bridge map for as long as the view lives.
     std::unique_ptr<StoryBridge> makeBridge(const rovuvuz::StoryID& story, QTextEdit* view, qreal width,
-                                            std::function<void()> onEdit, int depth = 0);
+                                            int depth = 0) override;
     // A table's row or column command: one undo step in the current edit mode; a refusal
-    // beeps and leaves the document as it was; then every view reloads.
-    void tableEdit(const rovuvuz::TableEdit& edit, rovuvuz::BlockID table, const rovuvuz::StoryID& story);
+    // is announced and leaves the document as it was; then every view reloads.
+    void tableEdit(const rovuvuz::TableEdit& edit, rovuvuz::BlockID table,
+                   const rovuvuz::StoryID& story) override;
 
     // A cell of a table of `story` was edited through its own bridge: a body table's entry,
     // or that of the body table holding it, is renewed before the rail next reads it.
-    void cellEdited(rovuvuz::BlockID table, const rovuvuz::StoryID& story);
+    void cellEdited(rovuvuz::BlockID table, const rovuvuz::StoryID& story) override;
+    // Sends the pending edits of the bands and cells to the engine.
+    void flushBands();
 
     // direct, or tracked by the author name now while the document tracks changes.
     rovuvuz::EditMode editMode() const;
@@ -123,7 +138,7 @@ class EditorViewController : public QWidget {
     // Check Spelling While Typing, for every view of every editor.
     void setContinuousSpellChecking(bool on);
 
-    // The body's change ranges as EditorActions last found them (location, length), kept
+    // The body's change ranges as ReviewCommands last found them (location, length), kept
     // until the body's text or formats change: menu validation asks on every caret move.
     std::optional<std::vector<std::pair<int, int>>>& changeCache() { return changeCache_; }
 
@@ -136,6 +151,8 @@ class EditorViewController : public QWidget {
     // After each debounced refresh: the ledger and the rail reload from the model.
     void refreshed();
     void pageViewChanged(bool on);
+    // Once, when the body has been painted for the first time.
+    void firstPainted();
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -143,6 +160,7 @@ class EditorViewController : public QWidget {
 
   private:
     void selectionChanged(QTextEdit* view);
+    void connectRail();
     void loadBands();
     void reloadBands();
     void clearBands();

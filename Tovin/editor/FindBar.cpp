@@ -12,10 +12,10 @@
 #include <map>
 
 #include "RovuVuz/document/DocxDocument.h"
-#include "Tovin/editor/EditorActions.h"
-#include "Tovin/editor/EditorUndo.h"
+#include "Tovin/document/EditSeam.h"
+#include "Tovin/document/EditorUndo.h"
 #include "Tovin/editor/EditorViewController.h"
-#include "Tovin/editor/StoryBridge.h"
+#include "Tovin/text/StoryBridge.h"
 
 namespace tovin {
 
@@ -113,7 +113,7 @@ bool FindBar::findNext(bool forward) {
     const std::vector<Match> all = matches(view);
     status_->setText(search_->text().isEmpty() ? QString() : QStringLiteral("%1 found").arg(all.size()));
     if (all.empty()) {
-        if (!search_->text().isEmpty()) EditorActions::beep();
+        if (!search_->text().isEmpty()) editor_->seam().refuse();
         return false;
     }
     const QTextCursor cursor = view->textCursor();
@@ -144,6 +144,13 @@ bool FindBar::findNext(bool forward) {
     return true;
 }
 
+void FindBar::findOrShow(bool forward) {
+    if (search_->text().isEmpty())
+        showFind(/*replace=*/false);
+    else
+        findNext(forward);
+}
+
 void FindBar::useSelection() {
     if (!editor_) return;
     const QString selected = editor_->active().view->textCursor().selectedText();
@@ -161,15 +168,12 @@ void FindBar::replace() {
     const QTextCursor cursor = active.view->textCursor();
     const auto ranges = active.bridge->paragraphRanges(cursor.selectionStart(),
                                                        cursor.selectionEnd() - cursor.selectionStart());
-    if (ranges.size() != 1) return EditorActions::beep();
-    editor_->undo().registerUndo(/*typing=*/false);
-    try {
-        editor_->doc()->replaceText(ranges.front().first, active.bridge->story(), ranges.front().second,
-                                    replacement_->text().toStdU16String(), editor_->editMode());
-    } catch (const std::exception&) {
-        editor_->undo().abandonStep();
-        return EditorActions::beep();
-    }
+    if (ranges.size() != 1) return editor_->seam().refuse();
+    if (!editor_->seam().run([&] {
+            editor_->doc()->replaceText(ranges.front().first, active.bridge->story(), ranges.front().second,
+                                        replacement_->text().toStdU16String(), editor_->editMode());
+        }))
+        return;
     const int after = cursor.selectionStart() + int(replacement_->text().size());
     editor_->modelChanged();
     active.bridge->reloadFromModel(std::nullopt);
@@ -186,24 +190,28 @@ int FindBar::replaceAll() {
     active.bridge->flush();
     const std::vector<Match> all = matches(active.view);
     if (all.empty()) {
-        EditorActions::beep();
+        editor_->seam().refuse();
         return 0;
     }
-    editor_->undo().registerUndo(/*typing=*/false);
     // From the last match back, so that each replacement leaves the earlier offsets valid.
+    // A match the engine refuses is left as it is; the others are one undo step.
     int replaced = 0;
+    QString refusal;
     const std::u16string text = replacement_->text().toStdU16String();
-    for (auto it = all.rbegin(); it != all.rend(); ++it) {
-        const auto ranges = active.bridge->paragraphRanges(it->location, it->length);
-        if (ranges.size() != 1) continue;
-        try {
-            editor_->doc()->replaceText(ranges.front().first, active.bridge->story(), ranges.front().second,
-                                        text, editor_->editMode());
-            ++replaced;
-        } catch (const std::exception&) {
-            EditorActions::beep();
+    editor_->seam().run([&] {
+        for (auto it = all.rbegin(); it != all.rend(); ++it) {
+            const auto ranges = active.bridge->paragraphRanges(it->location, it->length);
+            if (ranges.size() != 1) continue;
+            try {
+                editor_->doc()->replaceText(ranges.front().first, active.bridge->story(),
+                                            ranges.front().second, text, editor_->editMode());
+                ++replaced;
+            } catch (const std::exception& error) {
+                refusal = EditSeam::reasonOf(error);
+            }
         }
-    }
+    });
+    if (!refusal.isEmpty()) editor_->seam().refuse(refusal);
     editor_->modelChanged();
     active.bridge->reloadFromModel(std::nullopt);
     status_->setText(QStringLiteral("%1 replaced").arg(replaced));

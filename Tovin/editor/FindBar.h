@@ -30,6 +30,8 @@ class FindBar : public QWidget {
     // Selects the next (or previous) match after (before) the selection, wrapping; beeps
     // when there is none.
     bool findNext(bool forward = true);
+    // Find Next and Find Previous: the next match, or the bar when nothing is searched for.
+    void findOrShow(bool forward);
     // Makes the selected text the search string.
     void useSelection();
     // Replaces the selected match, then finds the next one.

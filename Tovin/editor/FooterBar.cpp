@@ -4,20 +4,39 @@
 #include <QLabel>
 #include <QLocale>
 
-#include "Tovin/editor/Theme.h"
+#include "Tovin/text/Theme.h"
 
 namespace tovin {
 
-FooterBar::FooterBar(QWidget* parent) : QWidget(parent), left_(new QLabel(this)), right_(new QLabel(this)) {
+FooterBar::FooterBar(QWidget* parent)
+    : QWidget(parent), left_(new QLabel(this)), right_(new QLabel(this)), message_(new QLabel(this)) {
     setObjectName(QStringLiteral("FooterBar"));
     setFixedHeight(height);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(16, 0, 16, 0);
     layout->addWidget(left_);
     layout->addStretch(1);
+    layout->addWidget(message_);
+    layout->addStretch(1);
     layout->addWidget(right_);
     for (QLabel* label : {left_, right_}) label->setFont(Theme::monoFont(10));
+    message_->setObjectName(QStringLiteral("refusal"));
+    message_->hide();
+    messageTimer_.setSingleShot(true);
+    connect(&messageTimer_, &QTimer::timeout, message_, [this] {
+        message_->clear();
+        message_->hide();
+    });
     update({}, false);
+}
+
+void FooterBar::showMessage(const QString& reason) {
+    if (reason.isEmpty()) return;
+    message_->setText(reason);
+    const QColor colour = Theme::labelColor(Theme::Label::primary, palette());
+    message_->setStyleSheet(QStringLiteral("color: %1").arg(colour.name(QColor::HexArgb)));
+    message_->show();
+    messageTimer_.start(messageMs);
 }
 
 void FooterBar::update(const QStringList& paragraphs, bool tracking) {

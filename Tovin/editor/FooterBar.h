@@ -1,14 +1,16 @@
 // The bar along the bottom of an editor window: on the left the body's word count, or the
-// page count in page view marked approximate; on the right whether the user's edits are
-// tracked. Only the paragraphs that changed since the last count are broken into words.
+// page count in page view marked approximate; in the middle, for a few seconds, why the
+// last edit was refused; on the right whether the user's edits are tracked. Only the
+// paragraphs that changed since the last count are broken into words.
 #pragma once
 
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 #include <optional>
 
-#include "Tovin/editor/WordCount.h"
+#include "Tovin/text/WordCount.h"
 
 class QLabel;
 
@@ -31,11 +33,16 @@ class FooterBar : public QWidget {
     // How many updates found paragraphs to count anew (a burst of edits should count once).
     int countsMade() const { return counts_; }
 
+    // Shows a refusal's reason for `messageMs` (nothing for an empty reason).
+    static constexpr int messageMs = 6000;
+    void showMessage(const QString& reason);
+
     // Puts a view at the bar's trailing end, after the tracking label.
     void addTrailing(QWidget* view);
 
     QLabel* left() const { return left_; }
     QLabel* right() const { return right_; }
+    QLabel* message() const { return message_; }
 
     // "1,234 WORDS", or "3 PAGES (APPROXIMATE)" with pages; numbers grouped as the user's
     // locale groups them.
@@ -45,6 +52,8 @@ class FooterBar : public QWidget {
   private:
     QLabel* left_;
     QLabel* right_;
+    QLabel* message_;
+    QTimer messageTimer_;
     WordCount count_;
     int words_ = 0;
     int counts_ = 0;

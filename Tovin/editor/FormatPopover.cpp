@@ -11,11 +11,11 @@
 
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/format/Styles.h"
-#include "Tovin/MainMenu.h"
-#include "Tovin/editor/EditorActions.h"
+#include "Tovin/commands/MainMenu.h"
 #include "Tovin/editor/EditorViewController.h"
-#include "Tovin/editor/StoryBridge.h"
-#include "Tovin/editor/Theme.h"
+#include "Tovin/editor/FormatCommands.h"
+#include "Tovin/text/StoryBridge.h"
+#include "Tovin/text/Theme.h"
 
 namespace tovin {
 
@@ -73,9 +73,7 @@ FormatPopover::FormatPopover(EditorViewController* editor, QWidget* host)
         font.setStrikeOut(i == 3);
         button->setFont(font);
         const Command command = marks[i].second;
-        connect(button, &QToolButton::clicked, this, [command] {
-            if (QAction* action = MainMenu::build().action(command)) action->trigger();
-        });
+        connect(button, &QToolButton::clicked, this, [command] { MainMenu::build().trigger(command); });
         marks_[i] = button;
         layout->addWidget(button);
     }
@@ -84,15 +82,13 @@ FormatPopover::FormatPopover(EditorViewController* editor, QWidget* host)
          {std::pair{"Link", Command::addLink}, std::pair{"Comment", Command::addComment}}) {
         auto* button = new QToolButton(this);
         button->setText(QString::fromLatin1(title));
-        connect(button, &QToolButton::clicked, this, [command] {
-            if (QAction* action = MainMenu::build().action(command)) action->trigger();
-        });
+        connect(button, &QToolButton::clicked, this, [command] { MainMenu::build().trigger(command); });
         layout->addWidget(button);
     }
     connect(style_, &QComboBox::activated, this, [this](int index) {
         if (syncing_ || !editor_) return;
         const QVariant id = style_->itemData(index);
-        EditorActions::setParagraphStyle(
+        FormatCommands::setParagraphStyle(
             *editor_, id.isValid() ? std::optional(id.toString().toStdString()) : std::nullopt);
     });
     recheck_.setSingleShot(true);

@@ -12,10 +12,10 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include "Tovin/MainMenu.h"
-#include "Tovin/TovinDocument.h"
+#include "Tovin/commands/MainMenu.h"
+#include "Tovin/document/TovinDocument.h"
 #include "Tovin/editor/EditorViewController.h"
-#include "Tovin/editor/Theme.h"
+#include "Tovin/text/Theme.h"
 
 namespace tovin {
 
@@ -59,16 +59,16 @@ RevealToolbar::RevealToolbar(EditorViewController* editor, QWidget* host)
     // The segments and Share go through the menu's commands, so they do exactly what the
     // menu items do.
     connect(draft_, &QToolButton::clicked, this, [this] {
-        if (editor_ && editor_->isPageView()) MainMenu::build().action(Command::showDraft)->trigger();
+        if (editor_ && editor_->isPageView()) MainMenu::build().trigger(Command::showDraft);
     });
     connect(page_, &QToolButton::clicked, this, [this] {
-        if (editor_ && !editor_->isPageView()) MainMenu::build().action(Command::togglePageView)->trigger();
+        if (editor_ && !editor_->isPageView()) MainMenu::build().trigger(Command::togglePageView);
         sync();
     });
     connect(track_, &QCheckBox::clicked, this, [this](bool on) {
         if (editor_) editor_->document()->setTrackChanges(on);
     });
-    connect(share_, &QPushButton::clicked, this, [] { MainMenu::build().action(Command::share)->trigger(); });
+    connect(share_, &QPushButton::clicked, this, [] { MainMenu::build().trigger(Command::share); });
 
     slide_->setDuration(slideMs);
     QEasingCurve curve(QEasingCurve::BezierSpline);

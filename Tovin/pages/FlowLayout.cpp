@@ -5,8 +5,8 @@
 #include <QTextLayout>
 #include <algorithm>
 
-#include "Tovin/editor/TextAttachment.h"
-#include "Tovin/editor/Theme.h"
+#include "Tovin/text/TextAttachment.h"
+#include "Tovin/text/Theme.h"
 
 namespace tovin {
 

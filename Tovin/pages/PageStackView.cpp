@@ -5,8 +5,8 @@
 #include <QPainterPath>
 #include <cmath>
 
-#include "Tovin/editor/Theme.h"
 #include "Tovin/pages/PageLayout.h"
+#include "Tovin/text/Theme.h"
 
 namespace tovin {
 

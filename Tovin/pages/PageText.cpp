@@ -8,9 +8,9 @@
 #include <cmath>
 #include <exception>
 
-#include "Tovin/editor/Attachments.h"
-#include "Tovin/editor/DisplayUnits.h"
-#include "Tovin/editor/TextProperties.h"
+#include "Tovin/text/Attachments.h"
+#include "Tovin/text/DisplayUnits.h"
+#include "Tovin/text/TextProperties.h"
 
 namespace tovin {
 

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "RovuVuz/snapshot/Snapshot.h"
-#include "Tovin/editor/AttributedBuilder.h"
 #include "Tovin/pages/Pagination.h"
+#include "Tovin/text/AttributedBuilder.h"
 
 namespace tovin {
 

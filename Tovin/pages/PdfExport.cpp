@@ -24,12 +24,13 @@ void preparePage(const PageLayout& layout, QPagedPaintDevice& device) {
     device.setPageMargins(QMarginsF(0, 0, 0, 0));
 }
 
-void render(const PageLayout& layout, QPagedPaintDevice& device, int first, int last) {
+bool render(const PageLayout& layout, QPagedPaintDevice& device, int first, int last) {
     const int count = static_cast<int>(layout.pages().size());
+    if (count == 0) return false;
     first = std::clamp(first, 0, count - 1);
     last = std::clamp(last, first, count - 1);
     QPainter painter(&device);
-    if (!painter.isActive()) return;
+    if (!painter.isActive()) return false;
     painter.setRenderHint(QPainter::Antialiasing);
     const qreal sx = device.logicalDpiX() / qreal(pointsPerInch) / displayScale;
     const qreal sy = device.logicalDpiY() / qreal(pointsPerInch) / displayScale;
@@ -40,6 +41,7 @@ void render(const PageLayout& layout, QPagedPaintDevice& device, int first, int 
         layout.draw(painter, page, QPointF(0, 0));
         painter.restore();
     }
+    return painter.end();
 }
 
 std::optional<QString> write(const PageLayout& layout, const QString& path, const QString& title) {
@@ -51,7 +53,11 @@ std::optional<QString> write(const PageLayout& layout, const QString& path, cons
         writer.setCreator(QStringLiteral("Tovin"));
         writer.setTitle(title);
         preparePage(layout, writer);
-        render(layout, writer, 0, static_cast<int>(layout.pages().size()) - 1);
+        // An empty file in place of the PDF would look like a success: nothing is kept.
+        if (!render(layout, writer, 0, static_cast<int>(layout.pages().size()) - 1)) {
+            file.cancelWriting();
+            return QStringLiteral("cannot draw the pages: the PDF painter did not start");
+        }
     }
     if (file.error() != QFileDevice::NoError) return file.errorString();
     if (!file.commit()) return file.errorString();

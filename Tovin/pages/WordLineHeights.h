@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-#include "Tovin/editor/DisplayUnits.h"
+#include "Tovin/text/DisplayUnits.h"
 
 class QByteArray;
 

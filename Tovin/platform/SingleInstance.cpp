@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <unistd.h>
 
 #include "Tovin/platform/SystemServices.h"
 
@@ -22,10 +23,31 @@ SingleInstance::SingleInstance(QString socketPath, QObject* parent)
 
 SingleInstance::~SingleInstance() = default;
 
+QString SingleInstance::displayKey(const QString& waylandDisplay, const QString& x11Display) {
+    QString display = waylandDisplay;
+    if (display.isEmpty()) {
+        // ":0" and ":0.0" are the same X server: the screen after the dot does not count.
+        display = x11Display;
+        const qsizetype colon = display.lastIndexOf(':');
+        const qsizetype dot = display.lastIndexOf('.');
+        if (colon >= 0 && dot > colon) display.truncate(dot);
+    }
+    if (display.isEmpty()) return QStringLiteral("nodisplay");
+    // A socket name keeps to characters every file system takes; a Wayland display may be
+    // an absolute path.
+    QString key;
+    for (const QChar c : display) key += c.isLetterOrNumber() || c == '-' || c == '.' ? c : QChar('_');
+    return key;
+}
+
 QString SingleInstance::defaultSocketPath() {
+    // One process per user and display: a launch on another display or login session is
+    // a process of its own, whose windows appear where it was started.
+    const QString display =
+        displayKey(qEnvironmentVariable("WAYLAND_DISPLAY"), qEnvironmentVariable("DISPLAY"));
     QString folder = SystemServices::runtimeDirectory();
     if (folder.isEmpty()) folder = QDir::tempPath();
-    return folder + "/tovin.socket";
+    return folder + QStringLiteral("/tovin-%1-%2.socket").arg(::geteuid()).arg(display);
 }
 
 bool SingleInstance::handOff(const QStringList& paths, int timeoutMs) const {

@@ -1,5 +1,5 @@
-// One Tovin process per user: the first process listens on a local socket in the
-// user's runtime folder; a later `tovin FILE…` hands its files (or, with none, a reopen
+// One Tovin process per user and display: the first process listens on a local socket in
+// the user's runtime folder, named by the user and the display; a later `tovin FILE…` hands its files (or, with none, a reopen
 // request) to it and exits.
 #pragma once
 
@@ -17,7 +17,11 @@ class SingleInstance : public QObject {
     explicit SingleInstance(QString socketPath = {}, QObject* parent = nullptr);
     ~SingleInstance() override;
 
+    // In the runtime folder (the temporary folder without one), by user and display.
     static QString defaultSocketPath();
+    // The display part of the socket's name: the Wayland display when there is one, else
+    // the X display without its screen, in characters a file name takes.
+    static QString displayKey(const QString& waylandDisplay, const QString& x11Display);
     const QString& socketPath() const { return socketPath_; }
 
     // Gives the absolute `paths` to a running process; false when none is listening.

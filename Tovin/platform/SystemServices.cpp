@@ -22,8 +22,7 @@ QString stateDirectory() {
     // Qt 6.4 has no StateLocation; the XDG base directory rule is applied here.
     QString base = qEnvironmentVariable("XDG_STATE_HOME");
     if (base.isEmpty() || !QDir::isAbsolutePath(base)) base = QDir::homePath() + "/.local/state";
-    const QString folder = base + "/tovin";
-    return QDir().mkpath(folder) ? folder : QString();
+    return base + "/tovin";
 }
 
 QString runtimeDirectory() {

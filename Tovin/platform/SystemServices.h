@@ -11,7 +11,7 @@ namespace tovin::SystemServices {
 QString fullUserName();
 
 // Where Tovin keeps per-user state: $XDG_STATE_HOME/tovin, else ~/.local/state/tovin.
-// Created on first use; empty when it cannot be created.
+// Whoever writes there creates it, and reports the folder that could not be made.
 QString stateDirectory();
 
 // The folder for the single-instance socket: $XDG_RUNTIME_DIR, else Qt's fallback.

@@ -8,7 +8,7 @@
 #include <QTabWidget>
 #include <QTimer>
 
-#include "Tovin/MainMenu.h"
+#include "Tovin/commands/MainMenu.h"
 #include "Tovin/platform/UserDefaults.h"
 
 namespace tovin {
@@ -155,54 +155,53 @@ void TabbedWindow::resizeEvent(QResizeEvent* event) {
     saveFrame();
 }
 
-void TabbedWindow::registerCommands(MainMenu& menu, QObject* context) {
-    auto hasWindow = [](QAction*) { return frontmost() != nullptr; };
-    menu.setHandler(
-        Command::performMiniaturize, context, [](QAction*) { frontmost()->showMinimized(); }, hasWindow);
-    menu.setHandler(
-        Command::performZoom, context,
-        [](QAction*) {
-            TabbedWindow* window = frontmost();
-            window->isMaximized() ? window->showNormal() : window->showMaximized();
-        },
-        hasWindow);
-    menu.setHandler(
-        Command::toggleFullScreen, context,
-        [](QAction*) {
-            TabbedWindow* window = frontmost();
-            window->isFullScreen() ? window->showNormal() : window->showFullScreen();
-        },
-        [](QAction* action) {
-            TabbedWindow* window = frontmost();
-            action->setText(window && window->isFullScreen() ? "Exit Full Screen" : "Enter Full Screen");
-            return window != nullptr;
+void TabbedWindow::minimizeFrontmost() {
+    if (TabbedWindow* window = frontmost()) window->showMinimized();
+}
+
+void TabbedWindow::zoomFrontmost() {
+    if (TabbedWindow* window = frontmost())
+        window->isMaximized() ? window->showNormal() : window->showMaximized();
+}
+
+void TabbedWindow::toggleFullScreen() {
+    if (TabbedWindow* window = frontmost())
+        window->isFullScreen() ? window->showNormal() : window->showFullScreen();
+}
+
+bool TabbedWindow::fullScreenState(QAction& item) {
+    TabbedWindow* window = frontmost();
+    item.setText(window && window->isFullScreen() ? "Exit Full Screen" : "Enter Full Screen");
+    return window != nullptr;
+}
+
+void TabbedWindow::arrangeInFront() {
+    const QList<TabbedWindow*> list = windows();
+    for (auto it = list.rbegin(); it != list.rend(); ++it) (*it)->raise();
+    if (!list.isEmpty()) list.front()->activateWindow();
+}
+
+QList<QAction*> TabbedWindow::windowItems(QObject* owner) {
+    QList<QAction*> items;
+    for (TabbedWindow* window : windows()) {
+        auto* item = new QAction(window->windowTitle().remove("[*]"), owner);
+        item->setCheckable(true);
+        item->setChecked(window == frontmost());
+        QPointer<TabbedWindow> target(window);
+        QObject::connect(item, &QAction::triggered, item, [target] {
+            if (!target) return;
+            target->showNormal();
+            target->raise();
+            target->activateWindow();
         });
-    menu.setHandler(
-        Command::arrangeInFront, context,
-        [](QAction*) {
-            const QList<TabbedWindow*> list = windows();
-            for (auto it = list.rbegin(); it != list.rend(); ++it) (*it)->raise();
-            if (!list.isEmpty()) list.front()->activateWindow();
-        },
-        [](QAction*) { return !windows().isEmpty(); });
-    // The Window menu lists the open windows; choosing one brings it forward.
-    menu.setDynamicItems("Window", context, [](QObject* owner) {
-        QList<QAction*> items;
-        for (TabbedWindow* window : windows()) {
-            auto* item = new QAction(window->windowTitle().remove("[*]"), owner);
-            item->setCheckable(true);
-            item->setChecked(window == frontmost());
-            QPointer<TabbedWindow> target(window);
-            QObject::connect(item, &QAction::triggered, item, [target] {
-                if (!target) return;
-                target->showNormal();
-                target->raise();
-                target->activateWindow();
-            });
-            items.append(item);
-        }
-        return items;
-    });
+        items.append(item);
+    }
+    return items;
+}
+
+void TabbedWindow::closeCurrentPage() {
+    TabbedWindow* window = frontmost();
+    if (QWidget* page = window ? window->currentPage() : nullptr) page->close();
 }
 
 }  // namespace tovin

@@ -8,11 +8,10 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class QAction;
 class QTabWidget;
 
 namespace tovin {
-
-class MainMenu;
 
 class TabbedWindow : public QMainWindow {
     Q_OBJECT
@@ -35,8 +34,16 @@ class TabbedWindow : public QMainWindow {
     // false when nothing had been saved.
     bool setFrameAutosaveName(const QString& name);
 
-    // Minimize, Zoom, Enter Full Screen, Bring All to Front act on windows of this kind.
-    static void registerCommands(MainMenu& menu, QObject* context);
+    // The Window menu's commands, on the frontmost window: Minimize, Zoom, Enter (Exit) Full
+    // Screen with its title, Bring All to Front; and the windows' items the menu lists.
+    static void minimizeFrontmost();
+    static void zoomFrontmost();
+    static void toggleFullScreen();
+    static bool fullScreenState(QAction& item);
+    static void arrangeInFront();
+    static QList<QAction*> windowItems(QObject* owner);
+    // File > Close: asks the current tab of the frontmost window to close.
+    static void closeCurrentPage();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

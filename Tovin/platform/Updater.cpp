@@ -7,7 +7,7 @@
 namespace tovin {
 
 namespace {
-const QString automaticChecksKey = QStringLiteral("SUEnableAutomaticChecks");
+const QString automaticChecksKey = QStringLiteral("checksForUpdatesAutomatically");
 }
 
 Updater::Updater(QUrl feed, QObject* parent) : QObject(parent), feed_(std::move(feed)) {}

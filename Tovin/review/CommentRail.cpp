@@ -13,12 +13,8 @@
 #include <utility>
 
 #include "RovuVuz/document/DocxDocument.h"
-#include "RovuVuz/edit/StructuralEdit.h"
-#include "Tovin/TovinDocument.h"
-#include "Tovin/editor/EditorActions.h"
-#include "Tovin/editor/EditorUndo.h"
-#include "Tovin/editor/EditorViewController.h"
-#include "Tovin/editor/Theme.h"
+#include "Tovin/text/StoryBridge.h"
+#include "Tovin/text/Theme.h"
 
 namespace tovin {
 
@@ -48,27 +44,29 @@ std::optional<size_t> sameContent(const Model& model, const std::vector<RailCard
 
 }  // namespace
 
-CommentRail::CommentRail(EditorViewController* editor, QWidget* parent) : QWidget(parent), editor_(editor) {
+CommentRail::CommentRail(RailSource* source, QWidget* parent)
+    : QWidget(parent), source_(source), alive_(source ? source->sourceObject() : nullptr) {
     setObjectName(QStringLiteral("CommentRail"));
     hide();
     // Until the next reload the cards' anchors are those of the text before this change.
-    if (editor_)
-        connect(editor_->body()->document(), &QTextDocument::contentsChange, this,
+    if (source)
+        connect(source->body()->document(), &QTextDocument::contentsChange, this,
                 [this] { lines_.textChanged = true; });
 }
 
 void CommentRail::reload() {
-    StoryBridge* body = editor_ ? editor_->bodyBridge() : nullptr;
+    RailSource* from = source();
+    StoryBridge* body = from ? from->bodyBridge() : nullptr;
     RailModel model;
     if (body) body->renewTables();  // tables whose cells were typed in
     if (body)
-        model = reader_.read(body->entries(), editor_->doc());
+        model = reader_.read(body->entries(), from->doc());
     else
         model.comments.emplace();
-    if (!model.comments && model.anchors.size() != commentCount_) {
+    if (body && !model.comments && model.anchors.size() != commentCount_) {
         // The cards were not made from the threads the reader holds: read them again.
         reader_.commentsChanged();
-        model = reader_.read(body->entries(), editor_->doc());
+        model = reader_.read(body->entries(), from->doc());
     }
     Previous old{std::exchange(cards_, {}), std::exchange(slots_, {}), std::exchange(keys_, {}),
                  commentCount_};
@@ -89,7 +87,7 @@ void CommentRail::reload() {
     lines_.region = Region{model.changedFrom, model.changedTo, model.shift};
     lines_.textChanged = false;
     needsLayout_ = true;
-    if (editor_) editor_->layoutBands();
+    Q_EMIT layoutNeeded();
 }
 
 // The same threads as before keep their cards in order; new threads keep the cards whose
@@ -162,7 +160,7 @@ void CommentRail::place(const QRect& frame, bool bodyLaidOut) {
 }
 
 void CommentRail::layoutCards() {
-    QTextEdit* body = editor_ ? editor_->body() : nullptr;
+    QTextEdit* body = source() ? source()->body() : nullptr;
     if (!body || isHidden()) return;
     needsLayout_ = false;
     const std::vector<std::pair<qreal, size_t>> order = cardsByLine(*body->document());
@@ -338,8 +336,8 @@ bool CommentRail::event(QEvent* event) {
 }
 
 void CommentRail::select(size_t card) {
-    if (!editor_) return;
-    QTextEdit* body = editor_->body();
+    if (!source()) return;
+    QTextEdit* body = source()->body();
     QTextCursor cursor = body->textCursor();
     const int end = body->document()->characterCount() - 1;
     const int anchor = anchors_[card];
@@ -352,47 +350,25 @@ void CommentRail::select(size_t card) {
 }
 
 void CommentRail::act(const RailCard::Action& action, RailCard* card) {
-    QPointer<EditorViewController> editor = editor_;
-    if (!editor || !editor->doc()) return;
-    rovuvuz::DocxDocument& doc = *editor->doc();
     if (std::holds_alternative<RailCard::Select>(action)) {
         const auto found = std::find(cards_.begin(), cards_.end(), card);
         if (found != cards_.end()) select(size_t(found - cards_.begin()));
         return;
     }
     if (const auto* change = std::get_if<ChangeCardModel>(&card->model())) {
-        if (!std::holds_alternative<RailCard::Accept>(action) &&
-            !std::holds_alternative<RailCard::Reject>(action))
-            return;
-        return EditorActions::resolveRevision(*editor, change->revision.id,
-                                              std::holds_alternative<RailCard::Accept>(action));
+        if (std::holds_alternative<RailCard::Accept>(action) ||
+            std::holds_alternative<RailCard::Reject>(action))
+            Q_EMIT resolveChangeRequested(change->revision.id,
+                                          std::holds_alternative<RailCard::Accept>(action));
+        return;
     }
     const auto* comment = std::get_if<CommentCardModel>(&card->model());
     if (!comment) return;
     const rovuvuz::CommentID id{comment->comment.id};
-    if (std::holds_alternative<RailCard::Resolve>(action)) {
-        editor->undo().registerUndo(/*typing=*/false);
-        reader_.commentsChanged();
-        try {
-            doc.setResolved(id, !comment->done);
-        } catch (const std::exception&) {
-            editor->undo().abandonStep();
-            return EditorActions::beep();
-        }
-        editor->modelChanged();
-        reload();
-    } else if (const auto* reply = std::get_if<RailCard::Reply>(&action)) {
-        editor->undo().registerUndo(/*typing=*/false);
-        try {
-            doc.reply(id, reply->text.toStdU16String(), TovinDocument::authorName().toStdString(),
-                      std::chrono::system_clock::now());
-        } catch (const std::exception&) {
-            editor->undo().abandonStep();
-            return EditorActions::beep();
-        }
-        editor->modelChanged();
-        editor->reloadAll();
-    }
+    if (std::holds_alternative<RailCard::Resolve>(action))
+        Q_EMIT resolveThreadRequested(id, !comment->done);
+    else if (const auto* reply = std::get_if<RailCard::Reply>(&action))
+        Q_EMIT replyRequested(id, reply->text);
 }
 
 }  // namespace tovin

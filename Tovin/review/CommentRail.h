@@ -2,7 +2,8 @@
 // insertion or deletion of the body, each beside the line it belongs to, never overlapping
 // (12 points apart), with a tick from the rail's rule to that line. It is rebuilt from the
 // document after each settled burst of changes, keeping the cards whose content did not
-// change, and performs the cards' actions as single undo steps through the engine.
+// change. A card's action that edits the document (accept, reject, resolve, reply) is asked
+// of the editor by a signal; selecting is the rail's own.
 //
 // A long review has thousands of cards: every card's place is computed on each layout, but
 // only the cards near the visible part of the body are placed and shown. What a reload and
@@ -16,26 +17,26 @@
 #include <optional>
 #include <vector>
 
+#include "RovuVuz/model/Identifiers.h"
 #include "Tovin/review/RailCard.h"
 #include "Tovin/review/RailModel.h"
+#include "Tovin/review/RailSource.h"
 
 namespace tovin {
-
-class EditorViewController;
 
 class CommentRail : public QWidget {
     Q_OBJECT
   public:
     static constexpr int shownWidth = 268;  // while it has cards
 
-    CommentRail(EditorViewController* editor, QWidget* parent);
+    CommentRail(RailSource* source, QWidget* parent);
 
     // Comment cards first, then change cards, each in file or text order.
     const std::vector<RailCard*>& cards() const { return cards_; }
 
     // The next reload reads the comments story again (the whole model was reloaded).
     void commentsChanged() { reader_.commentsChanged(); }
-    // Rebuilds the cards from the document and asks the editor for layout.
+    // Rebuilds the cards from the document and asks the editor for layout (layoutNeeded).
     void reload();
     // Places the rail over the body view (viewport coordinates, scrolled with the text); lays
     // the cards out again when its size changed or `bodyLaidOut`, and shows the cards that
@@ -58,8 +59,16 @@ class CommentRail : public QWidget {
     };
     Placement placement(const RailCard* card) const;
 
-    // Performs a card's action.
+    // Performs a card's action: selects its text, or asks the editor for its edit.
     void act(const RailCard::Action& action, RailCard* card);
+
+  Q_SIGNALS:
+    // The cards changed: the editor places the rail (and its bands) again.
+    void layoutNeeded();
+    // A card's edits, for the editor to make as one undo step each.
+    void resolveChangeRequested(rovuvuz::RevisionID revision, bool accept);
+    void resolveThreadRequested(rovuvuz::CommentID comment, bool resolved);
+    void replyRequested(rovuvuz::CommentID comment, const QString& text);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -88,7 +97,11 @@ class CommentRail : public QWidget {
     void showVisible();
     void select(size_t card);
 
-    QPointer<EditorViewController> editor_;
+    // The source, while its object lives.
+    RailSource* source() const { return alive_ ? source_ : nullptr; }
+
+    RailSource* source_;
+    QPointer<QObject> alive_;
     RailReader reader_;
     // One row per card: comment cards first, then change cards.
     std::vector<RailCard*> cards_;

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "RovuVuz/document/DocxDocument.h"
-#include "Tovin/editor/Theme.h"
+#include "Tovin/text/Theme.h"
 
 namespace tovin {
 

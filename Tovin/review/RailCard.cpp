@@ -10,8 +10,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "Tovin/editor/Theme.h"
 #include "Tovin/review/CommentRail.h"
+#include "Tovin/text/Theme.h"
 
 namespace tovin {
 

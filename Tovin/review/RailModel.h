@@ -21,7 +21,7 @@
 
 #include "RovuVuz/document/Comments.h"
 #include "RovuVuz/snapshot/Snapshot.h"
-#include "Tovin/editor/StoryBridge.h"
+#include "Tovin/text/StoryBridge.h"
 
 namespace rovuvuz {
 class DocxDocument;
@@ -41,7 +41,7 @@ struct ChangeCardModel {
     rovuvuz::RevisionInfo revision;
     int location = 0;  // the change's range in body offsets; a table's character for one inside it
     int length = 0;
-    QString snippet;  // quoted, at most 120 units of the changed text
+    QString snippet;   // quoted, at most 120 units of the changed text
     bool row = false;  // a table row inserted or deleted
     bool operator==(const ChangeCardModel&) const = default;
 };

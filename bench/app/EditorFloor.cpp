@@ -24,12 +24,12 @@
 #include "RovuVuz/format/Sections.h"
 #include "Tovin/BenchReport.h"
 #include "Tovin/BenchTyping.h"
-#include "Tovin/EditorWindowController.h"
-#include "Tovin/TovinDocument.h"
-#include "Tovin/editor/AttributedBuilder.h"
-#include "Tovin/editor/DisplayUnits.h"
-#include "Tovin/editor/StoryText.h"
+#include "Tovin/document/TovinDocument.h"
+#include "Tovin/editor/EditorWindowController.h"
 #include "Tovin/platform/ProcessMetrics.h"
+#include "Tovin/text/AttributedBuilder.h"
+#include "Tovin/text/DisplayUnits.h"
+#include "Tovin/text/StoryText.h"
 
 namespace {
 

@@ -21,11 +21,11 @@
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/package/ZipArchive.h"
 #include "Tovin/BenchReport.h"
-#include "Tovin/TovinDocument.h"
+#include "Tovin/document/TovinDocument.h"
 #include "Tovin/editor/EditorViewController.h"
-#include "Tovin/editor/StoryBridge.h"
 #include "Tovin/review/CommentRail.h"
 #include "Tovin/review/PartLedger.h"
+#include "Tovin/text/StoryBridge.h"
 
 namespace {
 

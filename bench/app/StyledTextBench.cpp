@@ -11,8 +11,8 @@
 #include <memory>
 
 #include "RovuVuz/document/DocxDocument.h"
-#include "Tovin/editor/AttributedBuilder.h"
-#include "Tovin/editor/StoryText.h"
+#include "Tovin/text/AttributedBuilder.h"
+#include "Tovin/text/StoryText.h"
 #include "bench/BenchDocs.h"
 #include "bench/app/OffscreenApplication.h"
 

@@ -16,10 +16,10 @@
 #include "RovuVuz/package/ZipArchive.h"
 #include "Tovin/editor/ColumnTextView.h"
 #include "Tovin/editor/EditorViewController.h"
-#include "Tovin/editor/StoryText.h"
-#include "Tovin/editor/TableAttachment.h"
-#include "Tovin/editor/TableHost.h"
-#include "Tovin/editor/TableView.h"
+#include "Tovin/tables/TableAttachment.h"
+#include "Tovin/tables/TableHost.h"
+#include "Tovin/tables/TableView.h"
+#include "Tovin/text/StoryText.h"
 #include "bench/app/OffscreenApplication.h"
 
 namespace tovin::bench {
@@ -103,7 +103,8 @@ int show(rovuvuz::DocxDocument& document, bool liveTables) {
     view.resize(1000, 800);
     view.show();
     AttributedBuilder builder(&document, rovuvuz::StoryID::body(), 765);
-    if (liveTables) builder = TableAttachment::liveTables(builder, nullptr, &view, 0);
+    // Live tables have cell views in `view`; the others are laid out and drawn, without views.
+    builder = TableAttachment::liveTables(builder, tovin::TableEditorRef(), liveTables ? &view : nullptr, 0);
     StoryText::fill(*view.document(), document.snapshot(rovuvuz::StoryID::body()).blocks, builder);
     benchmark::DoNotOptimize(view.document()->size());
     QApplication::processEvents();

@@ -21,8 +21,8 @@
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/package/FileIO.h"
 #include "Tovin/BenchReport.h"
-#include "Tovin/editor/StoryBridge.h"
-#include "Tovin/editor/StoryText.h"
+#include "Tovin/text/StoryBridge.h"
+#include "Tovin/text/StoryText.h"
 
 namespace {
 
@@ -88,13 +88,26 @@ std::vector<double> joins(QTextEdit& view) {
     return micros;
 }
 
+// A bridge's host that only says how to edit: direct, or tracked by "Bench".
+struct BenchHost : tovin::EditHost {
+    bool tracked = false;
+    rovuvuz::EditMode editMode() const override {
+        return tracked ? rovuvuz::EditMode::trackedBy("Bench", std::chrono::system_clock::now())
+                       : rovuvuz::EditMode::direct();
+    }
+    bool mayEdit() const override { return true; }
+    void willEdit(tovin::StoryBridge&) override {}
+    void didEdit(tovin::StoryBridge&) override {}
+    void refused(const QString&) override {}
+};
+
 Figures bridged(const std::filesystem::path& path, bool tracked, Figures* joined = nullptr) {
     rovuvuz::DocxDocument document(rovuvuz::FileIO::read(path));
     auto view = makeView();
+    BenchHost host;
+    host.tracked = tracked;
     tovin::StoryBridge bridge(&document, StoryID::body(), view.get(),
-                              tovin::AttributedBuilder(&document, StoryID::body(), 612 * 1.25));
-    if (tracked)
-        bridge.mode = [] { return rovuvuz::EditMode::trackedBy("Bench", std::chrono::system_clock::now()); };
+                              tovin::AttributedBuilder(&document, StoryID::body(), 612 * 1.25), &host);
     bridge.load(document.snapshot(StoryID::body()).blocks);
     placeInTheMiddle(*view);
     const Figures typing = percentiles(type(*view));

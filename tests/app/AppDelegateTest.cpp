@@ -12,9 +12,9 @@
 
 #include "AppTestSupport.h"
 #include "Tovin/CommandLine.h"
-#include "Tovin/MainMenu.h"
 #include "Tovin/SettingsView.h"
-#include "Tovin/TovinDocument.h"
+#include "Tovin/commands/MainMenu.h"
+#include "Tovin/document/TovinDocument.h"
 #include "Tovin/platform/SingleInstance.h"
 #include "Tovin/platform/SystemServices.h"
 

@@ -6,6 +6,9 @@
 #include <QApplication>
 #include <QTemporaryDir>
 #include <cstdlib>
+#include <cstring>
+
+#include "AppTestSupport.h"
 
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -21,6 +24,9 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    // The process a test kills while it autosaves (SaveFaultsTest).
+    if (argc == 3 && std::strcmp(argv[1], "--autosave-child") == 0)
+        return tovin::testing::runAutosaveChild(QString::fromLocal8Bit(argv[2]));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -5,8 +5,8 @@
 #include <QFile>
 #include <QTimer>
 
-#include "Tovin/MainMenu.h"
-#include "Tovin/platform/DocumentController.h"
+#include "Tovin/commands/MainMenu.h"
+#include "Tovin/document/DocumentController.h"
 #include "Tovin/platform/UserDefaults.h"
 #include "support/TestSupport.h"
 
@@ -27,7 +27,6 @@ void AppTest::SetUp() {
     presenter_ = presenter.get();
     Alerts::setPresenter(std::move(presenter));
     delegate_ = std::make_unique<AppDelegate>();
-    delegate_->registerCommands(MainMenu::build());
     delegate_->applicationDidFinishLaunching();
     documents().setAutosaveDelays(20, 200);
     documents().setPathChooser([](bool, const QString&) { return QStringList(); });

@@ -66,4 +66,9 @@ void writeBytes(const QString& path, const rovuvuz::Bytes& bytes);
 // A .docx whose body holds one paragraph per string.
 rovuvuz::Bytes documentWithParagraphs(const QStringList& paragraphs);
 
+// `app-tests --autosave-child PATH`: opens the document at PATH and, for ever, sets its
+// first paragraph to "version N" and autosaves it in place, printing "saved N" after each
+// save, until it is killed. Returns 1 when a save fails.
+int runAutosaveChild(const QString& path);
+
 }  // namespace tovin::testing

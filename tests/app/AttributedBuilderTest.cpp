@@ -10,15 +10,15 @@
 #include <QTextDocument>
 
 #include "RovuVuz/document/DocxDocument.h"
-#include "Tovin/editor/Attachments.h"
-#include "Tovin/editor/AttributedBuilder.h"
-#include "Tovin/editor/DisplayUnits.h"
-#include "Tovin/editor/FontResolver.h"
-#include "Tovin/editor/StoryText.h"
-#include "Tovin/editor/TableAttachment.h"
-#include "Tovin/editor/TableView.h"
-#include "Tovin/editor/TextProperties.h"
-#include "Tovin/editor/Theme.h"
+#include "Tovin/tables/TableAttachment.h"
+#include "Tovin/tables/TableView.h"
+#include "Tovin/text/Attachments.h"
+#include "Tovin/text/AttributedBuilder.h"
+#include "Tovin/text/DisplayUnits.h"
+#include "Tovin/text/FontResolver.h"
+#include "Tovin/text/StoryText.h"
+#include "Tovin/text/TextProperties.h"
+#include "Tovin/text/Theme.h"
 #include "support/TestSupport.h"
 
 namespace tovin::testing {
@@ -397,7 +397,9 @@ TEST(StoryTextAssembly, EachBlockIsOneQtBlockAndTablesOneCharacter) {
         "w:val=\"48\"/></w:rPr></w:pPr></w:p><w:p><w:r><w:t>Last</w:t></w:r></w:p>";
     rovuvuz::DocxDocument document(rovuvuz::testing::makePackage(rovuvuz::testing::minimalDocument(body)));
     const rovuvuz::StorySnapshot story = document.snapshot(rovuvuz::StoryID::body());
-    AttributedBuilder builder(&document, rovuvuz::StoryID::body(), column);
+    // Tables measured and drawn without a view, as pages and scratch documents show them.
+    const AttributedBuilder builder = TableAttachment::liveTables(
+        AttributedBuilder(&document, rovuvuz::StoryID::body(), column), TableEditorRef(), nullptr, 0);
     QTextDocument text;
     StoryText::fill(text, story.blocks, builder);
 

@@ -13,10 +13,10 @@
 #include "Tovin/Bench.h"
 #include "Tovin/BenchReport.h"
 #include "Tovin/BenchTyping.h"
-#include "Tovin/EditorWindowController.h"
-#include "Tovin/TovinDocument.h"
+#include "Tovin/document/DocumentController.h"
+#include "Tovin/document/TovinDocument.h"
 #include "Tovin/editor/EditorViewController.h"
-#include "Tovin/platform/DocumentController.h"
+#include "Tovin/editor/EditorWindowController.h"
 
 namespace tovin::testing {
 namespace {
@@ -50,7 +50,7 @@ class BenchTest : public AppTest {
         Bench::open(path);
         if (!waitFor([this] { return !firstPaints().isEmpty(); })) return nullptr;
         TovinDocument* document = documents().currentDocument();
-        EditorWindowController* controller = document ? documents().windowController(document) : nullptr;
+        EditorWindowController* controller = document ? EditorWindowController::of(document) : nullptr;
         return controller ? controller->editor() : nullptr;
     }
 
@@ -196,7 +196,7 @@ TEST_F(BenchTest, OnlyTheFirstPaintOfTheCopyReports) {
     ASSERT_NE(benchOpen(original), nullptr);
     TovinDocument* second = documents().openDocument(other);
     ASSERT_NE(second, nullptr);
-    EditorViewController* editor = documents().windowController(second)->editor();
+    EditorViewController* editor = EditorWindowController::of(second)->editor();
     ASSERT_TRUE(waitFor([&] { return editor->isVisible(); }));
     editor->body()->viewport()->repaint();
     settle();

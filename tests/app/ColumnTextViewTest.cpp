@@ -13,9 +13,9 @@
 #include <QTextLayout>
 
 #include "RovuVuz/document/DocxDocument.h"
-#include "Tovin/editor/AttributedBuilder.h"
 #include "Tovin/editor/ColumnTextView.h"
-#include "Tovin/editor/ListLabels.h"
+#include "Tovin/text/AttributedBuilder.h"
+#include "Tovin/text/ListLabels.h"
 #include "support/TestSupport.h"
 
 namespace tovin::testing {

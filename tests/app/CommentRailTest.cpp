@@ -16,15 +16,15 @@
 
 #include "ReviewTestSupport.h"
 #include "RovuVuz/edit/StructuralEdit.h"
-#include "Tovin/MainMenu.h"
-#include "Tovin/editor/BandTextView.h"
+#include "Tovin/commands/MainMenu.h"
+#include "Tovin/document/EditorUndo.h"
 #include "Tovin/editor/ColumnTextView.h"
-#include "Tovin/editor/EditorUndo.h"
-#include "Tovin/editor/StoryBridge.h"
-#include "Tovin/editor/TableHost.h"
-#include "Tovin/editor/TableView.h"
-#include "Tovin/editor/Theme.h"
 #include "Tovin/review/CommentRail.h"
+#include "Tovin/tables/TableHost.h"
+#include "Tovin/tables/TableView.h"
+#include "Tovin/text/BandTextView.h"
+#include "Tovin/text/StoryBridge.h"
+#include "Tovin/text/Theme.h"
 
 namespace tovin::testing {
 namespace {
@@ -169,11 +169,21 @@ TEST_F(CommentRailTest, SnippetsStopAfter120UnitsAndAPictureQuotesNothing) {
 }
 
 TEST_F(CommentRailTest, ThreadsListDirectRepliesAndResolvedOnesOfferOnlyReopen) {
+    countingParagraphIDs();
     auto doc = engineDocument("<w:p><w:r><w:t>One two three</w:t></w:r></w:p>");
     const auto p = firstParagraph(*doc);
     const CommentID first = doc->addComment(p, StoryID::body(), {0, 3}, u"Why?", "Ada", reviewDate);
     const CommentID answer = doc->reply(first, u"Because.", "Bea", reviewDate);
-    doc->reply(answer, u"Really?", "Cy", reviewDate);  // a reply to a reply
+    doc->reply(answer, u"Really?", "Cy", reviewDate);
+    // A reply to a reply, as other producers write one (the engine's own reply answers the
+    // thread's first comment): its parent is the answer's paragraph, 2, not the first's, 1.
+    const rovuvuz::PartName extendedName("word/commentsExtended.xml");
+    const rovuvuz::SharedBytes extended = doc->partData(extendedName);
+    std::string nested(extended->begin(), extended->end());
+    const std::string direct = "w15:paraId=\"00000003\" w15:paraIdParent=\"00000001\"";
+    ASSERT_NE(nested.find(direct), std::string::npos) << nested;
+    nested.replace(nested.find(direct), direct.size(), "w15:paraId=\"00000003\" w15:paraIdParent=\"00000002\"");
+    doc->storePart(extendedName, rovuvuz::share(rovuvuz::toBytes(nested)));
     const CommentID second = doc->addComment(p, StoryID::body(), {4, 7}, u"Done here", "Ada", reviewDate);
     doc->setResolved(second, true);
     open(doc->data());

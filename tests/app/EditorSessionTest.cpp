@@ -9,11 +9,11 @@
 
 #include "AppTestSupport.h"
 #include "RovuVuz/document/DocxDocument.h"
-#include "Tovin/EditorWindowController.h"
-#include "Tovin/MainMenu.h"
-#include "Tovin/TovinDocument.h"
+#include "Tovin/commands/MainMenu.h"
+#include "Tovin/document/DocumentController.h"
+#include "Tovin/document/TovinDocument.h"
 #include "Tovin/editor/EditorSession.h"
-#include "Tovin/platform/DocumentController.h"
+#include "Tovin/editor/EditorWindowController.h"
 #include "Tovin/platform/UserDefaults.h"
 #include "support/TestSupport.h"
 
@@ -28,12 +28,12 @@ class EditorSessionTest : public AppTest {
         original = documentWithParagraphs(paragraphs);
         document = documents().openDocument(writeScratch("typed.docx", original));
         ASSERT_NE(document, nullptr);
-        controller = documents().windowController(document);
+        controller = EditorWindowController::of(document);
         session = controller->session();
         view = controller->textView();
         QApplication::setActiveWindow(view->window());
         view->setFocus();
-        session->undo().clock = [this] { return Clock::time_point() + elapsed; };
+        session->undo().setClock([this] { return Clock::time_point() + elapsed; });
     }
     void place(int anchor, int position = -1) {
         QTextCursor cursor = view->textCursor();
@@ -50,9 +50,9 @@ class EditorSessionTest : public AppTest {
         QTest::keySequence(view, keys);
         settle();
     }
-    void run(const char* selector) {
+    void run(Command command) {
         MainMenu::build().validate();
-        MainMenu::build().action(selector)->trigger();
+        MainMenu::build().action(command)->trigger();
         settle();
     }
     QString engineText() {
@@ -116,9 +116,9 @@ TEST_F(EditorSessionTest, TypingUnderASecondApartIsOneUndoStepAndUndoingAllGives
 TEST_F(EditorSessionTest, TrackMyEditsTypesInsertionsAndDeletionsByTheAuthor) {
     UserDefaults::setValue("authorName", "Rosa Tester");
     open({"Plain words"});
-    run("toggleTracking:");
+    run(Command::toggleTracking);
     EXPECT_TRUE(document->trackChanges());
-    EXPECT_TRUE(MainMenu::build().action("toggleTracking:")->isChecked());
+    EXPECT_TRUE(MainMenu::build().action(Command::toggleTracking)->isChecked());
     place(5);
     type("new ");
     place(11);
@@ -136,11 +136,11 @@ TEST_F(EditorSessionTest, TrackMyEditsTypesInsertionsAndDeletionsByTheAuthor) {
 TEST_F(EditorSessionTest, EditMenuCommandsChangeTheDocumentThroughTheView) {
     open({"One two three", "Four"});
     place(4, 8);
-    run("cut:");
+    run(Command::cut);
     EXPECT_EQ(engineText(), "One three|Four|");
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "two ");
     place(0);
-    run("paste:");
+    run(Command::paste);
     EXPECT_EQ(engineText(), "two One three|Four|");
 
     // Rich text on the clipboard arrives as its plain text.
@@ -149,15 +149,15 @@ TEST_F(EditorSessionTest, EditMenuCommandsChangeTheDocumentThroughTheView) {
     rich->setText("bold\nx");
     QGuiApplication::clipboard()->setMimeData(rich);
     place(18);
-    run("pasteAsPlainText:");
+    run(Command::pasteAsPlainText);
     EXPECT_EQ(engineText(), "two One three|Fourbold|x|");
 
     place(0, 4);
-    run("delete:");
+    run(Command::deleteSelection);
     EXPECT_EQ(engineText(), "One three|Fourbold|x|");
-    run("selectAll:");
+    run(Command::selectAll);
     EXPECT_EQ(view->textCursor().selectedText().size(), view->document()->characterCount() - 1);
-    run("copy:");
+    run(Command::copy);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "One three\nFourbold\nx");
     EXPECT_EQ(engineText(), "One three|Fourbold|x|");
 }

@@ -1,6 +1,6 @@
 // A fixture that opens a package as the application opens a file: a document, its window
 // and editor, and the menu's handlers finding that editor as the current one. Refused edits
-// are counted rather than beeped.
+// are counted, with their reasons.
 #pragma once
 
 #include <QTextEdit>
@@ -11,11 +11,11 @@
 
 #include "AppTestSupport.h"
 #include "RovuVuz/document/DocxDocument.h"
-#include "Tovin/EditorWindowController.h"
-#include "Tovin/TovinDocument.h"
-#include "Tovin/editor/EditorActions.h"
+#include "Tovin/document/DocumentController.h"
+#include "Tovin/document/EditSeam.h"
+#include "Tovin/document/TovinDocument.h"
 #include "Tovin/editor/EditorViewController.h"
-#include "Tovin/platform/DocumentController.h"
+#include "Tovin/editor/EditorWindowController.h"
 #include "support/TestSupport.h"
 
 namespace tovin::testing {
@@ -29,11 +29,14 @@ class EditorTest : public AppTest {
         const QString name = QStringLiteral("doc%1.docx").arg(++opened_);
         document = documents().openDocument(writeScratch(name, *package));
         ASSERT_NE(document, nullptr);
-        editor = documents().windowController(document)->editor();
+        editor = EditorWindowController::of(document)->editor();
         ASSERT_NE(editor, nullptr);
-        documents().windowController(document)->showWindow();
+        EditorWindowController::of(document)->showWindow();
         editor->body()->setFocus();
-        EditorActions::beep = [this] { ++beeps; };
+        QObject::connect(&editor->seam(), &EditSeam::refused, editor, [this](const QString& reason) {
+            ++beeps;
+            refusals << reason;
+        });
         settle();
     }
     void open(const std::string& body, std::vector<std::pair<std::string, std::string>> extra = {},
@@ -42,10 +45,7 @@ class EditorTest : public AppTest {
         parts.insert(parts.end(), extra.begin(), extra.end());
         open(rovuvuz::testing::makePackage(parts));
     }
-    void TearDown() override {
-        EditorActions::beep = [] {};
-        AppTest::TearDown();
-    }
+
     std::string part(const std::string& name) {
         const rovuvuz::SharedBytes bytes = document->docx()->partData(rovuvuz::PartName{name});
         return std::string(bytes->begin(), bytes->end());
@@ -54,7 +54,9 @@ class EditorTest : public AppTest {
     rovuvuz::SharedBytes original;
     TovinDocument* document = nullptr;
     EditorViewController* editor = nullptr;
+    // Refusals announced by the editor's seam (each beeps), with their reasons.
     int beeps = 0;
+    QStringList refusals;
 
   private:
     int opened_ = 0;

@@ -5,7 +5,7 @@
 
 #include "AppTestSupport.h"
 #include "Tovin/editor/FooterBar.h"
-#include "Tovin/editor/WordCount.h"
+#include "Tovin/text/WordCount.h"
 
 namespace tovin::testing {
 namespace {

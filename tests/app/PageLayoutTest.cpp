@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QFileInfo>
+#include <QPainter>
+#include <QTemporaryDir>
 #include <QPdfWriter>
 
 #include "RovuVuz/document/DocxDocument.h"
@@ -265,4 +268,26 @@ TEST(PageLayoutHostileGeometry, TenThousandRowTableLaysOutOnManyPages) {
     const PageLayout layout(*doc);
     EXPECT_GT(layout.pages().size(), 100u);
     EXPECT_EQ(layout.pages().back().lines.end, 20000);
+}
+
+// A painter that cannot start draws nothing, and says so: an export must not go on to
+// commit the empty file as the PDF.
+TEST(PdfExportFailure, PagesThatCouldNotBeDrawnAreReportedNotWritten) {
+    auto doc = document(paragraphs(3));
+    const PageLayout layout(*doc);
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    {
+        QPdfWriter unreachable(folder.filePath("missing/out.pdf"));
+        EXPECT_FALSE(PdfExport::render(layout, unreachable, 0, 0));
+    }
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&out);
+    {
+        QPainter busy(&writer);  // a device takes one painter at a time
+        EXPECT_FALSE(PdfExport::render(layout, writer, 0, 0));
+    }
+    EXPECT_TRUE(PdfExport::write(layout, folder.filePath("missing/out.pdf"), "t").has_value());
+    EXPECT_FALSE(QFileInfo::exists(folder.filePath("missing/out.pdf")));
 }

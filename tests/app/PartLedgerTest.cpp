@@ -8,8 +8,9 @@
 
 #include "ReviewTestSupport.h"
 #include "RovuVuz/package/ZipArchive.h"
-#include "Tovin/editor/EditorUndo.h"
+#include "Tovin/document/EditorUndo.h"
 #include "Tovin/editor/FooterBar.h"
+#include "Tovin/editor/ReviewCommands.h"
 #include "Tovin/review/PartLedger.h"
 
 namespace tovin::testing {
@@ -98,7 +99,7 @@ TEST_F(PartLedgerTest, AFirstCommentAddsTallTicksForThePartsTheSaveCreates) {
     cursor.setPosition(0);
     cursor.setPosition(5, QTextCursor::KeepAnchor);
     editor->body()->setTextCursor(cursor);
-    EditorActions::addComment(*editor, "Nice");
+    ReviewCommands::addComment(*editor, "Nice");
     settleRefresh();
     const std::set<std::string> tall = rewritten(reading());
     EXPECT_TRUE(tall.count("word/comments.xml"));
@@ -136,7 +137,7 @@ TEST_F(PartLedgerTest, TheLedgerNamesExactlyThePartsASaveChanges) {
         if (kind == 2 && at < length) {
             cursor.setPosition(std::min(at + 4, length), QTextCursor::KeepAnchor);
             editor->body()->setTextCursor(cursor);
-            EditorActions::addComment(*editor, "Checked");
+            ReviewCommands::addComment(*editor, "Checked");
         } else {
             document->setTrackChanges(kind == 1);
             editor->body()->setTextCursor(cursor);

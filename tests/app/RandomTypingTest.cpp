@@ -12,7 +12,8 @@
 #include <random>
 
 #include "RovuVuz/document/DocxDocument.h"
-#include "Tovin/editor/StoryBridge.h"
+#include "TestEditHost.h"
+#include "Tovin/text/StoryBridge.h"
 #include "support/TestSupport.h"
 
 namespace tovin::testing {
@@ -56,10 +57,10 @@ TEST_P(RandomTyping, TheViewAlwaysShowsTheEnginesTextAndTheSavedFileKeepsIt) {
     view.resize(600, 400);
     view.show();
     view.setFocus();
+    TestEditHost host;
+    if (tracked) host.mode = EditMode::trackedBy("Random", std::chrono::system_clock::now());
     StoryBridge bridge(document.get(), StoryID::body(), &view,
-                       AttributedBuilder(document.get(), StoryID::body(), 500));
-    if (tracked) bridge.mode = [] { return EditMode::trackedBy("Random", std::chrono::system_clock::now()); };
-    bridge.beep = [] {};
+                       AttributedBuilder(document.get(), StoryID::body(), 500), &host);
     bridge.load(std::move(blocks));
 
     std::mt19937 random(std::hash<std::string>()(path.filename().string()) + tracked);

@@ -9,8 +9,8 @@
 #include <QTextLayout>
 
 #include "AppTestSupport.h"
-#include "Tovin/editor/SpellingHighlighter.h"
 #include "Tovin/platform/Spelling.h"
+#include "Tovin/text/SpellingHighlighter.h"
 
 namespace tovin::testing {
 namespace {

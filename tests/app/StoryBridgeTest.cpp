@@ -13,8 +13,9 @@
 #include <memory>
 
 #include "RovuVuz/document/DocxDocument.h"
-#include "Tovin/editor/StoryBridge.h"
-#include "Tovin/editor/TextProperties.h"
+#include "TestEditHost.h"
+#include "Tovin/text/StoryBridge.h"
+#include "Tovin/text/TextProperties.h"
 #include "support/TestSupport.h"
 
 namespace tovin::testing {
@@ -47,10 +48,7 @@ class StoryBridgeTest : public ::testing::Test {
         view->activateWindow();
         view->setFocus();
         bridge = std::make_unique<StoryBridge>(doc.get(), StoryID::body(), view.get(),
-                                               AttributedBuilder(doc.get(), StoryID::body(), 600));
-        bridge->willEdit = [this](StoryBridge&) { ++engineCalls; };
-        bridge->mode = [this] { return mode; };
-        bridge->beep = [this] { ++beeps; };
+                                               AttributedBuilder(doc.get(), StoryID::body(), 600), &host);
         bridge->load(doc->snapshot(StoryID::body()).blocks);
     }
 
@@ -98,9 +96,10 @@ class StoryBridgeTest : public ::testing::Test {
     std::unique_ptr<DocxDocument> doc;
     std::unique_ptr<QTextEdit> view;
     std::unique_ptr<StoryBridge> bridge;
-    EditMode mode = EditMode::direct();
-    int engineCalls = 0;
-    int beeps = 0;
+    TestEditHost host;
+    EditMode& mode = host.mode;
+    int& engineCalls = host.engineCalls;
+    int& beeps = host.beeps;
 };
 
 TEST_F(StoryBridgeTest, AKeystrokeIsOneEngineCallThatRewritesOnlyAttributes) {
@@ -227,7 +226,7 @@ TEST_F(StoryBridgeTest, AnEditReachingIntoATableBeepsAndIsPutBack) {
 
 TEST_F(StoryBridgeTest, AnEngineRefusalBeepsAndReloadsTheModel) {
     open(paragraphs({"abc"}));
-    bridge->willEdit = [this](StoryBridge&) {
+    host.beforeEdit = [this] {
         // The paragraph vanishes under the bridge: the engine refuses the edit.
         doc->restoreStory(StoryID::body(), doc->storyData(StoryID::body()));
     };

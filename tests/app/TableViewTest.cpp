@@ -3,6 +3,7 @@
 // column commands of a cell's context menu, long tables, and refusals.
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -13,20 +14,20 @@
 
 #include "AppTestSupport.h"
 #include "RovuVuz/document/DocxDocument.h"
-#include "Tovin/EditorWindowController.h"
-#include "Tovin/TovinDocument.h"
-#include "Tovin/editor/BandTextView.h"
+#include "Tovin/document/DocumentController.h"
+#include "Tovin/document/EditSeam.h"
+#include "Tovin/document/TovinDocument.h"
 #include "Tovin/editor/ColumnTextView.h"
-#include "Tovin/editor/EditorActions.h"
 #include "Tovin/editor/EditorSession.h"
 #include "Tovin/editor/EditorViewController.h"
+#include "Tovin/editor/EditorWindowController.h"
 #include "Tovin/editor/FooterBar.h"
-#include "Tovin/editor/StoryBridge.h"
-#include "Tovin/editor/TableAttachment.h"
-#include "Tovin/editor/TableGeometry.h"
-#include "Tovin/editor/TableHost.h"
-#include "Tovin/editor/TableView.h"
-#include "Tovin/platform/DocumentController.h"
+#include "Tovin/tables/TableAttachment.h"
+#include "Tovin/tables/TableGeometry.h"
+#include "Tovin/tables/TableHost.h"
+#include "Tovin/tables/TableView.h"
+#include "Tovin/text/BandTextView.h"
+#include "Tovin/text/StoryBridge.h"
 #include "support/TestSupport.h"
 
 namespace tovin::testing {
@@ -183,15 +184,11 @@ class TableViewTest : public AppTest {
             rovuvuz::testing::makePackage(rovuvuz::testing::minimalDocument(body));
         document = documents().openDocument(writeScratch("doc.docx", *package));
         ASSERT_NE(document, nullptr);
-        editor = documents().windowController(document)->editor();
+        editor = EditorWindowController::of(document)->editor();
         ASSERT_NE(editor, nullptr);
-        documents().windowController(document)->showWindow();
-        EditorActions::beep = [this] { ++beeps; };
+        EditorWindowController::of(document)->showWindow();
+        QObject::connect(&editor->seam(), &EditSeam::refused, editor, [this] { ++beeps; });
         settle();
-    }
-    void TearDown() override {
-        EditorActions::beep = [] {};
-        AppTest::TearDown();
     }
 
     // The body's table views in text order.
@@ -372,8 +369,13 @@ TEST_F(TableViewTest, EdgeCommandsGoToTheEngineAndARefusalLeavesTheTable) {
     runMenu(cellView(0), "Delete Row");  // the engine keeps a table's last row
     EXPECT_EQ(beeps, 1);
     EXPECT_EQ(body(), before);
+    EXPECT_FALSE(editor->document()->isDocumentEdited());
     EXPECT_FALSE(editor->undo().canUndo());  // a refusal leaves no step to undo
     EXPECT_EQ(tables().at(0)->cells().size(), 2u);
+    // The footer says why, in the engine's words, for a few seconds.
+    QLabel* message = editor->footer()->message();
+    EXPECT_TRUE(message->isVisibleTo(editor->footer()));
+    EXPECT_EQ(message->text(), "This edit is not supported here: a table keeps at least one row.");
 
     runMenu(cellView(1), "Insert Column Right");  // after the last column: the engine takes it
     EXPECT_EQ(beeps, 1);

@@ -118,6 +118,56 @@ sys.exit(1 if bad or checked == 0 else 0)
 PY
     then pass; else fail "page sizes differ from python-docx's"; fi
 
+    # page: every section as python-docx reads it: size, orientation, how it starts, its
+    # title page, its own default header and footer parts, and the even-and-odd setting.
+    if /usr/bin/python3 - "$cli" "$corpus_dir" <<'PY'
+import glob, json, subprocess, sys, docx
+cli, corpus = sys.argv[1], sys.argv[2]
+starts = {0: "continuous", 1: "nextColumn", 2: "nextPage", 3: "evenPage", 4: "oddPage"}
+checked = bad = several = 0
+for path in sorted(glob.glob(corpus + "/*.docx")):
+    try:
+        document = docx.Document(path)
+        sections = list(document.sections)
+        even = document.settings.odd_and_even_pages_header_footer
+    except Exception:
+        continue
+    out = subprocess.run([cli, "page", "--json", path], capture_output=True, text=True)
+    report = json.loads(out.stdout) if out.returncode == 0 else None
+    problems = []
+    if report is None:
+        problems.append("exit %d" % out.returncode)
+    elif sections and len(report["sections"]) != len(sections):
+        problems.append("%d sections, python-docx %d" % (len(report["sections"]), len(sections)))
+    else:
+        if report["evenAndOddHeaders"] != even:
+            problems.append("even and odd headers")
+        for ours, theirs in zip(report["sections"], sections):
+            try:
+                if theirs.page_width is not None and abs(ours["page"]["width"] - theirs.page_width / 12700) > 0.01:
+                    problems.append("width")
+                if ours["page"]["orientation"] != ("landscape" if theirs.orientation == 1 else "portrait"):
+                    problems.append("orientation")
+                if ours["start"] != starts.get(int(theirs.start_type), "nextPage"):
+                    problems.append("start %s" % ours["start"])
+                if ours["titlePage"] != theirs.different_first_page_header_footer:
+                    problems.append("title page")
+                for band, ours_band in ((theirs.header, ours["headers"]), (theirs.footer, ours["footers"])):
+                    if band._has_definition and ours_band["default"] != band.part.partname.lstrip("/"):
+                        problems.append("band %s" % ours_band["default"])
+            except (ValueError, KeyError) as error:
+                # python-docx refuses values outside the schema that Tovin reads leniently.
+                continue
+        several += len(sections) > 1
+    if problems:
+        print("FAIL: page sections %s: %s" % (path, ", ".join(problems)))
+        bad += 1
+    checked += 1
+print("page sections: %d documents, %d with several sections" % (checked, several))
+sys.exit(1 if bad or checked == 0 or several == 0 else 0)
+PY
+    then pass; else fail "sections differ from python-docx's"; fi
+
     # styles: the menu holds the visible or quick paragraph styles, by priority (99 when
     # unstated); python-docx's hidden is w:semiHidden, its quick_style w:qFormat.
     if /usr/bin/python3 - "$cli" "$corpus_dir" <<'PY'

@@ -186,5 +186,32 @@ run reject-all "$work/moved.docx" -o "$work/m2.docx"
 [[ $status -eq 0 && $("$cli" text "$work/m2.docx") == "Stay. Moved. " ]] && ! unzip -p "$work/m2.docx" word/document.xml | grep -q move \
     && pass || fail "reject-all of a move: $(cat "$work/out")"
 
+# new: a package python's zipfile and XML parser read whole, on the locale's paper unless
+# told; an existing file is kept unless --force; the author is escaped.
+LANG=en_US.UTF-8 LC_ALL= LC_PAPER= run new "$work/new-us.docx" --author 'A&B <x>' --date 2024-05-01T12:34:56Z
+[[ $status -eq 0 ]] && python3 - "$work/new-us.docx" <<'PY' && pass || fail "new: $(cat "$work/err")"
+import sys, zipfile, xml.dom.minidom as dom
+z = zipfile.ZipFile(sys.argv[1])
+assert z.testzip() is None
+parts = {name: dom.parseString(z.read(name)) for name in z.namelist()}
+size = parts["word/document.xml"].getElementsByTagName("w:pgSz")[0]
+assert size.getAttribute("w:w") == "12240", size.toxml()
+core = parts["docProps/core.xml"]
+assert core.getElementsByTagName("dc:creator")[0].firstChild.data == "A&B <x>"
+assert core.getElementsByTagName("dcterms:created")[0].firstChild.data == "2024-05-01T12:34:56Z"
+PY
+LANG=de_DE.UTF-8 LC_ALL= LC_PAPER= run new "$work/new-de.docx" --json
+[[ $status -eq 0 ]] && grep -q '"paper": "a4"' "$work/out" && "$cli" page "$work/new-de.docx" | grep -q '595.3 x 841.9' \
+    && pass || fail "new on an A4 locale: $(cat "$work/out" "$work/err")"
+LANG=de_DE.UTF-8 run new "$work/new-de.docx" --paper letter
+[[ $status -eq 1 ]] && grep -q 'already exists' "$work/err" && "$cli" page "$work/new-de.docx" | grep -q '595.3' \
+    && pass || fail "new over an existing file: exit $status"
+run new "$work/new-de.docx" --paper letter --force
+[[ $status -eq 0 ]] && "$cli" page "$work/new-de.docx" | grep -q '612 x 792' && pass || fail "new --force: exit $status"
+run new "$work/new-x.docx" --paper legal
+[[ $status -eq 2 ]] && pass || fail "new --paper legal: exit $status"
+"$cli" save "$work/new-us.docx" -o "$work/new-us2.docx" >/dev/null && cmp -s "$work/new-us.docx" "$work/new-us2.docx" \
+    && pass || fail "an unchanged save of a new document is not byte-identical"
+
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]

@@ -131,7 +131,7 @@ TEST(Numbering, NumberFormats) {
         {0, "upperRoman", ""},        {-3, "lowerRoman", ""},
         {7, "decimalZero", "07"},     {12, "decimalZero", "12"},
         {0, "decimalZero", "00"},     {-4, "decimalZero", "-4"},
-        {42, "decimal", "42"},        {42, "ordinal", "42"},
+        {42, "decimal", "42"},        {42, "ordinal", "42nd"},
         {-1, "decimal", "-1"},
     };
     for (const Row& row : rows)

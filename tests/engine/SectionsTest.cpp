@@ -63,8 +63,10 @@ TEST(PageSetup, AbsurdValuesStayOnAPage) {
         "<w:pgSz w:w=\"99999999999\" w:h=\"-5\"/><w:pgMar w:top=\"1e308\" w:left=\"-300\" w:header=\"nan\"/>"
         "<w:cols w:num=\"2147483647\"/>");
     EXPECT_EQ(p.width, FormatValues::longestLength);
-    EXPECT_EQ(p.height, 1);
-    EXPECT_EQ(p.top, FormatValues::longestLength);
+    EXPECT_EQ(p.height, 792);  // a negative side is no side: the default's
+    // The top margin is clamped, then shrunk with the bottom one to leave room for text.
+    EXPECT_NEAR(p.top + p.bottom, p.height - PageSetup::smallestSide, 1e-9);
+    EXPECT_GT(p.top, 700);
     EXPECT_EQ(p.left, 0);
     EXPECT_EQ(p.header, 36);
     EXPECT_GT(p.columns, 1);

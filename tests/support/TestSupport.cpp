@@ -199,6 +199,15 @@ std::string rel(std::string_view id, std::string_view kind, std::string_view tar
            "\" Target=\"" + std::string(target) + "\"" + (external ? " TargetMode=\"External\"" : "") + "/>";
 }
 
+SharedBytes packageWith(std::string_view bodyXml, const std::vector<RelatedPart>& parts,
+                        std::string_view documentRels) {
+    std::string rels(documentRels);
+    for (size_t i = 0; i < parts.size(); ++i) rels += rel("rIdP" + std::to_string(i + 1), parts[i].kind, parts[i].name);
+    auto all = minimalDocument(bodyXml, rels);
+    for (const RelatedPart& part : parts) all.emplace_back("word/" + part.name, part.xml);
+    return makePackage(all);
+}
+
 size_t count(std::string_view haystack, std::string_view needle) {
     size_t n = 0;
     for (size_t at = haystack.find(needle); at != std::string_view::npos; at = haystack.find(needle, at + 1)) ++n;

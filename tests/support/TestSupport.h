@@ -27,6 +27,20 @@ SharedBytes makePackage(const std::vector<std::pair<std::string, std::string>>& 
 std::vector<std::pair<std::string, std::string>> minimalDocument(std::string_view bodyXml,
                                                                  std::string_view documentRels = {});
 
+// A package around a body with more parts, each related from the main part: `parts` are
+// (relationship kind, part name under word/, XML), and their relationship ids are rIdP1,
+// rIdP2, … in order. `documentRels` adds further relationships.
+struct RelatedPart {
+    std::string kind;
+    std::string name;
+    std::string xml;
+};
+SharedBytes packageWith(std::string_view bodyXml, const std::vector<RelatedPart>& parts,
+                        std::string_view documentRels = {});
+// The WordprocessingML main namespace declaration, for building parts in tests.
+inline constexpr std::string_view mainNamespace =
+    "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
+
 // One <Relationship> element of the officeDocument type family ("header", "image", …).
 std::string rel(std::string_view id, std::string_view kind, std::string_view target, bool external = false);
 

@@ -1,0 +1,104 @@
+#include "Tovin/editor/FormatCommands.h"
+
+#include <QFont>
+#include <QTextEdit>
+#include <functional>
+#include <set>
+
+#include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/StructuralEdit.h"
+#include "Tovin/document/EditSeam.h"
+#include "Tovin/editor/EditorSelection.h"
+#include "Tovin/editor/EditorViewController.h"
+#include "Tovin/editor/FormatPopover.h"
+#include "Tovin/text/StoryBridge.h"
+
+namespace tovin::FormatCommands {
+
+namespace {
+
+using rovuvuz::ParagraphID;
+using rovuvuz::RunFormatChange;
+using rovuvuz::StructuralEdit;
+using rovuvuz::TextRange;
+
+// One edit per paragraph the selection reaches, all in one undo step; then the touched
+// paragraphs are drawn again.
+void applyToParagraphs(EditorViewController& editor, EditorSelection::Ranges ranges,
+                       const std::function<StructuralEdit(ParagraphID, TextRange)>& make) {
+    const auto active = editor.active();
+    if (ranges.empty()) return editor.seam().refuse();
+    std::set<ParagraphID> touched;
+    const rovuvuz::EditMode mode = editor.editMode();
+    const bool made = editor.seam().run([&] {
+        for (const auto& [paragraph, range] : ranges) {
+            editor.doc()->apply(make(paragraph, range), active.bridge->story(), mode);
+            touched.insert(paragraph);
+        }
+    });
+    if (!made) return;
+    editor.modelChanged();
+    active.bridge->refresh(touched);
+    editor.popover()->sync();
+}
+
+void runFormat(EditorViewController& editor, RunFormatChange change) {
+    EditorSelection::Ranges ranges = EditorSelection::paragraphRanges(editor.active());
+    // A caret alone formats nothing.
+    std::erase_if(ranges, [](const auto& range) { return range.second.size() == 0; });
+    applyToParagraphs(editor, std::move(ranges), [change](ParagraphID paragraph, TextRange range) {
+        return StructuralEdit{StructuralEdit::SetRunFormat{paragraph, range, change}};
+    });
+}
+
+void paragraphFormat(EditorViewController& editor, const std::function<StructuralEdit(ParagraphID)>& make) {
+    applyToParagraphs(editor, EditorSelection::paragraphRanges(editor.active()),
+                      [&make](ParagraphID paragraph, TextRange) { return make(paragraph); });
+}
+
+}  // namespace
+
+void toggle(EditorViewController& editor, RunFormatChange::Toggle mark) {
+    const QTextCharFormat format = EditorSelection::attributes(editor.active());
+    bool on = false;
+    switch (mark) {
+        case RunFormatChange::Toggle::bold:
+            on = format.fontWeight() >= QFont::Bold;
+            break;
+        case RunFormatChange::Toggle::italic:
+            on = format.fontItalic();
+            break;
+        case RunFormatChange::Toggle::underline:
+            on = format.fontUnderline();
+            break;
+        case RunFormatChange::Toggle::strike:
+            on = format.fontStrikeOut();
+            break;
+    }
+    runFormat(editor, RunFormatChange{RunFormatChange::Switch{mark, !on}});
+}
+
+void toggleScript(EditorViewController& editor, rovuvuz::VerticalAlign script) {
+    const qreal offset = EditorSelection::attributes(editor.active()).baselineOffset();
+    const bool already = script == rovuvuz::VerticalAlign::superscript ? offset > 0 : offset < 0;
+    runFormat(editor, RunFormatChange{
+                          RunFormatChange::VertAlign{already ? rovuvuz::VerticalAlign::baseline : script}});
+}
+
+void align(EditorViewController& editor, rovuvuz::Alignment alignment) {
+    paragraphFormat(editor, [alignment](ParagraphID paragraph) {
+        return StructuralEdit{StructuralEdit::SetParagraphFormat{
+            paragraph, rovuvuz::ParagraphFormatChange{rovuvuz::ParagraphFormatChange::Align{alignment}}}};
+    });
+}
+
+void setParagraphStyle(EditorViewController& editor, const std::optional<std::string>& styleID) {
+    std::optional<rovuvuz::StyleID> style;
+    if (styleID) style = rovuvuz::StyleID{*styleID};
+    paragraphFormat(editor, [style](ParagraphID paragraph) {
+        return StructuralEdit{StructuralEdit::SetParagraphStyle{paragraph, style}};
+    });
+    if (StoryBridge* bridge = editor.active().bridge) bridge->relabel();
+}
+
+}  // namespace tovin::FormatCommands

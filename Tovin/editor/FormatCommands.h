@@ -1,0 +1,27 @@
+// The Format menu's character and paragraph commands on the active view's selection:
+// bold, italic, underline and strikethrough, super- and subscript, alignment, and the
+// paragraph style the format popover sets. Each is one edit through the editor's seam.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "RovuVuz/format/EffectiveFormat.h"
+#include "RovuVuz/format/FormatEdit.h"
+
+namespace tovin {
+
+class EditorViewController;
+
+namespace FormatCommands {
+
+// Turns a mark on over the selection, or off when its first character has it.
+void toggle(EditorViewController& editor, rovuvuz::RunFormatChange::Toggle mark);
+// Superscript or subscript, or back to the baseline when the selection already is.
+void toggleScript(EditorViewController& editor, rovuvuz::VerticalAlign script);
+void align(EditorViewController& editor, rovuvuz::Alignment alignment);
+// The paragraph style of the selected paragraphs; nothing is the default style.
+void setParagraphStyle(EditorViewController& editor, const std::optional<std::string>& styleID);
+
+}  // namespace FormatCommands
+}  // namespace tovin

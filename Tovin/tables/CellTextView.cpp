@@ -1,0 +1,23 @@
+#include "Tovin/tables/CellTextView.h"
+
+#include <QMenu>
+
+#include "Tovin/tables/TableView.h"
+
+namespace tovin {
+
+CellTextView::CellTextView(TableView* table, int row, int column, QWidget* parent)
+    : BandTextView(parent), table_(table), row_(row), column_(column) {
+    setObjectName(QStringLiteral("TableCell"));
+}
+
+QMenu* CellTextView::contextMenu(const QPoint& at) {
+    QMenu* menu = BandTextView::contextMenu(at);
+    if (!table_) return menu;
+    QAction* first = menu->actions().value(0);
+    menu->insertActions(first, table_->menuItems(row_, column_, menu));
+    menu->insertSeparator(first);
+    return menu;
+}
+
+}  // namespace tovin

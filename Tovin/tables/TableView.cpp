@@ -1,0 +1,337 @@
+#include "Tovin/tables/TableView.h"
+
+#include <QAction>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+
+#include "RovuVuz/document/DocxDocument.h"
+#include "Tovin/tables/CellTextView.h"
+#include "Tovin/tables/TableAttachment.h"
+#include "Tovin/tables/TableEditor.h"
+#include "Tovin/tables/TableMenu.h"
+#include "Tovin/text/StoryBridge.h"
+#include "Tovin/text/StoryText.h"
+#include "Tovin/text/TextProperties.h"
+#include "Tovin/text/Theme.h"
+
+namespace tovin {
+
+namespace {
+
+using rovuvuz::BlockSnapshot;
+using TableGeometry::cellInset;
+
+// A cell with nothing in it: no blocks, or one paragraph without text.
+bool isEmpty(const std::vector<BlockSnapshot>& blocks) {
+    if (blocks.empty()) return true;
+    if (blocks.size() > 1) return false;
+    const auto* paragraph = std::get_if<rovuvuz::ParagraphSnapshot>(&blocks.front().value);
+    return paragraph && paragraph->text.empty();
+}
+
+qreal cellHeight(QTextDocument& document, qreal textWidth) {
+    if (document.isEmpty()) return 2 * cellInset;
+    document.setTextWidth(textWidth);
+    return std::ceil(document.size().height()) + 2 * cellInset;
+}
+
+// Nested tables deeper than this add nothing to the reader's text.
+constexpr int deepestText = 8;
+constexpr QChar objectCharacter(0xFFFC);
+
+void appendText(const std::vector<BlockSnapshot>& blocks, QStringList& lines, int depth) {
+    if (depth > deepestText) return;
+    for (const BlockSnapshot& block : blocks) {
+        if (const auto* paragraph = std::get_if<rovuvuz::ParagraphSnapshot>(&block.value)) {
+            QString line;
+            for (const rovuvuz::Span& span : paragraph->spans) {
+                if (span.revision && span.revision->kind == rovuvuz::RevisionKind::remove) continue;
+                const size_t lower = std::min(span.range.lower, paragraph->text.size());
+                const size_t upper = std::clamp(span.range.upper, lower, paragraph->text.size());
+                line += QString::fromStdU16String(paragraph->text.substr(lower, upper - lower));
+            }
+            lines << line.remove(objectCharacter);
+        } else if (const auto* table = std::get_if<rovuvuz::TableSnapshot>(&block.value)) {
+            for (const auto& row : table->rows)
+                for (const rovuvuz::CellSnapshot& cell : row) appendText(cell.blocks, lines, depth + 1);
+        }
+    }
+}
+
+void appendText(const QTextDocument& document, QStringList& lines) {
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QString line;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const auto revision = revisionProperty(fragment.charFormat(), TextProperty::revision);
+            if (revision && revision->kind == rovuvuz::RevisionKind::remove) continue;
+            if (const auto* table =
+                    dynamic_cast<const TableAttachment*>(attachmentOf(fragment.charFormat()).get())) {
+                line += table->view()->readerText();
+                continue;
+            }
+            line += fragment.text();
+        }
+        lines << line.remove(objectCharacter);
+    }
+}
+
+}  // namespace
+
+QString TableView::readerText() const {
+    if (!attachment_) return {};
+    QStringList lines;
+    for (const Cell& cell : cells_) {
+        if (cell.place.continues) continue;
+        if (cell.view)
+            appendText(*cell.view->document(), lines);
+        else
+            appendText(snapshotOf(cell).blocks, lines, attachment_->context().depth);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+TableView::TableView(const TableAttachment& attachment, QWidget* parent)
+    : QWidget(parent), attachment_(&attachment) {
+    setObjectName(QStringLiteral("TableView"));
+    hide();
+    const std::vector<TableGeometry::Place> places = TableGeometry::places(attachment.table());
+    cells_.reserve(places.size());
+    for (const TableGeometry::Place& place : places) {
+        while (rowStarts_.size() <= size_t(place.row)) rowStarts_.push_back(cells_.size());
+        cells_.push_back(Cell{place, nullptr, nullptr, 0, -1});
+    }
+    while (rowStarts_.size() <= attachment.table().rows.size()) rowStarts_.push_back(cells_.size());
+}
+
+TableView::~TableView() {
+    // The bridges go before their views.
+    for (Cell& cell : cells_) cell.bridge.reset();
+}
+
+void TableView::detach() {
+    attachment_ = nullptr;
+    for (Cell& cell : cells_)
+        if (cell.view) cell.view->detach();
+}
+
+int TableView::viewCount() const {
+    return int(
+        std::count_if(cells_.begin(), cells_.end(), [](const Cell& cell) { return cell.view != nullptr; }));
+}
+
+const rovuvuz::CellSnapshot& TableView::snapshotOf(const Cell& cell) const {
+    return attachment_->table().rows[size_t(cell.place.row)][size_t(cell.place.cell)];
+}
+
+// ---- Layout ----
+
+QSizeF TableView::layoutTable(qreal width) {
+    if (!attachment_) return lastSize_;
+    width = std::max<qreal>(width, 1);
+    std::vector<TableGeometry::Place> places;
+    places.reserve(cells_.size());
+    for (const Cell& cell : cells_) places.push_back(cell.place);
+    columnX_ = TableGeometry::columnEdges(attachment_->table(), places, width);
+    std::vector<qreal> heights(cells_.size(), 0);
+    for (size_t i = 0; i < cells_.size(); ++i)
+        if (!cells_[i].place.continues) heights[i] = measure(cells_[i], textWidth(places[i]));
+    rowHeights_ = TableGeometry::rowHeights(places, heights, int(attachment_->table().rows.size()));
+    rowTops_ = TableGeometry::rowTops(rowHeights_);
+    lines_ = TableGeometry::gridLines(places, columnX_, rowTops_);
+    lastSize_ = TableGeometry::size(columnX_, rowTops_);
+    layoutWidth_ = width;
+    resize(lastSize_.toSize());
+    placeViews();
+    update();
+    return lastSize_;
+}
+
+qreal TableView::measure(Cell& cell, qreal textWidth) {
+    if (cell.view) {
+        cell.height = cellHeight(*cell.view->document(), textWidth);
+        cell.measuredAt = textWidth;
+        return cell.height;
+    }
+    if (cell.measuredAt == textWidth) return cell.height;
+    const std::vector<BlockSnapshot>& blocks = snapshotOf(cell).blocks;
+    if (isEmpty(blocks)) {
+        cell.height = 2 * cellInset;
+    } else {
+        if (!scratch_) {
+            scratch_ = std::make_unique<QTextDocument>();
+            scratch_->setDocumentMargin(0);
+            scratch_->setUndoRedoEnabled(false);
+        }
+        const TableContext& context = attachment_->context();
+        AttributedBuilder builder = context.builder;
+        builder.columnWidth = textWidth;
+        builder = TableAttachment::liveTables(builder, TableEditorRef(), nullptr, context.depth + 1);
+        StoryText::fill(*scratch_, blocks, builder);
+        scratch_->setTextWidth(textWidth);
+        cell.height = std::ceil(scratch_->size().height()) + 2 * cellInset;
+    }
+    cell.measuredAt = textWidth;
+    return cell.height;
+}
+
+void TableView::placeViews() {
+    for (Cell& cell : cells_) {
+        if (!cell.view) continue;
+        if (cell.place.continues) {
+            cell.view->hide();
+            continue;
+        }
+        const size_t row = size_t(cell.place.row);
+        const qreal left = columnX_[std::min(size_t(cell.place.column), columnX_.size() - 1)] + cellInset;
+        cell.view->setGeometry(int(std::round(left)), int(std::round(rowTops_[row] + cellInset)),
+                               int(textWidth(cell.place)), int(std::floor(rowHeights_[row] - 2 * cellInset)));
+        cell.view->show();
+    }
+}
+
+void TableView::cellChanged() {
+    if (!attachment_ || !laidOut()) return;
+    const QSizeF before = lastSize_;
+    layoutTable(layoutWidth_);
+    if (lastSize_ != before) attachment_->invalidate();
+}
+
+// Whole pixels, so that a cell is measured at the width its view lays its text out at.
+qreal TableView::textWidth(const TableGeometry::Place& place) const {
+    return std::floor(TableGeometry::textWidth(columnX_, place));
+}
+
+// ---- Cell views ----
+
+std::pair<size_t, size_t> TableView::rowsMeeting(const QRectF& area) const {
+    if (rowTops_.size() < 2) return {0, 0};
+    const auto first = std::upper_bound(rowTops_.begin(), rowTops_.end() - 1, area.top());
+    const auto last = std::upper_bound(rowTops_.begin(), rowTops_.end() - 1, area.bottom());
+    const size_t from = first == rowTops_.begin() ? 0 : size_t(first - rowTops_.begin()) - 1;
+    return {from, size_t(last - rowTops_.begin())};
+}
+
+void TableView::ensureViews(const QRectF& area) {
+    if (!attachment_ || !laidOut()) return;
+    const auto [from, to] = rowsMeeting(area);
+    bool built = false;
+    for (size_t row = from; row < to && row + 1 < rowStarts_.size(); ++row) {
+        for (size_t i = rowStarts_[row]; i < rowStarts_[row + 1]; ++i) {
+            Cell& cell = cells_[i];
+            if (cell.view || cell.place.continues) continue;
+            buildView(cell);
+            built = true;
+        }
+    }
+    if (built) cellChanged();
+}
+
+void TableView::showVisibleCells() {
+    if (!isVisible()) return;
+    const QRect visible = visibleRegion().boundingRect();
+    if (visible.isEmpty()) return;
+    ensureViews(QRectF(visible.adjusted(0, -viewMargin, 0, viewMargin)));
+    releaseViews(QRectF(visible.adjusted(0, -keptMargin, 0, keptMargin)));
+}
+
+// A cell's view goes when it is far from the screen, unless its text was edited (the
+// snapshot it would be rebuilt from is older) or it has the focus.
+void TableView::releaseViews(const QRectF& kept) {
+    const auto [from, to] = rowsMeeting(kept);
+    for (size_t row = 0; row + 1 < rowStarts_.size(); ++row) {
+        if (row >= from && row < to) continue;
+        for (size_t i = rowStarts_[row]; i < rowStarts_[row + 1]; ++i) {
+            Cell& cell = cells_[i];
+            if (!cell.view || cell.edited || cell.view->hasFocus()) continue;
+            cell.bridge.reset();
+            delete cell.view.data();
+        }
+    }
+}
+
+void TableView::buildView(Cell& cell) {
+    const TableContext& context = attachment_->context();
+    const rovuvuz::CellSnapshot& snapshot = snapshotOf(cell);
+    auto* view = new CellTextView(this, cell.place.row, cell.place.column, this);
+    cell.view = view;
+    const size_t inRow = attachment_->table().rows[size_t(cell.place.row)].size();
+    const qreal width = attachment_->width() / qreal(std::max<size_t>(inRow, 1));
+    if (TableEditor* editor = context.editor.get(); editor && editor->doc()) {
+        const size_t index = size_t(&cell - cells_.data());
+        cell.bridge = editor->makeBridge(context.builder.story, view, width, context.depth + 1);
+        connect(cell.bridge.get(), &StoryBridge::edited, this, [this, index] {
+            cells_[index].edited = true;
+            if (!attachment_) return;
+            if (TableEditor* owner = attachment_->context().editor.get())
+                owner->cellEdited(attachment_->table().id, attachment_->context().builder.story);
+            cellChanged();
+        });
+        cell.bridge->freshBlocks = [this, id = snapshot.id] { return freshBlocks(id); };
+        cell.bridge->load(snapshot.blocks);
+    } else {
+        AttributedBuilder builder = context.builder;
+        builder.columnWidth = width;
+        StoryText::fill(*view->document(), snapshot.blocks,
+                        TableAttachment::liveTables(builder, TableEditorRef(), view, context.depth + 1));
+        view->setReadOnly(true);
+    }
+}
+
+std::optional<std::vector<BlockSnapshot>> TableView::freshBlocks(rovuvuz::BlockID cell) const {
+    if (!attachment_) return std::nullopt;
+    const TableContext& context = attachment_->context();
+    TableEditor* editor = context.editor.get();
+    if (!editor || !editor->doc()) return std::nullopt;
+    try {
+        const rovuvuz::TableSnapshot table =
+            editor->doc()->snapshot(attachment_->table().id, context.builder.story);
+        for (const auto& row : table.rows)
+            for (const rovuvuz::CellSnapshot& found : row)
+                if (found.id == cell) return found.blocks;
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
+}
+
+QList<QAction*> TableView::menuItems(int row, int column, QObject* parent) const {
+    if (!attachment_) return {};
+    const TableContext& context = attachment_->context();
+    return TableMenu::items(
+        TableMenu::Payload{context.editor, rovuvuz::TableEdit{rovuvuz::TableEdit::InsertRow{0}},
+                           attachment_->table().id, context.builder.story},
+        row, column, parent);
+}
+
+// ---- Drawing ----
+
+void TableView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.setPen(QPen(Theme::hairline.resolve(palette()), 0));
+    const QRectF dirty = QRectF(event->rect()).adjusted(-1, -1, 1, 1);
+    for (const QLineF& line : lines_) {
+        if (!QRectF(line.p1(), line.p2()).normalized().adjusted(-1, -1, 1, 1).intersects(dirty)) continue;
+        painter.drawLine(line.translated(0.5, 0.5));
+    }
+    // Cells that scroll into sight get their views once this paint is done.
+    if (ensureQueued_ || !attachment_) return;
+    const auto [from, to] = rowsMeeting(dirty);
+    for (size_t row = from; row < to && row + 1 < rowStarts_.size(); ++row) {
+        for (size_t i = rowStarts_[row]; i < rowStarts_[row + 1]; ++i) {
+            if (cells_[i].view || cells_[i].place.continues) continue;
+            ensureQueued_ = true;
+            QTimer::singleShot(0, this, [this] {
+                ensureQueued_ = false;
+                showVisibleCells();
+            });
+            return;
+        }
+    }
+}
+
+}  // namespace tovin

@@ -1,0 +1,107 @@
+// The live view of a table: a grid of small editable text views, one per cell, each with a
+// story bridge of its own registered with the editor, so typing, formatting, links and
+// comments inside a cell edit the cell's paragraphs directly. Columns come from the table's
+// grid (TableGeometry), rows grow with their text, and the grid lines are drawn under the
+// cells.
+//
+// A cell's view is built only when the cell comes near the visible part of the table; the
+// others are measured in one scratch document, so a long table opens without a widget per
+// cell.
+#pragma once
+
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "RovuVuz/snapshot/Snapshot.h"
+#include "Tovin/tables/CellTextView.h"
+#include "Tovin/tables/TableGeometry.h"
+
+class QAction;
+class QTextDocument;
+
+namespace tovin {
+
+class StoryBridge;
+class TableAttachment;
+
+class TableView : public QWidget {
+    Q_OBJECT
+  public:
+    // Cells within this distance of the visible area get their views; unedited cells
+    // farther than `keptMargin` give theirs up.
+    static constexpr int viewMargin = 400;
+    static constexpr int keptMargin = 2000;
+
+    struct Cell {
+        TableGeometry::Place place;
+        QPointer<CellTextView> view;
+        std::unique_ptr<StoryBridge> bridge;
+        qreal height = 0;       // text height + 2 × inset, measured at `measuredAt`
+        qreal measuredAt = -1;  // the text width of that measure
+        bool edited = false;    // its view is the only up-to-date copy of its text
+    };
+
+    TableView(const TableAttachment& attachment, QWidget* parent);
+    ~TableView() override;
+
+    // Lays the table out at a width and returns its size.
+    QSizeF layoutTable(qreal width);
+    bool laidOut() const { return layoutWidth_ >= 0; }
+    qreal layoutWidth() const { return layoutWidth_; }
+    QSizeF lastSize() const { return lastSize_; }
+
+    const std::vector<Cell>& cells() const { return cells_; }
+    const std::vector<qreal>& columnX() const { return columnX_; }
+    const std::vector<qreal>& rowHeights() const { return rowHeights_; }
+    const std::vector<QLineF>& gridLines() const { return lines_; }
+    // The text a reader finds in the table: each cell's paragraphs, one per line, without
+    // tracked deletions and objects, the cells row by row; the views' text where they exist.
+    QString readerText() const;
+    // How many cells have a view so far.
+    int viewCount() const;
+
+    // Builds the views of the cells meeting an area (table coordinates), and those near the
+    // part of the table on screen (releasing those far from it).
+    void ensureViews(const QRectF& area);
+    void showVisibleCells();
+
+    // The row and column commands for a cell (its row and first grid column).
+    QList<QAction*> menuItems(int row, int column, QObject* parent) const;
+
+    // A cell's text changed: the table lays out again, and the host measures the table's
+    // line again only when the table's size changed.
+    void cellChanged();
+    // The attachment is going away: nothing refers back to it any more.
+    void detach();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    const rovuvuz::CellSnapshot& snapshotOf(const Cell& cell) const;
+    qreal textWidth(const TableGeometry::Place& place) const;
+    qreal measure(Cell& cell, qreal textWidth);
+    void buildView(Cell& cell);
+    void releaseViews(const QRectF& kept);
+    void placeViews();
+    std::pair<size_t, size_t> rowsMeeting(const QRectF& area) const;
+    std::optional<std::vector<rovuvuz::BlockSnapshot>> freshBlocks(rovuvuz::BlockID cell) const;
+
+    const TableAttachment* attachment_;
+    std::vector<Cell> cells_;
+    std::vector<size_t> rowStarts_;  // index of each row's first cell, and the cell count
+    std::vector<qreal> columnX_;
+    std::vector<qreal> rowHeights_;
+    std::vector<qreal> rowTops_;
+    std::vector<QLineF> lines_;
+    QSizeF lastSize_;
+    qreal layoutWidth_ = -1;
+    std::unique_ptr<QTextDocument> scratch_;
+    bool ensureQueued_ = false;
+};
+
+}  // namespace tovin

@@ -1,0 +1,29 @@
+// The small editable text views around and inside the body: the header, footer and notes
+// bands, and (through CellTextView) the cells of a table. A band is sized to its text and
+// never scrolls itself.
+#pragma once
+
+#include <QPointer>
+#include <QTextEdit>
+#include <optional>
+
+class QMenu;
+
+namespace tovin {
+
+class BandTextView : public QTextEdit {
+    Q_OBJECT
+  public:
+    explicit BandTextView(QWidget* parent = nullptr);
+    // The height the text needs at `width`.
+    int fittedHeight(int width);
+
+    // The context menu at a point of the viewport (the standard one here; a cell adds its
+    // table's commands). The caller owns it.
+    virtual QMenu* contextMenu(const QPoint& at);
+
+  protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+};
+
+}  // namespace tovin
