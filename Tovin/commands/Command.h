@@ -65,6 +65,11 @@ enum class Command : int {
     insertImage,
     makeImageLarger,
     makeImageSmaller,
+    insertTable,
+    selectTable,
+    deleteTable,
+    insertFootnote,
+    insertEndnote,
     // View
     showDraft,
     togglePageView,
