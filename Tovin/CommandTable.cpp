@@ -17,6 +17,7 @@
 #include "Tovin/editor/FormatCommands.h"
 #include "Tovin/editor/InsertCommands.h"
 #include "Tovin/editor/ListCommands.h"
+#include "Tovin/editor/NoteCommands.h"
 #include "Tovin/editor/PageCommands.h"
 #include "Tovin/editor/RevealToolbar.h"
 #include "Tovin/editor/ReviewCommands.h"
@@ -24,6 +25,7 @@
 #include "Tovin/editor/SpellingCommands.h"
 #include "Tovin/editor/SubstitutionCommands.h"
 #include "Tovin/editor/ZoomLevels.h"
+#include "Tovin/editor/TableCommands.h"
 #include "Tovin/platform/RecentDocuments.h"
 #include "Tovin/platform/TabbedWindow.h"
 
@@ -308,6 +310,18 @@ std::vector<CommandRow> rows(AppDelegate& app) {
             onEditor([](EditorViewController& e) { stepFontSize(e, -1); }), whenEditor()),
         row(Command::clearFormatting, "Format", "Clear Formatting", "", "clearFormatting:",
             onEditor(clearFormatting), whenEditor()),
+        grouped(row(Command::insertTable, "Format", "Insert Table…", "", "insertTable:",
+                    onEditor(TableCommands::showInsertTableDialog), whenEditor())),
+        row(Command::selectTable, "Format", "Select Table", "", "selectTable:", onEditor(TableCommands::selectTable),
+            whenEditor(plain(TableCommands::inTable))),
+        row(Command::deleteTable, "Format", "Delete Table", "", "deleteTable:", onEditor(TableCommands::deleteTable),
+            whenEditor(plain(TableCommands::inTable))),
+        grouped(row(Command::insertFootnote, "Format", "Insert Footnote", "", "insertFootnote:",
+                    onEditor([](EditorViewController& e) { NoteCommands::insertNote(e, rovuvuz::NoteKind::footnote); }),
+                    whenEditor(plain(NoteCommands::canInsertNote)))),
+        row(Command::insertEndnote, "Format", "Insert Endnote", "", "insertEndnote:",
+            onEditor([](EditorViewController& e) { NoteCommands::insertNote(e, rovuvuz::NoteKind::endnote); }),
+            whenEditor(plain(NoteCommands::canInsertNote))),
         // View
         row(Command::showDraft, "View", "Draft", "Ctrl+1", "showDraft:", onWindow(PageCommands::showDraft),
             whenWindow(PageCommands::draftState)),

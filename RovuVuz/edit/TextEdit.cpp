@@ -20,9 +20,9 @@ using InlineOps::Slot;
 // Revision markers a copied w:rPr must not carry into new text (ECMA-376 §17.13.5).
 constexpr std::string_view revisionMarkers[] = {"ins", "del", "moveFrom", "moveTo", "rPrChange"};
 
+// In a tracked deletion, or the old place of moved text, which a reader no longer sees.
 bool inDeletion(const Slot& slot) {
-    return std::any_of(slot.chain.begin(), slot.chain.end(),
-                       [](const Container* c) { return c->kind == Container::Kind::remove; });
+    return std::any_of(slot.chain.begin(), slot.chain.end(), [](const Container* c) { return c->isDeletion(); });
 }
 
 // The innermost tracked change around a slot, hyperlinks looked through.
@@ -246,7 +246,7 @@ size_t lastLiveEnd(const std::vector<Inline>& inlines, size_t base, size_t from,
         base += InlineOps::length(node);
         if (base <= from || start >= to) continue;
         if (const auto* container = std::get_if<std::unique_ptr<Container>>(&node)) {
-            if ((*container)->kind != Container::Kind::remove)
+            if (!(*container)->isDeletion())
                 found = std::max(found, lastLiveEnd((*container)->inlines, start, from, to));
             continue;
         }
@@ -310,13 +310,15 @@ void insertTracked(EditContext& document, Paragraph& paragraph, std::u16string_v
     auto container = newRevision(document, prefix, Container::Kind::insert, tracked);
     container->inlines.emplace_back(newRun(document, paragraph, std::move(props), std::move(items)));
 
-    // Inside a hyperlink only when the link goes on after the new text too.
+    // Inside a hyperlink, smart tag or content control only when it goes on after the new
+    // text too: such a wrapper is never split around an insertion (a tracked change's
+    // container is, as a change inside another author's change is a change of its own).
     InlineOwner owner = paragraph;
     size_t base = 0;
     if (before && after) {
         for (size_t i = before->chain.size(); i-- > 0;) {
             Container* link = before->chain[i];
-            if (link->kind != Container::Kind::hyperlink) continue;
+            if (link->isRevision()) continue;
             if (std::find(after->chain.begin(), after->chain.end(), link) == after->chain.end()) continue;
             owner = *link;
             base = before->starts[i];
@@ -332,8 +334,8 @@ void deleteTracked(EditContext& document, Paragraph& paragraph, size_t from, siz
     const auto covered = InlineOps::isolate(paragraph, from, to, {}, document);
     std::vector<std::pair<InlineOwner, std::vector<Run*>>> recorded;
     for (const auto& [owner, run, chain] : covered) {
-        if (std::any_of(chain.begin(), chain.end(), [](const Container* c) { return c->kind == Container::Kind::remove; }))
-            continue;  // already deleted
+        if (std::any_of(chain.begin(), chain.end(), [](const Container* c) { return c->isDeletion(); }))
+            continue;  // already deleted, or moved away
         if (isOwnInsertion(innermostRevision(chain), tracked.author)) {
             // Deleting one's own tracked insertion leaves no trace.
             auto& inlines = owner.inlines();

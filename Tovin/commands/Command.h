@@ -72,6 +72,11 @@ enum class Command : int {
     increaseFontSize,
     decreaseFontSize,
     clearFormatting,
+    insertTable,
+    selectTable,
+    deleteTable,
+    insertFootnote,
+    insertEndnote,
     // View
     showDraft,
     togglePageView,

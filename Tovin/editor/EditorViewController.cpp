@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 #include "RovuVuz/document/DocxDocument.h"
@@ -169,6 +170,11 @@ void EditorViewController::connectRail() {
             [this](rovuvuz::CommentID comment, const QString& text) {
                 ReviewCommands::reply(*this, comment, text);
             });
+    connect(rail_, &CommentRail::deleteCommentRequested, this,
+            [this](rovuvuz::CommentID comment) { ReviewCommands::deleteComment(*this, comment); });
+    connect(rail_, &CommentRail::editCommentRequested, this, [this](rovuvuz::CommentID comment, const QString& text) {
+        ReviewCommands::editComment(*this, comment, text);
+    });
 }
 
 int EditorViewController::railCardCount() const {
@@ -328,23 +334,26 @@ std::vector<BlockSnapshot> EditorViewController::storyBlocks(const StoryID& stor
 }
 
 std::pair<std::vector<BlockSnapshot>, std::map<rovuvuz::ParagraphID, std::string>>
-EditorViewController::noteBlocks() const {
+EditorViewController::noteBlocks(const StoryID& notes) const {
     std::vector<BlockSnapshot> blocks;
     std::map<rovuvuz::ParagraphID, std::string> labels;
     rovuvuz::DocxDocument* docx = doc();
-    if (!docx || !docx->part(StoryID::footnotes())) return {};
+    if (!docx || !docx->part(notes)) return {};
     try {
-        const rovuvuz::StorySnapshot story = docx->snapshot(StoryID::footnotes());
-        for (const rovuvuz::EntrySnapshot& entry : story.entries) {
+        const rovuvuz::StorySnapshot story = docx->snapshot(notes);
+        for (const rovuvuz::EntrySnapshot& entry : inNumberOrder(story.entries)) {
+            // The number a reader sees follows the references' order in the body (or the
+            // note's custom mark); a note nothing references keeps its id.
+            const std::string label = entry.label.empty() ? std::to_string(entry.id) : entry.label;
             bool first = true;
             for (const BlockSnapshot& block : entry.blocks) {
                 if (const auto* paragraph = std::get_if<rovuvuz::ParagraphSnapshot>(&block.value);
                     paragraph && first) {
-                    labels[paragraph->id] = std::to_string(entry.id);
+                    labels[paragraph->id] = label;
                     first = false;
                     // Shown with its number from the start, so relabelling finds nothing
                     // to redraw: one redraw per note makes a long document slow to open.
-                    blocks.push_back({paragraph->withListLabel(std::to_string(entry.id))});
+                    blocks.push_back({paragraph->withListLabel(label)});
                     continue;
                 }
                 blocks.push_back(block);
@@ -354,6 +363,24 @@ EditorViewController::noteBlocks() const {
         return {};
     }
     return {std::move(blocks), std::move(labels)};
+}
+
+// Notes in the order of their numbers, as a reader finds them at the foot of the page
+// (the part keeps them in the order they were made). Marks other than plain numbers, and
+// notes nothing references, keep the part's order.
+std::vector<rovuvuz::EntrySnapshot> EditorViewController::inNumberOrder(
+    std::vector<rovuvuz::EntrySnapshot> entries) {
+    const auto number = [](const std::string& label) -> std::optional<long> {
+        if (label.empty() || label.size() > 9 ||
+            !std::all_of(label.begin(), label.end(), [](unsigned char c) { return std::isdigit(c) != 0; }))
+            return std::nullopt;
+        return std::stol(label);
+    };
+    if (std::all_of(entries.begin(), entries.end(),
+                    [&](const auto& entry) { return number(entry.label).has_value(); }))
+        std::stable_sort(entries.begin(), entries.end(),
+                         [&](const auto& a, const auto& b) { return *number(a.label) < *number(b.label); });
+    return entries;
 }
 
 EditorViewController::Band EditorViewController::makeBand(const StoryID& story,
@@ -371,7 +398,7 @@ EditorViewController::Band EditorViewController::makeBand(const StoryID& story,
 }
 
 void EditorViewController::clearBands() {
-    for (Band* band : {&header_, &footerBand_, &notes_}) {
+    for (Band* band : {&header_, &footerBand_, &notes_, &endnotes_}) {
         band->bridge.reset();
         delete band->view;
         band->view = nullptr;
@@ -392,18 +419,35 @@ void EditorViewController::loadBands() {
         std::vector<BlockSnapshot> blocks = storyBlocks(*story);
         if (!blocks.empty()) footerBand_ = makeBand(*story, std::move(blocks));
     }
-    auto [blocks, labels] = noteBlocks();
-    if (!blocks.empty()) {
-        noteLabels_ = std::move(labels);
-        notes_ = makeBand(StoryID::footnotes(), {});
-        notes_.bridge->customLabels = [this] { return noteLabels_; };
-        notes_.bridge->load(std::move(blocks));
-        notes_.bridge->relabel();
-    }
+    loadNotes(notes_, noteLabels_, StoryID::footnotes());
+    loadNotes(endnotes_, endnoteLabels_, StoryID::endnotes());
     headerRule_->setVisible(header_.view != nullptr);
-    notesRule_->setVisible(notes_.view != nullptr);
+    notesRule_->setVisible(notes_.view != nullptr || endnotes_.view != nullptr);
     bandWidth_ = -1;
     layoutBands();
+}
+
+void EditorViewController::loadNotes(Band& band, std::map<rovuvuz::ParagraphID, std::string>& labels,
+                                     const StoryID& story) {
+    auto [blocks, found] = noteBlocks(story);
+    if (blocks.empty()) return;
+    labels = std::move(found);
+    band = makeBand(story, {});
+    band.bridge->customLabels = [&labels] { return labels; };
+    band.bridge->load(std::move(blocks));
+    band.bridge->relabel();
+}
+
+// False when the story has notes its band does not show yet (the first note of a
+// document): the bands are then made again.
+bool EditorViewController::reloadNotes(Band& band, std::map<rovuvuz::ParagraphID, std::string>& labels,
+                                       const StoryID& story) {
+    auto [blocks, found] = noteBlocks(story);
+    if (!band.bridge) return blocks.empty();
+    labels = std::move(found);
+    band.bridge->reloadFromModel(std::move(blocks));
+    band.bridge->relabel();
+    return true;
 }
 
 void EditorViewController::modelChanged() {
@@ -440,12 +484,8 @@ void EditorViewController::reloadBands() {
     for (Band* band : {&header_, &footerBand_}) {
         if (band->bridge) band->bridge->reloadFromModel(storyBlocks(band->bridge->story()));
     }
-    if (notes_.bridge) {
-        auto [blocks, labels] = noteBlocks();
-        noteLabels_ = std::move(labels);
-        notes_.bridge->reloadFromModel(std::move(blocks));
-        notes_.bridge->relabel();
-    }
+    const bool footnotesShown = reloadNotes(notes_, noteLabels_, StoryID::footnotes());
+    if (!reloadNotes(endnotes_, endnoteLabels_, StoryID::endnotes()) || !footnotesShown) loadBands();
     updateFooter();
     if (rail_) rail_->commentsChanged();  // a reload may follow a comment edit or an undo
     Q_EMIT refreshed();
@@ -478,11 +518,14 @@ void EditorViewController::layoutBands() {
         bandHeights_[0] = header_.view ? header_.view->fittedHeight(width) : 0;
         bandHeights_[1] = notes_.view ? notes_.view->fittedHeight(width) : 0;
         bandHeights_[2] = footerBand_.view ? footerBand_.view->fittedHeight(width) : 0;
+        bandHeights_[3] = endnotes_.view ? endnotes_.view->fittedHeight(width) : 0;
     }
-    const auto [h, n, f] = std::tuple(bandHeights_[0], bandHeights_[1], bandHeights_[2]);
+    const auto [h, n, f, e] = std::tuple(bandHeights_[0], bandHeights_[1], bandHeights_[2], bandHeights_[3]);
     const int top = header_.view ? h + headerClearance : plainTop;
     const int bottom = std::max(
-        (notes_.view ? n + bandGap : 0) + (footerBand_.view ? f + bandGap : 0) + plainBottom, top / 2);
+        (notes_.view ? n + bandGap : 0) + (endnotes_.view ? e + bandGap : 0) + (footerBand_.view ? f + bandGap : 0) +
+            plainBottom,
+        top / 2);
     bodyView_->setInsets(top, bottom);
     const int x = int(bodyView_->columnX());
     const int scrolled = bodyView_->verticalScrollBar()->value();
@@ -492,10 +535,14 @@ void EditorViewController::layoutBands() {
     }
     const int bodyHeight = int(std::ceil(bodyHeight_));
     int y = bodyHeight - bottom + 32;
+    if (notes_.view || endnotes_.view) notesRule_->setGeometry(x, y - scrolled, std::min(width, notesRuleWidth), 1);
     if (notes_.view) {
-        notesRule_->setGeometry(x, y - scrolled, std::min(width, notesRuleWidth), 1);
         notes_.view->setGeometry(x, y + 12 - scrolled, width, n);
         y += n + bandGap;
+    }
+    if (endnotes_.view) {
+        endnotes_.view->setGeometry(x, y + 12 - scrolled, width, e);
+        y += e + bandGap;
     }
     if (footerBand_.view) footerBand_.view->setGeometry(x, y - scrolled, width, f);
     // The rail spans the text from its top and scrolls with it.

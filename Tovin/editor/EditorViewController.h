@@ -87,6 +87,8 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
     BandTextView* headerBand() const { return header_.view; }
     BandTextView* footerBand() const { return footerBand_.view; }
     BandTextView* notesBand() const { return notes_.view; }
+    // The endnotes, in a band of their own after the footnotes.
+    BandTextView* endnotesBand() const { return endnotes_.view; }
 
     // The view a command acts on: the focused text view when it has a bridge, else the body.
     struct Active {
@@ -178,8 +180,13 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
     void clearBands();
     std::vector<rovuvuz::BlockSnapshot> storyBlocks(const rovuvuz::StoryID& story) const;
     Band makeBand(const rovuvuz::StoryID& story, std::vector<rovuvuz::BlockSnapshot> blocks);
-    std::pair<std::vector<rovuvuz::BlockSnapshot>, std::map<rovuvuz::ParagraphID, std::string>> noteBlocks()
-        const;
+    std::pair<std::vector<rovuvuz::BlockSnapshot>, std::map<rovuvuz::ParagraphID, std::string>> noteBlocks(
+        const rovuvuz::StoryID& story) const;
+    static std::vector<rovuvuz::EntrySnapshot> inNumberOrder(std::vector<rovuvuz::EntrySnapshot> entries);
+    void loadNotes(Band& band, std::map<rovuvuz::ParagraphID, std::string>& labels,
+                   const rovuvuz::StoryID& story);
+    bool reloadNotes(Band& band, std::map<rovuvuz::ParagraphID, std::string>& labels,
+                     const rovuvuz::StoryID& story);
     void refresh();
     void refreshLedger();
     void updateFooter();
@@ -200,6 +207,8 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
     Band footerBand_;
     Band notes_;
     std::map<rovuvuz::ParagraphID, std::string> noteLabels_;
+    Band endnotes_;
+    std::map<rovuvuz::ParagraphID, std::string> endnoteLabels_;
     // The bridge of every band and table cell view.
     std::map<const QWidget*, QPointer<StoryBridge>> bridgeMap_;
     std::optional<std::vector<std::pair<int, int>>> changeCache_;
@@ -209,7 +218,7 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
     qreal railLaidOutFor_ = -1;                 // the body height the rail's cards were placed for
     qreal bodyHeight_ = 0;                      // as the body's layout last reported it
     mutable std::optional<qreal> columnWidth_;  // until the package is replaced
-    int bandHeights_[3] = {0, 0, 0};            // header, notes, footer
+    int bandHeights_[4] = {0, 0, 0, 0};         // header, notes, footer, endnotes
     qreal zoom_ = 1;
     bool pageView_ = false;
     bool shown_ = false;

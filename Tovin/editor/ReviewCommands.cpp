@@ -160,6 +160,24 @@ void resolveThread(EditorViewController& editor, rovuvuz::CommentID comment, boo
     editor.rail()->reload();
 }
 
+void deleteComment(EditorViewController& editor, rovuvuz::CommentID comment) {
+    if (!editor.doc()) return;
+    if (!editor.seam().run([&] { editor.doc()->deleteComment(comment); })) return;
+    editor.modelChanged();
+    // Its range marks and reference go from the text too.
+    editor.reloadAll();
+    editor.rail()->commentsChanged();
+    editor.rail()->reload();
+}
+
+void editComment(EditorViewController& editor, rovuvuz::CommentID comment, const QString& text) {
+    if (!editor.doc()) return;
+    if (!editor.seam().run([&] { editor.doc()->editComment(comment, text.toStdU16String()); })) return;
+    editor.modelChanged();
+    editor.rail()->commentsChanged();
+    editor.rail()->reload();
+}
+
 void toggleRail(EditorViewController& editor) {
     editor.setRailShown(!editor.railShown());
 }

@@ -35,6 +35,10 @@ void showCommentPopover(EditorViewController& editor);
 void addComment(EditorViewController& editor, const QString& text);
 void reply(EditorViewController& editor, rovuvuz::CommentID to, const QString& text);
 void resolveThread(EditorViewController& editor, rovuvuz::CommentID comment, bool resolved);
+// A comment deleted with its replies (a reply alone), its marks in the text with it.
+void deleteComment(EditorViewController& editor, rovuvuz::CommentID comment);
+// A comment's or reply's text replaced (each line a paragraph).
+void editComment(EditorViewController& editor, rovuvuz::CommentID comment, const QString& text);
 void toggleRail(EditorViewController& editor);
 
 // The runs of the body carrying a tracked change, adjacent ones joined, in view offsets.

@@ -74,6 +74,8 @@ class CommentRail : public QWidget {
     void resolveChangeRequested(const std::vector<rovuvuz::RevisionID>& revisions, bool accept);
     void resolveThreadRequested(rovuvuz::CommentID comment, bool resolved);
     void replyRequested(rovuvuz::CommentID comment, const QString& text);
+    void deleteCommentRequested(rovuvuz::CommentID comment);
+    void editCommentRequested(rovuvuz::CommentID comment, const QString& text);
 
   protected:
     void paintEvent(QPaintEvent* event) override;

@@ -18,6 +18,7 @@ QList<QAction*> items(const Payload& base, int row, int column, QObject* parent)
         {"Insert Column Left", TableEdit::InsertColumn{c}},
         {"Insert Column Right", TableEdit::InsertColumn{c + 1}},
         {"Delete Column", TableEdit::RemoveColumn{c}},
+        {"Delete Table", TableEdit::RemoveTable{}},
     };
     QList<QAction*> out;
     for (const auto& [title, edit] : commands) {

@@ -27,7 +27,7 @@ struct Payload {
 };
 
 // "Insert Row Above", "Insert Row Below", "Delete Row", "Insert Column Left", "Insert Column
-// Right", "Delete Column" for the cell at a row and first grid column; `base` gives the
+// Right", "Delete Column" and "Delete Table" for the cell at a row and first grid column; `base` gives the
 // editor, table and story. Row and column are passed on as they are: the engine refuses what
 // the table cannot take.
 QList<QAction*> items(const Payload& base, int row, int column, QObject* parent);

@@ -4,7 +4,9 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextEdit>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -368,6 +370,60 @@ QList<QAction*> TableView::menuItems(int row, int column, QObject* parent) const
         TableMenu::Payload{context.editor, rovuvuz::TableEdit{rovuvuz::TableEdit::InsertRow{0}},
                            attachment_->table().id, context.builder.story},
         row, column, parent);
+}
+
+// ---- Moving between cells ----
+
+namespace {
+
+// The first cell of a table's last row, in the table's view as `host` now shows it.
+void enterLastRow(QTextEdit* host, rovuvuz::BlockID table) {
+    for (TableView* view : TableHost::of(host)->views()) {
+        const TableAttachment* attachment = view ? view->attachment() : nullptr;
+        if (!attachment || attachment->table().id != table) continue;
+        const auto& cells = view->cells();
+        const int lastRow = int(attachment->table().rows.size()) - 1;
+        for (size_t i = 0; i < cells.size(); ++i)
+            if (cells[i].place.row == lastRow && !cells[i].place.continues) return view->focusCell(i);
+    }
+}
+
+}  // namespace
+
+void TableView::moveFrom(const CellTextView* from, bool forward) {
+    if (!attachment_) return;
+    const auto at =
+        std::find_if(cells_.begin(), cells_.end(), [from](const Cell& c) { return c.view.data() == from; });
+    if (at == cells_.end()) return;
+    const std::ptrdiff_t step = forward ? 1 : -1;
+    for (std::ptrdiff_t i = (at - cells_.begin()) + step; i >= 0 && i < std::ptrdiff_t(cells_.size());
+         i += step)
+        if (!cells_[size_t(i)].place.continues) return focusCell(size_t(i));
+    if (!forward) return;
+    // Tab in the last cell: a new last row, then its first cell. The edit rebuilds every
+    // view, this one included, so what is needed afterwards is taken first.
+    const TableContext& context = attachment_->context();
+    TableEditor* editor = context.editor.get();
+    if (!editor) return;
+    const rovuvuz::BlockID table = attachment_->table().id;
+    const rovuvuz::StoryID story = context.builder.story;
+    const QPointer<QTextEdit> host = context.host;
+    const size_t rows = attachment_->table().rows.size();
+    editor->tableEdit(rovuvuz::TableEdit{rovuvuz::TableEdit::InsertRow{rows}}, table, story);
+    if (host) enterLastRow(host, table);
+}
+
+void TableView::focusCell(size_t index) {
+    if (index >= cells_.size() || !attachment_) return;
+    Cell& cell = cells_[index];
+    if (!laidOut() && attachment_->context().host) layoutTable(attachment_->width());
+    if (!cell.view && size_t(cell.place.row) + 1 < rowTops_.size())
+        ensureViews(QRectF(0, rowTops_[size_t(cell.place.row)], width(), 1));
+    if (!cell.view) return;
+    cell.view->setFocus(Qt::TabFocusReason);
+    QTextCursor all = cell.view->textCursor();
+    all.select(QTextCursor::Document);
+    cell.view->setTextCursor(all);
 }
 
 // ---- Drawing ----

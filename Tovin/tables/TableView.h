@@ -83,6 +83,15 @@ class TableView : public QWidget {
     // The row and column commands for a cell (its row and first grid column).
     QList<QAction*> menuItems(int row, int column, QObject* parent) const;
 
+    // Tab and Shift+Tab in a cell: the next or previous cell gets the focus with its text
+    // selected. Tab in the last cell adds a row (tracked when the editor tracks) and moves
+    // into its first cell, in the table view the reload makes.
+    void moveFrom(const CellTextView* cell, bool forward);
+    // Gives the cell at `index` (of cells()) a view, the focus and a selection of its text.
+    void focusCell(size_t index);
+    // The attachment showing this view; none once it is going away.
+    const TableAttachment* attachment() const { return attachment_; }
+
     // A cell's text changed: the table lays out again, and the host measures the table's
     // line again only when the table's size changed.
     void cellChanged();

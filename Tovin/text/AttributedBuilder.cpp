@@ -269,7 +269,12 @@ AttachmentRef AttributedBuilder::attachment(const Span& span, const ParagraphFor
         case Span::Content::Type::image:
             return image(span, format);
         case Span::Content::Type::noteRef:
-            return std::make_shared<NoteRefAttachment>(span.content.noteID, attrs.font());
+            // The number by the references' order; the note's id where the story's
+            // snapshot numbers no notes.
+            return std::make_shared<NoteRefAttachment>(
+                span.content.noteLabel.empty() ? QString::number(span.content.noteID)
+                                               : QString::fromStdString(span.content.noteLabel),
+                attrs.font());
         case Span::Content::Type::opaque:
             return OpaqueAttachment::make(span.content.name, span.content.preview, attrs.font());
         case Span::Content::Type::pageBreak:

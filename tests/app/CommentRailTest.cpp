@@ -19,6 +19,7 @@
 #include "Tovin/commands/MainMenu.h"
 #include "Tovin/document/EditorUndo.h"
 #include "Tovin/editor/ColumnTextView.h"
+#include "Tovin/editor/EditorSession.h"
 #include "Tovin/review/CommentRail.h"
 #include "Tovin/tables/TableHost.h"
 #include "Tovin/tables/TableView.h"
@@ -192,12 +193,12 @@ TEST_F(CommentRailTest, ThreadsListDirectRepliesAndResolvedOnesOfferOnlyReopen) 
     ASSERT_EQ(comment(0).replies.size(), 1u);
     EXPECT_EQ(comment(0).replies[0].id, answer.rawValue);
     EXPECT_FALSE(labels(card(0)).contains("Really?"));
-    EXPECT_EQ(titles(card(0)), (QStringList{"Resolve", "Reply"}));
+    EXPECT_EQ(titles(card(0)), (QStringList{"Resolve", "Reply", "Edit", "Delete"}));
 
     EXPECT_EQ(comment(1).comment.id, second.rawValue);
     EXPECT_TRUE(card(1)->done());
     EXPECT_TRUE(labels(card(1)).contains("RESOLVED"));
-    EXPECT_EQ(titles(card(1)), (QStringList{"Reopen"}));
+    EXPECT_EQ(titles(card(1)), (QStringList{"Reopen", "Edit", "Delete"}));
     const QColor tertiary = Theme::labelColor(Theme::Label::tertiary, card(1)->palette());
     int faded = 0;
     for (const QLabel* label : card(1)->findChildren<QLabel*>())
@@ -353,6 +354,47 @@ TEST_F(CommentRailTest, ARefusedResolveOrReplyBeepsAndChangesNothing) {
     EXPECT_FALSE(editor->undo().canUndo());
     ASSERT_EQ(rail().cards().size(), 1u);
     EXPECT_TRUE(comment(0).replies.empty());
+}
+
+// Edit on a card gives its comment new text; Delete takes the thread, its marks in the body
+// and its comments part entries, and undo brings them back.
+TEST_F(CommentRailTest, EditAndDeleteFromTheCards) {
+    const std::string comments = commentsPart(
+        "<w:comment w:id=\"1\" w:author=\"A\"><w:p w14:paraId=\"00000AAA\"><w:r><w:t>Gone</w:t></w:r></w:p>"
+        "</w:comment><w:comment w:id=\"2\" w:author=\"B\"><w:p w14:paraId=\"00000BBB\"><w:r><w:t>Stays</w:t>"
+        "</w:r></w:p></w:comment>");
+    open("<w:p><w:commentRangeStart w:id=\"1\"/><w:r><w:t>One</w:t></w:r><w:commentRangeEnd w:id=\"1\"/>"
+         "<w:r><w:commentReference w:id=\"1\"/></w:r><w:commentRangeStart w:id=\"2\"/><w:r><w:t>Two</w:t></w:r>"
+         "<w:commentRangeEnd w:id=\"2\"/><w:r><w:commentReference w:id=\"2\"/></w:r></w:p>",
+         {{"word/comments.xml", comments}}, commentRels);
+    ASSERT_EQ(rail().cards().size(), 2u);
+    // Edit: the card's field holds the comment's text; Return writes the new text.
+    QTest::mouseClick(button(card(1), "Edit"), Qt::LeftButton);
+    settle();
+    ASSERT_NE(card(1)->replyField(), nullptr);
+    EXPECT_TRUE(card(1)->editing());
+    EXPECT_EQ(card(1)->replyField()->text(), "Stays");
+    card(1)->replyField()->setText("Stays, edited");
+    QTest::keyClick(card(1)->replyField(), Qt::Key_Return);
+    settle();
+    EXPECT_NE(part("word/comments.xml").find("<w:t>Stays, edited</w:t>"), std::string::npos) << part("word/comments.xml");
+    EXPECT_NE(part("word/comments.xml").find("w14:paraId=\"00000BBB\""), std::string::npos);
+    ASSERT_EQ(rail().cards().size(), 2u);
+
+    const std::string before = part("word/document.xml");
+    QTest::mouseClick(button(card(0), "Delete"), Qt::LeftButton);
+    settle();
+    ASSERT_EQ(rail().cards().size(), 1u);
+    EXPECT_EQ(comment(0).comment.id, 2);
+    const std::string body = part("word/document.xml");
+    EXPECT_EQ(body.find("w:id=\"1\""), std::string::npos) << body;
+    EXPECT_NE(body.find("<w:commentRangeStart w:id=\"2\"/>"), std::string::npos) << body;
+    EXPECT_EQ(part("word/comments.xml").find("Gone"), std::string::npos);
+    EXPECT_EQ(beeps, 0);
+    editor->session()->undoStep();
+    settle();
+    EXPECT_EQ(part("word/document.xml"), before);
+    EXPECT_EQ(rail().cards().size(), 2u);
 }
 
 TEST_F(CommentRailTest, ClickingACardSelectsItsPlaceAndHoverShowsTheActions) {
