@@ -2,7 +2,9 @@
 // the story part's relationships, the style sheet and the numbering, and the bytes of a
 // picture a snapshot names; and what a reader finds in a story: text and tracked changes.
 #include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/Find.h"
 #include "RovuVuz/edit/Revisions.h"
+#include "RovuVuz/model/Story.h"
 #include "RovuVuz/snapshot/SnapshotContext.h"
 
 namespace rovuvuz {
