@@ -24,6 +24,7 @@
 #include <zlib.h>
 
 #include "BenchDocs.h"
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/package/FileIO.h"
 
@@ -132,7 +133,7 @@ void DocumentOpenEditSave(benchmark::State& state) {
     size_t imageSize = 0;
     for (auto _ : state) {
         auto document = rovuvuz::DocxDocument::open(*path);
-        rovuvuz::Story& story = document->story(rovuvuz::StoryID::body());
+        rovuvuz::Story& story = rovuvuz::DocumentInternals::story(*document, rovuvuz::StoryID::body());
         if (!editFirstText(story)) {
             state.SkipWithError("the body has no paragraph with text to edit");
             break;

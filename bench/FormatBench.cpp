@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchDocs.h"
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/format/Numbering.h"
 #include "RovuVuz/format/Styles.h"
@@ -31,7 +32,7 @@ OpenBody* openBody(benchmark::State& state) {
     if (!part) return nullptr;
     body = std::make_unique<OpenBody>();
     body->document = std::make_unique<rovuvuz::DocxDocument>(part->archiveBytes);
-    body->paragraphs = body->document->story(rovuvuz::StoryID::body()).paragraphs();
+    body->paragraphs = rovuvuz::DocumentInternals::story(*body->document, rovuvuz::StoryID::body()).paragraphs();
     return body.get();
 }
 

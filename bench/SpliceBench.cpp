@@ -20,6 +20,7 @@
 
 #include "BenchDocs.h"
 #include "RovuVuz/package/DeflateSplice.h"
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/package/FileIO.h"
 #include "RovuVuz/edit/InlineOps.h"
@@ -123,7 +124,8 @@ void ZipWriteSpliced(benchmark::State& state) {
 // The first word of the paragraph with text nearest the middle of the body becomes
 // "edited"; false when the body has no such paragraph.
 bool editMiddleWord(rovuvuz::DocxDocument& document) {
-    const std::vector<rovuvuz::Paragraph*> paragraphs = document.story(rovuvuz::StoryID::body()).paragraphs();
+    const std::vector<rovuvuz::Paragraph*> paragraphs =
+        rovuvuz::DocumentInternals::story(document, rovuvuz::StoryID::body()).paragraphs();
     for (size_t i = paragraphs.size() / 2; i < paragraphs.size(); ++i) {
         const std::u16string text = rovuvuz::InlineOps::visibleText(paragraphs[i]->inlines);
         const size_t space = text.find(u' ');

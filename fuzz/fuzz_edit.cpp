@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/Structural.h"
 #include "RovuVuz/edit/TextEdit.h"
@@ -80,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::unique_ptr<DocxDocument> document;
     try {
         document = std::make_unique<DocxDocument>(package(ByteView(data + editBytes, size - editBytes)));
-        document->story(StoryID::body());
+        DocumentInternals::story(*document, StoryID::body());
     } catch (const XMLError&) {
         return 0;
     } catch (const DocxError&) {
@@ -94,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         } catch (const DocxError&) {
         }
     }
-    if (document->story(StoryID::body()).checkInvariants()) std::abort();
+    if (DocumentInternals::story(*document, StoryID::body()).checkInvariants()) std::abort();
     const auto before = texts(*document);
     try {
         DocxDocument reopened(document->data());

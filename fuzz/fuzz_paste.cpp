@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/document/NewDocument.h"
 
@@ -13,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
     DocxDocument document(NewDocument::package({NewDocument::Paper::a4, "F", {}}));
-    const ParagraphID first = document.story(StoryID::body()).paragraphs().front()->id;
+    const ParagraphID first = DocumentInternals::story(document, StoryID::body()).paragraphs().front()->id;
     const EditMode mode = data[0] & 2 ? EditMode::trackedBy("F", {}) : EditMode::direct();
     try {
         if (data[0] % 2 == 0) document.paste(input, {first, 0}, {first, 0}, StoryID::body(), mode);
@@ -22,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!document.dirtyParts().empty()) std::abort();
         return 0;
     }
-    if (document.story(StoryID::body()).checkInvariants()) std::abort();
+    if (DocumentInternals::story(document, StoryID::body()).checkInvariants()) std::abort();
     DocxDocument reopened(document.checkedData());
     reopened.snapshot(StoryID::body());
     return 0;

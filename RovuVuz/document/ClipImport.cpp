@@ -361,7 +361,7 @@ void putInlines(DocxDocument& document, Paragraph& paragraph, std::vector<Inline
                 const EditMode& mode) {
     std::erase_if(inlines, [](const Inline& node) { return std::holds_alternative<PropsMarker>(node); });
     if (inlines.empty()) return;
-    document.insertInlines(std::move(inlines), paragraph, at, mode);
+    Objects::insertInlines(document, std::move(inlines), paragraph, at, mode);
 }
 
 }  // namespace
@@ -448,7 +448,7 @@ std::vector<ParagraphID> DocxDocument::paste(std::string_view fragment, Paragrap
             for (Inline& node : p.inlines)
                 if (!std::holds_alternative<PropsMarker>(node)) inlines.push_back(std::move(node));
             std::erase_if(p.inlines, [](const Inline& node) { return !std::holds_alternative<PropsMarker>(node); });
-            if (!inlines.empty()) insertInlines(std::move(inlines), p, 0, mode);
+            if (!inlines.empty()) Objects::insertInlines(*this, std::move(inlines), p, 0, mode);
             Structural::markParagraph(*this, p, RevisionKind::insert, *mode.tracked);
         }
         middle.emplace_back(std::move(pasted[i]));

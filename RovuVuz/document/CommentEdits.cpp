@@ -9,6 +9,7 @@
 
 #include "RovuVuz/document/CommentNodes.h"
 #include "RovuVuz/document/Comments.h"
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/InlineOps.h"
 #include "RovuVuz/edit/TextEdit.h"
@@ -30,7 +31,7 @@ Group& commentGroup(DocxDocument& document, CommentID id) {
     const auto name = document.part(StoryID::comments());
     if (!name || !document.hasPart(name->rawValue))
         throw DocxError(DocxErrorCode::unknownParagraph, StoryID::comments());
-    Group* comment = findComment(document.story(StoryID::comments()), id.rawValue);
+    Group* comment = findComment(DocumentInternals::story(document, StoryID::comments()), id.rawValue);
     if (!comment) throw DocxError(DocxErrorCode::unknownParagraph, StoryID::comments());
     return *comment;
 }

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "RovuVuz/document/CommentNodes.h"
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/document/PartTargets.h"
 #include "RovuVuz/edit/InlineOps.h"
@@ -13,6 +14,7 @@
 #include "RovuVuz/model/Fragment.h"
 #include "RovuVuz/model/IsoDate.h"
 #include "RovuVuz/model/Serializer.h"
+#include "RovuVuz/model/Story.h"
 #include "RovuVuz/xml/Numbers.h"
 #include "RovuVuz/xml/Utf8.h"
 #include "RovuVuz/xml/XMLChars.h"
@@ -123,7 +125,7 @@ Story& commentsStory(DocxDocument& document) {
         document.addRelationship(document.mainPart(), "comments", targetFromMain(document, commentsName),
                                  false);
     }
-    return document.story(StoryID::comments());
+    return DocumentInternals::story(document, StoryID::comments());
 }
 
 // w14:paraId needs its namespace declared, and readers that do not know it must be told
@@ -221,7 +223,7 @@ std::string paragraphIDOf(DocxDocument& document, int64_t id) {
     const auto name = document.part(StoryID::comments());
     if (!name || !document.hasPart(name->rawValue))
         throw DocxError(DocxErrorCode::unknownParagraph, StoryID::comments());
-    Story& story = document.story(StoryID::comments());
+    Story& story = DocumentInternals::story(document, StoryID::comments());
     Group* comment = findComment(story, id);
     Paragraph* last = comment ? lastParagraph(*comment) : nullptr;
     if (!last) throw DocxError(DocxErrorCode::unknownParagraph, StoryID::comments());
@@ -379,7 +381,7 @@ bool isReference(const Inline& node, int64_t id) {
 
 // Puts a reply's anchors right after its parent's, paragraph by paragraph of the body.
 void anchorReply(DocxDocument& document, int64_t parent, int64_t id) {
-    Story& body = document.story(StoryID::body());
+    Story& body = DocumentInternals::story(document, StoryID::body());
     const std::string parentID = std::to_string(parent);
     for (Paragraph* paragraph : body.paragraphs()) {
         const std::string q = prefixOr(paragraph->tags.prefix());

@@ -6,6 +6,7 @@
 #include "RovuVuz/edit/Structural.h"
 #include "RovuVuz/edit/Tables.h"
 #include "RovuVuz/edit/TextEdit.h"
+#include "RovuVuz/model/Story.h"
 
 namespace rovuvuz {
 

@@ -8,6 +8,7 @@
 #include "RovuVuz/format/Numbering.h"
 #include "RovuVuz/format/Sections.h"
 #include "RovuVuz/format/Styles.h"
+#include "RovuVuz/model/Story.h"
 
 namespace rovuvuz {
 

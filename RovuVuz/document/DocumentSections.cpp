@@ -2,6 +2,7 @@
 #include "RovuVuz/document/DocumentSections.h"
 
 #include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/model/Story.h"
 
 namespace rovuvuz {
 

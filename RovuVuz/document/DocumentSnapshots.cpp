@@ -3,8 +3,11 @@
 // picture a snapshot names; and what a reader finds in a story: text and tracked changes.
 #include <algorithm>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/Find.h"
 #include "RovuVuz/edit/Revisions.h"
+#include "RovuVuz/model/Story.h"
 #include "RovuVuz/snapshot/SnapshotContext.h"
 
 namespace rovuvuz {
@@ -32,7 +35,7 @@ std::optional<NoteLabels> noteLabels(DocxDocument& document) {
     try {
         const SharedBytes settings = document.partBytes(document.partSource("settings"));
         const auto bytes = settings ? std::optional<ByteView>(*settings) : std::nullopt;
-        return NoteLabels(blockContainer(document.story(StoryID::body())), NoteNumbering::read(bytes, false),
+        return NoteLabels(blockContainer(DocumentInternals::story(document, StoryID::body())), NoteNumbering::read(bytes, false),
                           NoteNumbering::read(bytes, true));
     } catch (const std::exception&) {
         return std::nullopt;

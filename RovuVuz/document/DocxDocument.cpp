@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "RovuVuz/model/Serializer.h"
+#include "RovuVuz/model/Story.h"
 #include "RovuVuz/package/FileIO.h"
 #include "RovuVuz/xml/XMLTree.h"
 
@@ -46,6 +47,8 @@ DocxDocument::DocxDocument(SharedBytes data) : archive_(std::move(data)) {
     mainPart_ = *main;
     relationships_ = Relationships(mainPart_, storedBytes(Relationships::relsName(mainPart_), keepAlive));
 }
+
+DocxDocument::~DocxDocument() = default;
 
 std::unique_ptr<DocxDocument> DocxDocument::open(const std::filesystem::path& path) {
     return std::make_unique<DocxDocument>(FileIO::read(path));

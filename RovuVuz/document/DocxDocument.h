@@ -20,24 +20,24 @@
 #include "RovuVuz/document/Clip.h"
 #include "RovuVuz/edit/EditContext.h"
 #include "RovuVuz/document/NoteValues.h"
-#include "RovuVuz/edit/Find.h"
-#include "RovuVuz/edit/SpanningEdit.h"
+#include "RovuVuz/edit/FindOptions.h"
 #include "RovuVuz/edit/NewTable.h"
+#include "RovuVuz/edit/SpanValues.h"
 #include "RovuVuz/edit/TrackedChange.h"
 #include "RovuVuz/format/ListDefinitions.h"
 #include "RovuVuz/model/DocxError.h"
 #include "RovuVuz/model/EditValues.h"
 #include "RovuVuz/model/Identifiers.h"
-#include "RovuVuz/model/Nodes.h"
-#include "RovuVuz/model/Story.h"
 #include "RovuVuz/package/Relationships.h"
 #include "RovuVuz/package/ZipArchive.h"
 #include "RovuVuz/snapshot/Snapshot.h"
-#include "RovuVuz/xml/Markup.h"
 
 namespace rovuvuz {
 
 class StyleSheet;
+struct Group;
+struct Paragraph;
+struct Story;
 struct Numbering;
 struct StructuralEdit;
 struct TableEdit;
@@ -79,6 +79,7 @@ class DocxDocument : public EditContext {
 
     // Opens a package held in memory; throws ZipError or DocxError(noMainDocument).
     explicit DocxDocument(SharedBytes data);
+    ~DocxDocument() override;
     // Reads the file first; also throws FileError.
     static std::unique_ptr<DocxDocument> open(const std::filesystem::path& path);
 
@@ -93,15 +94,6 @@ class DocxDocument : public EditContext {
     bool hasPart(std::string_view name) const;
     // A part's stored bytes (pending first, then the archive); throws ZipError.
     SharedBytes contents(std::string_view name) const;
-
-    // The parsed story, parsed on first use. Stories that resolve to the same part share
-    // one parsed story, so an edit through either is saved. Throws DocxError (damagedPart,
-    // naming the part, when it is not well-formed XML; nothing is kept, so every use is
-    // refused alike) and ZipError.
-    Story& story(const StoryID& id);
-    // The stories parsed so far, by part.
-    const std::map<PartName, std::unique_ptr<Story>>& parsedStories() const { return stories_; }
-    std::pair<Story*, Paragraph*> paragraph(ParagraphID id, const StoryID& story);
 
     // A part's current bytes including unsaved edits.
     SharedBytes partData(const PartName& name);
@@ -290,12 +282,23 @@ class DocxDocument : public EditContext {
                      const StoryID& story, size_t at, const EditMode& mode);
     void resizeImage(ParagraphID paragraph, const StoryID& story, size_t at, double width, double height);
     void setLink(ParagraphID paragraph, const StoryID& story, TextRange range, const std::optional<std::string>& url);
-    // Puts parsed inlines at an offset of a paragraph, inside a new w:ins when tracked.
-    void insertInlines(std::vector<Inline> inlines, Paragraph& into, size_t at, const EditMode& mode);
 
     static constexpr std::string_view contentTypesPart = "[Content_Types].xml";
 
 private:
+    // The node tree behind the stories is the engine's own: its edits reach it through these,
+    // and its tests through DocumentInternals.
+    friend struct DocumentInternals;
+
+    // The parsed story, parsed on first use. Stories that resolve to the same part share
+    // one parsed story, so an edit through either is saved. Throws DocxError (damagedPart,
+    // naming the part, when it is not well-formed XML; nothing is kept, so every use is
+    // refused alike) and ZipError.
+    Story& story(const StoryID& id);
+    // The stories parsed so far, by part.
+    const std::map<PartName, std::unique_ptr<Story>>& parsedStories() const { return stories_; }
+    std::pair<Story*, Paragraph*> paragraph(ParagraphID id, const StoryID& story);
+
     // The mint is the edits' business (EditContext), not the document's callers'.
     IdentityMint& mint() override { return mint_; }
 

@@ -2,11 +2,13 @@
 // one, list items moved a level deeper or shallower, and a paragraph's list state. Each
 // paragraph's w:numPr is set through its properties (a tracked change records the old
 // ones in w:pPrChange); the list it joins comes from NumberingPart.
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/document/NumberingPart.h"
 #include "RovuVuz/edit/Structural.h"
 #include "RovuVuz/format/Numbering.h"
 #include "RovuVuz/format/Styles.h"
+#include "RovuVuz/model/Story.h"
 
 namespace rovuvuz {
 
@@ -45,7 +47,7 @@ std::optional<std::string> styleOf(const PropertyBag& bag) {
 std::vector<Paragraph*> lookUp(DocxDocument& document, const std::vector<ParagraphID>& ids, const StoryID& story) {
     std::vector<Paragraph*> result;
     for (ParagraphID id : ids) {
-        Paragraph* p = document.paragraph(id, story).second;
+        Paragraph* p = DocumentInternals::paragraph(document, id, story).second;
         if (std::find(result.begin(), result.end(), p) == result.end()) result.push_back(p);
     }
     return result;

@@ -1,7 +1,9 @@
 #include "RovuVuz/document/Notes.h"
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/document/NewStyles.h"
+#include "RovuVuz/document/Objects.h"
 #include "RovuVuz/document/PartTargets.h"
 #include "RovuVuz/edit/InlineOps.h"
 #include "RovuVuz/model/Fragment.h"
@@ -83,7 +85,7 @@ Story& notesStory(DocxDocument& document, const NoteNames& names) {
             document.addRelationship(document.mainPart(), names.relationship,
                                      targetFromMain(document, part.rawValue), false);
     }
-    return document.story(names.story);
+    return DocumentInternals::story(document, names.story);
 }
 
 std::optional<int64_t> noteID(const Group& note) {
@@ -151,7 +153,7 @@ void removeNote(DocxDocument& document, bool endnote, int64_t id) {
     if (!part || !document.hasPart(part->rawValue)) return;
     Story* notes = nullptr;
     try {
-        notes = &document.story(story);
+        notes = &DocumentInternals::story(document, story);
     } catch (const std::exception&) {
         return;
     }
@@ -182,7 +184,7 @@ Watch::Watch(DocxDocument& document, const StoryID& story, const std::vector<Par
 
 Watch::Watch(DocxDocument& document, const StoryID& story)
     : document_(document), active_(story.kind == StoryID::Kind::body) {
-    if (active_) before_ = references(document.story(story).paragraphs());
+    if (active_) before_ = references(DocumentInternals::story(document, story).paragraphs());
 }
 
 void Watch::settle(const std::vector<Paragraph*>& paragraphs) {
@@ -195,13 +197,13 @@ void Watch::settle(const std::vector<Paragraph*>& paragraphs) {
     }
     if (lost.empty()) return;
     // Only now the whole body: a reference may stand twice, or elsewhere too.
-    const References everywhere = references(document_.story(StoryID::body()).paragraphs());
+    const References everywhere = references(DocumentInternals::story(document_, StoryID::body()).paragraphs());
     for (const auto& [endnote, id] : lost)
         if (!everywhere.count({endnote, id})) removeNote(document_, endnote, id);
 }
 
 void Watch::settle() {
-    if (active_) settle(document_.story(StoryID::body()).paragraphs());
+    if (active_) settle(DocumentInternals::story(document_, StoryID::body()).paragraphs());
 }
 
 }  // namespace Notes
@@ -228,8 +230,8 @@ NoteInsertion DocxDocument::insertNote(NoteKind kind, ParagraphID id, const Stor
     notes.root->children.emplace_back(std::move(group));
     notes.touched = true;
 
-    insertInlines(referenceInlines(*this, names, paragraph->tags.prefix(), note, referenceStyle), *paragraph, at,
-                  mode);
+    Objects::insertInlines(*this, referenceInlines(*this, names, paragraph->tags.prefix(), note, referenceStyle),
+                           *paragraph, at, mode);
     target->touched = true;
     return {note, names.story, caret};
 }

@@ -4,6 +4,7 @@
 
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/format/Numbering.h"
+#include "RovuVuz/model/Story.h"
 #include "RovuVuz/xml/Numbers.h"
 #include "RovuVuz/xml/Utf8.h"
 #include "RovuVuz/xml/XMLEdit.h"

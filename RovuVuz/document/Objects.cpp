@@ -130,18 +130,16 @@ std::string_view imageContentType(std::string_view extension) {
     return "image/jpeg";
 }
 
-}  // namespace Objects
-
-void DocxDocument::insertInlines(std::vector<Inline> inlines, Paragraph& into, size_t at,
-                                 const EditMode& mode) {
+void insertInlines(EditContext& context, std::vector<Inline> inlines, Paragraph& into, size_t at,
+                   const EditMode& mode) {
     if (inlines.empty() || at > InlineOps::length(into.inlines))
         throw DocxError(DocxErrorCode::rangeOutOfBounds);
-    const size_t k = InlineOps::cut(into, at, *this);
+    const size_t k = InlineOps::cut(into, at, context);
     if (mode.tracked) {
         const std::string prefix = prefixOf(into);
         auto insertion = std::make_unique<Container>();
         insertion->tags = Tags::build(Markup::qualified(prefix, "ins"),
-                                      TextEdit::revisionAttributes(*this, prefix, *mode.tracked));
+                                      TextEdit::revisionAttributes(context, prefix, *mode.tracked));
         insertion->kind = Container::Kind::insert;
         insertion->inlines = std::move(inlines);
         insertion->dirty = true;
@@ -153,12 +151,15 @@ void DocxDocument::insertInlines(std::vector<Inline> inlines, Paragraph& into, s
     into.setDirty(true);
 }
 
+}  // namespace Objects
+
 void DocxDocument::insertPageBreak(ParagraphID id, const StoryID& storyID, size_t at, const EditMode& mode) {
     auto [target, paragraph] = this->paragraph(id, storyID);
     checkOffset(*paragraph, storyID, at);
     const std::string p = prefixOf(*paragraph);
-    insertInlines(snippetInlines(*this, "<" + p + ":r><" + p + ":br " + p + ":type=\"page\"/></" + p + ":r>"),
-                  *paragraph, at, mode);
+    Objects::insertInlines(*this,
+                           snippetInlines(*this, "<" + p + ":r><" + p + ":br " + p + ":type=\"page\"/></" + p + ":r>"),
+                           *paragraph, at, mode);
     target->touched = true;
 }
 
@@ -179,8 +180,8 @@ void DocxDocument::insertImage(ByteView data, std::string_view extension, double
         addRelationship(target->part, "image", relativeTarget(target->part, media), false);
 
     const int64_t n = nextRevisionID();
-    insertInlines(snippetInlines(*this, pictureRun(prefixOf(*paragraph), n, *cx, *cy, rid)), *paragraph, at,
-                  mode);
+    Objects::insertInlines(*this, snippetInlines(*this, pictureRun(prefixOf(*paragraph), n, *cx, *cy, rid)),
+                           *paragraph, at, mode);
     target->touched = true;
 }
 

@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/model/Story.h"
 #include "RovuVuz/xml/Utf8.h"
 #include "RovuVuz/xml/XMLEdit.h"
 

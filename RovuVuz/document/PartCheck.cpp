@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/model/Story.h"
 #include "RovuVuz/xml/XMLCheck.h"
 
 namespace rovuvuz {

@@ -6,24 +6,11 @@
 #include <string_view>
 #include <vector>
 
+#include "RovuVuz/edit/FindOptions.h"
 #include "RovuVuz/model/EditValues.h"
 #include "RovuVuz/model/Nodes.h"
 
 namespace rovuvuz {
-
-struct FindOptions {
-    bool matchCase = true;
-    bool wholeWord = false;  // neither neighbour of a match is a letter, digit or "_"
-    bool operator==(const FindOptions&) const = default;
-};
-
-// One occurrence: a paragraph and the display range the reader's text covers. Deleted text
-// inside the range (between the first and last character found) stays inside it.
-struct FoundText {
-    ParagraphID paragraph;
-    TextRange range;
-    bool operator==(const FoundText&) const = default;
-};
 
 namespace Find {
 

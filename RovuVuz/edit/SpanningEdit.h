@@ -8,33 +8,16 @@
 
 #include <optional>
 #include <string_view>
-#include <variant>
 
 #include "RovuVuz/edit/EditContext.h"
+#include "RovuVuz/edit/SpanValues.h"
 #include "RovuVuz/model/EditValues.h"
 #include "RovuVuz/model/Identifiers.h"
 #include "RovuVuz/model/Story.h"
 
 namespace rovuvuz {
 
-// The edge of a table standing among paragraphs: just before it, or just after it.
-struct TableEdge {
-    BlockID table;
-    bool after = false;
-    bool operator==(const TableEdge&) const = default;
-};
-
-// One end of such a range: a paragraph offset or a table's edge.
-using SpanEnd = std::variant<ParagraphPos, TableEdge>;
-
 namespace SpanningEdit {
-
-// Where new text ends: its paragraph, and how much of that paragraph's text follows it.
-struct TextEnd {
-    ParagraphID paragraph;
-    size_t following = 0;
-    bool operator==(const TextEnd&) const = default;
-};
 
 // Replaces the range between two ends that stand in one group (the body, a cell, a note),
 // `from` not after `to`. The paragraphs at the ends keep what lies outside the range and

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "RovuVuz/format/EffectiveFormat.h"
+#include "RovuVuz/model/Story.h"
 #include "RovuVuz/xml/Markup.h"
 #include "RovuVuz/xml/XMLTree.h"
 

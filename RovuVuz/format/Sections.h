@@ -14,10 +14,12 @@
 #include <vector>
 
 #include "RovuVuz/model/Identifiers.h"
-#include "RovuVuz/model/Story.h"
 #include "RovuVuz/xml/Bytes.h"
 
 namespace rovuvuz {
+
+struct Group;
+struct Story;
 
 // One column of a section whose columns are not of equal width (w:col).
 struct Column {

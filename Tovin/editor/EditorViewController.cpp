@@ -13,7 +13,7 @@
 #include <cmath>
 
 #include "RovuVuz/document/DocxDocument.h"
-#include "RovuVuz/edit/Tables.h"
+#include "RovuVuz/edit/TableEdit.h"
 #include "RovuVuz/format/Sections.h"
 #include "Tovin/commands/MainMenu.h"
 #include "Tovin/document/TovinDocument.h"

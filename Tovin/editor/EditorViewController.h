@@ -16,7 +16,7 @@
 #include <optional>
 #include <string>
 
-#include "RovuVuz/edit/TextEdit.h"
+#include "RovuVuz/model/EditValues.h"
 #include "RovuVuz/model/Identifiers.h"
 #include "RovuVuz/snapshot/Snapshot.h"
 #include "Tovin/editor/ColumnTextView.h"

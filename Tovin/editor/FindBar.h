@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-#include "RovuVuz/edit/Find.h"
+#include "RovuVuz/edit/FindOptions.h"
 #include "RovuVuz/model/Identifiers.h"
 
 class QLabel;

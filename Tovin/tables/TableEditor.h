@@ -8,7 +8,7 @@
 #include <QPointer>
 #include <memory>
 
-#include "RovuVuz/edit/Tables.h"
+#include "RovuVuz/edit/TableEdit.h"
 #include "RovuVuz/model/Identifiers.h"
 
 class QTextEdit;

@@ -6,7 +6,7 @@
 #include <QList>
 #include <QPointer>
 
-#include "RovuVuz/edit/Tables.h"
+#include "RovuVuz/edit/TableEdit.h"
 #include "RovuVuz/model/Identifiers.h"
 #include "Tovin/tables/TableEditor.h"
 

@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "RovuVuz/edit/TextEdit.h"
+#include "RovuVuz/model/EditValues.h"
 
 namespace tovin {
 

@@ -20,7 +20,7 @@
 #include <utility>
 #include <vector>
 
-#include "RovuVuz/edit/TextEdit.h"
+#include "RovuVuz/model/EditValues.h"
 #include "RovuVuz/model/Identifiers.h"
 #include "RovuVuz/snapshot/Snapshot.h"
 #include "Tovin/text/AttributedBuilder.h"

@@ -77,18 +77,13 @@ QString withoutSeparators(QString text) {
     return text.remove(QRegularExpression(QStringLiteral("[\\n\\t\\x{2028}\\x{FFFC}]")));
 }
 
-// Changes the first text of the body to `text`, as an edit would.
+// Changes the first paragraph's text to `text`, as an edit would.
 void editFirstText(TovinDocument& document, const std::u16string& text) {
-    rovuvuz::Story& story = document.docx()->story(rovuvuz::StoryID::body());
-    rovuvuz::Paragraph* paragraph = story.paragraphs().front();
-    auto& run = std::get<std::unique_ptr<rovuvuz::Run>>(paragraph->inlines.front());
-    for (rovuvuz::RunItem& item : run->items) {
-        if (item.kind.type == rovuvuz::RunItem::Type::text)
-            item.kind = rovuvuz::RunItem::Kind::makeText(text);
-    }
-    run->dirty = true;
-    paragraph->setDirty(true);
-    story.touched = true;
+    const rovuvuz::StoryID body = rovuvuz::StoryID::body();
+    const rovuvuz::StorySnapshot snapshot = document.docx()->snapshot(body);
+    const rovuvuz::ParagraphSnapshot& first = *snapshot.paragraphs().front();
+    document.docx()->replaceText(first.id, body, rovuvuz::TextRange{0, first.text.size()}, text,
+                                 rovuvuz::EditMode::direct());
     document.updateChangeCount(TovinDocument::ChangeKind::done);
 }
 
@@ -242,10 +237,9 @@ TEST_F(DocumentControllerTest, AutosaveWritesEditsInPlaceAndRevertToGoesBackToTh
     EXPECT_FALSE(saved == original);
     TovinDocument reread;
     reread.read(rovuvuz::share(saved));
-    const auto paragraphs = reread.docx()->story(rovuvuz::StoryID::body()).paragraphs();
-    ASSERT_EQ(paragraphs.size(), 2u);
-    EXPECT_EQ(std::get<std::unique_ptr<rovuvuz::Run>>(paragraphs[0]->inlines.front())->items.back().kind.text,
-              u"Final");
+    const rovuvuz::StorySnapshot body = reread.docx()->snapshot(rovuvuz::StoryID::body());
+    ASSERT_EQ(body.paragraphs().size(), 2u);
+    EXPECT_EQ(body.paragraphs()[0]->text, u"Final");
     EXPECT_EQ(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{"minutes.docx"});
 

@@ -5,9 +5,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QTextCursor>
+#include <QXmlStreamReader>
 
 #include "EditorTestSupport.h"
-#include "RovuVuz/xml/XMLCheck.h"
 #include "Tovin/commands/Command.h"
 #include "Tovin/commands/MainMenu.h"
 #include "Tovin/editor/EditorSession.h"
@@ -26,13 +26,19 @@ class TextIntoXmlTest : public EditorTest {
         cursor.setPosition(to, QTextCursor::KeepAnchor);
         editor->body()->setTextCursor(cursor);
     }
-    // Every XML part of the package as it would be saved passes the strict check.
+    // Every XML part of the package as it would be saved is well-formed XML with its
+    // namespaces declared, judged by Qt's XML reader rather than the engine's own check.
     void expectEveryPartWellFormed() {
         for (const rovuvuz::PartName& name : document->docx()->partNames()) {
             const std::string& text = name.rawValue;
             if (!text.ends_with(".xml") && !text.ends_with(".rels")) continue;
             SCOPED_TRACE(text);
-            EXPECT_NO_THROW(rovuvuz::XMLCheck::wellFormed(document->docx()->partData(name)));
+            const rovuvuz::SharedBytes bytes = document->docx()->partData(name);
+            QXmlStreamReader reader(QByteArray(reinterpret_cast<const char*>(bytes->data()),
+                                               static_cast<qsizetype>(bytes->size())));
+            while (!reader.atEnd()) reader.readNext();
+            EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString() << " at line "
+                                            << reader.lineNumber();
         }
     }
 };

@@ -4,6 +4,7 @@
 // reads back and shows the copied text; the source is not changed by copying.
 #include <gtest/gtest.h>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/document/NewDocument.h"
 #include "RovuVuz/edit/InlineOps.h"
@@ -21,7 +22,7 @@ class CorpusClip : public ::testing::TestWithParam<std::filesystem::path> {};
 // The top-level paragraphs of the body (tables between them are left out by copy).
 std::vector<Paragraph*> topLevel(DocxDocument& document) {
     std::vector<Paragraph*> result;
-    for (Paragraph* p : document.story(StoryID::body()).paragraphs())
+    for (Paragraph* p : DocumentInternals::story(document, StoryID::body()).paragraphs())
         if (p->parent && p->parent->local() == "body") result.push_back(p);
     return result;
 }
@@ -65,9 +66,9 @@ TEST_P(CorpusClip, BodyCopiedIntoANewDocument) {
 
     for (const EditMode& mode : {EditMode::direct(), EditMode::trackedBy("C", {})}) {
         DocxDocument target(NewDocument::package({NewDocument::Paper::a4, "C", {}}));
-        const ParagraphID first = target.story(StoryID::body()).paragraphs().front()->id;
+        const ParagraphID first = DocumentInternals::story(target, StoryID::body()).paragraphs().front()->id;
         target.paste(clip.fragment, {first, 0}, {first, 0}, StoryID::body(), mode);
-        EXPECT_FALSE(target.story(StoryID::body()).checkInvariants());
+        EXPECT_FALSE(DocumentInternals::story(target, StoryID::body()).checkInvariants());
         const Bytes saved = target.storyData(StoryID::body());
         const std::string body(saved.begin(), saved.end());
         for (const std::string& rPr : properties) {
@@ -81,7 +82,7 @@ TEST_P(CorpusClip, BodyCopiedIntoANewDocument) {
         // Outright, the new body reads as the copied text (line ends and objects aside).
         if (!mode.isTracked()) {
             std::u16string pasted;
-            for (const Paragraph* p : target.story(StoryID::body()).paragraphs())
+            for (const Paragraph* p : DocumentInternals::story(target, StoryID::body()).paragraphs())
                 pasted += InlineOps::visibleText(p->inlines);
             EXPECT_EQ(bare(pasted), bare(clip.text));
         }

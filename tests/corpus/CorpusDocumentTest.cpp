@@ -2,6 +2,7 @@
 // without edits returns the input, and an edit rewrites nothing but what it touched.
 #include <gtest/gtest.h>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/model/Fragment.h"
 #include "RovuVuz/model/Serializer.h"
@@ -45,7 +46,7 @@ std::string entryBytes(const ZipArchive& archive, ByteRange range) {
 
 TEST_P(CorpusDocument, EveryStoryWritesBackItsSourceBytes) {
     for (const StoryID& id : document->storyIDs()) {
-        Story& story = document->story(id);
+        Story& story = DocumentInternals::story(*document, id);
         EXPECT_EQ(story.serialized(), *story.source) << id.description();
         EXPECT_FALSE(story.checkInvariants()) << id.description();
     }
@@ -78,7 +79,7 @@ TEST_P(CorpusDocument, EveryStorySnapshotsWithOffsetsThatCoverItsText) {
 }
 
 TEST_P(CorpusDocument, SavingWithoutEditsReturnsTheInput) {
-    for (const StoryID& id : document->storyIDs()) document->story(id);
+    for (const StoryID& id : document->storyIDs()) DocumentInternals::story(*document, id);
     EXPECT_TRUE(document->dirtyParts().empty());
     EXPECT_EQ(*document->data(), *input);
 }
@@ -87,7 +88,7 @@ TEST_P(CorpusDocument, AnEditedParagraphIsTheOnlyChangeInItsPart) {
     // In the body, in a table cell and in a header, each in a fresh document: everything
     // before and after the edited paragraph's bytes stays as it was.
     std::vector<std::pair<StoryID, size_t>> targets;  // story and paragraph index
-    const auto bodyParagraphs = document->story(StoryID::body()).paragraphs();
+    const auto bodyParagraphs = DocumentInternals::story(*document, StoryID::body()).paragraphs();
     if (!bodyParagraphs.empty()) targets.emplace_back(StoryID::body(), 0);
     for (size_t i = 1; i < bodyParagraphs.size(); ++i) {
         if (bodyParagraphs[i]->parent && bodyParagraphs[i]->parent->local() == "tc") {
@@ -96,14 +97,14 @@ TEST_P(CorpusDocument, AnEditedParagraphIsTheOnlyChangeInItsPart) {
         }
     }
     for (const StoryID& id : document->storyIDs()) {
-        if (id.kind == StoryID::Kind::header && !document->story(id).paragraphs().empty()) {
+        if (id.kind == StoryID::Kind::header && !DocumentInternals::story(*document, id).paragraphs().empty()) {
             targets.emplace_back(id, 0);
             break;
         }
     }
     for (const auto& [id, index] : targets) {
         DocxDocument fresh(input);
-        Story& story = fresh.story(id);
+        Story& story = DocumentInternals::story(fresh, id);
         Paragraph& paragraph = *story.paragraphs().at(index);
         const Bytes& before = *story.source;
         const size_t start = paragraph.original->offset();
@@ -122,15 +123,15 @@ TEST_P(CorpusDocument, AnEditedParagraphIsTheOnlyChangeInItsPart) {
 TEST_P(CorpusDocument, RebuiltPackageReopensAndDirtyPartsAreThoseThatChanged) {
     document->rebuildAll();
     std::set<PartName> changed;
-    for (const auto& [name, story] : document->parsedStories())
+    for (const auto& [name, story] : DocumentInternals::parsedStories(*document))
         if (story->serialized() != *story->source) changed.insert(name);
     EXPECT_EQ(document->dirtyParts(), changed);
     DocxDocument reopened(document->data());
-    for (const StoryID& id : reopened.storyIDs()) EXPECT_NO_THROW(reopened.story(id)) << id.description();
+    for (const StoryID& id : reopened.storyIDs()) EXPECT_NO_THROW(DocumentInternals::story(reopened, id)) << id.description();
 }
 
 TEST_P(CorpusDocument, AnEditKeepsEveryOtherEntryByteForByte) {
-    Story& body = document->story(StoryID::body());
+    Story& body = DocumentInternals::story(*document, StoryID::body());
     if (body.paragraphs().empty()) GTEST_SKIP() << "no paragraph to edit";
     appendRun(*body.paragraphs().back(), rovuvuz::testing::mintOf(*document), u"edited");
     body.touched = true;
@@ -150,18 +151,18 @@ TEST_P(CorpusDocument, AnEditKeepsEveryOtherEntryByteForByte) {
         EXPECT_EQ(newCentral, oldCentral) << old.name;
     }
     DocxDocument reopened(saved);
-    const auto paragraphs = reopened.story(StoryID::body()).paragraphs();
+    const auto paragraphs = DocumentInternals::story(reopened, StoryID::body()).paragraphs();
     EXPECT_EQ(paragraphs.size(), body.paragraphs().size());
 }
 
 TEST_P(CorpusDocument, RestoringASnapshotGivesBackTheSavedState) {
-    Story& body = document->story(StoryID::body());
+    Story& body = DocumentInternals::story(*document, StoryID::body());
     if (body.paragraphs().empty()) GTEST_SKIP() << "no paragraph to edit";
     appendRun(*body.paragraphs().front(), rovuvuz::testing::mintOf(*document), u"first");
     body.touched = true;
     const auto state = document->packageState();
     const SharedBytes afterFirst = document->data();
-    Story& again = document->story(StoryID::body());
+    Story& again = DocumentInternals::story(*document, StoryID::body());
     appendRun(*again.paragraphs().back(), rovuvuz::testing::mintOf(*document), u"second");
     document->restore(state);
     EXPECT_EQ(*document->data(), *afterFirst);

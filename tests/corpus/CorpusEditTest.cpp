@@ -7,6 +7,7 @@
 #include <random>
 #include <set>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/Structural.h"
 #include "support/TestSupport.h"
@@ -31,7 +32,7 @@ public:
     // One random edit; returns a description for failure messages. Edits the engine
     // refuses (a range crossing a table) are fine as long as they change nothing.
     std::string step(std::set<uint64_t>& reached) {
-        auto paragraphs = document_.story(StoryID::body()).paragraphs();
+        auto paragraphs = DocumentInternals::story(document_, StoryID::body()).paragraphs();
         Paragraph& p = *paragraphs[pick(paragraphs.size())];
         const size_t length = InlineOps::length(p.inlines);
         const size_t a = pick(length + 1), b = pick(length + 1);
@@ -98,10 +99,10 @@ class CorpusEdit : public ::testing::TestWithParam<std::filesystem::path> {};
 
 TEST_P(CorpusEdit, RandomEditsSurviveSavingAndReopening) {
     DocxDocument document(share(rovuvuz::testing::readFile(GetParam())));
-    if (document.story(StoryID::body()).paragraphs().empty()) GTEST_SKIP() << "no paragraphs";
+    if (DocumentInternals::story(document, StoryID::body()).paragraphs().empty()) GTEST_SKIP() << "no paragraphs";
     std::set<uint64_t> reached;
     std::set<uint64_t> cleanAtStart;
-    for (Paragraph* p : document.story(StoryID::body()).paragraphs())
+    for (Paragraph* p : DocumentInternals::story(document, StoryID::body()).paragraphs())
         if (p->original) cleanAtStart.insert(p->id.raw);
     Editor editor(document, static_cast<uint32_t>(std::hash<std::string>{}(GetParam().filename().string())));
     for (int i = 0; i < stepsPerDocument; ++i) {
@@ -112,12 +113,12 @@ TEST_P(CorpusEdit, RandomEditsSurviveSavingAndReopening) {
             EXPECT_NE(error.code(), DocxErrorCode::rangeOutOfBounds) << "step " << i;
             continue;
         }
-        const auto problem = document.story(StoryID::body()).checkInvariants();
+        const auto problem = DocumentInternals::story(document, StoryID::body()).checkInvariants();
         ASSERT_FALSE(problem) << "step " << i << " (" << what << "): " << *problem;
         DocxDocument reopened(document.data());
         ASSERT_EQ(bodyText(reopened), bodyText(document)) << "step " << i << " (" << what << ")";
     }
-    for (Paragraph* p : document.story(StoryID::body()).paragraphs())
+    for (Paragraph* p : DocumentInternals::story(document, StoryID::body()).paragraphs())
         if (cleanAtStart.count(p->id.raw) && !reached.count(p->id.raw)) {
             EXPECT_TRUE(p->original && !p->isDirty()) << "paragraph " << p->id.raw << " lost its bytes";
         }

@@ -3,6 +3,7 @@
 // every level in order by hand.
 #include <gtest/gtest.h>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/format/Numbering.h"
 #include "RovuVuz/format/Sections.h"
@@ -97,8 +98,8 @@ TEST_P(CorpusFormatting, EveryParagraphAndRunResolvesItsFormat) {
     Numbering::Counter counter(numbering);
     size_t paragraphs = 0, runs = 0, labelled = 0;
     std::vector<std::pair<const Paragraph*, std::optional<StyleID>>> body;
-    collectParagraphs(*document.story(StoryID::body()).root, std::nullopt, body);
-    ASSERT_EQ(body.size(), document.story(StoryID::body()).paragraphs().size());
+    collectParagraphs(*DocumentInternals::story(document, StoryID::body()).root, std::nullopt, body);
+    ASSERT_EQ(body.size(), DocumentInternals::story(document, StoryID::body()).paragraphs().size());
     for (const auto& [paragraph, table] : body) {
         const PropertyBag* pPr = paragraph->props ? &*paragraph->props : nullptr;
         const ParagraphFormat format = sheet.paragraphFormat(pPr, table);
@@ -127,10 +128,10 @@ TEST_P(CorpusFormatting, EveryParagraphAndRunResolvesItsFormat) {
     EXPECT_GT(page.width, 0);
     EXPECT_GT(page.height, 0);
     if (const auto header = document.defaultHeader()) {
-        EXPECT_NO_THROW(document.story(*header));
+        EXPECT_NO_THROW(DocumentInternals::story(document, *header));
     }
     if (const auto footer = document.defaultFooter()) {
-        EXPECT_NO_THROW(document.story(*footer));
+        EXPECT_NO_THROW(DocumentInternals::story(document, *footer));
     }
     document.sumsParagraphSpacing();
     RecordProperty("paragraphs", static_cast<int>(paragraphs));

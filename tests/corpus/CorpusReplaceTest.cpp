@@ -4,6 +4,7 @@
 // document must save and read again with the new text.
 #include <gtest/gtest.h>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/InlineOps.h"
 #include "RovuVuz/edit/TextEdit.h"
@@ -43,7 +44,7 @@ std::vector<std::string> containersOf(const InlineOps::Slot& slot) {
 // claim the replacement), else the first one at a paragraph's start.
 std::optional<Word> firstWordStartingARun(DocxDocument& document) {
     std::optional<Word> atStart;
-    for (Paragraph* p : document.story(StoryID::body()).paragraphs()) {
+    for (Paragraph* p : DocumentInternals::story(document, StoryID::body()).paragraphs()) {
         const std::u16string text = InlineOps::visibleText(p->inlines);
         for (size_t at = 0; at + 1 < text.size(); ++at) {
             if (!isLetter(text[at]) || !isLetter(text[at + 1])) continue;
@@ -77,7 +78,7 @@ TEST_P(CorpusReplace, AReplacedWordKeepsItsRunsProperties) {
     if (!word) GTEST_SKIP() << "no word starts a run";
     document.replaceText(word->paragraph, StoryID::body(),
                          TextRange{word->offset, word->offset + word->length}, u"Zyxwv", EditMode::direct());
-    Paragraph* p = document.paragraph(word->paragraph, StoryID::body()).second;
+    Paragraph* p = DocumentInternals::paragraph(document, word->paragraph, StoryID::body()).second;
     const auto slot = InlineOps::find(p->inlines, word->offset);
     ASSERT_TRUE(slot);
     EXPECT_EQ(propsOf(*slot->run), word->props);

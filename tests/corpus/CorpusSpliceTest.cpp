@@ -9,6 +9,7 @@
 #include <fstream>
 #include <random>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/InlineOps.h"
 #include "RovuVuz/edit/TextEdit.h"
@@ -31,7 +32,7 @@ std::vector<std::filesystem::path> documents() {
 
 // One edit in a paragraph of the chosen tenth of the story; false when it has none.
 bool edit(DocxDocument& document, const StoryID& story, Where where, std::mt19937& random) {
-    const std::vector<Paragraph*> paragraphs = document.story(story).paragraphs();
+    const std::vector<Paragraph*> paragraphs = DocumentInternals::story(document, story).paragraphs();
     if (paragraphs.empty()) return false;
     const size_t tenth = std::max<size_t>(1, paragraphs.size() / 10);
     const size_t base = where == Where::start    ? 0

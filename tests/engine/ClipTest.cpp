@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/InlineOps.h"
 #include "RovuVuz/format/Styles.h"
@@ -56,14 +57,14 @@ struct Doc {
         if (numbering) parts.emplace_back("word/numbering.xml", sourceNumbering);
         document = std::make_unique<DocxDocument>(rovuvuz::testing::makePackage(parts));
     }
-    ParagraphID id(size_t i) { return document->story(StoryID::body()).paragraphs().at(i)->id; }
-    size_t length(size_t i) { return InlineOps::length(document->story(StoryID::body()).paragraphs().at(i)->inlines); }
+    ParagraphID id(size_t i) { return DocumentInternals::story(*document, StoryID::body()).paragraphs().at(i)->id; }
+    size_t length(size_t i) { return InlineOps::length(DocumentInternals::story(*document, StoryID::body()).paragraphs().at(i)->inlines); }
     ClipboardContent copyAll() {
-        const size_t n = document->story(StoryID::body()).paragraphs().size();
+        const size_t n = DocumentInternals::story(*document, StoryID::body()).paragraphs().size();
         return document->copy({id(0), 0}, {id(n - 1), length(n - 1)}, StoryID::body());
     }
     std::string body() {
-        EXPECT_FALSE(document->story(StoryID::body()).checkInvariants());
+        EXPECT_FALSE(DocumentInternals::story(*document, StoryID::body()).checkInvariants());
         const Bytes bytes = document->storyData(StoryID::body());
         return std::string(bytes.begin(), bytes.end());
     }
@@ -322,7 +323,7 @@ TEST(Clip, HugeAndDeepHTMLPasteTheirTextWithinBounds) {
     auto start = Clock::now();
     target.document->pasteHTML(huge, {target.id(0), 0}, {target.id(0), 0}, StoryID::body(), EditMode::direct());
     const auto hugeTime = Clock::now() - start;
-    const auto paragraphs = target.document->story(StoryID::body()).paragraphs();
+    const auto paragraphs = DocumentInternals::story(*target.document, StoryID::body()).paragraphs();
     EXPECT_LE(paragraphs.size(), Clip::mostParagraphs);
     EXPECT_EQ(InlineOps::visibleText(paragraphs.front()->inlines), u"word bold & more");
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "RovuVuz/document/Comments.h"
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "support/TestSupport.h"
 
@@ -84,7 +85,7 @@ struct Fixture {
     std::string part(std::string_view name) {
         return std::string(asChars(*document->partData(PartName(std::string(name)))));
     }
-    ParagraphID paragraph(size_t n) { return document->story(StoryID::body()).paragraphs().at(n)->id; }
+    ParagraphID paragraph(size_t n) { return DocumentInternals::story(*document, StoryID::body()).paragraphs().at(n)->id; }
     void reopen() { document = std::make_unique<DocxDocument>(document->data()); }
     // Each comment as "id:text", paragraphs joined by "|".
     std::vector<std::string> comments() {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "RovuVuz/document/Comments.h"
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "support/TestSupport.h"
 
@@ -23,7 +24,7 @@ struct Thread {
         Comments::setNumberSource([next] { return ++*next; });
         document = std::make_unique<DocxDocument>(
             makePackage(minimalDocument("<w:p><w:r><w:t>Hello world</w:t></w:r></w:p>")));
-        const ParagraphID p = document->story(StoryID::body()).paragraphs().at(0)->id;
+        const ParagraphID p = DocumentInternals::story(*document, StoryID::body()).paragraphs().at(0)->id;
         first = document->addComment(p, StoryID::body(), {0, 5}, u"first", "A", date);
         reply = document->reply(first, u"reply", "B", date);
     }

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "RovuVuz/document/Comments.h"
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/TextEdit.h"
 #include "RovuVuz/xml/Utf8.h"
@@ -48,13 +49,13 @@ struct Fixture {
         auto parts = minimalDocument(body, rels);
         parts.insert(parts.end(), extra.begin(), extra.end());
         document = std::make_unique<DocxDocument>(makePackage(parts));
-        first = document->story(StoryID::body()).paragraphs().at(0)->id;
+        first = DocumentInternals::story(*document, StoryID::body()).paragraphs().at(0)->id;
     }
     std::string body() { return partText(*document, "word/document.xml"); }
     // Saves and opens again, so that checks see what a reader of the file sees.
     void reopen() {
         document = std::make_unique<DocxDocument>(document->data());
-        first = document->story(StoryID::body()).paragraphs().at(0)->id;
+        first = DocumentInternals::story(*document, StoryID::body()).paragraphs().at(0)->id;
     }
 };
 
@@ -117,7 +118,7 @@ TEST(Comments, AnchorsKeepOffsetsAndEmptyRangesPutStartFirst) {
     // A later edit still counts the same offsets: the anchors take none.
     f.document->replaceText(f.first, StoryID::body(), {6, 11}, u"there", EditMode::direct());
     EXPECT_EQ(f.document->snapshot(f.first, StoryID::body()).text, u"Hello there");
-    EXPECT_EQ(f.document->story(StoryID::body()).checkInvariants(), std::nullopt);
+    EXPECT_EQ(DocumentInternals::story(*f.document, StoryID::body()).checkInvariants(), std::nullopt);
 }
 
 TEST(Comments, MultiLineTextsStylesAndInitials) {
@@ -156,7 +157,7 @@ TEST(Comments, MultiLineTextsStylesAndInitials) {
 
 TEST(Comments, RepliesFollowTheParentsAnchorsAndThreadInExtended) {
     Fixture f("<w:p><w:r><w:t>Hello world</w:t></w:r></w:p><w:p><w:r><w:t>Second</w:t></w:r></w:p>");
-    auto& body = f.document->story(StoryID::body());
+    auto& body = DocumentInternals::story(*f.document, StoryID::body());
     const ParagraphID second = body.paragraphs().at(1)->id;
     const CommentID parent = f.document->addComment(f.first, StoryID::body(), {6, 11}, u"P", "A", date);
     const CommentID other = f.document->addComment(second, StoryID::body(), {0, 6}, u"O", "A", date);
@@ -174,7 +175,7 @@ TEST(Comments, RepliesFollowTheParentsAnchorsAndThreadInExtended) {
     };
     EXPECT_LT(reference(parent), reference(r2));
     EXPECT_LT(reference(r2), reference(r1));
-    const ParagraphID reread = f.document->story(StoryID::body()).paragraphs().at(1)->id;
+    const ParagraphID reread = DocumentInternals::story(*f.document, StoryID::body()).paragraphs().at(1)->id;
     EXPECT_EQ(f.document->snapshot(reread, StoryID::body()).commentMarks.size(), 2u);  // only its own comment
 
     const auto threads = f.document->commentThreads();
@@ -391,7 +392,7 @@ TEST(Comments, PrefixesAndQuotesAreTakenFromTheParts) {
                        "<x:commentsEx xmlns:x='http://schemas.microsoft.com/office/word/2012/wordml'>"
                        "<x:commentEx x:paraId='0000AAAA' x:done='0'/></x:commentsEx>");
     auto document = std::make_unique<DocxDocument>(makePackage(parts));
-    const ParagraphID paragraph = document->story(StoryID::body()).paragraphs().at(0)->id;
+    const ParagraphID paragraph = DocumentInternals::story(*document, StoryID::body()).paragraphs().at(0)->id;
 
     // The existing comment's anchor reads as what it covers.
     const auto marks = document->snapshot(paragraph, StoryID::body()).commentMarks;

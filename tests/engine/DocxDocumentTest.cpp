@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/Structural.h"
 #include "RovuVuz/edit/TextEdit.h"
@@ -38,7 +39,7 @@ DocxDocument documentWith(std::string_view body, std::string_view rels,
 
 // Marks a story's first paragraph dirty with one extra run of text.
 void edit(DocxDocument& document, const StoryID& id, std::string_view word) {
-    Story& story = document.story(id);
+    Story& story = DocumentInternals::story(document, id);
     auto donor = Fragment::paragraph("<w:p xmlns:w=\"w\"><w:r><w:t>" + std::string(word) + "</w:t></w:r></w:p>",
                                      rovuvuz::testing::mintOf(document));
     Paragraph& p = *story.paragraphs().at(0);
@@ -72,7 +73,7 @@ TEST(DocxDocument, StoriesFollowTheMainPartsRelationships) {
                                            StoryID::footer(PartName("word/footer1.xml"))};
     EXPECT_EQ(document.storyIDs(), expected);
     try {
-        document.story(StoryID::footnotes());
+        DocumentInternals::story(document, StoryID::footnotes());
         FAIL() << "a document without footnotes gave a footnotes story";
     } catch (const DocxError& error) {
         EXPECT_EQ(error.code(), DocxErrorCode::unknownStory);
@@ -84,7 +85,7 @@ TEST(DocxDocument, StoriesOfOnePartShareTheirEdits) {
     // story, so an edit through either is saved and neither overwrites the other.
     DocxDocument document = documentWith("<w:p/>", rel("rId1", "header", "document.xml"));
     const StoryID alias = StoryID::header(PartName("word/document.xml"));
-    EXPECT_EQ(&document.story(alias), &document.story(StoryID::body()));
+    EXPECT_EQ(&DocumentInternals::story(document, alias), &DocumentInternals::story(document, StoryID::body()));
     edit(document, alias, "via header");
     edit(document, StoryID::body(), "via body");
     DocxDocument reopened(document.data());
@@ -188,8 +189,8 @@ TEST(DocxDocument, RestoreReturnsToTheSnapshot) {
     document.addRelationship(PartName("word/document.xml"), "image", "media/x.png", false);
     document.restore(state);
     EXPECT_EQ(*document.data(), *afterFirst);
-    EXPECT_FALSE(document.story(headerID).touched);
-    EXPECT_TRUE(document.story(StoryID::body()).touched);
+    EXPECT_FALSE(DocumentInternals::story(document, headerID).touched);
+    EXPECT_TRUE(DocumentInternals::story(document, StoryID::body()).touched);
     EXPECT_EQ(document.dirtyParts(), std::set<PartName>{PartName("word/document.xml")});
 }
 
@@ -202,16 +203,16 @@ TEST(DocxDocument, RestoreReturnsToAnEditedStateFromAnUntouchedOne) {
     const auto after = document.packageState();
     const auto edited = document.data();
     document.restore(before);
-    EXPECT_FALSE(document.story(StoryID::body()).touched);
+    EXPECT_FALSE(DocumentInternals::story(document, StoryID::body()).touched);
     EXPECT_EQ(*document.data(), *document.archive().data());
     document.restore(after);
-    EXPECT_TRUE(document.story(StoryID::body()).touched);
+    EXPECT_TRUE(DocumentInternals::story(document, StoryID::body()).touched);
     EXPECT_EQ(*document.data(), *edited);
 }
 
 TEST(DocxDocument, EditingBackToTheSourceLeavesNothingDirty) {
     DocxDocument document = documentWith("<w:p><w:r><w:t>a</w:t></w:r></w:p>", "");
-    Story& story = document.story(StoryID::body());
+    Story& story = DocumentInternals::story(document, StoryID::body());
     story.paragraphs().at(0)->setDirty(true);
     story.touched = true;
     EXPECT_TRUE(document.dirtyParts().empty());
@@ -254,20 +255,20 @@ TEST(DocxDocument, ParagraphsAreFoundByIdentityInTheirOwnStoryOnly) {
                                          rel("rId1", "header", "header1.xml"),
                                          {{"word/header1.xml", header("<w:p/>")}});
     const StoryID headerID = StoryID::header(PartName("word/header1.xml"));
-    const ParagraphID first = document.story(StoryID::body()).paragraphs().at(0)->id;
-    const ParagraphID second = document.story(StoryID::body()).paragraphs().at(1)->id;
-    const ParagraphID inHeader = document.story(headerID).paragraphs().at(0)->id;
-    EXPECT_EQ(document.paragraph(first, StoryID::body()).second->id, first);
-    EXPECT_THROW(document.paragraph(inHeader, StoryID::body()), DocxError);
-    EXPECT_THROW(document.paragraph(first, headerID), DocxError);
+    const ParagraphID first = DocumentInternals::story(document, StoryID::body()).paragraphs().at(0)->id;
+    const ParagraphID second = DocumentInternals::story(document, StoryID::body()).paragraphs().at(1)->id;
+    const ParagraphID inHeader = DocumentInternals::story(document, headerID).paragraphs().at(0)->id;
+    EXPECT_EQ(DocumentInternals::paragraph(document, first, StoryID::body()).second->id, first);
+    EXPECT_THROW(DocumentInternals::paragraph(document, inHeader, StoryID::body()), DocxError);
+    EXPECT_THROW(DocumentInternals::paragraph(document, first, headerID), DocxError);
     // A paragraph made by an edit is found; one an edit removed is not.
     const auto made = document.apply(StructuralEdit{StructuralEdit::SplitParagraph{first, 1}}, StoryID::body(),
                                      EditMode::direct());
     ASSERT_EQ(made.size(), 1u);
-    EXPECT_EQ(document.paragraph(made[0], StoryID::body()).second->id, made[0]);
+    EXPECT_EQ(DocumentInternals::paragraph(document, made[0], StoryID::body()).second->id, made[0]);
     document.apply(StructuralEdit{StructuralEdit::JoinWithNext{made[0]}}, StoryID::body(), EditMode::direct());
-    EXPECT_THROW(document.paragraph(second, StoryID::body()), DocxError);
-    EXPECT_EQ(document.paragraph(made[0], StoryID::body()).second->id, made[0]);
+    EXPECT_THROW(DocumentInternals::paragraph(document, second, StoryID::body()), DocxError);
+    EXPECT_EQ(DocumentInternals::paragraph(document, made[0], StoryID::body()).second->id, made[0]);
 }
 
 // A story part cut short (a ZIP that reads, with half a document.xml) used to open as an

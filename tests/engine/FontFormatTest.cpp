@@ -3,6 +3,7 @@
 // size, and Clear Formatting, outright and tracked.
 #include <gtest/gtest.h>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/StructuralEdit.h"
 #include "RovuVuz/model/Serializer.h"
@@ -42,7 +43,7 @@ struct Fixture {
           }())) {}
 
     std::string apply(RFC change, TextRange range, const EditMode& mode) {
-        Story& story = document.story(StoryID::body());
+        Story& story = DocumentInternals::story(document, StoryID::body());
         const ParagraphID id = story.paragraphs().at(0)->id;
         document.apply(StructuralEdit{StructuralEdit::SetRunFormat{id, range, std::move(change)}}, StoryID::body(),
                        mode);

@@ -3,6 +3,7 @@
 // paragraph style brings; a numbering part that cannot be read.
 #include <gtest/gtest.h>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/xml/XMLTree.h"
 #include "support/TestSupport.h"
@@ -60,14 +61,14 @@ struct Fixture {
 
     std::vector<ParagraphID> ids(size_t from, size_t to) {
         std::vector<ParagraphID> result;
-        const auto all = document.story(StoryID::body()).paragraphs();
+        const auto all = DocumentInternals::story(document, StoryID::body()).paragraphs();
         for (size_t i = from; i < to; ++i) result.push_back(all.at(i)->id);
         return result;
     }
     ListState state(size_t i) { return document.listState(ids(i, i + 1)[0], StoryID::body()); }
     std::string saved() {
         const Bytes bytes = document.storyData(StoryID::body());
-        EXPECT_FALSE(document.story(StoryID::body()).checkInvariants());
+        EXPECT_FALSE(DocumentInternals::story(document, StoryID::body()).checkInvariants());
         return std::string(bytes.begin(), bytes.end());
     }
     std::string original() const {

@@ -6,6 +6,7 @@
 
 #include <chrono>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/StructuralEdit.h"
 #include "RovuVuz/format/Numbering.h"
@@ -307,7 +308,7 @@ namespace {
 
 // Format edits, direct and tracked, on the "Plain, styled direct" paragraph and a list item.
 void edit(DocxDocument& document) {
-    const std::vector<Paragraph*> paragraphs = document.story(StoryID::body()).paragraphs();
+    const std::vector<Paragraph*> paragraphs = DocumentInternals::story(document, StoryID::body()).paragraphs();
     const ParagraphID plain = paragraphs.at(1)->id;
     const ParagraphID item = paragraphs.at(2)->id;
     const auto tracked =

@@ -3,6 +3,7 @@
 // that go with their last reference, outright and through tracked changes.
 #include <gtest/gtest.h>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/StructuralEdit.h"
 #include "support/TestSupport.h"
@@ -44,7 +45,7 @@ struct Fixture {
         parts.insert(parts.end(), extra.begin(), extra.end());
         document = std::make_unique<DocxDocument>(makePackage(parts));
     }
-    ParagraphID paragraph(size_t n = 0) { return document->story(StoryID::body()).paragraphs().at(n)->id; }
+    ParagraphID paragraph(size_t n = 0) { return DocumentInternals::story(*document, StoryID::body()).paragraphs().at(n)->id; }
     std::string part(std::string_view name) {
         const SharedBytes bytes = document->partData(PartName(std::string(name)));
         return std::string(asChars(*bytes));
@@ -251,7 +252,7 @@ TEST(Notes, RefusedOrUndoneNoteInsertionsLeaveNothing) {
         EXPECT_TRUE(f.document->dirtyParts().empty());
     };
     const StoryID header = StoryID::header(PartName("word/header1.xml"));
-    const ParagraphID inHeader = f.document->story(header).paragraphs().at(0)->id;
+    const ParagraphID inHeader = DocumentInternals::story(*f.document, header).paragraphs().at(0)->id;
     refused([&] { f.document->insertNote(NoteKind::footnote, inHeader, header, 0, EditMode::direct()); },
             DocxErrorCode::unsupported);
     refused([&] { f.document->insertNote(NoteKind::footnote, f.paragraph(), StoryID::body(), 5, EditMode::direct()); },

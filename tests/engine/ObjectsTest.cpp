@@ -1,6 +1,7 @@
 // Inline objects: page breaks, pictures with their media parts, resizing, and links.
 #include <gtest/gtest.h>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/InlineOps.h"
 #include "RovuVuz/edit/TextEdit.h"
@@ -32,13 +33,13 @@ struct Fixture {
         auto parts = minimalDocument(body, rels);
         parts.insert(parts.end(), extra.begin(), extra.end());
         document = std::make_unique<DocxDocument>(makePackage(parts));
-        first = document->story(StoryID::body()).paragraphs().at(0)->id;
+        first = DocumentInternals::story(*document, StoryID::body()).paragraphs().at(0)->id;
     }
     std::string body() { return partText(*document, "word/document.xml"); }
     ParagraphSnapshot paragraph() { return document->snapshot(first, StoryID::body()); }
     void reopen() {
         document = std::make_unique<DocxDocument>(document->data());
-        first = document->story(StoryID::body()).paragraphs().at(0)->id;
+        first = DocumentInternals::story(*document, StoryID::body()).paragraphs().at(0)->id;
     }
 };
 
@@ -124,7 +125,7 @@ TEST(Objects, ResizingChangesBothExtentsAndRefusesText) {
     EXPECT_THROW(f.document->resizeImage(f.first, StoryID::body(), 1, 20, 10), DocxError);   // text
     EXPECT_THROW(f.document->resizeImage(f.first, StoryID::body(), 12, 20, 10), DocxError);  // the end
     EXPECT_THROW(f.document->resizeImage(f.first, StoryID::body(), 0, -1, 10), DocxError);
-    EXPECT_EQ(f.document->story(StoryID::body()).checkInvariants(), std::nullopt);
+    EXPECT_EQ(DocumentInternals::story(*f.document, StoryID::body()).checkInvariants(), std::nullopt);
 }
 
 TEST(Objects, LinksReplaceRemoveAndAnchor) {
@@ -246,7 +247,7 @@ TEST(Objects, ADamagedContentTypesPartIsReportedByNameAndChangesNothing) {
         for (auto& [name, xml] : parts)
             if (name == "[Content_Types].xml") xml = damaged;
         DocxDocument document(makePackage(parts));
-        const ParagraphID first = document.story(StoryID::body()).paragraphs().at(0)->id;
+        const ParagraphID first = DocumentInternals::story(document, StoryID::body()).paragraphs().at(0)->id;
         const auto expectUnreadableTypes = [&](const std::function<void()>& edit) {
             try {
                 edit();

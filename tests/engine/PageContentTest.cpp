@@ -4,6 +4,7 @@
 // offsets stay what editing uses.
 #include <gtest/gtest.h>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/model/DisplayText.h"
 #include "support/TestSupport.h"
@@ -17,7 +18,7 @@ ParagraphSnapshot only(std::string_view paragraphXml, std::vector<rovuvuz::testi
     const StorySnapshot snapshot = document.snapshot(StoryID::body());
     const ParagraphSnapshot paragraph = std::get<ParagraphSnapshot>(snapshot.blocks.at(0).value);
     // The snapshot's text is the engine's display text, field codes counting nothing.
-    const auto [story, node] = document.paragraph(paragraph.id, StoryID::body());
+    const auto [story, node] = DocumentInternals::paragraph(document, paragraph.id, StoryID::body());
     EXPECT_EQ(paragraph.text, DisplayText::visibleText(node->inlines));
     return paragraph;
 }

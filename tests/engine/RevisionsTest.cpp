@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/InlineOps.h"
 #include "RovuVuz/edit/Revisions.h"
@@ -24,7 +25,7 @@ struct Fixture {
     DocxDocument document;
     explicit Fixture(std::string_view body) : document(makePackage(minimalDocument(body))) {}
 
-    std::vector<Paragraph*> paragraphs() { return document.story(StoryID::body()).paragraphs(); }
+    std::vector<Paragraph*> paragraphs() { return DocumentInternals::story(document, StoryID::body()).paragraphs(); }
     std::string xml(size_t i) {
         Bytes out;
         Serializer::paragraph(*paragraphs().at(i), out);
@@ -32,7 +33,7 @@ struct Fixture {
     }
     void apply(E::Value edit) {
         document.apply(StructuralEdit{std::move(edit)}, StoryID::body(), EditMode::direct());
-        const auto problem = document.story(StoryID::body()).checkInvariants();
+        const auto problem = DocumentInternals::story(document, StoryID::body()).checkInvariants();
         EXPECT_FALSE(problem) << *problem;
     }
 };
@@ -54,7 +55,7 @@ TEST(Revisions, AllOfAParagraphAcceptedOrRejected) {
     Fixture accepted(body);
     accepted.apply(E::AcceptAll{});
     EXPECT_EQ(accepted.xml(0), "<w:p>" + run("a") + run("b") + "</w:p>");
-    EXPECT_TRUE(accepted.document.story(StoryID::body()).touched);
+    EXPECT_TRUE(DocumentInternals::story(accepted.document, StoryID::body()).touched);
 
     Fixture rejected(body);
     rejected.apply(E::RejectAll{});
@@ -188,7 +189,7 @@ TEST(Revisions, ListNamesEveryKindOfChange) {
         "<w:r><w:rPr><w:b/><w:rPrChange w:id=\"3\" w:author=\"A\"><w:rPr/></w:rPrChange></w:rPr><w:t>ld</w:t></w:r>"
         "</w:p>";
     Fixture f(body);
-    const auto changes = Revisions::list(f.document.story(StoryID::body()));
+    const auto changes = Revisions::list(DocumentInternals::story(f.document, StoryID::body()));
     using K = TrackedChange::Kind;
     std::vector<std::tuple<std::string, K, std::string, std::u16string>> seen;
     for (const auto& c : changes) seen.emplace_back(c.id, c.kind, c.author, c.text);
@@ -211,7 +212,7 @@ TEST(Revisions, TrackedTableRowsAreListedBeforeTheChangesInsideThem) {
               "<w:tr><w:trPr><w:cantSplit/></w:trPr>" + cell + "</w:tr></w:tbl>");
     using K = TrackedChange::Kind;
     std::vector<std::tuple<std::string, K, std::string, std::u16string>> seen;
-    for (const auto& c : Revisions::list(f.document.story(StoryID::body())))
+    for (const auto& c : Revisions::list(DocumentInternals::story(f.document, StoryID::body())))
         seen.emplace_back(c.id, c.kind, c.author, c.text);
     const decltype(seen) expected = {{"7", K::insertedRow, "R", u"in\tc"},
                                      {"8", K::insertion, "R", u"in"},
@@ -243,7 +244,7 @@ std::u16string text(Fixture& f, size_t i) {
 
 TEST(Revisions, MovesAreListedAcceptedAndRejected) {
     Fixture listed(movedSentence());
-    const auto changes = Revisions::list(listed.document.story(StoryID::body()));
+    const auto changes = Revisions::list(DocumentInternals::story(listed.document, StoryID::body()));
     using K = TrackedChange::Kind;
     ASSERT_EQ(changes.size(), 2u);
     EXPECT_EQ(std::tie(changes[0].id, changes[0].kind, changes[0].author, changes[0].text),
@@ -257,7 +258,7 @@ TEST(Revisions, MovesAreListedAcceptedAndRejected) {
     EXPECT_EQ(accepted.xml(0),
               "<w:p><w:r><w:rPr><w:i/></w:rPr><w:t xml:space=\"preserve\">Moved. </w:t></w:r>" +
                   run("Stay. ") + "</w:p>");
-    EXPECT_TRUE(Revisions::list(accepted.document.story(StoryID::body())).empty());
+    EXPECT_TRUE(Revisions::list(DocumentInternals::story(accepted.document, StoryID::body())).empty());
 
     Fixture rejected(movedSentence());
     rejected.apply(E::RejectAll{});
@@ -285,7 +286,7 @@ TEST(Revisions, MovesAreListedAcceptedAndRejected) {
     EXPECT_EQ(text(alone, 0), u"Moved. Stay. Moved. ");  // the old place, shown as deleted text
     EXPECT_EQ(alone.xml(0).find("moveTo"), std::string::npos) << alone.xml(0);
     EXPECT_NE(alone.xml(0).find("<w:moveFromRangeEnd w:id=\"12\"/>"), std::string::npos) << alone.xml(0);
-    EXPECT_EQ(Revisions::list(alone.document.story(StoryID::body())).size(), 1u);
+    EXPECT_EQ(Revisions::list(DocumentInternals::story(alone.document, StoryID::body())).size(), 1u);
 }
 
 // A moved paragraph: its mark carries w:moveTo or w:moveFrom, and Word may close a range
@@ -311,7 +312,7 @@ TEST(Revisions, MovedParagraphMarksJoinLikeInsertionsAndDeletions) {
         return out;
     };
     Fixture listed(body);
-    EXPECT_EQ(Revisions::list(listed.document.story(StoryID::body())).size(), 4u);
+    EXPECT_EQ(Revisions::list(DocumentInternals::story(listed.document, StoryID::body())).size(), 4u);
 
     Fixture accepted(body);
     accepted.apply(E::AcceptAll{});
@@ -322,7 +323,7 @@ TEST(Revisions, MovedParagraphMarksJoinLikeInsertionsAndDeletions) {
     for (Fixture* f : {&accepted, &rejected}) {
         const Bytes saved = f->document.storyData(StoryID::body());
         EXPECT_EQ(std::string(saved.begin(), saved.end()).find("move"), std::string::npos);
-        EXPECT_TRUE(Revisions::list(f->document.story(StoryID::body())).empty());
+        EXPECT_TRUE(Revisions::list(DocumentInternals::story(f->document, StoryID::body())).empty());
     }
 }
 
@@ -395,7 +396,7 @@ TEST(Revisions, TrackedEditsRejectedGiveTheOriginalAndAcceptedTheDirectEdits) {
         std::unique_ptr<DocxDocument> probe;
         try {
             probe = std::make_unique<DocxDocument>(bytes);
-            if (!Revisions::list(probe->story(StoryID::body())).empty()) continue;
+            if (!Revisions::list(DocumentInternals::story(*probe, StoryID::body())).empty()) continue;
             if (texts(*probe).size() < 2) continue;
         } catch (const std::exception&) {
             continue;  // not every corpus file opens; the corpus suite covers those
@@ -415,8 +416,8 @@ TEST(Revisions, TrackedEditsRejectedGiveTheOriginalAndAcceptedTheDirectEdits) {
         tracked.restoreStory(StoryID::body(), edited);
         tracked.apply(StructuralEdit{E::AcceptAll{}}, StoryID::body(), EditMode::direct());
         EXPECT_EQ(texts(tracked), texts(direct));
-        EXPECT_TRUE(Revisions::list(tracked.story(StoryID::body())).empty());
-        const auto problem = tracked.story(StoryID::body()).checkInvariants();
+        EXPECT_TRUE(Revisions::list(DocumentInternals::story(tracked, StoryID::body())).empty());
+        const auto problem = DocumentInternals::story(tracked, StoryID::body()).checkInvariants();
         EXPECT_FALSE(problem) << *problem;
     }
     EXPECT_GE(used, 2u) << "too few corpus documents without tracked changes";

@@ -2,6 +2,7 @@
 // paragraph and run properties, and the property changes tracked formatting records.
 #include <gtest/gtest.h>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/Structural.h"
 #include "RovuVuz/model/Serializer.h"
@@ -33,7 +34,7 @@ struct Fixture {
               return parts;
           }())) {}
 
-    std::vector<Paragraph*> paragraphs() { return document.story(StoryID::body()).paragraphs(); }
+    std::vector<Paragraph*> paragraphs() { return DocumentInternals::story(document, StoryID::body()).paragraphs(); }
     std::string xml(size_t i) {
         Bytes out;
         Serializer::paragraph(*paragraphs().at(i), out);
@@ -41,7 +42,7 @@ struct Fixture {
     }
     std::vector<ParagraphID> apply(StructuralEdit::Value edit, const EditMode& mode) {
         auto result = document.apply(StructuralEdit{std::move(edit)}, StoryID::body(), mode);
-        const auto problem = document.story(StoryID::body()).checkInvariants();
+        const auto problem = DocumentInternals::story(document, StoryID::body()).checkInvariants();
         EXPECT_FALSE(problem) << *problem;
         return result;
     }

@@ -2,6 +2,7 @@
 // widths, and edits refused before anything changes.
 #include <gtest/gtest.h>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/Tables.h"
 #include "RovuVuz/xml/Markup.h"
@@ -55,7 +56,7 @@ struct Fixture {
     }
     void apply(TableEdit::Value edit, const EditMode& mode = EditMode::direct()) {
         document.apply(TableEdit{edit}, table(), StoryID::body(), mode);
-        const auto problem = document.story(StoryID::body()).checkInvariants();
+        const auto problem = DocumentInternals::story(document, StoryID::body()).checkInvariants();
         EXPECT_FALSE(problem) << *problem;
     }
     void expectRefused(TableEdit::Value edit, DocxErrorCode code) {

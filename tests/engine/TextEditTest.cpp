@@ -2,6 +2,7 @@
 // hyperlinks, multi-paragraph replacement, reconcile and story capture.
 #include <gtest/gtest.h>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/Revisions.h"
 #include "RovuVuz/model/Serializer.h"
@@ -23,7 +24,7 @@ struct Fixture {
     DocxDocument document;
     explicit Fixture(std::string_view body) : document(makePackage(minimalDocument(body))) {}
 
-    Paragraph& at(size_t i) { return *document.story(StoryID::body()).paragraphs().at(i); }
+    Paragraph& at(size_t i) { return *DocumentInternals::story(document, StoryID::body()).paragraphs().at(i); }
     ParagraphID id(size_t i) { return at(i).id; }
     // A paragraph's inline content as it would be written, without the w:p tags.
     std::string inlines(size_t i) {
@@ -34,13 +35,13 @@ struct Fixture {
     std::u16string text(size_t i) { return InlineOps::visibleText(at(i).inlines); }
     void replace(size_t i, size_t lower, size_t upper, std::u16string_view with, const EditMode& mode) {
         document.replaceText(id(i), StoryID::body(), TextRange{lower, upper}, with, mode);
-        const auto problem = document.story(StoryID::body()).checkInvariants();
+        const auto problem = DocumentInternals::story(document, StoryID::body()).checkInvariants();
         EXPECT_FALSE(problem) << *problem;
     }
     // The body saved and read again: what another reader would see.
     std::u16string reopenedText(size_t i) {
         DocxDocument again(document.data());
-        return InlineOps::visibleText(again.story(StoryID::body()).paragraphs().at(i)->inlines);
+        return InlineOps::visibleText(DocumentInternals::story(again, StoryID::body()).paragraphs().at(i)->inlines);
     }
 };
 
@@ -198,7 +199,7 @@ TEST(TextEdit, DirectReplacementKeepsTheReplacedTextsRunAndContainers) {
     EXPECT_NE(inserted.inlines(0).find("<w:t>new</w:t></w:r></w:ins><w:r><w:t>term</w:t></w:r>"),
               std::string::npos)
         << inserted.inlines(0);
-    const auto changes = Revisions::list(inserted.document.story(StoryID::body()));
+    const auto changes = Revisions::list(DocumentInternals::story(inserted.document, StoryID::body()));
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0].text, u"new");
 
@@ -290,7 +291,7 @@ TEST(TextEdit, ReconcileReplacesOnlyTheDifference) {
     Fixture f("<w:p><w:r><w:t>abc</w:t></w:r></w:p>");
     f.document.reconcile(f.id(0), StoryID::body(), u"abc", byA);
     EXPECT_FALSE(f.at(0).isDirty());
-    EXPECT_FALSE(f.document.story(StoryID::body()).touched);
+    EXPECT_FALSE(DocumentInternals::story(f.document, StoryID::body()).touched);
     f.document.reconcile(f.id(0), StoryID::body(), u"abXc", byA);
     EXPECT_EQ(f.text(0), u"abXc");
     EXPECT_EQ(f.inlines(0).find("<w:del"), std::string::npos);
@@ -325,7 +326,7 @@ TEST(TextEdit, ReplacingOverOwnTrackedBreakReturnsTheParagraphsThatStand) {
         "<w:p/><w:p><w:r><w:t>Heading 1</w:t></w:r></w:p><w:p><w:r><w:t>Body</w:t></w:r></w:p>";
     const auto allTexts = [](DocxDocument& document) {
         std::vector<std::u16string> texts;
-        for (const Paragraph* p : document.story(StoryID::body()).paragraphs())
+        for (const Paragraph* p : DocumentInternals::story(document, StoryID::body()).paragraphs())
             texts.push_back(InlineOps::visibleText(p->inlines));
         return texts;
     };
@@ -344,7 +345,7 @@ TEST(TextEdit, ReplacingOverOwnTrackedBreakReturnsTheParagraphsThatStand) {
         ASSERT_EQ(allTexts(f.document), (Texts{u"", u"Heading", u" 1", u"Body"}));
         const ParagraphID first = f.id(0), heading = f.id(1), last = f.id(3);
         const auto ids = f.document.replaceText({first, 0}, {f.id(to), 0}, StoryID::body(), u",", byA);
-        EXPECT_FALSE(f.document.story(StoryID::body()).checkInvariants());
+        EXPECT_FALSE(DocumentInternals::story(f.document, StoryID::body()).checkInvariants());
         EXPECT_EQ(ids, to == 2 ? (std::vector<ParagraphID>{first, heading})
                                : (std::vector<ParagraphID>{first, heading, last}));
         EXPECT_EQ(resolved(f, true), to == 2 ? (Texts{u", 1", u"Body"}) : (Texts{u",Body"}));
@@ -373,7 +374,7 @@ TEST(TextEdit, BadArgumentsChangeNothing) {
               DocxErrorCode::crossesStructure);
     EXPECT_EQ(code([&] { f.document.replaceText({f.id(2), 0}, {f.id(0), 0}, body, u"", direct); }),
               DocxErrorCode::crossesStructure);
-    EXPECT_FALSE(f.document.story(body).touched);
+    EXPECT_FALSE(DocumentInternals::story(f.document, body).touched);
     EXPECT_FALSE(f.at(0).isDirty());
 }
 

@@ -4,6 +4,7 @@
 // every story that holds tables.
 #include <gtest/gtest.h>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/StructuralEdit.h"
 #include "support/TestSupport.h"
@@ -73,7 +74,7 @@ struct Fixture {
 
     void apply(E::Value edit, const StoryID& story = StoryID::body()) {
         document.apply(StructuralEdit{std::move(edit)}, story, EditMode::direct());
-        const auto problem = document.story(story).checkInvariants();
+        const auto problem = DocumentInternals::story(document, story).checkInvariants();
         EXPECT_FALSE(problem) << *problem;
     }
     std::string part() { return saved(document, documentPart); }

@@ -3,6 +3,7 @@
 // the tracked rows' accept and reject.
 #include <gtest/gtest.h>
 
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/StructuralEdit.h"
 #include "RovuVuz/edit/Tables.h"
@@ -37,7 +38,7 @@ struct Fixture {
         if (!stylesPart.empty()) parts.emplace_back("word/styles.xml", std::string(stylesPart));
         document = std::make_unique<DocxDocument>(makePackage(parts));
     }
-    ParagraphID paragraph(size_t n) { return document->story(StoryID::body()).paragraphs().at(n)->id; }
+    ParagraphID paragraph(size_t n) { return DocumentInternals::story(*document, StoryID::body()).paragraphs().at(n)->id; }
     std::string body() {
         const Bytes data = document->storyData(StoryID::body());
         return std::string(data.begin(), data.end());
@@ -60,7 +61,7 @@ struct Fixture {
                         StoryID::body(), EditMode::direct());
     }
     void check() {
-        const auto problem = document->story(StoryID::body()).checkInvariants();
+        const auto problem = DocumentInternals::story(*document, StoryID::body()).checkInvariants();
         EXPECT_FALSE(problem) << *problem;
     }
     // Saved and opened again, so the checks see what another reader sees.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "RovuVuz/document/Comments.h"
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/package/ZipArchive.h"
 #include "RovuVuz/xml/XMLCheck.h"
@@ -31,7 +32,7 @@ struct Document {
 
     explicit Document(std::string_view body = "<w:p><w:r><w:t>Hello world</w:t></w:r></w:p>") {
         document = std::make_unique<DocxDocument>(makePackage(minimalDocument(body)));
-        first = document->story(StoryID::body()).paragraphs().at(0)->id;
+        first = DocumentInternals::story(*document, StoryID::body()).paragraphs().at(0)->id;
     }
 
     // The saved package's parts, each checked as a strict reader takes it.
