@@ -301,7 +301,7 @@ void EditorViewController::tableEdit(const rovuvuz::TableEdit& edit, rovuvuz::Bl
     // The reload made the table's views anew: the next keys go into the cell the edit left
     // the user at, in the view showing the story.
     QTextEdit* host = bodyView_;
-    for (const Band* band : {&header_, &footerBand_, &notes_})
+    for (const Band* band : {&header_, &footerBand_, &notes_, &endnotes_})
         if (band->bridge && band->bridge->story() == story) host = band->view;
     if (story.kind != StoryID::Kind::body && host == bodyView_) return;
     if (TableView* view = TableHost::of(host)->find(table)) {

@@ -104,7 +104,7 @@ void deleteTable(EditorViewController& editor) {
     const TableAttachment* table = focusedTable(editor);
     if (!table) return editor.seam().refuse();
     editor.tableEdit(rovuvuz::TableEdit{rovuvuz::TableEdit::RemoveTable{}}, table->table().id,
-                     table->context().builder.story);
+                     table->context().builder.story, 0, 0);
 }
 
 void selectTable(EditorViewController& editor) {

@@ -409,7 +409,7 @@ void TableView::moveFrom(const CellTextView* from, bool forward) {
     const rovuvuz::StoryID story = context.builder.story;
     const QPointer<QTextEdit> host = context.host;
     const size_t rows = attachment_->table().rows.size();
-    editor->tableEdit(rovuvuz::TableEdit{rovuvuz::TableEdit::InsertRow{rows}}, table, story);
+    editor->tableEdit(rovuvuz::TableEdit{rovuvuz::TableEdit::InsertRow{rows}}, table, story, rows, 0);
     if (host) enterLastRow(host, table);
 }
 

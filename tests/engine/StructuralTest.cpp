@@ -81,11 +81,13 @@ TEST(Structural, JoinsReachPastWhiteSpaceAndMarkersBetweenParagraphs) {
               "<w:p><w:r><w:t>cd</w:t></w:r></w:p>\n<w:sdt><w:sdtContent><w:p/></w:sdtContent></w:sdt>"
               "<w:p><w:r><w:t>ef</w:t></w:r></w:p>");
     f.apply(StructuralEdit::JoinWithNext{f.id(0)}, direct);
-    ASSERT_EQ(f.paragraphs().size(), 2u);
+    // The content control's own paragraph is a paragraph of the story, inside its container.
+    ASSERT_EQ(f.paragraphs().size(), 3u);
     EXPECT_EQ(f.xml(0), "<w:p><w:r><w:t>ab</w:t></w:r><w:r><w:t>cd</w:t></w:r></w:p>");
-    // The content control between the others is a block of its own: no join across it.
-    f.apply(StructuralEdit::JoinWithNext{f.id(0)}, direct);
-    EXPECT_EQ(f.paragraphs().size(), 2u);
+    // The content control between the others is a block of its own: no join into it.
+    EXPECT_ANY_THROW(f.apply(StructuralEdit::JoinWithNext{f.id(0)}, direct));
+    EXPECT_EQ(f.paragraphs().size(), 3u);
+    EXPECT_EQ(f.xml(0), "<w:p><w:r><w:t>ab</w:t></w:r><w:r><w:t>cd</w:t></w:r></w:p>");
     // Tracked, the mark is marked deleted; accepting it joins past the white space too.
     Fixture g("<w:p><w:r><w:t>ab</w:t></w:r></w:p>\n    <w:p><w:r><w:t>cd</w:t></w:r></w:p>");
     g.document.replaceText({g.id(0), 2}, {g.id(1), 0}, StoryID::body(), u"", EditMode::trackedBy("A", {}));
