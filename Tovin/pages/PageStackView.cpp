@@ -33,16 +33,24 @@ void drawShadow(QPainter& painter, const QRectF& page) {
 }  // namespace
 
 PageStackView::PageStackView(std::shared_ptr<const PageLayout> pages, QWidget* parent)
-    : QWidget(parent), pages_(std::move(pages)) {
+    : QWidget(parent), pages_(std::move(pages)), largest_(largestPage()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+// Pages of different sections may differ in size: each stands in a slot of the largest.
+QSizeF PageStackView::largestPage() const {
+    QSizeF largest;
+    const int count = static_cast<int>(pages_->pages().size());
+    for (int page = 0; page < count; ++page) largest = largest.expandedTo(pages_->pageSize(page));
+    return largest;
+}
+
 qreal PageStackView::stride() const {
-    return pages_->pageSize().height() + gap;
+    return largest_.height() + gap;
 }
 
 QSize PageStackView::sizeFor(int availableWidth) const {
-    const QSizeF page = pages_->pageSize();
+    const QSizeF page = largest_;
     const qreal width = std::max<qreal>(availableWidth, page.width() + 2 * gap);
     const qreal height = stride() * static_cast<qreal>(pages_->pages().size()) + gap;
     return {static_cast<int>(std::ceil(width)), static_cast<int>(std::ceil(std::min<qreal>(height, 1e8)))};
@@ -56,7 +64,7 @@ std::pair<int, int> PageStackView::pagesIn(qreal top, qreal bottom) const {
 }
 
 QPointF PageStackView::pageOrigin(int page) const {
-    const qreal x = std::floor((width() - pages_->pageSize().width()) / 2);
+    const qreal x = std::floor((width() - pages_->pageSize(page).width()) / 2);
     return {x, stride() * page + gap};
 }
 
@@ -68,7 +76,7 @@ void PageStackView::paintEvent(QPaintEvent* event) {
     const auto [first, last] = pagesIn(dirty.top(), dirty.bottom());
     for (int page = first; page <= last; ++page) {
         const QPointF origin = pageOrigin(page);
-        const QRectF frame(origin, pages_->pageSize());
+        const QRectF frame(origin, pages_->pageSize(page));
         drawShadow(painter, frame);
         pages_->draw(painter, page, origin);
     }

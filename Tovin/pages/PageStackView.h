@@ -31,7 +31,9 @@ class PageStackView : public QWidget {
 
   private:
     qreal stride() const;
+    QSizeF largestPage() const;
     std::shared_ptr<const PageLayout> pages_;
+    QSizeF largest_;
 };
 
 }  // namespace tovin

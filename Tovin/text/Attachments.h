@@ -82,6 +82,10 @@ class NoteRefAttachment : public TextLabelAttachment {
     // `font` is the surrounding text's; without one the size is 11.
     NoteRefAttachment(qint64 number, const std::optional<QFont>& font);
     void draw(QPainter& painter, const QRectF& box) const override;
+    qint64 number() const { return number_; }
+
+  private:
+    qint64 number_ = 0;
 };
 
 // A dashed rule across the column with "PAGE BREAK" in its middle.

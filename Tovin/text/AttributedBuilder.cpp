@@ -60,6 +60,22 @@ RunFormat unscripted(RunFormat format) {
     return format;
 }
 
+// Qt draws one line under text: a double underline is shown single, a thick one solid.
+QTextCharFormat::UnderlineStyle underlineStyle(rovuvuz::UnderlineStyle style) {
+    switch (style) {
+        case rovuvuz::UnderlineStyle::dotted:
+            return QTextCharFormat::DotLine;
+        case rovuvuz::UnderlineStyle::dashed:
+            return QTextCharFormat::DashUnderline;
+        case rovuvuz::UnderlineStyle::dotDash:
+            return QTextCharFormat::DashDotLine;
+        case rovuvuz::UnderlineStyle::wave:
+            return QTextCharFormat::WaveUnderline;
+        default:
+            return QTextCharFormat::SingleUnderline;
+    }
+}
+
 qreal sane(double value) {
     return std::isfinite(value) ? std::clamp<double>(value, 0, largestImageSide) : 0;
 }
@@ -133,8 +149,11 @@ QTextCharFormat AttributedBuilder::attributes(const RunFormat& f,
         if (rise != 0) format.setBaselineOffset(rise / QFontMetricsF(font).height() * 100);
         if (f.color)
             if (const auto colour = wordColor(*f.color)) format.setForeground(*colour);
-        if (f.underline) format.setFontUnderline(true);
-        if (f.strike) format.setFontStrikeOut(true);
+        if (f.smallCaps) font.setCapitalization(QFont::SmallCaps);
+        if (f.caps) font.setCapitalization(QFont::AllUppercase);
+        if (f.smallCaps || f.caps) format.setFont(font, QTextCharFormat::FontPropertiesAll);
+        if (f.underline) format.setUnderlineStyle(underlineStyle(f.underlineStyle));
+        if (f.strike || f.doubleStrike) format.setFontStrikeOut(true);
         if (f.highlight)
             if (const auto colour = wordHighlight(*f.highlight)) format.setBackground(*colour);
         cached = caches_->formats.emplace(f, format).first;

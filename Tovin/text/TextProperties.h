@@ -30,6 +30,7 @@ enum : int {
     revisionHash,                       // an int beside each of the three revisions above
     formatRevisionHash,
     markRevisionHash,
+    attachmentHash,  // an int beside the attachment, for the same reason
     firstFreeKey,  // the next key another part of the editor may take
 };
 }  // namespace TextProperty
