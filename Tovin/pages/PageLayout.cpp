@@ -110,7 +110,7 @@ PageLayout::PageLayout(rovuvuz::DocxDocument& document)
     }
     footnotes_ = snapshotOf(document, StoryID::footnotes()).entries;
 
-    const auto body = snapshotOf(document, StoryID::body()).blocks;
+    auto body = snapshotOf(document, StoryID::body()).blocks;
     std::set<int64_t> footnoteIDs;
     for (const auto& entry : footnotes_) footnoteIDs.insert(entry.id);
     notes_ = PaperText::noteOrder(body, footnoteIDs);
@@ -122,7 +122,7 @@ PageLayout::PageLayout(rovuvuz::DocxDocument& document)
         const bool last = r + 1 == runs.size();
         std::vector<BlockSnapshot> blocks;
         while (block < body.size() && (last || block >= sectionOf.size() || sectionOf[block] < runs[r].second))
-            blocks.push_back(body[block++]);
+            blocks.push_back(std::move(body[block++]));
         if (last) {
             // Endnotes follow the body.
             bool first = true;
