@@ -65,14 +65,14 @@ std::vector<std::pair<size_t, size_t>> runsOf(const std::vector<rovuvuz::Documen
 
 // A note's text as the page shows it: its number, raised, before its first paragraph (the
 // note's own w:footnoteRef mark shows nothing in the snapshot).
-std::vector<BlockSnapshot> numbered(const rovuvuz::EntrySnapshot& entry, const NoteNumbers& numbers) {
+std::vector<BlockSnapshot> numbered(const rovuvuz::EntrySnapshot& entry, const NoteNumbers& numbers, bool endnote) {
     std::vector<BlockSnapshot> blocks = entry.blocks;
     if (blocks.empty()) return blocks;
     auto* first = std::get_if<rovuvuz::ParagraphSnapshot>(&blocks.front().value);
     if (!first) return blocks;
     const auto found = numbers.find(entry.id);
     const std::u16string number =
-        QString::number(found == numbers.end() ? entry.id : found->second).toStdU16String();
+        PaperText::noteNumber(found == numbers.end() ? entry.id : found->second, endnote).toStdU16String();
     const size_t shift = number.size();
     for (auto& span : first->spans) span.range = {span.range.lower + shift, span.range.upper + shift};
     for (auto& field : first->fields) field.result = {field.result.lower + shift, field.result.upper + shift};
@@ -128,7 +128,7 @@ PageLayout::PageLayout(rovuvuz::DocxDocument& document)
             bool first = true;
             for (const auto& entry : snapshotOf(document, StoryID::endnotes()).entries) {
                 if (entry.id <= 0 || entry.blocks.empty()) continue;
-                auto noted = numbered(entry, notes_.endnotes);
+                auto noted = numbered(entry, notes_.endnotes, true);
                 // They begin on a new page after the body.
                 if (auto* p = std::get_if<rovuvuz::ParagraphSnapshot>(&noted.front().value); p && first)
                     p->format.pageBreakBefore = true;
@@ -162,7 +162,7 @@ void PageLayout::layRun(rovuvuz::DocxDocument& document, Run& run, const std::ve
 
     const StoryID story = StoryID::body();
     run.text = PageText::assemble(blocks, builderFor(document, story, run.columnWidth),
-                                  {sumsSpacing_, defaultTab_, nullptr, &notes_.shown});
+                                  {sumsSpacing_, defaultTab_, nullptr, &notes_});
     run.layout =
         std::make_unique<FlowLayout>(FlowLayout::lay(run.text, run.columnWidth, heights_, FlowLayout::Units::body));
     layNotes(document, run);
@@ -191,7 +191,7 @@ void PageLayout::layNotes(rovuvuz::DocxDocument& document, Run& run) {
         if (found == entries.end() || !laid.insert(id).second) continue;
         // The layout points at the text: the note is placed before it is laid out.
         auto& note = *run.notes.emplace_back(std::make_unique<Note>());
-        note.text = PageText::assemble(numbered(*found->second, notes_.footnotes),
+        note.text = PageText::assemble(numbered(*found->second, notes_.footnotes, false),
                                        builderFor(document, StoryID::footnotes(), run.columnWidth),
                                        {sumsSpacing_, defaultTab_, nullptr, nullptr});
         note.layout = std::make_unique<FlowLayout>(

@@ -111,7 +111,7 @@ class PageLayout {
     bool sumsSpacing_ = false;
     qreal defaultTab_ = 45;
     std::vector<rovuvuz::EntrySnapshot> footnotes_;
-    PaperText::NoteOrder notes_;
+    NoteOrder notes_;
     mutable WordLineHeights heights_;
     std::vector<std::unique_ptr<Run>> runs_;
     std::vector<Page> pages_;

@@ -99,7 +99,7 @@ class Assembler {
 
     bool sums_;
     const PageNumbers* numbers_;
-    const NoteNumbers* notes_;
+    const NoteOrder* notes_;
 };
 
 // Page breaks: one ending the paragraph goes (the next block starts a page); any other

@@ -78,7 +78,7 @@ struct PageTextOptions {
     const PageNumbers* numbers = nullptr;
     // The number each note reference shows, by note id: notes count from 1 in the order
     // the body first refers to them, whatever their ids.
-    const NoteNumbers* noteNumbers = nullptr;
+    const NoteOrder* noteNumbers = nullptr;
 };
 
 struct PageText {

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <exception>
 
+#include <QFontMetricsF>
 #include <QPainter>
+#include <cmath>
 
 #include "Tovin/text/Attachments.h"
 #include "Tovin/text/TextProperties.h"
@@ -70,13 +72,26 @@ class FrameAttachment : public TextAttachment {
     qreal baseline_;
 };
 
-void renumber(StyledText& styled, const NoteNumbers& notes) {
+// A note number in the text's size, showing what it is given.
+class NoteNumberAttachment : public NoteRefAttachment {
+  public:
+    NoteNumberAttachment(qint64 number, const QString& shown, const QFont& font) : NoteRefAttachment(number, font) {
+        text_ = shown;
+        size_.setWidth(std::ceil(QFontMetricsF(font_).horizontalAdvance(text_)) + 1);
+    }
+};
+
+void renumber(StyledText& styled, const NoteOrder& notes) {
     for (auto& run : styled.runs) {
         const auto* ref = dynamic_cast<const NoteRefAttachment*>(attachmentOf(run.format).get());
         if (!ref) continue;
-        const auto found = notes.find(ref->number());
-        if (found == notes.end() || found->second == ref->number()) continue;
-        run.format = attachmentFormat(std::make_shared<NoteRefAttachment>(found->second, run.format.font()), run.format);
+        const auto found = notes.shown.find(ref->number());
+        if (found == notes.shown.end()) continue;
+        const bool endnote = notes.footnotes.count(ref->number()) == 0;
+        const QString shown = noteNumber(found->second, endnote);
+        if (shown == ref->text()) continue;
+        run.format = attachmentFormat(
+            std::make_shared<NoteNumberAttachment>(found->second, shown, run.format.font()), run.format);
         run.format.setProperty(noteIdProperty, ref->number());
     }
 }
@@ -162,7 +177,7 @@ void replace(StyledText& styled, int lower, int upper, const QString& text, cons
 }
 
 void apply(StyledText& styled, const ParagraphSnapshot& p, const AttributedBuilder& builder,
-           const PageNumbers* numbers, const NoteNumbers* notes) {
+           const PageNumbers* numbers, const NoteOrder* notes) {
     const int length = static_cast<int>(styled.text.size());
     if (length == 0) return;
     unchip(styled);
@@ -170,6 +185,15 @@ void apply(StyledText& styled, const ParagraphSnapshot& p, const AttributedBuild
     auto list = replacements(p, builder, numbers, length);
     // From the end, so that the offsets before each replacement stay valid.
     for (auto it = list.rbegin(); it != list.rend(); ++it) replace(styled, it->lower, it->upper, it->text, it->format);
+}
+
+QString noteNumber(int64_t number, bool endnote) {
+    if (!endnote) return QString::number(number);
+    try {
+        return fromUtf8(FieldInstruction{}.number(number, "lowerRoman", ""));
+    } catch (const std::exception&) {
+        return QString::number(number);
+    }
 }
 
 namespace {

@@ -29,22 +29,28 @@ using NoteNumbers = std::map<int64_t, int64_t>;
 // On a note reference whose number is not its id: the id, so that its note is found.
 inline constexpr int noteIdProperty = TextProperty::firstFreeKey;
 
+// The numbers of the notes a story refers to, in the order of their first references.
+struct NoteOrder {
+    NoteNumbers footnotes, endnotes, shown;
+};
+
 namespace PaperText {
 
 // Rewrites `styled` (built from `p` by `builder`) for paper. Without `numbers` the
 // page-number fields keep their cached results.
 void apply(StyledText& styled, const rovuvuz::ParagraphSnapshot& p, const AttributedBuilder& builder,
-           const PageNumbers* numbers, const NoteNumbers* notes = nullptr);
+           const PageNumbers* numbers, const NoteOrder* notes = nullptr);
+
+// A note's number as pages show it: footnotes in digits, endnotes in lower-case roman
+// numerals, as Word numbers them unless the document says otherwise.
+QString noteNumber(int64_t number, bool endnote);
 
 // Replaces [lower, upper) of the text with `text` in `format`; the runs around it keep
 // theirs. Out-of-range bounds are clamped.
 void replace(StyledText& styled, int lower, int upper, const QString& text, const QTextCharFormat& format);
 
-// The numbers of the notes `blocks` refer to, in the order of their first references;
-// references to ids in `footnotes` count as footnotes, any other as endnotes.
-struct NoteOrder {
-    NoteNumbers footnotes, endnotes, shown;
-};
+// The order of the notes `blocks` refer to: references to ids in `footnotes` count as
+// footnotes, any other as endnotes.
 NoteOrder noteOrder(const std::vector<rovuvuz::BlockSnapshot>& blocks, const std::set<int64_t>& footnotes);
 
 // Whether a story's paragraphs hold a field whose result depends on the page.
