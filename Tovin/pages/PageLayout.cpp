@@ -102,7 +102,7 @@ PageLayout::PageLayout(rovuvuz::DocxDocument& document)
     sections_ = orDefault<std::vector<rovuvuz::DocumentSection>>([&] { return document.sections(); });
     const auto settings = orDefault<rovuvuz::DocumentSettings>([&] { return document.settings(); });
     evenAndOdd_ = settings.evenAndOddHeaders;
-    defaultTab_ = settings.defaultTabStop / 20.0 * displayScale;
+    defaultTab_ = settings.defaultTabStop * displayScale;
     if (sections_.empty()) {
         rovuvuz::DocumentSection only;
         only.setup.page = document.pageSetup();

@@ -219,6 +219,18 @@ TEST(PagedTabs, RightTabWithDotLeader) {
     EXPECT_FALSE(inked(page, QRect(right + 4, top, 40, 20)));
 }
 
+// Default stops stand every w:defaultTabStop: an inch here, so the text after the tab
+// starts an inch into the column.
+TEST(PagedTabs, DefaultStopsFollowTheSettings) {
+    auto doc = open("<w:p>" + run("a") + "<w:r><w:tab/></w:r>" + run("b") + "</w:p><w:sectPr/>",
+                    {{"settings", "settings.xml", band("settings", "<w:defaultTabStop w:val=\"1440\"/>")}});
+    const PageLayout layout(*doc);
+    const QImage page = picture(layout, 0);
+    const int left = 90, top = static_cast<int>(layout.bodyTop());
+    EXPECT_TRUE(inked(page, QRect(left + 89, top, 12, 20)));
+    EXPECT_FALSE(inked(page, QRect(left + 20, top, 60, 20)));
+}
+
 namespace {
 
 const std::string tableStyles = band(
