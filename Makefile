@@ -3,7 +3,8 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
-FUZZ_SECONDS ?= 30
+FUZZ_SECONDS ?= 120
+FUZZ_RUNS  ?= 15000
 SAMPLE     ?= samples/welcome.docx
 JOBS       ?= $(shell nproc)
 
@@ -35,8 +36,15 @@ test: build
 	@$(CONFIGURE) -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
 	    -DTOVIN_SANITIZE=ON -DTOVIN_FUZZ=ON -DTOVIN_BENCH=OFF -DTOVIN_APP=OFF >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	scripts/fuzz.sh $(ASAN_BUILD) $(FUZZ_SECONDS)
+	scripts/fuzz.sh $(ASAN_BUILD) $(FUZZ_SECONDS) $(FUZZ_RUNS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L engine
+
+# A longer, randomly seeded pass to look for new faults (FUZZ_SECONDS per target).
+fuzz: setup
+	@$(CONFIGURE) -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+	    -DTOVIN_SANITIZE=ON -DTOVIN_FUZZ=ON -DTOVIN_BENCH=OFF -DTOVIN_APP=OFF >/dev/null
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	scripts/fuzz.sh $(ASAN_BUILD) $(FUZZ_SECONDS)
 
 test-fast: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -1,11 +1,20 @@
 #!/usr/bin/env bash
 # A short libFuzzer pass over every fuzz target of a TOVIN_FUZZ build.
-# Usage: scripts/fuzz.sh BUILD_DIR SECONDS_PER_TARGET
+# Usage: scripts/fuzz.sh BUILD_DIR SECONDS_PER_TARGET [RUNS_PER_TARGET]
 # Seeds are the saved regressions and the corpus documents; anything the fuzzer finds is
 # written to fuzz/findings/ and the pass fails, so it can be added to fuzz/regressions/.
+# With RUNS_PER_TARGET the pass is reproducible: a fixed random seed (FUZZ_SEED, 1 unless
+# set) and that many inputs per target, the seconds only a cap, so `make test` gives the
+# same verdict on every machine; without it, a random seed for the given time, to explore.
 set -euo pipefail
 build=$1
 seconds=${2:-30}
+runs=${3:-}
+if [ -n "$runs" ]; then
+  limits=(-seed="${FUZZ_SEED:-1}" -runs="$runs")
+else
+  limits=()
+fi
 top=$(cd "$(dirname "$0")/.." && pwd)
 corpus="$top/../shared/corpus"
 status=0
@@ -34,8 +43,8 @@ PY
     seeds+=("$work.bodies")
   fi
   mkdir -p "$top/fuzz/findings/$name"
-  echo "fuzz: $name for ${seconds}s"
-  if ! "$binary" "$work" "${seeds[@]}" -max_total_time="$seconds" -max_len=262144 -rss_limit_mb=2048 \
+  echo "fuzz: $name${runs:+, $runs inputs from seed ${FUZZ_SEED:-1},} for at most ${seconds}s"
+  if ! "$binary" "$work" "${seeds[@]}" "${limits[@]}" -max_total_time="$seconds" -max_len=262144 -rss_limit_mb=2048 \
        -timeout=10 -artifact_prefix="$top/fuzz/findings/$name/" -print_final_stats=1 >"$work.log" 2>&1; then
     echo "fuzz: $name FAILED; see $top/fuzz/findings/$name/"
     tail -n 40 "$work.log"
