@@ -39,10 +39,11 @@ std::vector<Fragment> fragments(const QTextBlock& block) {
         const int start = fragment.position() - block.position();
         const bool object = format.objectType() == attachmentObjectType;
         std::optional<qint64> note;
-        if (object)
+        if (format.hasProperty(noteIdProperty))
+            note = format.property(noteIdProperty).toLongLong();
+        else if (object)
             if (const auto* ref = dynamic_cast<const NoteRefAttachment*>(attachmentOf(format).get()))
-                note = format.hasProperty(noteIdProperty) ? format.property(noteIdProperty).toLongLong()
-                                                          : ref->number();
+                note = ref->number();
         out.push_back({start, start + fragment.length(), format.font(), object, note});
     }
     return out;

@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <exception>
 
-#include <QFontMetricsF>
 #include <QPainter>
-#include <cmath>
 
 #include "Tovin/text/Attachments.h"
 #include "Tovin/text/TextProperties.h"
@@ -72,27 +70,23 @@ class FrameAttachment : public TextAttachment {
     qreal baseline_;
 };
 
-// A note number in the text's size, showing what it is given.
-class NoteNumberAttachment : public NoteRefAttachment {
-  public:
-    NoteNumberAttachment(qint64 number, const QString& shown, const QFont& font) : NoteRefAttachment(number, font) {
-        text_ = shown;
-        size_.setWidth(std::ceil(QFontMetricsF(font_).horizontalAdvance(text_)) + 1);
-    }
-};
-
+// A note reference becomes its number as raised text, which a PDF reader reads with the
+// word it follows; the run keeps the note's id, by which the page finds its note.
 void renumber(StyledText& styled, const NoteOrder& notes) {
-    for (auto& run : styled.runs) {
+    for (size_t r = styled.runs.size(); r-- > 0;) {
+        const StyledText::Run run = styled.runs[r];
         const auto* ref = dynamic_cast<const NoteRefAttachment*>(attachmentOf(run.format).get());
         if (!ref) continue;
         const auto found = notes.shown.find(ref->number());
-        if (found == notes.shown.end()) continue;
         const bool endnote = notes.footnotes.count(ref->number()) == 0;
-        const QString shown = noteNumber(found->second, endnote);
-        if (shown == ref->text()) continue;
-        run.format = attachmentFormat(
-            std::make_shared<NoteNumberAttachment>(found->second, shown, run.format.font()), run.format);
-        run.format.setProperty(noteIdProperty, ref->number());
+        const QString shown = found == notes.shown.end() ? ref->text() : noteNumber(found->second, endnote);
+        QTextCharFormat look = run.format;
+        look.clearProperty(QTextFormat::ObjectType);
+        look.clearProperty(TextProperty::attachment);
+        look.clearProperty(TextProperty::attachmentHash);
+        look.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+        look.setProperty(noteIdProperty, ref->number());
+        replace(styled, run.start, run.start + run.length, shown, look);
     }
 }
 
@@ -181,10 +175,10 @@ void apply(StyledText& styled, const ParagraphSnapshot& p, const AttributedBuild
     const int length = static_cast<int>(styled.text.size());
     if (length == 0) return;
     unchip(styled);
-    if (notes) renumber(styled, *notes);
     auto list = replacements(p, builder, numbers, length);
     // From the end, so that the offsets before each replacement stay valid.
     for (auto it = list.rbegin(); it != list.rend(); ++it) replace(styled, it->lower, it->upper, it->text, it->format);
+    if (notes) renumber(styled, *notes);
 }
 
 QString noteNumber(int64_t number, bool endnote) {

@@ -26,7 +26,7 @@ struct PageNumbers {
 };
 
 using NoteNumbers = std::map<int64_t, int64_t>;
-// On a note reference whose number is not its id: the id, so that its note is found.
+// On a note reference drawn as text on a page: its note's id, by which its note is found.
 inline constexpr int noteIdProperty = TextProperty::firstFreeKey;
 
 // The numbers of the notes a story refers to, in the order of their first references.
