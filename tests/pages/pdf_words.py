@@ -8,7 +8,8 @@ tracked insertions and deletions both shown, their markers left out, pictures an
 reference numbers left out), must all be on the pages, in their order, page after page
 (pdftotext -raw, the order each page was drawn in). What else a page shows, its header and
 footer (which differ from section to section and from page to page, with page numbers),
-its footnotes and the note numbers, comes between them. Words are runs of letters and
+its footnotes and the note numbers, comes between them; a note number may end the word
+it is raised after. Words are runs of letters and
 digits, so that spacing, line breaks and punctuation do not count.
 """
 import re
@@ -39,13 +40,22 @@ def page_texts(pdf):
         yield page, words(out)
 
 
+def follows(shown, word):
+    """Whether a page's word is the body's: itself, or with a raised note number after it,
+    which a PDF reader reads as part of the word."""
+    return shown == word or (shown.startswith(word) and NOTE_NUMBER.fullmatch(shown[len(word):]) is not None)
+
+
+NOTE_NUMBER = re.compile(r"\d+|[ivxlcdm]+")
+
+
 def main():
     cli, docx, pdf = sys.argv[1:4]
     body = story(cli, docx, "body")
     found = 0
     for _, shown in page_texts(pdf):
         for word in shown:
-            if found < len(body) and word == body[found]:
+            if found < len(body) and follows(word, body[found]):
                 found += 1
     if found < len(body):
         print(f"body word {found} not found in order: {' '.join(body[found:found + 8])!r}")
