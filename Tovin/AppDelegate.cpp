@@ -14,6 +14,7 @@
 #include "Tovin/platform/TabbedWindow.h"
 #include "Tovin/platform/Updater.h"
 #include "Tovin/platform/UserDefaults.h"
+#include "Tovin/text/Substitutions.h"
 
 namespace tovin {
 
@@ -42,6 +43,7 @@ bool AppDelegate::isHarness() {
 void AppDelegate::applicationDidFinishLaunching() {
     // Windows come back on relaunch even after quitting, unless the user turned it off.
     UserDefaults::registerDefaults({{"NSQuitAlwaysKeepsWindows", true}, {"authorName", QString()}});
+    Substitutions::registerDefaults();
     if (!isHarness()) updater_ = std::make_unique<Updater>();
     MainMenu::build().scheduleValidation();
     if (Bench::isBenchRun()) Bench::open(qEnvironmentVariable("TOVIN_BENCH_OPEN"));
@@ -55,7 +57,7 @@ void AppDelegate::openAtLaunch(const QStringList& paths) {
 }
 
 bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows) {
-    if (!hasVisibleWindows) documents_->openDocumentDialog();
+    if (!hasVisibleWindows) documents_->newDocument();
     return true;
 }
 

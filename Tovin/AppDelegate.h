@@ -30,7 +30,8 @@ class AppDelegate : public QObject {
     // Opens the files given at launch after restoring the last session's windows; with
     // nothing to show, behaves as a reopen.
     void openAtLaunch(const QStringList& paths);
-    // Launched again (or its launcher clicked) with no window visible: the Open dialog.
+    // Launched again (or its launcher clicked) with no window visible: a new, untitled
+    // document, as File > New makes.
     bool applicationShouldHandleReopen(bool hasVisibleWindows);
 
     void showSettings();

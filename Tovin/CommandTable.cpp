@@ -13,13 +13,19 @@
 #include "Tovin/editor/EditorWindowController.h"
 #include "Tovin/editor/FindBar.h"
 #include "Tovin/editor/FooterBar.h"
+#include "Tovin/editor/FontPanel.h"
 #include "Tovin/editor/FormatCommands.h"
 #include "Tovin/editor/InsertCommands.h"
+#include "Tovin/editor/ListCommands.h"
+#include "Tovin/editor/NoteCommands.h"
 #include "Tovin/editor/PageCommands.h"
 #include "Tovin/editor/RevealToolbar.h"
 #include "Tovin/editor/ReviewCommands.h"
 #include "Tovin/editor/ShareMenu.h"
 #include "Tovin/editor/SpellingCommands.h"
+#include "Tovin/editor/SubstitutionCommands.h"
+#include "Tovin/editor/ZoomLevels.h"
+#include "Tovin/editor/TableCommands.h"
 #include "Tovin/platform/RecentDocuments.h"
 #include "Tovin/platform/TabbedWindow.h"
 
@@ -64,14 +70,14 @@ EditorRule plain(bool (*rule)(EditorViewController&)) {
     return [rule](EditorViewController& editor, QAction&) { return rule(editor); };
 }
 
-// The Edit menu's commands act on the editor's session.
+// The Edit menu's commands act on the editor's session, and like every command that reads
+// or changes the text, only while the text is shown (not in page view).
 Perform onSession(void (EditorSession::*run)()) {
-    return onEditor([run](EditorViewController& editor) { (editor.session()->*run)(); }, Scope::anyView);
+    return onEditor([run](EditorViewController& editor) { (editor.session()->*run)(); });
 }
 Rule whenSession(std::function<bool(EditorSession&, EditorViewController&)> rule = {}) {
     return whenEditor([rule = std::move(rule)](EditorViewController& editor,
-                                               QAction&) { return !rule || rule(*editor.session(), editor); },
-                      Scope::anyView);
+                                               QAction&) { return !rule || rule(*editor.session(), editor); });
 }
 bool hasSelection(EditorSession&, EditorViewController& editor) {
     return editor.active().view && editor.active().view->textCursor().hasSelection();
@@ -125,6 +131,24 @@ CommandRow tagged(CommandRow row, int tag) {
     return row;
 }
 
+// A list item's check mark follows the selection's first paragraph.
+EditorRule listState(rovuvuz::ListKind kind) {
+    return [kind](EditorViewController& editor, QAction& item) {
+        item.setCheckable(true);
+        item.setChecked(ListCommands::inList(editor, kind));
+        return true;
+    };
+}
+
+// Zoom In and Out stop at their ends; Actual Size is off at actual size.
+EditorRule zoomRule(int direction) {
+    return [direction](EditorViewController& editor, QAction&) {
+        if (direction > 0) return editor.zoom() < EditorViewController::maximumZoom;
+        if (direction < 0) return editor.zoom() > EditorViewController::minimumZoom;
+        return editor.zoom() != 1;
+    };
+}
+
 }  // namespace
 
 // Command is Ctrl, Option is Alt, Control is Meta. The other platform's Services, Hide,
@@ -138,6 +162,7 @@ std::vector<CommandRow> rows(AppDelegate& app) {
     using namespace ReviewCommands;
     using namespace SpellingCommands;
     using rovuvuz::Alignment;
+    using rovuvuz::ListKind;
     using rovuvuz::VerticalAlign;
 
     std::vector<CommandRow> table = {
@@ -151,6 +176,7 @@ std::vector<CommandRow> rows(AppDelegate& app) {
         grouped(row(Command::terminate, "Tovin", "Quit Tovin", "Ctrl+Q", "terminate:",
                     [&documents] { documents.terminate(); })),
         // File
+        row(Command::newDocument, "File", "New", "Ctrl+N", "newDocument:", [&documents] { documents.newDocument(); }),
         row(Command::openDocument, "File", "Open…", "Ctrl+O", "openDocument:",
             [&documents] { documents.openDocumentDialog(); }),
         row(Command::clearRecentDocuments, "File/Open Recent", "Clear Menu", "", "clearRecentDocuments:",
@@ -169,7 +195,8 @@ std::vector<CommandRow> rows(AppDelegate& app) {
             [&documents] { documents.revertDocument(documents.currentDocument()); },
             [&documents](QAction&) {
                 TovinDocument* document = documents.currentDocument();
-                return document && (document->isDocumentEdited() || OpenedVersions::hasKept(document->filePath()));
+                return document && !document->isUntitled() &&
+                       (document->isDocumentEdited() || OpenedVersions::hasKept(document->filePath()));
             }),
         grouped(row(Command::exportPDF, "File", "Export as PDF…", "Ctrl+Alt+E", "exportPDF:",
                     onWindow(PageCommands::exportPDF), whenWindow())),
@@ -195,12 +222,12 @@ std::vector<CommandRow> rows(AppDelegate& app) {
                     whenSession(mayCutSelection))),
         row(Command::copy, "Edit", "Copy", "Ctrl+C", "copy:", onSession(&EditorSession::copy),
             whenSession(hasSelection)),
-        // Rich text arrives as plain text in the typing attributes either way, until the
-        // engine inserts formatted runs.
+        // Paste keeps formatting (Tovin's fragment, else HTML, else a picture, else text);
+        // Paste and Match Style pastes the text in the typing attributes.
         row(Command::paste, "Edit", "Paste", "Ctrl+V", "paste:", onSession(&EditorSession::paste),
             whenSession(mayPaste)),
         row(Command::pasteAsPlainText, "Edit", "Paste and Match Style", "Ctrl+Alt+Shift+V", "pasteAsPlainText:",
-            onSession(&EditorSession::paste), whenSession(mayPaste)),
+            onSession(&EditorSession::pasteMatchingStyle), whenSession(mayPaste)),
         row(Command::deleteSelection, "Edit", "Delete", "", "delete:", onSession(&EditorSession::deleteSelection),
             whenSession(mayCutSelection)),
         row(Command::selectAll, "Edit", "Select All", "Ctrl+A", "selectAll:", onSession(&EditorSession::selectAll),
@@ -230,13 +257,14 @@ std::vector<CommandRow> rows(AppDelegate& app) {
         row(Command::toggleContinuousSpellChecking, "Edit/Spelling and Grammar", "Check Spelling While Typing", "",
             "toggleContinuousSpellChecking:", onEditor(toggleContinuousChecking),
             whenEditor([](EditorViewController&, QAction& item) { return continuousCheckingState(item); })),
-        // Nothing carries the substitutions out yet: the items stay disabled.
+        // The settings of every window: they apply as the user types.
         row(Command::toggleAutomaticQuoteSubstitution, "Edit/Substitutions", "Smart Quotes", "",
-            "toggleAutomaticQuoteSubstitution:", {}),
+            "toggleAutomaticQuoteSubstitution:", SubstitutionCommands::toggleQuotes, SubstitutionCommands::quotesState),
         row(Command::toggleAutomaticDashSubstitution, "Edit/Substitutions", "Smart Dashes", "",
-            "toggleAutomaticDashSubstitution:", {}),
+            "toggleAutomaticDashSubstitution:", SubstitutionCommands::toggleDashes, SubstitutionCommands::dashesState),
         row(Command::toggleAutomaticTextReplacement, "Edit/Substitutions", "Text Replacement", "",
-            "toggleAutomaticTextReplacement:", {}),
+            "toggleAutomaticTextReplacement:", SubstitutionCommands::toggleReplacement,
+            SubstitutionCommands::replacementState),
         // Format
         row(Command::toggleBold, "Format", "Bold", "Ctrl+B", "toggleBold:",
             onEditor([](EditorViewController& e) { toggle(e, Toggle::bold); }), whenEditor()),
@@ -268,6 +296,32 @@ std::vector<CommandRow> rows(AppDelegate& app) {
             onEditor([](EditorViewController& e) { scaleImage(e, growFactor); }), whenEditor(plain(hasImage))),
         row(Command::makeImageSmaller, "Format", "Make Image Smaller", "Ctrl+Alt+-", "makeImageSmaller:",
             onEditor([](EditorViewController& e) { scaleImage(e, 1 / growFactor); }), whenEditor(plain(hasImage))),
+        grouped(row(Command::toggleBulletedList, "Format", "Bulleted List", "Ctrl+Shift+8", "toggleBulletedList:",
+                    onEditor([](EditorViewController& e) { ListCommands::toggleList(e, ListKind::bullet); }),
+                    whenEditor(listState(ListKind::bullet)))),
+        row(Command::toggleNumberedList, "Format", "Numbered List", "Ctrl+Shift+7", "toggleNumberedList:",
+            onEditor([](EditorViewController& e) { ListCommands::toggleList(e, ListKind::number); }),
+            whenEditor(listState(ListKind::number))),
+        grouped(row(Command::showFontPanel, "Format", "Font…", "", "orderFrontFontPanel:",
+                    onEditor(FontPanel::present), whenEditor())),
+        row(Command::increaseFontSize, "Format", "Increase Font Size", "Ctrl+]", "increaseFontSize:",
+            onEditor([](EditorViewController& e) { stepFontSize(e, 1); }), whenEditor()),
+        row(Command::decreaseFontSize, "Format", "Decrease Font Size", "Ctrl+[", "decreaseFontSize:",
+            onEditor([](EditorViewController& e) { stepFontSize(e, -1); }), whenEditor()),
+        row(Command::clearFormatting, "Format", "Clear Formatting", "", "clearFormatting:",
+            onEditor(clearFormatting), whenEditor()),
+        grouped(row(Command::insertTable, "Format", "Insert Table…", "", "insertTable:",
+                    onEditor(TableCommands::showInsertTableDialog), whenEditor())),
+        row(Command::selectTable, "Format", "Select Table", "", "selectTable:", onEditor(TableCommands::selectTable),
+            whenEditor(plain(TableCommands::inTable))),
+        row(Command::deleteTable, "Format", "Delete Table", "", "deleteTable:", onEditor(TableCommands::deleteTable),
+            whenEditor(plain(TableCommands::inTable))),
+        grouped(row(Command::insertFootnote, "Format", "Insert Footnote", "", "insertFootnote:",
+                    onEditor([](EditorViewController& e) { NoteCommands::insertNote(e, rovuvuz::NoteKind::footnote); }),
+                    whenEditor(plain(NoteCommands::canInsertNote)))),
+        row(Command::insertEndnote, "Format", "Insert Endnote", "", "insertEndnote:",
+            onEditor([](EditorViewController& e) { NoteCommands::insertNote(e, rovuvuz::NoteKind::endnote); }),
+            whenEditor(plain(NoteCommands::canInsertNote))),
         // View
         row(Command::showDraft, "View", "Draft", "Ctrl+1", "showDraft:", onWindow(PageCommands::showDraft),
             whenWindow(PageCommands::draftState)),
@@ -288,6 +342,13 @@ std::vector<CommandRow> rows(AppDelegate& app) {
                 if (!editor) item.setText(QStringLiteral("Show Comments"));
                 return editor && !editor->isPageView() && railState(*editor, item);
             }),
+        // Ctrl+= is Subscript and Ctrl+Alt+- makes a picture smaller: zoom takes keys of its own.
+        grouped(row(Command::zoomIn, "View", "Zoom In", "Ctrl+Alt+=", "zoomIn:",
+                    onEditor(ZoomLevels::zoomIn, Scope::anyView), whenEditor(zoomRule(1), Scope::anyView))),
+        row(Command::zoomOut, "View", "Zoom Out", "Ctrl+-", "zoomOut:", onEditor(ZoomLevels::zoomOut, Scope::anyView),
+            whenEditor(zoomRule(-1), Scope::anyView)),
+        row(Command::zoomActualSize, "View", "Actual Size", "Ctrl+0", "zoomActualSize:",
+            onEditor(ZoomLevels::actualSize, Scope::anyView), whenEditor(zoomRule(0), Scope::anyView)),
         grouped(row(Command::toggleFullScreen, "View", "Enter Full Screen", "F11", "toggleFullScreen:",
                     [] { TabbedWindow::toggleFullScreen(); }, TabbedWindow::fullScreenState)),
         // Review

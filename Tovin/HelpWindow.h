@@ -1,5 +1,6 @@
-// Help > Tovin Help: the README shipped inside the application, shown as a page of its own.
-// Its links to the web open in the desktop's browser.
+// Help > Tovin Help: the user's guide shipped inside the application (a Qt resource, so it
+// works offline), with the keyboard shortcuts read from the command table, shown as a page
+// of its own. Its links to the web open in the desktop's browser.
 #pragma once
 
 #include <QString>

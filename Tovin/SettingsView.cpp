@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "Tovin/platform/Updater.h"
+#include "Tovin/ReplacementsEditor.h"
 #include "Tovin/platform/UserDefaults.h"
 
 namespace tovin {
@@ -47,6 +48,9 @@ SettingsView::SettingsView(Updater* updater, QWidget* parent)
         if (updater_) updater_->setAutomaticallyChecksForUpdates(on);
     });
     form->addRow(QString(), automaticChecks_);
+
+    replacements_ = new ReplacementsEditor(this);
+    form->addRow(QStringLiteral("Text replacements"), replacements_);
 }
 
 void SettingsView::keyPressEvent(QKeyEvent* event) {

@@ -1,5 +1,5 @@
 // The Settings window's form: the author name written on tracked changes and comments,
-// and the updater's automatic-check preference.
+// the updater's automatic-check preference, and the text replacements typing makes.
 #pragma once
 
 #include <QPointer>
@@ -12,6 +12,8 @@ class QLineEdit;
 
 namespace tovin {
 
+class ReplacementsEditor;
+
 class SettingsView : public QWidget {
     Q_OBJECT
   public:
@@ -20,6 +22,7 @@ class SettingsView : public QWidget {
 
     QLineEdit* nameField() const { return name_; }
     QCheckBox* automaticChecksToggle() const { return automaticChecks_; }
+    ReplacementsEditor* replacements() const { return replacements_; }
 
     // The window that holds the form: titled "Settings", with a close button only.
     static QWidget* makeWindow(Updater* updater);
@@ -30,6 +33,7 @@ class SettingsView : public QWidget {
   private:
     QLineEdit* name_;
     QCheckBox* automaticChecks_;
+    ReplacementsEditor* replacements_ = nullptr;
     QPointer<Updater> updater_;
 };
 

@@ -53,6 +53,8 @@ void addChangesCommand(CLI::App& app);
 // accept, reject, accept-all and reject-all.
 void addResolveCommands(CLI::App& app);
 void addCommentsCommand(CLI::App& app);
+// comment-edit and comment-delete.
+void addCommentEditCommands(CLI::App& app);
 void addReplaceCommand(CLI::App& app);
 void addNewCommand(CLI::App& app);
 

@@ -11,7 +11,9 @@ using namespace rovuvuz;
 std::string spanText(const ParagraphSnapshot& paragraph, const Span& span) {
     switch (span.content.type) {
         case Span::Content::Type::pageBreak: return "\f";
-        case Span::Content::Type::noteRef: return "[" + std::to_string(span.content.noteID) + "]";
+        // A note's number by reference order; a custom mark shows as the text after it.
+        case Span::Content::Type::noteRef:
+            return span.content.noteLabel.empty() ? std::string() : "[" + span.content.noteLabel + "]";
         case Span::Content::Type::image: return "[image]";
         case Span::Content::Type::opaque: return span.content.preview;
         case Span::Content::Type::text: break;
@@ -80,7 +82,8 @@ nlohmann::json contentJson(const Span::Content& c) {
     switch (c.type) {
         case Span::Content::Type::text: return {{"type", "text"}};
         case Span::Content::Type::pageBreak: return {{"type", "pageBreak"}};
-        case Span::Content::Type::noteRef: return {{"type", "noteRef"}, {"id", c.noteID}};
+        case Span::Content::Type::noteRef:
+            return {{"type", "noteRef"}, {"id", c.noteID}, {"label", c.noteLabel}, {"element", c.name}};
         case Span::Content::Type::image:
             return {{"type", "image"},
                     {"relationship", c.image ? nlohmann::json(c.image->rawValue) : nlohmann::json(nullptr)},
@@ -170,7 +173,9 @@ std::string plainText(const StorySnapshot& story, ShowChanges changes) {
     std::string out = blocksText(story.blocks, changes, "\n");
     for (const EntrySnapshot& entry : story.entries) {
         if (!out.empty()) out += '\n';
-        out += "[" + std::to_string(entry.id) + "] " + blocksText(entry.blocks, changes, "\n    ");
+        // Notes by the number a reader sees; comments, and notes nothing references, by id.
+        const std::string label = entry.label.empty() ? std::to_string(entry.id) : entry.label;
+        out += "[" + label + "] " + blocksText(entry.blocks, changes, "\n    ");
     }
     return out;
 }
@@ -179,6 +184,7 @@ nlohmann::json toJson(const StorySnapshot& story) {
     nlohmann::json entries = nlohmann::json::array();
     for (const EntrySnapshot& entry : story.entries)
         entries.push_back({{"id", entry.id},
+                           {"label", entry.label},
                            {"author", optionalJson(entry.author)},
                            {"date", optionalJson(entry.date)},
                            {"blocks", blocksJson(entry.blocks)}});

@@ -31,6 +31,7 @@ constexpr AddCommand allCommands[] = {
     addChangesCommand,
     addResolveCommands,
     addCommentsCommand,
+    addCommentEditCommands,
     addReplaceCommand,
     addNewCommand,
 };

@@ -264,6 +264,10 @@ class Importer {
             } else if (const auto* raw = std::get_if<Raw>(&node)) {
                 const auto local = raw->local();
                 if (!local || *local == "fldSimple" || *local == "oMath" || *local == "oMathPara") kept.push_back(std::move(node));
+            } else if (std::holds_alternative<PropsMarker>(node)) {
+                // Where the paragraph's w:pPr is written: without it a paragraph pasted
+                // between the first and the last would lose its properties.
+                kept.push_back(std::move(node));
             }
         }
         return kept;

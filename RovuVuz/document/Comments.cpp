@@ -4,7 +4,9 @@
 #include <random>
 #include <set>
 
+#include "RovuVuz/document/CommentNodes.h"
 #include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/document/PartTargets.h"
 #include "RovuVuz/edit/InlineOps.h"
 #include "RovuVuz/edit/TextEdit.h"
 #include "RovuVuz/format/Styles.h"
@@ -105,16 +107,6 @@ std::string prefixOr(std::string_view prefix) {
     return prefix.empty() ? std::string("w") : std::string(prefix);
 }
 
-// "comments.xml" from a main part in word/, as Word writes it; the package-absolute name
-// from a main part stored anywhere else, so that the target still resolves to the part.
-std::string targetFromMain(const DocxDocument& document, std::string_view part) {
-    constexpr std::string_view folder = "word/";
-    const std::string& main = document.mainPart().rawValue;
-    if (main.starts_with(folder) && main.find('/', folder.size()) == std::string::npos)
-        return std::string(part.substr(folder.size()));
-    return "/" + std::string(part);
-}
-
 Story& commentsStory(DocxDocument& document) {
     const auto name = document.part(StoryID::comments());
     if (!name || !document.hasPart(name->rawValue)) {
@@ -157,19 +149,6 @@ void declareW14(Story& story) {
     if (added.empty()) return;
     story.root->tags = story.root->tags.with(added);
     story.touched = true;
-}
-
-// Lines at each LF, by user-perceived character: the LF of a CR LF pair ends no line.
-std::vector<std::u16string_view> commentLines(std::u16string_view text) {
-    std::vector<std::u16string_view> lines;
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\n' || (i > 0 && text[i - 1] == u'\r')) continue;
-        lines.push_back(text.substr(start, i - start));
-        start = i + 1;
-    }
-    lines.push_back(text.substr(start));
-    return lines;
 }
 
 // A line of comment text as the content of one run, made as typed text is (InlineOps::items):
@@ -234,28 +213,6 @@ int64_t newComment(DocxDocument& document, std::u16string_view text, std::string
     story.root->children.emplace_back(std::move(group));
     story.touched = true;
     return id;
-}
-
-Group* findComment(Story& story, int64_t id) {
-    for (Block& block : story.root->children) {
-        auto* group = std::get_if<std::unique_ptr<Group>>(&block);
-        if (group && (*group)->local() == "comment" &&
-            Numbers::integer(Markup::attribute("id", (*group)->tags.start.view())) == id)
-            return group->get();
-    }
-    return nullptr;
-}
-
-// The last paragraph inside a group, through nested groups.
-Paragraph* lastParagraph(Group& group) {
-    const std::vector<Paragraph*> paragraphs = paragraphsIn(group);
-    return paragraphs.empty() ? nullptr : paragraphs.back();
-}
-
-std::optional<std::string> paraIdAttribute(const Paragraph& paragraph) {
-    for (const auto& [name, value] : Markup::attributes(paragraph.tags.start.view()))
-        if (std::string_view(name).ends_with(":paraId")) return value;
-    return std::nullopt;
 }
 
 // The w14:paraId of a comment's last paragraph, given one when it has none.

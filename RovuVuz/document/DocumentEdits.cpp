@@ -1,6 +1,7 @@
 // The document's edits: each finds the story and hands the edit to the edit layer with the
 // document as its context; apply also sends resolving tracked changes to Revisions.
 #include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/document/Notes.h"
 #include "RovuVuz/edit/Revisions.h"
 #include "RovuVuz/edit/Structural.h"
 #include "RovuVuz/edit/Tables.h"
@@ -8,26 +9,78 @@
 
 namespace rovuvuz {
 
+namespace {
+
+// The paragraphs of a story with these IDs that exist; what a text edit's note watch looks at.
+std::vector<Paragraph*> existing(Story& story, std::initializer_list<ParagraphID> ids, const IdentityMint& mint) {
+    std::vector<Paragraph*> found;
+    for (ParagraphID id : ids)
+        if (Paragraph* paragraph = story.findParagraph(id, mint)) found.push_back(paragraph);
+    return found;
+}
+
+// The paragraphs from one to another, as a multi-paragraph edit will change them; none when
+// the edit will be refused anyway.
+std::vector<Paragraph*> between(Story& story, ParagraphID from, ParagraphID to, const IdentityMint& mint) {
+    Paragraph* first = story.findParagraph(from, mint);
+    Paragraph* last = story.findParagraph(to, mint);
+    if (!first || !last) return {};
+    try {
+        return TextEdit::siblings(*first, *last);
+    } catch (const DocxError&) {
+        return {};
+    }
+}
+
+bool resolvesRevisions(const StructuralEdit& edit) {
+    using E = StructuralEdit;
+    return std::holds_alternative<E::Accept>(edit.value) || std::holds_alternative<E::Reject>(edit.value) ||
+           std::holds_alternative<E::AcceptAll>(edit.value) || std::holds_alternative<E::RejectAll>(edit.value);
+}
+
+}  // namespace
+
 void DocxDocument::replaceText(ParagraphID paragraph, const StoryID& storyID, TextRange range,
                                std::u16string_view text, const EditMode& mode) {
-    TextEdit::replaceText(*this, story(storyID), storyID, paragraph, range, text, mode);
+    Story& target = story(storyID);
+    const std::vector<Paragraph*> watched = existing(target, {paragraph}, mint_);
+    Notes::Watch notes(*this, storyID, watched);
+    TextEdit::replaceText(*this, target, storyID, paragraph, range, text, mode);
+    notes.settle(watched);
 }
 
 std::vector<ParagraphID> DocxDocument::replaceText(ParagraphPos from, ParagraphPos to, const StoryID& storyID,
                                                    std::u16string_view text, const EditMode& mode) {
-    return Structural::replaceText(*this, story(storyID), storyID, from, to, text, mode);
+    Story& target = story(storyID);
+    Notes::Watch notes(*this, storyID, between(target, from.paragraph, to.paragraph, mint_));
+    std::vector<ParagraphID> region = Structural::replaceText(*this, target, storyID, from, to, text, mode);
+    std::vector<Paragraph*> standing;
+    for (ParagraphID id : region)
+        if (Paragraph* paragraph = target.findParagraph(id, mint_)) standing.push_back(paragraph);
+    notes.settle(standing);
+    return region;
 }
 
 void DocxDocument::reconcile(ParagraphID paragraph, const StoryID& storyID, std::u16string_view target,
                              const EditMode& mode) {
-    TextEdit::reconcile(*this, story(storyID), storyID, paragraph, target, mode);
+    Story& owner = story(storyID);
+    const std::vector<Paragraph*> watched = existing(owner, {paragraph}, mint_);
+    Notes::Watch notes(*this, storyID, watched);
+    TextEdit::reconcile(*this, owner, storyID, paragraph, target, mode);
+    notes.settle(watched);
 }
 
 std::vector<ParagraphID> DocxDocument::apply(const StructuralEdit& edit, const StoryID& storyID,
                                              const EditMode& mode) {
     using E = StructuralEdit;
     Story& target = story(storyID);
-    if (Revisions::resolve(target, edit, mint_)) return {};  // accept, reject and their -all forms
+    if (resolvesRevisions(edit)) {
+        // Accepting a deleted note reference, or rejecting an inserted one, removes its note.
+        Notes::Watch notes(*this, storyID);
+        Revisions::resolve(target, edit, mint_);
+        notes.settle();
+        return {};
+    }
     const auto lookUp = [&](ParagraphID id) -> Paragraph& { return *paragraph(id, storyID).second; };
     std::vector<ParagraphID> result;
     if (const auto* s = std::get_if<E::SplitParagraph>(&edit.value)) {
@@ -68,7 +121,10 @@ std::vector<ParagraphID> DocxDocument::apply(const StructuralEdit& edit, const S
 }
 
 void DocxDocument::apply(const TableEdit& edit, BlockID table, const StoryID& storyID, const EditMode& mode) {
-    Tables::apply(*this, story(storyID), storyID, edit, table, mode);
+    Story& target = story(storyID);
+    Notes::Watch notes(*this, storyID);  // a row, column or table removed takes its references along
+    Tables::apply(*this, target, storyID, edit, table, mode);
+    notes.settle();
 }
 
 Bytes DocxDocument::storyData(const StoryID& id) {

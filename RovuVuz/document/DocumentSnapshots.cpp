@@ -1,6 +1,8 @@
 // What the editor shows of the document: a story's or one paragraph's snapshot, made with
 // the story part's relationships, the style sheet and the numbering, and the bytes of a
 // picture a snapshot names; and what a reader finds in a story: text and tracked changes.
+#include <algorithm>
+
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/edit/Revisions.h"
 #include "RovuVuz/snapshot/SnapshotContext.h"
@@ -24,11 +26,44 @@ const Group& blockContainer(const Story& story) {
     return *story.root;
 }
 
+// Note numbers count the body's references, so the body labels the references and the
+// notes alike; a body that cannot be read labels nothing.
+std::optional<NoteLabels> noteLabels(DocxDocument& document) {
+    try {
+        const SharedBytes settings = document.partBytes(document.partSource("settings"));
+        const auto bytes = settings ? std::optional<ByteView>(*settings) : std::nullopt;
+        return NoteLabels(blockContainer(document.story(StoryID::body())), NoteNumbering::read(bytes, false),
+                          NoteNumbering::read(bytes, true));
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+bool labelsNotes(const StoryID& id) {
+    return id.kind == StoryID::Kind::body || id.kind == StoryID::Kind::footnotes ||
+           id.kind == StoryID::Kind::endnotes;
+}
+
+// Whether inlines hold a note reference; recursion follows the parser's bounded nesting.
+bool holdsNoteReference(const std::vector<Inline>& inlines) {
+    for (const Inline& node : inlines) {
+        if (const auto* run = std::get_if<std::unique_ptr<Run>>(&node)) {
+            for (const RunItem& item : (*run)->items)
+                if (item.kind.type == RunItem::Type::noteRef) return true;
+        } else if (const auto* container = std::get_if<std::unique_ptr<Container>>(&node)) {
+            if (holdsNoteReference((*container)->inlines)) return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 StorySnapshot DocxDocument::snapshot(const StoryID& id) {
     Story& s = story(id);
     SnapshotContext context(relationships(s.part), styles(), numbering(), SnapshotContext::Counting::Yes);
+    const std::optional<NoteLabels> labels = labelsNotes(id) ? noteLabels(*this) : std::nullopt;
+    if (labels) context.setNoteLabels(&*labels);
     StorySnapshot result{id, s.part, {}, {}};
     if (holdsEntries(s))
         result.entries = context.entries(*s.root);
@@ -94,8 +129,13 @@ void enterTables(SnapshotContext& context, const std::vector<const Group*>& path
 ParagraphSnapshot DocxDocument::snapshot(ParagraphID paragraphID, const StoryID& storyID) {
     const auto [s, p] = paragraph(paragraphID, storyID);
     SnapshotContext context(relationships(s->part), styles(), numbering(), SnapshotContext::Counting::No);
-    // A paragraph in a table cell takes the table's style.
-    if (p->parent && p->parent->local() == "tc" && s->root) enterTables(context, pathTo(*s->root, p->parent));
+    // A paragraph in a table cell takes the table's style (also inside a content control there).
+    if (p->parent && (p->parent->local() == "tc" || p->parent->local() == "sdtContent") && s->root)
+        enterTables(context, pathTo(*s->root, p->parent));
+    // Only a paragraph that holds a reference pays for counting the body's references.
+    const std::optional<NoteLabels> labels =
+        labelsNotes(storyID) && holdsNoteReference(p->inlines) ? noteLabels(*this) : std::nullopt;
+    if (labels) context.setNoteLabels(&*labels);
     return context.paragraph(*p);
 }
 
@@ -125,6 +165,12 @@ TableSnapshot DocxDocument::snapshot(BlockID table, const StoryID& storyID) {
     std::vector<const Group*> around = pathTo(*s.root, group);
     if (!around.empty()) around.pop_back();
     enterTables(context, around);
+    const auto paragraphs = paragraphsIn(*group);
+    const bool references = std::any_of(paragraphs.begin(), paragraphs.end(),
+                                        [](const Paragraph* p) { return holdsNoteReference(p->inlines); });
+    const std::optional<NoteLabels> labels =
+        labelsNotes(storyID) && references ? noteLabels(*this) : std::nullopt;
+    if (labels) context.setNoteLabels(&*labels);
     return context.table(*group);
 }
 

@@ -4,6 +4,7 @@
 
 #include "RovuVuz/model/Serializer.h"
 #include "RovuVuz/package/FileIO.h"
+#include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz {
 
@@ -133,7 +134,14 @@ Story& DocxDocument::story(const StoryID& id) {
     if (!name || !hasPart(name->rawValue)) throw DocxError(DocxErrorCode::unknownStory, id);
     auto found = stories_.find(*name);
     if (found != stories_.end()) return *found->second;
-    auto parsed = std::make_unique<Story>(*name, storyContents(name->rawValue), nullptr, mint_);
+    std::unique_ptr<Story> parsed;
+    try {
+        parsed = std::make_unique<Story>(*name, storyContents(name->rawValue), nullptr, mint_);
+    } catch (const XMLError& error) {
+        // Never an empty story in its place: a save would write it back empty. The story is
+        // refused on every use, and the part, untouched, is saved as it was read.
+        throw DocxError(DocxErrorCode::damagedPart, DocxError::Detail{id, *name, std::nullopt, error.what()});
+    }
     return *stories_.emplace(*name, std::move(parsed)).first->second;
 }
 

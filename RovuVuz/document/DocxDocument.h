@@ -19,7 +19,10 @@
 
 #include "RovuVuz/document/Clip.h"
 #include "RovuVuz/edit/EditContext.h"
+#include "RovuVuz/document/NoteValues.h"
 #include "RovuVuz/edit/Find.h"
+#include "RovuVuz/edit/SpanningEdit.h"
+#include "RovuVuz/edit/NewTable.h"
 #include "RovuVuz/edit/TrackedChange.h"
 #include "RovuVuz/format/ListDefinitions.h"
 #include "RovuVuz/model/DocxError.h"
@@ -92,8 +95,9 @@ class DocxDocument : public EditContext {
     SharedBytes contents(std::string_view name) const;
 
     // The parsed story, parsed on first use. Stories that resolve to the same part share
-    // one parsed story, so an edit through either is saved. Throws DocxError, ZipError,
-    // XMLError.
+    // one parsed story, so an edit through either is saved. Throws DocxError (damagedPart,
+    // naming the part, when it is not well-formed XML; nothing is kept, so every use is
+    // refused alike) and ZipError.
     Story& story(const StoryID& id);
     // The stories parsed so far, by part.
     const std::map<PartName, std::unique_ptr<Story>>& parsedStories() const { return stories_; }
@@ -201,6 +205,11 @@ class DocxDocument : public EditContext {
     // starts a new paragraph. Returns the paragraphs now standing where the range stood.
     std::vector<ParagraphID> replaceText(ParagraphPos from, ParagraphPos to, const StoryID& story,
                                          std::u16string_view text, const EditMode& mode);
+    // Replaces a range that holds whole tables (SpanningEdit): its ends are paragraph
+    // offsets or table edges in one group; the tables go, tracked as deleted rows.
+    // Returns where the new text ends.
+    std::optional<SpanningEdit::TextEnd> replaceAcross(const SpanEnd& from, const SpanEnd& to, const StoryID& story,
+                                                       std::u16string_view text, const EditMode& mode);
     // Turns a paragraph's display text into `target` with the one replacement that
     // differs (common prefix and suffix kept).
     void reconcile(ParagraphID paragraph, const StoryID& story, std::u16string_view target, const EditMode& mode);
@@ -208,6 +217,9 @@ class DocxDocument : public EditContext {
     std::vector<ParagraphID> apply(const StructuralEdit& edit, const StoryID& story, const EditMode& mode);
     // A table edit on the table with that ID (see Tables::apply for what is checked).
     void apply(const TableEdit& edit, BlockID table, const StoryID& story, const EditMode& mode);
+    // A new empty table right after a paragraph (DocumentTables.cpp; see WholeTables::insert
+    // for its look and what is checked): its ID and its first cell's paragraph.
+    InsertedTable insertTable(ParagraphID after, const StoryID& story, const NewTable& shape, const EditMode& mode);
     // The story part's bytes as a save would write them now, and putting such bytes back
     // in place (undo around an edit); throws XMLError when they do not parse.
     Bytes storyData(const StoryID& story);
@@ -254,6 +266,22 @@ class DocxDocument : public EditContext {
     // The first comment of the thread a comment is in: itself unless it is a reply.
     CommentID threadStart(CommentID comment);
     std::map<CommentID, CommentThreadInfo> commentThreads();
+    // Comment edits (CommentEdits.cpp). A comment's or reply's text replaced, line by
+    // paragraph (paragraph properties, the first run's formatting and the paraId the
+    // threading parts key it by are kept); a comment deleted with its replies, or a reply
+    // alone, with its anchors in every story and its commentsExtended, commentsIds,
+    // commentsExtensible and people entries. Throw DocxError(unknownParagraph) for an
+    // unknown comment, unreadablePart or damagedPart, before any change, for a part they
+    // would change that cannot be read.
+    void editComment(CommentID comment, std::u16string_view text);
+    void deleteComment(CommentID comment);
+
+    // Notes (Notes.cpp): a new footnote or endnote referenced at an offset of a body
+    // paragraph (tracked: the reference in a w:ins), its notes part, styles, content type
+    // and relationship made when missing. Text edits, table edits and revision resolution
+    // of the body remove a note with the last reference to it.
+    NoteInsertion insertNote(NoteKind kind, ParagraphID paragraph, const StoryID& story, size_t at,
+                             const EditMode& mode);
 
     // Inline objects (Objects.cpp): page breaks, pictures (sizes in points) and links; a url
     // starting with "#" names a bookmark, nothing removes the links in the range.

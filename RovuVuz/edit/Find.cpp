@@ -8,12 +8,13 @@ namespace rovuvuz::Find {
 
 namespace {
 
-// Marks the display positions that lie in tracked deletions. Container nesting is bounded
-// by the story parser's depth limit.
+// Marks the display positions that lie in tracked deletions and in the old places of moved
+// text, which a reader no longer sees. Container nesting is bounded by the story parser's
+// depth limit.
 void markDeleted(const std::vector<Inline>& inlines, bool deleted, std::vector<bool>& out) {
     for (const Inline& node : inlines) {
         if (const auto* c = std::get_if<std::unique_ptr<Container>>(&node)) {
-            markDeleted((*c)->inlines, deleted || (*c)->kind == Container::Kind::remove, out);
+            markDeleted((*c)->inlines, deleted || (*c)->isDeletion(), out);
             continue;
         }
         out.insert(out.end(), DisplayText::length(node), deleted);

@@ -49,15 +49,20 @@ std::vector<MarkMove> markMoves(const Paragraph& paragraph) {
 }
 
 // Walks a story in document order, handing every preserved element, inline or block, to
-// `raw` and every paragraph's moved mark to `mark` after the paragraph's content. Group
-// and container nesting are bounded by the story parser.
+// `raw`, every moved piece (w:moveFrom, w:moveTo around runs) to `mark` as its side and
+// w:id before its content, and every paragraph's moved mark to `mark` after the
+// paragraph's content. Group and container nesting are bounded by the story parser.
 template <typename OnRaw, typename OnMark>
 void inOrder(const std::vector<Inline>& inlines, OnRaw& raw, OnMark& mark) {
     for (const Inline& node : inlines) {
-        if (const auto* piece = std::get_if<Raw>(&node))
+        if (const auto* piece = std::get_if<Raw>(&node)) {
             raw(*piece);
-        else if (const auto* container = std::get_if<std::unique_ptr<Container>>(&node))
+        } else if (const auto* container = std::get_if<std::unique_ptr<Container>>(&node)) {
+            if ((*container)->isMove())
+                mark(MarkMove{(*container)->isDeletion() ? RevisionKind::remove : RevisionKind::insert,
+                              (*container)->attribute("id")});
             inOrder((*container)->inlines, raw, mark);
+        }
     }
 }
 

@@ -2,8 +2,9 @@
 // another is marked twice, w:moveFrom where it stood (its runs hold w:delText) and w:moveTo
 // where it stands now, each side between range marks (w:moveFromRangeStart … w:moveToRangeEnd)
 // whose starts name the move (w:name). A moved paragraph also carries w:moveFrom or w:moveTo
-// in its mark's run properties. The story keeps each moved piece as one preserved element,
-// which the editor shows as one object; revision resolution reads and resolves it here.
+// in its mark's run properties. The story reads each moved piece as a container of runs
+// (one nested past the parser's depth limit stays a preserved element, resolved from its
+// bytes); this finds which pieces make up one move, and the range marks left empty.
 #pragma once
 
 #include <optional>

@@ -45,8 +45,9 @@ Matcher matcherFor(const Story& story, std::optional<RevisionID> id) {
 
 std::optional<std::string> idOf(ByteView element) { return Markup::attribute("id", element); }
 
+// A move's old place counts as a deletion, its new one as an insertion.
 RevisionKind kindOf(const Container& container) {
-    return container.kind == Container::Kind::insert ? RevisionKind::insert : RevisionKind::remove;
+    return container.isDeletion() ? RevisionKind::remove : RevisionKind::insert;
 }
 
 // Content stays when an insertion is accepted or a deletion rejected.
@@ -150,6 +151,7 @@ bool resolveInlines(std::vector<Inline>& inlines, Request& request, int moveDept
             continue;
         }
         changed = true;
+        if (container.isMove()) request.resolvedMove = true;
         const RevisionKind kind = kindOf(container);
         if (!contentStays(kind, request.decide(kind))) continue;
         if (kind == RevisionKind::remove) restoreDeletedText(container.inlines);
@@ -239,8 +241,10 @@ void collect(const std::vector<Inline>& inlines, ParagraphID paragraph, std::vec
         } else if (const auto* holder = std::get_if<std::unique_ptr<Container>>(&node)) {
             const Container& container = **holder;
             if (container.isRevision()) {
-                const auto kind = container.kind == Container::Kind::insert ? TrackedChange::Kind::insertion
-                                                                            : TrackedChange::Kind::deletion;
+                const auto kind = container.kind == Container::Kind::insert   ? TrackedChange::Kind::insertion
+                                  : container.kind == Container::Kind::remove ? TrackedChange::Kind::deletion
+                                  : container.kind == Container::Kind::moveTo ? TrackedChange::Kind::movedTo
+                                                                              : TrackedChange::Kind::movedFrom;
                 out.push_back({container.attribute("id").value_or(""), kind,
                                container.attribute("author").value_or(""), container.attribute("date"), paragraph,
                                InlineOps::visibleText(container.inlines)});

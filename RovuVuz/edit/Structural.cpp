@@ -111,13 +111,29 @@ Paragraph& split(EditContext& document, Paragraph& paragraph, size_t at, const E
     return result;
 }
 
+namespace {
+
+// Block-level content a reader sees in its own place (shown as an object of its own), which
+// a join never reaches across.
+bool standsAlone(const Raw& raw) {
+    static constexpr std::string_view shown[] = {"sdt", "customXml", "altChunk", "oMathPara"};
+    const auto local = raw.local();
+    return local && std::find(std::begin(shown), std::end(shown), *local) != std::end(shown);
+}
+
+}  // namespace
+
+// The next paragraph, past what stands unseen between block elements: the white space of a
+// part written with indentation, block-level bookmark and comment range marks.
 Paragraph* nextParagraph(const Paragraph& paragraph) {
     if (!paragraph.parent) return nullptr;
-    const size_t i = blockIndex(paragraph);
     const auto& children = paragraph.parent->children;
-    if (i + 1 >= children.size()) return nullptr;
-    const auto* next = std::get_if<std::unique_ptr<Paragraph>>(&children[i + 1]);
-    return next ? next->get() : nullptr;
+    for (size_t i = blockIndex(paragraph) + 1; i < children.size(); ++i) {
+        if (const auto* next = std::get_if<std::unique_ptr<Paragraph>>(&children[i])) return next->get();
+        const auto* raw = std::get_if<Raw>(&children[i]);
+        if (!raw || standsAlone(*raw)) return nullptr;
+    }
+    return nullptr;
 }
 
 void join(Paragraph& paragraph) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "RovuVuz/edit/WholeTables.h"
 #include "RovuVuz/model/DocxError.h"
 #include "RovuVuz/model/Fragment.h"
 #include "RovuVuz/model/Serializer.h"
@@ -317,19 +318,86 @@ void removeRow(EditContext& document, Group& table, const std::vector<std::pair<
                size_t index, const EditMode& mode, const StoryID& story) {
     if (rows.size() < 2) throw refusal(DocxErrorCode::unsupported, story, "a table keeps at least one row");
     if (index >= rows.size()) throw DocxError(DocxErrorCode::rangeOutOfBounds, story);
-    Group& row = *rows[index].second;
     if (mode.tracked) {
-        markRow(document, row, "del", *mode.tracked);
-        for (Paragraph* paragraph : paragraphsIn(row)) {
-            const size_t length = InlineOps::length(paragraph->inlines);
-            if (length == 0) continue;
-            TextEdit::deleteTracked(document, *paragraph, 0, length, *mode.tracked);
-            paragraph->setDirty(true);
-            TextEdit::prune(*paragraph);
-        }
+        markRowDeleted(document, *rows[index].second, *mode.tracked);
         return;
     }
     eraseRow(table, rows[index].first);
+}
+
+// The grid with a new column at `at`: the new column takes an equal share, 1/(n+1), of
+// the grid's total, and every other column gives up that fraction of its own width, so
+// the table keeps its width and no single column is halved (a halved column clips the
+// text it held). Rounding leftovers go to the widest column.
+std::vector<double> rebalanced(const std::vector<double>& widths, size_t at) {
+    double total = 0;
+    for (double width : widths) total += std::max(width, 0.0);
+    std::vector<double> result;
+    if (!(total > 0)) {
+        result = widths;
+        result.insert(result.begin() + static_cast<std::ptrdiff_t>(at), 0);
+        return result;
+    }
+    const double share = std::floor(total / static_cast<double>(widths.size() + 1));
+    const double rest = total - share;
+    double used = 0;
+    size_t widest = 0;
+    for (double width : widths) {
+        result.push_back(std::floor(std::max(width, 0.0) * rest / total));
+        used += result.back();
+        if (result.back() > result[widest]) widest = result.size() - 1;
+    }
+    result[widest] += rest - used;
+    result.insert(result.begin() + static_cast<std::ptrdiff_t>(at), share);
+    return result;
+}
+
+// Rewrites the width (w:tcW w:w) a cell's w:tcPr gives it: `resize` takes the value and its
+// type (dxa when absent) and answers the new value, or nothing to leave it.
+template <typename Resize>
+void resizeCell(Group& cell, Resize&& resize) {
+    const auto props = tcPr(cell);
+    if (!props) return;
+    editRaw(*props->second, [&](const XMLTree& tree, XMLEdit& edit) {
+        const auto width = childNamed(tree, "tcW");
+        if (!width) return;
+        const auto value = Numbers::integer(tree.ownAttribute(*width, "w"));
+        if (!value || *value < 0) return;
+        const std::optional<int64_t> next = resize(*value, tree.ownAttribute(*width, "type").value_or("dxa"));
+        if (!next || *next == *value) return;
+        edit.setAttributes(*width,
+                           {{qualified(Markup::prefixOf(tree.nameView(*width)), "w"), std::to_string(*next)}});
+    });
+}
+
+// Cell widths follow the new grid: a width in twentieths of a point takes its column's
+// width, a percentage (fiftieths of a percent) shrinks by the same fraction as the grid's
+// other columns; automatic and nil widths stay as they are.
+void fitCells(Group& row, const std::vector<double>& before, const std::vector<double>& after, size_t at,
+              Group& added, size_t source) {
+    double total = 0;
+    for (double width : before) total += std::max(width, 0.0);
+    const double kept = total > 0 ? (total - after[at]) / total : 1;
+    const auto column = [&](size_t grid) -> std::optional<int64_t> {
+        if (grid >= after.size() || !(std::abs(after[grid]) < 1e15)) return std::nullopt;
+        return static_cast<int64_t>(after[grid]);
+    };
+    const auto fit = [&](size_t grid, double pctScale) {
+        return [&, grid, pctScale](int64_t value, const std::string& type) -> std::optional<int64_t> {
+            if (type == "dxa") return column(grid);
+            if (type == "pct") return static_cast<int64_t>(std::floor(static_cast<double>(value) * pctScale));
+            return std::nullopt;
+        };
+    };
+    const std::vector<Group*> all = cells(row);
+    for (size_t i = 0, grid = 0; i < all.size(); ++i, ++grid) {
+        if (all[i] == &added) {
+            const double share = before[source] > 0 ? after[at] / before[source] : 1;
+            resizeCell(added, fit(grid, share));
+            continue;
+        }
+        resizeCell(*all[i], fit(grid, kept));
+    }
 }
 
 void insertColumn(EditContext& document, Group& table, const std::vector<std::pair<size_t, Group*>>& rows,
@@ -344,21 +412,24 @@ void insertColumn(EditContext& document, Group& table, const std::vector<std::pa
     const size_t source = std::min(at, n - 1);
     auto grid = readGrid(table, story);
     if (grid && source >= grid->widths.size()) throw refuse();  // the grid does not describe the column
+    const std::vector<double> widths = grid ? rebalanced(grid->widths, at) : std::vector<double>();
 
     for (const auto& [index, row] : rows) {
         Group* cell = cells(*row)[source];
-        if (const auto props = tcPr(*cell)) halveWidth(*props->second);
+        // Without a grid there is nothing to share out: the model column is split in two.
+        if (!grid)
+            if (const auto props = tcPr(*cell)) halveWidth(*props->second);
         auto copy = cloneCell(document, *cell);
+        Group& added = *copy;
         const auto place = std::find_if(row->children.begin(), row->children.end(), [&](const Block& b) {
             const auto* g = std::get_if<std::unique_ptr<Group>>(&b);
             return g && g->get() == cell;
         });
         row->children.insert(at == n ? place + 1 : place, std::move(copy));
+        if (grid) fitCells(*row, grid->widths, widths, at, added, source);
     }
     if (!grid) return;
-    const double half = std::floor(grid->widths[source] / 2);
-    grid->widths[source] = half;
-    grid->widths.insert(grid->widths.begin() + static_cast<std::ptrdiff_t>(at), half);
+    grid->widths = widths;
     writeGrid(table, *grid);
 }
 
@@ -383,6 +454,17 @@ void removeColumn(Group& table, const std::vector<std::pair<size_t, Group*>>& ro
 
 }  // namespace
 
+void markRowDeleted(EditContext& document, Group& row, const EditMode::Tracked& tracked) {
+    markRow(document, row, "del", tracked);
+    for (Paragraph* paragraph : paragraphsIn(row)) {
+        const size_t length = InlineOps::length(paragraph->inlines);
+        if (length == 0) continue;
+        TextEdit::deleteTracked(document, *paragraph, 0, length, tracked);
+        paragraph->setDirty(true);
+        TextEdit::prune(*paragraph);
+    }
+}
+
 void eraseRow(Group& table, size_t index) {
     auto& row = std::get<std::unique_ptr<Group>>(table.children.at(index));
     for (size_t next = index + 1; next < table.children.size(); ++next) {
@@ -398,6 +480,13 @@ void apply(EditContext& document, Story& story, const StoryID& storyID, const Ta
            BlockID tableID, const EditMode& mode) {
     Group* table = story.root ? findGroup(*story.root, tableID) : nullptr;
     if (!table || table->local() != "tbl") throw DocxError(DocxErrorCode::unknownParagraph, storyID);
+    if (std::holds_alternative<TableEdit::RemoveTable>(edit.value)) {
+        Group* parent = WholeTables::parentOf(*story.root, *table);
+        if (!parent) throw DocxError(DocxErrorCode::unknownParagraph, storyID);
+        WholeTables::remove(document, *parent, *table, mode);
+        story.touched = true;
+        return;
+    }
     const auto rows = childGroups(*table, "tr");
     if (const auto* insert = std::get_if<TableEdit::InsertRow>(&edit.value))
         insertRow(document, *table, rows, insert->at, mode, storyID);

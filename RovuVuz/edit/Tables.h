@@ -26,7 +26,10 @@ struct TableEdit {
         size_t index = 0;
         bool operator==(const RemoveRow&) const = default;
     };
-    // Splits column min(at, count - 1) in two and puts the new half at `at`.
+    // A new column at `at`, cells copied from column min(at, count - 1) without their text.
+    // It takes an equal share of the grid's total width and every other column gives up
+    // the same fraction of its own (cell widths follow); a table without a grid splits
+    // the model column's cell widths in two.
     struct InsertColumn {
         size_t at = 0;
         bool operator==(const InsertColumn&) const = default;
@@ -37,7 +40,13 @@ struct TableEdit {
         bool operator==(const RemoveColumn&) const = default;
     };
 
-    using Value = std::variant<InsertRow, RemoveRow, InsertColumn, RemoveColumn>;
+    // Removes the whole table (tracked: marks its rows deleted and its text with them);
+    // see WholeTables::remove.
+    struct RemoveTable {
+        bool operator==(const RemoveTable&) const = default;
+    };
+
+    using Value = std::variant<InsertRow, RemoveRow, InsertColumn, RemoveColumn, RemoveTable>;
     Value value;
     bool operator==(const TableEdit&) const = default;
 };
@@ -55,6 +64,10 @@ void apply(EditContext& document, Story& story, const StoryID& storyID, const Ta
 // Removes a table's child at `index`, a row, outright: a vertical merge that began in it
 // begins again in the row below it.
 void eraseRow(Group& table, size_t index);
+
+// Marks a row deleted as a tracked change: w:del in its w:trPr, and every paragraph's text
+// in it a tracked deletion.
+void markRowDeleted(EditContext& document, Group& row, const EditMode::Tracked& tracked);
 
 }  // namespace Tables
 

@@ -4,6 +4,7 @@
 
 #include "RovuVuz/model/DocxError.h"
 #include "RovuVuz/model/IsoDate.h"
+#include "RovuVuz/xml/Numbers.h"
 #include "RovuVuz/xml/XMLChars.h"
 
 namespace rovuvuz {
@@ -19,9 +20,9 @@ using InlineOps::Slot;
 // Revision markers a copied w:rPr must not carry into new text (ECMA-376 §17.13.5).
 constexpr std::string_view revisionMarkers[] = {"ins", "del", "moveFrom", "moveTo", "rPrChange"};
 
+// In a tracked deletion, or the old place of moved text, which a reader no longer sees.
 bool inDeletion(const Slot& slot) {
-    return std::any_of(slot.chain.begin(), slot.chain.end(),
-                       [](const Container* c) { return c->kind == Container::Kind::remove; });
+    return std::any_of(slot.chain.begin(), slot.chain.end(), [](const Container* c) { return c->isDeletion(); });
 }
 
 // The innermost tracked change around a slot, hyperlinks looked through.
@@ -76,15 +77,19 @@ std::unique_ptr<Container> newRevision(EditContext& document, std::string_view p
     return container;
 }
 
-// Wraps every maximal stretch of adjacent recorded runs of one owner in a new w:del.
+void joinDeletions(InlineOwner owner, std::vector<const Container*> fresh, const EditMode::Tracked& tracked);
+
+// Wraps every maximal stretch of adjacent recorded runs of one owner in a new w:del, joined
+// with a deletion of the same author and moment beside it.
 void wrapDeleted(EditContext& document, InlineOwner owner, const std::vector<Run*>& recorded,
                  std::string_view prefix, const EditMode::Tracked& tracked) {
     std::vector<Inline> rebuilt;
+    std::vector<const Container*> made;
     std::unique_ptr<Container> open;
     for (Inline& node : owner.inlines()) {
         auto* run = std::get_if<std::unique_ptr<Run>>(&node);
         if (run && std::find(recorded.begin(), recorded.end(), run->get()) != recorded.end()) {
-            if (!open) open = newRevision(document, prefix, Container::Kind::remove, tracked);
+            if (!open) made.push_back((open = newRevision(document, prefix, Container::Kind::remove, tracked)).get());
             open->inlines.push_back(std::move(node));
             continue;
         }
@@ -94,6 +99,48 @@ void wrapDeleted(EditContext& document, InlineOwner owner, const std::vector<Run
     if (open) rebuilt.emplace_back(std::move(open));
     owner.inlines() = std::move(rebuilt);
     owner.markDirty();
+    joinDeletions(owner, std::move(made), tracked);
+}
+
+// Deletions by one author moments apart: six Backspaces are one change to a reviewer.
+constexpr auto joinWindow = std::chrono::minutes(5);
+
+bool joinsDeletion(const Container& c, const EditMode::Tracked& tracked) {
+    if (c.kind != Container::Kind::remove || c.attribute("author") != tracked.author) return false;
+    const auto date = c.attribute("date");
+    const auto when = date ? IsoDate::parse(*date) : std::nullopt;
+    return when && *when <= tracked.date + joinWindow && tracked.date <= *when + joinWindow;
+}
+
+// Joins every w:del made by this edit (`fresh`) with a w:del of the same author and moment
+// right beside it, so that deleting on from where a deletion ended, or back from where it
+// began, extends it. The older container stays, with its id and date; two deletions that
+// were already side by side are left as they were, unless this edit closed the gap.
+void joinDeletions(InlineOwner owner, std::vector<const Container*> fresh, const EditMode::Tracked& tracked) {
+    auto& inlines = owner.inlines();
+    auto isFresh = [&](const Container* c) { return std::find(fresh.begin(), fresh.end(), c) != fresh.end(); };
+    for (size_t i = 0; i + 1 < inlines.size();) {
+        auto* left = std::get_if<std::unique_ptr<Container>>(&inlines[i]);
+        auto* right = std::get_if<std::unique_ptr<Container>>(&inlines[i + 1]);
+        if (!left || !right || !(isFresh(left->get()) || isFresh(right->get())) ||
+            !joinsDeletion(**left, tracked) || !joinsDeletion(**right, tracked)) {
+            ++i;
+            continue;
+        }
+        // The older one (the smaller id: new ids count up) takes the other in.
+        const auto leftID = Numbers::integer((*left)->attribute("id"));
+        const auto rightID = Numbers::integer((*right)->attribute("id"));
+        const bool intoLeft = !leftID || !rightID || *leftID <= *rightID;
+        Container& kept = intoLeft ? **left : **right;
+        Container& gone = intoLeft ? **right : **left;
+        auto& moved = gone.inlines;
+        kept.inlines.insert(intoLeft ? kept.inlines.end() : kept.inlines.begin(),
+                            std::make_move_iterator(moved.begin()), std::make_move_iterator(moved.end()));
+        kept.dirty = true;
+        fresh.push_back(&kept);  // it may reach the deletion on its other side too
+        inlines.erase(inlines.begin() + static_cast<std::ptrdiff_t>(intoLeft ? i + 1 : i));
+        owner.markDirty();
+    }
 }
 
 }  // namespace
@@ -134,17 +181,56 @@ std::optional<PropertyBag> markProps(const Paragraph& paragraph) {
     return bag;
 }
 
+namespace {
+
+// Whether a slot stands in a hyperlink that the other side's slot is not in: text put there
+// would stretch the link past its edge (typing right after a link's last character, or
+// before its first).
+bool leavesLink(const Slot& slot, const std::optional<Slot>& other) {
+    for (const Container* c : slot.chain) {
+        if (c->kind != Container::Kind::hyperlink) continue;
+        if (!other || std::find(other->chain.begin(), other->chain.end(), c) == other->chain.end()) return true;
+    }
+    return false;
+}
+
+// Whether a character style is the one word processors give link text (its id or name
+// "Hyperlink"): text typed beside a link takes the link run's look without it.
+bool isLinkStyle(EditContext& document, const PropertyBag& props) {
+    const auto style = props.child("rStyle");
+    const auto id = style ? Markup::attribute("val", *style) : std::nullopt;
+    if (!id) return false;
+    if (*id == "Hyperlink") return true;
+    const Style* found = document.styles().find(StyleID{*id});
+    return found && found->name == "Hyperlink";
+}
+
+}  // namespace
+
 void insertDirect(EditContext& document, Paragraph& paragraph, std::u16string_view text, size_t at) {
-    for (auto side : {InlineOps::Side::before, InlineOps::Side::after}) {
-        auto found = InlineOps::slot(paragraph.inlines, at, side);
-        if (!found || inDeletion(*found)) continue;
-        InlineOps::insert(text, *found->run, found->item, found->offset);
-        markChain(*found);
+    const auto before = InlineOps::slot(paragraph.inlines, at, InlineOps::Side::before);
+    const auto after = InlineOps::slot(paragraph.inlines, at, InlineOps::Side::after);
+    const Run* linkRun = nullptr;
+    for (const auto* side : {&before, &after}) {
+        if (!*side || inDeletion(**side)) continue;
+        if (leavesLink(**side, side == &before ? after : before)) {
+            if (!linkRun) linkRun = (*side)->run;
+            continue;
+        }
+        InlineOps::insert(text, *(*side)->run, (*side)->item, (*side)->offset);
+        markChain(**side);
         return;
     }
     auto items = InlineOps::items(text);
     if (items.empty()) return;
-    auto run = newRun(document, paragraph, markProps(paragraph), std::move(items));
+    // Beside a link and nothing else: the link run's look, outside the link.
+    std::optional<PropertyBag> props = markProps(paragraph);
+    if (linkRun && linkRun->props) {
+        props = withoutRevisionMarkers(*linkRun->props);
+        if (isLinkStyle(document, *props)) props->set("rStyle", std::nullopt);
+        if (props->isEmpty()) props.reset();
+    }
+    auto run = newRun(document, paragraph, std::move(props), std::move(items));
     insertAt(paragraph, InlineOps::cut(paragraph, at, document), std::move(run));
 }
 
@@ -160,7 +246,7 @@ size_t lastLiveEnd(const std::vector<Inline>& inlines, size_t base, size_t from,
         base += InlineOps::length(node);
         if (base <= from || start >= to) continue;
         if (const auto* container = std::get_if<std::unique_ptr<Container>>(&node)) {
-            if ((*container)->kind != Container::Kind::remove)
+            if (!(*container)->isDeletion())
                 found = std::max(found, lastLiveEnd((*container)->inlines, start, from, to));
             continue;
         }
@@ -224,13 +310,15 @@ void insertTracked(EditContext& document, Paragraph& paragraph, std::u16string_v
     auto container = newRevision(document, prefix, Container::Kind::insert, tracked);
     container->inlines.emplace_back(newRun(document, paragraph, std::move(props), std::move(items)));
 
-    // Inside a hyperlink only when the link goes on after the new text too.
+    // Inside a hyperlink, smart tag or content control only when it goes on after the new
+    // text too: such a wrapper is never split around an insertion (a tracked change's
+    // container is, as a change inside another author's change is a change of its own).
     InlineOwner owner = paragraph;
     size_t base = 0;
     if (before && after) {
         for (size_t i = before->chain.size(); i-- > 0;) {
             Container* link = before->chain[i];
-            if (link->kind != Container::Kind::hyperlink) continue;
+            if (link->isRevision()) continue;
             if (std::find(after->chain.begin(), after->chain.end(), link) == after->chain.end()) continue;
             owner = *link;
             base = before->starts[i];
@@ -246,8 +334,8 @@ void deleteTracked(EditContext& document, Paragraph& paragraph, size_t from, siz
     const auto covered = InlineOps::isolate(paragraph, from, to, {}, document);
     std::vector<std::pair<InlineOwner, std::vector<Run*>>> recorded;
     for (const auto& [owner, run, chain] : covered) {
-        if (std::any_of(chain.begin(), chain.end(), [](const Container* c) { return c->kind == Container::Kind::remove; }))
-            continue;  // already deleted
+        if (std::any_of(chain.begin(), chain.end(), [](const Container* c) { return c->isDeletion(); }))
+            continue;  // already deleted, or moved away
         if (isOwnInsertion(innermostRevision(chain), tracked.author)) {
             // Deleting one's own tracked insertion leaves no trace.
             auto& inlines = owner.inlines();

@@ -1,9 +1,9 @@
 #include "RovuVuz/edit/TrackedRows.h"
 
 #include <algorithm>
-#include <array>
 
 #include "RovuVuz/edit/Tables.h"
+#include "RovuVuz/edit/WholeTables.h"
 #include "RovuVuz/model/Fragment.h"
 #include "RovuVuz/xml/XMLEdit.h"
 #include "RovuVuz/xml/XMLTree.h"
@@ -92,40 +92,6 @@ RowOutcome resolveRow(Group& row, const Matches& matches, const Decide& decide) 
     return outcome;
 }
 
-// Containers whose content must end in a paragraph (ECMA-376 §17.4.66 for a cell; Word
-// reads a body, note or comment that ends in a table as damaged).
-bool mustEndInParagraph(std::string_view local) {
-    static constexpr std::array<std::string_view, 7> names = {"tc",       "body",    "hdr",    "ftr",
-                                                              "footnote", "endnote", "comment"};
-    return std::find(names.begin(), names.end(), local) != names.end();
-}
-
-// Removes a table from the group it stands in, leaving that group ending in a paragraph
-// when it must.
-void removeTable(Group& parent, const Group& table, IdentityMint& mint) {
-    const auto at = std::find_if(parent.children.begin(), parent.children.end(), [&](const Block& block) {
-        const auto* group = std::get_if<std::unique_ptr<Group>>(&block);
-        return group && group->get() == &table;
-    });
-    if (at == parent.children.end()) return;
-    const size_t index = static_cast<size_t>(at - parent.children.begin());
-    const std::string paragraphName = Markup::qualified(table.tags.prefix(), "p");
-    parent.children.erase(at);  // `table` is gone from here on
-    if (!mustEndInParagraph(parent.local())) return;
-    // The last block that is not raw (section properties, cell properties, whitespace).
-    std::optional<size_t> last;
-    for (size_t i = 0; i < parent.children.size(); ++i)
-        if (!std::holds_alternative<Raw>(parent.children[i])) last = i;
-    if (last && std::holds_alternative<std::unique_ptr<Paragraph>>(parent.children[*last])) return;
-    auto paragraph = Paragraph::make(mint);
-    paragraph->tags = Tags::build(paragraphName, {});
-    paragraph->setDirty(true);
-    paragraph->parent = &parent;
-    const size_t place = last ? *last + 1 : std::min(index, parent.children.size());
-    parent.children.insert(parent.children.begin() + static_cast<std::ptrdiff_t>(place),
-                           std::move(paragraph));
-}
-
 // Resolves the rows of one table; true when the table has no row left.
 bool resolveTable(Group& table, const Matches& matches, const Decide& decide, bool& matched) {
     std::vector<size_t> gone;
@@ -153,7 +119,7 @@ bool resolve(Story& story, const Matches& matches, const Decide& decide, Identit
     const std::vector<Placed> tables = tablesIn(*story.root);
     // Inner tables first: a row removed from an outer table takes its inner tables with it.
     for (auto it = tables.rbegin(); it != tables.rend(); ++it)
-        if (resolveTable(*it->table, matches, decide, matched)) removeTable(*it->parent, *it->table, mint);
+        if (resolveTable(*it->table, matches, decide, matched)) WholeTables::erase(*it->parent, *it->table, mint);
     return matched;
 }
 

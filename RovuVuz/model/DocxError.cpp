@@ -22,6 +22,8 @@ std::string describe(DocxErrorCode code, const std::optional<StoryID>& story) {
             return "a part of the document cannot be read";
         case DocxErrorCode::writeCheckFailed:
             return "the saved document did not read back correctly";
+        case DocxErrorCode::damagedPart:
+            return "a part of the document is damaged";
         case DocxErrorCode::malformedPart:
             return "a part to be saved is not well-formed XML";
         case DocxErrorCode::badFragment:
@@ -32,6 +34,10 @@ std::string describe(DocxErrorCode code, const std::optional<StoryID>& story) {
 
 // "what (part word/comments.xml, paragraph 12): cause".
 std::string message(DocxErrorCode code, const DocxError::Detail& detail) {
+    // A damaged part is named first, as a reader of a failed open looks for it:
+    // "word/document.xml: XML ends inside a construct … (at byte 4040)".
+    if (code == DocxErrorCode::damagedPart && detail.part && !detail.cause.empty())
+        return detail.part->rawValue + ": " + detail.cause;
     std::string where;
     const auto add = [&where](const std::string& piece) { where += (where.empty() ? "" : ", ") + piece; };
     if (detail.part) add("part " + detail.part->rawValue);

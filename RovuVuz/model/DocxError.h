@@ -19,6 +19,7 @@ enum class DocxErrorCode {
     unsupported,       // an edit the engine does not make on this content
     unreadablePart,    // a part an edit must change is missing, not UTF-8 or not well-formed
     writeCheckFailed,  // the written package did not read back as it must; nothing was written
+    damagedPart,       // a story part is not well-formed XML: its story can be neither shown nor edited
     malformedPart,     // a part about to be written is not well-formed XML; nothing was written
     badFragment,       // pasted content that does not read as what it claims to be, or is too large
 };

@@ -69,7 +69,7 @@ RunItem::Kind RunItem::Kind::read(const XMLTree& tree, int node) {
     }
     if (local == "cr") return Kind::make(Type::lineBreak);
     if (local == "footnoteReference" || local == "endnoteReference")
-        return Kind::makeNoteRef(idAttribute(tree, node));
+        return Kind::makeNoteRef(idAttribute(tree, node), local == "endnoteReference");
     if (local == "commentReference") return Kind::makeCommentRef(idAttribute(tree, node));
     if (local == "fldChar") return Kind::make(Type::fieldChar);
     if (local == "instrText" || local == "delInstrText") return Kind::make(Type::instrText);

@@ -127,7 +127,11 @@ struct RunItem {
         static Kind makeText(std::u16string s) { return {Type::text, std::move(s), 0}; }
         static Kind makeDelText(std::u16string s) { return {Type::delText, std::move(s), 0}; }
         static Kind makeObject(std::string_view local);
-        static Kind makeNoteRef(int64_t id) { return {Type::noteRef, {}, id}; }
+        // A note reference: a footnote's (no text) or an endnote's (the text "endnote").
+        static Kind makeNoteRef(int64_t id, bool endnote = false) {
+            return {Type::noteRef, endnote ? u"endnote" : u"", id};
+        }
+        bool isEndnoteRef() const { return type == Type::noteRef && text == u"endnote"; }
         static Kind makeCommentRef(int64_t id) { return {Type::commentRef, {}, id}; }
         static Kind make(Type type) { return {type, {}, 0}; }
         // The kind of one run child of a tree, as the story parser reads it.
@@ -164,16 +168,29 @@ struct Run {
     bool dirty = false;
 };
 
-// An inline wrapper: a tracked insertion or deletion, or a hyperlink.
+// An inline wrapper: a tracked insertion or deletion, a side of a tracked move, a
+// hyperlink, or a wrapper that only marks its content (a smart tag, a content control
+// and its content), whose text a reader sees as any other.
 struct Container {
-    enum class Kind : uint8_t { insert, remove, hyperlink };
+    enum class Kind : uint8_t {
+        insert,     // w:ins
+        remove,     // w:del
+        hyperlink,  // w:hyperlink
+        moveFrom,   // w:moveFrom: where moved text was, shown as deleted
+        moveTo,     // w:moveTo: where moved text is now, shown as inserted
+        wrapper,    // w:smartTag, w:sdt, w:sdtContent
+    };
 
     Tags tags;
     Kind kind = Kind::hyperlink;
     std::vector<Inline> inlines;
     bool dirty = false;
 
-    bool isRevision() const { return kind != Kind::hyperlink; }
+    // A tracked change: an insertion, a deletion or a side of a move.
+    bool isRevision() const { return kind != Kind::hyperlink && kind != Kind::wrapper; }
+    // Content that a reader of the current text no longer sees.
+    bool isDeletion() const { return kind == Kind::remove || kind == Kind::moveFrom; }
+    bool isMove() const { return kind == Kind::moveFrom || kind == Kind::moveTo; }
     // An attribute of the start tag by local name, any prefix ("author" finds w:author).
     std::optional<std::string> attribute(std::string_view name) const;
 };

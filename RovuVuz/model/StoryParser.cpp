@@ -39,6 +39,17 @@ private:
 
 bool StoryParser::isGroup(std::string_view local) { return contains(groupNames, local); }
 
+bool StoryParser::holdsBlocks(std::string_view parent, std::string_view local) {
+    // A block-level content control (ECMA-376 §17.5.2.29) stands among paragraphs and
+    // tables and holds them in its w:sdtContent. Row- and cell-level ones (in a w:tbl or
+    // w:tr) stay whole: their rows and cells are not walked into.
+    if (local == "sdtContent") return parent == "sdt";
+    if (local != "sdt") return false;
+    static constexpr std::array<std::string_view, 8> blockParents = {"body",    "hdr",     "ftr", "footnote",
+                                                                     "endnote", "comment", "tc",  "sdtContent"};
+    return contains(blockParents, parent);
+}
+
 StoryParser::StoryParser(const XMLTree& tree, IdentityMint& mint)
     : tree_(tree), mint_(mint), whole_(tree.sharedBytes(), ByteRange{0, tree.bytes().size()}) {}
 
@@ -64,7 +75,7 @@ std::unique_ptr<Group> StoryParser::group(int node) {
             auto p = paragraph(child);
             p->parent = result.get();
             result->children.emplace_back(std::move(p));
-        } else if (isGroup(local) && depth_ < maxDepth) {
+        } else if ((isGroup(local) || holdsBlocks(result->local(), local)) && depth_ < maxDepth) {
             result->children.emplace_back(group(child));
         } else {
             result->children.emplace_back(raw(child));
@@ -98,18 +109,27 @@ Inline StoryParser::inlineNode(int node) {
     if (tree_.kind(node) != XMLTree::Kind::element) return raw(node);
     const std::string_view local = tree_.localName(node);
     if (local == "r") return run(node);
-    if (local == "hyperlink" || local == "ins" || local == "del") {
-        if (depth_ < maxDepth) return container(node, local);
-    }
+    if (const auto kind = containerKind(local); kind && depth_ < maxDepth) return container(node, *kind);
     return raw(node);
 }
 
-Inline StoryParser::container(int node, std::string_view local) {
+std::optional<Container::Kind> StoryParser::containerKind(std::string_view local) {
+    using Kind = Container::Kind;
+    if (local == "ins") return Kind::insert;
+    if (local == "del") return Kind::remove;
+    if (local == "hyperlink") return Kind::hyperlink;
+    if (local == "moveFrom") return Kind::moveFrom;
+    if (local == "moveTo") return Kind::moveTo;
+    // A smart tag (ECMA-376 §17.5.1.9) and a run-level content control (§17.5.2.31) hold
+    // runs a reader sees: walked into, so that their text is found, edited and counted.
+    if (local == "smartTag" || local == "sdt" || local == "sdtContent") return Kind::wrapper;
+    return std::nullopt;
+}
+
+Inline StoryParser::container(int node, Container::Kind kind) {
     DepthGuard guard(depth_);
     auto result = std::make_unique<Container>();
-    result->kind = local == "ins"   ? Container::Kind::insert
-                   : local == "del" ? Container::Kind::remove
-                                    : Container::Kind::hyperlink;
+    result->kind = kind;
     result->tags = tags(node);
     result->inlines.reserve(childCount(tree_, node));
     for (int child : tree_.children(node)) result->inlines.push_back(inlineNode(child));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "RovuVuz/model/Nodes.h"
 #include "RovuVuz/xml/XMLTree.h"
@@ -29,10 +30,15 @@ public:
 
     // Whether a local name is one of the block containers read as groups.
     static bool isGroup(std::string_view local);
+    // Whether an element of a group read as `parent` holds blocks of its own, read as a
+    // group too (a block-level content control and its content).
+    static bool holdsBlocks(std::string_view parent, std::string_view local);
+    // The inline container an element is read as; nothing for elements kept raw.
+    static std::optional<Container::Kind> containerKind(std::string_view local);
 
 private:
     ByteSlice slice(ByteRange range) const { return whole_.sub(range); }
-    Inline container(int node, std::string_view local);
+    Inline container(int node, Container::Kind kind);
 
     const XMLTree& tree_;
     IdentityMint& mint_;

@@ -33,6 +33,11 @@ ByteView startTagOf(ByteView element) {
     return close == element.end() ? element : element.first(size_t(close - element.begin()) + 1);
 }
 
+// A block-level content control or its content, read as a group (StoryParser::holdsBlocks).
+bool isBlockWrapper(const Group& group) {
+    return group.local() == "sdt" || group.local() == "sdtContent";
+}
+
 void collectParagraphs(const std::vector<BlockSnapshot>& blocks, std::vector<const ParagraphSnapshot*>& out) {
     for (const BlockSnapshot& block : blocks) {
         if (const auto* p = std::get_if<ParagraphSnapshot>(&block.value)) {
@@ -68,10 +73,15 @@ std::vector<BlockSnapshot> SnapshotContext::blocks(const std::vector<Block>& chi
         if (const auto* p = std::get_if<std::unique_ptr<Paragraph>>(&block)) {
             result.push_back(BlockSnapshot{paragraph(**p)});
         } else if (const auto* g = std::get_if<std::unique_ptr<Group>>(&block)) {
-            if ((*g)->local() == "tbl")
+            if ((*g)->local() == "tbl") {
                 result.push_back(BlockSnapshot{table(**g)});
-            else
+            } else if (isBlockWrapper(**g)) {
+                // A block-level content control shows its paragraphs and tables in place.
+                std::vector<BlockSnapshot> inner = blocks((*g)->children, (*g)->tags.prefix());
+                std::move(inner.begin(), inner.end(), std::back_inserter(result));
+            } else {
                 result.push_back(BlockSnapshot{OpaqueBlock{std::string((*g)->local()), ""}});
+            }
         } else {
             const Raw& raw = std::get<Raw>(block);
             const auto local = raw.local();
@@ -111,6 +121,9 @@ ParagraphSnapshot SnapshotContext::paragraph(const Paragraph& p) {
         else if (const auto ins = mark->child("ins"))
             snapshot.markRevision = revisionFrom(startTagOf(*ins), RevisionKind::insert);
     }
+    if (p.props)
+        if (const auto change = p.props->child("pPrChange"))
+            snapshot.formatRevision = revisionFrom(startTagOf(*change), RevisionKind::insert);
     snapshot.markFormat = styles_.runFormat(snapshot.format.style, mark, tableStyle_, conditions_);
     snapshot.listLabel = listLabel(snapshot.format, snapshot.markFormat.language);
     // Tab stops matter only where something stands at one.
@@ -140,6 +153,8 @@ void SnapshotContext::listLabels(const std::vector<Block>& children, std::map<Pa
             if (auto label = listLabel(format, markLanguage(**p, format))) labels.emplace((*p)->id, std::move(*label));
         } else if (const auto* g = std::get_if<std::unique_ptr<Group>>(&block); g && (*g)->local() == "tbl") {
             eachCell(**g, [](const Group&) {}, [&](const Group& cell) { listLabels(cell.children, labels); });
+        } else if (g && isBlockWrapper(**g)) {
+            listLabels((*g)->children, labels);
         }
     }
 }
@@ -168,9 +183,11 @@ void SnapshotContext::walk(const std::vector<Inline>& inlines, const std::option
             const Container& container = **c;
             if (container.kind == Container::Kind::hyperlink) {
                 walk(container.inlines, revision, linkTarget(container), state);
+            } else if (container.kind == Container::Kind::wrapper) {
+                walk(container.inlines, revision, link, state);
             } else {
-                const auto kind =
-                    container.kind == Container::Kind::insert ? RevisionKind::insert : RevisionKind::remove;
+                // A move shows as what it is to a reader: its old place deleted, its new one inserted.
+                const auto kind = container.isDeletion() ? RevisionKind::remove : RevisionKind::insert;
                 walk(container.inlines, revisionFrom(container.tags.start.view(), kind), link, state);
             }
         } else if (const auto* raw = std::get_if<Raw>(&node)) {
@@ -202,6 +219,8 @@ void SnapshotContext::walkRun(const Run& run, const std::optional<RevisionInfo>&
             case RunItem::Type::noteRef:
                 content.type = Span::Content::Type::noteRef;
                 content.noteID = item.kind.number;
+                content.name = item.kind.isEndnoteRef() ? "endnoteReference" : "footnoteReference";
+                if (notes_) content.noteLabel = notes_->reference(item).value_or("");
                 break;
             case RunItem::Type::object: {
                 const std::string name = item.kind.objectName();

@@ -27,10 +27,12 @@ struct Span {
         enum class Type : uint8_t { text, pageBreak, noteRef, image, opaque };
 
         Type type = Type::text;
-        int64_t noteID = 0;                    // noteRef
+        int64_t noteID = 0;                    // noteRef: the note's w:id
+        std::string noteLabel;                 // noteRef: its number by reference order; empty for a custom mark
         std::optional<RelationshipID> image;   // image: the picture's relationship
         std::optional<double> width, height;   // image: points
-        std::string name, preview;             // opaque: element name and its text
+        std::string name, preview;             // opaque: element name and its text; noteRef: the
+                                               // reference's element name (footnoteReference, …)
 
         static Content text() { return {}; }
         bool operator==(const Content&) const = default;
@@ -103,6 +105,7 @@ struct ParagraphSnapshot {
     std::optional<std::string> listLabel;
     RunFormat markFormat;
     std::optional<RevisionInfo> markRevision;
+    std::optional<RevisionInfo> formatRevision;  // the paragraph's w:pPrChange
     std::vector<CommentMark> commentMarks;
     std::vector<FieldSnapshot> fields;      // in the order they end
     // The custom tab stops in position order; filled only when the text has a tab or the
@@ -197,6 +200,7 @@ inline ParagraphSnapshot ParagraphSnapshot::withListLabel(std::optional<std::str
 // A footnote, endnote or comment.
 struct EntrySnapshot {
     int64_t id = -1;
+    std::string label;  // a note's number (or custom mark) by the order of its reference; empty for comments
     std::optional<std::string> author;
     std::optional<std::string> date;
     std::vector<BlockSnapshot> blocks;

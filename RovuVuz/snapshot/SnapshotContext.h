@@ -14,6 +14,7 @@
 #include "RovuVuz/format/Styles.h"
 #include "RovuVuz/model/Nodes.h"
 #include "RovuVuz/package/Relationships.h"
+#include "RovuVuz/snapshot/NoteLabels.h"
 #include "RovuVuz/snapshot/Snapshot.h"
 
 namespace rovuvuz {
@@ -24,6 +25,9 @@ public:
     enum class Counting { No, Yes };
 
     SnapshotContext(Relationships rels, const StyleSheet& styles, const Numbering& numbering, Counting counting);
+
+    // Note references and notes are labelled from these (not owned; none: no labels).
+    void setNoteLabels(const NoteLabels* labels) { notes_ = labels; }
 
     // The blocks of a story, cell or entry; `mainPrefix` is the prefix the story binds the
     // main namespace to (its container's own).
@@ -88,6 +92,7 @@ public:
     const Numbering& numbering_;
     std::optional<Numbering::Counter> counter_;
     std::optional<StyleID> tableStyle_;
+    const NoteLabels* notes_ = nullptr;
     TableConditions conditions_ = 0;
     int drawingDepth_ = 0;  // text boxes inside text boxes being visited
 };

@@ -100,6 +100,8 @@ std::vector<EntrySnapshot> SnapshotContext::entries(const Group& root) {
         entry.id = Numbers::integer(attribute("id")).value_or(-1);
         entry.author = attribute("author");
         entry.date = attribute("date");
+        if (notes_ && root.local() != "comments")
+            entry.label = notes_->note(root.local() == "endnotes", entry.id).value_or("");
         entry.blocks = blocks((*group)->children, (*group)->tags.prefix());
         result.push_back(std::move(entry));
     }

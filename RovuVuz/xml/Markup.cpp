@@ -110,6 +110,13 @@ std::string startTag(std::string_view name, const Attributes& attributes, SelfCl
     return tag;
 }
 
+std::string element(std::string_view name, const Attributes& attributes, std::string_view content) {
+    if (content.empty()) return startTag(name, attributes, SelfClosing::Yes);
+    std::string whole = startTag(name, attributes, SelfClosing::No);
+    whole.append(content).append("</").append(name).append(1, '>');
+    return whole;
+}
+
 namespace {
 
 // mc:AlternateContent (ECMA-376 Part 3 §10.2.1) holds the same content once per choice

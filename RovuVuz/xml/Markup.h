@@ -92,6 +92,10 @@ std::optional<std::string> boundPrefix(const Attributes& attributes, std::string
 // "<name a=\"v\" …>" or "…/>", values escaped, always double quotes, in the order given.
 std::string startTag(std::string_view name, const Attributes& attributes, SelfClosing selfClosing);
 
+// A whole element around markup built with these helpers: "<name a=\"v\">content</name>",
+// or an empty-element tag when there is no content.
+std::string element(std::string_view name, const Attributes& attributes, std::string_view content);
+
 // An on/off value as WordprocessingML writes it (ST_OnOff): absent is on (an empty
 // element such as <w:b/>); "0", "false", "off" and "none" are off; anything else is on.
 bool isOn(std::optional<std::string_view> value);

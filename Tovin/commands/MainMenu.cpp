@@ -1,6 +1,7 @@
 #include "Tovin/commands/MainMenu.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QApplication>
 #include <QKeySequence>
 #include <QMenu>
@@ -44,6 +45,9 @@ MainMenu::MainMenu() {
     if (qApp) {
         connect(qApp, &QApplication::focusChanged, this, &MainMenu::scheduleValidation);
         connect(qApp, &QGuiApplication::focusWindowChanged, this, &MainMenu::scheduleValidation);
+        // Paste follows what the clipboard holds.
+        if (QClipboard* clipboard = QGuiApplication::clipboard())
+            connect(clipboard, &QClipboard::dataChanged, this, &MainMenu::scheduleValidation);
     }
 }
 

@@ -25,6 +25,8 @@ AutosaveInPlace::AutosaveInPlace(TovinDocument* document, QObject* parent)
     // Every change, not only the first, postpones the save until typing pauses.
     connect(document, &TovinDocument::changeCounted, this,
             [this] { changed(document_->isDocumentEdited()); });
+    // A new document's first write is the user's Save; there is no opened file to keep.
+    keptOpenedVersion_ = document->isUntitled();
 }
 
 void AutosaveInPlace::setDelays(int pauseMs, int longestWaitMs) {
@@ -33,7 +35,7 @@ void AutosaveInPlace::setDelays(int pauseMs, int longestWaitMs) {
 }
 
 void AutosaveInPlace::changed(bool edited) {
-    if (!edited || !document_ || document_->isReadOnly()) {
+    if (!edited || !document_ || document_->isReadOnly() || document_->isUntitled()) {
         pause_.stop();
         longestWait_.stop();
         if (!edited) retry_.stop();
@@ -49,6 +51,11 @@ bool AutosaveInPlace::saveNow(bool force) {
     retry_.stop();
     if (!document_) return true;
     if (!force && !document_->isDocumentEdited()) return true;
+    // Nowhere to write until Save names a file (the controller asks for one).
+    if (document_->isUntitled()) {
+        lastError_ = QStringLiteral("The document has not been saved yet.");
+        return false;
+    }
     // Never "saved" without writing: the edits of a read-only document are still only here.
     if (document_->isReadOnly()) {
         lastError_ = document_->readOnlyReason();

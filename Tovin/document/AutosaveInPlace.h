@@ -4,7 +4,8 @@
 // kept (OpenedVersions), as well as that can be done: a failure there is reported once and
 // the save goes on. A failed save is reported once, then retried quietly until one
 // succeeds; the document stays edited meanwhile, so nothing is lost. A document that is
-// read-only, or became so while open, is never written and never reported as saved.
+// read-only, or became so while open, is never written and never reported as saved; nor is
+// an untitled one, which has no file until Save names one.
 #pragma once
 
 #include <QObject>

@@ -3,8 +3,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
+#include <algorithm>
+#include <chrono>
 
+#include "RovuVuz/document/NewDocument.h"
 #include "RovuVuz/package/FileIO.h"
 #include "Tovin/commands/MainMenu.h"
 #include "Tovin/document/AutosaveInPlace.h"
@@ -68,6 +73,8 @@ DocumentController::DocumentController(DocumentWindow::Factory makeWindow, QObje
     if (qApp)
         connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
             for (TovinDocument* document : documents_) {
+                // An untitled document has no file to write; Quit asked about it already.
+                if (document->isUntitled()) continue;
                 AutosaveInPlace* autosave = autosaves_.value(document);
                 if (!autosave->saveNow()) reportSaveFailure(document, autosave->lastError());
             }
@@ -193,14 +200,100 @@ void DocumentController::attach(TovinDocument* document) {
     window->showWindow();
 }
 
+TovinDocument* DocumentController::newDocument() {
+    rovuvuz::NewDocument::Options options;
+    options.paper = rovuvuz::NewDocument::paperFromEnvironment([](const char* name) -> std::optional<std::string> {
+        if (!qEnvironmentVariableIsSet(name)) return std::nullopt;
+        return qEnvironmentVariable(name).toStdString();
+    });
+    options.author = TovinDocument::authorName().toStdString();
+    options.created = std::chrono::system_clock::now();
+    auto document = std::make_unique<TovinDocument>(this);
+    try {
+        document->read(rovuvuz::NewDocument::package(options));
+    } catch (const DocumentReadError& error) {
+        // Our own package not opening is a fault of ours, shown rather than ignored.
+        Alert failure{QStringLiteral("Tovin can’t make a new document."), sentence(error.reason()), {}, -1,
+                      Alert::Style::critical, QString()};
+        Alerts::present(failure, alertParent());
+        return nullptr;
+    }
+    document->setUntitledName(nextUntitledName());
+    TovinDocument* made = document.release();
+    attach(made);
+    MainMenu::build().scheduleValidation();
+    return made;
+}
+
+QString DocumentController::nextUntitledName() const {
+    // The lowest number no open untitled document shows: "Untitled", "Untitled 2", …
+    const QString base = QStringLiteral("Untitled");
+    for (int number = 1;; ++number) {
+        const QString name = number == 1 ? base : QStringLiteral("%1 %2").arg(base).arg(number);
+        const bool taken = std::any_of(documents_.begin(), documents_.end(), [&name](TovinDocument* document) {
+            return document->isUntitled() && document->displayName() == name;
+        });
+        if (!taken) return name;
+    }
+}
+
+bool DocumentController::nameUntitled(TovinDocument* document) {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString folder = !documents.isEmpty() && QDir(documents).exists() ? documents : QDir::homePath();
+    const QString suggested = QDir(folder)
+                                  .filePath(document->displayName() + QStringLiteral(".docx"));
+    const QStringList chosen = choosePaths(true, suggested, QStringLiteral("Save"));
+    if (chosen.isEmpty()) return false;
+    QString path = chosen.front();
+    if (!path.endsWith(QStringLiteral(".docx"), Qt::CaseInsensitive)) path += QStringLiteral(".docx");
+    path = absolute(path);
+    if (TovinDocument* open = documentForPath(path); open && open != document) {
+        Alert refusal;
+        refusal.style = Alert::Style::critical;
+        refusal.text = QStringLiteral("Tovin couldn’t save %1.").arg(quoted(document->displayName()));
+        refusal.informativeText =
+            QStringLiteral("%1 is open in Tovin; choose another name.").arg(quoted(QFileInfo(path).fileName()));
+        Alerts::present(refusal, alertParent());
+        return false;
+    }
+    document->setFilePath(path);
+    return true;
+}
+
+bool DocumentController::offerToSaveUntitled(TovinDocument* document) {
+    Alert alert;
+    alert.text = QStringLiteral("Do you want to save the changes you made to %1?").arg(quoted(document->displayName()));
+    alert.informativeText = QStringLiteral("Your changes will be lost if you don’t save them.");
+    alert.buttons = {QStringLiteral("Save…"), QStringLiteral("Don’t Save"), QStringLiteral("Cancel")};
+    alert.escapeButton = 2;
+    switch (Alerts::present(alert, alertParent())) {
+        case 0:
+            return saveDocument(document);
+        case 1:
+            return true;
+        default:
+            return false;
+    }
+}
+
 void DocumentController::openDocumentDialog() {
     for (const QString& path : choosePaths(false, QString())) openDocument(path);
 }
 
 bool DocumentController::saveDocument(TovinDocument* document) {
     if (!document || document->isReadOnly()) return false;
+    const bool wasUntitled = document->isUntitled();
+    if (wasUntitled && !nameUntitled(document)) return false;
     AutosaveInPlace* autosave = autosaves_.value(document);
-    if (autosave->saveNow(/*force=*/true)) return true;
+    if (autosave->saveNow(/*force=*/true)) {
+        if (wasUntitled) {
+            RecentDocuments::note(document->filePath());
+            rememberOpenWindows();
+        }
+        return true;
+    }
+    // A new document whose first write failed stays untitled: the name led nowhere.
+    if (wasUntitled) document->setFilePath(QString());
     // One alert per run of failures, whether autosave or Save met it first; the retries
     // go on quietly.
     if (autosave->claimFailureAlert()) reportSaveFailure(document, autosave->lastError());
@@ -257,7 +350,8 @@ TovinDocument* DocumentController::duplicateDocument(TovinDocument* document, QS
     if (!document || !document->docx()) return nullptr;
     if (target.isEmpty()) {
         const QFileInfo info(document->filePath());
-        const QString suggested = info.dir().filePath(info.completeBaseName() + " copy.docx");
+        const QString base = document->isUntitled() ? document->displayName() : info.completeBaseName();
+        const QString suggested = info.dir().filePath(base + " copy.docx");
         const QStringList chosen = choosePaths(true, suggested);
         if (chosen.isEmpty()) return nullptr;
         target = chosen.front();
@@ -325,7 +419,9 @@ bool DocumentController::revertDocument(TovinDocument* document) {
 bool DocumentController::closeDocument(TovinDocument* document) {
     if (!documents_.contains(document)) return true;
     AutosaveInPlace* autosave = autosaves_.value(document);
-    if (!terminating_ && !autosave->saveNow()) {
+    if (!terminating_ && document->isUntitled()) {
+        if (document->isDocumentEdited() && !offerToSaveUntitled(document)) return false;
+    } else if (!terminating_ && !autosave->saveNow()) {
         // Edits that cannot go into the file any more are never dropped silently.
         if (document->isReadOnly()) {
             if (!offerDuplicateOrDiscard(document, autosave->lastError())) return false;
@@ -359,6 +455,10 @@ bool DocumentController::terminate() {
     // A copy: Duplicate opens the copy it writes, which adds a document.
     const QList<TovinDocument*> open = documents_;
     for (TovinDocument* document : open) {
+        if (document->isUntitled()) {
+            if (document->isDocumentEdited() && !offerToSaveUntitled(document)) return false;
+            continue;
+        }
         AutosaveInPlace* autosave = autosaves_.value(document);
         if (autosave->saveNow()) continue;
         if (document->isReadOnly()) {
@@ -387,7 +487,8 @@ void DocumentController::rememberOpenWindows() {
     for (TabbedWindow* window : TabbedWindow::all()) {
         for (QWidget* page : window->pages()) {
             for (auto it = windows_.begin(); it != windows_.end(); ++it) {
-                if (it.value()->page() == page && it.value()->isRestorable() && documents_.contains(it.key()))
+                if (it.value()->page() == page && it.value()->isRestorable() && documents_.contains(it.key()) &&
+                    !it.key()->isUntitled())
                     paths.append(it.key()->filePath());
             }
         }
@@ -413,11 +514,10 @@ void DocumentController::setPathChooser(std::function<QStringList(bool, const QS
     pathChooser_ = std::move(chooser);
 }
 
-QStringList DocumentController::choosePaths(bool forSaving, const QString& suggested) {
+QStringList DocumentController::choosePaths(bool forSaving, const QString& suggested, const QString& title) {
     if (pathChooser_) return pathChooser_(forSaving, suggested);
     if (forSaving) {
-        const QString path =
-            QFileDialog::getSaveFileName(alertParent(), QStringLiteral("Duplicate"), suggested, fileFilter);
+        const QString path = QFileDialog::getSaveFileName(alertParent(), title, suggested, fileFilter);
         return path.isEmpty() ? QStringList() : QStringList{path};
     }
     return QFileDialog::getOpenFileNames(alertParent(), QStringLiteral("Open"), QString(), fileFilter);

@@ -32,6 +32,9 @@ class DocumentController : public QObject {
     TovinDocument* openDocument(const QString& path);
     // The Open dialog; opens what the user picks.
     void openDocumentDialog();
+    // File > New: the engine's new package for the user's locale and name, in a window,
+    // untitled ("Untitled", then "Untitled 2", …) until Save names its file.
+    TovinDocument* newDocument();
 
     QList<TovinDocument*> documents() const { return documents_; }
     TovinDocument* documentForPath(const QString& path) const;
@@ -41,7 +44,9 @@ class DocumentController : public QObject {
     TovinDocument* currentDocument() const;
     bool hasVisibleWindows() const;
 
-    // Save writes the document through the engine even when unedited; failures alert.
+    // Save writes the document through the engine even when unedited; failures alert. An
+    // untitled document first asks for a name and folder (".docx" added); false when the
+    // user cancelled.
     bool saveDocument(TovinDocument* document);
     // Writes a copy to `target` (asked for when empty) and opens the copy.
     TovinDocument* duplicateDocument(TovinDocument* document, QString target = {});
@@ -73,7 +78,13 @@ class DocumentController : public QObject {
     // copy was written), Discard (true) or Cancel (false).
     bool offerDuplicateOrDiscard(TovinDocument* document, const QString& reason);
     void rememberOpenWindows();
-    QStringList choosePaths(bool forSaving, const QString& suggested);
+    QStringList choosePaths(bool forSaving, const QString& suggested,
+                            const QString& title = QStringLiteral("Duplicate"));
+    bool nameUntitled(TovinDocument* document);
+    // An edited untitled document being closed: Save… (true once it is saved), Don't Save
+    // (true) or Cancel (false).
+    bool offerToSaveUntitled(TovinDocument* document);
+    QString nextUntitledName() const;
 
     QList<TovinDocument*> documents_;
     DocumentWindow::Factory makeWindow_;

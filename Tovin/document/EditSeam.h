@@ -22,8 +22,8 @@ class EditSeam : public QObject {
     // Makes one edit as one undo step; false when the engine refused it (the document and
     // the undo steps are then as they were), or when the guard refuses every edit now.
     bool run(const std::function<void()>& edit);
-    // Asked before every edit: a reason ("This document is open read-only.") refuses it
-    // without calling the engine; an empty one lets it through.
+    // Asked before every edit: a reason ("This document is open read-only.", page view's)
+    // refuses it without calling the engine; an empty one lets it through.
     void setGuard(std::function<QString()> guard) { guard_ = std::move(guard); }
     // A refusal: the beep, and the reason (possibly empty) to whoever shows it.
     void refuse(const QString& reason = {});

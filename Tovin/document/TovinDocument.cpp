@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include "RovuVuz/document/DocxDocument.h"
+
 #include "Tovin/platform/SystemServices.h"
 #include "Tovin/platform/UserDefaults.h"
 
@@ -31,10 +33,20 @@ void TovinDocument::read(rovuvuz::SharedBytes data) {
         // they are all the same damaged file, told apart by the reason.
         throw DocumentReadError(QString::fromStdString(error.what()));
     }
+    requireBody(*opened);
     const bool replacing = docx_ != nullptr;
     docx_ = std::move(opened);
     readData_ = std::move(data);
     if (replacing) Q_EMIT reloaded();
+}
+
+void TovinDocument::requireBody(rovuvuz::DocxDocument& document) {
+    try {
+        // Finding nothing reads the story and walks its paragraphs, no more.
+        document.find(u"", rovuvuz::StoryID::body());
+    } catch (const std::exception& error) {
+        throw DocumentReadError(QString::fromStdString(error.what()));
+    }
 }
 
 rovuvuz::SharedBytes TovinDocument::data() {
@@ -43,7 +55,13 @@ rovuvuz::SharedBytes TovinDocument::data() {
 }
 
 QString TovinDocument::displayName() const {
-    return QFileInfo(filePath_).fileName();
+    return isUntitled() ? untitledName_ : QFileInfo(filePath_).fileName();
+}
+
+void TovinDocument::setFilePath(const QString& path) {
+    if (filePath_ == path) return;
+    filePath_ = path;
+    Q_EMIT filePathChanged();
 }
 
 void TovinDocument::setReadOnly(bool readOnly, const QString& reason) {

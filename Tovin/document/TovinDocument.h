@@ -41,8 +41,12 @@ class TovinDocument : public QObject {
     ~TovinDocument() override;
 
     // Builds the engine's document from the bytes; any failure throws DocumentReadError
-    // with the engine's reason and leaves the document as it was.
+    // with the engine's reason and leaves the document as it was. A main document part
+    // that does not read is a failure too: it would show as an empty document.
     void read(rovuvuz::SharedBytes data);
+    // Reads the body story of an opened package (the engine reads stories on first use);
+    // throws DocumentReadError with the engine's reason when it does not read.
+    static void requireBody(rovuvuz::DocxDocument& document);
     // The bytes to save: untouched parts as they were read. Throws DocumentWriteError
     // with no package, and passes engine errors through.
     rovuvuz::SharedBytes data();
@@ -53,7 +57,11 @@ class TovinDocument : public QObject {
 
     // The file this document reads from and saves to (absolute).
     const QString& filePath() const { return filePath_; }
-    void setFilePath(const QString& path) { filePath_ = path; }
+    void setFilePath(const QString& path);
+    // A new document has no file until Save names one; meanwhile it is shown under its
+    // untitled name ("Untitled", "Untitled 2") and never autosaved.
+    bool isUntitled() const { return filePath_.isEmpty(); }
+    void setUntitledName(const QString& name) { untitledName_ = name; }
     QString displayName() const;
 
     // A document opened read-only (another program holds its lock), or that became so while
@@ -82,11 +90,14 @@ class TovinDocument : public QObject {
     void changeCounted();
     // The package was replaced (read again, reverted): views reload from docx().
     void reloaded();
+    // Save named the file of an untitled document (or the file changed otherwise).
+    void filePathChanged();
 
   private:
     std::unique_ptr<rovuvuz::DocxDocument> docx_;
     rovuvuz::SharedBytes readData_;
     QString filePath_;
+    QString untitledName_;
     bool trackChanges_ = false;
     bool readOnly_ = false;
     QString readOnlyReason_;

@@ -11,7 +11,10 @@
 #include <utility>
 
 #include "Tovin/text/AttributedBuilder.h"
+#include "Tovin/text/DoubleUnderline.h"
 #include "Tovin/text/ListLabels.h"
+#include "Tovin/text/ParagraphGaps.h"
+#include "Tovin/text/RevisionMarks.h"
 #include "Tovin/text/StoryText.h"
 #include "Tovin/text/TextAttachment.h"
 #include "Tovin/text/Theme.h"
@@ -22,6 +25,8 @@ namespace {
 // Space kept between the column and the view's sides.
 constexpr qreal sideMargin = 32;
 constexpr qreal narrowestColumn = 160;
+// From a change bar to the column's left edge.
+constexpr qreal changeBarGap = 12;
 }  // namespace
 
 ColumnTextView::ColumnTextView(QWidget* parent) : QTextEdit(parent) {
@@ -108,6 +113,26 @@ void ColumnTextView::resizeEvent(QResizeEvent* event) {
     layoutColumn();
 }
 
+void ColumnTextView::mousePressEvent(QMouseEvent* event) {
+    const auto moved = ParagraphGaps::moved(*this, *event);
+    QTextEdit::mousePressEvent(moved ? moved.get() : event);
+}
+
+void ColumnTextView::mouseMoveEvent(QMouseEvent* event) {
+    const auto moved = ParagraphGaps::moved(*this, *event);
+    QTextEdit::mouseMoveEvent(moved ? moved.get() : event);
+}
+
+void ColumnTextView::mouseReleaseEvent(QMouseEvent* event) {
+    const auto moved = ParagraphGaps::moved(*this, *event);
+    QTextEdit::mouseReleaseEvent(moved ? moved.get() : event);
+}
+
+void ColumnTextView::mouseDoubleClickEvent(QMouseEvent* event) {
+    const auto moved = ParagraphGaps::moved(*this, *event);
+    QTextEdit::mouseDoubleClickEvent(moved ? moved.get() : event);
+}
+
 QPointF ColumnTextView::scrollOffset() const {
     return {static_cast<qreal>(horizontalScrollBar()->value()),
             static_cast<qreal>(verticalScrollBar()->value())};
@@ -123,10 +148,21 @@ QRectF ColumnTextView::lineRect(int offset) const {
 void ColumnTextView::paintEvent(QPaintEvent* event) {
     QTextEdit::paintEvent(event);
     drawListLabels(event->rect());
+    drawRevisionMarks(event->rect());
     if (!painted_) {
         painted_ = true;
         Q_EMIT firstPainted();
     }
+}
+
+// Tracked paragraph marks and format changes; the change bars stand in the margin left of
+// the column.
+void ColumnTextView::drawRevisionMarks(const QRect& dirty) {
+    const QPointF offset = scrollOffset();
+    QPainter painter(viewport());
+    painter.translate(-offset);
+    RevisionMarks::draw(painter, *document(), QRectF(dirty).translated(offset), palette(),
+                        columnX() - changeBarGap);
 }
 
 void ColumnTextView::drawListLabels(const QRect& dirty) {
@@ -144,6 +180,8 @@ void ColumnTextView::drawListLabels(const QRect& dirty) {
         if (bounds.top() > area.bottom()) break;
         if (bounds.bottom() < area.top()) continue;
         if (const auto placed = ListLabels::placement(block, text)) ListLabels::draw(painter, *placed);
+        painter.setPen(text);
+        DoubleUnderline::draw(painter, block);
     }
 }
 

@@ -51,11 +51,17 @@ class ColumnTextView : public QTextEdit {
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // A click in the space under a paragraph goes to that paragraph's end (ParagraphGaps).
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
     void layoutColumn();
     void applyThemeColours();
     void drawListLabels(const QRect& dirty);
+    void drawRevisionMarks(const QRect& dirty);
     QPointF scrollOffset() const;
 
     qreal columnWidth_ = 612;

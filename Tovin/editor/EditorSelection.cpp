@@ -55,6 +55,13 @@ std::optional<rovuvuz::RevisionInfo> revision(const EditorViewController::Active
          {int(TextProperty::revision), int(TextProperty::formatRevision), int(TextProperty::markRevision)}) {
         if (auto found = revisionProperty(format, key)) return found;
     }
+    // The paragraph's own: its mark's change (an empty paragraph has no text to carry it),
+    // then its format change.
+    const QTextBlockFormat block =
+        active.view->document()->findBlock(active.view->textCursor().selectionStart()).blockFormat();
+    for (int key : {int(TextProperty::markRevision), int(TextProperty::formatRevision)}) {
+        if (auto found = revisionProperty(block, key)) return found;
+    }
     return std::nullopt;
 }
 

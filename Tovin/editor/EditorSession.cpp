@@ -10,23 +10,25 @@
 #include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/commands/MainMenu.h"
 #include "Tovin/document/TovinDocument.h"
+#include "Tovin/editor/ClipboardCommands.h"
 #include "Tovin/editor/EditorViewController.h"
 #include "Tovin/tables/TableAttachment.h"
+#include "Tovin/text/ParagraphKeys.h"
 #include "Tovin/text/StoryText.h"
 
 namespace tovin {
 
 namespace {
 
-// Whether a key press is the shortcut of a menu item. Text views claim the standard
-// editing keys (undo, cut, paste, …) for themselves; those must reach the menu instead.
-bool isMenuShortcut(const QKeyEvent& key) {
+// The menu item whose shortcut a key press is. Text views claim the standard editing keys
+// (undo, cut, paste, …) for themselves; those must reach the menu instead.
+QAction* menuItemOf(const QKeyEvent& key) {
     const QKeySequence pressed(key.keyCombination());
     for (QAction* action : MainMenu::build().actions()) {
         for (const QKeySequence& shortcut : action->shortcuts())
-            if (shortcut == pressed) return true;
+            if (shortcut == pressed) return action;
     }
-    return false;
+    return nullptr;
 }
 
 }  // namespace
@@ -41,13 +43,14 @@ EditorSession::EditorSession(EditorViewController& editor, TovinDocument* docume
       undo_([this] { return document_ ? document_->docx() : nullptr; },
             [this] { return body_ ? body_->textCursor().position() : 0; }),
       seam_(undo_) {
-    // Pasted and dropped content arrives as plain text in the typing attributes.
+    // Dropped content, and what Paste and Match Style pastes, arrives as plain text in the
+    // typing attributes; Paste itself goes through the engine (ClipboardCommands).
     body->setAcceptRichText(false);
     body->installEventFilter(this);
     connect(&undo_, &EditorUndo::restored, this, &EditorSession::restored);
-    // A read-only document refuses every command's edit with its reason, and its body
-    // takes no typing.
-    seam_.setGuard([this] { return document_ ? document_->readOnlyReason() : QString(); });
+    // A read-only document, or page view, refuses every command's edit with its reason,
+    // and a read-only body takes no typing.
+    seam_.setGuard([this] { return whyNotEditable(); });
     if (document) {
         body->setReadOnly(document->isReadOnly());
         connect(document, &TovinDocument::readOnlyChanged, body, &QTextEdit::setReadOnly);
@@ -70,8 +73,10 @@ void EditorSession::loadBody() {
     rovuvuz::DocxDocument* docx = document_ ? document_->docx() : nullptr;
     if (!docx || !body_) return;
     const rovuvuz::StoryID story = rovuvuz::StoryID::body();
-    AttributedBuilder builder = TableAttachment::liveTables(AttributedBuilder(docx, story, columnWidth_),
-                                                            TableEditorRef(&editor_), body_, 0);
+    AttributedBuilder scaled(docx, story, columnWidth_);
+    scaled.zoom = zoom_;
+    AttributedBuilder builder =
+        TableAttachment::liveTables(std::move(scaled), TableEditorRef(&editor_), body_, 0);
     bodyBridge_ = std::make_unique<StoryBridge>(docx, story, body_, std::move(builder), this);
     std::vector<rovuvuz::BlockSnapshot> blocks;
     try {
@@ -87,6 +92,22 @@ void EditorSession::loadBody() {
     Q_EMIT bodyLoaded();
 }
 
+void EditorSession::rescale(qreal columnWidth, qreal zoom) {
+    if (!body_) return;
+    flushAll();
+    const QTextCursor before = body_->textCursor();
+    const int anchor = before.anchor();
+    const int position = before.position();
+    columnWidth_ = columnWidth;
+    zoom_ = zoom;
+    loadBody();
+    const int last = body_->document()->characterCount() - 1;
+    QTextCursor cursor = body_->textCursor();
+    cursor.setPosition(std::min(anchor, last));
+    cursor.setPosition(std::min(position, last), QTextCursor::KeepAnchor);
+    body_->setTextCursor(cursor);
+}
+
 void EditorSession::restored(int caret) {
     reloadAll();
     if (!body_) return;
@@ -95,13 +116,19 @@ void EditorSession::restored(int caret) {
     body_->setTextCursor(cursor);
 }
 
+bool EditorSession::mayEdit() const {
+    return whyNotEditable().isEmpty();
+}
+
+QString EditorSession::whyNotEditable() const {
+    if (document_ && document_->isReadOnly()) return document_->readOnlyReason();
+    if (editor_.isPageView()) return QStringLiteral("Page view shows the pages; choose View > Draft to edit.");
+    return {};
+}
+
 rovuvuz::EditMode EditorSession::editMode() const {
     if (!document_ || !document_->trackChanges()) return rovuvuz::EditMode::direct();
     return rovuvuz::EditMode::trackedBy(TovinDocument::authorName().toStdString(), now());
-}
-
-bool EditorSession::mayEdit() const {
-    return !document_ || !document_->isReadOnly();
 }
 
 void EditorSession::willEdit(StoryBridge&) {
@@ -113,7 +140,7 @@ void EditorSession::didEdit(StoryBridge&) {
 }
 
 void EditorSession::refused(const QString& reason) {
-    if (reason.isEmpty() && !mayEdit()) return seam_.refuse(document_->readOnlyReason());
+    if (reason.isEmpty() && !mayEdit()) return seam_.refuse(whyNotEditable());
     seam_.refuse(EditSeam::sentence(reason));
 }
 
@@ -142,7 +169,8 @@ void EditorSession::flushAll() {
 
 bool EditorSession::clipboardHasText() {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    return data && data->hasText();
+    return data && (data->hasText() || data->hasHtml() || data->hasImage() ||
+                    data->hasFormat(ClipboardCommands::fragmentType()));
 }
 
 void EditorSession::undoStep() {
@@ -160,23 +188,19 @@ void EditorSession::redoStep() {
 }
 
 void EditorSession::cut() {
-    const EditorViewController::Active to = editor_.active();
-    if (!to.view || !to.bridge) return;
-    flushAll();
-    to.bridge->noteSelection();
-    to.view->cut();
+    ClipboardCommands::cut(editor_);
 }
 
 void EditorSession::copy() {
-    if (QTextEdit* view = editor_.active().view) view->copy();
+    ClipboardCommands::copy(editor_);
 }
 
 void EditorSession::paste() {
-    const EditorViewController::Active to = editor_.active();
-    if (!to.view || !to.bridge) return;
-    flushAll();
-    to.bridge->noteSelection();
-    to.view->paste();
+    ClipboardCommands::paste(editor_);
+}
+
+void EditorSession::pasteMatchingStyle() {
+    ClipboardCommands::pasteMatchingStyle(editor_);
 }
 
 void EditorSession::deleteSelection() {
@@ -193,12 +217,23 @@ void EditorSession::selectAll() {
 }
 
 bool EditorSession::eventFilter(QObject* watched, QEvent* event) {
-    if (qobject_cast<QTextEdit*>(watched) && event->type() == QEvent::ShortcutOverride &&
-        isMenuShortcut(*static_cast<QKeyEvent*>(event))) {
+    auto* view = qobject_cast<QTextEdit*>(watched);
+    if (view && event->type() == QEvent::ShortcutOverride && menuItemOf(*static_cast<QKeyEvent*>(event))) {
         // Left unaccepted, the key goes to the menu item's shortcut.
         event->ignore();
         return true;
     }
+    // A menu key arrives as a key press when its item was disabled at the last validation
+    // (Paste before the clipboard was filled, or in page view). The command runs if its rule
+    // allows it now; the view's own handling of the key (its own paste) never does.
+    if (view && event->type() == QEvent::KeyPress) {
+        if (QAction* item = menuItemOf(*static_cast<QKeyEvent*>(event))) {
+            if (const auto command = MainMenu::commandOf(item)) MainMenu::build().trigger(*command);
+            return true;
+        }
+    }
+    if (view && event->type() == QEvent::KeyPress && ParagraphKeys::handle(*view, *static_cast<QKeyEvent*>(event)))
+        return true;
     return QObject::eventFilter(watched, event);
 }
 

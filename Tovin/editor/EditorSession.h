@@ -46,20 +46,24 @@ class EditorSession : public QObject, public EditHost {
     // changes; an undo step before each typed edit (keystrokes coalesce); the document
     // marked edited after it; refusals through the seam.
     rovuvuz::EditMode editMode() const override;
-    // Not while the document is read-only (opened so, or become so).
+    // Not while the document is read-only (opened so, or become so), nor in page view,
+    // which shows the pages, not the text to edit.
     bool mayEdit() const override;
+    QString whyNotEditable() const override;
     void willEdit(StoryBridge& bridge) override;
     void didEdit(StoryBridge& bridge) override;
     void refused(const QString& reason) override;
 
     // Reloads every view from fresh snapshots of the current package.
     void reloadAll();
+    // Shows the body again at a new column width and zoom level, keeping the selection.
+    void rescale(qreal columnWidth, qreal zoom);
     // Marks the document changed after an edit.
     void modelChanged();
     // Sends every view's pending edit to the engine.
     void flushAll();
 
-    // Whether Paste has something to paste.
+    // Whether Paste has something to paste: text, HTML, a picture or Tovin's fragment.
     static bool clipboardHasText();
 
     // Edit menu commands on the editor's active view.
@@ -68,6 +72,7 @@ class EditorSession : public QObject, public EditHost {
     void cut();
     void copy();
     void paste();
+    void pasteMatchingStyle();
     void deleteSelection();
     void selectAll();
 
@@ -91,6 +96,7 @@ class EditorSession : public QObject, public EditHost {
     QPointer<TovinDocument> document_;
     QPointer<QTextEdit> body_;
     qreal columnWidth_;
+    qreal zoom_ = 1;
     EditorUndo undo_;
     EditSeam seam_;
     std::unique_ptr<StoryBridge> bodyBridge_;

@@ -7,6 +7,9 @@
 #include <QTextBlock>
 #include <QTextFrame>
 #include <QVBoxLayout>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 
 #include "RovuVuz/document/DocxDocument.h"
@@ -18,6 +21,9 @@
 #include "Tovin/editor/FindBar.h"
 #include "Tovin/editor/FooterBar.h"
 #include "Tovin/editor/FormatPopover.h"
+#include "Tovin/editor/ListCommands.h"
+#include "Tovin/editor/SubstitutionCommands.h"
+#include "Tovin/editor/ZoomLevels.h"
 #include "Tovin/editor/RevealToolbar.h"
 #include "Tovin/editor/ReviewCommands.h"
 #include "Tovin/platform/Spelling.h"
@@ -26,6 +32,7 @@
 #include "Tovin/review/PartLedger.h"
 #include "Tovin/tables/TableAttachment.h"
 #include "Tovin/tables/TableHost.h"
+#include "Tovin/tables/TableMenu.h"
 #include "Tovin/tables/TableView.h"
 #include "Tovin/text/DisplayUnits.h"
 #include "Tovin/text/SpellingHighlighter.h"
@@ -132,6 +139,8 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
             });
     connect(bodyView_->document(), &QTextDocument::contentsChange, this, [this] { changeCache_.reset(); });
     bodyView_->viewport()->installEventFilter(this);
+    bodyView_->installEventFilter(new ListKeys(*this));
+    bodyView_->installEventFilter(new SubstitutionKeys(*this));
     connect(bodyView_, &QTextEdit::selectionChanged, this, [this] { selectionChanged(bodyView_); });
 
     new SpellingHighlighter(bodyView_->document(), Spelling::shared(), bodyView_);
@@ -150,8 +159,8 @@ EditorViewController* EditorViewController::frontmost() {
 void EditorViewController::connectRail() {
     connect(rail_, &CommentRail::layoutNeeded, this, &EditorViewController::layoutBands);
     connect(rail_, &CommentRail::resolveChangeRequested, this,
-            [this](rovuvuz::RevisionID revision, bool accept) {
-                ReviewCommands::resolveRevision(*this, revision, accept);
+            [this](const std::vector<rovuvuz::RevisionID>& revisions, bool accept) {
+                ReviewCommands::resolveRevisions(*this, revisions, accept);
             });
     connect(rail_, &CommentRail::resolveThreadRequested, this,
             [this](rovuvuz::CommentID comment, bool resolved) {
@@ -161,6 +170,11 @@ void EditorViewController::connectRail() {
             [this](rovuvuz::CommentID comment, const QString& text) {
                 ReviewCommands::reply(*this, comment, text);
             });
+    connect(rail_, &CommentRail::deleteCommentRequested, this,
+            [this](rovuvuz::CommentID comment) { ReviewCommands::deleteComment(*this, comment); });
+    connect(rail_, &CommentRail::editCommentRequested, this, [this](rovuvuz::CommentID comment, const QString& text) {
+        ReviewCommands::editComment(*this, comment, text);
+    });
 }
 
 int EditorViewController::railCardCount() const {
@@ -219,10 +233,23 @@ qreal EditorViewController::columnWidth() const {
     // Kept until the package is replaced: reading the page setup walks the body.
     if (columnWidth_) return *columnWidth_;
     rovuvuz::DocxDocument* docx = doc();
-    if (!docx) return 612 * displayScale;
+    if (!docx) return 612 * displayScale * zoom_;
     const rovuvuz::PageSetup page = docx->pageSetup();
-    columnWidth_ = std::round((page.width - page.left - page.right) * displayScale);
+    columnWidth_ = std::round((page.width - page.left - page.right) * displayScale * zoom_);
     return *columnWidth_;
+}
+
+void EditorViewController::setZoom(qreal zoom) {
+    zoom = std::clamp(zoom, minimumZoom, maximumZoom);
+    if (std::abs(zoom - zoom_) < 0.001) return;
+    zoom_ = zoom;
+    columnWidth_.reset();
+    bodyView_->setColumnWidth(columnWidth());
+    // The body is shown anew at the new scale; its bands, tables and rail follow it.
+    session_->rescale(columnWidth(), zoom_);
+    // The format bar stands over the selection where it is now drawn.
+    popover_->selectionChanged(bodyView_);
+    Q_EMIT zoomChanged(zoom_);
 }
 
 rovuvuz::EditMode EditorViewController::editMode() const {
@@ -243,13 +270,18 @@ StoryBridge* EditorViewController::bridgeOf(const QWidget* view) const {
 
 std::unique_ptr<StoryBridge> EditorViewController::makeBridge(const StoryID& story, QTextEdit* view,
                                                               qreal width, int depth) {
-    auto bridge =
-        std::make_unique<StoryBridge>(doc(), story, view,
-                                      TableAttachment::liveTables(AttributedBuilder(doc(), story, width),
-                                                                  TableEditorRef(this), view, depth),
-                                      session_);
+    AttributedBuilder scaled(doc(), story, width);
+    scaled.zoom = zoom_;
+    auto bridge = std::make_unique<StoryBridge>(
+        doc(), story, view, TableAttachment::liveTables(std::move(scaled), TableEditorRef(this), view, depth),
+        session_);
     view->setAcceptRichText(false);
     view->installEventFilter(session_);
+    // Ctrl+wheel over a band or a table cell zooms the window as over the body.
+    view->viewport()->installEventFilter(this);
+    if (auto* listKeys = findChild<ListKeys*>(QString(), Qt::FindDirectChildrenOnly)) view->installEventFilter(listKeys);
+    if (auto* substitutions = findChild<SubstitutionKeys*>(QString(), Qt::FindDirectChildrenOnly))
+        view->installEventFilter(substitutions);
     // Checked where the view is visible: a band below the body's visible text waits.
     new SpellingHighlighter(view->document(), Spelling::shared(), view);
     connect(view, &QTextEdit::selectionChanged, this, [this, view] { selectionChanged(view); });
@@ -259,13 +291,23 @@ std::unique_ptr<StoryBridge> EditorViewController::makeBridge(const StoryID& sto
 }
 
 void EditorViewController::tableEdit(const rovuvuz::TableEdit& edit, rovuvuz::BlockID table,
-                                     const StoryID& story) {
+                                     const StoryID& story, size_t row, size_t column) {
     rovuvuz::DocxDocument* docx = doc();
     if (!docx) return;
     session_->flushAll();
     if (!seam().run([&] { docx->apply(edit, table, story, editMode()); })) return;
     modelChanged();
     reloadAll();
+    // The reload made the table's views anew: the next keys go into the cell the edit left
+    // the user at, in the view showing the story.
+    QTextEdit* host = bodyView_;
+    for (const Band* band : {&header_, &footerBand_, &notes_})
+        if (band->bridge && band->bridge->story() == story) host = band->view;
+    if (story.kind != StoryID::Kind::body && host == bodyView_) return;
+    if (TableView* view = TableHost::of(host)->find(table)) {
+        const auto [r, c] = TableMenu::caretAfter(edit, row, column);
+        view->focusCell(r, c);
+    }
 }
 
 void EditorViewController::flushBands() {
@@ -292,23 +334,26 @@ std::vector<BlockSnapshot> EditorViewController::storyBlocks(const StoryID& stor
 }
 
 std::pair<std::vector<BlockSnapshot>, std::map<rovuvuz::ParagraphID, std::string>>
-EditorViewController::noteBlocks() const {
+EditorViewController::noteBlocks(const StoryID& notes) const {
     std::vector<BlockSnapshot> blocks;
     std::map<rovuvuz::ParagraphID, std::string> labels;
     rovuvuz::DocxDocument* docx = doc();
-    if (!docx || !docx->part(StoryID::footnotes())) return {};
+    if (!docx || !docx->part(notes)) return {};
     try {
-        const rovuvuz::StorySnapshot story = docx->snapshot(StoryID::footnotes());
-        for (const rovuvuz::EntrySnapshot& entry : story.entries) {
+        const rovuvuz::StorySnapshot story = docx->snapshot(notes);
+        for (const rovuvuz::EntrySnapshot& entry : inNumberOrder(story.entries)) {
+            // The number a reader sees follows the references' order in the body (or the
+            // note's custom mark); a note nothing references keeps its id.
+            const std::string label = entry.label.empty() ? std::to_string(entry.id) : entry.label;
             bool first = true;
             for (const BlockSnapshot& block : entry.blocks) {
                 if (const auto* paragraph = std::get_if<rovuvuz::ParagraphSnapshot>(&block.value);
                     paragraph && first) {
-                    labels[paragraph->id] = std::to_string(entry.id);
+                    labels[paragraph->id] = label;
                     first = false;
                     // Shown with its number from the start, so relabelling finds nothing
                     // to redraw: one redraw per note makes a long document slow to open.
-                    blocks.push_back({paragraph->withListLabel(std::to_string(entry.id))});
+                    blocks.push_back({paragraph->withListLabel(label)});
                     continue;
                 }
                 blocks.push_back(block);
@@ -318,6 +363,24 @@ EditorViewController::noteBlocks() const {
         return {};
     }
     return {std::move(blocks), std::move(labels)};
+}
+
+// Notes in the order of their numbers, as a reader finds them at the foot of the page
+// (the part keeps them in the order they were made). Marks other than plain numbers, and
+// notes nothing references, keep the part's order.
+std::vector<rovuvuz::EntrySnapshot> EditorViewController::inNumberOrder(
+    std::vector<rovuvuz::EntrySnapshot> entries) {
+    const auto number = [](const std::string& label) -> std::optional<long> {
+        if (label.empty() || label.size() > 9 ||
+            !std::all_of(label.begin(), label.end(), [](unsigned char c) { return std::isdigit(c) != 0; }))
+            return std::nullopt;
+        return std::stol(label);
+    };
+    if (std::all_of(entries.begin(), entries.end(),
+                    [&](const auto& entry) { return number(entry.label).has_value(); }))
+        std::stable_sort(entries.begin(), entries.end(),
+                         [&](const auto& a, const auto& b) { return *number(a.label) < *number(b.label); });
+    return entries;
 }
 
 EditorViewController::Band EditorViewController::makeBand(const StoryID& story,
@@ -335,7 +398,7 @@ EditorViewController::Band EditorViewController::makeBand(const StoryID& story,
 }
 
 void EditorViewController::clearBands() {
-    for (Band* band : {&header_, &footerBand_, &notes_}) {
+    for (Band* band : {&header_, &footerBand_, &notes_, &endnotes_}) {
         band->bridge.reset();
         delete band->view;
         band->view = nullptr;
@@ -356,18 +419,35 @@ void EditorViewController::loadBands() {
         std::vector<BlockSnapshot> blocks = storyBlocks(*story);
         if (!blocks.empty()) footerBand_ = makeBand(*story, std::move(blocks));
     }
-    auto [blocks, labels] = noteBlocks();
-    if (!blocks.empty()) {
-        noteLabels_ = std::move(labels);
-        notes_ = makeBand(StoryID::footnotes(), {});
-        notes_.bridge->customLabels = [this] { return noteLabels_; };
-        notes_.bridge->load(std::move(blocks));
-        notes_.bridge->relabel();
-    }
+    loadNotes(notes_, noteLabels_, StoryID::footnotes());
+    loadNotes(endnotes_, endnoteLabels_, StoryID::endnotes());
     headerRule_->setVisible(header_.view != nullptr);
-    notesRule_->setVisible(notes_.view != nullptr);
+    notesRule_->setVisible(notes_.view != nullptr || endnotes_.view != nullptr);
     bandWidth_ = -1;
     layoutBands();
+}
+
+void EditorViewController::loadNotes(Band& band, std::map<rovuvuz::ParagraphID, std::string>& labels,
+                                     const StoryID& story) {
+    auto [blocks, found] = noteBlocks(story);
+    if (blocks.empty()) return;
+    labels = std::move(found);
+    band = makeBand(story, {});
+    band.bridge->customLabels = [&labels] { return labels; };
+    band.bridge->load(std::move(blocks));
+    band.bridge->relabel();
+}
+
+// False when the story has notes its band does not show yet (the first note of a
+// document): the bands are then made again.
+bool EditorViewController::reloadNotes(Band& band, std::map<rovuvuz::ParagraphID, std::string>& labels,
+                                       const StoryID& story) {
+    auto [blocks, found] = noteBlocks(story);
+    if (!band.bridge) return blocks.empty();
+    labels = std::move(found);
+    band.bridge->reloadFromModel(std::move(blocks));
+    band.bridge->relabel();
+    return true;
 }
 
 void EditorViewController::modelChanged() {
@@ -404,12 +484,8 @@ void EditorViewController::reloadBands() {
     for (Band* band : {&header_, &footerBand_}) {
         if (band->bridge) band->bridge->reloadFromModel(storyBlocks(band->bridge->story()));
     }
-    if (notes_.bridge) {
-        auto [blocks, labels] = noteBlocks();
-        noteLabels_ = std::move(labels);
-        notes_.bridge->reloadFromModel(std::move(blocks));
-        notes_.bridge->relabel();
-    }
+    const bool footnotesShown = reloadNotes(notes_, noteLabels_, StoryID::footnotes());
+    if (!reloadNotes(endnotes_, endnoteLabels_, StoryID::endnotes()) || !footnotesShown) loadBands();
     updateFooter();
     if (rail_) rail_->commentsChanged();  // a reload may follow a comment edit or an undo
     Q_EMIT refreshed();
@@ -442,11 +518,14 @@ void EditorViewController::layoutBands() {
         bandHeights_[0] = header_.view ? header_.view->fittedHeight(width) : 0;
         bandHeights_[1] = notes_.view ? notes_.view->fittedHeight(width) : 0;
         bandHeights_[2] = footerBand_.view ? footerBand_.view->fittedHeight(width) : 0;
+        bandHeights_[3] = endnotes_.view ? endnotes_.view->fittedHeight(width) : 0;
     }
-    const auto [h, n, f] = std::tuple(bandHeights_[0], bandHeights_[1], bandHeights_[2]);
+    const auto [h, n, f, e] = std::tuple(bandHeights_[0], bandHeights_[1], bandHeights_[2], bandHeights_[3]);
     const int top = header_.view ? h + headerClearance : plainTop;
     const int bottom = std::max(
-        (notes_.view ? n + bandGap : 0) + (footerBand_.view ? f + bandGap : 0) + plainBottom, top / 2);
+        (notes_.view ? n + bandGap : 0) + (endnotes_.view ? e + bandGap : 0) + (footerBand_.view ? f + bandGap : 0) +
+            plainBottom,
+        top / 2);
     bodyView_->setInsets(top, bottom);
     const int x = int(bodyView_->columnX());
     const int scrolled = bodyView_->verticalScrollBar()->value();
@@ -456,10 +535,14 @@ void EditorViewController::layoutBands() {
     }
     const int bodyHeight = int(std::ceil(bodyHeight_));
     int y = bodyHeight - bottom + 32;
+    if (notes_.view || endnotes_.view) notesRule_->setGeometry(x, y - scrolled, std::min(width, notesRuleWidth), 1);
     if (notes_.view) {
-        notesRule_->setGeometry(x, y - scrolled, std::min(width, notesRuleWidth), 1);
         notes_.view->setGeometry(x, y + 12 - scrolled, width, n);
         y += n + bandGap;
+    }
+    if (endnotes_.view) {
+        endnotes_.view->setGeometry(x, y + 12 - scrolled, width, e);
+        y += e + bandGap;
     }
     if (footerBand_.view) footerBand_.view->setGeometry(x, y - scrolled, width, f);
     // The rail spans the text from its top and scrolls with it.
@@ -475,8 +558,28 @@ void EditorViewController::resizeEvent(QResizeEvent* event) {
     layoutBands();
 }
 
+void EditorViewController::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (std::exchange(shown_, true)) return;
+    // The window's focus goes to the body when the window is activated, so that the first
+    // keys typed reach the text.
+    bodyView_->setFocus();
+}
+
 bool EditorViewController::eventFilter(QObject* watched, QEvent* event) {
     if (watched == bodyView_->viewport() && event->type() == QEvent::Resize) layoutBands();
+    // Ctrl+wheel zooms the window (the view's own would enlarge its default font only).
+    if (event->type() == QEvent::Wheel) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            // After the event: zooming rebuilds the bands, whose views may be getting it.
+            const int direction = wheel->angleDelta().y() > 0 ? 1 : -1;
+            if (wheel->angleDelta().y() != 0)
+                QMetaObject::invokeMethod(
+                    this, [this, direction] { setZoom(ZoomLevels::step(zoom_, direction)); }, Qt::QueuedConnection);
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 

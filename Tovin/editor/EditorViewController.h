@@ -87,6 +87,8 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
     BandTextView* headerBand() const { return header_.view; }
     BandTextView* footerBand() const { return footerBand_.view; }
     BandTextView* notesBand() const { return notes_.view; }
+    // The endnotes, in a band of their own after the footnotes.
+    BandTextView* endnotesBand() const { return endnotes_.view; }
 
     // The view a command acts on: the focused text view when it has a bridge, else the body.
     struct Active {
@@ -103,8 +105,8 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
                                             int depth = 0) override;
     // A table's row or column command: one undo step in the current edit mode; a refusal
     // is announced and leaves the document as it was; then every view reloads.
-    void tableEdit(const rovuvuz::TableEdit& edit, rovuvuz::BlockID table,
-                   const rovuvuz::StoryID& story) override;
+    void tableEdit(const rovuvuz::TableEdit& edit, rovuvuz::BlockID table, const rovuvuz::StoryID& story,
+                   size_t row, size_t column) override;
 
     // A cell of a table of `story` was edited through its own bridge: a body table's entry,
     // or that of the body table holding it, is renewed before the rail next reads it.
@@ -135,6 +137,14 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
     CommentRail* rail() const { return rail_; }
     PartLedger* ledger() const { return ledger_; }
 
+    // The window's zoom level (1 is actual size), within minimumZoom…maximumZoom: the body,
+    // its bands and tables, the rail beside them and the page view are shown at it. It is
+    // the window's own and never written into the document.
+    static constexpr qreal minimumZoom = 0.5;
+    static constexpr qreal maximumZoom = 3;
+    qreal zoom() const { return zoom_; }
+    void setZoom(qreal zoom);
+
     // Check Spelling While Typing, for every view of every editor.
     void setContinuousSpellChecking(bool on);
 
@@ -151,11 +161,15 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
     // After each debounced refresh: the ledger and the rail reload from the model.
     void refreshed();
     void pageViewChanged(bool on);
+    // The window's zoom level changed (the page view follows it).
+    void zoomChanged(qreal zoom);
     // Once, when the body has been painted for the first time.
     void firstPainted();
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    // The first time the editor appears, the body takes the keys.
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -166,8 +180,13 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
     void clearBands();
     std::vector<rovuvuz::BlockSnapshot> storyBlocks(const rovuvuz::StoryID& story) const;
     Band makeBand(const rovuvuz::StoryID& story, std::vector<rovuvuz::BlockSnapshot> blocks);
-    std::pair<std::vector<rovuvuz::BlockSnapshot>, std::map<rovuvuz::ParagraphID, std::string>> noteBlocks()
-        const;
+    std::pair<std::vector<rovuvuz::BlockSnapshot>, std::map<rovuvuz::ParagraphID, std::string>> noteBlocks(
+        const rovuvuz::StoryID& story) const;
+    static std::vector<rovuvuz::EntrySnapshot> inNumberOrder(std::vector<rovuvuz::EntrySnapshot> entries);
+    void loadNotes(Band& band, std::map<rovuvuz::ParagraphID, std::string>& labels,
+                   const rovuvuz::StoryID& story);
+    bool reloadNotes(Band& band, std::map<rovuvuz::ParagraphID, std::string>& labels,
+                     const rovuvuz::StoryID& story);
     void refresh();
     void refreshLedger();
     void updateFooter();
@@ -188,6 +207,8 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
     Band footerBand_;
     Band notes_;
     std::map<rovuvuz::ParagraphID, std::string> noteLabels_;
+    Band endnotes_;
+    std::map<rovuvuz::ParagraphID, std::string> endnoteLabels_;
     // The bridge of every band and table cell view.
     std::map<const QWidget*, QPointer<StoryBridge>> bridgeMap_;
     std::optional<std::vector<std::pair<int, int>>> changeCache_;
@@ -197,8 +218,10 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
     qreal railLaidOutFor_ = -1;                 // the body height the rail's cards were placed for
     qreal bodyHeight_ = 0;                      // as the body's layout last reported it
     mutable std::optional<qreal> columnWidth_;  // until the package is replaced
-    int bandHeights_[3] = {0, 0, 0};            // header, notes, footer
+    int bandHeights_[4] = {0, 0, 0, 0};         // header, notes, footer, endnotes
+    qreal zoom_ = 1;
     bool pageView_ = false;
+    bool shown_ = false;
     bool railShown_ = true;
 };
 

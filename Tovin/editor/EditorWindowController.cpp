@@ -19,9 +19,11 @@ EditorWindowController::EditorWindowController(TovinDocument* document, Document
     editor_ = new EditorViewController(document);
     editor_->installEventFilter(this);
     pageView_ = new PageView(editor_->body());
+    connect(editor_, &EditorViewController::zoomChanged, pageView_, &PageView::setZoom);
     updateTitle();
     connect(document, &TovinDocument::editedChanged, this, &EditorWindowController::updateTitle);
     connect(document, &TovinDocument::readOnlyChanged, this, &EditorWindowController::updateTitle);
+    connect(document, &TovinDocument::filePathChanged, this, &EditorWindowController::updateTitle);
 
     window_ = TabbedWindow::frontmost();
     if (!window_) window_ = makeWindow();
@@ -83,6 +85,8 @@ void EditorWindowController::showWindow() {
     window_->show();
     window_->raise();
     window_->activateWindow();
+    // Typing goes into the document at once, a new one's above all.
+    if (editor_ && !editor_->isPageView()) editor_->body()->setFocus();
 }
 
 bool EditorWindowController::eventFilter(QObject* watched, QEvent* event) {

@@ -14,7 +14,10 @@
 #include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/document/EditSeam.h"
 #include "Tovin/document/EditorUndo.h"
+#include "Tovin/document/TovinDocument.h"
+#include "Tovin/editor/EditorSession.h"
 #include "Tovin/editor/EditorViewController.h"
+#include "Tovin/editor/StoryViews.h"
 #include "Tovin/text/StoryBridge.h"
 
 namespace tovin {
@@ -89,17 +92,29 @@ void FindBar::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
-std::vector<FindBar::Match> FindBar::matches(QTextEdit* view) const {
+std::vector<FindBar::Match> FindBar::matches() const {
     std::vector<Match> found;
-    const QString needle = search_->text();
-    if (needle.isEmpty()) return found;
-    QTextCursor cursor(view->document());
-    while (true) {
-        cursor = view->document()->find(needle, cursor);
-        if (cursor.isNull()) break;
-        found.push_back({cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart()});
+    const std::u16string needle = search_->text().toStdU16String();
+    rovuvuz::DocxDocument* docx = editor_ ? editor_->doc() : nullptr;
+    if (needle.empty() || !docx) return found;
+    const rovuvuz::FindOptions options{/*matchCase=*/false, /*wholeWord=*/false};
+    for (const rovuvuz::StoryID& story : docx->storiesInOrder()) {
+        if (story.kind == rovuvuz::StoryID::Kind::comments) continue;  // the rail's, not the page's
+        try {
+            for (const rovuvuz::FoundText& text : docx->find(needle, story, options)) found.push_back({story, text});
+        } catch (const std::exception&) {
+            // A story that does not read has nothing to find.
+        }
     }
     return found;
+}
+
+bool FindBar::currentIsSelected() const {
+    if (!current_ || !editor_) return false;
+    const auto shown = StoryViews::find(*editor_, current_->story, current_->text.paragraph, current_->text.range);
+    if (!shown) return false;
+    const QTextCursor cursor = shown->view->textCursor();
+    return shown->location == cursor.selectionStart() && shown->length == cursor.selectionEnd() - cursor.selectionStart();
 }
 
 bool FindBar::selectionIsMatch(QTextEdit* view) const {
@@ -107,41 +122,51 @@ bool FindBar::selectionIsMatch(QTextEdit* view) const {
     return cursor.hasSelection() && cursor.selectedText().compare(search_->text(), Qt::CaseInsensitive) == 0;
 }
 
+// From the match selected last when it is still the selection; otherwise from the caret of
+// the active view: the first match after it (before it, going back) shown in that view.
+size_t FindBar::nextIndex(const std::vector<Match>& all, bool forward) {
+    const size_t n = all.size();
+    auto step = [&](size_t i) { return forward ? (i + 1) % n : (i + n - 1) % n; };
+    auto same = [](const Match& a, const Match& b) { return a.story == b.story && a.text == b.text; };
+    if (current_ && currentIsSelected()) {
+        for (size_t i = 0; i < n; ++i)
+            if (same(all[i], *current_)) return step(i);
+    }
+    const EditorViewController::Active active = editor_->active();
+    const QTextCursor cursor = active.view->textCursor();
+    std::optional<size_t> first, last;
+    for (size_t i = 0; i < n; ++i) {
+        if (!active.bridge || all[i].story != active.bridge->story()) continue;
+        const auto shown = StoryViews::find(*editor_, all[i].story, all[i].text.paragraph, all[i].text.range);
+        if (!shown || shown->view != active.view) continue;
+        if (forward && !first && shown->location >= cursor.selectionEnd()) first = i;
+        if (!forward && shown->location < cursor.selectionStart()) last = i;
+    }
+    if (forward) return first.value_or(0);
+    return last.value_or(n - 1);
+}
+
 bool FindBar::findNext(bool forward) {
     if (!editor_) return false;
-    QTextEdit* view = editor_->active().view;
-    const std::vector<Match> all = matches(view);
+    editor_->session()->flushAll();
+    const std::vector<Match> all = matches();
     status_->setText(search_->text().isEmpty() ? QString() : QStringLiteral("%1 found").arg(all.size()));
     if (all.empty()) {
         if (!search_->text().isEmpty()) editor_->seam().refuse();
         return false;
     }
-    const QTextCursor cursor = view->textCursor();
-    const Match* chosen = nullptr;
-    if (forward) {
-        for (const Match& match : all) {
-            if (match.location >= cursor.selectionEnd() &&
-                !(match.location == cursor.selectionStart() && cursor.hasSelection())) {
-                chosen = &match;
-                break;
-            }
+    // Matches in stories no view shows (another section's header) are counted, not selected.
+    size_t i = nextIndex(all, forward);
+    for (size_t tried = 0; tried < all.size(); ++tried) {
+        const Match& match = all[i];
+        if (const auto shown = StoryViews::find(*editor_, match.story, match.text.paragraph, match.text.range)) {
+            StoryViews::select(*shown);
+            current_ = match;
+            return true;
         }
-        if (!chosen) chosen = &all.front();
-    } else {
-        for (auto it = all.rbegin(); it != all.rend(); ++it) {
-            if (it->location < cursor.selectionStart()) {
-                chosen = &*it;
-                break;
-            }
-        }
-        if (!chosen) chosen = &all.back();
+        i = forward ? (i + 1) % all.size() : (i + all.size() - 1) % all.size();
     }
-    QTextCursor select = view->textCursor();
-    select.setPosition(chosen->location);
-    select.setPosition(chosen->location + chosen->length, QTextCursor::KeepAnchor);
-    view->setTextCursor(select);
-    view->ensureCursorVisible();
-    return true;
+    return false;
 }
 
 void FindBar::findOrShow(bool forward) {
@@ -159,61 +184,68 @@ void FindBar::useSelection() {
 
 void FindBar::replace() {
     if (!editor_) return;
+    editor_->session()->flushAll();
+    // The match Next selected, wherever it is shown; else the active view's selection.
+    std::optional<Match> target = currentIsSelected() ? current_ : std::nullopt;
     const auto active = editor_->active();
-    if (!active.bridge || !selectionIsMatch(active.view)) {
+    if (!target && active.bridge && selectionIsMatch(active.view)) {
+        const QTextCursor cursor = active.view->textCursor();
+        const auto ranges = active.bridge->paragraphRanges(cursor.selectionStart(),
+                                                           cursor.selectionEnd() - cursor.selectionStart());
+        if (ranges.size() == 1)
+            target = Match{active.bridge->story(), rovuvuz::FoundText{ranges.front().first, ranges.front().second}};
+    }
+    if (!target) {
         findNext(true);
         return;
     }
-    active.bridge->flush();
-    const QTextCursor cursor = active.view->textCursor();
-    const auto ranges = active.bridge->paragraphRanges(cursor.selectionStart(),
-                                                       cursor.selectionEnd() - cursor.selectionStart());
-    if (ranges.size() != 1) return editor_->seam().refuse();
     if (!editor_->seam().run([&] {
-            editor_->doc()->replaceText(ranges.front().first, active.bridge->story(), ranges.front().second,
+            editor_->doc()->replaceText(target->text.paragraph, target->story, target->text.range,
                                         replacement_->text().toStdU16String(), editor_->editMode());
         }))
         return;
-    const int after = cursor.selectionStart() + int(replacement_->text().size());
     editor_->modelChanged();
-    active.bridge->reloadFromModel(std::nullopt);
-    QTextCursor caret = active.view->textCursor();
-    caret.setPosition(std::min(after, active.view->document()->characterCount() - 1));
-    active.view->setTextCursor(caret);
+    editor_->reloadAll();
+    // On from just after the replacement.
+    current_ = target;
+    current_->text.range.upper = current_->text.range.lower;
+    const auto shown = StoryViews::find(*editor_, current_->story, current_->text.paragraph,
+                                        {current_->text.range.lower + size_t(replacement_->text().size()),
+                                         current_->text.range.lower + size_t(replacement_->text().size())});
+    current_.reset();
+    if (shown) StoryViews::select(*shown);
     findNext(true);
 }
 
 int FindBar::replaceAll() {
     if (!editor_) return 0;
-    const auto active = editor_->active();
-    if (!active.bridge) return 0;
-    active.bridge->flush();
-    const std::vector<Match> all = matches(active.view);
+    editor_->session()->flushAll();
+    const std::vector<Match> all = matches();
     if (all.empty()) {
         editor_->seam().refuse();
         return 0;
     }
-    // From the last match back, so that each replacement leaves the earlier offsets valid.
-    // A match the engine refuses is left as it is; the others are one undo step.
+    // From the last match back, so that each replacement leaves the offsets of the matches
+    // before it in its paragraph valid. A match the engine refuses is left as it is; the
+    // others are one undo step.
     int replaced = 0;
     QString refusal;
     const std::u16string text = replacement_->text().toStdU16String();
-    editor_->seam().run([&] {
+    const bool made = editor_->seam().run([&] {
         for (auto it = all.rbegin(); it != all.rend(); ++it) {
-            const auto ranges = active.bridge->paragraphRanges(it->location, it->length);
-            if (ranges.size() != 1) continue;
             try {
-                editor_->doc()->replaceText(ranges.front().first, active.bridge->story(),
-                                            ranges.front().second, text, editor_->editMode());
+                editor_->doc()->replaceText(it->text.paragraph, it->story, it->text.range, text, editor_->editMode());
                 ++replaced;
             } catch (const std::exception& error) {
                 refusal = EditSeam::reasonOf(error);
             }
         }
     });
+    if (!made) return 0;
     if (!refusal.isEmpty()) editor_->seam().refuse(refusal);
+    current_.reset();
     editor_->modelChanged();
-    active.bridge->reloadFromModel(std::nullopt);
+    editor_->reloadAll();
     status_->setText(QStringLiteral("%1 replaced").arg(replaced));
     return replaced;
 }

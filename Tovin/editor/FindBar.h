@@ -1,13 +1,19 @@
 // The find bar over the editor's text: a search field with Previous and Next, and in
-// replace mode a replacement field with Replace and Replace All. Matches are found in the
-// view's text, case-insensitively; replacements go to the engine, Replace All as one undo
-// step. Escape closes the bar and returns to the text.
+// replace mode a replacement field with Replace and Replace All. Matches are what a reader
+// sees (tracked deletions left out), found by the engine in every story but the comments,
+// ignoring case: the body and its table cells, headers, footers and notes. Next and
+// Previous select them where the window shows them; replacements go to the engine, Replace
+// All as one undo step. Escape closes the bar and returns to the text.
 #pragma once
 
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <optional>
 #include <vector>
+
+#include "RovuVuz/edit/Find.h"
+#include "RovuVuz/model/Identifiers.h"
 
 class QLabel;
 class QLineEdit;
@@ -36,7 +42,7 @@ class FindBar : public QWidget {
     void useSelection();
     // Replaces the selected match, then finds the next one.
     void replace();
-    // Replaces every match in the active view; returns how many.
+    // Replaces every match of every story; returns how many the engine replaced.
     int replaceAll();
 
     QLineEdit* searchField() const { return search_; }
@@ -48,17 +54,22 @@ class FindBar : public QWidget {
 
   private:
     struct Match {
-        int location = 0;
-        int length = 0;
+        rovuvuz::StoryID story;
+        rovuvuz::FoundText text;
     };
-    std::vector<Match> matches(QTextEdit* view) const;
+    std::vector<Match> matches() const;
+    // The match to select next, from the selection of the active view, among `all`.
+    size_t nextIndex(const std::vector<Match>& all, bool forward);
     bool selectionIsMatch(QTextEdit* view) const;
+    // Whether the match last selected is still selected in the view showing it.
+    bool currentIsSelected() const;
 
     QPointer<EditorViewController> editor_;
     QLineEdit* search_;
     QLineEdit* replacement_;
     QWidget* replaceRow_;
     QLabel* status_;
+    std::optional<Match> current_;  // the match last selected
 };
 
 }  // namespace tovin

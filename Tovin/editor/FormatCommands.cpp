@@ -25,14 +25,15 @@ using rovuvuz::TextRange;
 // One edit per paragraph the selection reaches, all in one undo step; then the touched
 // paragraphs are drawn again.
 void applyToParagraphs(EditorViewController& editor, EditorSelection::Ranges ranges,
-                       const std::function<StructuralEdit(ParagraphID, TextRange)>& make) {
+                       const std::function<std::vector<StructuralEdit>(ParagraphID, TextRange)>& make) {
     const auto active = editor.active();
     if (ranges.empty()) return editor.seam().refuse();
     std::set<ParagraphID> touched;
     const rovuvuz::EditMode mode = editor.editMode();
     const bool made = editor.seam().run([&] {
         for (const auto& [paragraph, range] : ranges) {
-            editor.doc()->apply(make(paragraph, range), active.bridge->story(), mode);
+            for (const StructuralEdit& edit : make(paragraph, range))
+                editor.doc()->apply(edit, active.bridge->story(), mode);
             touched.insert(paragraph);
         }
     });
@@ -43,17 +44,12 @@ void applyToParagraphs(EditorViewController& editor, EditorSelection::Ranges ran
 }
 
 void runFormat(EditorViewController& editor, RunFormatChange change) {
-    EditorSelection::Ranges ranges = EditorSelection::paragraphRanges(editor.active());
-    // A caret alone formats nothing.
-    std::erase_if(ranges, [](const auto& range) { return range.second.size() == 0; });
-    applyToParagraphs(editor, std::move(ranges), [change](ParagraphID paragraph, TextRange range) {
-        return StructuralEdit{StructuralEdit::SetRunFormat{paragraph, range, change}};
-    });
+    runFormats(editor, {std::move(change)});
 }
 
 void paragraphFormat(EditorViewController& editor, const std::function<StructuralEdit(ParagraphID)>& make) {
     applyToParagraphs(editor, EditorSelection::paragraphRanges(editor.active()),
-                      [&make](ParagraphID paragraph, TextRange) { return make(paragraph); });
+                      [&make](ParagraphID paragraph, TextRange) { return std::vector{make(paragraph)}; });
 }
 
 }  // namespace
@@ -99,6 +95,51 @@ void setParagraphStyle(EditorViewController& editor, const std::optional<std::st
         return StructuralEdit{StructuralEdit::SetParagraphStyle{paragraph, style}};
     });
     if (StoryBridge* bridge = editor.active().bridge) bridge->relabel();
+}
+
+}  // namespace tovin::FormatCommands
+
+namespace tovin::FormatCommands {
+
+void runFormats(EditorViewController& editor, const std::vector<RunFormatChange>& changes) {
+    EditorSelection::Ranges ranges = EditorSelection::paragraphRanges(editor.active());
+    // A caret alone formats nothing.
+    std::erase_if(ranges, [](const auto& range) { return range.second.size() == 0; });
+    applyToParagraphs(editor, std::move(ranges), [&changes](ParagraphID paragraph, TextRange range) {
+        std::vector<StructuralEdit> edits;
+        for (const RunFormatChange& change : changes)
+            edits.push_back(StructuralEdit{StructuralEdit::SetRunFormat{paragraph, range, change}});
+        return edits;
+    });
+}
+
+void stepFontSize(EditorViewController& editor, double points) {
+    runFormat(editor, RunFormatChange{RunFormatChange::SizeStep{points}});
+}
+
+void clearFormatting(EditorViewController& editor) {
+    runFormat(editor, RunFormatChange{RunFormatChange::ClearFormatting{}});
+}
+
+std::optional<rovuvuz::RunFormat> formatAtSelection(EditorViewController& editor) {
+    const auto active = editor.active();
+    if (!active.bridge) return std::nullopt;
+    const EditorSelection::Ranges ranges = EditorSelection::paragraphRanges(active, EditorSelection::Flush::no);
+    if (ranges.empty()) return std::nullopt;
+    const auto& [paragraph, range] = ranges.front();
+    for (const StoryBridge::Entry& entry : active.bridge->entries()) {
+        const auto* snapshot = std::get_if<rovuvuz::ParagraphSnapshot>(&entry.block.value);
+        if (!snapshot || snapshot->id != paragraph) continue;
+        // The span holding the first selected character (or the one before a caret).
+        const rovuvuz::Span* found = nullptr;
+        for (const rovuvuz::Span& span : snapshot->spans) {
+            if (span.range.lower > range.lower) break;
+            found = &span;
+        }
+        if (found) return found->format;
+        return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 }  // namespace tovin::FormatCommands

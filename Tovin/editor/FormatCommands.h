@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "RovuVuz/format/EffectiveFormat.h"
 #include "RovuVuz/format/FormatEdit.h"
@@ -22,6 +23,16 @@ void toggleScript(EditorViewController& editor, rovuvuz::VerticalAlign script);
 void align(EditorViewController& editor, rovuvuz::Alignment alignment);
 // The paragraph style of the selected paragraphs; nothing is the default style.
 void setParagraphStyle(EditorViewController& editor, const std::optional<std::string>& styleID);
+
+// Character changes over the selection as one undo step (the Font panel's several at once):
+// family, size, colour, highlight, a size step, Clear Formatting. A caret alone changes
+// nothing and is refused.
+void runFormats(EditorViewController& editor, const std::vector<rovuvuz::RunFormatChange>& changes);
+// Increase or Decrease Font Size: every selected run by one point.
+void stepFontSize(EditorViewController& editor, double points);
+void clearFormatting(EditorViewController& editor);
+// The effective character format where the selection starts, as the engine states it.
+std::optional<rovuvuz::RunFormat> formatAtSelection(EditorViewController& editor);
 
 }  // namespace FormatCommands
 }  // namespace tovin

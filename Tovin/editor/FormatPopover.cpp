@@ -5,6 +5,9 @@
 #include <QFrame>
 #include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <cmath>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QToolButton>
@@ -13,6 +16,7 @@
 #include "RovuVuz/format/Styles.h"
 #include "Tovin/commands/MainMenu.h"
 #include "Tovin/editor/EditorViewController.h"
+#include "Tovin/editor/FontPanel.h"
 #include "Tovin/editor/FormatCommands.h"
 #include "Tovin/text/StoryBridge.h"
 #include "Tovin/text/Theme.h"
@@ -53,6 +57,8 @@ FormatPopover::FormatPopover(EditorViewController* editor, QWidget* host)
     layout->setContentsMargins(8, 4, 10, 4);
     style_->setFont(Theme::systemFont(12));
     layout->addWidget(style_);
+    layout->addWidget(divider(this));
+    addFontControls(*layout);
     layout->addWidget(divider(this));
     const std::array<std::pair<const char*, Command>, 4> marks = {{{"Bold", Command::toggleBold},
                                                                    {"Italic", Command::toggleItalic},
@@ -97,6 +103,79 @@ FormatPopover::FormatPopover(EditorViewController* editor, QWidget* host)
         if (pendingView_) selectionChanged(pendingView_);
     });
     hide();
+}
+
+void FormatPopover::addFontControls(QLayout& layout) {
+    using rovuvuz::RunFormatChange;
+    auto apply = [this](RunFormatChange change) {
+        if (!syncing_ && editor_) FormatCommands::runFormats(*editor_, {std::move(change)});
+    };
+    family_ = new QComboBox(this);
+    family_->setFont(Theme::systemFont(12));
+    family_->setAccessibleName(QStringLiteral("Font"));
+    family_->setMaximumWidth(170);
+    connect(family_, &QComboBox::activated, this, [this, apply](int index) {
+        const QVariant family = family_->itemData(index);
+        if (family.isValid()) apply(RunFormatChange{RunFormatChange::Font{family.toString().toStdString()}});
+    });
+    size_ = new QComboBox(this);
+    size_->setEditable(true);
+    size_->setFont(Theme::systemFont(12));
+    size_->setAccessibleName(QStringLiteral("Size"));
+    size_->setMaximumWidth(64);
+    for (int points : {8, 9, 10, 11, 12, 14, 16, 18, 20, 24, 28, 36, 48, 72}) size_->addItem(QString::number(points));
+    // A size picked from the list or typed and confirmed with Return; the two signals a
+    // typed size can give make one change, as the second finds the size already set.
+    auto applySize = [this, apply](const QString& text) {
+        bool ok = false;
+        const double points = std::round(text.toDouble(&ok) * 2) / 2;
+        if (!ok || !editor_) return;
+        const std::optional<rovuvuz::RunFormat> format = FormatCommands::formatAtSelection(*editor_);
+        if (format && format->size == points) return;
+        apply(RunFormatChange{RunFormatChange::Size{points}});
+    };
+    size_->setInsertPolicy(QComboBox::NoInsert);
+    connect(size_, &QComboBox::textActivated, this, applySize);
+    connect(size_->lineEdit(), &QLineEdit::returnPressed, this, [this, applySize] { applySize(size_->currentText()); });
+    auto menuButton = [this](const QString& title, const auto& choices, const QString& none, auto make) {
+        auto* button = new QToolButton(this);
+        button->setText(title);
+        button->setAccessibleName(title);
+        button->setPopupMode(QToolButton::InstantPopup);
+        auto* menu = new QMenu(button);
+        menu->addAction(none, this, [this, make] {
+            if (!syncing_ && editor_) FormatCommands::runFormats(*editor_, {make(std::nullopt)});
+        });
+        for (const auto& [name, value] : choices) {
+            const std::string chosen = value;
+            menu->addAction(QString::fromUtf8(name), this, [this, make, chosen] {
+                if (!syncing_ && editor_) FormatCommands::runFormats(*editor_, {make(chosen)});
+            });
+        }
+        button->setMenu(menu);
+        return button;
+    };
+    colour_ = menuButton(QStringLiteral("Colour"), FontPanel::colourChoices(), QStringLiteral("Automatic"),
+                         [](std::optional<std::string> hex) { return RunFormatChange{RunFormatChange::Color{hex}}; });
+    highlight_ = menuButton(QStringLiteral("Highlight"), FontPanel::highlightChoices(), QStringLiteral("No Highlight"),
+                            [](std::optional<std::string> name) {
+                                return RunFormatChange{RunFormatChange::Highlight{name}};
+                            });
+    for (QWidget* control : std::initializer_list<QWidget*>{family_, size_, colour_, highlight_})
+        layout.addWidget(control);
+}
+
+void FormatPopover::syncFont() {
+    const std::optional<rovuvuz::RunFormat> format = FormatCommands::formatAtSelection(*editor_);
+    // The installed families are listed once; the document's may grow as it is edited.
+    const QStringList families = FontPanel::documentFamilies(*editor_);
+    if (family_->count() == 0 || family_->property("documentFamilies").toStringList() != families) {
+        family_->clear();
+        FontPanel::fillFamilies(*family_, families);
+        family_->setProperty("documentFamilies", families);
+    }
+    family_->setCurrentIndex(format && format->font ? family_->findData(QString::fromStdString(*format->font)) : -1);
+    size_->setEditText(format && format->size ? QString::number(*format->size) : QString());
 }
 
 QPoint FormatPopover::placement(const QRect& line, const QSize& size, int hostWidth) {
@@ -158,6 +237,7 @@ void FormatPopover::sync() {
         }
     }
     style_->setCurrentIndex(style_->count() > 0 ? selected : -1);
+    syncFont();
     QTextCursor first = cursor;
     first.setPosition(cursor.selectionStart() + (cursor.hasSelection() ? 1 : 0));
     const QTextCharFormat format = first.charFormat();

@@ -1,5 +1,6 @@
-// The floating format bar over a selection: the paragraph style menu, the four marks
-// (bold, italic, underline, strikethrough), Link and Comment. It appears once a selection
+// The floating format bar over a selection: the paragraph style menu, the font family and
+// size, the text colour and highlight, the four marks (bold, italic, underline,
+// strikethrough), Link and Comment. It appears once a selection
 // is made (after the mouse is released), sits above the selection or below it near the top
 // of the view, and hides while the user types.
 #pragma once
@@ -12,6 +13,7 @@
 #include <optional>
 
 class QComboBox;
+class QLayout;
 class QTextEdit;
 class QToolButton;
 
@@ -36,14 +38,24 @@ class FormatPopover : public QFrame {
     static QPoint placement(const QRect& line, const QSize& size, int hostWidth);
 
     QComboBox* styleMenu() const { return style_; }
+    QComboBox* familyMenu() const { return family_; }
+    QComboBox* sizeMenu() const { return size_; }
+    QToolButton* colourButton() const { return colour_; }
+    QToolButton* highlightButton() const { return highlight_; }
     QToolButton* mark(int index) const { return marks_[size_t(index)]; }
     const std::optional<std::pair<int, int>>& shownFor() const { return shownFor_; }
 
   private:
     void place(QTextEdit* view);
+    void addFontControls(QLayout& layout);
+    void syncFont();
 
     QPointer<EditorViewController> editor_;
     QComboBox* style_;
+    QComboBox* family_ = nullptr;
+    QComboBox* size_ = nullptr;
+    QToolButton* colour_ = nullptr;
+    QToolButton* highlight_ = nullptr;
     std::array<QToolButton*, 4> marks_{};
     std::optional<std::pair<int, int>> shownFor_;  // selection start and end
     QTimer recheck_;

@@ -92,19 +92,23 @@ void chooseImage(EditorViewController& editor) {
 }
 
 void insertImageFile(EditorViewController& editor, const QString& path) {
-    const auto active = editor.active();
-    const EditorSelection::Ranges ranges = EditorSelection::paragraphRanges(active);
     QFile file(path);
-    if (ranges.empty()) return editor.seam().refuse();
+    if (EditorSelection::paragraphRanges(editor.active()).empty()) return editor.seam().refuse();
     if (!file.open(QIODevice::ReadOnly))
         return editor.seam().refuse(QStringLiteral("“%1” cannot be read.").arg(QFileInfo(path).fileName()));
-    const QByteArray bytes = file.readAll();
+    insertImageData(editor, file.readAll(), QFileInfo(path).suffix().toLower(),
+                    QStringLiteral("“%1”").arg(QFileInfo(path).fileName()));
+}
+
+void insertImageData(EditorViewController& editor, const QByteArray& bytes, QString extension, const QString& name) {
+    const auto active = editor.active();
+    const EditorSelection::Ranges ranges = EditorSelection::paragraphRanges(active);
+    if (ranges.empty()) return editor.seam().refuse();
     const QImage image = QImage::fromData(bytes);
     if (image.isNull() || image.width() <= 0 || image.height() <= 0)
-        return editor.seam().refuse(QStringLiteral("“%1” is not a picture.").arg(QFileInfo(path).fileName()));
+        return editor.seam().refuse(QStringLiteral("%1 is not a picture.").arg(name));
     const double width = std::min(double(image.width()), columnPoints(editor));
     const double height = width * image.height() / image.width();
-    QString extension = QFileInfo(path).suffix().toLower();
     if (extension == "jpg") extension = "jpeg";
     const rovuvuz::ByteView data(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
     if (!editor.seam().run([&] {

@@ -3,6 +3,7 @@
 // larger or smaller. Each is one edit through the editor's seam.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace tovin {
@@ -20,6 +21,8 @@ void insertPageBreak(EditorViewController& editor);
 void chooseImage(EditorViewController& editor);
 // A picture at the caret, no wider than the text column.
 void insertImageFile(EditorViewController& editor, const QString& path);
+// The same from a picture's bytes (a pasted one); `name` is what a refusal calls it.
+void insertImageData(EditorViewController& editor, const QByteArray& bytes, QString extension, const QString& name);
 // The picture the selection starts at, scaled by `factor`; growFactor is the menu's step.
 inline constexpr double growFactor = 1.1;
 void scaleImage(EditorViewController& editor, double factor);

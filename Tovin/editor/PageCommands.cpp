@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "Tovin/document/TovinDocument.h"
+#include "Tovin/editor/EditorSession.h"
 #include "Tovin/editor/EditorViewController.h"
 #include "Tovin/editor/EditorWindowController.h"
 #include "Tovin/pages/ExportProgress.h"
@@ -83,6 +84,8 @@ void togglePageView(EditorWindowController& window) {
         view->hide();
         window.editor()->setPageView(false);
     } else {
+        // What was just typed is part of the pages, not an edit refused in page view.
+        window.editor()->session()->flushAll();
         view->show(*window.document()->docx());
         const auto pages = static_cast<int>(view->stack()->pages().pages().size());
         window.editor()->setPageView(true, pages);

@@ -26,11 +26,16 @@ namespace {
 using EditorSelection::Range;
 using rovuvuz::StructuralEdit;
 
-void resolveIn(EditorViewController& editor, const rovuvuz::StoryID& story, rovuvuz::RevisionID revision,
-               bool accept) {
-    const StructuralEdit edit = accept ? StructuralEdit{StructuralEdit::Accept{revision}}
-                                       : StructuralEdit{StructuralEdit::Reject{revision}};
-    if (!editor.seam().run([&] { editor.doc()->apply(edit, story, rovuvuz::EditMode::direct()); })) return;
+void resolveIn(EditorViewController& editor, const rovuvuz::StoryID& story,
+               const std::vector<rovuvuz::RevisionID>& revisions, bool accept) {
+    if (!editor.seam().run([&] {
+            for (const rovuvuz::RevisionID revision : revisions) {
+                const StructuralEdit edit = accept ? StructuralEdit{StructuralEdit::Accept{revision}}
+                                                   : StructuralEdit{StructuralEdit::Reject{revision}};
+                editor.doc()->apply(edit, story, rovuvuz::EditMode::direct());
+            }
+        }))
+        return;
     editor.modelChanged();
     editor.reloadAll();
 }
@@ -65,7 +70,10 @@ void resolveAtSelection(EditorViewController& editor, bool accept) {
     const std::optional<rovuvuz::RevisionInfo> revision = EditorSelection::revision(active);
     // Without a usable w:id the change cannot be named to the engine.
     if (!revision || revision->id.rawValue < 0) return editor.seam().refuse();
-    resolveIn(editor, active.bridge->story(), revision->id, accept);
+    // In the body, everything the change's rail card stands for.
+    std::vector<rovuvuz::RevisionID> revisions{revision->id};
+    if (active.bridge == editor.bodyBridge()) revisions = editor.rail()->revisionsWith(revision->id);
+    resolveIn(editor, active.bridge->story(), revisions, accept);
     moveToChange(editor, /*forward=*/true);
 }
 
@@ -90,12 +98,15 @@ void resolveAll(EditorViewController& editor, bool accept) {
     editor.reloadAll();
 }
 
-void resolveRevision(EditorViewController& editor, rovuvuz::RevisionID revision, bool accept) {
+void resolveRevisions(EditorViewController& editor, const std::vector<rovuvuz::RevisionID>& revisions,
+                      bool accept) {
     if (!editor.doc() || !editor.bodyBridge()) return;
     editor.bodyBridge()->flush();
     // Without a usable w:id the change cannot be named to the engine.
-    if (revision.rawValue < 0) return editor.seam().refuse();
-    resolveIn(editor, rovuvuz::StoryID::body(), revision, accept);
+    if (revisions.empty() ||
+        std::any_of(revisions.begin(), revisions.end(), [](rovuvuz::RevisionID id) { return id.rawValue < 0; }))
+        return editor.seam().refuse();
+    resolveIn(editor, rovuvuz::StoryID::body(), revisions, accept);
 }
 
 void showCommentPopover(EditorViewController& editor) {
@@ -145,6 +156,24 @@ void resolveThread(EditorViewController& editor, rovuvuz::CommentID comment, boo
     if (!editor.seam().run([&] { editor.doc()->setResolved(comment, resolved); })) return;
     editor.modelChanged();
     // Only the comments changed: the rail reads them again, the text stays.
+    editor.rail()->commentsChanged();
+    editor.rail()->reload();
+}
+
+void deleteComment(EditorViewController& editor, rovuvuz::CommentID comment) {
+    if (!editor.doc()) return;
+    if (!editor.seam().run([&] { editor.doc()->deleteComment(comment); })) return;
+    editor.modelChanged();
+    // Its range marks and reference go from the text too.
+    editor.reloadAll();
+    editor.rail()->commentsChanged();
+    editor.rail()->reload();
+}
+
+void editComment(EditorViewController& editor, rovuvuz::CommentID comment, const QString& text) {
+    if (!editor.doc()) return;
+    if (!editor.seam().run([&] { editor.doc()->editComment(comment, text.toStdU16String()); })) return;
+    editor.modelChanged();
     editor.rail()->commentsChanged();
     editor.rail()->reload();
 }

@@ -26,13 +26,19 @@ void resolveAtSelection(EditorViewController& editor, bool accept);
 // Every change of every story but the comments.
 void resolveAll(EditorViewController& editor, bool accept);
 // One change of the body, by its w:id (a rail card's Accept or Reject).
-void resolveRevision(EditorViewController& editor, rovuvuz::RevisionID revision, bool accept);
+// Accepts or rejects the body's revisions of one rail card, as one undo step.
+void resolveRevisions(EditorViewController& editor, const std::vector<rovuvuz::RevisionID>& revisions,
+                      bool accept);
 
 // The comment popover over the selection; its text becomes the comment (addComment).
 void showCommentPopover(EditorViewController& editor);
 void addComment(EditorViewController& editor, const QString& text);
 void reply(EditorViewController& editor, rovuvuz::CommentID to, const QString& text);
 void resolveThread(EditorViewController& editor, rovuvuz::CommentID comment, bool resolved);
+// A comment deleted with its replies (a reply alone), its marks in the text with it.
+void deleteComment(EditorViewController& editor, rovuvuz::CommentID comment);
+// A comment's or reply's text replaced (each line a paragraph).
+void editComment(EditorViewController& editor, rovuvuz::CommentID comment, const QString& text);
 void toggleRail(EditorViewController& editor);
 
 // The runs of the body carrying a tracked change, adjacent ones joined, in view offsets.

@@ -7,6 +7,7 @@
 
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/package/FileIO.h"
+#include "Tovin/document/TovinDocument.h"
 #include "Tovin/pages/PageLayout.h"
 #include "Tovin/pages/PdfExport.h"
 
@@ -47,8 +48,12 @@ int run(const std::string& output, const std::string& input) {
     std::unique_ptr<rovuvuz::DocxDocument> document;
     try {
         document = rovuvuz::DocxDocument::open(input);
+        // A body that does not read would export as blank pages.
+        TovinDocument::requireBody(*document);
     } catch (const rovuvuz::FileError& error) {
         return fail(input, error.cause());
+    } catch (const DocumentReadError& error) {
+        return fail(input, error.reason().toStdString());
     } catch (const std::exception& error) {
         return fail(input, error.what());
     }

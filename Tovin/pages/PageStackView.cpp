@@ -45,12 +45,21 @@ QSizeF PageStackView::largestPage() const {
     return largest;
 }
 
+void PageStackView::setZoom(qreal zoom) {
+    zoom_ = zoom;
+    update();
+}
+
+QSizeF PageStackView::shownPageSize() const {
+    return largest_ * zoom_;
+}
+
 qreal PageStackView::stride() const {
-    return largest_.height() + gap;
+    return shownPageSize().height() + gap;
 }
 
 QSize PageStackView::sizeFor(int availableWidth) const {
-    const QSizeF page = largest_;
+    const QSizeF page = shownPageSize();
     const qreal width = std::max<qreal>(availableWidth, page.width() + 2 * gap);
     const qreal height = stride() * static_cast<qreal>(pages_->pages().size()) + gap;
     return {static_cast<int>(std::ceil(width)), static_cast<int>(std::ceil(std::min<qreal>(height, 1e8)))};
@@ -64,7 +73,7 @@ std::pair<int, int> PageStackView::pagesIn(qreal top, qreal bottom) const {
 }
 
 QPointF PageStackView::pageOrigin(int page) const {
-    const qreal x = std::floor((width() - pages_->pageSize(page).width()) / 2);
+    const qreal x = std::floor((width() - pages_->pageSize(page).width() * zoom_) / 2);
     return {x, stride() * page + gap};
 }
 
@@ -76,9 +85,13 @@ void PageStackView::paintEvent(QPaintEvent* event) {
     const auto [first, last] = pagesIn(dirty.top(), dirty.bottom());
     for (int page = first; page <= last; ++page) {
         const QPointF origin = pageOrigin(page);
-        const QRectF frame(origin, pages_->pageSize(page));
+        const QRectF frame(origin, pages_->pageSize(page) * zoom_);
         drawShadow(painter, frame);
-        pages_->draw(painter, page, origin);
+        painter.save();
+        painter.translate(origin);
+        painter.scale(zoom_, zoom_);
+        pages_->draw(painter, page, QPointF());
+        painter.restore();
     }
 }
 

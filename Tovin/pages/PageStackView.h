@@ -26,14 +26,20 @@ class PageStackView : public QWidget {
 
     static constexpr qreal gap = 32;  // above each page and below the last
 
+    // The window's zoom level: pages are drawn this much larger (the gaps stay).
+    void setZoom(qreal zoom);
+    qreal zoom() const { return zoom_; }
+
   protected:
     void paintEvent(QPaintEvent* event) override;
 
   private:
     qreal stride() const;
     QSizeF largestPage() const;
+    QSizeF shownPageSize() const;
     std::shared_ptr<const PageLayout> pages_;
     QSizeF largest_;
+    qreal zoom_ = 1;
 };
 
 }  // namespace tovin

@@ -28,14 +28,25 @@ void PageView::show(rovuvuz::DocxDocument& document) {
         area_->setFrameShape(QFrame::NoFrame);
         area_->setWidgetResizable(false);
         area_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        // It takes the keys while it shows (scrolling them), so that none reaches the text.
+        area_->setFocusPolicy(Qt::StrongFocus);
         area_->viewport()->installEventFilter(this);
     }
     auto pages = std::make_shared<const PageLayout>(document);
-    area_->setWidget(new PageStackView(std::move(pages)));
+    auto* stack = new PageStackView(std::move(pages));
+    stack->setZoom(zoom_);
+    area_->setWidget(stack);
     area_->setGeometry(host_->rect());
     area_->show();
     area_->raise();
     area_->setFocus();
+    fit();
+}
+
+void PageView::setZoom(qreal zoom) {
+    zoom_ = zoom;
+    if (!area_) return;
+    if (auto* view = qobject_cast<PageStackView*>(area_->widget())) view->setZoom(zoom);
     fit();
 }
 

@@ -32,6 +32,8 @@ class PageView : public QObject {
     void hide();
     // The stack shown, while the page view is on.
     PageStackView* stack() const;
+    // The window's zoom level, for the pages shown now and later.
+    void setZoom(qreal zoom);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -41,6 +43,7 @@ class PageView : public QObject {
 
     QPointer<QWidget> host_;
     QPointer<QScrollArea> area_;
+    qreal zoom_ = 1;
 };
 
 }  // namespace tovin

@@ -349,6 +349,16 @@ void CommentRail::select(size_t card) {
     body->ensureCursorVisible();
 }
 
+std::vector<rovuvuz::RevisionID> CommentRail::revisionsWith(rovuvuz::RevisionID revision) const {
+    for (size_t i = commentCount_; i < cards_.size(); ++i) {
+        const auto* change = std::get_if<ChangeCardModel>(&cards_[i]->model());
+        if (!change) continue;
+        std::vector<rovuvuz::RevisionID> all = change->revisions();
+        if (std::find(all.begin(), all.end(), revision) != all.end()) return all;
+    }
+    return {revision};
+}
+
 void CommentRail::act(const RailCard::Action& action, RailCard* card) {
     if (std::holds_alternative<RailCard::Select>(action)) {
         const auto found = std::find(cards_.begin(), cards_.end(), card);
@@ -358,8 +368,7 @@ void CommentRail::act(const RailCard::Action& action, RailCard* card) {
     if (const auto* change = std::get_if<ChangeCardModel>(&card->model())) {
         if (std::holds_alternative<RailCard::Accept>(action) ||
             std::holds_alternative<RailCard::Reject>(action))
-            Q_EMIT resolveChangeRequested(change->revision.id,
-                                          std::holds_alternative<RailCard::Accept>(action));
+            Q_EMIT resolveChangeRequested(change->revisions(), std::holds_alternative<RailCard::Accept>(action));
         return;
     }
     const auto* comment = std::get_if<CommentCardModel>(&card->model());
@@ -369,6 +378,10 @@ void CommentRail::act(const RailCard::Action& action, RailCard* card) {
         Q_EMIT resolveThreadRequested(id, !comment->done);
     else if (const auto* reply = std::get_if<RailCard::Reply>(&action))
         Q_EMIT replyRequested(id, reply->text);
+    else if (std::holds_alternative<RailCard::Delete>(action))
+        Q_EMIT deleteCommentRequested(id);
+    else if (const auto* edit = std::get_if<RailCard::Edit>(&action))
+        Q_EMIT editCommentRequested(id, edit->text);
 }
 
 }  // namespace tovin

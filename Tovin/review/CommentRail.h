@@ -59,16 +59,23 @@ class CommentRail : public QWidget {
     };
     Placement placement(const RailCard* card) const;
 
+    // Every revision of the change card that stands for `revision` (the revision alone when
+    // no card does).
+    std::vector<rovuvuz::RevisionID> revisionsWith(rovuvuz::RevisionID revision) const;
+
     // Performs a card's action: selects its text, or asks the editor for its edit.
     void act(const RailCard::Action& action, RailCard* card);
 
   Q_SIGNALS:
     // The cards changed: the editor places the rail (and its bands) again.
     void layoutNeeded();
-    // A card's edits, for the editor to make as one undo step each.
-    void resolveChangeRequested(rovuvuz::RevisionID revision, bool accept);
+    // A card's edits, for the editor to make as one undo step each; a change card resolves
+    // every revision it stands for.
+    void resolveChangeRequested(const std::vector<rovuvuz::RevisionID>& revisions, bool accept);
     void resolveThreadRequested(rovuvuz::CommentID comment, bool resolved);
     void replyRequested(rovuvuz::CommentID comment, const QString& text);
+    void deleteCommentRequested(rovuvuz::CommentID comment);
+    void editCommentRequested(rovuvuz::CommentID comment, const QString& text);
 
   protected:
     void paintEvent(QPaintEvent* event) override;

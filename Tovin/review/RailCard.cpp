@@ -78,6 +78,8 @@ RailCard::RailCard(const CommentCardModel& comment, CommentRail* rail)
     std::vector<std::pair<QString, Action>> actions;
     actions.emplace_back(comment.done ? QStringLiteral("Reopen") : QStringLiteral("Resolve"), Resolve{});
     if (!comment.done) actions.emplace_back(QStringLiteral("Reply"), Reply{});
+    actions.emplace_back(QStringLiteral("Edit"), Edit{});
+    actions.emplace_back(QStringLiteral("Delete"), Delete{});
     finish(std::move(actions));
 }
 
@@ -87,7 +89,8 @@ RailCard::RailCard(const ChangeCardModel& change, CommentRail* rail)
     const bool deleted = change.revision.kind == rovuvuz::RevisionKind::remove;
     const QColor colour = (deleted ? Theme::brick : Theme::cobalt).resolve(palette());
     QString what = deleted ? QStringLiteral("Deleted") : QStringLiteral("Inserted");
-    if (change.row) what += QStringLiteral(" row");
+    if (change.row) what += change.rowCount > 1 ? QStringLiteral(" rows") : QStringLiteral(" row");
+    if (change.mark) what += QStringLiteral(" paragraph mark");
     const QString author = QString::fromStdString(change.revision.author) + QStringLiteral(" · ") + what;
     stack_->addWidget(metaRow(author.toUpper(), shortDate(change.revision.date), colour, this));
     snippet_ = makeLabel(change.snippet, Theme::systemFont(12),
@@ -166,6 +169,7 @@ qreal RailCard::actionsOpacity() const {
 
 void RailCard::act(const Action& action) {
     if (std::holds_alternative<Reply>(action) && !replyField_) return startReply();
+    if (std::holds_alternative<Edit>(action) && !replyField_) return startEdit();
     rail_->act(action, this);
 }
 
@@ -178,7 +182,8 @@ bool RailCard::sameContent(const CommentCardModel& comment) const {
 bool RailCard::sameContent(const ChangeCardModel& change) const {
     const auto* mine = std::get_if<ChangeCardModel>(&model_);
     return mine && mine->revision == change.revision && mine->snippet == change.snippet &&
-           mine->row == change.row;
+           mine->row == change.row && mine->mark == change.mark && mine->rowCount == change.rowCount &&
+           mine->also == change.also;
 }
 
 bool RailCard::done() const {
@@ -243,11 +248,23 @@ void RailCard::startReply() {
     replyField_->setFocus();
 }
 
+void RailCard::startEdit() {
+    const auto* comment = std::get_if<CommentCardModel>(&model_);
+    if (!comment || replyField_) return;
+    startReply();
+    editing_ = true;
+    replyField_->setPlaceholderText(QStringLiteral("Comment"));
+    replyField_->setText(entryText(comment->comment).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    replyField_->selectAll();
+}
+
 void RailCard::submitReply() {
     if (!replyField_) return;
     // After the key that submitted has been handled: the reply reloads the views, which
     // takes this card and its field away.
-    QTimer::singleShot(0, this, [this, text = replyField_->text()] { rail_->act(Reply{text}, this); });
+    const QString text = replyField_->text();
+    if (editing_) return QTimer::singleShot(0, this, [this, text] { rail_->act(Edit{text}, this); });
+    QTimer::singleShot(0, this, [this, text] { rail_->act(Reply{text}, this); });
 }
 
 }  // namespace tovin

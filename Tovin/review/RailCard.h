@@ -32,7 +32,13 @@ class RailCard : public QWidget {
     struct Accept {};
     struct Reject {};
     struct Select {};
-    using Action = std::variant<Resolve, Reply, Accept, Reject, Select>;
+    // Deletes the thread: the comment with its replies, its marks and its anchors.
+    struct Delete {};
+    // New text for the thread's first comment, typed in the card's field.
+    struct Edit {
+        QString text;
+    };
+    using Action = std::variant<Resolve, Reply, Accept, Reject, Select, Delete, Edit>;
 
     RailCard(const CommentCardModel& comment, CommentRail* rail);
     RailCard(const ChangeCardModel& change, CommentRail* rail);
@@ -60,6 +66,9 @@ class RailCard : public QWidget {
     qreal actionsOpacity() const;
 
     void startReply();
+    // The field again, holding the comment's text (its paragraphs as one line) to change.
+    void startEdit();
+    bool editing() const { return editing_; }
     void submitReply();
 
   protected:
@@ -82,6 +91,7 @@ class RailCard : public QWidget {
     QLabel* snippet_ = nullptr;
     QLineEdit* replyField_ = nullptr;
     bool hovering_ = false;
+    bool editing_ = false;  // the field edits the comment rather than replying
 };
 
 }  // namespace tovin

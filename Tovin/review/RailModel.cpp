@@ -43,9 +43,27 @@ IDOffsets::const_iterator findID(const IDOffsets& pairs, IDOffsets::const_iterat
 // Tables nested deeper than this inside a table add nothing to its cards.
 constexpr int deepestTable = 8;
 
+// Whether a paragraph mark's change goes with a text change: the same author making the
+// same kind of change.
+bool goTogether(const rovuvuz::RevisionInfo& a, const rovuvuz::RevisionInfo& b) {
+    return a.kind == b.kind && a.author == b.author;
+}
+
+const QChar pilcrow(0x00B6);
+
+// The card with a paragraph mark's revision too, its pilcrow inside the quotes on the side
+// the mark stands.
+ChangeCardModel withMark(ChangeCardModel change, const rovuvuz::RevisionInfo& mark, bool before) {
+    change.also.push_back(mark.id);
+    if (change.snippet.size() >= 2)
+        change.snippet.insert(before ? 1 : change.snippet.size() - 1, pilcrow);
+    return change;
+}
+
 // A paragraph's changes in offsets local to it: runs of one revision that touch are one
 // change (a change never continues into the next paragraph, whose text starts one
-// separator later).
+// separator later). Its mark's change joins the change that ends the paragraph, or is a
+// card of its own at the separator.
 std::vector<ChangeCardModel> paragraphChanges(const ParagraphSnapshot& paragraph) {
     std::vector<ChangeCardModel> changes;
     for (const rovuvuz::Span& span : paragraph.spans) {
@@ -56,12 +74,20 @@ std::vector<ChangeCardModel> paragraphChanges(const ParagraphSnapshot& paragraph
             changes.back().location + changes.back().length == from)
             changes.back().length = to - changes.back().location;
         else
-            changes.push_back({*span.revision, from, to - from, {}});
+            changes.push_back({*span.revision, from, to - from, {}, false, false, 0, {}});
     }
     if (!changes.empty()) {
         const QString text = QString::fromStdU16String(paragraph.text);
         for (ChangeCardModel& change : changes)
             change.snippet = RailModel::snippet(text, change.location, change.length);
+    }
+    if (const auto& mark = paragraph.markRevision) {
+        const int end = int(paragraph.text.size());
+        if (!changes.empty() && changes.back().location + changes.back().length == end &&
+            goTogether(changes.back().revision, *mark))
+            changes.back() = withMark(std::move(changes.back()), *mark, /*before=*/false);
+        else
+            changes.push_back({*mark, end, 1, QString(QChar(0x201C)) + pilcrow + QChar(0x201D), false, true, 0, {}});
     }
     return changes;
 }
@@ -77,6 +103,12 @@ QString rowText(const std::vector<rovuvuz::CellSnapshot>& cells) {
 }
 
 }  // namespace
+
+std::vector<rovuvuz::RevisionID> ChangeCardModel::revisions() const {
+    std::vector<rovuvuz::RevisionID> all{revision.id};
+    all.insert(all.end(), also.begin(), also.end());
+    return all;
+}
 
 std::vector<CommentCardModel> RailModel::threads(const std::map<CommentID, rovuvuz::CommentThreadInfo>& info,
                                                  const std::vector<EntrySnapshot>& entries) {
@@ -112,16 +144,32 @@ QString RailModel::snippet(const QString& text, int from, int length) {
     return QChar(0x201C) + shown + QChar(0x201D);
 }
 
-// Everything inside a table stands at its one character: each tracked row, then the changes
-// and comment start marks of the row's cells, row by row, nested tables in their place.
+// Everything inside a table stands at its one character: each run of tracked rows (rows one
+// after another inserted or deleted by one author, as a whole table is), then the changes
+// and comment start marks of the rows' cells, row by row, nested tables in their place.
 void RailReader::addTable(const rovuvuz::TableSnapshot& table, int depth, EntryFacts& facts) {
     auto rowRevision = table.rowRevisions.begin();
+    // The run of rows the last row card stands for: its index in facts.changes, its last row.
+    std::optional<std::pair<size_t, size_t>> rows;
+    QStringList rowTexts;
     for (size_t r = 0; r < table.rows.size(); ++r) {
         for (; rowRevision != table.rowRevisions.end() && rowRevision->row <= r; ++rowRevision) {
             if (rowRevision->row != r) continue;
             const QString text = rowText(table.rows[r]);
+            if (rows && rows->second + 1 == r && goTogether(facts.changes[rows->first].revision, rowRevision->revision)) {
+                ChangeCardModel& card = facts.changes[rows->first];
+                card.also.push_back(rowRevision->revision.id);
+                ++card.rowCount;
+                rowTexts << text;
+                const QString all = rowTexts.join(QChar(' '));
+                card.snippet = RailModel::snippet(all, 0, int(all.size()));
+                rows->second = r;
+                continue;
+            }
+            rowTexts = {text};
+            rows = std::pair(facts.changes.size(), r);
             facts.changes.push_back(
-                {rowRevision->revision, 0, 1, RailModel::snippet(text, 0, int(text.size())), true});
+                {rowRevision->revision, 0, 1, RailModel::snippet(text, 0, int(text.size())), true, false, 1, {}});
         }
         for (const rovuvuz::CellSnapshot& cell : table.rows[r]) {
             for (const rovuvuz::BlockSnapshot& block : cell.blocks) {
@@ -129,6 +177,13 @@ void RailReader::addTable(const rovuvuz::TableSnapshot& table, int depth, EntryF
                     for (const rovuvuz::CommentMark& mark : paragraph->commentMarks)
                         if (mark.isStart) facts.commentStarts.emplace_back(mark.id.rawValue, 0);
                     for (ChangeCardModel& change : paragraphChanges(*paragraph)) {
+                        // The text of a row inserted or deleted goes with the row.
+                        if (rows && rows->second == r && goTogether(facts.changes[rows->first].revision, change.revision)) {
+                            auto& also = facts.changes[rows->first].also;
+                            for (const rovuvuz::RevisionID id : change.revisions())
+                                if (std::find(also.begin(), also.end(), id) == also.end()) also.push_back(id);
+                            continue;
+                        }
                         change.location = 0;
                         change.length = 1;
                         facts.changes.push_back(std::move(change));
@@ -174,6 +229,8 @@ RailModel RailReader::read(const std::vector<StoryBridge::Entry>& body, rovuvuz:
     std::vector<EntryFacts*> byIndex;
     byIndex.reserve(body.size());
     model.changes.reserve(lastChanges_);
+    joined_.clear();
+    std::optional<HeldMark> held;
     // An entry usually stands where it stood at the last read, or as far from the end.
     const ptrdiff_t fromEnd = ptrdiff_t(stamps_.size()) - ptrdiff_t(body.size());
     for (size_t i = 0; i < body.size(); ++i) {
@@ -193,11 +250,10 @@ RailModel RailReader::read(const std::vector<StoryBridge::Entry>& body, rovuvuz:
         EntryFacts& facts = *known;
         facts.seen = reads_;
         for (const auto& [id, offset] : facts.commentStarts) anchors.emplace_back(id, start + offset);
-        for (size_t k = 0; k < facts.changes.size(); ++k)
-            model.changes.push_back(
-                {{entry.stamp, int(k)}, start + facts.changes[k].location, &facts.changes[k]});
+        pushChanges(model, facts, entry.stamp, start, held);
         start += facts.length + 1;
     }
+    if (held) model.changes.push_back({held->key, held->location, held->model});
     starts.push_back(start);
     changedRegion(model, std::move(stamps), std::move(starts));
     factsByIndex_ = std::move(byIndex);
@@ -220,6 +276,37 @@ RailModel RailReader::read(const std::vector<StoryBridge::Entry>& body, rovuvuz:
         for (size_t i = 0; i < model.anchors.size(); ++i) (*model.comments)[i].anchor = model.anchors[i];
     }
     return model;
+}
+
+// A paragraph mark alone at the end of an entry waits for the next entry: when that one's
+// first change starts it and goes with the mark (Return, then typing), the two are one card.
+void RailReader::pushChanges(RailModel& model, EntryFacts& facts, uint64_t stamp, int start,
+                             std::optional<HeldMark>& held) {
+    for (size_t k = 0; k < facts.changes.size(); ++k) {
+        const ChangeCardModel& change = facts.changes[k];
+        const ChangeKey key{stamp, int(k), 0};
+        if (held) {
+            if (k == 0 && change.location == 0 && !change.row && !change.mark &&
+                goTogether(held->model->revision, change.revision)) {
+                joined_.push_back(withMark(change, held->model->revision, /*before=*/true));
+                model.changes.push_back({{stamp, int(k), held->stamp}, start, &joined_.back()});
+                held.reset();
+                continue;
+            }
+            model.changes.push_back({held->key, held->location, held->model});
+            held.reset();
+        }
+        if (change.mark && k + 1 == facts.changes.size()) {
+            held = HeldMark{&change, key, start + change.location, stamp};
+            continue;
+        }
+        model.changes.push_back({key, start + change.location, &change});
+    }
+    // An entry without changes ends the wait: its start is not the next one's.
+    if (held && held->stamp != stamp && facts.changes.empty()) {
+        model.changes.push_back({held->key, held->location, held->model});
+        held.reset();
+    }
 }
 
 // The entries that kept their stamps at the start and at the end of the text bound what

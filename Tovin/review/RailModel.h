@@ -1,7 +1,10 @@
 // What the comment rail shows, as values: one card per comment thread (its first comment,
 // the replies to that comment, whether the thread is resolved, and the body offset of its
 // start mark) and one per tracked insertion or deletion of the body (adjacent runs of one
-// revision joined) and per tracked table row, comment cards first. Read from the body
+// revision joined) and per run of tracked table rows, comment cards first. A tracked
+// paragraph mark belongs to the card of the text its author typed or deleted with it, right
+// before it in its paragraph or right after it at the start of the next one, and has a card
+// of its own only without such text; a card stands for all the revisions it shows. Read from the body
 // bridge's entries, which are exactly the blocks the body view shows, and from the comments
 // story. What stands inside a table (its cells' changes and comment marks, its tracked
 // rows) is anchored at the table's one object character.
@@ -13,6 +16,7 @@
 
 #include <QString>
 #include <QTextEdit>
+#include <deque>
 #include <limits>
 #include <map>
 #include <optional>
@@ -41,16 +45,26 @@ struct ChangeCardModel {
     rovuvuz::RevisionInfo revision;
     int location = 0;  // the change's range in body offsets; a table's character for one inside it
     int length = 0;
-    QString snippet;   // quoted, at most 120 units of the changed text
-    bool row = false;  // a table row inserted or deleted
+    QString snippet;   // quoted, at most 120 units of the changed text; ¶ where a mark goes with it
+    bool row = false;  // table rows inserted or deleted
+    bool mark = false;  // a paragraph mark alone
+    int rowCount = 0;   // how many rows a row card stands for
+    // The other revisions the card stands for: a paragraph mark typed with the text, the
+    // rows after the first.
+    std::vector<rovuvuz::RevisionID> also;
     bool operator==(const ChangeCardModel&) const = default;
+
+    // Every revision the card stands for, its own first.
+    std::vector<rovuvuz::RevisionID> revisions() const;
 };
 
-// Where a change card's content comes from: the body entry's stamp and the change's index
-// among that entry's changes. The same key means the same content.
+// Where a change card's content comes from: the body entry's stamp, the change's index
+// among that entry's changes, and the stamp of the entry before when the card also holds
+// that entry's paragraph mark (0 otherwise). The same key means the same content.
 struct ChangeKey {
     uint64_t stamp = 0;
     int index = 0;
+    uint64_t markFrom = 0;
     bool operator==(const ChangeKey&) const = default;
 };
 
@@ -99,6 +113,15 @@ class RailReader {
         uint64_t seen = 0;  // the read that last found it
     };
     static EntryFacts factsOf(const StoryBridge::Entry& entry);
+    // Pushes an entry's changes, a lone paragraph mark of the entry before (`heldMark`)
+    // joining its first change or standing before it.
+    struct HeldMark {
+        const ChangeCardModel* model = nullptr;
+        ChangeKey key;
+        int location = 0;
+        uint64_t stamp = 0;
+    };
+    void pushChanges(RailModel& model, EntryFacts& facts, uint64_t stamp, int start, std::optional<HeldMark>& held);
     static void addTable(const rovuvuz::TableSnapshot& table, int depth, EntryFacts& facts);
     void changedRegion(RailModel& model, std::vector<uint64_t> stamps, std::vector<int> starts);
 
@@ -108,6 +131,7 @@ class RailReader {
     std::vector<EntryFacts*> factsByIndex_;  // what was read of them (nodes of facts_)
     size_t lastChanges_ = 0;
     std::vector<int> starts_;  // their offsets, and the text's length + 1 at the end
+    std::deque<ChangeCardModel> joined_;  // the cards of this read that join a mark to the next entry
     // The thread cards, or nothing when not read yet; an unreadable comments story reads
     // as no threads.
     std::optional<std::vector<CommentCardModel>> threads_;

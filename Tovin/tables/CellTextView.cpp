@@ -1,5 +1,6 @@
 #include "Tovin/tables/CellTextView.h"
 
+#include <QKeyEvent>
 #include <QMenu>
 
 #include "Tovin/tables/TableView.h"
@@ -18,6 +19,18 @@ QMenu* CellTextView::contextMenu(const QPoint& at) {
     menu->insertActions(first, table_->menuItems(row_, column_, menu));
     menu->insertSeparator(first);
     return menu;
+}
+
+void CellTextView::keyPressEvent(QKeyEvent* event) {
+    const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+    if (!tab || !table_) return BandTextView::keyPressEvent(event);
+    if (event->modifiers() & Qt::ControlModifier) {
+        textCursor().insertText(QStringLiteral("\t"));
+        return event->accept();
+    }
+    const bool back = event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
+    event->accept();
+    table_->moveFrom(this, !back);
 }
 
 }  // namespace tovin

@@ -1,5 +1,6 @@
 // A table cell's text view: a band view that knows its table and place, and puts the
-// table's row and column commands at the top of its context menu.
+// table's row and column commands at the top of its context menu. Tab and Shift+Tab move
+// to the next and previous cell (Tab in the last cell adds a row); Ctrl+Tab types a tab.
 #pragma once
 
 #include <QPointer>
@@ -22,6 +23,11 @@ class CellTextView : public BandTextView {
     TableView* table() const { return table_; }
     int row() const { return row_; }
     int column() const { return column_; }
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    // Tab belongs to the cells, not to the focus chain.
+    bool focusNextPrevChild(bool) override { return false; }
 
   private:
     QPointer<TableView> table_;

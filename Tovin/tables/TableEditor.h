@@ -31,10 +31,12 @@ class TableEditor {
     // A bridge between a cell's view and the story, its tables made live at `depth`.
     virtual std::unique_ptr<StoryBridge> makeBridge(const rovuvuz::StoryID& story, QTextEdit* view,
                                                     qreal width, int depth) = 0;
-    // A row or column command: one undo step in the current edit mode, then every view
-    // reloads; a refusal is announced and leaves the document as it was.
-    virtual void tableEdit(const rovuvuz::TableEdit& edit, rovuvuz::BlockID table,
-                           const rovuvuz::StoryID& story) = 0;
+    // A row or column command from the cell at `row` and grid column `column`: one undo
+    // step in the current edit mode, then every view reloads and the caret goes into the
+    // cell the edit leaves the user at (TableMenu::caretAfter); a refusal is announced and
+    // leaves the document as it was.
+    virtual void tableEdit(const rovuvuz::TableEdit& edit, rovuvuz::BlockID table, const rovuvuz::StoryID& story,
+                           size_t row, size_t column) = 0;
     // A cell of a table of `story` was edited through its own bridge.
     virtual void cellEdited(rovuvuz::BlockID table, const rovuvuz::StoryID& story) = 0;
 

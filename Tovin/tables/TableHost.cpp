@@ -114,6 +114,22 @@ std::vector<TableView*> TableHost::views() {
     return out;
 }
 
+TableView* TableHost::find(rovuvuz::BlockID table, int depth) {
+    for (TableView* view : views()) {
+        if (!view->attachment()) continue;
+        if (view->attachment()->table().id == table) {
+            rectOf(view->attachment());  // lays the text out as far as the table
+            place();
+            return view;
+        }
+        if (depth >= TableAttachment::deepestNesting) continue;
+        for (const TableView::Cell& cell : view->cells())
+            if (cell.view)
+                if (TableView* inner = TableHost::of(cell.view)->find(table, depth + 1)) return inner;
+    }
+    return nullptr;
+}
+
 void TableHost::place() {
     scheduled_ = false;
     if (stale_) rescan();

@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+#include "RovuVuz/model/Identifiers.h"
+
 class QTextEdit;
 
 namespace tovin {
@@ -33,6 +35,9 @@ class TableHost : public QObject {
     void place();
     // The views of the tables in the text, in text order.
     std::vector<TableView*> views();
+    // The view of the table with this ID, in this text or inside the cells of its tables
+    // whose views are built, laid out and placed; null when there is none.
+    TableView* find(rovuvuz::BlockID table, int depth = 0);
     // The rectangle of a table's character in viewport coordinates; empty when the table is
     // not in the text.
     QRectF rectOf(const TableAttachment* table);

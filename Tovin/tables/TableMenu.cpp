@@ -18,12 +18,15 @@ QList<QAction*> items(const Payload& base, int row, int column, QObject* parent)
         {"Insert Column Left", TableEdit::InsertColumn{c}},
         {"Insert Column Right", TableEdit::InsertColumn{c + 1}},
         {"Delete Column", TableEdit::RemoveColumn{c}},
+        {"Delete Table", TableEdit::RemoveTable{}},
     };
     QList<QAction*> out;
     for (const auto& [title, edit] : commands) {
         auto* action = new QAction(QString::fromLatin1(title), parent);
         Payload payload = base;
         payload.edit = TableEdit{edit};
+        payload.row = r;
+        payload.column = c;
         // The edit reloads every view, the cell and its menu included: it waits until the
         // menu has closed.
         QObject::connect(action, &QAction::triggered, action, [payload] {
@@ -37,7 +40,13 @@ QList<QAction*> items(const Payload& base, int row, int column, QObject* parent)
 
 void run(const Payload& payload) {
     if (TableEditor* editor = payload.editor.get())
-        editor->tableEdit(payload.edit, payload.table, payload.story);
+        editor->tableEdit(payload.edit, payload.table, payload.story, payload.row, payload.column);
+}
+
+std::pair<size_t, size_t> caretAfter(const TableEdit& edit, size_t row, size_t column) {
+    if (const auto* insert = std::get_if<TableEdit::InsertRow>(&edit.value)) return {insert->at, column};
+    if (const auto* insert = std::get_if<TableEdit::InsertColumn>(&edit.value)) return {row, insert->at};
+    return {row, column};
 }
 
 }  // namespace tovin::TableMenu

@@ -4,7 +4,9 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextEdit>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -13,6 +15,7 @@
 #include "Tovin/tables/CellTextView.h"
 #include "Tovin/tables/TableAttachment.h"
 #include "Tovin/tables/TableEditor.h"
+#include "Tovin/tables/TableHost.h"
 #include "Tovin/tables/TableMenu.h"
 #include "Tovin/text/AttributedBuilder.h"
 #include "Tovin/text/StoryBridge.h"
@@ -300,6 +303,67 @@ std::optional<std::vector<BlockSnapshot>> TableView::freshBlocks(rovuvuz::BlockI
     return std::nullopt;
 }
 
+CellTextView* TableView::focusCell(size_t row, size_t column) {
+    if (!attachment_ || cells_.empty() || rowStarts_.size() < 2) return nullptr;
+    if (!laidOut()) layoutTable(attachment_->width() - TableAttachment::sideRoom);
+    row = std::min(row, rowStarts_.size() - 2);
+    if (rowStarts_[row] == rowStarts_[row + 1]) return nullptr;  // a row without cells
+    size_t chosen = rowStarts_[row + 1] - 1;
+    for (size_t i = rowStarts_[row]; i < rowStarts_[row + 1]; ++i) {
+        const TableGeometry::Place& place = cells_[i].place;
+        if (size_t(place.column) <= column && column < size_t(place.column + place.span)) chosen = i;
+    }
+    Cell& cell = cells_[chosen];
+    if (!cell.view) {
+        buildView(cell);
+        cellChanged();
+    }
+    cell.view->show();
+    cell.view->setFocus();
+    QTextCursor start = cell.view->textCursor();
+    start.movePosition(QTextCursor::Start);
+    cell.view->setTextCursor(start);
+    return cell.view;
+}
+
+namespace {
+
+// Whether blocks hold a paragraph, directly (nothing) or inside a table (that table's ID).
+std::optional<std::optional<rovuvuz::BlockID>> holder(const std::vector<BlockSnapshot>& blocks,
+                                                      rovuvuz::ParagraphID paragraph, int depth) {
+    for (const BlockSnapshot& block : blocks) {
+        if (const auto* p = std::get_if<rovuvuz::ParagraphSnapshot>(&block.value)) {
+            if (p->id == paragraph) return std::optional<rovuvuz::BlockID>();
+        } else if (const auto* table = std::get_if<rovuvuz::TableSnapshot>(&block.value)) {
+            if (depth >= TableAttachment::deepestNesting) continue;
+            for (const auto& row : table->rows)
+                for (const rovuvuz::CellSnapshot& cell : row)
+                    if (holder(cell.blocks, paragraph, depth + 1)) return std::optional(table->id);
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+CellTextView* TableView::viewHolding(rovuvuz::ParagraphID paragraph, int depth) {
+    if (!attachment_) return nullptr;
+    for (Cell& cell : cells_) {
+        if (cell.place.continues) continue;
+        const auto found = holder(snapshotOf(cell).blocks, paragraph, depth);
+        if (!found) continue;
+        if (!laidOut()) layoutTable(attachment_->width() - TableAttachment::sideRoom);
+        if (!cell.view) {
+            buildView(cell);
+            cellChanged();
+        }
+        if (!*found) return cell.view;
+        TableView* inner = TableHost::of(cell.view)->find(**found);
+        return inner ? inner->viewHolding(paragraph, depth + 1) : nullptr;
+    }
+    return nullptr;
+}
+
 QList<QAction*> TableView::menuItems(int row, int column, QObject* parent) const {
     if (!attachment_) return {};
     const TableContext& context = attachment_->context();
@@ -307,6 +371,60 @@ QList<QAction*> TableView::menuItems(int row, int column, QObject* parent) const
         TableMenu::Payload{context.editor, rovuvuz::TableEdit{rovuvuz::TableEdit::InsertRow{0}},
                            attachment_->table().id, context.builder.story},
         row, column, parent);
+}
+
+// ---- Moving between cells ----
+
+namespace {
+
+// The first cell of a table's last row, in the table's view as `host` now shows it.
+void enterLastRow(QTextEdit* host, rovuvuz::BlockID table) {
+    for (TableView* view : TableHost::of(host)->views()) {
+        const TableAttachment* attachment = view ? view->attachment() : nullptr;
+        if (!attachment || attachment->table().id != table) continue;
+        const auto& cells = view->cells();
+        const int lastRow = int(attachment->table().rows.size()) - 1;
+        for (size_t i = 0; i < cells.size(); ++i)
+            if (cells[i].place.row == lastRow && !cells[i].place.continues) return view->focusCell(i);
+    }
+}
+
+}  // namespace
+
+void TableView::moveFrom(const CellTextView* from, bool forward) {
+    if (!attachment_) return;
+    const auto at =
+        std::find_if(cells_.begin(), cells_.end(), [from](const Cell& c) { return c.view.data() == from; });
+    if (at == cells_.end()) return;
+    const std::ptrdiff_t step = forward ? 1 : -1;
+    for (std::ptrdiff_t i = (at - cells_.begin()) + step; i >= 0 && i < std::ptrdiff_t(cells_.size());
+         i += step)
+        if (!cells_[size_t(i)].place.continues) return focusCell(size_t(i));
+    if (!forward) return;
+    // Tab in the last cell: a new last row, then its first cell. The edit rebuilds every
+    // view, this one included, so what is needed afterwards is taken first.
+    const TableContext& context = attachment_->context();
+    TableEditor* editor = context.editor.get();
+    if (!editor) return;
+    const rovuvuz::BlockID table = attachment_->table().id;
+    const rovuvuz::StoryID story = context.builder.story;
+    const QPointer<QTextEdit> host = context.host;
+    const size_t rows = attachment_->table().rows.size();
+    editor->tableEdit(rovuvuz::TableEdit{rovuvuz::TableEdit::InsertRow{rows}}, table, story);
+    if (host) enterLastRow(host, table);
+}
+
+void TableView::focusCell(size_t index) {
+    if (index >= cells_.size() || !attachment_) return;
+    Cell& cell = cells_[index];
+    if (!laidOut() && attachment_->context().host) layoutTable(attachment_->width());
+    if (!cell.view && size_t(cell.place.row) + 1 < rowTops_.size())
+        ensureViews(QRectF(0, rowTops_[size_t(cell.place.row)], width(), 1));
+    if (!cell.view) return;
+    cell.view->setFocus(Qt::TabFocusReason);
+    QTextCursor all = cell.view->textCursor();
+    all.select(QTextCursor::Document);
+    cell.view->setTextCursor(all);
 }
 
 // ---- Drawing ----

@@ -70,8 +70,28 @@ class TableView : public QWidget {
     void ensureViews(const QRectF& area);
     void showVisibleCells();
 
+    // The table this view shows, and its attachment (null once detached).
+    const TableAttachment* attachment() const { return attachment_; }
+    // Puts the caret at the start of the cell standing at a row and grid column (the row's
+    // last cell when the row is shorter; the last row when the table is), building its view
+    // and laying the table out if need be. Null when the table has no rows.
+    CellTextView* focusCell(size_t row, size_t column);
+
+    // The view of the cell holding a paragraph, in this table or in one nested in its cells,
+    // its view built (and the nested table's) if need be; null when no cell holds it.
+    CellTextView* viewHolding(rovuvuz::ParagraphID paragraph, int depth = 0);
+
     // The row and column commands for a cell (its row and first grid column).
     QList<QAction*> menuItems(int row, int column, QObject* parent) const;
+
+    // Tab and Shift+Tab in a cell: the next or previous cell gets the focus with its text
+    // selected. Tab in the last cell adds a row (tracked when the editor tracks) and moves
+    // into its first cell, in the table view the reload makes.
+    void moveFrom(const CellTextView* cell, bool forward);
+    // Gives the cell at `index` (of cells()) a view, the focus and a selection of its text.
+    void focusCell(size_t index);
+    // The attachment showing this view; none once it is going away.
+    const TableAttachment* attachment() const { return attachment_; }
 
     // A cell's text changed: the table lays out again, and the host measures the table's
     // line again only when the table's size changed.

@@ -79,8 +79,10 @@ class PreviewAttachment : public TextLabelAttachment {
 // A footnote or endnote number, raised like a superscript.
 class NoteRefAttachment : public TextLabelAttachment {
   public:
-    // `font` is the surrounding text's; without one the size is 11.
-    NoteRefAttachment(qint64 number, const std::optional<QFont>& font);
+    // `label` is the number a reader sees (by the references' order); `font` is the
+    // surrounding text's; without one the size is 11.
+    // `number` is the note's id, which the page layout finds its note by.
+    NoteRefAttachment(qint64 number, const QString& label, const std::optional<QFont>& font);
     void draw(QPainter& painter, const QRectF& box) const override;
     qint64 number() const { return number_; }
 

@@ -60,7 +60,8 @@ RunFormat unscripted(RunFormat format) {
     return format;
 }
 
-// Qt draws one line under text: a double underline is shown single, a thick one solid.
+// Qt draws one line under text in these styles; a thick one is drawn solid, and a double
+// one gets its second line from the views.
 QTextCharFormat::UnderlineStyle underlineStyle(rovuvuz::UnderlineStyle style) {
     switch (style) {
         case rovuvuz::UnderlineStyle::dotted:
@@ -88,6 +89,10 @@ AttributedBuilder::AttributedBuilder(rovuvuz::DocxDocument* document_, rovuvuz::
       story(std::move(story_)),
       columnWidth(columnWidth_),
       caches_(std::make_shared<Caches>()) {}
+
+qreal AttributedBuilder::scale() const {
+    return displayScale * zoom;
+}
 
 AttachmentRef AttributedBuilder::table(const rovuvuz::TableSnapshot& table) const {
     if (makeTable) return makeTable(table);
@@ -127,11 +132,11 @@ QTextCharFormat AttributedBuilder::attributes(const RunFormat& f,
     auto cached = caches_->formats.find(f);
     if (cached == caches_->formats.end()) {
         const double size = f.size.value_or(defaultFontSize);
-        double shown = size * displayScale;
+        double shown = size * scale();
         double rise = 0;
         if (f.verticalAlign != rovuvuz::VerticalAlign::baseline) {
             shown *= scriptScale;
-            rise = size * displayScale *
+            rise = size * scale() *
                    (f.verticalAlign == rovuvuz::VerticalAlign::superscript ? superscriptRise : subscriptRise);
         }
         const std::string& family = f.font ? *f.font : std::string(defaultFamily);
@@ -139,6 +144,9 @@ QTextCharFormat AttributedBuilder::attributes(const RunFormat& f,
         setDisplaySize(font, shown);
         font.setWeight(f.bold ? QFont::Bold : QFont::Normal);
         font.setItalic(f.italic);
+        // w:caps shows lower case as capitals; w:smallCaps as capitals of the lower case's
+        // height.
+        font.setCapitalization(f.caps ? QFont::AllUppercase : f.smallCaps ? QFont::SmallCaps : QFont::MixedCase);
         // w:kern turns on pair kerning from a size up; below it, and without it, text is
         // set without kerning.
         font.setKerning(f.kernFrom && size >= *f.kernFrom);
@@ -149,10 +157,10 @@ QTextCharFormat AttributedBuilder::attributes(const RunFormat& f,
         if (rise != 0) format.setBaselineOffset(rise / QFontMetricsF(font).height() * 100);
         if (f.color)
             if (const auto colour = wordColor(*f.color)) format.setForeground(*colour);
-        if (f.smallCaps) font.setCapitalization(QFont::SmallCaps);
-        if (f.caps) font.setCapitalization(QFont::AllUppercase);
-        if (f.smallCaps || f.caps) format.setFont(font, QTextCharFormat::FontPropertiesAll);
         if (f.underline) format.setUnderlineStyle(underlineStyle(f.underlineStyle));
+        // Qt draws one line; the views draw the second (DoubleUnderline.h).
+        if (f.underline && f.underlineStyle == rovuvuz::UnderlineStyle::doubleLine)
+            format.setProperty(TextProperty::doubleUnderline, true);
         if (f.strike || f.doubleStrike) format.setFontStrikeOut(true);
         if (f.highlight)
             if (const auto colour = wordHighlight(*f.highlight)) format.setBackground(*colour);
@@ -200,16 +208,16 @@ QTextBlockFormat AttributedBuilder::paragraphStyle(const ParagraphFormat& f,
             block.setAlignment(Qt::AlignJustify);
             break;
     }
-    block.setLeftMargin(f.indentLeft * displayScale);
+    block.setLeftMargin(f.indentLeft * scale());
     // A list paragraph's hanging space holds its label, drawn beside the text: the first
     // line starts at the left indent like the others.
     const bool labelHangs = label && f.firstLine < 0;
-    block.setTextIndent(labelHangs ? 0 : f.firstLine * displayScale);
-    block.setRightMargin(f.indentRight * displayScale);
-    block.setTopMargin(f.spaceBefore * displayScale);
-    block.setBottomMargin(f.spaceAfter * displayScale);
+    block.setTextIndent(labelHangs ? 0 : f.firstLine * scale());
+    block.setRightMargin(f.indentRight * scale());
+    block.setTopMargin(f.spaceBefore * scale());
+    block.setBottomMargin(f.spaceAfter * scale());
     if (f.lineExact)
-        block.setLineHeight(*f.lineExact * displayScale, QTextBlockFormat::FixedHeight);
+        block.setLineHeight(*f.lineExact * scale(), QTextBlockFormat::FixedHeight);
     else if (f.lineMultiple)
         block.setLineHeight(std::max(*f.lineMultiple, smallestLineMultiple) * 100,
                             QTextBlockFormat::ProportionalHeight);
@@ -229,6 +237,13 @@ SeparatorFormat AttributedBuilder::separatorAttributes(const ParagraphSnapshot& 
     separator.block.setLayoutDirection(directionOf(p.text));
     if (p.listLabel)
         separator.character.setProperty(TextProperty::listLabel, QString::fromStdString(*p.listLabel));
+    // The paragraph's own changes, drawn beside it (RevisionMarks): its mark's, shown as a
+    // pilcrow, and a format change of it or of its text, shown as a bar in the margin.
+    if (p.markRevision) setRevisionProperty(separator.block, TextProperty::markRevision, *p.markRevision);
+    if (p.formatRevision) setRevisionProperty(separator.block, TextProperty::formatRevision, *p.formatRevision);
+    if (p.formatRevision ||
+        std::any_of(p.spans.begin(), p.spans.end(), [](const Span& span) { return span.formatRevision; }))
+        separator.block.setProperty(TextProperty::changeBar, true);
     return separator;
 }
 
@@ -254,10 +269,10 @@ AttachmentRef AttributedBuilder::image(const Span& span, const ParagraphFormat& 
         span.content.image ? decodedImage(*span.content.image) : std::nullopt;
     if (!picture) return std::make_shared<ChipAttachment>(QStringLiteral("Picture"), 0);
     const QSizeF own = pointSize(*picture);
-    qreal width = sane(span.content.width.value_or(own.width()) * displayScale);
-    qreal height = sane(span.content.height.value_or(own.height()) * displayScale);
+    qreal width = sane(span.content.width.value_or(own.width()) * scale());
+    qreal height = sane(span.content.height.value_or(own.height()) * scale());
     const qreal available =
-        std::max<qreal>(columnWidth - (format.indentLeft + format.indentRight) * displayScale, 1);
+        std::max<qreal>(columnWidth - (format.indentLeft + format.indentRight) * scale(), 1);
     if (width > 0 && width > available) {
         height = height * available / width;
         width = available;
@@ -271,7 +286,12 @@ AttachmentRef AttributedBuilder::attachment(const Span& span, const ParagraphFor
         case Span::Content::Type::image:
             return image(span, format);
         case Span::Content::Type::noteRef:
-            return std::make_shared<NoteRefAttachment>(span.content.noteID, attrs.font());
+            // The number by the references' order; the note's id where the story's
+            // snapshot numbers no notes.
+            return std::make_shared<NoteRefAttachment>(
+                span.content.noteID, span.content.noteLabel.empty() ? QString::number(span.content.noteID)
+                                               : QString::fromStdString(span.content.noteLabel),
+                attrs.font());
         case Span::Content::Type::opaque:
             return OpaqueAttachment::make(span.content.name, span.content.preview, attrs.font());
         case Span::Content::Type::pageBreak:

@@ -61,6 +61,8 @@ class AttributedBuilder {
     rovuvuz::DocxDocument* document = nullptr;
     rovuvuz::StoryID story;
     qreal columnWidth = 0;
+    // The window's zoom level, on top of the display scale (1 is actual size).
+    qreal zoom = 1;
     // Colours that follow light and dark are resolved against this palette, or without one
     // against the application's at the time of building.
     std::optional<QPalette> palette;
@@ -93,6 +95,7 @@ class AttributedBuilder {
     static std::optional<QColor> wordHighlight(std::string_view name);
 
   private:
+    qreal scale() const;
     AttachmentRef image(const rovuvuz::Span& span, const rovuvuz::ParagraphFormat& format) const;
     AttachmentRef attachment(const rovuvuz::Span& span, const rovuvuz::ParagraphFormat& format,
                              const QTextCharFormat& attributes) const;

@@ -2,8 +2,13 @@
 
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QPointer>
 #include <cmath>
+
+#include "Tovin/text/ParagraphGaps.h"
+#include "Tovin/text/RevisionMarks.h"
 
 namespace tovin {
 
@@ -28,6 +33,32 @@ void BandTextView::contextMenuEvent(QContextMenuEvent* event) {
     const QPointer<QMenu> menu = contextMenu(event->pos());
     menu->exec(event->globalPos());
     delete menu.data();
+}
+
+void BandTextView::paintEvent(QPaintEvent* event) {
+    QTextEdit::paintEvent(event);
+    QPainter painter(viewport());
+    RevisionMarks::draw(painter, *document(), event->rect(), palette(), 1);
+}
+
+void BandTextView::mousePressEvent(QMouseEvent* event) {
+    const auto moved = ParagraphGaps::moved(*this, *event);
+    QTextEdit::mousePressEvent(moved ? moved.get() : event);
+}
+
+void BandTextView::mouseMoveEvent(QMouseEvent* event) {
+    const auto moved = ParagraphGaps::moved(*this, *event);
+    QTextEdit::mouseMoveEvent(moved ? moved.get() : event);
+}
+
+void BandTextView::mouseReleaseEvent(QMouseEvent* event) {
+    const auto moved = ParagraphGaps::moved(*this, *event);
+    QTextEdit::mouseReleaseEvent(moved ? moved.get() : event);
+}
+
+void BandTextView::mouseDoubleClickEvent(QMouseEvent* event) {
+    const auto moved = ParagraphGaps::moved(*this, *event);
+    QTextEdit::mouseDoubleClickEvent(moved ? moved.get() : event);
 }
 
 }  // namespace tovin

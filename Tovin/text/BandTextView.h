@@ -24,6 +24,13 @@ class BandTextView : public QTextEdit {
 
   protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // Tracked paragraph marks and format changes (RevisionMarks), the bars at the left edge.
+    void paintEvent(QPaintEvent* event) override;
+    // A click in the space under a paragraph goes to that paragraph's end (ParagraphGaps).
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 
 }  // namespace tovin

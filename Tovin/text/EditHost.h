@@ -18,6 +18,8 @@ class EditHost {
     // False while edits must not reach the document (a read-only document, page view):
     // the view then shows the model again.
     virtual bool mayEdit() const = 0;
+    // Why the text may not be edited now, for the refusal mayEdit() leads to.
+    virtual QString whyNotEditable() const { return {}; }
     virtual void willEdit(StoryBridge& bridge) = 0;
     virtual void didEdit(StoryBridge& bridge) = 0;
     // The bridge refused an edit, or the engine did; the reason may be empty.

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -170,7 +171,6 @@ void StoryBridge::contentsChanged(int position, int removed, int added) {
 void StoryBridge::record(int location, int length, int delta) {
     int s = location;
     int e = std::max(location + length - delta, location);
-    int total = delta;
     if (pending_) {
         const Pending& p = *pending_;
         const int currentEnd = p.oldEnd + p.delta;
@@ -178,12 +178,15 @@ void StoryBridge::record(int location, int length, int delta) {
         s = std::min(p.oldStart, s);
         if (e > p.oldStart) e = e >= currentEnd ? e - p.delta : std::min(e, p.oldEnd);
         e = std::max(p.oldEnd, e);
-        total += p.delta;
     }
     const std::vector<int> at = starts();
     const int first = entryIndex(s, at);
     const int last = entryIndex(e, at);
-    pending_ = Pending{first, last, at[first], at[last] + lengthOf(entries_[last]), total};
+    // The change in length is what the view's text has gained on the entries', not the sum of
+    // the reports: a format change of the whole text (the column's frame, moved by a relayout
+    // while a keystroke waits) reports a span that repeats the keystroke's own.
+    const int entriesLength = at.back() + lengthOf(entries_.back());
+    pending_ = Pending{first, last, at[first], at[last] + lengthOf(entries_[last]), storageLength() - entriesLength};
 }
 
 void StoryBridge::scheduleFlush() {
@@ -200,11 +203,11 @@ void StoryBridge::flush() {
     if (!view_ || hasMarkedText() || !pending_) return;
     if (!host_ || host_->mayEdit()) {
         apply();
-    } else {
-        // The text goes back to the model's, and the host says why.
-        reloadFromModel();
-        host_->refused(QString());
+        return;
     }
+    pending_.reset();
+    refuse(host_->whyNotEditable());
+    reloadFromModel();
 }
 
 bool StoryBridge::eventFilter(QObject* watched, QEvent* event) {
@@ -215,11 +218,30 @@ bool StoryBridge::eventFilter(QObject* watched, QEvent* event) {
             // The previous input's edit reaches the engine before this one starts.
             if (pending_) flush();
             noteSelection();
+            if (event->type() == QEvent::KeyPress && splitsParagraph(*static_cast<QKeyEvent*>(event))) return true;
             break;
         default:
             break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+// Return starts a new paragraph, always. Qt's text view does not when the caret stands in an
+// empty paragraph with a format of its own: it gives the paragraph the default format
+// instead (ending a list the way some editors do), and every paragraph shown here has the
+// format of its document.
+bool StoryBridge::splitsParagraph(const QKeyEvent& key) {
+    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+    if ((key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter) || modifiers != Qt::NoModifier) return false;
+    if (!view_ || view_->isReadOnly()) return false;
+    QTextCursor cursor = view_->textCursor();
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    cursor.insertBlock();
+    cursor.endEditBlock();
+    view_->setTextCursor(cursor);
+    view_->ensureCursorVisible();
+    return true;
 }
 
 void StoryBridge::noteSelection() {
@@ -251,23 +273,7 @@ void StoryBridge::apply() {
     const QString old = joined(entries_, p.first, p.last + 1);
     if (now == old) return;
 
-    qsizetype prefix = 0;
-    const qsizetype shorter = std::min(now.size(), old.size());
-    while (prefix < shorter && now[prefix] == old[prefix]) ++prefix;
-    qsizetype suffix = commonSuffix(now, old, shorter - prefix);
-    // Text typed at a caret goes where the caret stood, even when it repeats the character
-    // after it: typing a space before a space inserts the first one, which matters when
-    // the insertion is tracked.
-    if (selectionBeforeChange && selectionBeforeChange->length == 0 && now.size() > old.size()) {
-        const qsizetype at = selectionBeforeChange->location - p.oldStart;
-        if (at >= 0 && at < prefix) {
-            const qsizetype tail = commonSuffix(now, old, old.size() - at);
-            if (at + tail == old.size()) {
-                prefix = at;
-                suffix = tail;
-            }
-        }
-    }
+    auto [prefix, suffix] = changedSpan(now, old, p.oldStart);
     // Never cut a surrogate pair: the replacement covers the whole character.
     if (prefix >= 1 && prefix < old.size() && isLowSurrogate(old[prefix])) --prefix;
     if (suffix > 0 && isLowSurrogate(old[old.size() - suffix])) --suffix;
@@ -277,9 +283,7 @@ void StoryBridge::apply() {
     const auto [b, offsetB] = locate(int(old.size() - suffix), p.first);
     for (int i = a; i <= b; ++i) {
         if (!paragraphOf(entries_[i])) {
-            // Tables and opaque blocks are edited elsewhere, never through this text.
-            refuse();
-            putBack(p.first, p.last, currentEnd);
+            applyAcross(p, a, offsetA, b, offsetB, inserted, old.size() - suffix);
             return;
         }
     }
@@ -336,9 +340,10 @@ void StoryBridge::apply() {
             else
                 at = shown.size() - suffix;
         } else {
-            // Just after the inserted text, wherever the engine put it beside deleted text.
-            const qsizetype limit = std::max<qsizetype>(std::min(shown.size(), old.size()) - prefix, 0);
-            at = shown.size() - commonSuffix(shown, old, limit);
+            // Just after the inserted text: the engine puts it after the text it marks
+            // deleted, right before what the edit left alone. (Measured by the text alone,
+            // a typed space before a space would put the caret before the typed one.)
+            at = shown.size() - suffix;
         }
         caret = int(std::clamp<qsizetype>(at, 0, shown.size())) + p.oldStart;
     }
@@ -355,6 +360,91 @@ void StoryBridge::apply() {
     const size_t count = size_t(p.last - p.first + 1);
     replaceRegion(p.first, p.last, std::move(merged), currentEnd, caret);
     if (!labelsKept) relabelIfListed(p.first, count, fresh);
+    finishEdit();
+}
+
+// The text alone cannot say where an edit was made when it repeats itself: deleting
+// "some " from "some superscript" leaves the same text as deleting "ome s". The selection
+// before the change and the caret after it can: the selection was replaced (typing, Paste,
+// Cut, Delete over it), or a caret's Backspace or Delete removed the characters now
+// following the caret. Whichever of these the text agrees with is the edit; otherwise the
+// common prefix and suffix of the two texts are kept.
+std::pair<qsizetype, qsizetype> StoryBridge::changedSpan(const QString& now, const QString& old,
+                                                         int regionStart) const {
+    const qsizetype grown = now.size() - old.size();
+    // Whether replacing old[from, to) gives `now`.
+    auto agrees = [&](qsizetype from, qsizetype to) {
+        return from >= 0 && from <= to && to <= old.size() && to - from + grown >= 0 &&
+               QStringView(now).left(from) == QStringView(old).left(from) &&
+               QStringView(now).right(old.size() - to) == QStringView(old).right(old.size() - to);
+    };
+    if (selectionBeforeChange) {
+        const qsizetype from = selectionBeforeChange->location - regionStart;
+        const qsizetype to = from + selectionBeforeChange->length;
+        if ((to > from || grown > 0) && agrees(from, to)) return {from, old.size() - to};
+        if (to == from && grown < 0 && view_) {
+            const qsizetype caret = view_->textCursor().position() - regionStart;
+            if (agrees(caret, caret - grown)) return {caret, old.size() - caret + grown};
+        }
+    }
+    qsizetype prefix = 0;
+    const qsizetype shorter = std::min(now.size(), old.size());
+    while (prefix < shorter && now[prefix] == old[prefix]) ++prefix;
+    return {prefix, commonSuffix(now, old, shorter - prefix)};
+}
+
+// An edit whose range holds tables: the tables inside it go with its text (tracked, their
+// rows are marked deleted); a range that starts or ends at a table's edge leaves that table.
+// An opaque block (a content control, an equation) is never edited through this text. The
+// view's own edit of a table character cannot show that, so the story is shown again.
+void StoryBridge::applyAcross(const Pending& p, int a, int offsetA, int b, int offsetB,
+                              const std::u16string& inserted, qsizetype replacedEnd) {
+    auto end = [&](int index, int offset) -> std::optional<rovuvuz::SpanEnd> {
+        const BlockSnapshot& block = entries_[size_t(index)].block;
+        if (const auto* paragraph = std::get_if<ParagraphSnapshot>(&block.value))
+            return rovuvuz::ParagraphPos{paragraph->id, size_t(offset)};
+        if (const auto* table = std::get_if<rovuvuz::TableSnapshot>(&block.value))
+            return rovuvuz::TableEdge{table->id, offset > 0};
+        return std::nullopt;
+    };
+    const auto from = end(a, offsetA);
+    const auto to = end(b, offsetB);
+    bool opaque = !from || !to;
+    for (int i = a; i <= b; ++i)
+        opaque = opaque || std::holds_alternative<rovuvuz::OpaqueBlock>(entries_[size_t(i)].block.value);
+    if (opaque) {
+        refuse();
+        putBack(p.first, p.last, p.oldEnd + p.delta);
+        return;
+    }
+    // What follows the range is the same text afterwards: the caret goes before it.
+    const int following = int(storageLength()) - (p.oldStart + int(replacedEnd) + p.delta);
+    if (host_) host_->willEdit(*this);
+    const rovuvuz::EditMode editMode = host_ ? host_->editMode() : rovuvuz::EditMode::direct();
+    std::optional<rovuvuz::SpanningEdit::TextEnd> typedEnd;
+    try {
+        typedEnd = doc_->replaceAcross(*from, *to, story_, inserted, editMode);
+    } catch (const std::exception& error) {
+        refuse(QString::fromUtf8(error.what()));
+        reloadFromModel();
+        return;
+    }
+    reloadStory(0);
+    const int length = storageLength();
+    int caret = std::clamp(length - following, 0, length);
+    // Typed text goes where the engine put it, which may be past a table deleted before.
+    if (typedEnd) {
+        int start = 0;
+        for (const Entry& entry : entries_) {
+            const ParagraphSnapshot* paragraph = paragraphOf(entry);
+            if (paragraph && paragraph->id == typedEnd->paragraph)
+                caret = std::clamp(start + int(paragraph->text.size()) - int(typedEnd->following), start,
+                                   start + int(paragraph->text.size()));
+            start += lengthOf(entry) + 1;
+        }
+    }
+    select(caret, caret);
+    updateTypingAttributes();
     finishEdit();
 }
 

@@ -26,6 +26,7 @@
 #include "Tovin/text/AttributedBuilder.h"
 #include "Tovin/text/EditHost.h"
 
+class QKeyEvent;
 class QTextEdit;
 class QTextDocument;
 
@@ -132,12 +133,18 @@ class StoryBridge : public QObject {
 
   private:
     void contentsChanged(int position, int removed, int added);
+    bool splitsParagraph(const QKeyEvent& key);
     void refuse(const QString& reason = {});
+    void applyAcross(const Pending& pending, int a, int offsetA, int b, int offsetB, const std::u16string& inserted,
+                     qsizetype replacedEnd);
     void finishEdit();
     void record(int location, int length, int delta);
     void scheduleFlush();
     void apply();
     std::pair<int, int> locate(int offset, int from) const;
+    // Where `old` (the region's entries, starting at view offset `regionStart`) was edited
+    // into `now`: the lengths of the prefix and suffix the edit left alone.
+    std::pair<qsizetype, qsizetype> changedSpan(const QString& now, const QString& old, int regionStart) const;
     // `knownStart`, when given, is entry `first`'s view offset (saves counting it).
     void replaceRegion(int first, int last, std::vector<Entry> replacement, int currentEnd,
                        std::optional<int> caret, std::optional<int> knownStart = std::nullopt);

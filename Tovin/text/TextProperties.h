@@ -18,7 +18,9 @@ Q_DECLARE_METATYPE(rovuvuz::RevisionInfo)
 namespace tovin {
 
 // Keys UserProperty + 1 … + 31 are the editor's; new keys are added here so they never
-// collide. The names in quotes are how the rest of the editor refers to them.
+// collide. The names in quotes are how the rest of the editor refers to them. A paragraph's
+// block format carries its mark's change under markRevision and its w:pPrChange under
+// formatRevision.
 namespace TextProperty {
 enum : int {
     revision =
@@ -31,6 +33,8 @@ enum : int {
     formatRevisionHash,
     markRevisionHash,
     attachmentHash,  // an int beside the attachment, for the same reason
+    doubleUnderline,  // "TovinDoubleUnderline": bool, a run underlined twice (w:u w:val="double")
+    changeBar,        // bool, on a block: the paragraph or some of its text has a tracked format change
     firstFreeKey,  // the next key another part of the editor may take
 };
 }  // namespace TextProperty

@@ -41,7 +41,7 @@ TEST_F(AppDelegateTest, SettingsCloseWithEscapeAndWithTheCloseButton) {
     EXPECT_EQ(delegate().settingsWindow(), window);  // kept for the next time
 }
 
-TEST_F(AppDelegateTest, TovinHelpShowsTheReadme) {
+TEST_F(AppDelegateTest, TovinHelpShowsTheGuide) {
     MainMenu& menu = MainMenu::build();
     menu.validate();
     QAction* help = menu.action(Command::showHelp);
@@ -54,7 +54,10 @@ TEST_F(AppDelegateTest, TovinHelpShowsTheReadme) {
     }
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->windowTitle(), "Tovin Help");
-    EXPECT_TRUE(page->toPlainText().contains("tovin-cli"));
+    // The user's guide with the keys, not the developers' README.
+    EXPECT_TRUE(page->toPlainText().contains("Insert Footnote"));
+    EXPECT_TRUE(page->toPlainText().contains("Keyboard shortcuts"));
+    EXPECT_FALSE(page->toPlainText().contains("tovin-cli"));
     page->close();
 }
 

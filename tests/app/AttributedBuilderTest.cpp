@@ -367,6 +367,12 @@ TEST(AttributedBuilderAttachments, NoteNumbersAreRaisedAndCarryNoUnderline) {
     ASSERT_TRUE(number);
     EXPECT_EQ(number->text(), "3");
     EXPECT_DOUBLE_EQ(number->baseline(), 15 * 0.4);
+    // The number a reader sees follows the references' order, not the note's id.
+    note.noteLabel = "1";
+    const StyledText numbered = plainBuilder().paragraph(objectParagraph(note, underlined));
+    const auto* first = dynamic_cast<const NoteRefAttachment*>(onlyAttachment(numbered).get());
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->text(), "1");
     EXPECT_FALSE(styled.runs[0].format.fontUnderline());
     EXPECT_EQ(styled.runs[0].format.objectType(), attachmentObjectType);
 }

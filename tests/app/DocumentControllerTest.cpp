@@ -167,6 +167,28 @@ TEST_F(DocumentControllerTest, FilesThatAreNotWordDocumentsFailWithTheTwoTextsAn
     EXPECT_TRUE(presenter().alerts[0].informativeText.contains("no such file", Qt::CaseInsensitive));
 }
 
+// A valid package whose main part is cut in half would show as an empty document, ready to
+// be saved over the file: it fails to open like any damaged file, with the engine's reason.
+TEST_F(DocumentControllerTest, AMainPartCutInHalfFailsToOpenWithTheEnginesReason) {
+    std::string body;
+    for (int i = 0; i < 40; ++i) body += "<w:p><w:r><w:t>Paragraph " + std::to_string(i) + "</w:t></w:r></w:p>";
+    auto parts = rovuvuz::testing::minimalDocument(body);
+    for (auto& [name, xml] : parts)
+        if (name == "word/document.xml") xml.resize(xml.size() / 2);
+    const QString path = writeScratch("halved.docx", *rovuvuz::testing::makePackage(parts));
+    EXPECT_EQ(documents().openDocument(path), nullptr);
+    ASSERT_EQ(presenter().alerts.size(), 1u);
+    const Alert& alert = presenter().alerts[0];
+    EXPECT_EQ(alert.text, QString::fromUtf8("Tovin can\u2019t open this file."));
+    EXPECT_EQ(alert.informativeText, "It is not a Word document, or it is damaged.");
+    EXPECT_TRUE(alert.detailedText.startsWith(QString::fromUtf8("\u201chalved.docx\u201d: XML ")))
+        << alert.detailedText.toStdString();
+    EXPECT_TRUE(documents().documents().isEmpty());
+    EXPECT_TRUE(TabbedWindow::all().isEmpty());
+    EXPECT_FALSE(RecentDocuments::list().contains(path));
+    EXPECT_TRUE(RecentDocuments::list().isEmpty());
+}
+
 TEST_F(DocumentControllerTest, DocumentsOpenAsTabsAndAnOpenFileIsOnlyBroughtForward) {
     const QString first = writeScratch("first.docx", documentWithParagraphs({"One"}));
     const QString second = writeScratch("second.docx", documentWithParagraphs({"Two"}));

@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "AppTestSupport.h"
+#include "Tovin/HelpWindow.h"
 #include "Tovin/commands/MainMenu.h"
 #include "Tovin/document/DocumentController.h"
 #include "Tovin/document/TovinDocument.h"
@@ -98,6 +99,23 @@ TEST_F(MainMenuTest, WellKnownItemsKeepTheirTitlesAndKeys) {
     }
     EXPECT_EQ(MainMenu::build().action(Command::redo)->shortcuts(),
               (QList<QKeySequence>{QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
+}
+
+// Help shows the user's guide, not the developers' README, and lists every key of the
+// command table as the menus show it.
+TEST_F(MainMenuTest, HelpIsTheGuideWithTheTablesKeys) {
+    const QString page = HelpWindow::pageText();
+    EXPECT_TRUE(page.startsWith("# Tovin Help")) << page.left(80).toStdString();
+    EXPECT_FALSE(page.contains("tovin-cli"));
+    EXPECT_TRUE(page.contains("Insert Footnote"));
+    int keys = 0;
+    for (const CommandRow& row : MainMenu::build().rows()) {
+        if (row.key.isEmpty()) continue;
+        ++keys;
+        EXPECT_TRUE(page.contains("| " + row.title + " |")) << row.title.toStdString();
+    }
+    EXPECT_GT(keys, 30);
+    EXPECT_TRUE(page.contains(QKeySequence("Ctrl+Shift+E").toString(QKeySequence::NativeText)));
 }
 
 // Every command has exactly one row, and no key is given to two items: a shortcut that two

@@ -206,8 +206,24 @@ TEST_F(StoryBridgeTest, AnEmojiReplacedByOneSharingItsHighSurrogateIsReplacedWho
               std::string::npos);
 }
 
-TEST_F(StoryBridgeTest, AnEditReachingIntoATableBeepsAndIsPutBack) {
+TEST_F(StoryBridgeTest, AnEditAcrossATableTakesTheTableWithItsText) {
     open(paragraphs({"before"}) + table + paragraphs({"after"}));
+    ASSERT_EQ(bridge->viewText(), QString("before\n") + QChar(0xFFFC) + "\nafter");
+    place(3, 11);
+    key(Qt::Key_Delete);
+    EXPECT_EQ(beeps, 0);
+    EXPECT_EQ(engineCalls, 1);
+    EXPECT_EQ(engineText(), "befter");
+    expectInSync();
+    EXPECT_EQ(bridge->view()->textCursor().position(), 3);
+    // The joined paragraph takes typing.
+    type("!");
+    EXPECT_EQ(engineText(), "bef!ter");
+}
+
+TEST_F(StoryBridgeTest, AnEditReachingIntoAnOpaqueBlockBeepsAndIsPutBack) {
+    open(paragraphs({"before"}) + "<w:sdt><w:sdtContent>" + paragraphs({"control"}) + "</w:sdtContent></w:sdt>" +
+         paragraphs({"after"}));
     const QString shown = bridge->viewText();
     ASSERT_EQ(shown, QString("before\n") + QChar(0xFFFC) + "\nafter");
     place(3, 11);

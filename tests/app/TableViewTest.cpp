@@ -333,10 +333,10 @@ TEST_F(TableViewTest, RowAndColumnCommandsComeFromTheCellsContextMenuAsOneStepEa
     BandTextView* cell = cellView(2);  // bottom left
     QMenu* menu = cell->contextMenu(QPoint(2, 2));
     QStringList titles;
-    for (int i = 0; i < 7; ++i)
+    for (int i = 0; i < 8; ++i)
         titles << (menu->actions()[i]->isSeparator() ? "-" : menu->actions()[i]->text());
     EXPECT_EQ(titles, QStringList({"Insert Row Above", "Insert Row Below", "Delete Row", "Insert Column Left",
-                                   "Insert Column Right", "Delete Column", "-"}));
+                                   "Insert Column Right", "Delete Column", "Delete Table", "-"}));
     delete menu;
 
     document->setTrackChanges(true);

@@ -246,6 +246,23 @@ run comment "$plain" --on "no such text anywhere" --text x -o "$work/c5.docx"
 run resolve "$plain" 12345 -o "$work/c5.docx"
 [[ $status -eq 1 ]] && pass || fail "resolve of a missing comment: exit $status"
 
+# comment-edit gives the reply new text; comment-delete of the thread leaves no comment and
+# no anchor in the body, and a reply deleted alone leaves its thread.
+reply_id=$("$cli" comments --json "$work/c2.docx" | /usr/bin/python3 -c 'import json,sys; print(json.load(sys.stdin)["threads"][0]["replies"][0]["id"])')
+run comment-edit "$work/c2.docx" "$reply_id" --text "Edited reply" -o "$work/e1.docx"
+[[ $status -eq 0 ]] && "$cli" comments --json "$work/e1.docx" | /usr/bin/python3 -c 'import json,sys
+t = json.load(sys.stdin)["threads"]; assert [r["text"] for r in t[0]["replies"]] == ["Edited reply"], t' \
+    && pass || fail "comment-edit of a reply: exit $status $(cat "$work/err")"
+run comment-delete "$work/e1.docx" "$reply_id" -o "$work/e2.docx"
+[[ $status -eq 0 ]] && "$cli" comments --json "$work/e2.docx" | /usr/bin/python3 -c 'import json,sys
+t = json.load(sys.stdin)["threads"]; assert len(t) == 1 and t[0]["replies"] == [], t' \
+    && pass || fail "comment-delete of a reply: exit $status $(cat "$work/err")"
+run comment-delete "$work/e1.docx" "$id" -o "$work/e3.docx"
+[[ $status -eq 0 && -z $("$cli" comments "$work/e3.docx") ]] && ! unzip -p "$work/e3.docx" word/document.xml | grep -q comment \
+    && pass || fail "comment-delete of a thread: exit $status $(cat "$work/err")"
+run comment-delete "$work/e3.docx" "$id" -o "$work/e4.docx"
+[[ $status -eq 1 && ! -e $work/e4.docx ]] && pass || fail "comment-delete of a missing comment: exit $status"
+
 # Corpus files with comments: every comment listed, anchored on the text between its range
 # markers in word/document.xml (read here with zipfile and a regular expression).
 if /usr/bin/python3 - "$cli" "$corpus_dir" <<'PY'
@@ -400,6 +417,61 @@ run replace "$source_dir/samples/welcome.docx" --find "" --with "x" -o "$work/r3
 [[ $status -eq 2 ]] && pass || fail "replace with an empty --find gave exit $status"
 run replace "$source_dir/samples/welcome.docx" --find "a" --with "b" --track --date yesterday -o "$work/r3.docx"
 [[ $status -eq 2 ]] && pass || fail "replace with a bad --date gave exit $status"
+
+# Text inside a smart tag, a block and a run content control and moved text: text prints
+# what a reader sees once (the old place of moved text as deleted under --changes), and
+# replace reaches it, directly and tracked.
+python3 - "$work/wrapped.docx" <<'PY'
+import sys, zipfile
+w = 'xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main"'
+r = lambda t: '<w:r><w:t xml:space="preserve">%s</w:t></w:r>' % t
+body = ('<w:p>%s<w:smartTag w:uri="u" w:element="place">%s</w:smartTag>%s</w:p>' % (r('In '), r('Paris cat'), r(' now.')) +
+        '<w:sdt><w:sdtPr><w:id w:val="7"/></w:sdtPr><w:sdtContent><w:p>%s</w:p></w:sdtContent></w:sdt>' % r('block cat here') +
+        '<w:p>%s<w:sdt><w:sdtPr/><w:sdtContent>%s</w:sdtContent></w:sdt></w:p>' % (r('Inline '), r('cat control')) +
+        '<w:p><w:moveFrom w:id="1" w:author="Ann"><w:r><w:delText>moved cat </w:delText></w:r></w:moveFrom>%s</w:p>' % r('stay') +
+        '<w:p>%s<w:moveTo w:id="2" w:author="Ann">%s</w:moveTo></w:p>' % (r('here '), r('moved cat ')))
+with zipfile.ZipFile(sys.argv[1], "w") as z:
+    z.writestr("[Content_Types].xml", '<?xml version="1.0"?><Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">'
+               '<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>'
+               '<Override PartName="/word/document.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"/></Types>')
+    z.writestr("_rels/.rels", '<?xml version="1.0"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+               '<Relationship Id="r1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="word/document.xml"/></Relationships>')
+    z.writestr("word/document.xml", '<?xml version="1.0"?><w:document %s><w:body>%s</w:body></w:document>' % (w, body))
+PY
+run text "$work/wrapped.docx"
+[[ $status -eq 0 && $(cat "$work/out") == $'In Paris cat now.\nblock cat here\nInline cat control\nstay\nhere moved cat ' ]] \
+    && pass || fail "text of wrapped and moved text: $(cat "$work/out")"
+run text --changes "$work/wrapped.docx"
+[[ $status -eq 0 && $(sed -n 4,5p "$work/out") == $'[-moved cat -]stay\nhere {+moved cat +}' ]] \
+    && pass || fail "text --changes of moved text: $(cat "$work/out")"
+run replace "$work/wrapped.docx" --find cat --with dog -o "$work/w1.docx"
+[[ $status -eq 0 ]] && grep -q "^replaced 4 occurrences" "$work/out" && ! "$cli" text "$work/w1.docx" | grep -q cat \
+    && pass || fail "replace in wrapped text: $(cat "$work/out" "$work/err")"
+run replace "$work/wrapped.docx" --find cat --with dog --track --author R -o "$work/w2.docx"
+if [[ $status -eq 0 ]] && grep -q "^replaced 4 occurrences" "$work/out" && /usr/bin/python3 - "$work/w2.docx" <<'PY'
+import sys, zipfile, docx
+from xml.dom import minidom
+minidom.parseString(zipfile.ZipFile(sys.argv[1]).read("word/document.xml"))
+docx.Document(sys.argv[1])
+PY
+then
+    [[ $(pandoc --track-changes=accept -t plain "$work/w2.docx" | grep -c dog) -eq 4 ]] && pass \
+        || fail "pandoc does not read the tracked replacements: $(pandoc --track-changes=accept -t plain "$work/w2.docx")"
+else
+    fail "tracked replace in wrapped text: $(cat "$work/out" "$work/err")"
+fi
+
+# A package whose body is cut in half is refused, the message naming the part.
+/usr/bin/python3 - "$work/wrapped.docx" "$work/halved.docx" <<'PY'
+import sys, zipfile
+source, target = zipfile.ZipFile(sys.argv[1]), zipfile.ZipFile(sys.argv[2], "w")
+for info in source.infolist():
+    data = source.read(info.filename)
+    target.writestr(info, data[:len(data) // 2] if info.filename == "word/document.xml" else data)
+PY
+run text "$work/halved.docx"
+[[ $status -eq 1 && ! -s $work/out ]] && grep -q "word/document.xml: XML ends inside" "$work/err" \
+    && pass || fail "text of a halved body: exit $status, $(cat "$work/out" "$work/err")"
 
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]

@@ -117,6 +117,19 @@ TEST(Clip, RoundTripBetweenTwoDocumentsKeepsRunPropertiesByteForByte) {
     EXPECT_EQ(reopened.snapshot(StoryID::body()).paragraphs().size(), 2u);
 }
 
+// The paragraphs between the first and the last stand on their own with their own w:pPr,
+// byte for byte, whatever it holds.
+TEST(Clip, ParagraphsBetweenTheEndsKeepTheirProperties) {
+    const std::string centred = "<w:pPr><w:jc w:val=\"center\"/><w:spacing w:after=\"0\"/></w:pPr>";
+    Doc source("<w:p><w:r><w:t>a</w:t></w:r></w:p><w:p>" + centred +
+               "<w:r><w:t>b</w:t></w:r></w:p><w:p><w:r><w:t>c</w:t></w:r></w:p>");
+    const ClipboardContent clip = source.copyAll();
+    Doc target("<w:p><w:r><w:t>xy</w:t></w:r></w:p>");
+    target.document->paste(clip.fragment, {target.id(0), 1}, {target.id(0), 1}, StoryID::body(), EditMode::direct());
+    EXPECT_EQ(target.texts(), (std::vector<std::u16string>{u"xa", u"b", u"cy"}));
+    EXPECT_EQ(count(target.body(), "<w:p>" + centred + "<w:r><w:t>b</w:t></w:r></w:p>"), 1u);
+}
+
 TEST(Clip, HeadingAndNumberedItemIntoADocumentWithoutTheirDefinitions) {
     Doc source(sourceBody);
     const ClipboardContent clip = source.copyAll();

@@ -269,3 +269,36 @@ TEST(DocxDocument, ParagraphsAreFoundByIdentityInTheirOwnStoryOnly) {
     EXPECT_THROW(document.paragraph(second, StoryID::body()), DocxError);
     EXPECT_EQ(document.paragraph(made[0], StoryID::body()).second->id, made[0]);
 }
+
+// A story part cut short (a ZIP that reads, with half a document.xml) used to open as an
+// empty body: the parse error was only the XML scanner's, naming no part. Every story part
+// that is not well-formed is refused on each use, named in the message, and saved as read.
+TEST(DocxDocument, ADamagedStoryPartIsRefusedNamingThePart) {
+    const std::string whole = "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+                              "<w:body><w:p><w:r><w:t>Some text here</w:t></w:r></w:p></w:body></w:document>";
+    auto parts = minimalDocument("<w:p/>", rel("rId1", "header", "header1.xml"));
+    parts.emplace_back("word/header1.xml", header("<w:p><w:r><w:t>Head</w:t></w:r></w:p>").substr(0, 40));
+    for (auto& [name, bytes] : parts)
+        if (name == "word/document.xml") bytes = whole.substr(0, whole.size() / 2);
+    DocxDocument document(makePackage(parts));
+    const auto refused = [&](const StoryID& id, std::string_view part) {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            try {
+                document.snapshot(id);
+                ADD_FAILURE() << id.description() << " read as a story";
+            } catch (const DocxError& error) {
+                EXPECT_EQ(error.code(), DocxErrorCode::damagedPart);
+                EXPECT_EQ(error.detail().part, PartName(std::string(part)));
+                const std::string message = error.what();
+                EXPECT_EQ(message.rfind(std::string(part) + ": XML ends inside", 0), 0u) << message;
+                EXPECT_NE(message.find("at byte"), std::string::npos) << message;
+            }
+        }
+    };
+    refused(StoryID::body(), "word/document.xml");
+    refused(StoryID::header(PartName("word/header1.xml")), "word/header1.xml");
+    // The damaged parts go back as they were read, never as empty stories.
+    EXPECT_TRUE(document.dirtyParts().empty());
+    const DocxDocument reopened(document.data());
+    EXPECT_EQ(text(reopened.contents("word/document.xml")), whole.substr(0, whole.size() / 2));
+}

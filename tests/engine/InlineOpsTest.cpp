@@ -32,7 +32,7 @@ struct Fixture {
 TEST(InlineOps, LengthsAndSlots) {
     EXPECT_EQ(length(Fixture("").p->inlines), 0u);
     EXPECT_FALSE(slot(Fixture("").p->inlines, 0, Side::before));
-    Fixture f("<w:r><w:t>ab</w:t></w:r><w:r><w:tab/><w:t>c</w:t></w:r><w:sdt/><w:bookmarkStart/>"
+    Fixture f("<w:r><w:t>ab</w:t></w:r><w:r><w:tab/><w:t>c</w:t></w:r><w:fldSimple/><w:bookmarkStart/>"
               "<w:del><w:r><w:delText>xyz</w:delText></w:r></w:del>");
     EXPECT_EQ(length(f.p->inlines), 8u);
     EXPECT_EQ(visibleText(f.p->inlines), u"ab\tc\uFFFCxyz");
@@ -42,7 +42,7 @@ TEST(InlineOps, LengthsAndSlots) {
     EXPECT_NE(after->run, before->run);
     EXPECT_EQ(after->item, 0u);
     EXPECT_EQ(before->offset, 2u);
-    EXPECT_FALSE(find(f.p->inlines, 4));  // the visible sdt
+    EXPECT_FALSE(find(f.p->inlines, 4));  // the visible field
     const auto deleted = find(f.p->inlines, 6);
     ASSERT_TRUE(deleted);
     EXPECT_EQ(deleted->chain.size(), 1u);

@@ -114,6 +114,20 @@ TEST(Snapshot, PreservedElementsCommentMarksAndTheParagraphMark) {
     ASSERT_TRUE(p.markRevision);
     EXPECT_EQ(p.markRevision->kind, RevisionKind::remove);
     EXPECT_EQ(p.markRevision->author, "B");
+    EXPECT_FALSE(p.formatRevision);
+}
+
+TEST(Snapshot, AParagraphsFormatChangeIsItsFormatRevision) {
+    DocxDocument document = documentWith(
+        "<w:p><w:pPr><w:jc w:val=\"center\"/><w:pPrChange w:id=\"4\" w:author=\"C\" w:date=\"2024-03-01T09:30:00Z\">"
+        "<w:pPr/></w:pPrChange></w:pPr><w:r><w:t>ab</w:t></w:r></w:p><w:p><w:r><w:t>c</w:t></w:r></w:p>");
+    const ParagraphSnapshot p = paragraphs(document).at(0);
+    ASSERT_TRUE(p.formatRevision);
+    EXPECT_EQ(p.formatRevision->id, RevisionID{4});
+    EXPECT_EQ(p.formatRevision->author, "C");
+    EXPECT_EQ(p.formatRevision->date, "2024-03-01T09:30:00Z");
+    EXPECT_FALSE(p.markRevision);
+    EXPECT_FALSE(paragraphs(document).at(1).formatRevision);
 }
 
 TEST(Snapshot, ListLabelsAndIndents) {

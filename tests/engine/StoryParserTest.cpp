@@ -6,6 +6,7 @@
 
 #include "RovuVuz/model/Nodes.h"
 #include "RovuVuz/model/Story.h"
+#include "RovuVuz/model/DisplayText.h"
 #include "RovuVuz/model/StoryParser.h"
 #include "RovuVuz/xml/XMLTree.h"
 
@@ -62,13 +63,37 @@ TEST(StoryParser, BodyWithTableAndSectionProperties) {
     EXPECT_FALSE(story->checkInvariants());
 }
 
-TEST(StoryParser, ContentControlIsOneRawBlock) {
+// Content controls, smart tags and moves used to be kept whole as one object each, so
+// their text could be neither found nor replaced. A block-level content control is read as
+// groups around its paragraphs; a run-level one, a smart tag and either side of a move as
+// containers around their runs. Row-level controls stay whole, and every byte is kept.
+TEST(StoryParser, ContentControlsSmartTagsAndMovesHoldTheirText) {
     IdentityMint mint;
-    const auto story = parse(body("<w:sdt><w:sdtContent><w:p><w:r><w:t>x</w:t></w:r></w:p></w:sdtContent></w:sdt>"), mint);
+    const std::string xml =
+        body("<w:sdt><w:sdtPr><w:id w:val=\"4\"/></w:sdtPr><w:sdtContent><w:p><w:r><w:t>x</w:t></w:r></w:p>"
+             "</w:sdtContent></w:sdt><w:p><w:smartTag w:element=\"place\"><w:smartTagPr/><w:r><w:t>ab</w:t></w:r>"
+             "</w:smartTag><w:sdt><w:sdtPr/><w:sdtContent><w:r><w:t>cd</w:t></w:r></w:sdtContent></w:sdt>"
+             "<w:moveFrom w:id=\"1\"><w:r><w:t>ef</w:t></w:r></w:moveFrom><w:moveTo w:id=\"2\"><w:r><w:t>gh</w:t></w:r>"
+             "</w:moveTo></w:p><w:tbl><w:sdt><w:sdtContent><w:tr><w:tc><w:p/></w:tc></w:tr></w:sdtContent></w:sdt>"
+             "</w:tbl>");
+    const auto story = parse(xml, mint);
     const Group& bodyGroup = groupAt(*story->root, 0);
-    ASSERT_EQ(bodyGroup.children.size(), 1u);
-    EXPECT_EQ(rawLocal(bodyGroup.children[0]), "sdt");
-    EXPECT_TRUE(story->paragraphs().empty());
+    const Group& control = groupAt(bodyGroup, 0);
+    EXPECT_EQ(control.local(), "sdt");
+    EXPECT_EQ(rawLocal(control.children.at(0)), "sdtPr");
+    const std::vector<Paragraph*> paragraphs = story->paragraphs();
+    ASSERT_EQ(paragraphs.size(), 2u);  // the row-level control's paragraph is not walked into
+    EXPECT_EQ(paragraphs[0]->parent->local(), "sdtContent");
+    EXPECT_EQ(DisplayText::visibleText(paragraphs[1]->inlines), u"abcdefgh");
+    std::vector<Container::Kind> kinds;
+    for (const Inline& node : paragraphs[1]->inlines) kinds.push_back(std::get<std::unique_ptr<Container>>(node)->kind);
+    const std::vector<Container::Kind> expected = {Container::Kind::wrapper, Container::Kind::wrapper,
+                                                   Container::Kind::moveFrom, Container::Kind::moveTo};
+    EXPECT_EQ(kinds, expected);
+    EXPECT_EQ(rawLocal(groupAt(bodyGroup, 2).children.at(0)), "sdt");
+    const Bytes out = story->serialized();
+    EXPECT_EQ(std::string(out.begin(), out.end()), xml);
+    EXPECT_FALSE(story->checkInvariants());
 }
 
 TEST(StoryParser, EmptyParagraphHasNoPropsNoInlinesNoEndTag) {
@@ -99,7 +124,7 @@ TEST(StoryParser, RunItemsByElement) {
     using T = RunItem::Type;
     const std::vector<K> expected = {
         K::make(T::props),       K::makeText(u" a "),      K::make(T::tab),          K::make(T::lineBreak),
-        K::make(T::pageBreak),   K::make(T::lineBreak),    K::makeNoteRef(-1),       K::makeNoteRef(7),
+        K::make(T::pageBreak),   K::make(T::lineBreak),    K::makeNoteRef(-1),       K::makeNoteRef(7, true),
         K::makeCommentRef(-1),   K::make(T::fieldChar),    K::make(T::instrText),    K::makeDelText(u"gone"),
         K::makeObject("drawing"), K::make(T::hidden)};
     ASSERT_EQ(run.items.size(), expected.size());

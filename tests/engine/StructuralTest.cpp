@@ -72,6 +72,27 @@ TEST(Structural, SplitMovesTheSectionBreakAndJoinBringsItBack) {
     EXPECT_THROW(f.apply(StructuralEdit::SplitParagraph{f.id(1), 5}, direct), DocxError);
 }
 
+// Parts written with indentation have white space between their paragraphs, and block-level
+// bookmarks stand there too: a join (Backspace at a paragraph's start, accepting a deleted
+// mark) reaches past them, and past nothing a reader sees.
+TEST(Structural, JoinsReachPastWhiteSpaceAndMarkersBetweenParagraphs) {
+    Fixture f("<w:p><w:r><w:t>ab</w:t></w:r></w:p>\n    <w:bookmarkStart w:id=\"0\" w:name=\"x\"/>\n    "
+              "<w:p><w:r><w:t>cd</w:t></w:r></w:p>\n<w:sdt><w:sdtContent><w:p/></w:sdtContent></w:sdt>"
+              "<w:p><w:r><w:t>ef</w:t></w:r></w:p>");
+    f.apply(StructuralEdit::JoinWithNext{f.id(0)}, direct);
+    ASSERT_EQ(f.paragraphs().size(), 2u);
+    EXPECT_EQ(f.xml(0), "<w:p><w:r><w:t>ab</w:t></w:r><w:r><w:t>cd</w:t></w:r></w:p>");
+    // The content control between the others is a block of its own: no join across it.
+    f.apply(StructuralEdit::JoinWithNext{f.id(0)}, direct);
+    EXPECT_EQ(f.paragraphs().size(), 2u);
+    // Tracked, the mark is marked deleted; accepting it joins past the white space too.
+    Fixture g("<w:p><w:r><w:t>ab</w:t></w:r></w:p>\n    <w:p><w:r><w:t>cd</w:t></w:r></w:p>");
+    g.document.replaceText({g.id(0), 2}, {g.id(1), 0}, StoryID::body(), u"", EditMode::trackedBy("A", {}));
+    g.apply(StructuralEdit::AcceptAll{}, direct);
+    ASSERT_EQ(g.paragraphs().size(), 1u);
+    EXPECT_EQ(InlineOps::visibleText(g.paragraphs().at(0)->inlines), u"abcd");
+}
+
 TEST(Structural, EnterThenBackspaceTracked) {
     Fixture f("<w:p><w:r><w:t>abcd</w:t></w:r></w:p>");
     f.apply(StructuralEdit::SplitParagraph{f.id(0), 2}, byA);

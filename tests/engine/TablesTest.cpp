@@ -116,24 +116,44 @@ TEST(Tables, RemovingTheFirstRowOfAVerticalMergeRestartsIt) {
     EXPECT_NE(f.xml().find("<w:vMerge w:val=\"restart\"/>"), std::string::npos);
 }
 
-TEST(Tables, ColumnInsertSplitsTheModelColumn) {
+// A new column used to take half of the column it was copied from, which then clipped the
+// text it held ("Leaving Clevelan"): now it takes an equal share of the whole grid, every
+// column gives up the same fraction, and the table keeps its width.
+TEST(Tables, ColumnInsertSharesOutTheGridsWidth) {
     const std::string table = "<w:tbl>" + grid({2000, 1001}) + "<w:tr>" + cell(width(2000), "a") +
                               cell(width(1001), "b") + "</w:tr><w:tr>" + cell(width(2000), "c") +
                               cell(width(1001), "d") + "</w:tr></w:tbl>";
+    const auto occurrences = [](const std::string& xml, const std::string& piece) {
+        size_t n = 0;
+        for (size_t at = xml.find(piece); at != std::string::npos; at = xml.find(piece, at + 1)) ++n;
+        return n;
+    };
     Fixture first(table);
     first.apply(TableEdit::InsertColumn{0});
-    EXPECT_NE(first.xml().find(grid({1000, 1000, 1001})), std::string::npos) << first.xml();
+    // 3001 in three: 1000 for the new column, 2001 shared 2000:1001 (the odd unit to the widest).
+    EXPECT_NE(first.xml().find(grid({1000, 1334, 667})), std::string::npos) << first.xml();
     for (const auto& row : first.snapshot().rows) ASSERT_EQ(row.size(), 3u);
-    // Both the clone and the model cell of every row carry the halved width.
-    size_t halved = 0;
-    for (size_t at = first.xml().find(width(1000)); at != std::string::npos;
-         at = first.xml().find(width(1000), at + 1))
-        ++halved;
-    EXPECT_EQ(halved, 4u);
+    // Every cell's width follows its grid column, the new cells' included.
+    EXPECT_EQ(occurrences(first.xml(), width(1000)), 2u) << first.xml();
+    EXPECT_EQ(occurrences(first.xml(), width(1334)), 2u);
+    EXPECT_EQ(occurrences(first.xml(), width(667)), 2u);
 
     Fixture last(table);
     last.apply(TableEdit::InsertColumn{2});
-    EXPECT_NE(last.xml().find(grid({2000, 500, 500})), std::string::npos) << last.xml();
+    EXPECT_NE(last.xml().find(grid({1334, 667, 1000})), std::string::npos) << last.xml();
+
+    // Percentages shrink by the same fraction; the new cell takes the model's share of it.
+    const std::string percent = "<w:tcW w:w=\"2500\" w:type=\"pct\"/>";
+    Fixture relative("<w:tbl>" + grid({3000, 3000}) + "<w:tr>" + cell(percent, "a") + cell(percent, "b") +
+                     "</w:tr></w:tbl>");
+    relative.apply(TableEdit::InsertColumn{2});
+    EXPECT_NE(relative.xml().find(grid({2000, 2000, 2000})), std::string::npos) << relative.xml();
+    EXPECT_EQ(occurrences(relative.xml(), "<w:tcW w:w=\"1666\" w:type=\"pct\"/>"), 3u) << relative.xml();
+
+    // Without a grid there is no total to share: the model cell's width is split.
+    Fixture gridless("<w:tbl><w:tr>" + cell(width(2000), "a") + "</w:tr></w:tbl>");
+    gridless.apply(TableEdit::InsertColumn{1});
+    EXPECT_EQ(occurrences(gridless.xml(), width(1000)), 2u) << gridless.xml();
 
     Fixture removed(table);
     removed.apply(TableEdit::RemoveColumn{0});
@@ -273,7 +293,8 @@ struct Reopened {
 TEST(Tables, EditsTakeThePrefixFromThePartAndReadEitherQuote) {
     using Attributes = Markup::Attributes;
     {
-        // Inserting a column halves the model column's grid and cell widths.
+        // Inserting a column shares the grid out anew: the new column takes a third of the
+        // 3000, the others give up a third of theirs, and the cells follow.
         DocxDocument document = ns0Table();
         document.apply(TableEdit{TableEdit::InsertColumn{0}}, firstTable(document), StoryID::body(),
                        EditMode::direct());
@@ -283,14 +304,16 @@ TEST(Tables, EditsTakeThePrefixFromThePartAndReadEitherQuote) {
         ASSERT_EQ(columns.size(), 3u) << saved.xml;
         for (const auto& [name, attributes] : columns) EXPECT_EQ(name, "ns0:gridCol");
         EXPECT_EQ(columns[0].second, (Attributes{{"ns0:w", "1000"}}));
-        EXPECT_EQ(columns[2].second, (Attributes{{"ns0:w", "1000"}}));
-        size_t halved = 0;
+        EXPECT_EQ(columns[1].second, (Attributes{{"ns0:w", "1334"}}));
+        EXPECT_EQ(columns[2].second, (Attributes{{"ns0:w", "666"}}));
+        size_t fitted = 0;
         for (const auto& [name, attributes] : saved.elements("tcW"))
-            halved += attributes == Attributes{{"ns0:w", "1000"}, {"ns0:type", "dxa"}};
-        EXPECT_EQ(halved, 6u) << saved.xml;  // two new cells, two halved ones, two untouched
+            for (const char* w : {"1000", "1334", "666"})
+                fitted += attributes == Attributes{{"ns0:w", w}, {"ns0:type", "dxa"}};
+        EXPECT_EQ(fitted, 6u) << saved.xml;  // two new cells and four that follow the grid
         const TableSnapshot table =
             std::get<TableSnapshot>(saved.document.snapshot(StoryID::body()).blocks[0].value);
-        EXPECT_EQ(table.columns, (std::vector<double>{50, 50, 50}));
+        EXPECT_EQ(table.columns, (std::vector<double>{50, 66.7, 33.3}));
         ASSERT_EQ(table.rows[0].size(), 3u);
     }
     {

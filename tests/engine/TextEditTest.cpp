@@ -95,11 +95,37 @@ TEST(TextEdit, AnotherAuthorsInsertionIsSplitOrNested) {
     EXPECT_EQ(f.reopenedText(0), u"abXcd");
 }
 
-TEST(TextEdit, TwoDeletionsInARowStayApart) {
+// Backspace after Backspace, Delete after Delete: one author's deletions that meet within a
+// few minutes are one change, whose first id and date stay.
+TEST(TextEdit, DeletionsByOneAuthorThatMeetAreOneChange) {
+    Fixture f("<w:p><w:r><w:t>abcdefgh</w:t></w:r></w:p>");
+    f.replace(0, 5, 6, u"", byA);  // f
+    f.replace(0, 4, 5, u"", byA);  // e, backwards
+    f.replace(0, 6, 7, u"", byA);  // g, forwards
+    std::string s = f.inlines(0);
+    EXPECT_EQ(s, "<w:r><w:t>abcd</w:t></w:r><w:del w:id=\"1\" w:author=\"A\" w:date=\"" + D +
+                     "\"><w:r><w:delText>e</w:delText></w:r><w:r><w:delText>f</w:delText></w:r><w:r>"
+                     "<w:delText>g</w:delText></w:r></w:del><w:r><w:t>h</w:t></w:r>");
+    // Between two of them the gap closes into the first.
+    f.replace(0, 0, 1, u"", byA);
+    f.replace(0, 2, 3, u"", byA);
+    f.replace(0, 1, 2, u"", byA);
+    s = f.inlines(0);
+    EXPECT_EQ(rovuvuz::testing::count(s, "<w:del "), 2u) << s;
+    EXPECT_EQ(s.find("<w:del w:id=\"4\""), 0u) << s;
+    // Another author's deletion, or the same author's an hour later, is a change of its own.
+    f.replace(0, 3, 4, u"", byB);
+    f.replace(0, 7, 8, u"", EditMode::trackedBy("A", when + std::chrono::hours(1)));
+    EXPECT_EQ(rovuvuz::testing::count(f.inlines(0), "<w:del "), 4u) << f.inlines(0);
+    EXPECT_EQ(f.text(0), u"abcdefgh");
+    EXPECT_EQ(f.reopenedText(0), u"abcdefgh");
+}
+
+TEST(TextEdit, DeletionsJoinOnlyWhereNothingStandsBetween) {
     Fixture f("<w:p><w:r><w:t>abc</w:t></w:r><w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>"
               "<w:r><w:rPr><w:b/></w:rPr><w:t>de</w:t></w:r></w:p>");
     f.replace(0, 1, 2, u"", byA);
-    f.replace(0, 2, 3, u"", byA);
+    f.replace(0, 3, 4, u"", byA);
     std::string s = f.inlines(0);
     EXPECT_NE(s.find("w:id=\"1\""), std::string::npos);
     EXPECT_NE(s.find("w:id=\"2\""), std::string::npos);
@@ -127,10 +153,27 @@ TEST(TextEdit, HyperlinksTakeTypingInsideButNotAtTheirEnd) {
     EXPECT_LT(f.inlines(0).find("<w:ins"), f.inlines(0).find("</w:hyperlink>"));
     f.replace(0, 6, 6, u"E", byA);  // at the link's end: outside it
     EXPECT_GT(f.inlines(0).rfind("<w:ins"), f.inlines(0).find("</w:hyperlink>")) << f.inlines(0);
-    // Direct typing at the link's end joins the link's run.
+    // Direct typing inside the link joins its run; at its end or its start it stays out of
+    // the link, in the run beside it, or in a new run looking like the link's text without
+    // the link's character style.
     Fixture g(body);
-    g.replace(0, 5, 5, u"s", direct);
-    EXPECT_NE(g.inlines(0).find("<w:t>links</w:t></w:r></w:hyperlink>"), std::string::npos) << g.inlines(0);
+    g.replace(0, 3, 3, u"n", direct);
+    EXPECT_NE(g.inlines(0).find("<w:t>linnk</w:t></w:r></w:hyperlink>"), std::string::npos) << g.inlines(0);
+    g.replace(0, 6, 6, u"s", direct);
+    EXPECT_NE(g.inlines(0).find("</w:hyperlink><w:r><w:t>s</w:t></w:r>"), std::string::npos) << g.inlines(0);
+    g.replace(0, 1, 1, u"y", direct);
+    EXPECT_NE(g.inlines(0).find("<w:t>xy</w:t></w:r><w:hyperlink"), std::string::npos) << g.inlines(0);
+    Fixture styled("<w:p><w:hyperlink r:id=\"rId9\" "
+                   "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><w:r><w:rPr>"
+                   "<w:rStyle w:val=\"Hyperlink\"/><w:b/></w:rPr><w:t>link</w:t></w:r></w:hyperlink></w:p>");
+    styled.replace(0, 4, 4, u" after", direct);
+    styled.replace(0, 0, 0, u"before ", direct);
+    EXPECT_EQ(styled.inlines(0),
+              "<w:r><w:rPr><w:b/></w:rPr><w:t xml:space=\"preserve\">before </w:t></w:r><w:hyperlink r:id=\"rId9\" "
+              "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><w:r><w:rPr>"
+              "<w:rStyle w:val=\"Hyperlink\"/><w:b/></w:rPr><w:t>link</w:t></w:r></w:hyperlink><w:r><w:rPr><w:b/>"
+              "</w:rPr><w:t xml:space=\"preserve\"> after</w:t></w:r>");
+    EXPECT_EQ(styled.reopenedText(0), u"before link after");
 }
 
 // A direct replacement of a non-empty range stands where the replaced text stood: in its

@@ -66,6 +66,19 @@ expect_failure() {
     fi
 }
 echo "not a zip" >"$work/broken.docx"
+# A valid package whose word/document.xml is cut in half: not blank pages, but the engine's
+# reason.
+python3 - "$source_dir/samples/welcome.docx" "$work/halved.docx" <<'PY'
+import sys, zipfile
+source, target = sys.argv[1:3]
+with zipfile.ZipFile(source) as original, zipfile.ZipFile(target, 'w', zipfile.ZIP_DEFLATED) as out:
+    for info in original.infolist():
+        data = original.read(info.filename)
+        out.writestr(info, data[:len(data) // 2] if info.filename == 'word/document.xml' else data)
+PY
+expect_failure "$work/halved.docx" "$work/never.pdf" "$work/halved.docx"
+grep -q "XML" "$work/err" && pass || fail "the damaged part's reason: $(cat "$work/err")"
+rm -f "$work/never.pdf"
 expect_failure "$work/missing.docx" "$work/never.pdf" "$work/missing.docx"
 expect_failure "$work/broken.docx" "$work/never.pdf" "$work/broken.docx"
 expect_failure "$work/no/such/dir/out.pdf" "$work/no/such/dir/out.pdf" "$source_dir/samples/welcome.docx"

@@ -1,0 +1,180 @@
+// Copy and Paste with formatting between two open documents, through the clipboard as the
+// Edit menu uses it: the three flavours Copy puts there, run properties kept byte for byte,
+// styles the target lacks created, HTML and pictures from other programs, Paste and Match
+// Style, and hostile clipboard contents.
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+
+#include "CommandTestSupport.h"
+#include "RovuVuz/document/DocxDocument.h"
+#include "Tovin/editor/ClipboardCommands.h"
+#include "Tovin/editor/EditorSession.h"
+#include "Tovin/text/StoryBridge.h"
+
+namespace tovin::testing {
+namespace {
+
+using rovuvuz::testing::count;
+
+const std::string sourceRun = "<w:rPr><w:b/><w:i/><w:color w:val=\"C00000\"/><w:sz w:val=\"30\"/></w:rPr>";
+
+const std::string headingStyles = std::string("<w:styles ") + std::string(rovuvuz::testing::mainNamespace) +
+                                  "><w:style w:type=\"paragraph\" w:styleId=\"Heading1\"><w:name w:val=\"heading 1\"/>"
+                                  "<w:rPr><w:b/><w:sz w:val=\"32\"/></w:rPr></w:style></w:styles>";
+
+class ClipboardTest : public CommandTest {
+  protected:
+    // Opens the source with a formatted run and a heading, then the target; both stay open.
+    void openBoth() {
+        open(rovuvuz::testing::packageWith(
+            "<w:p><w:r><w:t xml:space=\"preserve\">Say </w:t></w:r><w:r>" + sourceRun +
+                "<w:t>loudly</w:t></w:r></w:p>"
+                "<w:p><w:pPr><w:pStyle w:val=\"Heading1\"/></w:pPr><w:r><w:t>Chapter</w:t></w:r></w:p>"
+                "<w:p><w:r><w:t>After</w:t></w:r></w:p>",
+            {{"styles", "styles.xml", headingStyles}}));
+        source = editor;
+        sourceDocument = document;
+        open(plainParagraphs({"Target text"}));
+    }
+    void copyFromSource(int from, int to) {
+        QTextCursor cursor = source->body()->textCursor();
+        cursor.setPosition(from);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        source->body()->setTextCursor(cursor);
+        ClipboardCommands::copy(*source);
+    }
+    void pasteMime(QMimeData* data) {
+        QGuiApplication::clipboard()->setMimeData(data);
+        ASSERT_TRUE(run(Command::paste));
+    }
+
+    EditorViewController* source = nullptr;
+    TovinDocument* sourceDocument = nullptr;
+};
+
+TEST_F(ClipboardTest, CopyPutsTheFragmentHtmlAndPlainText) {
+    openBoth();
+    copyFromSource(4, 10);
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_TRUE(data->hasFormat(ClipboardCommands::fragmentType()));
+    EXPECT_EQ(data->text(), "loudly");
+    EXPECT_TRUE(data->html().contains("loudly"));
+    EXPECT_TRUE(data->html().contains("<b>") || data->html().contains("bold")) << data->html().toStdString();
+    const QByteArray fragment = data->data(ClipboardCommands::fragmentType());
+    EXPECT_TRUE(fragment.contains(QByteArray::fromStdString(sourceRun)));
+}
+
+TEST_F(ClipboardTest, PasteIntoAnotherDocumentKeepsRunPropertiesByteForByteAndCreatesMissingStyles) {
+    openBoth();
+    copyFromSource(4, 19);  // "loudly", "Chapter" and its paragraph mark
+    select(6, 6);           // "Target| text"
+    ASSERT_TRUE(run(Command::paste));
+    EXPECT_EQ(texts(), (QStringList{"Targetloudly", "Chapter", " text"}));
+    EXPECT_EQ(count(body(), sourceRun), 1u);
+    // The heading keeps its style, which the target lacked and now has from the fragment.
+    EXPECT_EQ(count(body(), "<w:pPr><w:pStyle w:val=\"Heading1\"/></w:pPr>"), 1u);
+    ASSERT_TRUE(document->docx()->hasPart("word/styles.xml"));
+    EXPECT_EQ(count(part("word/styles.xml"), "w:styleId=\"Heading1\""), 1u);
+    // The caret stands after what was pasted, and the paste is one undo step.
+    EXPECT_EQ(editor->body()->textCursor().position(), 21);
+    editor->session()->undoStep();
+    settle();
+    EXPECT_EQ(texts(), QStringList{"Target text"});
+    // The source was only read.
+    EXPECT_FALSE(sourceDocument->isDocumentEdited());
+}
+
+TEST_F(ClipboardTest, CutTakesTheTextAndPastesBackFormatted) {
+    openBoth();
+    editor = source;
+    document = sourceDocument;
+    select(4, 10);
+    ClipboardCommands::cut(*editor);
+    settle();
+    EXPECT_EQ(texts().front(), "Say ");
+    select(0, 0);
+    ClipboardCommands::paste(*editor);
+    settle();
+    EXPECT_EQ(texts().front(), "loudlySay ");
+    EXPECT_EQ(count(body(), sourceRun), 1u);
+}
+
+TEST_F(ClipboardTest, HtmlFromOtherProgramsKeepsMarksHeadingsAndLists) {
+    openBoth();
+    select(0, 0);
+    auto* data = new QMimeData;
+    data->setHtml("<h1>Title</h1><p>a <b>bold</b> and <i>slanted</i> <a href=\"https://example.org\">link</a></p>"
+                  "<ul><li>one</li><li>two</li></ul>");
+    data->setText("Title a bold and slanted link one two");
+    pasteMime(data);
+    // The last pasted paragraph joins the one pasted into, as in any word processor.
+    EXPECT_EQ(texts(), (QStringList{"Title", "a bold and slanted link", "one", "twoTarget text"}));
+    EXPECT_TRUE(formatOf(" bold").bold);
+    EXPECT_TRUE(formatOf(" slanted").italic);
+    EXPECT_EQ(count(body(), "<w:hyperlink"), 1u);
+    EXPECT_EQ(count(body(), "<w:pStyle w:val=\"Heading1\"/>"), 1u);
+    EXPECT_EQ(count(body(), "<w:numPr>"), 1u);
+}
+
+TEST_F(ClipboardTest, PasteAndMatchStylePastesOnlyTheText) {
+    openBoth();
+    copyFromSource(4, 10);
+    select(0, 0);
+    ASSERT_TRUE(run(Command::pasteAsPlainText));
+    EXPECT_EQ(texts(), QStringList{"loudlyTarget text"});
+    EXPECT_EQ(count(body(), "<w:b/>"), 0u);
+}
+
+TEST_F(ClipboardTest, APictureOnTheClipboardPastesAsAPicture) {
+    openBoth();
+    select(0, 0);
+    QImage image(40, 20, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    auto* data = new QMimeData;
+    data->setImageData(image);
+    pasteMime(data);
+    EXPECT_EQ(count(body(), "<w:drawing>"), 1u);
+    EXPECT_GE(count(part("[Content_Types].xml"), "image/png"), 1u);
+}
+
+// Hostile clipboard contents paste their text, or are refused, without harm.
+TEST_F(ClipboardTest, FiveMegabytesOfHtmlPasteTheirText) {
+    openBoth();
+    QString big;
+    const QString paragraph = "<p>word <b>word</b> word word word word word word word word</p>";
+    while (big.size() < 5 * 1024 * 1024) big += paragraph;
+    select(0, 0);
+    auto* huge = new QMimeData;
+    huge->setHtml(big);
+    pasteMime(huge);
+    EXPECT_GT(paragraphs().size(), 10000u);
+}
+
+TEST_F(ClipboardTest, HtmlNestedTenThousandDeepPastesItsText) {
+    open(plainParagraphs({"x"}));
+    select(0, 0);
+    auto* deep = new QMimeData;
+    deep->setHtml(QString("<div>").repeated(10000) + "deep" + QString("</div>").repeated(10000));
+    pasteMime(deep);
+    EXPECT_TRUE(texts().join("").contains("deep"));
+}
+
+TEST_F(ClipboardTest, AFragmentThatIsNotOneIsRefusedWithTheEnginesReason) {
+    open(plainParagraphs({"kept"}));
+    select(0, 0);
+    auto* bad = new QMimeData;
+    bad->setData(ClipboardCommands::fragmentType(), "<not-a-clip><w:p>");
+    bad->setText("fallback");
+    const std::string before = body();
+    pasteMime(bad);
+    EXPECT_EQ(body(), before);
+    EXPECT_EQ(beeps, 1);
+    EXPECT_FALSE(refusals.back().isEmpty());
+}
+
+}  // namespace
+}  // namespace tovin::testing
