@@ -90,8 +90,6 @@ class TableView : public QWidget {
     void moveFrom(const CellTextView* cell, bool forward);
     // Gives the cell at `index` (of cells()) a view, the focus and a selection of its text.
     void focusCell(size_t index);
-    // The attachment showing this view; none once it is going away.
-    const TableAttachment* attachment() const { return attachment_; }
 
     // A cell's text changed: the table lays out again, and the host measures the table's
     // line again only when the table's size changed.
