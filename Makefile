@@ -55,6 +55,7 @@ bench: build
 	TOVIN_BENCH_DOCS=$(BUILD)/bench-docs QT_QPA_PLATFORM=offscreen $(BUILD)/bench/tovin-typing-bench
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/tovin-rail-bench
 	bench/app.sh $(BUILD) $(BUILD)/bench-docs
+	QT_QPA_PLATFORM=offscreen bench/pdf-export.sh $(BUILD) $(BUILD)/bench-docs
 
 format:
 	clang-format -i $$(git ls-files '*.h' '*.cpp')

@@ -86,8 +86,19 @@ void checkStyledText(DocxDocument& document, const std::vector<BlockSnapshot>& b
 void checkPages(DocxDocument& document) {
     const PageLayout layout(document);
     if (layout.pages().empty()) std::abort();
+    if (layout.sheets().size() != layout.pages().size()) std::abort();
+    // Each run of sections is laid out on its own: its lines count from 0 and go forward
+    // page by page; a blank page (an odd or even start) shows none.
     int previousEnd = 0;
-    for (const Page& page : layout.pages()) {
+    int run = 0;
+    for (size_t i = 0; i < layout.pages().size(); ++i) {
+        const Page& page = layout.pages()[i];
+        if (layout.sheets()[i].run != run) {
+            if (layout.sheets()[i].run < run) std::abort();
+            run = layout.sheets()[i].run;
+            previousEnd = 0;
+        }
+        if (page.lines.isEmpty()) continue;
         if (page.lines.first < previousEnd && !page.clip) std::abort();
         previousEnd = std::max(previousEnd, page.lines.end);
     }

@@ -19,6 +19,8 @@ packages=(
   libhunspell-dev hunspell-en-us
   # Metric-compatible stand-ins for the fonts documents name, and a general fallback.
   fonts-crosextra-carlito fonts-crosextra-caladea fonts-liberation2 fonts-dejavu-core
+  # Colour emoji on pages and in the editor, through the system's emoji font.
+  fonts-noto-color-emoji
   # Reading exported PDFs back in the export tests (pdfinfo, pdftotext).
   poppler-utils
   # A real X display for screenshots of the application (`xvfb-run`); tests use offscreen.

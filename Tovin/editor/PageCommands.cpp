@@ -12,6 +12,7 @@
 #include "Tovin/editor/EditorSession.h"
 #include "Tovin/editor/EditorViewController.h"
 #include "Tovin/editor/EditorWindowController.h"
+#include "Tovin/pages/ExportProgress.h"
 #include "Tovin/pages/PageLayout.h"
 #include "Tovin/pages/PageStackView.h"
 #include "Tovin/pages/PageView.h"
@@ -39,7 +40,9 @@ void exportPDF(QWidget* window, rovuvuz::DocxDocument& document, const QString& 
     QObject::connect(
         dialog, &QFileDialog::fileSelected, dialog, [&document, parent, title](const QString& path) {
             const PageLayout layout(document);
-            if (const auto failure = PdfExport::write(layout, path, title))
+            ExportProgress progress(parent, QStringLiteral("Exporting PDF…"));
+            const auto failure = PdfExport::write(layout, path, title, progress.callback());
+            if (failure && *failure != QStringLiteral("cancelled"))
                 QMessageBox::warning(parent, QStringLiteral("The PDF could not be written."), *failure);
         });
     dialog->open();
@@ -62,7 +65,13 @@ void print(QWidget* window, rovuvuz::DocxDocument& document, const QString& disp
             first = dialog->fromPage() - 1;
             last = dialog->toPage() - 1;
         }
-        if (!PdfExport::render(*layout, *printer, first, last))
+        ExportProgress progress(dialog->parentWidget(), QStringLiteral("Printing…"));
+        bool cancelled = false;
+        const PdfExport::Progress watch = [&cancelled, inner = progress.callback()](int done, int total) {
+            cancelled = !inner(done, total);
+            return !cancelled;
+        };
+        if (!PdfExport::render(*layout, *printer, first, last, watch) && !cancelled)
             QMessageBox::warning(dialog->parentWidget(), QStringLiteral("The pages could not be printed."),
                                  QStringLiteral("The printer did not start."));
     });

@@ -4,7 +4,11 @@
 #include <QTextBlock>
 #include <QTextLayout>
 #include <algorithm>
+#include <cmath>
 
+#include "Tovin/pages/PaperText.h"
+#include "Tovin/text/AttributedBuilder.h"
+#include "Tovin/text/Attachments.h"
 #include "Tovin/text/TextAttachment.h"
 #include "Tovin/text/Theme.h"
 
@@ -12,8 +16,9 @@ namespace tovin {
 
 namespace {
 
-// Word's default tab stops stand every half inch.
-constexpr qreal defaultTabDistance = 36 * displayScale;
+// The closest default tab stops stand, so that an absurd w:defaultTabStop cannot make a
+// line of thousands of stops.
+constexpr qreal closestTabDistance = 4;
 // The narrowest a line is given, however deep the indents.
 constexpr qreal narrowestLine = 1;
 
@@ -22,6 +27,7 @@ struct Fragment {
     int end = 0;
     QFont font;
     bool attachment = false;
+    std::optional<qint64> note;  // a note reference's id
 };
 
 std::vector<Fragment> fragments(const QTextBlock& block) {
@@ -31,16 +37,22 @@ std::vector<Fragment> fragments(const QTextBlock& block) {
         if (!fragment.isValid()) continue;
         const QTextCharFormat format = fragment.charFormat();
         const int start = fragment.position() - block.position();
-        out.push_back(
-            {start, start + fragment.length(), format.font(), format.objectType() == attachmentObjectType});
+        const bool object = format.objectType() == attachmentObjectType;
+        std::optional<qint64> note;
+        if (format.hasProperty(noteIdProperty))
+            note = format.property(noteIdProperty).toLongLong();
+        else if (object)
+            if (const auto* ref = dynamic_cast<const NoteRefAttachment*>(attachmentOf(format).get()))
+                note = ref->number();
+        out.push_back({start, start + fragment.length(), format.font(), object, note});
     }
     return out;
 }
 
-QTextOption optionFor(const QTextBlockFormat& format) {
+QTextOption optionFor(const QTextBlockFormat& format, qreal defaultTab) {
     QTextOption option(format.alignment());
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    option.setTabStopDistance(defaultTabDistance);
+    option.setTabStopDistance(std::isfinite(defaultTab) ? std::max(defaultTab, closestTabDistance) : 45);
     const QList<QTextOption::Tab> tabs = format.tabPositions();
     if (!tabs.isEmpty()) option.setTabs(tabs);
     return option;
@@ -91,7 +103,7 @@ class Layouter {
         if (!block.isValid()) return y;
         const QTextBlockFormat format = block.blockFormat();
         QTextLayout* layout = block.layout();
-        layout->setTextOption(optionFor(format));
+        layout->setTextOption(optionFor(format, text_.defaultTab));
         const std::vector<Fragment> pieces = fragments(block);
         emptyFont_ = block.charFormat().font();
         const int length = static_cast<int>(block.text().size());
@@ -116,6 +128,10 @@ class Layouter {
             y = top + spaceAbove + size.height + spaceBelow;
             const int lineNumber = static_cast<int>(out_.lines_.size());
             out_.lines_.push_back({p.block, index, top, y});
+            for (const Fragment& piece : pieces)
+                if (piece.note && piece.start >= line.textStart() &&
+                    piece.start < line.textStart() + std::max(line.textLength(), 1))
+                    out_.noteRefs_.emplace_back(lineNumber, *piece.note);
             if (body && units_) {
                 Unit unit;
                 unit.lines = {lineNumber, lineNumber + 1};
@@ -141,8 +157,6 @@ class Layouter {
         const int tableNumber = tables_++;
         const int rows = t.rows;
         if (rows <= 0) return y;
-        constexpr qreal border = PageText::cellBorder;
-        constexpr qreal inset = PageText::cellBorder + PageText::cellPadding;
         std::vector<qreal> rowTop(rows), rowBottom(rows);
         std::vector<int> rowLines(rows + 1), reach(rows);
         std::vector<std::pair<int, qreal>> spanning;  // (last row, content bottom)
@@ -150,13 +164,15 @@ class Layouter {
         for (int r = 0; r < rows; ++r) {
             rowTop[r] = r == 0 ? y : rowBottom[r - 1];
             rowLines[r] = static_cast<int>(out_.lines_.size());
-            qreal bottom = rowTop[r] + 2 * border;
+            qreal bottom = rowTop[r] + 2 * PageText::cellBorder;
             reach[r] = r;
             for (; cell < t.cells.size() && t.cells[cell].row == r; ++cell) {
                 const FlowCell& c = t.cells[cell];
-                const qreal end = items(c.items, x + c.x + inset, rowTop[r] + border,
-                                        std::max(c.width - 2 * inset, narrowestLine), false, false) +
-                                  border;
+                const QMarginsF& pad = c.padding;
+                const qreal end = items(c.items, x + c.x + pad.left(), rowTop[r] + pad.top(),
+                                        std::max(c.width - pad.left() - pad.right(), narrowestLine), false,
+                                        false) +
+                                  pad.bottom();
                 const int lastRow = std::min(r + c.rowSpan - 1, rows - 1);
                 reach[r] = std::max(reach[r], lastRow);
                 if (lastRow == r)
@@ -166,12 +182,19 @@ class Layouter {
             }
             for (const auto& [lastRow, end] : spanning)
                 if (lastRow == r) bottom = std::max(bottom, end);
+            // A stated height: at least it, or exactly it (the text beyond is cut by the
+            // next row drawn over it).
+            if (static_cast<size_t>(r) < t.heights.size() && t.heights[r].height > 0) {
+                const qreal stated = rowTop[r] + t.heights[r].height;
+                bottom = t.heights[r].exact ? stated : std::max(bottom, stated);
+            }
             rowBottom[r] = bottom;
         }
         rowLines[rows] = static_cast<int>(out_.lines_.size());
         for (const FlowCell& c : t.cells) {
             const int lastRow = std::min(c.row + c.rowSpan - 1, rows - 1);
-            out_.cells_.emplace_back(x + c.x, rowTop[c.row], c.width, rowBottom[lastRow] - rowTop[c.row]);
+            out_.cells_.push_back(
+                {QRectF(x + c.x, rowTop[c.row], c.width, rowBottom[lastRow] - rowTop[c.row]), c.borders, c.fill});
         }
         if (body && units_) rowUnits(t, tableNumber, rowTop, rowBottom, rowLines, reach);
         return rowBottom.back();
@@ -220,6 +243,7 @@ void FlowLayout::draw(QPainter& painter, QPointF origin, LineRange range, qreal 
     if (!text_) return;
     const int first = std::clamp(range.first, 0, static_cast<int>(lines_.size()));
     const int end = std::clamp(range.end, first, static_cast<int>(lines_.size()));
+    drawGrid(painter, origin, top, bottom, Grid::fills);
     QTextBlock block;
     for (int i = first; i < end; ++i) {
         const LaidLine& line = lines_[i];
@@ -227,26 +251,130 @@ void FlowLayout::draw(QPainter& painter, QPointF origin, LineRange range, qreal 
         if (!block.isValid() || block.blockNumber() != line.block)
             block = text_->document->findBlockByNumber(line.block);
         if (!block.isValid() || !block.layout() || line.index >= block.layout()->lineCount()) continue;
-        block.layout()->lineAt(line.index).draw(&painter, origin);
+        const QTextLine laid = block.layout()->lineAt(line.index);
+        laid.draw(&painter, origin);
+        drawLeaders(painter, origin, block, laid);
     }
-    drawGrid(painter, origin, top, bottom);
+    drawGrid(painter, origin, top, bottom, Grid::borders);
+}
+
+// Qt leaves a tab's space empty; a stop with a leader fills the space before it with dots,
+// dashes or a line along the baseline.
+void FlowLayout::drawLeaders(QPainter& painter, QPointF origin, const QTextBlock& block,
+                             const QTextLine& line) const {
+    const auto found = text_->leaders.find(block.blockNumber());
+    if (found == text_->leaders.end()) return;
+    const QString text = block.text();
+    const int end = std::min<int>(line.textStart() + line.textLength(), static_cast<int>(text.size()));
+    const qreal start = block.layout()->lineAt(0).x();
+    for (int i = line.textStart(); i < end; ++i) {
+        if (text[i] != QLatin1Char('\t')) continue;
+        const qreal x0 = line.cursorToX(i);
+        const qreal x1 = line.cursorToX(i + 1);
+        // The stop a tab goes to is the first one past where it starts.
+        const auto stop = std::find_if(found->second.begin(), found->second.end(),
+                                       [&](const TabLeader& leader) { return start + leader.position > x0 + 0.5; });
+        if (stop == found->second.end() || stop->leader == rovuvuz::TabStop::Leader::none || x1 - x0 < 4) continue;
+        drawLeader(painter, QPointF(origin.x() + x0 + 2, origin.y() + line.y() + line.ascent()), x1 - x0 - 4,
+                   stop->leader);
+    }
+}
+
+void FlowLayout::drawLeader(QPainter& painter, QPointF from, qreal width, rovuvuz::TabStop::Leader leader) {
+    using Leader = rovuvuz::TabStop::Leader;
+    painter.save();
+    painter.setPen(QPen(Qt::black, leader == Leader::heavy ? 1.5 : 0.75));
+    switch (leader) {
+        case Leader::underscore:
+        case Leader::heavy:
+            painter.drawLine(from + QPointF(0, 1), from + QPointF(width, 1));
+            break;
+        case Leader::hyphen:
+            for (qreal x = 0; x + 3 <= width; x += 6)
+                painter.drawLine(from + QPointF(x, -3), from + QPointF(x + 3, -3));
+            break;
+        default: {
+            const qreal y = leader == Leader::middleDot ? -3.5 : -0.8;
+            painter.setBrush(Qt::black);
+            painter.setPen(Qt::NoPen);
+            for (qreal x = width - 1; x >= 0; x -= 4) painter.drawEllipse(from + QPointF(x, y), 0.55, 0.55);
+        }
+    }
+    painter.restore();
 }
 
 void FlowLayout::drawAll(QPainter& painter, QPointF origin) const {
     draw(painter, origin, {0, static_cast<int>(lines_.size())}, 0, height_, false);
 }
 
-void FlowLayout::drawGrid(QPainter& painter, QPointF origin, qreal top, qreal bottom) const {
+namespace {
+
+QPen borderPen(const rovuvuz::BorderLine& line) {
+    using Style = rovuvuz::BorderLine::Style;
+    QColor colour = Qt::black;
+    if (line.color)
+        if (const auto stated = AttributedBuilder::wordColor(*line.color)) colour = *stated;
+    const qreal width = std::clamp<qreal>(std::isfinite(line.width) ? line.width * displayScale : 0.5, 0.5, 8);
+    QPen pen(colour, width);
+    pen.setCapStyle(Qt::FlatCap);
+    switch (line.style) {
+        case Style::dotted:
+            pen.setStyle(Qt::DotLine);
+            break;
+        case Style::dashed:
+            pen.setStyle(Qt::DashLine);
+            break;
+        case Style::dotDash:
+            pen.setStyle(Qt::DashDotLine);
+            break;
+        default:
+            break;
+    }
+    return pen;
+}
+
+// One side of a cell: a double line as two thin ones either side of where a single
+// one would run.
+void drawSide(QPainter& painter, const rovuvuz::BorderLine& line, QPointF from, QPointF to) {
+    if (!line.visible()) return;
+    QPen pen = borderPen(line);
+    const bool twice = line.style == rovuvuz::BorderLine::Style::doubleLine ||
+                       line.style == rovuvuz::BorderLine::Style::triple;
+    if (!twice) {
+        painter.setPen(pen);
+        painter.drawLine(from, to);
+        return;
+    }
+    pen.setWidthF(std::max<qreal>(pen.widthF() / 3, 0.5));
+    painter.setPen(pen);
+    const QPointF along = to - from;
+    const QPointF normal = QPointF(-along.y(), along.x()) / std::max<qreal>(std::hypot(along.x(), along.y()), 1e-6);
+    const QPointF shift = normal * 1.2;
+    painter.drawLine(from + shift, to + shift);
+    painter.drawLine(from - shift, to - shift);
+}
+
+}  // namespace
+
+// Fills go under the text and borders over it.
+void FlowLayout::drawGrid(QPainter& painter, QPointF origin, qreal top, qreal bottom, Grid part) const {
     if (cells_.empty()) return;
     painter.save();
-    painter.setPen(QPen(Theme::hairline.light, PageText::cellBorder));
     painter.setBrush(Qt::NoBrush);
     // Only the part of the grid between top and bottom: a row cut by the page shows its
     // part on each page.
-    painter.setClipRect(QRectF(origin.x() - 2, origin.y() + top, 1e6, bottom - top), Qt::IntersectClip);
-    for (const QRectF& frame : cells_) {
-        if (frame.bottom() <= top || frame.top() >= bottom) continue;
-        painter.drawRect(frame.translated(origin));
+    painter.setClipRect(QRectF(origin.x() - 8, origin.y() + top - 4, 1e6, bottom - top + 8), Qt::IntersectClip);
+    for (const CellFrame& cell : cells_) {
+        if (cell.frame.bottom() <= top || cell.frame.top() >= bottom) continue;
+        const QRectF f = cell.frame.translated(origin);
+        if (part == Grid::fills) {
+            if (cell.fill) painter.fillRect(f, *cell.fill);
+            continue;
+        }
+        drawSide(painter, cell.borders.top, f.topLeft(), f.topRight());
+        drawSide(painter, cell.borders.bottom, f.bottomLeft(), f.bottomRight());
+        drawSide(painter, cell.borders.left, f.topLeft(), f.bottomLeft());
+        drawSide(painter, cell.borders.right, f.topRight(), f.bottomRight());
     }
     painter.restore();
 }

@@ -15,6 +15,8 @@
 #include "Tovin/pages/WordLineHeights.h"
 
 class QPainter;
+class QTextBlock;
+class QTextLine;
 
 namespace tovin {
 
@@ -25,6 +27,13 @@ struct LaidLine {
     qreal bottom = 0;
 };
 
+// A table cell's frame with what is drawn around and under it.
+struct CellFrame {
+    QRectF frame;
+    rovuvuz::CellBorders borders;
+    std::optional<QColor> fill;
+};
+
 class FlowLayout {
   public:
     enum class Units { none, body };
@@ -33,6 +42,8 @@ class FlowLayout {
     static FlowLayout lay(const PageText& text, qreal width, WordLineHeights& heights, Units units);
 
     const std::vector<LaidLine>& lines() const { return lines_; }
+    // The note references of the lines, as (line, note id) in line order.
+    const std::vector<std::pair<int, qint64>>& noteRefs() const { return noteRefs_; }
     std::vector<Unit>& units() { return units_; }
     qreal height() const { return height_; }
     // The space before the first paragraph, left out at the top of the text.
@@ -50,11 +61,15 @@ class FlowLayout {
     const PageText* text_ = nullptr;
     std::vector<LaidLine> lines_;
     std::vector<Unit> units_;
-    std::vector<QRectF> cells_;  // the frames of table cells
+    std::vector<std::pair<int, qint64>> noteRefs_;
+    std::vector<CellFrame> cells_;
     qreal height_ = 0;
     qreal firstSpace_ = 0;
 
-    void drawGrid(QPainter& painter, QPointF origin, qreal top, qreal bottom) const;
+    enum class Grid { fills, borders };
+    void drawGrid(QPainter& painter, QPointF origin, qreal top, qreal bottom, Grid part) const;
+    void drawLeaders(QPainter& painter, QPointF origin, const QTextBlock& block, const QTextLine& line) const;
+    static void drawLeader(QPainter& painter, QPointF from, qreal width, rovuvuz::TabStop::Leader leader);
 };
 
 }  // namespace tovin

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <cstdio>
 #include <exception>
+#include <unistd.h>
 
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/package/FileIO.h"
@@ -23,6 +24,17 @@ int fail(const std::string& file, const std::string& cause) {
 // environment (no runtime folder, fonts it substitutes) are not the user's concern here.
 void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "tovin: %s\n", qPrintable(message));
+}
+
+// On a terminal the pages count up on one line; in a pipe or a log nothing is said.
+PdfExport::Progress terminalProgress() {
+    if (!isatty(fileno(stderr))) return {};
+    return [](int done, int total) {
+        std::fprintf(stderr, "\rtovin: page %d of %d", done + 1, total);
+        if (done + 1 == total) std::fprintf(stderr, "\n");
+        std::fflush(stderr);
+        return true;
+    };
 }
 
 }  // namespace
@@ -48,7 +60,7 @@ int run(const std::string& output, const std::string& input) {
     try {
         const PageLayout layout(*document);
         const QString title = QFileInfo(QString::fromStdString(input)).completeBaseName();
-        if (const auto failure = PdfExport::write(layout, QString::fromStdString(output), title))
+        if (const auto failure = PdfExport::write(layout, QString::fromStdString(output), title, terminalProgress()))
             return fail(output, failure->toStdString());
     } catch (const std::exception& error) {
         return fail(input, error.what());

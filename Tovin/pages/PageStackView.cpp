@@ -33,8 +33,16 @@ void drawShadow(QPainter& painter, const QRectF& page) {
 }  // namespace
 
 PageStackView::PageStackView(std::shared_ptr<const PageLayout> pages, QWidget* parent)
-    : QWidget(parent), pages_(std::move(pages)) {
+    : QWidget(parent), pages_(std::move(pages)), largest_(largestPage()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+// Pages of different sections may differ in size: each stands in a slot of the largest.
+QSizeF PageStackView::largestPage() const {
+    QSizeF largest;
+    const int count = static_cast<int>(pages_->pages().size());
+    for (int page = 0; page < count; ++page) largest = largest.expandedTo(pages_->pageSize(page));
+    return largest;
 }
 
 void PageStackView::setZoom(qreal zoom) {
@@ -43,7 +51,7 @@ void PageStackView::setZoom(qreal zoom) {
 }
 
 QSizeF PageStackView::shownPageSize() const {
-    return pages_->pageSize() * zoom_;
+    return largest_ * zoom_;
 }
 
 qreal PageStackView::stride() const {
@@ -65,7 +73,7 @@ std::pair<int, int> PageStackView::pagesIn(qreal top, qreal bottom) const {
 }
 
 QPointF PageStackView::pageOrigin(int page) const {
-    const qreal x = std::floor((width() - shownPageSize().width()) / 2);
+    const qreal x = std::floor((width() - pages_->pageSize(page).width() * zoom_) / 2);
     return {x, stride() * page + gap};
 }
 
@@ -77,7 +85,7 @@ void PageStackView::paintEvent(QPaintEvent* event) {
     const auto [first, last] = pagesIn(dirty.top(), dirty.bottom());
     for (int page = first; page <= last; ++page) {
         const QPointF origin = pageOrigin(page);
-        const QRectF frame(origin, shownPageSize());
+        const QRectF frame(origin, pages_->pageSize(page) * zoom_);
         drawShadow(painter, frame);
         painter.save();
         painter.translate(origin);

@@ -35,8 +35,10 @@ class PageStackView : public QWidget {
 
   private:
     qreal stride() const;
+    QSizeF largestPage() const;
     QSizeF shownPageSize() const;
     std::shared_ptr<const PageLayout> pages_;
+    QSizeF largest_;
     qreal zoom_ = 1;
 };
 

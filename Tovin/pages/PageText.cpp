@@ -67,16 +67,19 @@ bool isPageBreak(const QTextCharFormat& format) {
 QTextCharFormat withoutObject(QTextCharFormat format) {
     format.clearProperty(QTextFormat::ObjectType);
     format.clearProperty(TextProperty::attachment);
+    format.clearProperty(TextProperty::attachmentHash);
     return format;
 }
 
 class Assembler {
   public:
-    explicit Assembler(bool sums) : sums_(sums) {}
+    explicit Assembler(const PageTextOptions& options)
+        : sums_(options.sumsSpacing), numbers_(options.numbers), notes_(options.noteNumbers) {}
 
     std::vector<FlowItem> text(const std::vector<BlockSnapshot>& blocks, const AttributedBuilder& builder,
                                bool inCell, int depth);
     std::vector<Entry> entries;
+    std::unordered_map<int, std::vector<TabLeader>> leaders;
 
   private:
     struct Previous {
@@ -90,8 +93,13 @@ class Assembler {
     std::shared_ptr<FlowTable> table(const TableSnapshot& t, const AttributedBuilder& builder, int depth);
     void space(std::vector<FlowItem>& items, const ParagraphSnapshot& p, std::optional<Previous>& previous);
     FlowParagraph object(const AttachmentRef& attachment);
+    void textBoxes(std::vector<FlowItem>& items, const ParagraphSnapshot& p, const AttributedBuilder& builder,
+                   int depth);
+    void tabs(StyledText& styled, const ParagraphSnapshot& p, int block);
 
     bool sums_;
+    const PageNumbers* numbers_;
+    const NoteOrder* notes_;
 };
 
 // Page breaks: one ending the paragraph goes (the next block starts a page); any other
@@ -146,6 +154,7 @@ FlowParagraph Assembler::paragraph(const ParagraphSnapshot& p, const AttributedB
     FlowParagraph flow;
     try {
         entry.styled = builder.paragraph(p);
+        PaperText::apply(entry.styled, p, builder, numbers_, notes_);
         const SeparatorFormat separator = builder.separatorAttributes(p);
         entry.styled.block = separator.block;
         entry.separator = separator.character;
@@ -158,10 +167,65 @@ FlowParagraph Assembler::paragraph(const ParagraphSnapshot& p, const AttributedB
         insertLabel(entry.styled,
                     entry.styled.runs.empty() ? entry.separator : entry.styled.runs.front().format, flow);
     flow.block = static_cast<int>(entries.size());
+    if (!p.listLabel) tabs(entry.styled, p, flow.block);
     flow.spaceBefore = entry.styled.block.topMargin();
     flow.spaceAfter = entry.styled.block.bottomMargin();
     entries.push_back(std::move(entry));
     return flow;
+}
+
+// The paragraph's custom stops, measured from the text margin in the file and from where
+// the first line starts in Qt; stops at or before that start are passed by.
+void Assembler::tabs(StyledText& styled, const ParagraphSnapshot& p, int block) {
+    if (p.tabs.empty()) return;
+    const qreal start = styled.block.leftMargin() + styled.block.textIndent();
+    QList<QTextOption::Tab> stops;
+    std::vector<TabLeader> fills;
+    for (const rovuvuz::TabStop& stop : p.tabs) {
+        const qreal at = stop.position * displayScale - start;
+        if (!std::isfinite(at) || at <= 0 || stop.kind == rovuvuz::TabStop::Kind::bar) continue;
+        switch (stop.kind) {
+            case rovuvuz::TabStop::Kind::center:
+                stops.append(QTextOption::Tab(at, QTextOption::CenterTab));
+                break;
+            case rovuvuz::TabStop::Kind::right:
+                stops.append(QTextOption::Tab(at, QTextOption::RightTab));
+                break;
+            case rovuvuz::TabStop::Kind::decimal:
+                stops.append(QTextOption::Tab(at, QTextOption::DelimiterTab, QLatin1Char('.')));
+                break;
+            default:
+                stops.append(QTextOption::Tab(at, QTextOption::LeftTab));
+        }
+        fills.push_back({at, stop.leader});
+    }
+    styled.block.setTabPositions(stops);
+    const bool filled = std::any_of(fills.begin(), fills.end(), [](const TabLeader& fill) {
+        return fill.leader != rovuvuz::TabStop::Leader::none;
+    });
+    if (filled) leaders[block] = std::move(fills);
+}
+
+// A text box's text follows its paragraph in a frame of the box's width: where the box
+// floats is not followed, but none of its text is lost.
+void Assembler::textBoxes(std::vector<FlowItem>& items, const ParagraphSnapshot& p,
+                          const AttributedBuilder& builder, int depth) {
+    for (const rovuvuz::DrawingSnapshot& drawing : p.drawings) {
+        if (drawing.blocks.empty() || depth >= PageText::deepestTable) continue;
+        auto frame = std::make_shared<FlowTable>();
+        frame->rows = 1;
+        FlowCell cell;
+        const qreal width = std::isfinite(drawing.width) ? drawing.width * displayScale : 0;
+        cell.width = std::clamp<qreal>(width > 0 ? width : builder.columnWidth, 24, std::max<qreal>(builder.columnWidth, 24));
+        AttributedBuilder inner = builder;
+        inner.columnWidth = std::max<qreal>(cell.width - cell.padding.left() - cell.padding.right(), 1);
+        cell.items = text(drawing.blocks, inner, true, depth + 1);
+        if (cell.items.empty()) continue;
+        const rovuvuz::BorderLine line{rovuvuz::BorderLine::Style::single, 0.75, std::nullopt, 0};
+        cell.borders = {line, line, line, line};
+        frame->cells.push_back(std::move(cell));
+        items.emplace_back(std::move(frame));
+    }
 }
 
 // Contextual spacing between paragraphs of one style, then the larger of the space after
@@ -219,6 +283,11 @@ std::vector<FlowItem> Assembler::text(const std::vector<BlockSnapshot>& blocks,
             items.emplace_back(std::move(flow));
             space(items, *p, previous);
             pending = endsInBreak;
+            if (!p->drawings.empty()) {
+                const size_t before = items.size();
+                textBoxes(items, *p, builder, depth);
+                if (items.size() != before) previous.reset();
+            }
             continue;
         }
         previous.reset();
@@ -265,12 +334,40 @@ int span(const rovuvuz::CellSnapshot& cell) {
     return static_cast<int>(std::clamp<int64_t>(cell.gridSpan, 1, widestGrid));
 }
 
+// The grid column a cell starts at: after the row's w:gridBefore.
+int firstColumn(const rovuvuz::CellSnapshot& cell) {
+    return static_cast<int>(std::clamp<int64_t>(cell.gridColumn, 0, widestGrid));
+}
+
+std::optional<QColor> fillOf(const std::optional<rovuvuz::Shading>& shading) {
+    if (!shading || !shading->fill) return std::nullopt;
+    return AttributedBuilder::wordColor(*shading->fill);
+}
+
+qreal margin(double points) {
+    return std::isfinite(points) ? std::clamp<qreal>(points * displayScale, 0, 200) : 0;
+}
+
+std::vector<FlowRowHeight> rowHeights(const TableSnapshot& t) {
+    std::vector<FlowRowHeight> out(t.rows.size());
+    bool any = false;
+    for (size_t r = 0; r < t.rows.size() && r < t.rowProperties.size(); ++r) {
+        const auto& row = t.rowProperties[r];
+        if (!row.height || row.heightRule == rovuvuz::RowProperties::HeightRule::automatic) continue;
+        out[r] = {std::clamp<qreal>(*row.height * displayScale, 0, 5000),
+                  row.heightRule == rovuvuz::RowProperties::HeightRule::exact};
+        any = true;
+    }
+    if (!any) out.clear();
+    return out;
+}
+
 std::shared_ptr<FlowTable> Assembler::table(const TableSnapshot& t, const AttributedBuilder& builder,
                                             int depth) {
     int count = std::min<int>(static_cast<int>(t.columns.size()), widestGrid);
     for (const auto& row : t.rows) {
         int used = 0;
-        for (const auto& cell : row) used = std::min(used + span(cell), widestGrid);
+        for (const auto& cell : row) used = std::min(std::max(used, firstColumn(cell)) + span(cell), widestGrid);
         count = std::max(count, used);
     }
     count = std::max(count, 1);
@@ -281,11 +378,7 @@ std::shared_ptr<FlowTable> Assembler::table(const TableSnapshot& t, const Attrib
     // Where each row's cells start, to follow vertical merges down.
     std::vector<std::vector<std::pair<int, bool>>> starts(t.rows.size());  // (column, continues)
     for (size_t r = 0; r < t.rows.size(); ++r) {
-        int column = 0;
-        for (const auto& cell : t.rows[r]) {
-            starts[r].emplace_back(column, cell.vMerge == rovuvuz::VMerge::continues);
-            column += span(cell);
-        }
+        for (const auto& cell : t.rows[r]) starts[r].emplace_back(firstColumn(cell), cell.vMerge == rovuvuz::VMerge::continues);
     }
     auto continuesAt = [&](size_t r, int column) {
         for (const auto& [start, continues] : starts[r])
@@ -295,11 +388,11 @@ std::shared_ptr<FlowTable> Assembler::table(const TableSnapshot& t, const Attrib
 
     auto flow = std::make_shared<FlowTable>();
     flow->rows = static_cast<int>(t.rows.size());
+    flow->heights = rowHeights(t);
     for (size_t r = 0; r < t.rows.size(); ++r) {
-        int column = 0;
         for (const auto& cell : t.rows[r]) {
-            const int first = column;
-            column += span(cell);
+            const int first = firstColumn(cell);
+            const int column = first + span(cell);
             if (cell.vMerge == rovuvuz::VMerge::continues || first >= count) continue;
             FlowCell out;
             out.row = static_cast<int>(r);
@@ -308,9 +401,12 @@ std::shared_ptr<FlowTable> Assembler::table(const TableSnapshot& t, const Attrib
             const int last = std::min(column, count);
             out.x = edges[first];
             out.width = edges[last] - edges[first];
+            out.borders = cell.format.borders;
+            out.fill = fillOf(cell.format.shading);
+            out.padding = QMarginsF(margin(cell.format.marginLeft), margin(cell.format.marginTop),
+                                    margin(cell.format.marginRight), margin(cell.format.marginBottom));
             AttributedBuilder inner = builder;
-            inner.columnWidth =
-                std::max<qreal>(out.width - 2 * (PageText::cellPadding + PageText::cellBorder), 1);
+            inner.columnWidth = std::max<qreal>(out.width - out.padding.left() - out.padding.right(), 1);
             out.items = text(cell.blocks, inner, true, depth);
             if (out.items.empty()) {
                 // An empty cell still holds one empty line.
@@ -358,15 +454,17 @@ void write(QTextDocument& document, const std::vector<Entry>& entries) {
 }  // namespace
 
 PageText PageText::assemble(const std::vector<BlockSnapshot>& blocks, const AttributedBuilder& builder,
-                            bool sumsSpacing) {
+                            const PageTextOptions& options) {
     PageText text;
     text.document = std::make_unique<QTextDocument>();
     text.document->setUndoRedoEnabled(false);
     text.document->setDocumentLayout(new PassiveLayout(text.document.get()));
     registerAttachmentHandler(text.document.get());
-    Assembler assembler(sumsSpacing);
+    Assembler assembler(options);
     text.items = assembler.text(blocks, builder, false, 0);
     write(*text.document, assembler.entries);
+    text.defaultTab = options.defaultTab;
+    text.leaders = std::move(assembler.leaders);
     return text;
 }
 

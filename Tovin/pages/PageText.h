@@ -7,14 +7,18 @@
 // document's rules (contextual spacing; the larger of after and before, or their sum).
 #pragma once
 
+#include <QColor>
+#include <QMarginsF>
 #include <QTextDocument>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
 #include "RovuVuz/snapshot/Snapshot.h"
 #include "Tovin/pages/Pagination.h"
+#include "Tovin/pages/PaperText.h"
 #include "Tovin/text/AttributedBuilder.h"
 
 namespace tovin {
@@ -39,21 +43,54 @@ struct FlowCell {
     qreal x = 0;  // from the table's left edge
     qreal width = 0;
     std::vector<FlowItem> items;
+    // Its borders and fill as the table style and the cell resolve them, and the space
+    // between its edges and its text, display points.
+    rovuvuz::CellBorders borders;
+    std::optional<QColor> fill;
+    QMarginsF padding{6.75, 0, 6.75, 0};
+};
+
+// A row's stated height (w:trHeight), display points.
+struct FlowRowHeight {
+    qreal height = 0;
+    bool exact = false;  // else at least
 };
 
 struct FlowTable {
     int rows = 0;
     std::vector<FlowCell> cells;  // by starting row, then grid column
+    std::vector<FlowRowHeight> heights;  // by row, when any row states one
     bool startsPage = false;
+};
+
+// A custom tab stop that fills the space before it: its position as Qt measures it (from
+// where the first line starts) and its leader.
+struct TabLeader {
+    qreal position = 0;
+    rovuvuz::TabStop::Leader leader = rovuvuz::TabStop::Leader::none;
+};
+
+// How a story is set: the page numbers its fields show (none: their cached results), the
+// space between default tab stops, and the spacing rule.
+struct PageTextOptions {
+    bool sumsSpacing = false;
+    qreal defaultTab = 45;  // display points
+    const PageNumbers* numbers = nullptr;
+    // The number each note reference shows, by note id: notes count from 1 in the order
+    // the body first refers to them, whatever their ids.
+    const NoteOrder* noteNumbers = nullptr;
 };
 
 struct PageText {
     std::unique_ptr<QTextDocument> document;
     std::vector<FlowItem> items;
+    qreal defaultTab = 45;
+    // By Qt block: its custom tab stops in order, when one of them has a leader.
+    std::unordered_map<int, std::vector<TabLeader>> leaders;
 
     // Assembles a story's blocks. `builder` sets the column width and the story.
     static PageText assemble(const std::vector<rovuvuz::BlockSnapshot>& blocks,
-                             const AttributedBuilder& builder, bool sumsSpacing);
+                             const AttributedBuilder& builder, const PageTextOptions& options);
 
     // Borders and padding of table cells, display points.
     static constexpr qreal cellBorder = 0.75;

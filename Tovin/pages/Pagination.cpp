@@ -126,15 +126,18 @@ std::vector<Page> paginate(std::vector<Unit> input, qreal height, qreal firstSpa
     while (i < units.size()) {
         const qreal top = units[i].top - units[i].lift - (pages.empty() ? s0 : 0);
         size_t end = units.size();
+        qreal notes = units[i].notes;
         for (size_t j = i + 1; j < units.size(); ++j) {
             if (units[j].startsPage) {
                 end = j;
                 break;
             }
-            if (units[j].fit - top > room) {
+            const qreal withNotes = notes + units[j].notes;
+            if (units[j].fit - top + (withNotes > 0 ? withNotes + noteSeparator : 0) > room) {
                 end = moveBreak(units, i, j);
                 break;
             }
+            notes = withNotes;
         }
         Page page;
         page.top = top;

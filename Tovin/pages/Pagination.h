@@ -44,6 +44,7 @@ struct Unit {
         int through = 0;  // the last row the unit covers
     };
     std::optional<Row> row;  // table rows
+    qreal notes = 0;         // the height of the footnotes its lines reference
     bool slice = false;      // a piece of a row taller than a page
     // A row's lines as (top, bottom), for slicing it.
     std::vector<std::pair<qreal, qreal>> rowLines;
@@ -60,8 +61,11 @@ namespace Pagination {
 
 // The smallest body height a page is given, however small the page or large the margins.
 constexpr qreal smallestBodyHeight = 90;
+// The space above a page's footnotes that holds their separator line.
+constexpr qreal noteSeparator = 12;
 
-// Pages of at most `height` each (see smallestBodyHeight). `firstSpace` is the space before
+// Pages of at most `height` each (see smallestBodyHeight), footnotes included: a unit
+// whose notes do not fit beside it moves to the next page with them. `firstSpace` is the space before
 // the first paragraph, which the layout leaves out of the text and the first page shows.
 // Never empty: no units give one empty page.
 std::vector<Page> paginate(std::vector<Unit> units, qreal height, qreal firstSpace);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 class QPagedPaintDevice;
@@ -14,14 +15,21 @@ class PageLayout;
 
 namespace PdfExport {
 
-// Sets the device's page to the layout's page size with no margins.
-void preparePage(const PageLayout& layout, QPagedPaintDevice& device);
-// Draws pages [first, last] (0-based, clamped), one per device page; false when nothing
-// could be drawn (the device's painter did not start, or there are no pages).
-bool render(const PageLayout& layout, QPagedPaintDevice& device, int first, int last);
+// Told before each page is drawn how many of how many are done; false cancels.
+using Progress = std::function<bool(int done, int total)>;
+
+// Sets the device's page to the size of the layout's page `page` with no margins.
+void preparePage(const PageLayout& layout, QPagedPaintDevice& device, int page = 0);
+// Draws pages [first, last] (0-based, clamped), one per device page, each on its own
+// paper; false when nothing could be drawn (the device's painter did not start, or there
+// are no pages) or `progress` cancelled.
+bool render(const PageLayout& layout, QPagedPaintDevice& device, int first, int last,
+            const Progress& progress = {});
 // Writes the whole layout as a PDF file, atomically: the file is replaced only when
-// complete, and never when the pages could not be drawn. Returns the reason when it fails.
-std::optional<QString> write(const PageLayout& layout, const QString& path, const QString& title);
+// complete, and never when the pages could not be drawn or the export was cancelled.
+// Returns the reason when it fails ("cancelled" when `progress` said so).
+std::optional<QString> write(const PageLayout& layout, const QString& path, const QString& title,
+                             const Progress& progress = {});
 
 }  // namespace PdfExport
 

@@ -17,6 +17,7 @@
 #include "Tovin/tables/TableEditor.h"
 #include "Tovin/tables/TableHost.h"
 #include "Tovin/tables/TableMenu.h"
+#include "Tovin/text/AttributedBuilder.h"
 #include "Tovin/text/StoryBridge.h"
 #include "Tovin/text/StoryText.h"
 #include "Tovin/text/TextProperties.h"
@@ -428,10 +429,33 @@ void TableView::focusCell(size_t index) {
 
 // ---- Drawing ----
 
+// The cells' shading as the table style and the cells resolve it, under the text; the
+// grid stays the editor's hairlines, so that a borderless table can still be edited.
+void TableView::paintShading(QPainter& painter, const QRectF& dirty) const {
+    if (!attachment_ || rowTops_.size() < 2 || columnX_.size() < 2) return;
+    const rovuvuz::TableSnapshot& table = attachment_->table();
+    for (const Cell& cell : cells_) {
+        const TableGeometry::Place& place = cell.place;
+        if (place.continues || place.row < 0 || size_t(place.row) >= table.rows.size()) continue;
+        const auto& row = table.rows[size_t(place.row)];
+        if (place.cell < 0 || size_t(place.cell) >= row.size()) continue;
+        const auto& shading = row[size_t(place.cell)].format.shading;
+        if (!shading || !shading->fill) continue;
+        const auto colour = AttributedBuilder::wordColor(*shading->fill);
+        if (!colour) continue;
+        const size_t last = std::min(size_t(place.column + place.span), columnX_.size() - 1);
+        const size_t bottom = std::min(size_t(place.row) + 1, rowTops_.size() - 1);
+        const QRectF area(QPointF(columnX_[std::min(size_t(place.column), last)], rowTops_[size_t(place.row)]),
+                          QPointF(columnX_[last], rowTops_[bottom]));
+        if (area.intersects(dirty)) painter.fillRect(area, *colour);
+    }
+}
+
 void TableView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.setPen(QPen(Theme::hairline.resolve(palette()), 0));
     const QRectF dirty = QRectF(event->rect()).adjusted(-1, -1, 1, 1);
+    paintShading(painter, dirty);
+    painter.setPen(QPen(Theme::hairline.resolve(palette()), 0));
     for (const QLineF& line : lines_) {
         if (!QRectF(line.p1(), line.p2()).normalized().adjusted(-1, -1, 1, 1).intersects(dirty)) continue;
         painter.drawLine(line.translated(0.5, 0.5));

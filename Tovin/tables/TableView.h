@@ -21,6 +21,7 @@
 #include "Tovin/tables/TableGeometry.h"
 
 class QAction;
+class QPainter;
 class QTextDocument;
 
 namespace tovin {
@@ -98,6 +99,7 @@ class TableView : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void paintShading(QPainter& painter, const QRectF& dirty) const;
 
   private:
     const rovuvuz::CellSnapshot& snapshotOf(const Cell& cell) const;

@@ -103,7 +103,8 @@ void PreviewAttachment::draw(QPainter& painter, const QRectF& box) const {
     painter.drawText(box.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop, text_);
 }
 
-NoteRefAttachment::NoteRefAttachment(const QString& label, const std::optional<QFont>& font) {
+NoteRefAttachment::NoteRefAttachment(qint64 number, const QString& label, const std::optional<QFont>& font)
+    : number_(number) {
     text_ = label;
     const qreal size = font ? displaySize(*font) : 11;
     font_ = Theme::systemFont(size * 0.65, QFont::Medium);

@@ -81,8 +81,13 @@ class NoteRefAttachment : public TextLabelAttachment {
   public:
     // `label` is the number a reader sees (by the references' order); `font` is the
     // surrounding text's; without one the size is 11.
-    NoteRefAttachment(const QString& label, const std::optional<QFont>& font);
+    // `number` is the note's id, which the page layout finds its note by.
+    NoteRefAttachment(qint64 number, const QString& label, const std::optional<QFont>& font);
     void draw(QPainter& painter, const QRectF& box) const override;
+    qint64 number() const { return number_; }
+
+  private:
+    qint64 number_ = 0;
 };
 
 // A dashed rule across the column with "PAGE BREAK" in its middle.

@@ -60,6 +60,23 @@ RunFormat unscripted(RunFormat format) {
     return format;
 }
 
+// Qt draws one line under text in these styles; a thick one is drawn solid, and a double
+// one gets its second line from the views.
+QTextCharFormat::UnderlineStyle underlineStyle(rovuvuz::UnderlineStyle style) {
+    switch (style) {
+        case rovuvuz::UnderlineStyle::dotted:
+            return QTextCharFormat::DotLine;
+        case rovuvuz::UnderlineStyle::dashed:
+            return QTextCharFormat::DashUnderline;
+        case rovuvuz::UnderlineStyle::dotDash:
+            return QTextCharFormat::DashDotLine;
+        case rovuvuz::UnderlineStyle::wave:
+            return QTextCharFormat::WaveUnderline;
+        default:
+            return QTextCharFormat::SingleUnderline;
+    }
+}
+
 qreal sane(double value) {
     return std::isfinite(value) ? std::clamp<double>(value, 0, largestImageSide) : 0;
 }
@@ -140,11 +157,11 @@ QTextCharFormat AttributedBuilder::attributes(const RunFormat& f,
         if (rise != 0) format.setBaselineOffset(rise / QFontMetricsF(font).height() * 100);
         if (f.color)
             if (const auto colour = wordColor(*f.color)) format.setForeground(*colour);
-        if (f.underline) format.setFontUnderline(true);
+        if (f.underline) format.setUnderlineStyle(underlineStyle(f.underlineStyle));
         // Qt draws one line; the views draw the second (DoubleUnderline.h).
         if (f.underline && f.underlineStyle == rovuvuz::UnderlineStyle::doubleLine)
             format.setProperty(TextProperty::doubleUnderline, true);
-        if (f.strike) format.setFontStrikeOut(true);
+        if (f.strike || f.doubleStrike) format.setFontStrikeOut(true);
         if (f.highlight)
             if (const auto colour = wordHighlight(*f.highlight)) format.setBackground(*colour);
         cached = caches_->formats.emplace(f, format).first;
@@ -272,7 +289,7 @@ AttachmentRef AttributedBuilder::attachment(const Span& span, const ParagraphFor
             // The number by the references' order; the note's id where the story's
             // snapshot numbers no notes.
             return std::make_shared<NoteRefAttachment>(
-                span.content.noteLabel.empty() ? QString::number(span.content.noteID)
+                span.content.noteID, span.content.noteLabel.empty() ? QString::number(span.content.noteID)
                                                : QString::fromStdString(span.content.noteLabel),
                 attrs.font());
         case Span::Content::Type::opaque:

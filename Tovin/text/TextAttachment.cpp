@@ -11,6 +11,9 @@ namespace tovin {
 QTextCharFormat attachmentFormat(const AttachmentRef& attachment, QTextCharFormat attributes) {
     attributes.setObjectType(attachmentObjectType);
     attributes.setProperty(TextProperty::attachment, QVariant::fromValue(attachment));
+    // Hashed by its type's name alone, every attachment would look alike to Qt's format
+    // lookup, which would then compare each new one with all the others.
+    attributes.setProperty(TextProperty::attachmentHash, int(qHash(quintptr(attachment.get()))));
     attributes.setFontUnderline(false);
     attributes.clearProperty(QTextFormat::TextUnderlineColor);
     attributes.setFontStrikeOut(false);

@@ -32,6 +32,7 @@ enum : int {
     revisionHash,                       // an int beside each of the three revisions above
     formatRevisionHash,
     markRevisionHash,
+    attachmentHash,  // an int beside the attachment, for the same reason
     doubleUnderline,  // "TovinDoubleUnderline": bool, a run underlined twice (w:u w:val="double")
     changeBar,        // bool, on a block: the paragraph or some of its text has a tracked format change
     firstFreeKey,  // the next key another part of the editor may take

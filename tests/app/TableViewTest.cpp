@@ -464,5 +464,20 @@ TEST_F(TableViewTest, HostileTablesOpenWithBoundedLayouts) {
     EXPECT_FALSE(shown[2]->readerText().contains("deepest"));
 }
 
+// A shaded cell shows its fill under its text in the table view; an unshaded one stays
+// the window's colour.
+TEST_F(TableViewTest, CellShadingIsDrawnUnderTheText) {
+    open("<w:tbl>" + grid({3000, 3000}) + "<w:tr>" + tc("green", "<w:shd w:val=\"clear\" w:fill=\"00FF00\"/>") +
+         tc("plain") + "</w:tr></w:tbl>");
+    TableView* table = tables().at(0);
+    const QImage image = table->grab().toImage();
+    ASSERT_FALSE(image.isNull());
+    const int y = int(table->rowHeights()[0] / 2);
+    auto greenAt = [&](qreal x) { return image.pixel(int(x), image.height() > y ? y : 0) == qRgb(0, 255, 0); };
+    const qreal left = table->columnX()[0] + 2, right = table->columnX()[1] + 2;
+    EXPECT_TRUE(greenAt(left) || greenAt(left + 3));
+    EXPECT_FALSE(greenAt(right) || greenAt(right + 3));
+}
+
 }  // namespace
 }  // namespace tovin::testing

@@ -3,12 +3,14 @@
 
 Usage: pdf_words.py TOVIN_CLI FILE.docx FILE.pdf
 
-Each page's text (pdftotext -raw, the order the page was drawn in) must be the default
-header's text, then the next stretch of the body's text, then the default footer's text,
-as `tovin-cli text --changes` prints those stories (list labels included, tracked
-insertions and deletions both shown, their markers left out, pictures left out). Text is compared by its
-letters and digits only, so that spacing, line breaks and punctuation drawn as pictures
-(note numbers) do not count; the order of every word does.
+The body's words, as `tovin-cli text --changes` prints that story (list labels included,
+tracked insertions and deletions both shown, their markers left out, pictures and note
+reference numbers left out), must all be on the pages, in their order, page after page
+(pdftotext -raw, the order each page was drawn in). What else a page shows, its header and
+footer (which differ from section to section and from page to page, with page numbers),
+its footnotes and the note numbers, comes between them; a note number may end the word
+it is raised after. Words are runs of letters and
+digits, so that spacing, line breaks and punctuation do not count.
 """
 import re
 import unicodedata
@@ -16,15 +18,17 @@ import subprocess
 import sys
 
 
-def normal(text):
+def words(text):
     text = re.sub(r"\{\+|\+\}|\[-|-\]", "", unicodedata.normalize("NFKC", text))
-    return "".join(ch for ch in text if ch.isalnum())
+    return re.findall(r"[^\W_]+", text)
 
 
 def story(cli, docx, name):
     result = subprocess.run([cli, "text", "--changes", "--story", name, docx], capture_output=True, text=True)
-    # A picture is drawn, not written.
-    return normal(result.stdout.replace("[image]", "")) if result.returncode == 0 else ""
+    if result.returncode != 0:
+        return []
+    # A picture is drawn, not written; notes are numbered on the pages in reference order.
+    return words(re.sub(r"\[\d+\]", " ", result.stdout.replace("[image]", " ")))
 
 
 def page_texts(pdf):
@@ -33,27 +37,28 @@ def page_texts(pdf):
     for page in range(1, pages + 1):
         out = subprocess.run(["pdftotext", "-raw", "-f", str(page), "-l", str(page), pdf, "-"],
                              capture_output=True, text=True, check=True).stdout
-        # The hint on the chip of content edited in Word is the page's own.
-        yield page, normal(re.sub(r"EDIT IN WORD", "", out, flags=re.I))
+        yield page, words(out)
+
+
+def follows(shown, word):
+    """Whether a page's word is the body's: itself, or with a raised note number after it,
+    which a PDF reader reads as part of the word."""
+    return shown == word or (shown.startswith(word) and NOTE_NUMBER.fullmatch(shown[len(word):]) is not None)
+
+
+NOTE_NUMBER = re.compile(r"\d+|[ivxlcdm]+")
 
 
 def main():
     cli, docx, pdf = sys.argv[1:4]
-    body, header, footer = (story(cli, docx, s) for s in ("body", "header", "footer"))
-    shown = []
-    for page, text in page_texts(pdf):
-        if not text.startswith(header):
-            print(f"page {page}: no header {header[:40]!r}: {text[:80]!r}")
-            return 1
-        text = text[len(header):]
-        if not text.endswith(footer):
-            print(f"page {page}: no footer {footer[:40]!r}: {text[-80:]!r}")
-            return 1
-        shown.append(text[:len(text) - len(footer)] if footer else text)
-    joined = "".join(shown)
-    if joined != body:
-        at = next((i for i, (a, b) in enumerate(zip(joined, body)) if a != b), min(len(joined), len(body)))
-        print(f"body differs at {at}: pages {joined[at:at + 60]!r}, document {body[at:at + 60]!r}")
+    body = story(cli, docx, "body")
+    found = 0
+    for _, shown in page_texts(pdf):
+        for word in shown:
+            if found < len(body) and follows(word, body[found]):
+                found += 1
+    if found < len(body):
+        print(f"body word {found} not found in order: {' '.join(body[found:found + 8])!r}")
         return 1
     return 0
 
