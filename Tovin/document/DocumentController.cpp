@@ -1,4 +1,5 @@
 #include "Tovin/document/DocumentController.h"
+#include "Tovin/document/EditSeam.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,12 +39,7 @@ QString quoted(const QString& name) {
 }
 
 // The engine's "cannot open /a/b.docx: permission denied" as a sentence.
-QString sentence(const QString& reason) {
-    if (reason.isEmpty()) return reason;
-    QString text = reason;
-    text[0] = text[0].toUpper();
-    return text.endsWith('.') ? text : text + '.';
-}
+QString sentence(const QString& reason) { return EditSeam::sentence(reason); }
 
 // "“report.docx”: ZIP64 archives are not supported." The file and the engine's reason.
 QString openFailureDetail(const QString& path, const DocumentReadError& error) {

@@ -37,7 +37,9 @@ QString EditSeam::reasonOf(const std::exception& error) {
 QString EditSeam::sentence(const QString& reason) {
     QString text = reason.trimmed();
     if (text.isEmpty()) return text;
-    text[0] = text[0].toUpper();
+    // A reason may start with the part or file it is about ("word/document.xml: …"),
+    // whose name keeps its case.
+    if (!text.section(' ', 0, 0).contains('/')) text[0] = text[0].toUpper();
     if (!text.endsWith('.')) text += '.';
     return text;
 }

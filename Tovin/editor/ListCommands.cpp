@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -45,18 +46,35 @@ bool listEdit(EditorViewController& editor, const std::vector<ParagraphID>& para
     return true;
 }
 
-// The paragraph at a caret that stands at its start, when it is a list item.
+// Whether a reader sees nothing of a paragraph before `offset`: what stands there is text a
+// tracked deletion holds, which the view still shows struck through.
+bool nothingReadBefore(const rovuvuz::ParagraphSnapshot& paragraph, size_t offset) {
+    return std::all_of(paragraph.spans.begin(), paragraph.spans.end(), [offset](const rovuvuz::Span& span) {
+        return span.range.lower >= offset || span.range.size() == 0 ||
+               (span.revision && span.revision->kind == rovuvuz::RevisionKind::remove);
+    });
+}
+
+// The paragraph at a caret that stands at its start as a reader sees it, when it is a list
+// item.
 std::optional<std::pair<ParagraphID, rovuvuz::ListState>> itemAtStart(EditorViewController& editor) {
     const EditorViewController::Active active = editor.active();
     if (!active.view || !active.bridge) return std::nullopt;
-    const QTextCursor cursor = active.view->textCursor();
-    if (cursor.hasSelection() || !cursor.atBlockStart()) return std::nullopt;
+    if (active.view->textCursor().hasSelection()) return std::nullopt;
     const EditorSelection::Ranges ranges = EditorSelection::paragraphRanges(active);
-    if (ranges.size() != 1 || ranges.front().second.lower != 0) return std::nullopt;
-    const ParagraphID paragraph = ranges.front().first;
-    const rovuvuz::ListState state = editor.doc()->listState(paragraph, active.bridge->story());
+    if (ranges.size() != 1) return std::nullopt;
+    const auto& [paragraph, range] = ranges.front();
+    const rovuvuz::StoryID& story = active.bridge->story();
+    if (!nothingReadBefore(editor.doc()->snapshot(paragraph, story), range.lower)) return std::nullopt;
+    const rovuvuz::ListState state = editor.doc()->listState(paragraph, story);
     if (state.kind == ListKind::none) return std::nullopt;
     return std::pair{paragraph, state};
+}
+
+// An item a reader sees as empty.
+bool readsEmpty(EditorViewController& editor, ParagraphID paragraph) {
+    const rovuvuz::ParagraphSnapshot item = editor.doc()->snapshot(paragraph, editor.active().bridge->story());
+    return nothingReadBefore(item, item.text.size() + 1);
 }
 
 void endList(EditorViewController& editor, ParagraphID paragraph) {
@@ -114,7 +132,7 @@ bool handleKey(EditorViewController& editor, const QKeyEvent& key) {
         changeLevel(editor, tab ? 1 : -1);
         return true;
     }
-    if (enter && !editor.active().view->textCursor().block().text().isEmpty()) return false;
+    if (enter && !readsEmpty(editor, paragraph)) return false;
     endList(editor, paragraph);
     return true;
 }

@@ -176,7 +176,7 @@ TEST_F(DocumentControllerTest, AMainPartCutInHalfFailsToOpenWithTheEnginesReason
     const Alert& alert = presenter().alerts[0];
     EXPECT_EQ(alert.text, QString::fromUtf8("Tovin can\u2019t open this file."));
     EXPECT_EQ(alert.informativeText, "It is not a Word document, or it is damaged.");
-    EXPECT_TRUE(alert.detailedText.startsWith(QString::fromUtf8("\u201chalved.docx\u201d: XML ")))
+    EXPECT_TRUE(alert.detailedText.startsWith(QString::fromUtf8("\u201chalved.docx\u201d: word/document.xml: XML ")))
         << alert.detailedText.toStdString();
     EXPECT_TRUE(documents().documents().isEmpty());
     EXPECT_TRUE(TabbedWindow::all().isEmpty());

@@ -222,7 +222,7 @@ TEST_F(StoryBridgeTest, AnEditAcrossATableTakesTheTableWithItsText) {
 }
 
 TEST_F(StoryBridgeTest, AnEditReachingIntoAnOpaqueBlockBeepsAndIsPutBack) {
-    open(paragraphs({"before"}) + "<w:sdt><w:sdtContent>" + paragraphs({"control"}) + "</w:sdtContent></w:sdt>" +
+    open(paragraphs({"before"}) + "<w:customXml w:element=\"x\">" + paragraphs({"control"}) + "</w:customXml>" +
          paragraphs({"after"}));
     const QString shown = bridge->viewText();
     ASSERT_EQ(shown, QString("before\n") + QChar(0xFFFC) + "\nafter");
