@@ -44,14 +44,7 @@ std::vector<int64_t> commentIDs(DocxDocument& document) {
 
 void report(const CommentEditOptions& options, const std::string& target, const std::string& line,
             nlohmann::json json) {
-    std::ostream& out = reportStream(target);
-    if (!options.json) {
-        out << line << "; saved " << target << '\n';
-        return;
-    }
-    json["file"] = options.file;
-    json["output"] = target;
-    printJson(json, out);
+    reportSaved(options.file, options.json, target, line, std::move(json));
 }
 
 void runEdit(const CommentEditOptions& options) {

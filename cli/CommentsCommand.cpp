@@ -195,14 +195,7 @@ void requireComment(DocxDocument& document, const EditOptions& options) {
 // there), as a line or as JSON.
 void report(const EditOptions& options, const std::string& target, const std::string& line,
             nlohmann::json json) {
-    std::ostream& out = reportStream(target);
-    if (!options.json) {
-        out << line << "; saved " << target << '\n';
-        return;
-    }
-    json["file"] = options.file;
-    json["output"] = target;
-    printJson(json, out);
+    reportSaved(options.file, options.json, target, line, std::move(json));
 }
 
 void runComment(const EditOptions& options) {

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <iostream>
 
+#include "cli/DocumentFiles.h"
+
 namespace tovin::cli {
 
 void printJson(const nlohmann::json& value) {
@@ -26,6 +28,18 @@ std::string printable(std::string_view text) {
         }
     }
     return shown;
+}
+
+void reportSaved(const std::string& file, bool json, const std::string& target, const std::string& line,
+                 nlohmann::json details) {
+    std::ostream& out = reportStream(target);
+    if (!json) {
+        out << line << "; saved " << target << '\n';
+        return;
+    }
+    details["file"] = file;
+    details["output"] = target;
+    printJson(details, out);
 }
 
 }  // namespace tovin::cli

@@ -14,6 +14,12 @@ void printJson(const nlohmann::json& value);
 // The same on another stream (standard error when the document went to standard output).
 void printJson(const nlohmann::json& value, std::ostream& out);
 
+// What a command that wrote `target` from `file` did: "<line>; saved <target>", or with
+// `json` the details with the two files named; on standard error when the document went to
+// standard output.
+void reportSaved(const std::string& file, bool json, const std::string& target, const std::string& line,
+                 nlohmann::json details);
+
 // Text from a file (entry names, style names) with control characters shown as \xNN, so
 // that one item stays one line.
 std::string printable(std::string_view text);

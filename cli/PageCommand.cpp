@@ -23,16 +23,6 @@ struct PageOptions {
     bool json = false;
 };
 
-// Lengths come from twentieths of a point, so two decimals show them exactly.
-std::string points(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", value);
-    std::string shown = text;
-    while (shown.back() == '0') shown.pop_back();
-    if (shown.back() == '.') shown.pop_back();
-    return shown;
-}
-
 struct PageReport {
     rovuvuz::PageSetup page;
     std::optional<std::string> header;

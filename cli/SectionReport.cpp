@@ -13,16 +13,6 @@ namespace {
 using rovuvuz::DocumentSection;
 using rovuvuz::SectionStart;
 
-// Lengths come from twentieths of a point, so two decimals show them exactly.
-std::string points(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", value);
-    std::string shown = text;
-    while (shown.back() == '0') shown.pop_back();
-    if (shown.back() == '.') shown.pop_back();
-    return shown;
-}
-
 const char* startName(SectionStart start) {
     switch (start) {
         case SectionStart::continuous: return "continuous";
@@ -88,6 +78,16 @@ void printBands(const char* label, const std::array<std::optional<rovuvuz::Story
 }
 
 }  // namespace
+
+std::string points(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    std::string shown = text;
+    while (shown.back() == '0') shown.pop_back();
+    if (shown.back() == '.') shown.pop_back();
+    return shown;
+}
+
 
 SectionReport readSections(rovuvuz::DocxDocument& document) {
     return {document.sections(), document.settings()};

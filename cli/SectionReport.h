@@ -3,6 +3,7 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <string>
 #include <vector>
 
 #include "RovuVuz/document/DocumentSections.h"
@@ -19,5 +20,9 @@ SectionReport readSections(rovuvuz::DocxDocument& document);
 void printSections(const SectionReport& report);
 // {"sections": […], "evenAndOddHeaders": …, "defaultTabStop": …} merged into `out`.
 void addSectionsJson(const SectionReport& report, nlohmann::json& out);
+
+// A length in points as the page reports print it: up to two decimals, which show
+// twentieths of a point exactly, without trailing zeros.
+std::string points(double value);
 
 }  // namespace tovin::cli

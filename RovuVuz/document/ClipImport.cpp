@@ -23,6 +23,7 @@
 #include "RovuVuz/xml/Numbers.h"
 #include "RovuVuz/xml/Utf8.h"
 #include "RovuVuz/xml/XMLEdit.h"
+#include "RovuVuz/xml/XMLCheck.h"
 #include "RovuVuz/xml/XMLTree.h"
 
 namespace rovuvuz {
@@ -71,6 +72,9 @@ struct ClipReading {
         if (!utf8::isValid(asBytes(fragment))) throw bad("not UTF-8");
         try {
             tree.emplace(asBytes(fragment));
+            // Pasted markup is copied into the part as it stands, so it must be what a save
+            // may write: the tree alone forgives what the strict check refuses.
+            XMLCheck::wellFormed(*tree, XMLCheck::Prefixes::mayBeUnbound);
         } catch (const XMLError& error) {
             throw bad(error.what());
         }

@@ -43,7 +43,7 @@ std::string hexCode(char32_t c) {
 
 class Checker {
   public:
-    explicit Checker(const XMLTree& tree) : tree_(tree), data_(tree.bytes()) {}
+    Checker(const XMLTree& tree, Prefixes prefixes) : tree_(tree), data_(tree.bytes()), prefixes_(prefixes) {}
 
     void run() {
         characters();
@@ -255,6 +255,7 @@ class Checker {
     }
 
     void prefixBound(ByteRange qname, bool isAttribute) {
+        if (prefixes_ == Prefixes::mayBeUnbound) return;
         const std::string_view n = text(qname.lower, qname.upper);
         const size_t colon = n.find(':');
         if (colon == std::string_view::npos) return;
@@ -301,12 +302,13 @@ class Checker {
     std::vector<std::string_view> declared_;
     uint64_t generation_ = 0, lastGeneration_ = ~uint64_t{0};
     std::string_view lastBound_;
+    Prefixes prefixes_;
 };
 
 }  // namespace
 
-void wellFormed(const XMLTree& tree) {
-    Checker(tree).run();
+void wellFormed(const XMLTree& tree, Prefixes prefixes) {
+    Checker(tree, prefixes).run();
 }
 
 void wellFormed(SharedBytes bytes) {

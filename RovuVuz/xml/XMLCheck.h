@@ -22,8 +22,13 @@
 
 namespace rovuvuz::XMLCheck {
 
+// Whether every prefix must be declared in scope. A piece of a part cut out of it (a
+// clipboard fragment, whose paragraphs use the main namespace's prefix of the part they
+// came from) may leave its prefixes to the part it goes into.
+enum class Prefixes { mustBeBound, mayBeUnbound };
+
 // Throws XMLError for the first fault found, with its byte offset and what was there.
-void wellFormed(const XMLTree& tree);
+void wellFormed(const XMLTree& tree, Prefixes prefixes = Prefixes::mustBeBound);
 
 // Parses and checks; throws XMLError.
 void wellFormed(SharedBytes bytes);

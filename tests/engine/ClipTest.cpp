@@ -241,7 +241,13 @@ TEST(Clip, BadFragmentsChangeNothing) {
     for (const std::string& bad : {std::string("<tv:clip><tv:p><w:p>"), std::string("<html/>"),
                                    std::string("not xml at all"),
                                    std::string("<tv:clip xmlns:tv=\"urn:x-tovin:clip:1\"><tv:image tv:id=\"r\">!!!</tv:image></tv:clip>"),
-                                   std::string("<tv:clip>\xFF\xFE</tv:clip>")}) {
+                                   std::string("<tv:clip>\xFF\xFE</tv:clip>"),
+                                   // Markup a save could not write (a control character in a
+                                   // name, an attribute twice) is refused, not copied in.
+                                   std::string("<tv:clip xmlns:tv=\"urn:x-tovin:clip:1\"><tv:p><w:p><w:pPr>"
+                                               "<w:pStyle w:v\x03al=\"X\"/></w:pPr></w:p></tv:p></tv:clip>"),
+                                   std::string("<tv:clip xmlns:tv=\"urn:x-tovin:clip:1\"><tv:p><w:p><w:r>"
+                                               "<w:t a=\"1\" a=\"2\">t</w:t></w:r></w:p></tv:p></tv:clip>")}) {
         try {
             target.document->paste(bad, {target.id(0), 1}, {target.id(0), 1}, StoryID::body(), EditMode::direct());
             ADD_FAILURE() << "pasted " << bad;
