@@ -3,7 +3,7 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
-FUZZ_SECONDS ?= 120
+FUZZ_SECONDS ?= 300
 FUZZ_RUNS  ?= 15000
 SAMPLE     ?= samples/welcome.docx
 JOBS       ?= $(shell nproc)
