@@ -22,7 +22,9 @@ std::optional<std::string> ownAttributeOf(ByteView element, std::string_view loc
     const ByteView start = element.first(static_cast<size_t>(close - element.begin()) + 1);
     const auto name = Markup::startTagName(asChars(start));
     if (!name) return std::nullopt;
-    const auto value = Markup::ownAttribute(*name, Markup::attributes(start), local);
+    // The value views the attribute list, which must outlive it.
+    const auto attributes = Markup::attributes(start);
+    const auto value = Markup::ownAttribute(*name, attributes, local);
     return value ? std::optional<std::string>(*value) : std::nullopt;
 }
 
