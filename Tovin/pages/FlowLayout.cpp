@@ -21,6 +21,9 @@ namespace {
 constexpr qreal closestTabDistance = 4;
 // The narrowest a line is given, however deep the indents.
 constexpr qreal narrowestLine = 1;
+// How far text set against a right or centre stop may reach past the line's end: Qt
+// measures the text after such a stop a pixel short of where it draws it at some sizes.
+constexpr qreal tabSlack = 2;
 
 struct Fragment {
     int start = 0;  // in the block
@@ -29,6 +32,16 @@ struct Fragment {
     bool attachment = false;
     std::optional<qint64> note;  // a note reference's id
 };
+
+// A line that Qt broke right after a tab, though the text aligned to the stop ends at the
+// margin (a header's right stop at the margin), is given the slack to keep that text:
+// Word sets it on the line the tab is on.
+void keepTabbedText(QTextLine& line, const QString& text, qreal width) {
+    const int end = line.textStart() + line.textLength();
+    if (end <= 0 || end >= text.size() || text[end - 1] != QLatin1Char('\t')) return;
+    line.setLineWidth(width + tabSlack);
+    if (line.naturalTextWidth() > width + tabSlack) line.setLineWidth(width);
+}
 
 std::vector<Fragment> fragments(const QTextBlock& block) {
     std::vector<Fragment> out;
@@ -106,7 +119,8 @@ class Layouter {
         layout->setTextOption(optionFor(format, text_.defaultTab));
         const std::vector<Fragment> pieces = fragments(block);
         emptyFont_ = block.charFormat().font();
-        const int length = static_cast<int>(block.text().size());
+        const QString text = block.text();
+        const int length = static_cast<int>(text.size());
         const qreal above = textTop ? 0 : p.spaceBefore;
         if (textTop && body) out_.firstSpace_ = p.spaceBefore;
 
@@ -117,7 +131,9 @@ class Layouter {
             if (!line.isValid()) break;
             const bool first = index == 0;
             const qreal start = format.leftMargin() + (first ? format.textIndent() : 0);
-            line.setLineWidth(std::max(width - start - format.rightMargin(), narrowestLine));
+            const qreal lineWidth = std::max(width - start - format.rightMargin(), narrowestLine);
+            line.setLineWidth(lineWidth);
+            keepTabbedText(line, text, lineWidth);
             const bool last = line.textStart() + line.textLength() >= length;
             const WordLineHeights::Line size = measure(line, format, pieces, from);
             const qreal top = y;
