@@ -9,6 +9,7 @@
 #include "Tovin/pages/PaperText.h"
 #include "Tovin/text/AttributedBuilder.h"
 #include "Tovin/text/Attachments.h"
+#include "Tovin/text/DoubleUnderline.h"
 #include "Tovin/text/TextAttachment.h"
 #include "Tovin/text/Theme.h"
 
@@ -270,6 +271,7 @@ void FlowLayout::draw(QPainter& painter, QPointF origin, LineRange range, qreal 
         const QTextLine laid = block.layout()->lineAt(line.index);
         laid.draw(&painter, origin);
         drawLeaders(painter, origin, block, laid);
+        if (text_->underlined.count(line.block)) DoubleUnderline::draw(painter, block, laid, origin);
     }
     drawGrid(painter, origin, top, bottom, Grid::borders);
 }

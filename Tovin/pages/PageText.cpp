@@ -433,11 +433,20 @@ QTextCharFormat withoutLigatures(QTextCharFormat format) {
     return format;
 }
 
-void write(QTextDocument& document, const std::vector<Entry>& entries) {
+bool underlinedMore(const QTextCharFormat& format) {
+    return format.boolProperty(TextProperty::doubleUnderline) || format.boolProperty(TextProperty::thickUnderline);
+}
+
+void write(QTextDocument& document, const std::vector<Entry>& entries, std::unordered_set<int>& underlined) {
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
     bool first = true;
-    for (const Entry& entry : entries) {
+    // One Qt block per entry.
+    for (size_t block = 0; block < entries.size(); ++block) {
+        const Entry& entry = entries[block];
+        if (std::any_of(entry.styled.runs.begin(), entry.styled.runs.end(),
+                        [](const StyledText::Run& run) { return underlinedMore(run.format); }))
+            underlined.insert(static_cast<int>(block));
         if (first) {
             cursor.setBlockFormat(entry.styled.block);
             cursor.setBlockCharFormat(entry.separator);
@@ -462,7 +471,7 @@ PageText PageText::assemble(const std::vector<BlockSnapshot>& blocks, const Attr
     registerAttachmentHandler(text.document.get());
     Assembler assembler(options);
     text.items = assembler.text(blocks, builder, false, 0);
-    write(*text.document, assembler.entries);
+    write(*text.document, assembler.entries, text.underlined);
     text.defaultTab = options.defaultTab;
     text.leaders = std::move(assembler.leaders);
     return text;

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <variant>
 #include <vector>
 
@@ -87,6 +88,8 @@ struct PageText {
     qreal defaultTab = 45;
     // By Qt block: its custom tab stops in order, when one of them has a leader.
     std::unordered_map<int, std::vector<TabLeader>> leaders;
+    // The Qt blocks with a double or thick underline, which Qt does not draw alone.
+    std::unordered_set<int> underlined;
 
     // Assembles a story's blocks. `builder` sets the column width and the story.
     static PageText assemble(const std::vector<rovuvuz::BlockSnapshot>& blocks,

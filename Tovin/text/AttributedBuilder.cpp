@@ -161,6 +161,8 @@ QTextCharFormat AttributedBuilder::attributes(const RunFormat& f,
         // Qt draws one line; the views draw the second (DoubleUnderline.h).
         if (f.underline && f.underlineStyle == rovuvuz::UnderlineStyle::doubleLine)
             format.setProperty(TextProperty::doubleUnderline, true);
+        if (f.underline && f.underlineStyle == rovuvuz::UnderlineStyle::thick)
+            format.setProperty(TextProperty::thickUnderline, true);
         if (f.strike || f.doubleStrike) format.setFontStrikeOut(true);
         if (f.highlight)
             if (const auto colour = wordHighlight(*f.highlight)) format.setBackground(*colour);

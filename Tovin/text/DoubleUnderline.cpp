@@ -9,32 +9,59 @@
 
 namespace tovin::DoubleUnderline {
 
-void draw(QPainter& painter, const QTextBlock& block) {
-    const QTextLayout* layout = block.layout();
-    if (!layout) return;
-    const QPointF origin = layout->position();
+namespace {
+
+// The heavy line is this many times the font's own line.
+constexpr qreal heavyWeight = 2.2;
+
+QPen penFor(const QPainter& painter, const QTextCharFormat& format, qreal width) {
+    QPen pen(format.foreground().style() == Qt::NoBrush ? painter.pen().color() : format.foreground().color());
+    pen.setWidthF(width);
+    pen.setCapStyle(Qt::FlatCap);
+    return pen;
+}
+
+}  // namespace
+
+void draw(QPainter& painter, const QTextBlock& block, const QTextLine& line, QPointF origin) {
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
-        if (!fragment.isValid() || !fragment.charFormat().boolProperty(TextProperty::doubleUnderline)) continue;
+        if (!fragment.isValid()) continue;
         const QTextCharFormat format = fragment.charFormat();
-        const QFontMetricsF metrics(format.font());
+        const bool twice = format.boolProperty(TextProperty::doubleUnderline);
+        const bool heavy = format.boolProperty(TextProperty::thickUnderline);
+        if (!twice && !heavy) continue;
         const int start = fragment.position() - block.position();
-        const int end = start + fragment.length();
-        QPen pen(format.foreground().style() == Qt::NoBrush ? painter.pen().color() : format.foreground().color());
-        pen.setWidthF(std::max<qreal>(1, metrics.lineWidth()));
+        const int from = std::max(start, line.textStart());
+        const int to = std::min(start + fragment.length(), line.textStart() + line.textLength());
+        if (from >= to) continue;
+        const QFontMetricsF metrics(format.font());
+        const qreal thin = std::max<qreal>(1, metrics.lineWidth());
+        const qreal baseline = origin.y() + line.y() + line.ascent();
+        const qreal x0 = origin.x() + line.cursorToX(from);
+        const qreal x1 = origin.x() + line.cursorToX(to);
         painter.save();
-        painter.setPen(pen);
-        // One stretch per line the fragment reaches.
-        for (int index = 0; index < layout->lineCount(); ++index) {
-            const QTextLine line = layout->lineAt(index);
-            const int from = std::max(start, line.textStart());
-            const int to = std::min(end, line.textStart() + line.textLength());
-            if (from >= to) continue;
-            const qreal y = origin.y() + line.y() + line.ascent() + metrics.underlinePos() + 2 * pen.widthF() + 1;
-            painter.drawLine(QPointF(origin.x() + line.cursorToX(from), y), QPointF(origin.x() + line.cursorToX(to), y));
+        if (twice) {
+            painter.setPen(penFor(painter, format, thin));
+            const qreal y = baseline + metrics.underlinePos() + 2 * thin + 1;
+            painter.drawLine(QPointF(x0, y), QPointF(x1, y));
+        }
+        if (heavy) {
+            // Over Qt's own line, reaching below it.
+            const qreal width = thin * heavyWeight;
+            painter.setPen(penFor(painter, format, width));
+            const qreal y = baseline + metrics.underlinePos() + width / 2 - thin / 2;
+            painter.drawLine(QPointF(x0, y), QPointF(x1, y));
         }
         painter.restore();
     }
+}
+
+void draw(QPainter& painter, const QTextBlock& block) {
+    const QTextLayout* layout = block.layout();
+    if (!layout) return;
+    for (int index = 0; index < layout->lineCount(); ++index)
+        draw(painter, block, layout->lineAt(index), layout->position());
 }
 
 }  // namespace tovin::DoubleUnderline

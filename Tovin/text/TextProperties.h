@@ -34,6 +34,7 @@ enum : int {
     markRevisionHash,
     attachmentHash,  // an int beside the attachment, for the same reason
     doubleUnderline,  // "TovinDoubleUnderline": bool, a run underlined twice (w:u w:val="double")
+    thickUnderline,   // bool, a run underlined with a heavy line (w:u w:val="thick")
     changeBar,        // bool, on a block: the paragraph or some of its text has a tracked format change
     firstFreeKey,  // the next key another part of the editor may take
 };

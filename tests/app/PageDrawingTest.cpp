@@ -4,7 +4,9 @@
 // exported PDF's text.
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include "app/PageDrawingSupport.h"
 
@@ -66,4 +68,77 @@ TEST(PageBandTabs, HeaderRightStopAndCentredFooterStayOnTheirLines) {
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_TRUE(texts[0].contains(QRegularExpression("Tovin\\s+Welcome"))) << texts[0].toStdString();
     EXPECT_TRUE(texts[0].contains(QRegularExpression("Page\\s*1\\b"))) << texts[0].toStdString();
+}
+
+namespace {
+
+// Runs of consecutive rows, as (first, last).
+std::vector<std::pair<int, int>> groups(const std::vector<int>& rows) {
+    std::vector<std::pair<int, int>> out;
+    for (int row : rows) {
+        if (!out.empty() && row == out.back().second + 1)
+            out.back().second = row;
+        else
+            out.emplace_back(row, row);
+    }
+    return out;
+}
+
+// Capitals without descenders, large, each paragraph in one underline kind.
+std::string underlined(const std::string& kind) {
+    return paragraph(run("HHHHHH", "<w:sz w:val=\"56\"/><w:u w:val=\"" + kind + "\"/>"),
+                     "<w:spacing w:before=\"0\" w:after=\"600\"/>");
+}
+
+// The ink of a strip through the middle of each paragraph's word: the letters, then each
+// line under them.
+std::vector<std::vector<std::pair<int, int>>> underlineRows(const QImage& page, int paragraphs) {
+    const QRect text = ink(page, QRect(0, 0, page.width(), page.height()));
+    const QRect strip(text.left() + 8, text.top(), 12, text.height());
+    std::vector<std::vector<std::pair<int, int>>> out;
+    auto all = groups(inkedRows(page, strip));
+    // Paragraphs stand far apart: a gap of over 20 rows starts the next one.
+    std::vector<std::pair<int, int>> current;
+    for (const auto& g : all) {
+        if (!current.empty() && g.first - current.back().second > 20) {
+            out.push_back(current);
+            current.clear();
+        }
+        current.push_back(g);
+    }
+    if (!current.empty()) out.push_back(current);
+    EXPECT_EQ(static_cast<int>(out.size()), paragraphs);
+    return out;
+}
+
+QImage pdfPage(const PageLayout& layout) {
+    QTemporaryDir folder;
+    const QString pdf = folder.filePath("out.pdf");
+    if (PdfExport::write(layout, pdf, "t")) return {};
+    QProcess tool;
+    tool.start("pdftoppm", {"-png", "-r", "90", "-f", "1", "-l", "1", "-singlefile", pdf, folder.filePath("page")});
+    tool.waitForFinished(60000);
+    return QImage(folder.filePath("page.png")).convertToFormat(QImage::Format_RGB32);
+}
+
+}  // namespace
+
+// A double underline is two lines under the text, a single one one line, a thick one a
+// line heavier than the single, on the drawn page and in the PDF alike.
+TEST(PageUnderlines, DoubleSingleAndThickOnPageAndInPdf) {
+    auto doc = open(underlined("double") + underlined("single") + underlined("thick") + "<w:sectPr/>");
+    const PageLayout layout(*doc);
+    for (const QImage& page : {picture(layout, 0), pdfPage(layout)}) {
+        ASSERT_FALSE(page.isNull());
+        const auto rows = underlineRows(page, 3);
+        ASSERT_EQ(rows.size(), 3u);
+        EXPECT_EQ(rows[0].size(), 3u) << "double: letters and two lines";
+        EXPECT_EQ(rows[1].size(), 2u) << "single: letters and one line";
+        ASSERT_EQ(rows[2].size(), 2u) << "thick: letters and one line";
+        if (rows[1].size() == 2 && rows[2].size() == 2) {
+            const int single = rows[1][1].second - rows[1][1].first + 1;
+            const int thick = rows[2][1].second - rows[2][1].first + 1;
+            EXPECT_GE(thick, single + 1) << "single " << single << ", thick " << thick;
+        }
+    }
 }
