@@ -5,6 +5,7 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 #include "Tovin/pages/PaperText.h"
 #include "Tovin/text/AttributedBuilder.h"
@@ -76,8 +77,10 @@ QTextOption optionFor(const QTextBlockFormat& format, qreal defaultTab) {
 
 class Layouter {
   public:
-    Layouter(FlowLayout& out, const PageText& text, WordLineHeights& heights, bool units)
-        : out_(out), text_(text), heights_(heights), units_(units) {}
+    Layouter(FlowLayout& out, const PageText& text, WordLineHeights& heights, bool units, const FloatFrame& frame)
+        : out_(out), text_(text), heights_(heights), units_(units), frame_(frame) {
+        for (size_t i = 0; i < text.floats.size(); ++i) anchored_.emplace(text.floats[i].block, i);
+    }
 
     qreal items(const std::vector<FlowItem>& items, qreal x, qreal y, qreal width, bool body, bool textTop) {
         for (const FlowItem& item : items) {
@@ -112,6 +115,70 @@ class Layouter {
         return heights_.line(fonts, multiple).value_or(natural);
     }
 
+    // The floats anchored in a paragraph whose text starts at `top`; those that wrap push
+    // the lines of the body after them.
+    void placeFloats(int block, qreal top, bool body) {
+        for (auto [at, end] = anchored_.equal_range(block); at != end; ++at) {
+            const Floater& floater = text_.floats[at->second];
+            PlacedFloat placed;
+            placed.floater = at->second;
+            placed.line = static_cast<int>(out_.lines_.size());
+            QSizeF size = floater.size;
+            if (floater.box) {
+                // A box grows to show all its text.
+                const qreal inner = std::max<qreal>(size.width() - 2 * Floats::boxInsetX, narrowestLine);
+                placed.text = std::make_shared<FlowLayout>(
+                    FlowLayout::lay(*floater.box, inner, heights_, FlowLayout::Units::none, nullptr));
+                size.setHeight(std::max(size.height(), placed.text->height() + 2 * Floats::boxInsetY));
+            }
+            placed.box = Floats::place(floater, size, frame_, top);
+            if (body && Floats::wraps(floater)) {
+                const bool square = floater.wrap == rovuvuz::DrawingSnapshot::Wrap::square;
+                const qreal side = square ? Floats::wrapGap : 0;
+                areas_.emplace_back(placed.box.adjusted(-side, 0, side, 0), square);
+            }
+            out_.floats_.push_back(std::move(placed));
+        }
+    }
+
+    // A line's room beside the floats: its natural start and end in the column, the block's
+    // text and the width it was first given.
+    struct Beside {
+        qreal start = 0;
+        qreal end = 0;
+        const QString& text;
+        qreal width = 0;
+    };
+
+    // Narrows the line to the room beside the floats it meets, or moves it below them; gives
+    // how far it moved down, and where it starts in `left`. `remeasure` measures the line
+    // again after its width changes.
+    template <typename Remeasure>
+    qreal fitBesideFloats(QTextLine& line, const Beside& beside, qreal top, qreal& left, Remeasure remeasure) {
+        qreal drop = 0, width = beside.width;
+        left = beside.start;
+        // Each round either settles or moves below a float: no more rounds than floats.
+        for (size_t round = 0; round <= areas_.size() + 1; ++round) {
+            const qreal lineTop = top + drop;
+            const qreal lineBottom = lineTop + std::max<qreal>(line.height(), 1);
+            qreal below = lineTop;
+            const auto room = Floats::room(areas_, lineTop, lineBottom, beside.end, below);
+            if (!room) {
+                drop = below - top;
+                continue;
+            }
+            const qreal from = std::max(beside.start, room->left);
+            const qreal wanted = std::max(std::min(beside.end, room->right) - from, narrowestLine);
+            if (std::abs(wanted - width) < 0.5 && std::abs(from - left) < 0.5) break;
+            left = from;
+            width = wanted;
+            line.setLineWidth(width);
+            keepTabbedText(line, beside.text, width);
+            remeasure();
+        }
+        return drop;
+    }
+
     qreal paragraph(const FlowParagraph& p, qreal x, qreal y, qreal width, bool body, bool textTop) {
         const QTextBlock block = text_.document->findBlockByNumber(p.block);
         if (!block.isValid()) return y;
@@ -124,6 +191,7 @@ class Layouter {
         const int length = static_cast<int>(text.size());
         const qreal above = textTop ? 0 : p.spaceBefore;
         if (textTop && body) out_.firstSpace_ = p.spaceBefore;
+        placeFloats(p.block, y + above, body);
 
         layout->beginLayout();
         size_t from = 0;
@@ -135,14 +203,21 @@ class Layouter {
             const qreal lineWidth = std::max(width - start - format.rightMargin(), narrowestLine);
             line.setLineWidth(lineWidth);
             keepTabbedText(line, text, lineWidth);
-            const bool last = line.textStart() + line.textLength() >= length;
-            const WordLineHeights::Line size = measure(line, format, pieces, from);
+            WordLineHeights::Line size = measure(line, format, pieces, from);
             const qreal top = y;
             const qreal spaceAbove = first ? above : 0;
+            qreal drop = 0, left = x + start;
+            if (body && !areas_.empty()) {
+                const Beside beside{start, width - format.rightMargin(), text, lineWidth};
+                drop = fitBesideFloats(line, beside, top + spaceAbove, left,
+                                       [&] { return size = measure(line, format, pieces, from); });
+                left += x;
+            }
+            const bool last = line.textStart() + line.textLength() >= length;
             const qreal spaceBelow = last ? p.spaceAfter : 0;
-            const qreal baseline = top + spaceAbove + size.height - size.descent;
-            line.setPosition(QPointF(x + start, baseline - line.ascent()));
-            y = top + spaceAbove + size.height + spaceBelow;
+            const qreal baseline = top + spaceAbove + drop + size.height - size.descent;
+            line.setPosition(QPointF(left, baseline - line.ascent()));
+            y = top + spaceAbove + drop + size.height + spaceBelow;
             const int lineNumber = static_cast<int>(out_.lines_.size());
             out_.lines_.push_back({p.block, index, top, y});
             for (const Fragment& piece : pieces)
@@ -243,14 +318,21 @@ class Layouter {
     const PageText& text_;
     WordLineHeights& heights_;
     bool units_;
+    const FloatFrame& frame_;
+    std::unordered_multimap<int, size_t> anchored_;  // Qt block → floats anchored there
+    std::vector<std::pair<QRectF, bool>> areas_;     // wrapping floats, and whether square
     int tables_ = 0;
     QFont emptyFont_;
 };
 
-FlowLayout FlowLayout::lay(const PageText& text, qreal width, WordLineHeights& heights, Units units) {
+FlowLayout FlowLayout::lay(const PageText& text, qreal width, WordLineHeights& heights, Units units,
+                           const FloatFrame* frame) {
     FlowLayout out;
     out.text_ = &text;
-    Layouter layouter(out, text, heights, units == Units::body);
+    FloatFrame column;
+    column.pageWidth = column.columnWidth = width;
+    column.pageHeight = column.textHeight = 1e6;
+    Layouter layouter(out, text, heights, units == Units::body, frame ? *frame : column);
     out.height_ = layouter.items(text.items, 0, 0, std::max(width, narrowestLine), true, true);
     return out;
 }
@@ -322,7 +404,47 @@ void FlowLayout::drawLeader(QPainter& painter, QPointF from, qreal width, rovuvu
 }
 
 void FlowLayout::drawAll(QPainter& painter, QPointF origin) const {
-    draw(painter, origin, {0, static_cast<int>(lines_.size())}, 0, height_, false);
+    const LineRange all{0, static_cast<int>(lines_.size())};
+    drawFloats(painter, origin, all, Layer::behind, std::nullopt);
+    draw(painter, origin, all, 0, height_, false);
+    drawFloats(painter, origin, all, Layer::front, std::nullopt);
+}
+
+bool FlowLayout::hasPageFloats() const {
+    if (!text_) return false;
+    return std::any_of(floats_.begin(), floats_.end(), [&](const PlacedFloat& placed) {
+        const Floater& floater = text_->floats[placed.floater];
+        const std::string& from = floater.vertical.relativeFrom;
+        return Floats::wraps(floater) && (from == "page" || from == "margin" || from == "topMargin" || from == "bottomMargin");
+    });
+}
+
+void FlowLayout::drawFloats(QPainter& painter, QPointF origin, LineRange range, Layer layer,
+                            const std::optional<QRectF>& page) const {
+    if (!text_) return;
+    for (const PlacedFloat& placed : floats_) {
+        if (placed.line < range.first || placed.line >= range.end) continue;
+        const Floater& floater = text_->floats[placed.floater];
+        const bool behind = floater.wrap == rovuvuz::DrawingSnapshot::Wrap::behind;
+        if (behind != (layer == Layer::behind)) continue;
+        QRectF box = placed.box.translated(origin);
+        if (page) {
+            // On its anchor's page, however far its offsets or its anchor's lines reach.
+            box.moveLeft(std::max(page->left(), std::min(box.left(), page->right() - box.width())));
+            box.moveTop(std::max(page->top(), std::min(box.top(), page->bottom() - box.height())));
+        }
+        painter.save();
+        if (floater.picture) floater.picture->draw(painter, box);
+        if (placed.text) {
+            if (!behind) painter.fillRect(box, Qt::white);
+            painter.setPen(QPen(Qt::black, 0.75));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(box.adjusted(0.375, 0.375, -0.375, -0.375));
+            painter.setPen(Qt::black);
+            placed.text->drawAll(painter, box.topLeft() + QPointF(Floats::boxInsetX, Floats::boxInsetY));
+        }
+        painter.restore();
+    }
 }
 
 namespace {

@@ -38,8 +38,10 @@ class FlowLayout {
   public:
     enum class Units { none, body };
 
-    // Lays `text` out; `Units::body` also records the units of the body.
-    static FlowLayout lay(const PageText& text, qreal width, WordLineHeights& heights, Units units);
+    // Lays `text` out; `Units::body` also records the units of the body. Floats are placed
+    // in `frame`, or in a page the size of the text without one.
+    static FlowLayout lay(const PageText& text, qreal width, WordLineHeights& heights, Units units,
+                          const FloatFrame* frame = nullptr);
 
     const std::vector<LaidLine>& lines() const { return lines_; }
     // The note references of the lines, as (line, note id) in line order.
@@ -56,6 +58,16 @@ class FlowLayout {
     // Draws every line and the whole grid.
     void drawAll(QPainter& painter, QPointF origin) const;
 
+    // The floats, placed in the text's coordinates.
+    const std::vector<PlacedFloat>& floats() const { return floats_; }
+    // Whether a float that moves text stands where its page puts it, which the page breaks
+    // decide.
+    bool hasPageFloats() const;
+    enum class Layer { behind, front };
+    // Draws the floats anchored in a range of lines, each kept inside `page` when given.
+    void drawFloats(QPainter& painter, QPointF origin, LineRange range, Layer layer,
+                    const std::optional<QRectF>& page) const;
+
   private:
     friend class Layouter;
     const PageText* text_ = nullptr;
@@ -63,6 +75,7 @@ class FlowLayout {
     std::vector<Unit> units_;
     std::vector<std::pair<int, qint64>> noteRefs_;
     std::vector<CellFrame> cells_;
+    std::vector<PlacedFloat> floats_;
     qreal height_ = 0;
     qreal firstSpace_ = 0;
 

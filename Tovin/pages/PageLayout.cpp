@@ -163,8 +163,23 @@ void PageLayout::layRun(rovuvuz::DocxDocument& document, Run& run, const std::ve
     const StoryID story = StoryID::body();
     run.text = PageText::assemble(blocks, builderFor(document, story, run.columnWidth),
                                   {sumsSpacing_, defaultTab_, nullptr, &notes_});
-    run.layout =
-        std::make_unique<FlowLayout>(FlowLayout::lay(run.text, run.columnWidth, heights_, FlowLayout::Units::body));
+    FloatFrame frame = floatFrame(run);
+    run.layout = std::make_unique<FlowLayout>(
+        FlowLayout::lay(run.text, run.columnWidth, heights_, FlowLayout::Units::body, &frame));
+    if (run.layout->hasPageFloats()) {
+        // Where such a float stands depends on the page its anchor falls on: the pages
+        // without it say which, and the text is laid again around it there.
+        const std::vector<Page> pages =
+            Pagination::paginate(run.layout->units(), run.bodyHeight, run.layout->firstSpace());
+        frame.pageTop = [pages](qreal y) {
+            qreal start = 0;
+            for (const Page& page : pages)
+                if (page.top <= y) start = page.top;
+            return start;
+        };
+        run.layout = std::make_unique<FlowLayout>(
+            FlowLayout::lay(run.text, run.columnWidth, heights_, FlowLayout::Units::body, &frame));
+    }
     layNotes(document, run);
     run.pages = Pagination::paginate(std::move(run.layout->units()), run.bodyHeight, run.layout->firstSpace());
     // Each page's notes: those first referenced from its lines.
@@ -175,6 +190,18 @@ void PageLayout::layRun(rovuvuz::DocxDocument& document, Run& run, const std::ve
         for (; next < run.noteLines.size() && run.noteLines[next] < page.lines.end; ++next)
             if (run.noteLines[next] >= page.lines.first) run.pageNotes[p].push_back(static_cast<int>(next));
     }
+}
+
+FloatFrame PageLayout::floatFrame(const Run& run) const {
+    const qreal k = displayScale;
+    FloatFrame frame;
+    frame.pageWidth = run.setup.width * k;
+    frame.pageHeight = run.setup.height * k;
+    frame.columnLeft = (run.setup.left + run.setup.gutter) * k;
+    frame.columnWidth = run.columnWidth;
+    frame.textTop = run.bodyTop;
+    frame.textHeight = run.bodyHeight;
+    return frame;
 }
 
 // The footnotes the run's lines reference, each laid out once in the order of its first
@@ -356,12 +383,15 @@ void PageLayout::draw(QPainter& painter, int index, QPointF at) const {
 
     if (sheet.page >= 0) {
         const Page& page = run.pages[sheet.page];
+        const QPointF origin(x, at.y() + run.bodyTop - page.top);
+        const QRectF paper(at, pageSize(index));
+        run.layout->drawFloats(painter, origin, page.lines, FlowLayout::Layer::behind, paper);
         painter.save();
         if (page.clip)
             painter.setClipRect(QRectF(x - 2, at.y() + run.bodyTop, run.columnWidth + 4, run.bodyHeight));
-        run.layout->draw(painter, QPointF(x, at.y() + run.bodyTop - page.top), page.lines, page.top, page.bottom,
-                         page.clip);
+        run.layout->draw(painter, origin, page.lines, page.top, page.bottom, page.clip);
         painter.restore();
+        run.layout->drawFloats(painter, origin, page.lines, FlowLayout::Layer::front, paper);
         drawNotes(painter, run, sheet, at);
     }
 

@@ -54,6 +54,21 @@ class PassiveLayout : public QAbstractTextDocumentLayout {
     }
 };
 
+// The largest side a float is drawn with, display points.
+constexpr qreal largestFloat = 20000;
+
+// What a floating object's character shows in its line: nothing, taking no room.
+class AnchorMark : public TextAttachment {
+  public:
+    QSizeF size() const override { return {0, 0}; }
+    void draw(QPainter&, const QRectF&) const override {}
+};
+
+// Whether a drawing stands apart from the line it is anchored in.
+bool standsApart(const rovuvuz::DrawingSnapshot& drawing) {
+    return drawing.floating && drawing.wrap != rovuvuz::DrawingSnapshot::Wrap::inlineWithText;
+}
+
 // One Qt block's content before it is written.
 struct Entry {
     StyledText styled;
@@ -74,12 +89,13 @@ QTextCharFormat withoutObject(QTextCharFormat format) {
 class Assembler {
   public:
     explicit Assembler(const PageTextOptions& options)
-        : sums_(options.sumsSpacing), numbers_(options.numbers), notes_(options.noteNumbers) {}
+        : options_(options), sums_(options.sumsSpacing), numbers_(options.numbers), notes_(options.noteNumbers) {}
 
     std::vector<FlowItem> text(const std::vector<BlockSnapshot>& blocks, const AttributedBuilder& builder,
                                bool inCell, int depth);
     std::vector<Entry> entries;
     std::unordered_map<int, std::vector<TabLeader>> leaders;
+    std::vector<Floater> floats;
 
   private:
     struct Previous {
@@ -94,9 +110,12 @@ class Assembler {
     void space(std::vector<FlowItem>& items, const ParagraphSnapshot& p, std::optional<Previous>& previous);
     FlowParagraph object(const AttachmentRef& attachment);
     void textBoxes(std::vector<FlowItem>& items, const ParagraphSnapshot& p, const AttributedBuilder& builder,
-                   int depth);
+                   int depth, int block);
+    void floatPictures(StyledText& styled, const ParagraphSnapshot& p, int block);
+    void floatTextBox(const rovuvuz::DrawingSnapshot& drawing, const AttributedBuilder& builder, int block);
     void tabs(StyledText& styled, const ParagraphSnapshot& p, int block);
 
+    PageTextOptions options_;
     bool sums_;
     const PageNumbers* numbers_;
     const NoteOrder* notes_;
@@ -154,6 +173,7 @@ FlowParagraph Assembler::paragraph(const ParagraphSnapshot& p, const AttributedB
     FlowParagraph flow;
     try {
         entry.styled = builder.paragraph(p);
+        floatPictures(entry.styled, p, static_cast<int>(entries.size()));
         PaperText::apply(entry.styled, p, builder, numbers_, notes_);
         const SeparatorFormat separator = builder.separatorAttributes(p);
         entry.styled.block = separator.block;
@@ -206,12 +226,65 @@ void Assembler::tabs(StyledText& styled, const ParagraphSnapshot& p, int block) 
     if (filled) leaders[block] = std::move(fills);
 }
 
-// A text box's text follows its paragraph in a frame of the box's width: where the box
-// floats is not followed, but none of its text is lost.
+// The size a float is drawn at, display points: its extent, else `fallback`.
+QSizeF floatSize(const rovuvuz::DrawingSnapshot& drawing, QSizeF fallback) {
+    auto side = [](double points, qreal otherwise) {
+        const double shown = points * displayScale;
+        return std::isfinite(shown) && shown > 0 ? std::min<qreal>(shown, largestFloat) : otherwise;
+    };
+    return {side(drawing.width, fallback.width()), side(drawing.height, fallback.height())};
+}
+
+Floater floaterOf(const rovuvuz::DrawingSnapshot& drawing, int block) {
+    Floater out;
+    out.block = block;
+    out.horizontal = drawing.horizontal;
+    out.vertical = drawing.vertical;
+    out.wrap = drawing.wrap;
+    return out;
+}
+
+// A floating picture leaves its paragraph's line: its character shows nothing there, and
+// the picture is drawn where its anchor places it.
+void Assembler::floatPictures(StyledText& styled, const ParagraphSnapshot& p, int block) {
+    for (const rovuvuz::DrawingSnapshot& drawing : p.drawings) {
+        if (!standsApart(drawing) || !drawing.blocks.empty()) continue;
+        for (StyledText::Run& run : styled.runs) {
+            if (run.length != 1 || run.start != static_cast<int>(drawing.offset)) continue;
+            AttachmentRef picture = attachmentOf(run.format);
+            if (!picture) break;
+            Floater floater = floaterOf(drawing, block);
+            floater.size = floatSize(drawing, picture->size());
+            floater.picture = std::move(picture);
+            floats.push_back(std::move(floater));
+            run.format = attachmentFormat(std::make_shared<AnchorMark>(), run.format);
+            break;
+        }
+    }
+}
+
+// A floating text box's text, set at the box's width inside its insets.
+void Assembler::floatTextBox(const rovuvuz::DrawingSnapshot& drawing, const AttributedBuilder& builder, int block) {
+    Floater floater = floaterOf(drawing, block);
+    floater.size = floatSize(drawing, QSizeF(builder.columnWidth / 2, 0));
+    AttributedBuilder inner = builder;
+    inner.columnWidth = std::max<qreal>(floater.size.width() - 2 * Floats::boxInsetX, 1);
+    PageTextOptions options = options_;
+    options.noteNumbers = nullptr;
+    floater.box = std::make_shared<PageText>(PageText::assemble(drawing.blocks, inner, options));
+    floats.push_back(std::move(floater));
+}
+
+// A text box's text follows its paragraph in a frame of the box's width when the box
+// stands in the line; a floating one is drawn where its anchor places it.
 void Assembler::textBoxes(std::vector<FlowItem>& items, const ParagraphSnapshot& p,
-                          const AttributedBuilder& builder, int depth) {
+                          const AttributedBuilder& builder, int depth, int block) {
     for (const rovuvuz::DrawingSnapshot& drawing : p.drawings) {
         if (drawing.blocks.empty() || depth >= PageText::deepestTable) continue;
+        if (standsApart(drawing)) {
+            floatTextBox(drawing, builder, block);
+            continue;
+        }
         auto frame = std::make_shared<FlowTable>();
         frame->rows = 1;
         FlowCell cell;
@@ -280,12 +353,13 @@ std::vector<FlowItem> Assembler::text(const std::vector<BlockSnapshot>& blocks,
                 flow.rules = KeepRules{p->format.keepNext, p->format.keepLines, p->format.widowControl};
                 flow.startsPage = p->format.pageBreakBefore || pending;
             }
+            const int anchor = flow.block;
             items.emplace_back(std::move(flow));
             space(items, *p, previous);
             pending = endsInBreak;
             if (!p->drawings.empty()) {
                 const size_t before = items.size();
-                textBoxes(items, *p, builder, depth);
+                textBoxes(items, *p, builder, depth, anchor);
                 if (items.size() != before) previous.reset();
             }
             continue;
@@ -474,6 +548,7 @@ PageText PageText::assemble(const std::vector<BlockSnapshot>& blocks, const Attr
     write(*text.document, assembler.entries, text.underlined);
     text.defaultTab = options.defaultTab;
     text.leaders = std::move(assembler.leaders);
+    text.floats = std::move(assembler.floats);
     return text;
 }
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "RovuVuz/snapshot/Snapshot.h"
+#include "Tovin/pages/Floats.h"
 #include "Tovin/pages/Pagination.h"
 #include "Tovin/pages/PaperText.h"
 #include "Tovin/text/AttributedBuilder.h"
@@ -90,6 +91,8 @@ struct PageText {
     std::unordered_map<int, std::vector<TabLeader>> leaders;
     // The Qt blocks with a double or thick underline, which Qt does not draw alone.
     std::unordered_set<int> underlined;
+    // The floating pictures and text boxes, in the order of their anchors.
+    std::vector<Floater> floats;
 
     // Assembles a story's blocks. `builder` sets the column width and the story.
     static PageText assemble(const std::vector<rovuvuz::BlockSnapshot>& blocks,

@@ -4,6 +4,7 @@
 // exported PDF's text.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -141,4 +142,164 @@ TEST(PageUnderlines, DoubleSingleAndThickOnPageAndInPdf) {
             EXPECT_GE(thick, single + 1) << "single " << single << ", thick " << thick;
         }
     }
+}
+
+namespace {
+
+const std::string drawingNamespaces =
+    " xmlns:wp=\"http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing\""
+    " xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\""
+    " xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";
+
+std::string emu(double points) {
+    return std::to_string(static_cast<long long>(points * 12700));
+}
+
+struct Anchor {
+    std::string horizontalFrom, verticalFrom;
+    double x = 0, y = 0;  // points
+    double width = 0, height = 0;
+    std::string wrap;  // wrapSquare, wrapTopAndBottom, wrapNone
+    bool behind = false;
+};
+
+std::string anchor(const Anchor& a, const std::string& graphic) {
+    return "<w:r><w:drawing><wp:anchor" + drawingNamespaces +
+           " distT=\"0\" distB=\"0\" distL=\"114300\" distR=\"114300\" simplePos=\"0\" relativeHeight=\"1\" "
+           "behindDoc=\"" +
+           (a.behind ? "1" : "0") +
+           "\" locked=\"0\" layoutInCell=\"1\" allowOverlap=\"1\"><wp:simplePos x=\"0\" y=\"0\"/>"
+           "<wp:positionH relativeFrom=\"" +
+           a.horizontalFrom + "\"><wp:posOffset>" + emu(a.x) + "</wp:posOffset></wp:positionH><wp:positionV relativeFrom=\"" +
+           a.verticalFrom + "\"><wp:posOffset>" + emu(a.y) + "</wp:posOffset></wp:positionV><wp:extent cx=\"" +
+           emu(a.width) + "\" cy=\"" + emu(a.height) + "\"/><wp:" + a.wrap + "/><wp:docPr id=\"1\" name=\"f\"/>" +
+           "<a:graphic>" + graphic + "</a:graphic></wp:anchor></w:drawing></w:r>";
+}
+
+std::string textBox(const std::string& paragraphs) {
+    return "<a:graphicData uri=\"http://schemas.microsoft.com/office/word/2010/wordprocessingShape\">"
+           "<wps:wsp xmlns:wps=\"http://schemas.microsoft.com/office/word/2010/wordprocessingShape\"><wps:txbx>"
+           "<w:txbxContent>" +
+           paragraphs + "</w:txbxContent></wps:txbx><wps:bodyPr/></wps:wsp></a:graphicData>";
+}
+
+std::string pictureGraphic() {
+    return "<a:graphicData uri=\"http://schemas.openxmlformats.org/drawingml/2006/picture\">"
+           "<pic:pic xmlns:pic=\"http://schemas.openxmlformats.org/drawingml/2006/picture\"><pic:blipFill>"
+           "<a:blip r:embed=\"rIdP1\"/></pic:blipFill></pic:pic></a:graphicData>";
+}
+
+std::string redPng() {
+    QImage red(40, 40, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    red.save(&buffer, "PNG");
+    return bytes.toStdString();
+}
+
+bool reddish(QRgb pixel) {
+    return qRed(pixel) > 200 && qGreen(pixel) < 80 && qBlue(pixel) < 80;
+}
+
+QRect redArea(const QImage& image) {
+    QRect found;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (reddish(image.pixel(x, y))) found = found.united(QRect(x, y, 1, 1));
+    return found;
+}
+
+std::string words(const std::string& word, int count) {
+    std::string out;
+    for (int i = 0; i < count; ++i) out += word + std::to_string(i) + " ";
+    return out;
+}
+
+const int inch = 90;  // display points
+
+// The longest stretch of dark pixels in a row, as (start, length).
+std::pair<int, int> longestDarkRun(const QImage& image, int y) {
+    std::pair<int, int> best{0, 0};
+    int start = -1;
+    for (int x = 0; x <= image.width(); ++x) {
+        const bool isDark = x < image.width() && dark(image.pixel(x, y));
+        if (isDark && start < 0) start = x;
+        if (!isDark && start >= 0) {
+            if (x - start > best.second) best = {start, x - start};
+            start = -1;
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+// A text box with top-and-bottom wrapping stands at its offset from the margin and the
+// paragraph, and the body's lines stand above or below it, never beside or across it.
+TEST(PageFloats, TopAndBottomTextBoxAtItsOffsetWithTheTextBelowIt) {
+    const Anchor a{"margin", "paragraph", 72, 36, 144, 72, "wrapTopAndBottom"};
+    const std::string body = paragraph(run("Anchor line") + anchor(a, textBox(paragraph(run("Boxed words"))))) +
+                             paragraph(run(words("following", 120))) + "<w:sectPr/>";
+    auto doc = open(body);
+    const PageLayout layout(*doc);
+    ASSERT_EQ(layout.body().floats().size(), 1u);
+    const QImage page = picture(layout, 0);
+
+    // The frame: an inch in from the margin, half an inch below the anchor paragraph's top;
+    // its top and bottom edges are the only rows with a dark stretch two inches long.
+    const int left = inch + inch, top = static_cast<int>(layout.bodyTop()) + inch / 2;
+    std::vector<int> edges;
+    for (int y = 0; y < page.height(); ++y) {
+        const auto [start, length] = longestDarkRun(page, y);
+        if (length >= 2 * inch - 6) {
+            edges.push_back(y);
+            EXPECT_NEAR(start, left, 3);
+        }
+    }
+    ASSERT_FALSE(edges.empty()) << "no frame drawn";
+    EXPECT_NEAR(edges.front(), top, 3);
+    EXPECT_NEAR(edges.back(), top + inch, 4);
+
+    // Beside the box, left and right of it, the page shows nothing: the body's lines stand
+    // above and below it.
+    EXPECT_TRUE(ink(page, QRect(inch, top + 2, left - inch - 6, inch - 4)).isEmpty());
+    EXPECT_TRUE(ink(page, QRect(left + 2 * inch + 6, top + 2, page.width() - left - 3 * inch - 6, inch - 4)).isEmpty());
+    // The lines below it start right after it.
+    EXPECT_FALSE(ink(page, QRect(inch, top + inch + 4, 6 * inch, 30)).isEmpty());
+
+    const auto texts = pageTexts(layout);
+    ASSERT_FALSE(texts.empty());
+    const QString all = QStringList(texts.begin(), texts.end()).join(' ');
+    EXPECT_TRUE(all.contains("Boxed words"));
+    EXPECT_TRUE(all.contains("following119")) << "text was lost";
+}
+
+// A picture placed on the page with square wrapping: at its offset from the page's edges,
+// and the lines beside it end before it.
+TEST(PageFloats, SquarePictureAtItsPageOffsetNarrowsTheLinesBesideIt) {
+    const Anchor a{"page", "page", 360, 216, 72, 72, "wrapSquare"};
+    const std::string body =
+        paragraph(run("Start") + anchor(a, pictureGraphic())) + paragraph(run(words("beside", 400))) + "<w:sectPr/>";
+    auto doc = open(body, {{"image", "media/red.png", redPng()}});
+    const PageLayout layout(*doc);
+    const QImage page = picture(layout, 0);
+    const QRect red = redArea(page);
+    ASSERT_FALSE(red.isEmpty()) << "the picture is not drawn";
+    EXPECT_NEAR(red.left(), 5 * inch, 3);
+    EXPECT_NEAR(red.top(), 3 * inch, 3);
+    EXPECT_NEAR(red.width(), inch, 3);
+    EXPECT_NEAR(red.height(), inch, 3);
+    // Text runs up to the picture's left but not across it, and goes on below it.
+    const QRect beside = red.adjusted(-6, 0, page.width(), 0);
+    for (int y = beside.top(); y <= beside.bottom(); ++y)
+        for (int x = std::max(beside.left(), 0); x < page.width(); ++x)
+            if (!red.contains(x, y)) {
+                ASSERT_FALSE(dark(page.pixel(x, y))) << "text beside the picture at " << x << "," << y;
+            }
+    EXPECT_FALSE(ink(page, QRect(inch, red.top(), red.left() - inch - 12, red.height())).isEmpty());
+    const auto texts = pageTexts(layout);
+    const QString all = QStringList(texts.begin(), texts.end()).join(' ');
+    EXPECT_TRUE(all.contains("beside399")) << "text was lost";
 }
