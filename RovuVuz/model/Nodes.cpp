@@ -65,6 +65,7 @@ RunItem::Kind RunItem::Kind::read(const XMLTree& tree, int node) {
     if (local == "tab") return Kind::make(Type::tab);
     if (local == "br") {
         const auto type = tree.ownAttribute(node, "type");
+        if (type && *type == "column") return Kind::makeColumnBreak();
         return Kind::make(type && *type == "page" ? Type::pageBreak : Type::lineBreak);
     }
     if (local == "cr") return Kind::make(Type::lineBreak);

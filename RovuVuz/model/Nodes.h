@@ -132,6 +132,10 @@ struct RunItem {
             return {Type::noteRef, endnote ? u"endnote" : u"", id};
         }
         bool isEndnoteRef() const { return type == Type::noteRef && text == u"endnote"; }
+        // A column break (w:br w:type="column") shows as a line break and is written back
+        // as a column break.
+        static Kind makeColumnBreak() { return {Type::lineBreak, u"column", 0}; }
+        bool isColumnBreak() const { return type == Type::lineBreak && text == u"column"; }
         static Kind makeCommentRef(int64_t id) { return {Type::commentRef, {}, id}; }
         static Kind make(Type type) { return {type, {}, 0}; }
         // The kind of one run child of a tree, as the story parser reads it.

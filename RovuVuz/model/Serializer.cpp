@@ -40,12 +40,15 @@ void appendEmptyElement(Bytes& out, std::string_view prefix, std::string_view lo
     append(out, "/>");
 }
 
-void appendPageBreak(Bytes& out, std::string_view prefix) {
+// A w:br of a fixed type ("page", "column").
+void appendBreak(Bytes& out, std::string_view prefix, std::string_view type) {
     out.push_back('<');
     append(out, prefix);
     append(out, "br ");
     append(out, prefix);
-    append(out, "type=\"page\"/>");
+    append(out, "type=\"");
+    append(out, type);
+    append(out, "\"/>");
 }
 
 void item(const RunItem& item, const Run& run, std::string_view prefix, Bytes& out) {
@@ -65,8 +68,13 @@ void item(const RunItem& item, const Run& run, std::string_view prefix, Bytes& o
         case Type::text: appendTextElement(out, prefix, "t", item.kind.text); break;
         case Type::delText: appendTextElement(out, prefix, "delText", item.kind.text); break;
         case Type::tab: appendEmptyElement(out, prefix, "tab"); break;
-        case Type::lineBreak: appendEmptyElement(out, prefix, "br"); break;
-        case Type::pageBreak: appendPageBreak(out, prefix); break;
+        case Type::lineBreak:
+            if (item.kind.isColumnBreak())
+                appendBreak(out, prefix, "column");
+            else
+                appendEmptyElement(out, prefix, "br");
+            break;
+        case Type::pageBreak: appendBreak(out, prefix, "page"); break;
         default: break;  // kinds that exist only as read bytes have nothing to write without them
     }
 }

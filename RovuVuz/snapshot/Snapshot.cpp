@@ -237,6 +237,7 @@ void SnapshotContext::walkRun(const Run& run, const std::optional<RevisionInfo>&
             default: break;
         }
         const size_t offset = snapshot.text.size();
+        if (item.kind.isColumnBreak()) snapshot.columnBreaks.push_back(offset);
         // Consecutive text, tabs and breaks of one run form one span; two runs never do.
         if (content.type == Span::Content::Type::text && !snapshot.spans.empty()) {
             Span& last = snapshot.spans.back();

@@ -112,6 +112,7 @@ struct ParagraphSnapshot {
     // paragraph has a list label (a label is followed by a tab).
     std::vector<TabStop> tabs;
     std::vector<DrawingSnapshot> drawings;  // in text order
+    std::vector<size_t> columnBreaks;       // the line breaks that are column breaks, by offset
 
     ParagraphSnapshot withListLabel(std::optional<std::string> label) const;
     bool operator==(const ParagraphSnapshot&) const = default;

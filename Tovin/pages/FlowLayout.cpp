@@ -123,7 +123,10 @@ class Layouter {
             PlacedFloat placed;
             placed.floater = at->second;
             placed.line = static_cast<int>(out_.lines_.size());
-            QSizeF size = floater.size;
+            // Never larger than the page, nor, when it moves text, than the body: the lines
+            // it pushes down find room on the next page.
+            QSizeF size = floater.size.boundedTo(
+                QSizeF(frame_.pageWidth, Floats::wraps(floater) ? frame_.textHeight : frame_.pageHeight));
             if (floater.box) {
                 // A box grows to show all its text.
                 const qreal inner = std::max<qreal>(size.width() - 2 * Floats::boxInsetX, narrowestLine);
@@ -135,7 +138,9 @@ class Layouter {
             if (body && Floats::wraps(floater)) {
                 const bool square = floater.wrap == rovuvuz::DrawingSnapshot::Wrap::square;
                 const qreal side = square ? Floats::wrapGap : 0;
-                areas_.emplace_back(placed.box.adjusted(-side, 0, side, 0), square);
+                QRectF area = placed.box.adjusted(-side, 0, side, 0);
+                area.setHeight(std::min(area.height(), frame_.textHeight));
+                areas_.emplace_back(area, square);
             }
             out_.floats_.push_back(std::move(placed));
         }
@@ -219,7 +224,9 @@ class Layouter {
             line.setPosition(QPointF(left, baseline - line.ascent()));
             y = top + spaceAbove + drop + size.height + spaceBelow;
             const int lineNumber = static_cast<int>(out_.lines_.size());
-            out_.lines_.push_back({p.block, index, top, y});
+            // A line moved below a float starts there: a page break may fall in the space
+            // the float takes, and the line then stands at the next page's top.
+            out_.lines_.push_back({p.block, index, top + drop, y});
             for (const Fragment& piece : pieces)
                 if (piece.note && piece.start >= line.textStart() &&
                     piece.start < line.textStart() + std::max(line.textLength(), 1))
@@ -227,7 +234,7 @@ class Layouter {
             if (body && units_) {
                 Unit unit;
                 unit.lines = {lineNumber, lineNumber + 1};
-                unit.top = top;
+                unit.top = top + drop;
                 unit.bottom = y;
                 unit.fit = y - spaceBelow;
                 unit.rules = p.rules;
@@ -236,6 +243,13 @@ class Layouter {
                 unit.startsPage = first ? p.startsPage
                                         : std::find(p.pageStarts.begin(), p.pageStarts.end(),
                                                     line.textStart()) != p.pageStarts.end();
+                // A column break starts the next piece too; pages say whether it is a new
+                // column or, in a single column, a new page.
+                if (!first && !unit.startsPage &&
+                    std::find(p.columnStarts.begin(), p.columnStarts.end(), line.textStart()) != p.columnStarts.end()) {
+                    unit.startsPage = true;
+                    out_.columnStarts_.insert(lineNumber);
+                }
                 unit.lift = first ? p.lift : 0;
                 out_.units_.push_back(std::move(unit));
             }

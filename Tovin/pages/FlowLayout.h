@@ -8,6 +8,7 @@
 #include <QPointF>
 #include <QRectF>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "Tovin/pages/PageText.h"
@@ -58,6 +59,8 @@ class FlowLayout {
     // Draws every line and the whole grid.
     void drawAll(QPainter& painter, QPointF origin) const;
 
+    // The lines a column break starts.
+    const std::set<int>& columnStarts() const { return columnStarts_; }
     // The floats, placed in the text's coordinates.
     const std::vector<PlacedFloat>& floats() const { return floats_; }
     // Whether a float that moves text stands where its page puts it, which the page breaks
@@ -76,6 +79,7 @@ class FlowLayout {
     std::vector<std::pair<int, qint64>> noteRefs_;
     std::vector<CellFrame> cells_;
     std::vector<PlacedFloat> floats_;
+    std::set<int> columnStarts_;
     qreal height_ = 0;
     qreal firstSpace_ = 0;
 

@@ -161,11 +161,17 @@ void PageLayout::layRun(rovuvuz::DocxDocument& document, Run& run, const std::ve
     run.bodyTop = std::max<qreal>(0, std::min(top, setup.height * k - run.bodyHeight));
 
     const StoryID story = StoryID::body();
-    run.text = PageText::assemble(blocks, builderFor(document, story, run.columnWidth),
+    // Text in columns of different widths is set at the narrowest.
+    run.columns = Columns::of(setup, run.columnWidth);
+    const qreal width = std::min_element(run.columns.begin(), run.columns.end(), [](const auto& a, const auto& b) {
+                            return a.width < b.width;
+                        })->width;
+    run.text = PageText::assemble(blocks, builderFor(document, story, width),
                                   {sumsSpacing_, defaultTab_, nullptr, &notes_});
     FloatFrame frame = floatFrame(run);
+    frame.columnWidth = width;
     run.layout = std::make_unique<FlowLayout>(
-        FlowLayout::lay(run.text, run.columnWidth, heights_, FlowLayout::Units::body, &frame));
+        FlowLayout::lay(run.text, width, heights_, FlowLayout::Units::body, &frame));
     if (run.layout->hasPageFloats()) {
         // Where such a float stands depends on the page its anchor falls on: the pages
         // without it say which, and the text is laid again around it there.
@@ -178,10 +184,15 @@ void PageLayout::layRun(rovuvuz::DocxDocument& document, Run& run, const std::ve
             return start;
         };
         run.layout = std::make_unique<FlowLayout>(
-            FlowLayout::lay(run.text, run.columnWidth, heights_, FlowLayout::Units::body, &frame));
+            FlowLayout::lay(run.text, width, heights_, FlowLayout::Units::body, &frame));
     }
     layNotes(document, run);
+    // Pieces that a page break (not a column break) starts begin a page.
+    std::set<int> pageStarts;
+    for (const Unit& unit : run.layout->units())
+        if (unit.startsPage && !run.layout->columnStarts().count(unit.lines.first)) pageStarts.insert(unit.lines.first);
     run.pages = Pagination::paginate(std::move(run.layout->units()), run.bodyHeight, run.layout->firstSpace());
+    run.sheets = Columns::fill(run.pages, static_cast<int>(run.columns.size()), pageStarts);
     // Each page's notes: those first referenced from its lines.
     run.pageNotes.resize(run.pages.size());
     size_t next = 0;
@@ -248,18 +259,23 @@ void PageLayout::number() {
             sheets_.push_back(blank);
             pages_.push_back(Page{});
         }
-        for (size_t p = 0; p < run.pages.size(); ++p) {
+        for (size_t p = 0; p < run.sheets.size(); ++p) {
             Sheet sheet;
             sheet.run = static_cast<int>(r);
             sheet.page = static_cast<int>(p);
             sheet.section = run.section;
             sheet.firstOfSection = p == 0;
             sheet.numbers.page = next++;
-            sheet.numbers.sectionPages = static_cast<int64_t>(run.pages.size());
+            sheet.numbers.sectionPages = static_cast<int64_t>(run.sheets.size());
             sheet.numbers.format = section.pageNumberFormat.value_or(std::string());
-            sheet.notes = run.pageNotes[p];
+            const auto [first, count] = run.sheets[p];
+            Page shown = run.pages[first];
+            for (int piece = first; piece < first + count; ++piece) {
+                sheet.notes.insert(sheet.notes.end(), run.pageNotes[piece].begin(), run.pageNotes[piece].end());
+                shown.lines.end = std::max(shown.lines.end, run.pages[piece].lines.end);
+            }
             sheets_.push_back(std::move(sheet));
-            pages_.push_back(run.pages[p]);
+            pages_.push_back(shown);
         }
     }
     for (Sheet& sheet : sheets_) sheet.numbers.pages = static_cast<int64_t>(sheets_.size());
@@ -348,8 +364,11 @@ void PageLayout::drawNotes(QPainter& painter, const Run& run, const Sheet& sheet
     const qreal k = displayScale;
     const qreal x = at.x() + (run.setup.left + run.setup.gutter) * k;
     const qreal bodyBottom = at.y() + run.bodyTop + run.bodyHeight;
-    const Page& page = run.pages[sheet.page];
-    const qreal textBottom = at.y() + run.bodyTop + (page.bottom - page.top);
+    qreal used = 0;  // the tallest piece's text
+    const auto [first, count] = run.sheets[sheet.page];
+    for (int piece = first; piece < first + count; ++piece)
+        used = std::max(used, run.pages[piece].bottom - run.pages[piece].top);
+    const qreal textBottom = at.y() + run.bodyTop + used;
     qreal y = std::max(textBottom + Pagination::noteSeparator, bodyBottom - height);
     painter.save();
     // A note too long for its page is cut at the page's edge.
@@ -361,6 +380,29 @@ void PageLayout::drawNotes(QPainter& painter, const Run& run, const Sheet& sheet
         const FlowLayout& note = *run.notes[n]->layout;
         note.drawAll(painter, QPointF(x, y));
         y += note.height();
+    }
+    painter.restore();
+}
+
+// One column-high piece of the body, with its floats, in the column whose left edge is at
+// `at`.x (`at`.y is the page's top).
+void PageLayout::drawPiece(QPainter& painter, const Run& run, const Page& page, QPointF at, const QRectF& paper) const {
+    const QPointF origin(at.x(), at.y() + run.bodyTop - page.top);
+    run.layout->drawFloats(painter, origin, page.lines, FlowLayout::Layer::behind, paper);
+    painter.save();
+    if (page.clip) painter.setClipRect(QRectF(at.x() - 2, at.y() + run.bodyTop, run.columnWidth + 4, run.bodyHeight));
+    run.layout->draw(painter, origin, page.lines, page.top, page.bottom, page.clip);
+    painter.restore();
+    run.layout->drawFloats(painter, origin, page.lines, FlowLayout::Layer::front, paper);
+}
+
+// w:cols w:sep: a line in the middle of the space between columns.
+void PageLayout::drawSeparators(QPainter& painter, const Run& run, QPointF at) const {
+    painter.save();
+    painter.setPen(QPen(Qt::black, 0.75));
+    for (size_t c = 1; c < run.columns.size(); ++c) {
+        const qreal x = at.x() + (run.columns[c - 1].x + run.columns[c - 1].width + run.columns[c].x) / 2;
+        painter.drawLine(QPointF(x, at.y() + run.bodyTop), QPointF(x, at.y() + run.bodyTop + run.bodyHeight));
     }
     painter.restore();
 }
@@ -382,16 +424,12 @@ void PageLayout::draw(QPainter& painter, int index, QPointF at) const {
         header->layout->drawAll(painter, QPointF(x, at.y() + run.setup.header * k));
 
     if (sheet.page >= 0) {
-        const Page& page = run.pages[sheet.page];
-        const QPointF origin(x, at.y() + run.bodyTop - page.top);
-        const QRectF paper(at, pageSize(index));
-        run.layout->drawFloats(painter, origin, page.lines, FlowLayout::Layer::behind, paper);
-        painter.save();
-        if (page.clip)
-            painter.setClipRect(QRectF(x - 2, at.y() + run.bodyTop, run.columnWidth + 4, run.bodyHeight));
-        run.layout->draw(painter, origin, page.lines, page.top, page.bottom, page.clip);
-        painter.restore();
-        run.layout->drawFloats(painter, origin, page.lines, FlowLayout::Layer::front, paper);
+        const auto [first, count] = run.sheets[sheet.page];
+        for (int piece = first; piece < first + count; ++piece) {
+            const Columns::Place& column = run.columns[static_cast<size_t>(piece - first) % run.columns.size()];
+            drawPiece(painter, run, run.pages[piece], QPointF(x + column.x, at.y()), QRectF(at, pageSize(index)));
+        }
+        if (run.setup.columnSeparator && count > 1) drawSeparators(painter, run, QPointF(x, at.y()));
         drawNotes(painter, run, sheet, at);
     }
 

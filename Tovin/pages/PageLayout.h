@@ -18,6 +18,7 @@
 
 #include "RovuVuz/document/DocumentSections.h"
 #include "RovuVuz/format/Sections.h"
+#include "Tovin/pages/Columns.h"
 #include "Tovin/pages/FlowLayout.h"
 #include "Tovin/pages/PageText.h"
 #include "Tovin/pages/Pagination.h"
@@ -40,7 +41,7 @@ class PageLayout {
     // What one page shows of the document.
     struct Sheet {
         int run = 0;             // the laid-out stretch of sections it belongs to
-        int page = -1;           // its page in the run; -1: a blank page an odd or even start asks for
+        int page = -1;           // its page in the run (Run::sheets); -1: a blank page an odd or even start asks for
         size_t section = 0;      // the section whose header and footer it shows
         bool firstOfSection = false;
         PageNumbers numbers;     // what its page-number fields show
@@ -87,10 +88,12 @@ class PageLayout {
         qreal columnWidth = 0;
         PageText text;
         std::unique_ptr<FlowLayout> layout;
-        std::vector<Page> pages;
+        std::vector<Page> pages;                 // column-high pieces of the text
+        std::vector<Columns::Place> columns;     // across the body
+        std::vector<std::pair<int, int>> sheets;  // by page: its first piece and their count
         std::vector<std::unique_ptr<Note>> notes;
         std::vector<int> noteLines;               // by note: the line first referencing it
-        std::vector<std::vector<int>> pageNotes;  // by page: its notes
+        std::vector<std::vector<int>> pageNotes;  // by piece: its notes
     };
     struct StoryBlocks {
         std::vector<rovuvuz::BlockSnapshot> blocks;
@@ -105,6 +108,8 @@ class PageLayout {
     const Band* band(const std::optional<rovuvuz::StoryID>& story, qreal width, const PageNumbers& numbers) const;
     const StoryBlocks* story(const rovuvuz::StoryID& id) const;
     void drawNotes(QPainter& painter, const Run& run, const Sheet& sheet, QPointF at) const;
+    void drawPiece(QPainter& painter, const Run& run, const Page& page, QPointF at, const QRectF& paper) const;
+    void drawSeparators(QPainter& painter, const Run& run, QPointF at) const;
 
     rovuvuz::DocxDocument* document_;
     std::vector<rovuvuz::DocumentSection> sections_;

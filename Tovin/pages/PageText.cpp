@@ -142,6 +142,24 @@ void breakPages(StyledText& styled, FlowParagraph& flow, bool& endsInBreak) {
     std::reverse(flow.pageStarts.begin(), flow.pageStarts.end());
 }
 
+// A column break's line separator is marked while fields and objects become their text,
+// which moves the offsets after them, and found again after.
+constexpr QChar columnMark(0x000B);
+
+void markColumnBreaks(StyledText& styled, const ParagraphSnapshot& p) {
+    for (size_t offset : p.columnBreaks)
+        if (offset < static_cast<size_t>(styled.text.size()) && styled.text[offset] == QChar::LineSeparator)
+            styled.text[offset] = columnMark;
+}
+
+void findColumnBreaks(StyledText& styled, FlowParagraph& flow) {
+    for (int i = 0; i < styled.text.size(); ++i)
+        if (styled.text[i] == columnMark) {
+            styled.text[i] = QChar::LineSeparator;
+            flow.columnStarts.push_back(i + 1);
+        }
+}
+
 // The label as text and a tab at the start, in the first character's look without its
 // lines and link; the first line starts where the label then ends just before the text.
 void insertLabel(StyledText& styled, const QTextCharFormat& first, FlowParagraph& flow) {
@@ -165,6 +183,7 @@ void insertLabel(StyledText& styled, const QTextCharFormat& first, FlowParagraph
     styled.runs.insert(styled.runs.begin(), StyledText::Run{0, shift, look});
     styled.text.prepend(inserted);
     for (int& pageStart : flow.pageStarts) pageStart += shift;
+    for (int& columnStart : flow.columnStarts) columnStart += shift;
 }
 
 FlowParagraph Assembler::paragraph(const ParagraphSnapshot& p, const AttributedBuilder& builder,
@@ -174,7 +193,9 @@ FlowParagraph Assembler::paragraph(const ParagraphSnapshot& p, const AttributedB
     try {
         entry.styled = builder.paragraph(p);
         floatPictures(entry.styled, p, static_cast<int>(entries.size()));
+        markColumnBreaks(entry.styled, p);
         PaperText::apply(entry.styled, p, builder, numbers_, notes_);
+        findColumnBreaks(entry.styled, flow);
         const SeparatorFormat separator = builder.separatorAttributes(p);
         entry.styled.block = separator.block;
         entry.separator = separator.character;

@@ -34,6 +34,7 @@ struct FlowParagraph {
     std::optional<KeepRules> rules;  // body paragraphs, not table cells
     bool startsPage = false;
     std::vector<int> pageStarts;  // positions in the block after which a new page begins
+    std::vector<int> columnStarts;  // positions in the block after which a new column begins
     qreal lift = 0;               // space before removed by collapsing it into the space above
 };
 

@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "Tovin/pages/Columns.h"
 #include "app/PageDrawingSupport.h"
 
 using namespace tovin;
@@ -302,4 +303,156 @@ TEST(PageFloats, SquarePictureAtItsPageOffsetNarrowsTheLinesBesideIt) {
     const auto texts = pageTexts(layout);
     const QString all = QStringList(texts.begin(), texts.end()).join(' ');
     EXPECT_TRUE(all.contains("beside399")) << "text was lost";
+}
+
+namespace {
+
+std::string columnsSection(const std::string& cols) {
+    return "<w:sectPr><w:pgSz w:w=\"12240\" w:h=\"15840\"/><w:pgMar w:top=\"1440\" w:right=\"1440\" w:bottom=\"1440\" "
+           "w:left=\"1440\" w:header=\"720\" w:footer=\"720\"/>" +
+           cols + "</w:sectPr>";
+}
+
+std::string numbered(const std::string& word, int count) {
+    std::string out;
+    for (int i = 0; i < count; ++i) out += paragraph(run(word + std::to_string(i)));
+    return out;
+}
+
+// Whether any body row between `top` and `bottom` has ink between x0 and x1.
+bool inkBetween(const QImage& page, int x0, int x1, int top, int bottom) {
+    return !ink(page, QRect(x0, top, x1 - x0, bottom - top)).isEmpty();
+}
+
+}  // namespace
+
+// Two equal columns half an inch apart: the text fills the left column, then the right one,
+// and nothing stands in the space between; a page break starts a new page, not a column.
+TEST(PageColumns, EqualColumnsFillLeftThenRightAndAPageBreakSkipsTheColumn) {
+    const std::string body = numbered("line", 60) + paragraph(run("After break"), "<w:pageBreakBefore/>") +
+                             columnsSection("<w:cols w:num=\"2\" w:space=\"720\"/>");
+    auto doc = open(body);
+    const PageLayout layout(*doc);
+    ASSERT_EQ(layout.pages().size(), 2u);
+    const QImage page = picture(layout, 0);
+    const int top = static_cast<int>(layout.bodyTop()), bottom = top + static_cast<int>(layout.bodyHeight());
+    const int column = (6 * inch - inch / 2) / 2;  // 247.5 display points
+    EXPECT_TRUE(inkBetween(page, inch, inch + column, top, bottom));
+    EXPECT_TRUE(inkBetween(page, inch + column + inch / 2, 7 * inch, top, top + 40)) << "the right column is empty";
+    EXPECT_FALSE(inkBetween(page, inch + column + 2, inch + column + inch / 2 - 2, top, bottom));
+    const auto texts = pageTexts(layout);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_TRUE(texts[0].contains("line59"));
+    EXPECT_FALSE(texts[0].contains("After break"));
+    EXPECT_TRUE(texts[1].contains("After break"));
+}
+
+// A column break moves the text after it to the top of the next column; explicit column
+// widths put the second column where the first and its space end.
+TEST(PageColumns, ColumnBreakAndExplicitWidths) {
+    const std::string body =
+        paragraph(run("Left") + "<w:r><w:br w:type=\"column\"/></w:r>" + run("Right")) +
+        columnsSection("<w:cols w:num=\"2\" w:space=\"720\" w:equalWidth=\"0\"><w:col w:w=\"2880\" w:space=\"720\"/>"
+                       "<w:col w:w=\"5760\"/></w:cols>");
+    auto doc = open(body);
+    const PageLayout layout(*doc);
+    ASSERT_EQ(layout.pages().size(), 1u);
+    const QImage page = picture(layout, 0);
+    const int top = static_cast<int>(layout.bodyTop());
+    const int second = inch + (2880 + 720) / 20 * 5 / 4;  // 315
+    const QRect right = ink(page, QRect(second - 20, top, 200, 30));
+    ASSERT_FALSE(right.isEmpty()) << "nothing at the top of the second column";
+    EXPECT_NEAR(right.left(), second, 3);
+    const QRect left = ink(page, QRect(inch - 5, top, 100, 30));
+    EXPECT_NEAR(left.left(), inch, 3);
+    // One line each: the break did not leave "Right" under "Left" in the first column.
+    EXPECT_FALSE(inkBetween(page, inch, second - 20, top + 30, top + 200));
+    const auto texts = pageTexts(layout);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_TRUE(texts[0].contains(QRegularExpression("Left\\s+Right"))) << texts[0].toStdString();
+}
+
+// Column geometry whatever the section says: never more columns than fit at the narrowest
+// width, each inside the body, and at least one.
+TEST(PageColumns, GeometryStaysInsideTheBody) {
+    rovuvuz::PageSetup setup;
+    struct Case {
+        const char* name;
+        int columns;
+        double space;
+        std::vector<rovuvuz::Column> list;
+    };
+    const std::vector<Case> cases = {
+        {"zero columns", 0, 36, {}},
+        {"a thousand columns", 1000, 36, {}},
+        {"spaces wider than the body", 3, 5000, {}},
+        {"widths summing past the page", 2, 36, {{900, 100}, {900, 0}}},
+        {"negative and zero widths", 2, 36, {{-50, -10}, {0, 0}}},
+    };
+    const qreal body = 585;
+    for (const Case& c : cases) {
+        setup.columns = c.columns;
+        setup.columnSpace = c.space;
+        setup.columnList = c.list;
+        const auto places = Columns::of(setup, body);
+        ASSERT_FALSE(places.empty()) << c.name;
+        EXPECT_LE(places.size(), static_cast<size_t>(body / Columns::narrowest)) << c.name;
+        for (const auto& place : places) {
+            EXPECT_GE(place.x, 0) << c.name;
+            EXPECT_GE(place.width, std::min<qreal>(Columns::narrowest, body)) << c.name;
+            EXPECT_LE(place.x + place.width, body + 0.01) << c.name;
+        }
+    }
+}
+
+// Floats and columns built to break the layout: each document lays out, draws and exports,
+// and keeps its text.
+TEST(PageDrawingBadInput, HostileFloatsAndColumns) {
+    const std::string box = textBox(paragraph(run("Boxed")));
+    struct Case {
+        const char* name;
+        std::string body;
+    };
+    const std::vector<Case> cases = {
+        {"a float a mile off the page",
+         paragraph(run("Text") + anchor({"page", "page", 1e7, 1e7, 72, 72, "wrapTopAndBottom"}, box)) + "<w:sectPr/>"},
+        {"a float far above and left of it",
+         paragraph(run("Text") + anchor({"margin", "paragraph", -1e7, -1e7, 72, 72, "wrapSquare"}, box)) +
+             "<w:sectPr/>"},
+        {"a float larger than the page",
+         paragraph(run("Text") + anchor({"column", "paragraph", 0, 0, 1e6, 1e6, "wrapTopAndBottom"}, box)) +
+             numbered("more", 5) + "<w:sectPr/>"},
+        {"a float wider than the column with square wrapping",
+         paragraph(run("Text") + anchor({"column", "paragraph", 0, 0, 2000, 50, "wrapSquare"}, box)) +
+             numbered("more", 5) + "<w:sectPr/>"},
+        {"many floats", [&] {
+             std::string floats;
+             for (int i = 0; i < 200; ++i)
+                 floats += anchor({"column", "paragraph", double(i % 7) * 40, double(i % 5) * 30, 40, 20,
+                                   i % 2 ? "wrapSquare" : "wrapTopAndBottom"},
+                                  box);
+             return paragraph(run("Text") + floats) + "<w:sectPr/>";
+         }()},
+        {"zero columns", numbered("Text", 3) + columnsSection("<w:cols w:num=\"0\"/>")},
+        {"a thousand columns", numbered("Text", 3) + columnsSection("<w:cols w:num=\"1000\" w:space=\"0\"/>")},
+        {"columns wider than the page",
+         numbered("Text", 3) + columnsSection("<w:cols w:num=\"2\" w:equalWidth=\"0\"><w:col w:w=\"99999\" "
+                                              "w:space=\"99999\"/><w:col w:w=\"99999\"/></w:cols>")},
+        {"column breaks only", paragraph(run(std::string(50, 'x')) + [] {
+             std::string breaks;
+             for (int i = 0; i < 300; ++i) breaks += "<w:r><w:br w:type=\"column\"/></w:r>";
+             return breaks;
+         }()) + columnsSection("<w:cols w:num=\"3\"/>")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto doc = open(c.body);
+        const PageLayout layout(*doc);
+        ASSERT_FALSE(layout.pages().empty());
+        EXPECT_LT(layout.pages().size(), 400u);
+        for (int p = 0; p < static_cast<int>(layout.pages().size()) && p < 3; ++p) picture(layout, p);
+        const auto texts = pageTexts(layout);
+        ASSERT_FALSE(texts.empty()) << "no PDF";
+        EXPECT_TRUE(QStringList(texts.begin(), texts.end()).join(' ').contains(QRegularExpression("Text|xxx")));
+    }
 }

@@ -84,6 +84,7 @@ TEST(Serializer, NewAndConvertedItems) {
     run.items.emplace_back(RunItem::Kind::make(RunItem::Type::tab));
     run.items.emplace_back(RunItem::Kind::make(RunItem::Type::pageBreak));
     run.items.emplace_back(RunItem::Kind::make(RunItem::Type::lineBreak));
+    run.items.emplace_back(RunItem::Kind::makeColumnBreak());
     // A run without a prefix writes prefix-less elements.
     Paragraph& second = *story->paragraphs().at(1);
     second.setDirty(true);
@@ -91,7 +92,7 @@ TEST(Serializer, NewAndConvertedItems) {
     bare.items.emplace_back(RunItem::Kind::makeText(u" more"));
     bare.items.emplace_back(RunItem::Kind::make(RunItem::Type::lineBreak));
     EXPECT_EQ(text(story->serialized()),
-              document("<w:p><w:r><w:delText>keep</w:delText><w:tab/><w:br w:type=\"page\"/><w:br/></w:r></w:p>"
+              document("<w:p><w:r><w:delText>keep</w:delText><w:tab/><w:br w:type=\"page\"/><w:br/><w:br w:type=\"column\"/></w:r></w:p>"
                        "<w:p><r><t>bare</t><t xml:space=\"preserve\"> more</t><br/></r></w:p>"));
 }
 

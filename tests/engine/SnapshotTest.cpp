@@ -75,6 +75,16 @@ TEST(Snapshot, SpansFollowRunsAndItems) {
     EXPECT_NE(p.spans[1].key, p.spans[2].key);
 }
 
+// A column break shows as a line break; the snapshot says which line breaks are column
+// breaks, so that pages can start a column there.
+TEST(Snapshot, ColumnBreaksAreLineBreaksTheSnapshotNames) {
+    DocxDocument document =
+        documentWith("<w:p><w:r><w:t>a</w:t><w:br/><w:t>b</w:t><w:br w:type=\"column\"/><w:t>c</w:t></w:r></w:p>");
+    const ParagraphSnapshot p = paragraphs(document).at(0);
+    EXPECT_EQ(p.text, u"a\u2028b\u2028c");
+    EXPECT_EQ(p.columnBreaks, std::vector<size_t>{3});
+}
+
 TEST(Snapshot, RevisionsLinksAndNotes) {
     DocxDocument document = documentWith(
         "<w:p><w:del w:id=\"4\" w:author=\"Ann\" w:date=\"2024-01-02T03:04:05Z\"><w:r><w:delText>old</w:delText></w:r>"
