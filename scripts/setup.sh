@@ -21,6 +21,9 @@ packages=(
   fonts-crosextra-carlito fonts-crosextra-caladea fonts-liberation2 fonts-dejavu-core
   # Colour emoji on pages and in the editor, through the system's emoji font.
   fonts-noto-color-emoji
+  # Emoji in PDF: PDF readers do not draw the colour font's bitmaps, so pages draw emoji
+  # from this monochrome font.
+  fonts-symbola
   # Reading exported PDFs back in the export tests (pdfinfo, pdftotext).
   poppler-utils
   # A real X display for screenshots of the application (`xvfb-run`); tests use offscreen.

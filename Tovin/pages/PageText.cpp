@@ -25,6 +25,8 @@ constexpr int widestGrid = 63;
 // The smallest letter spacing Qt keeps (its fixed-point unit, 1/64): under 0.3% of a line
 // of 11-point text.
 constexpr qreal unseenSpacing = 1.0 / 64;
+// The monochrome emoji font pages fall back to (Debian's fonts-symbola).
+const QString monochromeEmoji = QStringLiteral("Symbola");
 // A list label ends this far before the text it labels.
 constexpr qreal labelGap = 6;
 
@@ -528,6 +530,24 @@ QTextCharFormat withoutLigatures(QTextCharFormat format) {
     return format;
 }
 
+// Emoji the run's font lacks come from a monochrome emoji font before the system's colour
+// one: PDF readers (poppler among them) draw nothing for the colour font's bitmap glyphs,
+// and pages are what PDF export and printing draw.
+bool hasEmoji(const QString& text) {
+    for (const char32_t c : text.toUcs4())
+        if ((c >= 0x2600 && c <= 0x27BF) || (c >= 0x1F000 && c <= 0x1FAFF)) return true;
+    return false;
+}
+
+QTextCharFormat withPrintableEmoji(QTextCharFormat format, const QString& text) {
+    if (format.objectType() != 0 || !hasEmoji(text)) return format;
+    QStringList families = format.fontFamilies().toStringList();
+    if (families.isEmpty()) families.append(format.font().family());
+    if (!families.contains(monochromeEmoji)) families.append(monochromeEmoji);
+    format.setFontFamilies(families);
+    return format;
+}
+
 bool underlinedMore(const QTextCharFormat& format) {
     return format.boolProperty(TextProperty::doubleUnderline) || format.boolProperty(TextProperty::thickUnderline);
 }
@@ -549,8 +569,10 @@ void write(QTextDocument& document, const std::vector<Entry>& entries, std::unor
         } else {
             cursor.insertBlock(entry.styled.block, entry.separator);
         }
-        for (const StyledText::Run& run : entry.styled.runs)
-            cursor.insertText(entry.styled.text.mid(run.start, run.length), withoutLigatures(run.format));
+        for (const StyledText::Run& run : entry.styled.runs) {
+            const QString text = entry.styled.text.mid(run.start, run.length);
+            cursor.insertText(text, withPrintableEmoji(withoutLigatures(run.format), text));
+        }
     }
     cursor.endEditBlock();
 }

@@ -456,3 +456,26 @@ TEST(PageDrawingBadInput, HostileFloatsAndColumns) {
         EXPECT_TRUE(QStringList(texts.begin(), texts.end()).join(' ').contains(QRegularExpression("Text|xxx")));
     }
 }
+
+// An emoji the text's font lacks still prints: PDF readers draw nothing for the colour
+// emoji font's glyphs, so pages take it from a monochrome emoji font. The rocket came from
+// the colour font and vanished from the PDF.
+TEST(PageEmoji, EmojiInkInTheExportedPdf) {
+    auto doc = open(paragraph(run("\xF0\x9F\x9A\x80", "<w:sz w:val=\"96\"/>")) + "<w:sectPr/>");
+    const PageLayout layout(*doc);
+    const QImage onPage = picture(layout, 0);
+    EXPECT_FALSE(ink(onPage, QRect(0, 0, onPage.width(), onPage.height())).isEmpty()) << "nothing on the page";
+    const QImage printed = pdfPage(layout);
+    ASSERT_FALSE(printed.isNull());
+    const QRect drawn = ink(printed, QRect(0, 0, printed.width(), printed.height()));
+    EXPECT_GT(drawn.width(), 20) << "the emoji vanished from the PDF";
+    // Nor does the PDF carry the colour font at all.
+    QTemporaryDir folder;
+    const QString pdf = folder.filePath("out.pdf");
+    ASSERT_FALSE(PdfExport::write(layout, pdf, "t"));
+    QProcess fonts;
+    fonts.start("pdffonts", {pdf});
+    fonts.waitForFinished(60000);
+    const QString list = QString::fromUtf8(fonts.readAllStandardOutput());
+    EXPECT_FALSE(list.contains("ColorEmoji", Qt::CaseInsensitive)) << list.toStdString();
+}
