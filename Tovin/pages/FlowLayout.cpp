@@ -104,6 +104,9 @@ class Layouter {
         const QTextBlockFormat format = block.blockFormat();
         QTextLayout* layout = block.layout();
         layout->setTextOption(optionFor(format, text_.defaultTab));
+        // The glyphs shaped to break the lines are kept for drawing them: without the cache
+        // Qt drops them at the end of the layout and shapes every line again as it draws.
+        layout->setCacheEnabled(true);
         const std::vector<Fragment> pieces = fragments(block);
         emptyFont_ = block.charFormat().font();
         const int length = static_cast<int>(block.text().size());
