@@ -148,6 +148,7 @@ class Layouter {
                                         : std::find(p.pageStarts.begin(), p.pageStarts.end(),
                                                     line.textStart()) != p.pageStarts.end();
                 unit.lift = first ? p.lift : 0;
+                unit.space = spaceAbove;
                 out_.units_.push_back(std::move(unit));
             }
             if (last) break;
@@ -238,6 +239,9 @@ FlowLayout FlowLayout::lay(const PageText& text, qreal width, WordLineHeights& h
     out.text_ = &text;
     Layouter layouter(out, text, heights, units == Units::body);
     out.height_ = layouter.items(text.items, 0, 0, std::max(width, narrowestLine), true, true);
+    if (!text.items.empty())
+        if (const auto* last = std::get_if<FlowParagraph>(&text.items.back()))
+            out.trailingSpace_ = std::clamp<qreal>(last->spaceAfter, 0, out.height_);
     return out;
 }
 
