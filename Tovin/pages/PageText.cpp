@@ -22,8 +22,10 @@ using rovuvuz::TableSnapshot;
 
 // Word's limit on a table's columns; wider grids are cut there.
 constexpr int widestGrid = 63;
-// Letter spacing that changes no advance (100% of the font's own).
+// Letter spacing that changes no advance (100% of the font's own), and the smallest
+// spacing Qt keeps (its fixed-point unit).
 constexpr qreal unspacedPercentage = 100;
+constexpr qreal smallestSpacing = 1.0 / 64;
 // A list label ends this far before the text it labels.
 constexpr qreal labelGap = 6;
 
@@ -427,9 +429,18 @@ std::shared_ptr<FlowTable> Assembler::table(const TableSnapshot& t, const Attrib
 // spacing, 1/64 of a point a letter, made lines 0.25% wider than Word's and LibreOffice's
 // and broke some a word early.)
 QTextCharFormat withoutLigatures(QTextCharFormat format) {
-    if (format.objectType() == 0 && format.fontLetterSpacing() == 0) {
+    if (format.objectType() != 0 || format.fontLetterSpacing() != 0) return format;
+    const bool shifted =
+        format.verticalAlignment() != QTextCharFormat::AlignNormal || format.baselineOffset() != 0;
+    if (!shifted) {
         format.setFontLetterSpacingType(QFont::PercentageSpacing);
         format.setFontLetterSpacing(unspacedPercentage);
+    } else {
+        // Qt rounds advances to 1/64 of a point, so the text after a raised note number
+        // may start a hair inside the number's advance, and a PDF reader then reads the
+        // number after the text; the smallest spacing there is keeps them apart.
+        format.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+        format.setFontLetterSpacing(smallestSpacing);
     }
     return format;
 }
