@@ -125,8 +125,8 @@ std::vector<Page> paginate(std::vector<Unit> input, qreal height, qreal firstSpa
     size_t i = 0;
     while (i < units.size()) {
         const bool natural = !pages.empty() && !units[i].startsPage;
-        const qreal top = natural ? units[i].top + units[i].space
-                                  : units[i].top - units[i].lift - (pages.empty() ? s0 : 0);
+        const qreal top =
+            natural ? units[i].top + units[i].space : units[i].top - units[i].lift - (pages.empty() ? s0 : 0);
         size_t end = units.size();
         qreal notes = units[i].notes;
         qreal tail = units[i].notesTail;

@@ -222,7 +222,7 @@ TEST(Pagination, SpaceBeforeLeftOutAfterANaturalBreakOnly) {
     units[20].startsPage = true;
     const auto pages = Pagination::paginate(units, 95, 0);
     ASSERT_EQ(firstLines(pages), (std::vector<int>{0, 9, 18, 20, 29}));
-    EXPECT_EQ(pages[1].top, 93);   // unit 9's text top: the space above it is not shown
+    EXPECT_EQ(pages[1].top, 93);  // unit 9's text top: the space above it is not shown
     EXPECT_EQ(pages[2].top, 183);
     EXPECT_EQ(pages[3].top, 198);  // the page break keeps the space and the lift
     EXPECT_EQ(pages[4].top, 293);
