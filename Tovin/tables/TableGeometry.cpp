@@ -40,6 +40,8 @@ std::vector<Place> places(const rovuvuz::TableSnapshot& table) {
         int column = 0;
         for (size_t c = 0; c < table.rows[r].size() && column < widestGrid; ++c) {
             const rovuvuz::CellSnapshot& cell = table.rows[r][c];
+            // A row's w:gridBefore leaves grid columns empty before its first cell.
+            column = std::max(column, int(std::clamp<int64_t>(cell.gridColumn, 0, widestGrid - 1)));
             Place place;
             place.row = int(r);
             place.cell = int(c);

@@ -46,7 +46,8 @@ struct Place {
     bool operator==(const Place&) const = default;
 };
 
-// The shown cells in row-major order.
+// The shown cells in row-major order, each row's first one after the grid columns its
+// w:gridBefore skips.
 std::vector<Place> places(const rovuvuz::TableSnapshot& table);
 
 // The grid columns the cells use (at least 1).

@@ -100,6 +100,19 @@ TEST(TableGeometry, HostileGridsStayBounded) {
     EXPECT_EQ(places(tableOf({}, {crowded})).size(), size_t(widestGrid));
 }
 
+// A row that skips grid columns (w:gridBefore) starts its first cell after them, so its
+// cells stand under the columns they belong to.
+TEST(TableGeometry, ARowStartsAfterTheColumnsItSkips) {
+    TableSnapshot table = tableOf({100, 100, 100}, {{cell(), cell(), cell()}, {cell(), cell()}});
+    table.rows[1][0].gridColumn = 1;
+    table.rows[1][1].gridColumn = 2;
+    const std::vector<Place> placed = places(table);
+    ASSERT_EQ(placed.size(), 5u);
+    EXPECT_EQ(placed[3].column, 1);
+    EXPECT_EQ(placed[4].column, 2);
+    EXPECT_EQ(gridColumns(placed), 3);
+}
+
 TEST(TableGeometry, AMergeContinuesOnlyWhatIsMergedAbove) {
     const TableSnapshot table =
         tableOf({100, 100}, {
