@@ -43,7 +43,7 @@ class TableView : public QWidget {
         TableGeometry::Place place;
         QPointer<CellTextView> view;
         std::unique_ptr<StoryBridge> bridge;
-        qreal height = 0;       // text height + 2 × inset, measured at `measuredAt`
+        qreal height = 0;       // text height + top and bottom padding, measured at `measuredAt`
         qreal measuredAt = -1;  // the text width of that measure
         qreal longest = 0;      // its longest word, found by the same measure
         bool edited = false;    // its view is the only up-to-date copy of its text
