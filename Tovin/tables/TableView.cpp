@@ -209,8 +209,14 @@ void TableView::placeViews() {
         const size_t row = size_t(cell.place.row);
         const TableGeometry::Padding& padding = cell.place.padding;
         const qreal left = columnX_[std::min(size_t(cell.place.column), columnX_.size() - 1)] + padding.left;
-        const qreal height = std::max<qreal>(rowHeights_[row] - padding.top - padding.bottom, 0);
-        cell.view->setGeometry(int(std::round(left)), int(std::round(rowTops_[row] + padding.top)),
+        // A cell shorter than its row stands where its w:vAlign puts it.
+        const qreal below = std::max<qreal>(rowHeights_[row] - cell.height, 0);
+        const rovuvuz::CellAlign align = snapshotOf(cell).format.verticalAlign;
+        const qreal drop = align == rovuvuz::CellAlign::bottom   ? below
+                           : align == rovuvuz::CellAlign::center ? std::floor(below / 2)
+                                                                 : 0;
+        const qreal height = std::max<qreal>(rowHeights_[row] - padding.top - padding.bottom - drop, 0);
+        cell.view->setGeometry(int(std::round(left)), int(std::round(rowTops_[row] + padding.top + drop)),
                                int(textWidth(cell.place)), int(std::floor(height)));
         cell.view->show();
     }

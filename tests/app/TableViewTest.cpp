@@ -599,6 +599,25 @@ TEST_F(TableViewTest, RowsAreAsTallAsTheirTextWhenShownAndAfterEveryEdit) {
     EXPECT_EQ(table->rowHeights()[1], before);
 }
 
+// A cell shorter than its row stands at the top, the middle or the bottom of the row, as
+// its w:vAlign says.
+TEST_F(TableViewTest, ACellStandsWhereItsVerticalAlignmentPutsIt) {
+    const std::string tall = "<w:tc><w:p><w:r><w:t>one</w:t></w:r></w:p><w:p><w:r><w:t>two</w:t></w:r></w:p>"
+                             "<w:p><w:r><w:t>three</w:t></w:r></w:p><w:p><w:r><w:t>four</w:t></w:r></w:p></w:tc>";
+    open("<w:tbl>" + grid({2000, 2000, 2000, 2000}) + "<w:tr>" + tall + tc("top") +
+         tc("middle", "<w:vAlign w:val=\"center\"/>") + tc("bottom", "<w:vAlign w:val=\"bottom\"/>") +
+         "</w:tr></w:tbl>");
+    TableView* table = tables().at(0);
+    for (int i = 0; i < 4; ++i) ASSERT_NE(cellView(i), nullptr);
+    const qreal row = table->rowHeights()[0];
+    const int line = int(shownTextHeight(cellView(1)));
+    ASSERT_GT(row, 3 * line);
+    EXPECT_EQ(cellView(1)->y(), 0);
+    EXPECT_NEAR(cellView(2)->y() + line / 2.0, row / 2, 1.5);
+    EXPECT_NEAR(cellView(3)->y() + cellView(3)->height(), row, 1);
+    EXPECT_GE(cellView(3)->height(), line);
+}
+
 TEST_F(TableViewTest, ACorpusTablesRowsAreAsTallAsTheirText) {
     const QString path = QStringLiteral(TOVIN_CORPUS_DIR "/pydocx-tbl-having-applied-style.docx");
     const rovuvuz::Bytes bytes = readBytes(path);
