@@ -22,6 +22,7 @@ constexpr int entryGap = 10;   // between a comment and its replies
 constexpr int actionsGap = 6;  // above the action buttons
 constexpr int actionSpacing = 12;
 constexpr int fadeMs = 150;
+constexpr int metaPoints = 10;  // the author and date rows
 
 QString colourStyle(const QColor& colour) {
     return QStringLiteral("color: %1").arg(colour.name(QColor::HexArgb));
@@ -48,11 +49,11 @@ QWidget* metaRow(const QString& left, const QString& right, const QColor& colour
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
-    QLabel* author = makeLabel(left, Theme::monoFont(10), colour, row);
+    QLabel* author = makeLabel(left, Theme::monoFont(metaPoints), colour, row);
     author->setMinimumWidth(0);
     author->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     layout->addWidget(author, 1);
-    if (!right.isEmpty()) layout->addWidget(makeLabel(right, Theme::monoFont(10), colour, row));
+    if (!right.isEmpty()) layout->addWidget(makeLabel(right, Theme::monoFont(metaPoints), colour, row));
     return row;
 }
 
@@ -60,11 +61,11 @@ int actionsHeight() {
     return QFontMetrics(Theme::systemFont(11)).height() + 6;
 }
 
-QToolButton* makeButton(const QString& title, const QColor& colour, QWidget* parent) {
+QToolButton* makeButton(const QString& title, const QColor& colour, QWidget* parent, int points = 11) {
     auto* button = new QToolButton(parent);
     button->setAutoRaise(true);
     button->setText(title);
-    button->setFont(Theme::systemFont(11));
+    button->setFont(Theme::systemFont(points));
     button->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0; %1 }").arg(colourStyle(colour)));
     button->setCursor(Qt::PointingHandCursor);
     return button;
@@ -132,14 +133,14 @@ void RailCard::addEntry(const rovuvuz::EntrySnapshot& entry, bool done, bool rep
     Entry shown{entry.id, metaRow(author.toUpper(), shortDate(entry.date), meta, this), nullptr, nullptr};
     stack_->addWidget(shown.meta);
     if (reply) {
-        // The reply's own actions sit in its meta row, between the author and the date. The
-        // row keeps their height from the start and their buttons are made when first shown,
-        // as the card's.
+        // The reply's own actions sit in its meta row, between the author and the date, in
+        // small type that keeps the row as tall as its labels; their buttons are made when
+        // first shown, as the card's.
         shown.actions = new QWidget(shown.meta);
         auto* row = new QHBoxLayout(shown.actions);
         row->setContentsMargins(0, 0, 0, 0);
         row->setSpacing(actionSpacing);
-        shown.actions->setFixedHeight(actionsHeight());
+        shown.actions->setFixedHeight(QFontMetrics(Theme::monoFont(metaPoints)).height());
         QSizePolicy policy = shown.actions->sizePolicy();
         policy.setRetainSizeWhenHidden(true);
         shown.actions->setSizePolicy(policy);
@@ -195,8 +196,8 @@ std::vector<QToolButton*> RailCard::replyButtons(size_t reply) {
     if (!made.isEmpty()) return {made.begin(), made.end()};
     const QColor colour = Theme::labelColor(Theme::Label::secondary, palette());
     auto* row = static_cast<QHBoxLayout*>(entry.actions->layout());
-    QToolButton* edit = makeButton(QStringLiteral("Edit"), colour, entry.actions);
-    QToolButton* remove = makeButton(QStringLiteral("Delete"), colour, entry.actions);
+    QToolButton* edit = makeButton(QStringLiteral("Edit"), colour, entry.actions, metaPoints);
+    QToolButton* remove = makeButton(QStringLiteral("Delete"), colour, entry.actions, metaPoints);
     connect(edit, &QToolButton::clicked, this, [this, reply] {
         if (!replyField_) startEdit(reply + 1);
     });
