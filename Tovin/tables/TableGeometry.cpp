@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <optional>
 
 #include "Tovin/text/DisplayUnits.h"
 
@@ -93,12 +94,24 @@ std::vector<qreal> columnEdges(const rovuvuz::TableSnapshot& table, const std::v
 std::vector<qreal> columnNeeds(const std::vector<Place>& places, const std::vector<qreal>& longest,
                                size_t columns) {
     std::vector<qreal> needs(columns, 0);
-    for (size_t i = 0; i < places.size() && i < longest.size(); ++i) {
+    auto needOf = [&](size_t i) -> std::optional<qreal> {
         const Place& place = places[i];
-        if (place.continues || place.span != 1 || place.column < 0 || size_t(place.column) >= columns) continue;
-        if (!(longest[i] > 0) || !std::isfinite(longest[i])) continue;
-        const qreal need = std::ceil(longest[i] + place.padding.left + place.padding.right) + 1;
-        needs[size_t(place.column)] = std::max(needs[size_t(place.column)], need);
+        if (place.continues || place.column < 0 || size_t(place.column) >= columns) return std::nullopt;
+        if (!(longest[i] > 0) || !std::isfinite(longest[i])) return std::nullopt;
+        return std::ceil(longest[i] + place.padding.left + place.padding.right) + 1;
+    };
+    for (size_t i = 0; i < places.size() && i < longest.size(); ++i)
+        if (const auto need = needOf(i); need && places[i].span == 1)
+            needs[size_t(places[i].column)] = std::max(needs[size_t(places[i].column)], *need);
+    // A cell spanning columns shares what their own needs leave short among them evenly.
+    for (size_t i = 0; i < places.size() && i < longest.size(); ++i) {
+        const auto need = needOf(i);
+        if (!need || places[i].span == 1) continue;
+        const size_t from = size_t(places[i].column);
+        const size_t to = std::min(from + size_t(places[i].span), columns);
+        const qreal have = std::accumulate(needs.begin() + std::ptrdiff_t(from), needs.begin() + std::ptrdiff_t(to), qreal(0));
+        if (*need <= have) continue;
+        for (size_t c = from; c < to; ++c) needs[c] += std::ceil((*need - have) / qreal(to - from));
     }
     return needs;
 }

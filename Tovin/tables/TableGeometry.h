@@ -61,7 +61,8 @@ std::vector<qreal> columnEdges(const rovuvuz::TableSnapshot& table, const std::v
 
 // What each grid column needs so that no word of its cells is cut: for each cell spanning
 // one column, its longest word (`longest`, one per place) and its left and right padding,
-// rounded up to whole pixels. A cell spanning several columns asks nothing of them.
+// rounded up to whole pixels; a cell spanning several columns adds what their needs leave
+// short of its own to each of them evenly.
 std::vector<qreal> columnNeeds(const std::vector<Place>& places, const std::vector<qreal>& longest,
                                size_t columns);
 

@@ -204,11 +204,13 @@ TEST(TableGeometry, ColumnsWidenSoThatNoWordIsCut) {
     EXPECT_EQ(rebalance(edges, {100, 200, 100}, 200), (std::vector<qreal>{0, 50, 150, 200}));
 
     // A need is the longest word and its padding, whole pixels plus one; a spanning cell
-    // and a continuation ask nothing.
+    // shares what the columns' own needs leave short evenly, and asks nothing more of
+    // columns that already hold it.
     TableSnapshot table = tableOf({100, 100}, {{cell(), cell()}, {cell(2)}});
     std::vector<Place> placed = places(table);
     EXPECT_EQ(placed[0].padding, (Padding{6.75, 0, 6.75, 0}));
-    EXPECT_EQ(columnNeeds(placed, {30.2, 0, 500}, 2), (std::vector<qreal>{45, 0}));
+    EXPECT_EQ(columnNeeds(placed, {30.2, 0, 20}, 2), (std::vector<qreal>{45, 0}));
+    EXPECT_EQ(columnNeeds(placed, {30.2, 0, 100}, 2), (std::vector<qreal>{45 + 35, 35}));
 }
 
 // ---- The live view ----
