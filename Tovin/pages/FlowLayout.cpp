@@ -10,6 +10,7 @@
 #include "Tovin/pages/PaperText.h"
 #include "Tovin/text/AttributedBuilder.h"
 #include "Tovin/text/Attachments.h"
+#include "Tovin/text/BorderLines.h"
 #include "Tovin/text/DoubleUnderline.h"
 #include "Tovin/text/TextAttachment.h"
 #include "Tovin/text/Theme.h"
@@ -190,6 +191,9 @@ class Layouter {
         const QTextBlockFormat format = block.blockFormat();
         QTextLayout* layout = block.layout();
         layout->setTextOption(optionFor(format, text_.defaultTab));
+        // The glyphs shaped to break the lines are kept for drawing them: without the cache
+        // Qt drops them at the end of the layout and shapes every line again as it draws.
+        layout->setCacheEnabled(true);
         const std::vector<Fragment> pieces = fragments(block);
         emptyFont_ = block.charFormat().font();
         const QString text = block.text();
@@ -251,6 +255,7 @@ class Layouter {
                     out_.columnStarts_.insert(lineNumber);
                 }
                 unit.lift = first ? p.lift : 0;
+                unit.space = spaceAbove;
                 out_.units_.push_back(std::move(unit));
             }
             if (last) break;
@@ -348,6 +353,9 @@ FlowLayout FlowLayout::lay(const PageText& text, qreal width, WordLineHeights& h
     column.pageHeight = column.textHeight = 1e6;
     Layouter layouter(out, text, heights, units == Units::body, frame ? *frame : column);
     out.height_ = layouter.items(text.items, 0, 0, std::max(width, narrowestLine), true, true);
+    if (!text.items.empty())
+        if (const auto* last = std::get_if<FlowParagraph>(&text.items.back()))
+            out.trailingSpace_ = std::clamp<qreal>(last->spaceAfter, 0, out.height_);
     return out;
 }
 
@@ -461,55 +469,6 @@ void FlowLayout::drawFloats(QPainter& painter, QPointF origin, LineRange range, 
     }
 }
 
-namespace {
-
-QPen borderPen(const rovuvuz::BorderLine& line) {
-    using Style = rovuvuz::BorderLine::Style;
-    QColor colour = Qt::black;
-    if (line.color)
-        if (const auto stated = AttributedBuilder::wordColor(*line.color)) colour = *stated;
-    const qreal width = std::clamp<qreal>(std::isfinite(line.width) ? line.width * displayScale : 0.5, 0.5, 8);
-    QPen pen(colour, width);
-    pen.setCapStyle(Qt::FlatCap);
-    switch (line.style) {
-        case Style::dotted:
-            pen.setStyle(Qt::DotLine);
-            break;
-        case Style::dashed:
-            pen.setStyle(Qt::DashLine);
-            break;
-        case Style::dotDash:
-            pen.setStyle(Qt::DashDotLine);
-            break;
-        default:
-            break;
-    }
-    return pen;
-}
-
-// One side of a cell: a double line as two thin ones either side of where a single
-// one would run.
-void drawSide(QPainter& painter, const rovuvuz::BorderLine& line, QPointF from, QPointF to) {
-    if (!line.visible()) return;
-    QPen pen = borderPen(line);
-    const bool twice = line.style == rovuvuz::BorderLine::Style::doubleLine ||
-                       line.style == rovuvuz::BorderLine::Style::triple;
-    if (!twice) {
-        painter.setPen(pen);
-        painter.drawLine(from, to);
-        return;
-    }
-    pen.setWidthF(std::max<qreal>(pen.widthF() / 3, 0.5));
-    painter.setPen(pen);
-    const QPointF along = to - from;
-    const QPointF normal = QPointF(-along.y(), along.x()) / std::max<qreal>(std::hypot(along.x(), along.y()), 1e-6);
-    const QPointF shift = normal * 1.2;
-    painter.drawLine(from + shift, to + shift);
-    painter.drawLine(from - shift, to - shift);
-}
-
-}  // namespace
-
 // Fills go under the text and borders over it.
 void FlowLayout::drawGrid(QPainter& painter, QPointF origin, qreal top, qreal bottom, Grid part) const {
     if (cells_.empty()) return;
@@ -525,10 +484,10 @@ void FlowLayout::drawGrid(QPainter& painter, QPointF origin, qreal top, qreal bo
             if (cell.fill) painter.fillRect(f, *cell.fill);
             continue;
         }
-        drawSide(painter, cell.borders.top, f.topLeft(), f.topRight());
-        drawSide(painter, cell.borders.bottom, f.bottomLeft(), f.bottomRight());
-        drawSide(painter, cell.borders.left, f.topLeft(), f.bottomLeft());
-        drawSide(painter, cell.borders.right, f.topRight(), f.bottomRight());
+        drawBorderSide(painter, cell.borders.top, f.topLeft(), f.topRight());
+        drawBorderSide(painter, cell.borders.bottom, f.bottomLeft(), f.bottomRight());
+        drawBorderSide(painter, cell.borders.left, f.topLeft(), f.bottomLeft());
+        drawBorderSide(painter, cell.borders.right, f.topRight(), f.bottomRight());
     }
     painter.restore();
 }
