@@ -123,7 +123,7 @@ TEST(StoryParser, RunItemsByElement) {
     using K = RunItem::Kind;
     using T = RunItem::Type;
     const std::vector<K> expected = {
-        K::make(T::props),       K::makeText(u" a "),      K::make(T::tab),          K::make(T::lineBreak),
+        K::make(T::props),       K::makeText(u" a "),      K::make(T::tab),          K::makeColumnBreak(),
         K::make(T::pageBreak),   K::make(T::lineBreak),    K::makeNoteRef(-1),       K::makeNoteRef(7, true),
         K::makeCommentRef(-1),   K::make(T::fieldChar),    K::make(T::instrText),    K::makeDelText(u"gone"),
         K::makeObject("drawing"), K::make(T::hidden)};
