@@ -244,12 +244,22 @@ void EditorViewController::setZoom(qreal zoom) {
     if (std::abs(zoom - zoom_) < 0.001) return;
     zoom_ = zoom;
     columnWidth_.reset();
+    // Page view shows the pages at once; the text under them, which a long document takes
+    // a while to show anew, follows when the draft comes back.
+    if (pageView_)
+        bodyScaleStale_ = true;
+    else
+        rescaleBody();
+    Q_EMIT zoomChanged(zoom_);
+}
+
+void EditorViewController::rescaleBody() {
+    bodyScaleStale_ = false;
     bodyView_->setColumnWidth(columnWidth());
     // The body is shown anew at the new scale; its bands, tables and rail follow it.
     session_->rescale(columnWidth(), zoom_);
     // The format bar stands over the selection where it is now drawn.
     popover_->selectionChanged(bodyView_);
-    Q_EMIT zoomChanged(zoom_);
 }
 
 rovuvuz::EditMode EditorViewController::editMode() const {
@@ -497,6 +507,7 @@ void EditorViewController::setPageView(bool on, std::optional<int> pages) {
     if (pageView_ == on) return;
     pageView_ = on;
     if (on) popover_->hide();
+    if (!on && bodyScaleStale_) rescaleBody();
     footer_->setPages(on ? pages : std::nullopt);
     updateFooter();
     toolbar_->sync();

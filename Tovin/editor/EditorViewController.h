@@ -173,6 +173,7 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void rescaleBody();
     void selectionChanged(QTextEdit* view);
     void connectRail();
     void loadBands();
@@ -220,6 +221,7 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
     mutable std::optional<qreal> columnWidth_;  // until the package is replaced
     int bandHeights_[4] = {0, 0, 0, 0};         // header, notes, footer, endnotes
     qreal zoom_ = 1;
+    bool bodyScaleStale_ = false;  // zoomed in page view: the body shows the level before
     bool pageView_ = false;
     bool shown_ = false;
     bool railShown_ = true;
