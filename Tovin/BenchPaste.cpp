@@ -102,7 +102,7 @@ QString run(EditorViewController& editor, double megabytes) {
     const double window = windowMs(editor, clip.html);
     const double bare = floorMs(editor, clip.text);
     return QString::asprintf(
-        "TOVIN_BENCH_PASTE html_mb=%.1f paragraphs=%d engine_ms=%.0f paste_ms=%.0f floor_ms=%.0f", megabytes,
+        "TOVIN_BENCH_PASTE html_mb=%.2f paragraphs=%d engine_ms=%.0f paste_ms=%.0f floor_ms=%.0f", megabytes,
         clip.paragraphs, engine, window, bare);
 }
 
