@@ -13,6 +13,7 @@
 #include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/editor/ClipboardCommands.h"
 #include "Tovin/editor/EditorSession.h"
+#include "Tovin/editor/FooterBar.h"
 #include "Tovin/text/StoryBridge.h"
 
 namespace tovin::testing {
@@ -226,6 +227,9 @@ TEST_F(ClipboardTest, FiveMegabytesOfHtmlPasteTheirText) {
     huge->setHtml(big);
     pasteMime(huge);
     EXPECT_GT(paragraphs().size(), 10000u);
+    // The footer counts what the body now shows.
+    editor->flushRefresh();
+    EXPECT_GT(editor->footer()->words(), 800000);
 }
 
 TEST_F(ClipboardTest, HtmlNestedTenThousandDeepPastesItsText) {
