@@ -1,0 +1,99 @@
+#!/bin/bash
+# Spelling and comment highlights in a real window under Xvfb (never run by ctest: it
+# needs a display). Usage: tests/x11/spelling.sh DISPLAY_NUMBER [path/to/tovin]
+# The screenshots stay in the folder the script prints.
+#
+# A document with English and French runs and one comment: misspelt English words are
+# underlined, French ones are not (no French dictionary), and the commented text is tinted.
+# A right-click on "qick" shows its guesses; the first is chosen and saved (python-docx
+# reads "quick"). "jumpd" is ignored, "Tovinesque" learned: the user's dictionary in the
+# data folder holds it. The pointer over the comment's card tints its text more strongly.
+set -euo pipefail
+number=${1:?display number}
+tovin=$(realpath "${2:-build/Tovin/tovin}")
+work=$(mktemp -d)
+pid=
+trap 'kill $pid 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
+mkdir -p "$work"/{run,config,state,data}
+chmod 700 "$work/run"
+export DISPLAY=:$number XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
+export XDG_DATA_HOME=$work/data
+Xvfb "$DISPLAY" -screen 0 1600x1000x24 >/dev/null 2>&1 &
+xvfb=$!
+sleep 1
+cd "$work"
+python3 - spelling.docx <<'PY'
+import sys, zipfile
+W = 'xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main"'
+def run(text, lang='en-US'):
+    return f'<w:r><w:rPr><w:lang w:val="{lang}"/></w:rPr><w:t xml:space="preserve">{text}</w:t></w:r>'
+body = (f'<w:p>{run("The qick brown fox jumpd over the lazy dog.")}</w:p>'
+        f'<w:p>{run("Tovinesque prose is learned once.")}</w:p>'
+        f'<w:p>{run("Le renard rapide saute par-dessus le chien paresseux.", "fr-FR")}</w:p>'
+        f'<w:p>{run("This sentence ")}<w:commentRangeStart w:id="1"/>{run("carries a comment")}'
+        f'<w:commentRangeEnd w:id="1"/><w:r><w:commentReference w:id="1"/></w:r>{run(".")}</w:p>')
+parts = {
+    '[Content_Types].xml': '<?xml version="1.0" encoding="UTF-8"?><Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"><Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/><Default Extension="xml" ContentType="application/xml"/><Override PartName="/word/document.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"/><Override PartName="/word/comments.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.comments+xml"/></Types>',
+    '_rels/.rels': '<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="word/document.xml"/></Relationships>',
+    'word/_rels/document.xml.rels': '<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="rId8" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/comments" Target="comments.xml"/></Relationships>',
+    'word/document.xml': f'<?xml version="1.0" encoding="UTF-8"?><w:document {W}><w:body>{body}</w:body></w:document>',
+    'word/comments.xml': f'<?xml version="1.0" encoding="UTF-8"?><w:comments {W}><w:comment w:id="1" w:author="Riley Reviewer"><w:p><w:r><w:t>Worth a second look</w:t></w:r></w:p></w:comment></w:comments>',
+}
+with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:
+    for name, xml in parts.items():
+        z.writestr(name, xml)
+PY
+"$tovin" "$work/spelling.docx" >"$work/tovin.log" 2>&1 &
+pid=$!
+for _ in $(seq 50); do window=$(xdotool search --name spelling.docx 2>/dev/null | head -1) && [ -n "$window" ] && break; sleep 0.2; done
+sleep 3
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+import -window root opened.png
+
+# Where a word is drawn in a screenshot, as OCR reads it (the first match).
+locate() {  # picture word
+    tesseract "$1" - tsv 2>/dev/null |
+        awk -F'\t' -v word="$2" '$12 ~ "^" word "[[:punct:]]*$" { print $7 + int($9 / 2), $8 + int($10 / 2); exit }'
+}
+menu_item() {  # screenshot name, item word: clicks that item of the open menu
+    import -window root "$1.png"
+    read -r x y < <(locate "$1.png" "$2")
+    [ -n "${x:-}" ] || { echo "FAIL: no \"$2\" in the menu ($1.png)" >&2; exit 1; }
+    xdotool mousemove "$x" "$y" click 1
+    sleep 1
+}
+right_click() {  # word
+    import -window root now.png
+    read -r x y < <(locate now.png "$1")
+    [ -n "${x:-}" ] || { echo "FAIL: \"$1\" was not found on screen" >&2; exit 1; }
+    xdotool mousemove "$x" "$y" click 3
+    sleep 1
+}
+
+right_click qick
+menu_item menu-qick quick
+right_click jumpd
+menu_item menu-jumpd Ignore
+right_click Tovinesque
+menu_item menu-tovinesque Learn
+xdotool mousemove 10 10
+sleep 1
+import -window root after.png
+xdotool key ctrl+s
+sleep 1.5
+grep -qx Tovinesque "$work/data/Tovin/Tovin/dictionary.txt" || { echo "FAIL: Tovinesque was not learned" >&2; exit 1; }
+echo "the user's dictionary holds: $(cat "$work/data/Tovin/Tovin/dictionary.txt")"
+python3 - spelling.docx <<'PY'
+import sys, docx
+texts = [p.text for p in docx.Document(sys.argv[1]).paragraphs]
+assert texts[0] == "The quick brown fox jumpd over the lazy dog.", texts
+print("python-docx reads:", texts[0])
+PY
+
+# The pointer over the comment's card.
+read -r x y < <(locate after.png Worth)
+[ -n "${x:-}" ] || { echo "FAIL: the comment's card was not found" >&2; exit 1; }
+xdotool mousemove "$x" "$y"
+sleep 1
+import -window root hover.png
+echo "screenshots in $work: opened menu-qick menu-jumpd menu-tovinesque after hover"
