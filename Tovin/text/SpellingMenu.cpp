@@ -74,11 +74,12 @@ int prepend(QMenu& menu, QTextEdit& view, const QPoint& at) {
         items << new QAction(QStringLiteral("No Guesses Found"), &menu);
         items.back()->setEnabled(false);
     }
-    auto* ignore = new QAction(QStringLiteral("Ignore Spelling"), &menu);
+    // I and L: letters the standard editing items below do not take.
+    auto* ignore = new QAction(QStringLiteral("&Ignore Spelling"), &menu);
     QObject::connect(ignore, &QAction::triggered, &view, [checker, word] {
         if (checker) checker->ignore(word->text);
     });
-    auto* learn = new QAction(QStringLiteral("Learn Spelling"), &menu);
+    auto* learn = new QAction(QStringLiteral("&Learn Spelling"), &menu);
     QObject::connect(learn, &QAction::triggered, &view, [checker, word] {
         if (checker) checker->learn(word->text);
     });

@@ -196,8 +196,10 @@ class SpellingMenuTest : public EditorTest {
             if (!menu) return;
             QAction* chosen = nullptr;
             for (QAction* action : menu->actions()) {
-                titles << (action->isSeparator() ? QStringLiteral("|") : action->text());
-                if (!choose.isEmpty() && action->text() == choose) chosen = action;
+                // Titles as shown, without their mnemonics' ampersands.
+                const QString title = QString(action->text()).remove(u'&');
+                titles << (action->isSeparator() ? QStringLiteral("|") : title);
+                if (!choose.isEmpty() && title == choose) chosen = action;
             }
             if (chosen)
                 QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(chosen).center());
