@@ -10,21 +10,11 @@ number=${1:?display number}
 tovin=${2:-build/Tovin/tovin}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 here=$root/tests/x11
-work=$(mktemp -d)
-trap 'kill $pid 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-mkdir -p "$work"/{run,config,state}
-chmod 700 "$work/run"
-export DISPLAY=:$number XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
-Xvfb "$DISPLAY" -screen 0 1600x1000x24 >/dev/null 2>&1 &
-xvfb=$!
-sleep 1
+source "$root/tests/x11/session.sh"
+x11_session "$number"
 cp "$root/samples/welcome.docx" "$work/original.docx"
 cp "$work/original.docx" "$work/bold.docx"
-"$tovin" "$work/bold.docx" >/dev/null 2>&1 &
-pid=$!
-for _ in $(seq 50); do window=$(xdotool search --name bold.docx 2>/dev/null | head -1) && [ -n "$window" ] && break; sleep 0.2; done
-sleep 2
-xdotool windowfocus --sync "$window" 2>/dev/null || true
+x11_open "$work/bold.docx"
 # Where "reports" is drawn, as OCR reads the window (the layout moves as the text does).
 import -window root "$work/window.png"
 read -r x y < <(tesseract "$work/window.png" - tsv 2>/dev/null |
@@ -34,8 +24,7 @@ xdotool mousemove "$x" "$y" click --repeat 2 --delay 80 1
 sleep 0.5
 xdotool key ctrl+b
 sleep 0.5
-xdotool key ctrl+s
-sleep 1.5
+x11_save
 python3 "$here/saved_diff.py" "$work/original.docx" "$work/bold.docx"
 python3 - "$work/original.docx" "$work/bold.docx" <<'PY'
 import re, sys, zipfile

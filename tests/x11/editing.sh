@@ -26,19 +26,10 @@ build=$(cd "${2:-build}" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)
 tovin=$build/Tovin/tovin
 py=/usr/bin/python3  # Debian's, with python-docx
-work=$(mktemp -d)
+source "$root/tests/x11/session.sh"
+x11_session "$number"
+x11_author "Xavier Tester"
 echo "work: $work"
-pid=
-trap 'kill $pid 2>/dev/null || true; kill $xvfb 2>/dev/null || true; [ -n "${TOVIN_X11_KEEP:-}" ] || rm -rf "$work"' EXIT
-mkdir -p "$work"/{run,config/Tovin,state}
-chmod 700 "$work/run"
-settings() { printf '[General]\nauthorName=Xavier Tester\n' >"$work/config/Tovin/Tovin.ini"; }
-settings
-export DISPLAY=:$number XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
-# -noreset: a server that resets when its last client leaves refuses the next one for a moment.
-Xvfb "$DISPLAY" -noreset -screen 0 1600x1000x24 >/dev/null 2>&1 &
-xvfb=$!
-sleep 1
 welcome=$root/samples/welcome.docx
 fonts=$root/../shared/corpus/pydocx-txt-font-props.docx
 
@@ -54,12 +45,11 @@ open_copy() {
     for _ in $(seq 50); do window=$(xdotool search --name "$1" 2>/dev/null | head -1) && [ -n "$window" ] && break; sleep 0.2; done
     sleep "${TOVIN_X11_SETTLE:-2}"  # placed and laid out (longer on a busy machine)
 }
-save() { xdotool key ctrl+s; sleep 1.5; }
 close() {
     kill "$pid" 2>/dev/null || fail "the application is gone (it crashed)"
     wait "$pid" 2>/dev/null || true
     pid=
-    settings  # the next run must not restore this document as a second tab
+    x11_author "$author_name"  # the next run must not restore this document as a second tab
 }
 fail() { echo "FAIL: $*"; tail -5 "$work/tovin.log" 2>/dev/null; exit 1; }
 pass() { echo "ok: $*"; }
@@ -82,7 +72,7 @@ sleep 1
 xdotool type --delay 40 "typed in page view"
 for key in ctrl+v ctrl+x Delete BackSpace Return ctrl+z; do xdotool key "$key"; sleep 0.2; done
 sleep 1.5  # autosave would have written by now
-save
+x11_save
 cmp "$welcome" "$work/paged.docx" || fail "1: page view changed the file"
 pass "1: in page view typing, Paste, Cut, Delete, Return and Undo leave the saved file byte-identical"
 close
@@ -91,7 +81,7 @@ close
 open_copy first.docx "$welcome"
 xdotool type --delay 40 "First "
 sleep 0.5
-save
+x11_save
 # pandoc takes the Title paragraph for the document's title: python-docx reads it.
 "$py" -c 'import docx, sys; print(docx.Document(sys.argv[1]).paragraphs[0].text)' "$work/first.docx" |
     grep -q "^First Welcome to Tovin" || fail "2: the first keys went nowhere"
@@ -107,7 +97,7 @@ for mode in direct tracked; do
     sleep 0.3
     xdotool key Delete
     sleep 1
-    save
+    x11_save
     "$py" - "$work/table-$mode.docx" "$mode" <<'PY' || fail "3 ($mode)"
 import re, sys, zipfile, docx
 path, mode = sys.argv[1:3]
@@ -141,7 +131,7 @@ xdotool key Left ctrl+shift+Right
 sleep 0.3
 xdotool key Delete
 sleep 0.5
-save
+x11_save
 xml=$(unzip -p "$work/word.docx" word/document.xml)
 grep -q '<w:del w:id="[0-9]*" w:author="Xavier Tester"[^>]*><w:r><w:delText xml:space="preserve">some </w:delText>' <<<"$xml" ||
     fail "4: no deletion of \"some \": $(grep -o '<w:delText[^<]*</w:delText>' <<<"$xml")"
@@ -159,7 +149,7 @@ find_text "minutes"
 xdotool key Right
 for _ in 1 2 3 4 5 6; do xdotool key BackSpace; sleep 0.15; done
 sleep 0.5
-save
+x11_save
 "$py" - "$work/backspaces.docx" <<'PY' || fail 5
 import re, sys, zipfile
 xml = zipfile.ZipFile(sys.argv[1]).read('word/document.xml').decode()
@@ -195,7 +185,7 @@ xdotool type --delay 30 "X"
 xdotool key Tab Tab Tab Tab Tab space
 sleep 0.5
 xdotool key Escape
-save
+x11_save
 "$py" - "$work/find.docx" <<'PY' || fail 7
 import re, sys, zipfile, docx
 path = sys.argv[1]
@@ -221,7 +211,7 @@ xdotool mousemove "${below_edit_a_copy[@]}" click 1
 sleep 0.3
 xdotool type --delay 40 " Typed."
 sleep 0.5
-save
+x11_save
 plain "$work/click.docx" | tr '\n' ' ' | grep -q "only what you changed differs. Typed. *At a glance" ||
     fail "8: $(plain "$work/click.docx" | grep -n 'Typed')"
 pass "8: the text typed after the click ends \"…changed differs.\"; \"At a glance\" is untouched"

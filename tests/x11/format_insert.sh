@@ -12,53 +12,29 @@ set -euo pipefail
 number=${1:?display number}
 tovin=${2:-build/Tovin/tovin}
 root=$(cd "$(dirname "$0")/../.." && pwd)
-work=$(mktemp -d)
-trap 'kill $pid 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-mkdir -p "$work"/{run,config,state}
-chmod 700 "$work/run"
-export DISPLAY=:$number XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
-Xvfb "$DISPLAY" -screen 0 1600x1000x24 >/dev/null 2>&1 &
-xvfb=$!
-sleep 1
+source "$root/tests/x11/session.sh"
+x11_session "$number"
 shots=${TOVIN_X11_SHOTS:-$work}
 cp "$root/samples/welcome.docx" "$work/notes.docx"
 chmod u+w "$work/notes.docx"
-"$tovin" "$work/notes.docx" >/dev/null 2>&1 &
-pid=$!
-for _ in $(seq 50); do window=$(xdotool search --name notes.docx 2>/dev/null | head -1) && [ -n "$window" ] && break; sleep 0.2; done
-sleep 2
-xdotool windowfocus --sync "$window" 2>/dev/null || true
+x11_open "$work/notes.docx"
 
-# Clicks the centre of the first word OCR reads as $1 on the screen (read at twice the
-# size: the menu bar's small type is missed at its own).
-click_word() {
-    import -window root "$work/screen.png"
-    convert "$work/screen.png" -resize 200% "$work/large.png"
-    read -r x y < <(tesseract "$work/large.png" - tsv 2>/dev/null |
-        awk -F'\t' -v want="$1" '$12 ~ want { print int(($7 + $9 / 2) / 2), int(($8 + $10 / 2) / 2); exit }')
-    [ -n "${x:-}" ] || { echo "\"$1\" was not found on screen" >&2; exit 1; }
-    xdotool mousemove "$x" "$y" click 1
-    sleep 0.8
-}
-
-click_word '^reports,?$'
+x11_click_word '^reports,?$'
 xdotool key End
-click_word '^Format$'
+x11_click_word '^Format$'
 import -window root "$shots/format-menu.png"
-click_word '^Footnote$'
+x11_click_word '^Footnote$'
 xdotool type --delay 60 "Typed note."
 sleep 0.5
 import -window root "$shots/footnote-typed.png"
-click_word '^reports,?$'
-click_word '^Format$'
-click_word '^Table'
+x11_click_word '^reports,?$'
+x11_click_word '^Format$'
+x11_click_word '^Table'
 import -window root "$shots/insert-table-dialog.png"
 xdotool key Return
 sleep 1
 import -window root "$shots/table-inserted.png"
-xdotool key ctrl+s
-for _ in $(seq 40); do cmp -s "$root/samples/welcome.docx" "$work/notes.docx" || break; sleep 0.25; done
-sleep 1
+x11_save_changed "$root/samples/welcome.docx" "$work/notes.docx"
 python3 - "$work/notes.docx" <<'PY'
 import re, sys, zipfile
 z = zipfile.ZipFile(sys.argv[1])

@@ -14,15 +14,9 @@ build=$(cd "${2:-build}" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)
 tovin=$build/Tovin/tovin
 cli=$build/cli/tovin-cli
-work=$(mktemp -d)
-pid=
-trap 'kill $pid 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
-mkdir -p "$work"/{run,config,state}
-chmod 700 "$work/run"
-export DISPLAY=:$number XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
-Xvfb "$DISPLAY" -screen 0 1600x1000x24 >/dev/null 2>&1 &
-xvfb=$!
-sleep 1
+TOVIN_X11_KEEP=1  # the screenshots stay in the folder printed at the end
+source "$root/tests/x11/session.sh"
+x11_session "$number"
 cd "$work"
 cp "$root/../shared/corpus/pydocx-comments-rich-para.docx" original.docx
 "$cli" replace original.docx --find "Other document text" --with "Revised document text" --track \
@@ -30,10 +24,7 @@ cp "$root/../shared/corpus/pydocx-comments-rich-para.docx" original.docx
 "$cli" replace step.docx --find "Paragraph 7" --with "Paragraph seven, rewritten" --track \
     --author "Riley Reviewer" --date 2025-06-10T09:05:00Z -o review.docx >/dev/null
 cp review.docx work.docx
-"$tovin" "$work/work.docx" >/dev/null 2>&1 &
-pid=$!
-for _ in $(seq 50); do window=$(xdotool search --name work.docx 2>/dev/null | head -1) && [ -n "$window" ] && break; sleep 0.2; done
-sleep 3
+TOVIN_X11_SETTLE=3 x11_open "$work/work.docx"
 import -window root before.png
 
 compare() {  # saved, expected

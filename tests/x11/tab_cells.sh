@@ -11,21 +11,11 @@ set -euo pipefail
 number=${1:?display number}
 tovin=${2:-build/Tovin/tovin}
 root=$(cd "$(dirname "$0")/../.." && pwd)
-work=$(mktemp -d)
-trap 'kill $pid 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-mkdir -p "$work"/{run,config,state}
-chmod 700 "$work/run"
-export DISPLAY=:$number XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
-Xvfb "$DISPLAY" -screen 0 1600x1000x24 >/dev/null 2>&1 &
-xvfb=$!
-sleep 1
+source "$root/tests/x11/session.sh"
+x11_session "$number"
 cp "$root/../shared/corpus/mammoth-tables.docx" "$work/tabs.docx"
 chmod u+w "$work/tabs.docx"  # the corpus is read-only
-"$tovin" "$work/tabs.docx" >/dev/null 2>&1 &
-pid=$!
-for _ in $(seq 50); do window=$(xdotool search --name tabs.docx 2>/dev/null | head -1) && [ -n "$window" ] && break; sleep 0.2; done
-sleep 2
-xdotool windowfocus --sync "$window" 2>/dev/null || true
+x11_open "$work/tabs.docx"
 shots=${TOVIN_X11_SHOTS:-$work}
 import -window root "$shots/tab-before.png"
 

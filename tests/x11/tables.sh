@@ -17,15 +17,9 @@ tovin=${2:-build/Tovin/tovin}
 cli=${3:-build/cli/tovin-cli}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 here=$root/tests/x11
-work=$(mktemp -d)
-trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-mkdir -p "$work"/{run,config/Tovin,state}
-chmod 700 "$work/run"
-printf '[General]\nauthorName=Xavier Tester\n' >"$work/config/Tovin/Tovin.ini"
-export DISPLAY=:$number XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
-Xvfb "$DISPLAY" -screen 0 1600x1000x24 >/dev/null 2>&1 &
-xvfb=$!
-sleep 1
+source "$here/session.sh"
+x11_session "$number"
+x11_author "Xavier Tester"
 cp "$root/../shared/corpus/mammoth-tables.docx" "$work/original.docx"
 
 # The window opens at the same place each time; the table's cells stand at these points.
@@ -35,17 +29,8 @@ insert_row_below=(678 312)  # the menu's second item, opened at bottom_left
 
 open_copy() {
     cp "$work/original.docx" "$work/$1"
-    "$tovin" "$work/$1" >/dev/null 2>&1 &
-    pid=$!
-    for _ in $(seq 50); do window=$(xdotool search --name "$1" 2>/dev/null | head -1) && [ -n "$window" ] && break; sleep 0.2; done
-    sleep 2
-    xdotool windowfocus --sync "$window" 2>/dev/null || true
-}
-save() { xdotool key ctrl+s; sleep 1.5; }
-close() {
-    kill "$pid"
-    wait "$pid" 2>/dev/null || true
-    printf '[General]\nauthorName=Xavier Tester\n' >"$work/config/Tovin/Tovin.ini"
+    chmod u+w "$work/$1"  # the corpus is read-only, and so would the copy be
+    x11_open "$work/$1"
 }
 
 # 1. Typing in a cell.
@@ -55,9 +40,9 @@ sleep 0.3
 xdotool key End
 xdotool type --delay 60 " and more"
 sleep 0.5
-save
+x11_save "$work/typed.docx"
 python3 "$here/saved_diff.py" "$work/original.docx" "$work/typed.docx" --paragraph "Top right and more"
-close
+x11_close
 
 # 2. A tracked row from the context menu, then 3. undo.
 open_copy row.docx
@@ -68,7 +53,7 @@ xdotool mousemove "${bottom_left[@]}" click 3
 sleep 0.8
 xdotool mousemove "${insert_row_below[@]}" click 1
 sleep 1
-save
+x11_save "$work/row.docx"
 rows=$(unzip -p "$work/row.docx" word/document.xml | grep -o '<w:tr ' | wc -l)
 [ "$rows" = 3 ] || { echo "FAIL: $rows rows"; exit 1; }
 unzip -p "$work/row.docx" word/document.xml | grep -q '<w:trPr><w:ins w:id="[0-9]*" w:author="Xavier Tester"' ||
@@ -78,8 +63,8 @@ grep -q $'table row (inserted)\tXavier Tester' "$work/changes.txt" || { echo "FA
 echo "Insert Row Below made a tracked row that tovin-cli lists"
 xdotool key ctrl+z
 sleep 0.5
-save
+x11_save "$work/row.docx"
 cmp "$work/original.docx" "$work/row.docx"
 echo "undoing the row and saving gives back the original file byte for byte"
-close
+x11_close
 echo "all checks passed"

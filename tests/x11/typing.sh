@@ -13,35 +13,18 @@ number=${1:?display number}
 tovin=${2:-build/Tovin/tovin}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 here=$root/tests/x11
-work=$(mktemp -d)
-trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-mkdir -p "$work"/{run,config/Tovin,state}
-chmod 700 "$work/run"
-printf '[General]\nauthorName=Xavier Tester\n' >"$work/config/Tovin/Tovin.ini"
-export DISPLAY=:$number XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
-Xvfb "$DISPLAY" -screen 0 1600x1000x24 >/dev/null 2>&1 &
-xvfb=$!
-sleep 1
+source "$here/session.sh"
+x11_session "$number"
+x11_author "Xavier Tester"
 cp "$root/samples/welcome.docx" "$work/original.docx"
 
 # Opens a copy in its own tovin and clicks into the paragraph "This document is itself…".
 open_copy() {
     cp "$work/original.docx" "$work/$1"
-    "$tovin" "$work/$1" >/dev/null 2>&1 &
-    pid=$!
-    for _ in $(seq 50); do window=$(xdotool search --name "$1" 2>/dev/null | head -1) && [ -n "$window" ] && break; sleep 0.2; done
-    sleep 2  # the window is placed and its text laid out
-    xdotool windowfocus --sync "$window" 2>/dev/null || true
+    x11_open "$work/$1"
     xdotool mousemove 700 499 click 1
     sleep 0.3
     xdotool key End
-}
-save() { xdotool key ctrl+s; sleep 1.5; }
-# Closing by signal; the next run must not restore this document as a second tab.
-close() {
-    kill "$pid"
-    wait "$pid" 2>/dev/null || true
-    printf '[General]\nauthorName=Xavier Tester\n' >"$work/config/Tovin/Tovin.ini"
 }
 
 # Every ZIP entry but word/document.xml byte-identical (stored bytes and local header), and
@@ -54,11 +37,11 @@ compare() {
 open_copy direct.docx
 xdotool type --delay 60 " Typed words arrive here."
 sleep 0.5
-save
+x11_save
 compare "$work/direct.docx"
 pandoc -t plain "$work/direct.docx" | tr '\n' ' ' | grep -q "compare. Typed words arrive here." || { echo "FAIL: pandoc"; exit 1; }
 echo "pandoc reads the typed words"
-close
+x11_close
 
 # 2. Tracked typing and a Backspace, then 3. undo to the original.
 open_copy tracked.docx
@@ -67,7 +50,7 @@ xdotool type --delay 60 " Tracked words here."
 xdotool key --repeat 20 --delay 20 Left
 xdotool key BackSpace
 sleep 0.5
-save
+x11_save
 compare "$work/tracked.docx"
 xml=$(unzip -p "$work/tracked.docx" word/document.xml)
 expect() {
@@ -85,8 +68,8 @@ fi
 pandoc --track-changes=reject -t plain "$work/tracked.docx" | tr '\n' ' ' | grep -q "This document is itself" || { echo "FAIL: reject"; exit 1; }
 echo "pandoc --track-changes=reject shows neither change"
 for _ in 1 2 3 4 5; do xdotool key ctrl+z; sleep 0.3; done
-save
+x11_save
 cmp "$work/original.docx" "$work/tracked.docx"
 echo "undoing every step and saving gives back the original file byte for byte"
-close
+x11_close
 echo "all checks passed"

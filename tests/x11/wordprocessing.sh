@@ -15,35 +15,25 @@
 set -euo pipefail
 number=${1:?display number}
 tovin=$(realpath "${2:-build/Tovin/tovin}")
-work=$(mktemp -d)
-trap 'kill $pid 2>/dev/null || true; kill $xvfb 2>/dev/null || true; [ -n "${SHOTS:-}" ] && cp "$work/tovin.log" "$SHOTS/" 2>/dev/null; rm -rf "$work"' EXIT
-mkdir -p "$work"/{run,config/Tovin,state,home}
-chmod 700 "$work/run"
-printf '[General]\nauthorName=Xavier Tester\n' >"$work/config/Tovin/Tovin.ini"
-export DISPLAY=:$number XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
-export HOME=$work/home
-Xvfb "$DISPLAY" -screen 0 1600x1000x24 >/dev/null 2>&1 &
-xvfb=$!
-sleep 1
+source "$(dirname "$0")/session.sh"
+x11_session "$number"
+x11_author "Xavier Tester"
+export HOME=$work/home  # the save dialog starts in the home folder
+x11_on_exit() { if [ -n "${SHOTS:-}" ]; then cp "$work/tovin.log" "$SHOTS/" 2>/dev/null; fi; }
 shot() {
     import -window root "$work/$1.png"
     if [ -n "${SHOTS:-}" ]; then mkdir -p "$SHOTS" && cp "$work/$1.png" "$SHOTS/"; fi
-}
-find_window() {
-    for _ in $(seq 50); do window=$(xdotool search --name "$1" 2>/dev/null | head -1) && [ -n "$window" ] && return; sleep 0.2; done
-    echo "FAIL: no window \"$1\"" >&2
-    exit 1
 }
 keys() { for key in "$@"; do xdotool key "$key"; sleep 0.25; done; }
 
 # 1. A launch with nothing to open shows "Untitled"; Ctrl+N makes "Untitled 2".
 "$tovin" >"$work/tovin.log" 2>&1 &
 pid=$!
-find_window Untitled
+x11_find_window Untitled
 sleep 2
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 keys ctrl+n
-find_window "Untitled 2"
+x11_find_window "Untitled 2"
 sleep 1
 xdotool type --delay 50 "Apples are red"
 keys Return
@@ -62,7 +52,7 @@ keys Return
 sleep 2
 [ -f "$work/fruit.docx" ] || { echo "FAIL: the save dialog did not write fruit.docx" >&2; ls "$work" >&2; exit 1; }
 # Xvfb has no window manager to give the window back its focus once the dialog is gone.
-find_window fruit.docx
+x11_find_window fruit.docx
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 /usr/bin/python3 - "$work/fruit.docx" <<'PY'
 import sys, docx
