@@ -1,28 +1,23 @@
 #!/bin/bash
 # Spelling and comment highlights in a real window under Xvfb (never run by ctest: it
 # needs a display). Usage: tests/x11/spelling.sh DISPLAY_NUMBER [path/to/tovin]
-# The screenshots stay in the folder the script prints.
+# With TOVIN_X11_KEEP set the screenshots stay in the folder the script prints.
 #
 # A document with English and French runs and one comment: misspelt English words are
 # underlined, French ones are not (no French dictionary), and the commented text is tinted.
-# A right-click on "qick" shows its guesses; the first is chosen and saved (python-docx
-# reads "quick"). "jumpd" is ignored, "Tovinesque" learned: the user's dictionary in the
-# data folder holds it. The pointer over the comment's card tints its text more strongly.
+# A right-click on "qick" shows its guesses; "quick" is chosen and saved (python-docx reads
+# it). "jumpd" is ignored and "Tovinesque" learned by their menu letters: the user's
+# dictionary in the data folder holds it. The pointer over the comment's card tints its text
+# more strongly.
 set -euo pipefail
 number=${1:?display number}
 tovin=$(realpath "${2:-build/Tovin/tovin}")
-work=$(mktemp -d)
-pid=
-trap 'kill $pid 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
-mkdir -p "$work"/{run,config,state,data}
-chmod 700 "$work/run"
-export DISPLAY=:$number XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
+. "$(dirname "$0")/session.sh"
+x11_session "$number"
+mkdir -p "$work/data"
 export XDG_DATA_HOME=$work/data
-Xvfb "$DISPLAY" -screen 0 1600x1000x24 >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.2; done
 cd "$work"
-/usr/bin/python3 - spelling.docx <<'PY'
+/usr/bin/python3 - "$work/spelling.docx" <<'PY'
 import sys, zipfile
 W = 'xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main"'
 def run(text, lang='en-US'):
@@ -43,58 +38,42 @@ with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:
     for name, xml in parts.items():
         z.writestr(name, xml)
 PY
-"$tovin" "$work/spelling.docx" >"$work/tovin.log" 2>&1 &
-pid=$!
-for _ in $(seq 50); do window=$(xdotool search --name spelling.docx 2>/dev/null | head -1) && [ -n "$window" ] && break; sleep 0.2; done
-sleep 3
-xdotool windowfocus --sync "$window" 2>/dev/null || true
-# At 150% the words are large enough for OCR to read a misspelt one under its wave.
+x11_open "$work/spelling.docx" "$work/tovin.log"
+# Zoomed in, OCR reads a misspelt word under its wave.
 xdotool key ctrl+alt+equal
 sleep 0.5
 xdotool key ctrl+alt+equal
 sleep 1
-import -window root opened.png
 
-# Where a word is drawn in a screenshot, as OCR reads it at twice the size (the first match).
-locate() {  # picture word
-    convert "$1" -resize 200% large.png
-    tesseract large.png - tsv 2>/dev/null |
-        awk -F'\t' -v word="$2" '$12 ~ "^" word "[[:punct:]]*$" { print int(($7 + $9 / 2) / 2), int(($8 + $10 / 2) / 2); exit }'
-}
-menu_item() {  # screenshot name, item word: clicks that item of the open menu
-    import -window root "$1.png"
-    read -r x y < <(locate "$1.png" "$2") || true
-    [ -n "${x:-}" ] || { echo "FAIL: no \"$2\" in the menu ($1.png)" >&2; exit 1; }
-    xdotool mousemove "$x" "$y" click 1
-    sleep 1
-}
-right_click() {  # word
-    import -window root now.png
-    read -r x y < <(locate now.png "$1") || true
-    [ -n "${x:-}" ] || { echo "FAIL: \"$1\" was not found on screen" >&2; exit 1; }
+shot() { import -window root "$work/$1.png"; }
+shot opened
+# Right-clicks the first word OCR reads as matching REGEX.
+right_click() {
+    local x y
+    read -r x y < <(x11_word_at "$1") || { echo "FAIL: \"$1\" was not found on screen" >&2; exit 1; }
     xdotool mousemove "$x" "$y" click 3
     sleep 1
 }
 
-right_click "[gq]ick"  # OCR may take the q over its wave for a g
-menu_item menu-qick quick
+right_click '^[gq]ick$'  # OCR may take the q over its wave for a g
+shot menu-qick
+x11_click_word '^quick$'  # the guess, in the menu
 # Ignore and Learn by their menu letters (OCR often misses the menu's lighter words).
-right_click jumpd
-import -window root menu-jumpd.png
+right_click '^jumpd$'
+shot menu-jumpd
 xdotool key i
 sleep 1
-right_click Tovinesque
-import -window root menu-tovinesque.png
+right_click '^Tovinesque$'
+shot menu-tovinesque
 xdotool key l
 sleep 1
 xdotool mousemove 10 10
 sleep 1
-import -window root after.png
-xdotool key ctrl+s
-sleep 1.5
+shot after
+x11_save "$work/spelling.docx"
 grep -qx Tovinesque "$work/data/Tovin/Tovin/dictionary.txt" || { echo "FAIL: Tovinesque was not learned" >&2; exit 1; }
 echo "the user's dictionary holds: $(cat "$work/data/Tovin/Tovin/dictionary.txt")"
-/usr/bin/python3 - spelling.docx <<'PY'
+/usr/bin/python3 - "$work/spelling.docx" <<'PY'
 import sys, docx
 texts = [p.text for p in docx.Document(sys.argv[1]).paragraphs]
 assert texts[0] == "The quick brown fox jumpd over the lazy dog.", texts
@@ -102,9 +81,9 @@ print("python-docx reads:", texts[0])
 PY
 
 # The pointer over the comment's card.
-read -r x y < <(locate after.png second) || true
-[ -n "${x:-}" ] || { echo "FAIL: the comment's card was not found" >&2; exit 1; }
+read -r x y < <(x11_word_at '^second$') || { echo "FAIL: the comment's card was not found" >&2; exit 1; }
 xdotool mousemove "$x" "$y"
 sleep 1
-import -window root hover.png
+shot hover
 echo "screenshots in $work: opened menu-qick menu-jumpd menu-tovinesque after hover"
+echo "all checks passed"
