@@ -42,9 +42,14 @@ void checkSpelling(EditorViewController& editor, QTextEdit& view) {
     // Checked where the view is visible: a band below the body's visible text waits.
     new SpellingHighlighter(view.document(), editor.spelling(), &view);
     QPointer<EditorViewController> target(&editor);
-    SpellingMenu::attach(view, editor.spelling(), [target](QTextEdit& in, int start, int end, const QString& text) {
-        if (target) replaceWord(*target, in, start, end, text);
-    });
+    SpellingMenu::attach(
+        view, editor.spelling(),
+        [target](QTextEdit& in, int start, int end, const QString& text) {
+            if (target) replaceWord(*target, in, start, end, text);
+        },
+        [target](const QString& reason) {
+            if (target) target->seam().refuse(reason);
+        });
 }
 
 void replaceWord(EditorViewController& editor, QTextEdit& view, int start, int end, const QString& text) {

@@ -7,6 +7,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 
+#include "Tovin/platform/PersonalDictionary.h"
 #include "Tovin/platform/WordChecker.h"
 #include "Tovin/text/SpellingHighlighter.h"
 
@@ -17,12 +18,13 @@ namespace {
 // What a view's spelling items act through; a child of the view, so it goes with it.
 class Target : public QObject {
   public:
-    Target(QTextEdit& view, WordChecker& words, Replace replacing)
-        : QObject(&view), checker(&words), replace(std::move(replacing)) {
+    Target(QTextEdit& view, WordChecker& words, Replace replacing, Refuse refusing)
+        : QObject(&view), checker(&words), replace(std::move(replacing)), refuse(std::move(refusing)) {
         setObjectName(QStringLiteral("SpellingMenuTarget"));
     }
     QPointer<WordChecker> checker;
     Replace replace;
+    Refuse refuse;
 };
 
 Target* targetOf(const QTextEdit& view) {
@@ -31,9 +33,9 @@ Target* targetOf(const QTextEdit& view) {
 
 }  // namespace
 
-void attach(QTextEdit& view, WordChecker& checker, Replace replace) {
+void attach(QTextEdit& view, WordChecker& checker, Replace replace, Refuse refuse) {
     delete targetOf(view);
-    new Target(view, checker, std::move(replace));
+    new Target(view, checker, std::move(replace), std::move(refuse));
 }
 
 std::optional<Word> misspeltWordAt(const QTextEdit& view, const WordChecker& checker, const QPoint& at) {
@@ -80,8 +82,11 @@ int prepend(QMenu& menu, QTextEdit& view, const QPoint& at) {
         if (checker) checker->ignore(word->text);
     });
     auto* learn = new QAction(QStringLiteral("&Learn Spelling"), &menu);
-    QObject::connect(learn, &QAction::triggered, &view, [checker, word] {
-        if (checker) checker->learn(word->text);
+    const Refuse refuse = target->refuse;
+    QObject::connect(learn, &QAction::triggered, &view, [checker, word, refuse] {
+        if (!checker || checker->learn(word->text) || !refuse) return;
+        refuse(QStringLiteral("“%1” could not be written to %2; it is known until Tovin quits.")
+                   .arg(word->text, PersonalDictionary::path()));
     });
     items << ignore << learn;
     menu.insertActions(first, items);

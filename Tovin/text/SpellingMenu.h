@@ -23,8 +23,10 @@ constexpr int mostGuesses = 5;
 
 // Replaces the view's characters [start, end) with `text` as one edit.
 using Replace = std::function<void(QTextEdit& view, int start, int end, const QString& text)>;
+// Tells the user why an item did not do what it says (a learned word that was not kept).
+using Refuse = std::function<void(const QString& reason)>;
 
-void attach(QTextEdit& view, WordChecker& checker, Replace replace);
+void attach(QTextEdit& view, WordChecker& checker, Replace replace, Refuse refuse);
 
 // The misspelt word at a viewport point: its view positions, and its language.
 struct Word {

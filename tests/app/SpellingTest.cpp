@@ -333,6 +333,20 @@ TEST_F(SpellingMenuTest, LearnedWordsAreKeptForEveryDocumentAndEditedInSettings)
     EXPECT_TRUE(waitFor([&] { return !underlined(editor->body(), "mispelt"); }));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), "mispelt\n");
+    file.close();
+
+    // A data folder that cannot be made (a file stands in its way, which stops root too):
+    // the word is known for the session, and the footer says it was not kept.
+    const QString blocked = writeScratch("blocked", rovuvuz::Bytes{'x'});
+    qputenv("XDG_DATA_HOME", (blocked + "/data").toLocal8Bit());
+    open(paragraph(run("Zorbleflax")));
+    ASSERT_TRUE(waitFor([&] { return underlined(editor->body(), "Zorbleflax"); }));
+    const int before = beeps;
+    rightClick(editor->body(), "Zorbleflax", "Learn Spelling");
+    EXPECT_EQ(beeps, before + 1);
+    ASSERT_FALSE(refusals.isEmpty());
+    EXPECT_TRUE(refusals.last().contains(PersonalDictionary::path())) << refusals.last().toStdString();
+    EXPECT_TRUE(waitFor([&] { return !underlined(editor->body(), "Zorbleflax"); }));
 }
 
 TEST_F(SpellingMenuTest, AFrenchRunIsNotMarkedWithoutAFrenchDictionary) {
