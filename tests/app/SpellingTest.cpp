@@ -360,16 +360,30 @@ TEST_F(SpellingMenuTest, AFrenchRunIsNotMarkedWithoutAFrenchDictionary) {
     EXPECT_LT(rightClick(editor->body(), "renard").indexOf("Ignore Spelling"), 0);
 }
 
-TEST_F(SpellingMenuTest, ACellsMenuStartsWithTheGuessesAboveTheTableCommands) {
+// The header band and a table cell: the same items, a cell's above its table commands, and
+// a guess replaces the word in the band's or the cell's own story.
+TEST_F(SpellingMenuTest, BandAndCellMenusStartWithTheGuesses) {
+    const std::string header =
+        "<w:hdr xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">" +
+        paragraph(run("Runing head")) + "</w:hdr>";
     open("<w:tbl><w:tblGrid><w:gridCol w:w=\"4000\"/></w:tblGrid><w:tr><w:tc>" +
-         paragraph(run("celll text")) + "</w:tc></w:tr></w:tbl>" + paragraph(run("Below")));
+             paragraph(run("celll text")) + "</w:tc></w:tr></w:tbl>" + paragraph(run("Below")) +
+             "<w:sectPr><w:headerReference w:type=\"default\" r:id=\"rIdH\"/></w:sectPr>",
+         {{"word/header1.xml", header}}, rovuvuz::testing::rel("rIdH", "header", "header1.xml"));
+    QTextEdit* band = editor->headerBand();
+    ASSERT_NE(band, nullptr);
+    ASSERT_TRUE(waitFor([&] { return underlined(band, "Runing"); }));
+    QStringList titles = rightClick(band, "Runing", "Running");
+    EXPECT_EQ(titles.value(int(titles.indexOf("Ignore Spelling")) + 2), "|")
+        << titles.join(",").toStdString();
+
     TableView* table = TableHost::of(editor->body())->views().at(0);
     table->ensureViews(QRectF(0, 0, table->width(), table->height()));
     CellTextView* cell = table->cells().at(0).view;
     ASSERT_NE(cell, nullptr);
     cell->show();
     ASSERT_TRUE(waitFor([&] { return underlined(cell, "celll"); }));
-    const QStringList titles = rightClick(cell, "celll", "cell");
+    titles = rightClick(cell, "celll", "cell");
     const int ignoreAt = int(titles.indexOf("Ignore Spelling"));
     ASSERT_GE(ignoreAt, 1) << titles.join(",").toStdString();
     EXPECT_EQ(titles.value(ignoreAt + 2), "|");
@@ -377,6 +391,9 @@ TEST_F(SpellingMenuTest, ACellsMenuStartsWithTheGuessesAboveTheTableCommands) {
     EXPECT_EQ(beeps, 0) << refusals.join(' ').toStdString();
     const std::string xml = saved();
     EXPECT_NE(xml.find(">cell text</w:t>"), std::string::npos) << xml;
+    const auto reopened = rovuvuz::DocxDocument::open(document->filePath().toStdString());
+    const rovuvuz::SharedBytes bytes = reopened->partData(rovuvuz::PartName{"word/header1.xml"});
+    EXPECT_NE(std::string(bytes->begin(), bytes->end()).find(">Running head</w:t>"), std::string::npos);
 }
 
 }  // namespace
