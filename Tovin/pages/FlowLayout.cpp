@@ -9,6 +9,7 @@
 #include "Tovin/pages/PaperText.h"
 #include "Tovin/text/AttributedBuilder.h"
 #include "Tovin/text/Attachments.h"
+#include "Tovin/text/BorderLines.h"
 #include "Tovin/text/TextAttachment.h"
 #include "Tovin/text/Theme.h"
 
@@ -307,55 +308,6 @@ void FlowLayout::drawAll(QPainter& painter, QPointF origin) const {
     draw(painter, origin, {0, static_cast<int>(lines_.size())}, 0, height_, false);
 }
 
-namespace {
-
-QPen borderPen(const rovuvuz::BorderLine& line) {
-    using Style = rovuvuz::BorderLine::Style;
-    QColor colour = Qt::black;
-    if (line.color)
-        if (const auto stated = AttributedBuilder::wordColor(*line.color)) colour = *stated;
-    const qreal width = std::clamp<qreal>(std::isfinite(line.width) ? line.width * displayScale : 0.5, 0.5, 8);
-    QPen pen(colour, width);
-    pen.setCapStyle(Qt::FlatCap);
-    switch (line.style) {
-        case Style::dotted:
-            pen.setStyle(Qt::DotLine);
-            break;
-        case Style::dashed:
-            pen.setStyle(Qt::DashLine);
-            break;
-        case Style::dotDash:
-            pen.setStyle(Qt::DashDotLine);
-            break;
-        default:
-            break;
-    }
-    return pen;
-}
-
-// One side of a cell: a double line as two thin ones either side of where a single
-// one would run.
-void drawSide(QPainter& painter, const rovuvuz::BorderLine& line, QPointF from, QPointF to) {
-    if (!line.visible()) return;
-    QPen pen = borderPen(line);
-    const bool twice = line.style == rovuvuz::BorderLine::Style::doubleLine ||
-                       line.style == rovuvuz::BorderLine::Style::triple;
-    if (!twice) {
-        painter.setPen(pen);
-        painter.drawLine(from, to);
-        return;
-    }
-    pen.setWidthF(std::max<qreal>(pen.widthF() / 3, 0.5));
-    painter.setPen(pen);
-    const QPointF along = to - from;
-    const QPointF normal = QPointF(-along.y(), along.x()) / std::max<qreal>(std::hypot(along.x(), along.y()), 1e-6);
-    const QPointF shift = normal * 1.2;
-    painter.drawLine(from + shift, to + shift);
-    painter.drawLine(from - shift, to - shift);
-}
-
-}  // namespace
-
 // Fills go under the text and borders over it.
 void FlowLayout::drawGrid(QPainter& painter, QPointF origin, qreal top, qreal bottom, Grid part) const {
     if (cells_.empty()) return;
@@ -371,10 +323,10 @@ void FlowLayout::drawGrid(QPainter& painter, QPointF origin, qreal top, qreal bo
             if (cell.fill) painter.fillRect(f, *cell.fill);
             continue;
         }
-        drawSide(painter, cell.borders.top, f.topLeft(), f.topRight());
-        drawSide(painter, cell.borders.bottom, f.bottomLeft(), f.bottomRight());
-        drawSide(painter, cell.borders.left, f.topLeft(), f.bottomLeft());
-        drawSide(painter, cell.borders.right, f.topRight(), f.bottomRight());
+        drawBorderSide(painter, cell.borders.top, f.topLeft(), f.topRight());
+        drawBorderSide(painter, cell.borders.bottom, f.bottomLeft(), f.bottomRight());
+        drawBorderSide(painter, cell.borders.left, f.topLeft(), f.bottomLeft());
+        drawBorderSide(painter, cell.borders.right, f.topRight(), f.bottomRight());
     }
     painter.restore();
 }

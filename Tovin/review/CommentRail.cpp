@@ -378,10 +378,10 @@ void CommentRail::act(const RailCard::Action& action, RailCard* card) {
         Q_EMIT resolveThreadRequested(id, !comment->done);
     else if (const auto* reply = std::get_if<RailCard::Reply>(&action))
         Q_EMIT replyRequested(id, reply->text);
-    else if (std::holds_alternative<RailCard::Delete>(action))
-        Q_EMIT deleteCommentRequested(id);
+    else if (const auto* remove = std::get_if<RailCard::Delete>(&action))
+        Q_EMIT deleteCommentRequested(remove->reply ? rovuvuz::CommentID{*remove->reply} : id);
     else if (const auto* edit = std::get_if<RailCard::Edit>(&action))
-        Q_EMIT editCommentRequested(id, edit->text);
+        Q_EMIT editCommentRequested(edit->reply ? rovuvuz::CommentID{*edit->reply} : id, edit->text);
 }
 
 }  // namespace tovin

@@ -74,6 +74,7 @@ class CommentRail : public QWidget {
     void resolveChangeRequested(const std::vector<rovuvuz::RevisionID>& revisions, bool accept);
     void resolveThreadRequested(rovuvuz::CommentID comment, bool resolved);
     void replyRequested(rovuvuz::CommentID comment, const QString& text);
+    // A thread's first comment (with its replies) or one reply alone.
     void deleteCommentRequested(rovuvuz::CommentID comment);
     void editCommentRequested(rovuvuz::CommentID comment, const QString& text);
 

@@ -1,7 +1,8 @@
 // One card of the comment rail: a comment thread (its first comment, the replies to it and
 // whether it is resolved) or a tracked insertion or deletion of the body with a quoted
-// snippet. Its action buttons fade in while the pointer is over it; a click selects its
-// place in the body. A card only shows and reports; the rail performs the actions.
+// snippet. Its action buttons fade in while the pointer is over it, and so do each reply's
+// own Edit and Delete; a click selects its place in the body, a double-click on a comment
+// or a reply edits it. A card only shows and reports; the rail performs the actions.
 #pragma once
 
 #include <QWidget>
@@ -32,11 +33,16 @@ class RailCard : public QWidget {
     struct Accept {};
     struct Reject {};
     struct Select {};
-    // Deletes the thread: the comment with its replies, its marks and its anchors.
-    struct Delete {};
-    // New text for the thread's first comment, typed in the card's field.
+    // Deletes the thread (the comment with its replies, its marks and its anchors), or
+    // with `reply` that reply alone.
+    struct Delete {
+        std::optional<int64_t> reply;
+    };
+    // New text for the thread's first comment, or for one of its replies, typed in the
+    // card's field.
     struct Edit {
         QString text;
+        std::optional<int64_t> reply;
     };
     using Action = std::variant<Resolve, Reply, Accept, Reject, Select, Delete, Edit>;
 
@@ -62,23 +68,39 @@ class RailCard : public QWidget {
     QLineEdit* replyField() const { return replyField_; }
     // The action buttons' titles, made on first use.
     std::vector<QToolButton*> actionButtons();
+    // A reply's own buttons (Edit, Delete), by the reply's index in the thread; made on
+    // first use, empty for an index past the replies.
+    std::vector<QToolButton*> replyButtons(size_t reply);
     bool hovering() const { return hovering_; }
     qreal actionsOpacity() const;
 
     void startReply();
-    // The field again, holding the comment's text (its paragraphs as one line) to change.
-    void startEdit();
-    bool editing() const { return editing_; }
+    // The field again, under the entry it changes (0: the comment, 1 on: its replies),
+    // holding that entry's text (its paragraphs as one line).
+    void startEdit(size_t entry = 0);
+    bool editing() const { return editingEntry_.has_value(); }
+    // The entry the field edits (0: the comment, 1 on: its replies).
+    std::optional<size_t> editingEntry() const { return editingEntry_; }
     void submitReply();
 
   protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
+    // What a card shows of one comment or reply.
+    struct Entry {
+        int64_t id = -1;
+        QWidget* meta = nullptr;
+        QWidget* text = nullptr;
+        QWidget* actions = nullptr;  // a reply's Edit and Delete; none for the comment
+    };
     void setUp();
-    void addEntry(const rovuvuz::EntrySnapshot& entry, bool done);
+    void addEntry(const rovuvuz::EntrySnapshot& entry, bool done, bool reply);
+    void openField(int at, const QString& placeholder);
+    void showReplyActions(bool shown);
     void finish(std::vector<std::pair<QString, Action>> actions);
     void fadeActions();
     void act(const Action& action);
@@ -90,8 +112,9 @@ class RailCard : public QWidget {
     std::vector<std::pair<QString, Action>> handlers_;
     QLabel* snippet_ = nullptr;
     QLineEdit* replyField_ = nullptr;
+    std::vector<Entry> entries_;  // the comment, then its replies
     bool hovering_ = false;
-    bool editing_ = false;  // the field edits the comment rather than replying
+    std::optional<size_t> editingEntry_;  // the field edits this entry rather than replying
 };
 
 }  // namespace tovin

@@ -1,6 +1,5 @@
 #include "Tovin/tables/TableAttachment.h"
 
-#include <QGuiApplication>
 #include <QPainter>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -8,7 +7,6 @@
 #include "Tovin/tables/TableHost.h"
 #include "Tovin/tables/TableView.h"
 #include "Tovin/text/Attachments.h"
-#include "Tovin/text/Theme.h"
 
 namespace tovin {
 
@@ -58,11 +56,13 @@ QSizeF TableAttachment::sizeIn(const QTextDocument& document) const {
 }
 
 void TableAttachment::draw(QPainter& painter, const QRectF& box) const {
-    // In a view the live table view draws over this box; elsewhere the grid stands for it.
+    // In a view the live table view draws over this box; elsewhere its shading and borders
+    // stand for it.
     if (context_.host) return;
+    painter.save();
     painter.translate(box.topLeft());
-    painter.setPen(QPen(Theme::hairline.resolve(QGuiApplication::palette()), 0));
-    for (const QLineF& line : view()->gridLines()) painter.drawLine(line);
+    view()->paintGrid(painter, QRectF(QPointF(0, 0), box.size()));
+    painter.restore();
 }
 
 void TableAttachment::invalidate() const {

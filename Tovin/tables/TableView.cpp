@@ -13,6 +13,7 @@
 
 #include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/tables/CellTextView.h"
+#include "Tovin/tables/LongestWord.h"
 #include "Tovin/tables/TableAttachment.h"
 #include "Tovin/tables/TableEditor.h"
 #include "Tovin/tables/TableHost.h"
@@ -28,20 +29,15 @@ namespace tovin {
 namespace {
 
 using rovuvuz::BlockSnapshot;
-using TableGeometry::cellInset;
 
-// A cell with nothing in it: no blocks, or one paragraph without text.
-bool isEmpty(const std::vector<BlockSnapshot>& blocks) {
-    if (blocks.empty()) return true;
-    if (blocks.size() > 1) return false;
-    const auto* paragraph = std::get_if<rovuvuz::ParagraphSnapshot>(&blocks.front().value);
-    return paragraph && paragraph->text.empty();
-}
+// The guides where a cell has no border are fainter than the editor's hairlines.
+constexpr qreal guideAlpha = 0.6;
 
-qreal cellHeight(QTextDocument& document, qreal textWidth) {
-    if (document.isEmpty()) return 2 * cellInset;
+// A cell's text height and its top and bottom padding. An empty cell is as tall as the
+// empty line of its paragraph mark.
+qreal cellHeight(QTextDocument& document, qreal textWidth, const TableGeometry::Padding& padding) {
     document.setTextWidth(textWidth);
-    return std::ceil(document.size().height()) + 2 * cellInset;
+    return std::ceil(document.size().height()) + padding.top + padding.bottom;
 }
 
 // Nested tables deeper than this add nothing to the reader's text.
@@ -142,12 +138,22 @@ QSizeF TableView::layoutTable(qreal width) {
     places.reserve(cells_.size());
     for (const Cell& cell : cells_) places.push_back(cell.place);
     columnX_ = TableGeometry::columnEdges(attachment_->table(), places, width);
-    std::vector<qreal> heights(cells_.size(), 0);
-    for (size_t i = 0; i < cells_.size(); ++i)
-        if (!cells_[i].place.continues) heights[i] = measure(cells_[i], textWidth(places[i]));
-    rowHeights_ = TableGeometry::rowHeights(places, heights, int(attachment_->table().rows.size()));
+    std::vector<qreal> heights = measureAll();
+    // Measuring found each cell's longest word: columns that would cut one are widened, and
+    // the cells measured again at their new widths.
+    std::vector<qreal> longest;
+    longest.reserve(cells_.size());
+    for (const Cell& cell : cells_) longest.push_back(cell.longest);
+    const std::vector<qreal> balanced =
+        TableGeometry::rebalance(columnX_, TableGeometry::columnNeeds(places, longest, columnX_.size() - 1), width);
+    if (balanced != columnX_) {
+        columnX_ = balanced;
+        heights = measureAll();
+    }
+    rowHeights_ = TableGeometry::rowHeights(places, heights, int(attachment_->table().rows.size()),
+                                            attachment_->table().rowProperties);
     rowTops_ = TableGeometry::rowTops(rowHeights_);
-    lines_ = TableGeometry::gridLines(places, columnX_, rowTops_);
+    sides_ = TableBorders::sides(attachment_->table(), places, columnX_, rowTops_);
     lastSize_ = TableGeometry::size(columnX_, rowTops_);
     layoutWidth_ = width;
     resize(lastSize_.toSize());
@@ -156,30 +162,39 @@ QSizeF TableView::layoutTable(qreal width) {
     return lastSize_;
 }
 
+std::vector<qreal> TableView::measureAll() {
+    std::vector<qreal> heights(cells_.size(), 0);
+    for (size_t i = 0; i < cells_.size(); ++i)
+        if (!cells_[i].place.continues) heights[i] = measure(cells_[i], textWidth(cells_[i].place));
+    return heights;
+}
+
 qreal TableView::measure(Cell& cell, qreal textWidth) {
+    const TableGeometry::Padding& padding = cell.place.padding;
     if (cell.view) {
-        cell.height = cellHeight(*cell.view->document(), textWidth);
+        // The view's own wrap width, not the document's: a text view sets its document's
+        // width from its own on every layout, and a view just made is 100 pixels wide until
+        // it is placed, which measured its text as if wrapped there (a row drawn two or
+        // three lines tall until the next edit in the table measured it again).
+        if (cell.view->lineWrapColumnOrWidth() != int(textWidth)) cell.view->setLineWrapColumnOrWidth(int(textWidth));
+        cell.height = cellHeight(*cell.view->document(), textWidth, padding);
+        cell.longest = longestWord(*cell.view->document());
         cell.measuredAt = textWidth;
         return cell.height;
     }
     if (cell.measuredAt == textWidth) return cell.height;
-    const std::vector<BlockSnapshot>& blocks = snapshotOf(cell).blocks;
-    if (isEmpty(blocks)) {
-        cell.height = 2 * cellInset;
-    } else {
-        if (!scratch_) {
-            scratch_ = std::make_unique<QTextDocument>();
-            scratch_->setDocumentMargin(0);
-            scratch_->setUndoRedoEnabled(false);
-        }
-        const TableContext& context = attachment_->context();
-        AttributedBuilder builder = context.builder;
-        builder.columnWidth = textWidth;
-        builder = TableAttachment::liveTables(builder, TableEditorRef(), nullptr, context.depth + 1);
-        StoryText::fill(*scratch_, blocks, builder);
-        scratch_->setTextWidth(textWidth);
-        cell.height = std::ceil(scratch_->size().height()) + 2 * cellInset;
+    if (!scratch_) {
+        scratch_ = std::make_unique<QTextDocument>();
+        scratch_->setDocumentMargin(0);
+        scratch_->setUndoRedoEnabled(false);
     }
+    const TableContext& context = attachment_->context();
+    AttributedBuilder builder = context.builder;
+    builder.columnWidth = textWidth;
+    builder = TableAttachment::liveTables(builder, TableEditorRef(), nullptr, context.depth + 1);
+    StoryText::fill(*scratch_, snapshotOf(cell).blocks, builder);
+    cell.height = cellHeight(*scratch_, textWidth, padding);
+    cell.longest = longestWord(*scratch_);
     cell.measuredAt = textWidth;
     return cell.height;
 }
@@ -192,9 +207,17 @@ void TableView::placeViews() {
             continue;
         }
         const size_t row = size_t(cell.place.row);
-        const qreal left = columnX_[std::min(size_t(cell.place.column), columnX_.size() - 1)] + cellInset;
-        cell.view->setGeometry(int(std::round(left)), int(std::round(rowTops_[row] + cellInset)),
-                               int(textWidth(cell.place)), int(std::floor(rowHeights_[row] - 2 * cellInset)));
+        const TableGeometry::Padding& padding = cell.place.padding;
+        const qreal left = columnX_[std::min(size_t(cell.place.column), columnX_.size() - 1)] + padding.left;
+        // A cell shorter than its row stands where its w:vAlign puts it.
+        const qreal below = std::max<qreal>(rowHeights_[row] - cell.height, 0);
+        const rovuvuz::CellAlign align = snapshotOf(cell).format.verticalAlign;
+        const qreal drop = align == rovuvuz::CellAlign::bottom   ? below
+                           : align == rovuvuz::CellAlign::center ? std::floor(below / 2)
+                                                                 : 0;
+        const qreal height = std::max<qreal>(rowHeights_[row] - padding.top - padding.bottom - drop, 0);
+        cell.view->setGeometry(int(std::round(left)), int(std::round(rowTops_[row] + padding.top + drop)),
+                               int(textWidth(cell.place)), int(std::floor(height)));
         cell.view->show();
     }
 }
@@ -263,6 +286,8 @@ void TableView::buildView(Cell& cell) {
     const TableContext& context = attachment_->context();
     const rovuvuz::CellSnapshot& snapshot = snapshotOf(cell);
     auto* view = new CellTextView(this, cell.place.row, cell.place.column, this);
+    // Wrapped at the cell's text width, which the layout sets (measure).
+    view->setLineWrapMode(QTextEdit::FixedPixelWidth);
     cell.view = view;
     const size_t inRow = attachment_->table().rows[size_t(cell.place.row)].size();
     const qreal width = attachment_->width() / qreal(std::max<size_t>(inRow, 1));
@@ -429,8 +454,7 @@ void TableView::focusCell(size_t index) {
 
 // ---- Drawing ----
 
-// The cells' shading as the table style and the cells resolve it, under the text; the
-// grid stays the editor's hairlines, so that a borderless table can still be edited.
+// The cells' shading as the table style and the cells resolve it, under the text.
 void TableView::paintShading(QPainter& painter, const QRectF& dirty) const {
     if (!attachment_ || rowTops_.size() < 2 || columnX_.size() < 2) return;
     const rovuvuz::TableSnapshot& table = attachment_->table();
@@ -451,15 +475,17 @@ void TableView::paintShading(QPainter& painter, const QRectF& dirty) const {
     }
 }
 
+void TableView::paintGrid(QPainter& painter, const QRectF& dirty) const {
+    paintShading(painter, dirty);
+    QColor guide = Theme::hairline.resolve(palette());
+    guide.setAlphaF(guide.alphaF() * guideAlpha);
+    TableBorders::paint(painter, sides_, dirty, guide);
+}
+
 void TableView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRectF dirty = QRectF(event->rect()).adjusted(-1, -1, 1, 1);
-    paintShading(painter, dirty);
-    painter.setPen(QPen(Theme::hairline.resolve(palette()), 0));
-    for (const QLineF& line : lines_) {
-        if (!QRectF(line.p1(), line.p2()).normalized().adjusted(-1, -1, 1, 1).intersects(dirty)) continue;
-        painter.drawLine(line.translated(0.5, 0.5));
-    }
+    paintGrid(painter, dirty);
     // Cells that scroll into sight get their views once this paint is done.
     if (ensureQueued_ || !attachment_) return;
     const auto [from, to] = rowsMeeting(dirty);

@@ -1,8 +1,9 @@
 // The live view of a table: a grid of small editable text views, one per cell, each with a
 // story bridge of its own registered with the editor, so typing, formatting, links and
 // comments inside a cell edit the cell's paragraphs directly. Columns come from the table's
-// grid (TableGeometry), rows grow with their text, and the grid lines are drawn under the
-// cells.
+// grid (TableGeometry), rebalanced so that no cell clips a word, rows are as tall as their
+// text and the row's stated height make them, and the table style's borders and shading
+// are drawn under the cells (TableBorders).
 //
 // A cell's view is built only when the cell comes near the visible part of the table; the
 // others are measured in one scratch document, so a long table opens without a widget per
@@ -18,6 +19,7 @@
 
 #include "RovuVuz/snapshot/Snapshot.h"
 #include "Tovin/tables/CellTextView.h"
+#include "Tovin/tables/TableBorders.h"
 #include "Tovin/tables/TableGeometry.h"
 
 class QAction;
@@ -41,8 +43,9 @@ class TableView : public QWidget {
         TableGeometry::Place place;
         QPointer<CellTextView> view;
         std::unique_ptr<StoryBridge> bridge;
-        qreal height = 0;       // text height + 2 × inset, measured at `measuredAt`
+        qreal height = 0;       // text height + top and bottom padding, measured at `measuredAt`
         qreal measuredAt = -1;  // the text width of that measure
+        qreal longest = 0;      // its longest word, found by the same measure
         bool edited = false;    // its view is the only up-to-date copy of its text
     };
 
@@ -58,7 +61,10 @@ class TableView : public QWidget {
     const std::vector<Cell>& cells() const { return cells_; }
     const std::vector<qreal>& columnX() const { return columnX_; }
     const std::vector<qreal>& rowHeights() const { return rowHeights_; }
-    const std::vector<QLineF>& gridLines() const { return lines_; }
+    // The cells' sides as drawn: real borders and, where a cell has none, guides.
+    const std::vector<TableBorders::Side>& borders() const { return sides_; }
+    // The shading and borders of the part of the table meeting `dirty` (table coordinates).
+    void paintGrid(QPainter& painter, const QRectF& dirty) const;
     // The text a reader finds in the table: each cell's paragraphs, one per line, without
     // tracked deletions and objects, the cells row by row; the views' text where they exist.
     QString readerText() const;
@@ -105,6 +111,7 @@ class TableView : public QWidget {
     const rovuvuz::CellSnapshot& snapshotOf(const Cell& cell) const;
     qreal textWidth(const TableGeometry::Place& place) const;
     qreal measure(Cell& cell, qreal textWidth);
+    std::vector<qreal> measureAll();
     void buildView(Cell& cell);
     void releaseViews(const QRectF& kept);
     void placeViews();
@@ -117,7 +124,7 @@ class TableView : public QWidget {
     std::vector<qreal> columnX_;
     std::vector<qreal> rowHeights_;
     std::vector<qreal> rowTops_;
-    std::vector<QLineF> lines_;
+    std::vector<TableBorders::Side> sides_;
     QSizeF lastSize_;
     qreal layoutWidth_ = -1;
     std::unique_ptr<QTextDocument> scratch_;

@@ -397,6 +397,95 @@ TEST_F(CommentRailTest, EditAndDeleteFromTheCards) {
     EXPECT_EQ(rail().cards().size(), 2u);
 }
 
+// A reply edited and deleted alone from its card: by its own Edit button, by a double-click
+// on its text, and by its own Delete; the parts equal what the engine's own calls make
+// (those tovin-cli comment-edit and comment-delete make), the thread's first comment and
+// other reply stay, each action is one undo step, and undo brings the reply back.
+TEST_F(CommentRailTest, AReplyIsEditedAndDeletedAloneFromItsCard) {
+    countingParagraphIDs();
+    auto made = engineDocument("<w:p><w:r><w:t>Check this</w:t></w:r></w:p>");
+    const CommentID first =
+        made->addComment(firstParagraph(*made), StoryID::body(), {0, 5}, u"Sure?", "Ada", reviewDate);
+    const CommentID one = made->reply(first, u"Yes.", "Ben", reviewDate);
+    const CommentID two = made->reply(first, u"No.", "Cy", reviewDate);
+    const rovuvuz::SharedBytes package = made->data();
+    open(package);
+    DocxDocument reference(package);
+    auto same = [&](const std::string& name) {
+        const auto expected = reference.partData(rovuvuz::PartName(name));
+        EXPECT_EQ(part(name), std::string(expected->begin(), expected->end())) << name;
+    };
+    ASSERT_EQ(rail().cards().size(), 1u);
+    ASSERT_EQ(comment(0).replies.size(), 2u);
+    const int steps = editor->undo().stack().count();
+
+    // Hovering shows each reply's own actions; the thread's stay as they were.
+    QEnterEvent enter(QPointF(4, 4), QPointF(4, 4), QPointF(4, 4));
+    QApplication::sendEvent(card(0), &enter);
+    ASSERT_TRUE(waitFor([&] { return card(0)->actionsOpacity() == 1; }, 2000));
+    EXPECT_EQ(titles(card(0)), (QStringList{"Resolve", "Reply", "Edit", "Delete"}));
+    ASSERT_EQ(card(0)->replyButtons(0).size(), 2u);
+    EXPECT_TRUE(card(0)->replyButtons(0)[0]->isVisible());
+    EXPECT_EQ(card(0)->replyButtons(1)[1]->text(), "Delete");
+    EXPECT_TRUE(card(0)->replyButtons(2).empty());
+
+    QTest::mouseClick(card(0)->replyButtons(0)[0], Qt::LeftButton);
+    settle();
+    ASSERT_NE(card(0)->replyField(), nullptr);
+    EXPECT_EQ(card(0)->editingEntry(), std::optional<size_t>(1));
+    EXPECT_EQ(card(0)->replyField()->text(), "Yes.");
+    card(0)->replyField()->setText("Yes, after all.");
+    QTest::keyClick(card(0)->replyField(), Qt::Key_Return);
+    settle();
+    reference.editComment(one, u"Yes, after all.");
+    for (const char* name : {"word/comments.xml", "word/commentsExtended.xml", "word/document.xml"}) same(name);
+    ASSERT_EQ(rail().cards().size(), 1u);
+    EXPECT_EQ(entryText(comment(0).comment), "Sure?");
+    EXPECT_EQ(editor->undo().stack().count(), steps + 1);
+
+    // A double-click on the second reply's text edits that reply.
+    const QStringList shown = labels(card(0));
+    QLabel* second = nullptr;
+    for (QLabel* label : card(0)->findChildren<QLabel*>())
+        if (label->text() == "No.") second = label;
+    ASSERT_NE(second, nullptr) << shown.join('|').toStdString();
+    QTest::mouseDClick(second, Qt::LeftButton, {}, QPoint(2, 2));
+    settle();
+    ASSERT_NE(card(0)->replyField(), nullptr);
+    EXPECT_EQ(card(0)->editingEntry(), std::optional<size_t>(2));
+    EXPECT_EQ(card(0)->replyField()->text(), "No.");
+    card(0)->replyField()->setText("Not yet.");
+    QTest::keyClick(card(0)->replyField(), Qt::Key_Return);
+    settle();
+    reference.editComment(two, u"Not yet.");
+    same("word/comments.xml");
+    EXPECT_EQ(editor->undo().stack().count(), steps + 2);
+
+    const std::string body = part("word/document.xml");
+    QApplication::sendEvent(card(0), &enter);
+    ASSERT_TRUE(waitFor([&] { return card(0)->actionsOpacity() == 1; }, 2000));
+    QTest::mouseClick(card(0)->replyButtons(0)[1], Qt::LeftButton);
+    settle();
+    reference.deleteComment(one);
+    for (const char* name : {"word/comments.xml", "word/commentsExtended.xml", "word/document.xml"}) same(name);
+    // The reply's own anchors go; the thread's first comment and other reply keep theirs.
+    const std::string gone = "w:id=\"" + std::to_string(one.rawValue) + "\"";
+    const std::string kept = "<w:commentReference w:id=\"" + std::to_string(two.rawValue) + "\"/>";
+    EXPECT_NE(body.find(gone), std::string::npos) << body;
+    EXPECT_EQ(part("word/document.xml").find(gone), std::string::npos);
+    EXPECT_NE(part("word/document.xml").find(kept), std::string::npos);
+    ASSERT_EQ(rail().cards().size(), 1u);
+    ASSERT_EQ(comment(0).replies.size(), 1u);
+    EXPECT_EQ(entryText(comment(0).replies[0]), "Not yet.");
+    EXPECT_EQ(editor->undo().stack().count(), steps + 3);
+    EXPECT_EQ(beeps, 0);
+
+    editor->session()->undoStep();
+    settle();
+    ASSERT_EQ(comment(0).replies.size(), 2u);
+    EXPECT_EQ(entryText(comment(0).replies[0]), "Yes, after all.");
+}
+
 TEST_F(CommentRailTest, ClickingACardSelectsItsPlaceAndHoverShowsTheActions) {
     auto doc = engineDocument(
         "<w:p><w:r><w:t xml:space=\"preserve\">Some text </w:t></w:r>"

@@ -24,8 +24,8 @@ cp "$root/../shared/corpus/mammoth-tables.docx" "$work/original.docx"
 
 # The window opens at the same place each time; the table's cells stand at these points.
 top_right=(950 246)
-bottom_left=(600 280)
-insert_row_below=(678 312)  # the menu's second item, opened at bottom_left
+bottom_left=(600 263)
+insert_row_below=(678 295)  # the menu's second item, opened at bottom_left
 
 open_copy() {
     cp "$work/original.docx" "$work/$1"
