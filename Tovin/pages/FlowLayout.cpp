@@ -105,6 +105,9 @@ class Layouter {
         const QTextBlockFormat format = block.blockFormat();
         QTextLayout* layout = block.layout();
         layout->setTextOption(optionFor(format, text_.defaultTab));
+        // The glyphs shaped to break the lines are kept for drawing them: without the cache
+        // Qt drops them at the end of the layout and shapes every line again as it draws.
+        layout->setCacheEnabled(true);
         const std::vector<Fragment> pieces = fragments(block);
         emptyFont_ = block.charFormat().font();
         const int length = static_cast<int>(block.text().size());
@@ -146,6 +149,7 @@ class Layouter {
                                         : std::find(p.pageStarts.begin(), p.pageStarts.end(),
                                                     line.textStart()) != p.pageStarts.end();
                 unit.lift = first ? p.lift : 0;
+                unit.space = spaceAbove;
                 out_.units_.push_back(std::move(unit));
             }
             if (last) break;
@@ -236,6 +240,9 @@ FlowLayout FlowLayout::lay(const PageText& text, qreal width, WordLineHeights& h
     out.text_ = &text;
     Layouter layouter(out, text, heights, units == Units::body);
     out.height_ = layouter.items(text.items, 0, 0, std::max(width, narrowestLine), true, true);
+    if (!text.items.empty())
+        if (const auto* last = std::get_if<FlowParagraph>(&text.items.back()))
+            out.trailingSpace_ = std::clamp<qreal>(last->spaceAfter, 0, out.height_);
     return out;
 }
 

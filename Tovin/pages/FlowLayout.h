@@ -46,6 +46,8 @@ class FlowLayout {
     const std::vector<std::pair<int, qint64>>& noteRefs() const { return noteRefs_; }
     std::vector<Unit>& units() { return units_; }
     qreal height() const { return height_; }
+    // The space after the text's last paragraph, included in its height.
+    qreal trailingSpace() const { return trailingSpace_; }
     // The space before the first paragraph, left out at the top of the text.
     qreal firstSpace() const { return firstSpace_; }
 
@@ -65,6 +67,7 @@ class FlowLayout {
     std::vector<CellFrame> cells_;
     qreal height_ = 0;
     qreal firstSpace_ = 0;
+    qreal trailingSpace_ = 0;
 
     enum class Grid { fills, borders };
     void drawGrid(QPainter& painter, QPointF origin, qreal top, qreal bottom, Grid part) const;

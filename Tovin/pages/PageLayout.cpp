@@ -185,7 +185,11 @@ void PageLayout::layNotes(rovuvuz::DocxDocument& document, Run& run) {
         if (entry.id > 0) entries.emplace(entry.id, &entry);
     if (entries.empty()) return;
     std::set<qint64> laid;
-    std::map<int, qreal> lineNotes;  // line → height of the notes first referenced there
+    struct LineNotes {
+        qreal height = 0;
+        qreal tail = 0;  // the last note's space after
+    };
+    std::map<int, LineNotes> lineNotes;  // line → the notes first referenced there
     for (const auto& [line, id] : run.layout->noteRefs()) {
         const auto found = entries.find(id);
         if (found == entries.end() || !laid.insert(id).second) continue;
@@ -196,13 +200,17 @@ void PageLayout::layNotes(rovuvuz::DocxDocument& document, Run& run) {
                                        {sumsSpacing_, defaultTab_, nullptr, nullptr});
         note.layout = std::make_unique<FlowLayout>(
             FlowLayout::lay(note.text, run.columnWidth, heights_, FlowLayout::Units::none));
-        lineNotes[line] += note.layout->height();
+        LineNotes& notes = lineNotes[line];
+        notes.height += note.layout->height();
+        notes.tail = note.layout->trailingSpace();
         run.noteLines.push_back(line);
     }
     for (Unit& unit : run.layout->units())
         for (auto it = lineNotes.lower_bound(unit.lines.first); it != lineNotes.end() && it->first < unit.lines.end;
-             ++it)
-            unit.notes += it->second;
+             ++it) {
+            unit.notes += it->second.height;
+            unit.notesTail = it->second.tail;
+        }
 }
 
 // Page numbers: a section that says where its numbering starts restarts it; an odd or
@@ -318,6 +326,8 @@ void PageLayout::drawNotes(QPainter& painter, const Run& run, const Sheet& sheet
     if (sheet.notes.empty()) return;
     qreal height = 0;
     for (int n : sheet.notes) height += run.notes[n]->layout->height();
+    // The last note's space after may reach below the body, as the body's own does.
+    height -= run.notes[sheet.notes.back()]->layout->trailingSpace();
     const qreal k = displayScale;
     const qreal x = at.x() + (run.setup.left + run.setup.gutter) * k;
     const qreal bodyBottom = at.y() + run.bodyTop + run.bodyHeight;

@@ -67,8 +67,6 @@ class PageLayout {
 
     // The narrowest column the body is given, display points.
     static constexpr qreal narrowestColumn = 36;
-    // The space a footnote area takes above its notes, with the separator line in it.
-    static constexpr qreal noteSeparator = 12;
 
   private:
     struct Band {

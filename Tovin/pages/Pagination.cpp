@@ -124,20 +124,26 @@ std::vector<Page> paginate(std::vector<Unit> input, qreal height, qreal firstSpa
     std::vector<Page> pages;
     size_t i = 0;
     while (i < units.size()) {
-        const qreal top = units[i].top - units[i].lift - (pages.empty() ? s0 : 0);
+        const bool natural = !pages.empty() && !units[i].startsPage;
+        const qreal top =
+            natural ? units[i].top + units[i].space : units[i].top - units[i].lift - (pages.empty() ? s0 : 0);
         size_t end = units.size();
         qreal notes = units[i].notes;
+        qreal tail = units[i].notesTail;
         for (size_t j = i + 1; j < units.size(); ++j) {
             if (units[j].startsPage) {
                 end = j;
                 break;
             }
             const qreal withNotes = notes + units[j].notes;
-            if (units[j].fit - top + (withNotes > 0 ? withNotes + noteSeparator : 0) > room) {
+            const qreal withTail = units[j].notes > 0 ? units[j].notesTail : tail;
+            const qreal foot = withNotes > 0 ? withNotes - withTail + noteSeparator : 0;
+            if (units[j].fit - top + foot > room) {
                 end = moveBreak(units, i, j);
                 break;
             }
             notes = withNotes;
+            tail = withTail;
         }
         Page page;
         page.top = top;

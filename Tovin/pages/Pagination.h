@@ -39,12 +39,17 @@ struct Unit {
     bool last = false;               // the last line of its paragraph
     bool startsPage = false;
     qreal lift = 0;  // space collapsed above the paragraph, shown again when it starts a page
+    // The space above its text within [top, fit): a paragraph's space before on its first
+    // line. A page that starts at the unit after a natural break leaves it out, as Word and
+    // LibreOffice do; after a page break or a section start it shows, with the lift.
+    qreal space = 0;
     struct Row {
         int table = 0;
         int through = 0;  // the last row the unit covers
     };
     std::optional<Row> row;  // table rows
     qreal notes = 0;         // the height of the footnotes its lines reference
+    qreal notesTail = 0;     // the space after the last of them, which the page's foot need not hold
     bool slice = false;      // a piece of a row taller than a page
     // A row's lines as (top, bottom), for slicing it.
     std::vector<std::pair<qreal, qreal>> rowLines;
@@ -61,8 +66,11 @@ namespace Pagination {
 
 // The smallest body height a page is given, however small the page or large the margins.
 constexpr qreal smallestBodyHeight = 90;
-// The space above a page's footnotes that holds their separator line.
-constexpr qreal noteSeparator = 12;
+// The space above a page's footnotes that holds their separator line: LibreOffice's, a
+// 0.5-point rule with 0.1 cm either side of it (6.2 points), at the display scale. The
+// space after the page's last note stands below the body, as the body's own last space
+// after does.
+constexpr qreal noteSeparator = 7.75;
 
 // Pages of at most `height` each (see smallestBodyHeight), footnotes included: a unit
 // whose notes do not fit beside it moves to the next page with them. `firstSpace` is the space before

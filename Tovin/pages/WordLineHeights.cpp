@@ -15,9 +15,19 @@ namespace {
 constexpr int winAscentOffset = 74;
 constexpr int winDescentOffset = 76;
 constexpr int shortestTable = 78;
+// Byte offsets in the hhea table (OpenType, "hhea — Horizontal Header Table"); signed
+// 16-bit, big-endian, in font units.
+constexpr int ascenderOffset = 4;
+constexpr int descenderOffset = 6;
+constexpr int lineGapOffset = 8;
+constexpr int shortestHhea = 10;
 
 int readU16(const QByteArray& bytes, int offset) {
     return (static_cast<uint8_t>(bytes[offset]) << 8) | static_cast<uint8_t>(bytes[offset + 1]);
+}
+
+int readS16(const QByteArray& bytes, int offset) {
+    return static_cast<int16_t>(static_cast<uint16_t>(readU16(bytes, offset)));
 }
 
 // Halves round away from zero, as std::round does.
@@ -38,6 +48,15 @@ std::optional<WordLineHeights::Ratios> WordLineHeights::fromOS2(const QByteArray
                   readU16(table, winDescentOffset) / double(unitsPerEm)};
 }
 
+std::optional<WordLineHeights::Ratios> WordLineHeights::fromHhea(const QByteArray& table, int unitsPerEm) {
+    if (table.size() < shortestHhea || unitsPerEm <= 0) return std::nullopt;
+    // A negative line gap is read as none; so is a descender above the baseline.
+    const int ascent = readS16(table, ascenderOffset) + std::max(0, readS16(table, lineGapOffset));
+    const int descent = std::max(0, -readS16(table, descenderOffset));
+    if (ascent + descent <= 0) return std::nullopt;
+    return Ratios{ascent / double(unitsPerEm), descent / double(unitsPerEm)};
+}
+
 WordLineHeights::Ratios WordLineHeights::ratios(const QFont& font) {
     const QString key = cacheKey(font);
     const auto cached = metrics_.constFind(key);
@@ -45,10 +64,14 @@ WordLineHeights::Ratios WordLineHeights::ratios(const QFont& font) {
 
     Ratios found;
     const QRawFont raw = QRawFont::fromFont(font);
-    const std::optional<Ratios> os2 =
-        raw.isValid() ? fromOS2(raw.fontTable("OS/2"), qRound(raw.unitsPerEm())) : std::nullopt;
-    if (os2) {
-        found = *os2;
+    std::optional<Ratios> table;
+    if (raw.isValid()) {
+        const int unitsPerEm = qRound(raw.unitsPerEm());
+        table = fromHhea(raw.fontTable("hhea"), unitsPerEm);
+        if (!table) table = fromOS2(raw.fontTable("OS/2"), unitsPerEm);
+    }
+    if (table) {
+        found = *table;
     } else {
         const QFontMetricsF metrics(font);
         const qreal size = displaySize(font);

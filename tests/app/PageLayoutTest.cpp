@@ -1,10 +1,12 @@
-// Page layout: line heights from the fonts' OS/2 metrics, pagination with page breaks and
+// Page layout: line heights from the fonts' hhea (else OS/2) metrics, pagination with page
+// breaks, the keep rules and footnotes,
 // the keep rules, spacing between paragraphs, tables cut across pages, and documents whose
 // page geometry is absurd. Documents are built from small XML bodies.
 #include <gtest/gtest.h>
 
 #include <QBuffer>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QPdfWriter>
@@ -86,6 +88,36 @@ TEST(WordLineHeights, OS2WinMetricsInWholeTwentiethsAtTheLineMultiple) {
     const auto mixed = heights.line({{{0.9, 0.1}, 12.5}, {{0.7, 0.3}, 12.5}}, 0);
     EXPECT_DOUBLE_EQ(mixed->height, std::floor(double(180 + 60)) / 20 * 1.25);
     EXPECT_FALSE(heights.line({{{0, 0}, 12.5}}, 1));
+}
+
+// The horizontal header gives a line its height: ascender and line gap above the baseline,
+// descender below. Caladea, the stand-in for Cambria, sets 12-point lines 13.8 points apart
+// by it, as LibreOffice does; its OS/2 win metrics would make them 15.6.
+TEST(WordLineHeights, HheaAscenderLineGapAndDescender) {
+    QByteArray table(36, '\0');
+    const auto put = [&](int at, int value) {
+        table[at] = char((value >> 8) & 0xFF);
+        table[at + 1] = char(value & 0xFF);
+    };
+    put(4, 1536), put(6, -512), put(8, 452);  // Carlito's: 2500 units of 2048 in all
+    const auto ratios = WordLineHeights::fromHhea(table, 2048);
+    ASSERT_TRUE(ratios);
+    EXPECT_DOUBLE_EQ(ratios->ascent, 1988 / 2048.0);
+    EXPECT_DOUBLE_EQ(ratios->descent, 512 / 2048.0);
+    put(8, -100);  // a negative gap counts as none
+    EXPECT_DOUBLE_EQ(WordLineHeights::fromHhea(table, 2048)->ascent, 1536 / 2048.0);
+    EXPECT_FALSE(WordLineHeights::fromHhea(table.left(9), 2048));
+    EXPECT_FALSE(WordLineHeights::fromHhea(table, 0));
+    put(4, 0), put(6, 0), put(8, 0);
+    EXPECT_FALSE(WordLineHeights::fromHhea(table, 2048));
+
+    QFont caladea(QStringLiteral("Caladea"));
+    caladea.setPointSizeF(15);
+    if (QFontInfo(caladea).family() != QStringLiteral("Caladea")) GTEST_SKIP() << "Caladea is not installed";
+    WordLineHeights heights;
+    const auto line = heights.line({{heights.ratios(caladea), 15}}, 1);
+    ASSERT_TRUE(line);
+    EXPECT_DOUBLE_EQ(line->height, 13.8 * displayScale);
 }
 
 TEST(PageLayoutGeometry, DocumentWithoutAFinalSectionGetsTheLetterPage) {
@@ -177,6 +209,40 @@ TEST(Pagination, PageStartsAndTheFirstPagesSpaceAndNoUnitsAtAll) {
     const auto none = Pagination::paginate({}, 95, 0);
     ASSERT_EQ(none.size(), 1u);
     EXPECT_TRUE(none[0].lines.isEmpty());
+}
+
+// A paragraph's space before goes at the top of a page it reaches by a natural break, and
+// stays after a page break (with the space collapsed into the paragraph above shown again).
+TEST(Pagination, SpaceBeforeLeftOutAfterANaturalBreakOnly) {
+    auto units = lines(std::vector<std::pair<int, KeepRules>>(30, {1, {}}), 10);
+    for (size_t i = 1; i < units.size(); ++i) {
+        units[i].space = 3;
+        units[i].lift = 2;
+    }
+    units[20].startsPage = true;
+    const auto pages = Pagination::paginate(units, 95, 0);
+    ASSERT_EQ(firstLines(pages), (std::vector<int>{0, 9, 18, 20, 29}));
+    EXPECT_EQ(pages[1].top, 93);  // unit 9's text top: the space above it is not shown
+    EXPECT_EQ(pages[2].top, 183);
+    EXPECT_EQ(pages[3].top, 198);  // the page break keeps the space and the lift
+    EXPECT_EQ(pages[4].top, 293);
+}
+
+// A footnote area takes the notes and the separator above them; the space after the last
+// note may stand below the body.
+TEST(Pagination, FootnotesNeedTheirSeparatorButNotTheLastNotesSpaceAfter) {
+    auto units = lines(std::vector<std::pair<int, KeepRules>>(9, {1, {}}), 10);
+    units[2].notes = 15;
+    units[2].notesTail = 5;
+    // 90 of body and 10 of note text: the note's own space after would not fit.
+    const qreal body = 90 + 10 + Pagination::noteSeparator;
+    EXPECT_EQ(Pagination::paginate(units, body, 0).size(), 1u);
+    EXPECT_EQ(Pagination::paginate(units, body - 0.5, 0).size(), 2u);
+    // Between notes their spaces after count: a second note makes the first one's count.
+    units[7].notes = 12;
+    units[7].notesTail = 6;
+    EXPECT_EQ(Pagination::paginate(units, 90 + 15 + 6 + Pagination::noteSeparator, 0).size(), 1u);
+    EXPECT_EQ(Pagination::paginate(units, 90 + 15 + 6 + Pagination::noteSeparator - 0.5, 0).size(), 2u);
 }
 
 TEST(Pagination, TallRowIsSlicedAtLineBoundaries) {

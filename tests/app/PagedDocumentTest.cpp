@@ -70,11 +70,12 @@ QString simplified(const QString& text) {
     return text.simplified();
 }
 
-// The page drawn at 1 display point a pixel.
-QImage picture(const PageLayout& layout, int page) {
-    QImage image(layout.pageSize(page).toSize(), QImage::Format_RGB32);
+// The page drawn at `scale` pixels a display point.
+QImage picture(const PageLayout& layout, int page, int scale = 1) {
+    QImage image(layout.pageSize(page).toSize() * scale, QImage::Format_RGB32);
     image.fill(Qt::gray);
     QPainter painter(&image);
+    painter.scale(scale, scale);
     layout.draw(painter, page, {0, 0});
     return image;
 }
@@ -212,8 +213,9 @@ TEST(PagedTabs, RightTabWithDotLeader) {
     const QImage page = picture(layout, 0);
     const int x = static_cast<int>(layout.pageSize(0).width() / 2);
     const int top = static_cast<int>(layout.bodyTop());
-    // Dots in the middle of the line, and the number at the right margin.
-    EXPECT_TRUE(inked(page, QRect(x - 40, top, 80, 20)));
+    // Dots in the middle of the line (drawn at twice the size: a dot is under a pixel wide
+    // and may fall between pixels), and the number at the right margin.
+    EXPECT_TRUE(inked(picture(layout, 0, 2), QRect(2 * (x - 40), 2 * top, 160, 40)));
     const int right = static_cast<int>(layout.pageSize(0).width() - 90);
     EXPECT_TRUE(inked(page, QRect(right - 16, top, 15, 20)));
     EXPECT_FALSE(inked(page, QRect(right + 4, top, 40, 20)));
