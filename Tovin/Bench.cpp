@@ -177,7 +177,7 @@ bool isBenchRun() {
 std::unique_ptr<QTemporaryDir> isolateUserState() {
     auto home = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/tovin-bench-home-XXXXXX");
     if (!home->isValid()) return nullptr;
-    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_STATE_HOME"}) {
+    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_DATA_HOME"}) {
         const QString folder = home->filePath(QString::fromLatin1(variable));
         if (!QDir().mkpath(folder)) return nullptr;
         qputenv(variable, QFile::encodeName(folder));

@@ -42,6 +42,7 @@ class PartLedger;
 class RevealToolbar;
 class StoryBridge;
 class TovinDocument;
+class WordChecker;
 
 // A one-pixel rule drawn in the theme's hairline colour.
 class HairlineView : public QWidget {
@@ -147,6 +148,9 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
 
     // Check Spelling While Typing, for every view of every editor.
     void setContinuousSpellChecking(bool on);
+    // This document's spelling: the dictionaries, the user's learned words and the words
+    // ignored in this window.
+    WordChecker& spelling() const { return *spelling_; }
 
     // The body's change ranges as ReviewCommands last found them (location, length), kept
     // until the body's text or formats change: menu validation asks on every caret move.
@@ -194,6 +198,7 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
     qreal columnWidth() const;
 
     QPointer<TovinDocument> document_;
+    WordChecker* spelling_;
     ColumnTextView* bodyView_;
     EditorSession* session_;
     FooterBar* footer_;

@@ -35,6 +35,7 @@ enum : int {
     attachmentHash,  // an int beside the attachment, for the same reason
     doubleUnderline,  // "TovinDoubleUnderline": bool, a run underlined twice (w:u w:val="double")
     changeBar,        // bool, on a block: the paragraph or some of its text has a tracked format change
+    language,         // QString: the run's w:lang ("en-US"), which spelling checks its words in
     firstFreeKey,  // the next key another part of the editor may take
 };
 }  // namespace TextProperty
