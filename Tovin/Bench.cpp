@@ -14,6 +14,7 @@
 #include <chrono>
 #include <optional>
 
+#include "Tovin/BenchPaste.h"
 #include "Tovin/BenchReport.h"
 #include "Tovin/BenchTyping.h"
 #include "Tovin/commands/MainMenu.h"
@@ -140,9 +141,18 @@ void snapshotAndMaybeQuit() {
     quit();
 }
 
+// Pastes the HTML TOVIN_BENCH_PASTE asks for into the copy, reports and quits.
+void pasteAndQuit(EditorViewController* editor, double megabytes) {
+    BenchReport::print(BenchPaste::run(*editor, megabytes));
+    // The copy's edits need no saving: nothing asks about them on the way out.
+    if (editor->document()) editor->document()->updateChangeCount(TovinDocument::ChangeKind::cleared);
+    quit();
+}
+
 // What follows the first-paint report when no typing is asked for.
 void afterFirstPaint(EditorViewController* editor) {
     TovinDocument* document = editor->document();
+    if (const double megabytes = BenchPaste::requestedMegabytes()) return pasteAndQuit(editor, megabytes);
     if (qEnvironmentVariableIsSet("TOVIN_PDF") && document && document->docx()) {
         // A PDF that cannot be written is not the bench's concern.
         const PageLayout layout(*document->docx());
@@ -167,7 +177,7 @@ bool isBenchRun() {
 std::unique_ptr<QTemporaryDir> isolateUserState() {
     auto home = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/tovin-bench-home-XXXXXX");
     if (!home->isValid()) return nullptr;
-    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_STATE_HOME"}) {
+    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_DATA_HOME"}) {
         const QString folder = home->filePath(QString::fromLatin1(variable));
         if (!QDir().mkpath(folder)) return nullptr;
         qputenv(variable, QFile::encodeName(folder));

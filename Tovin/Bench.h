@@ -25,7 +25,7 @@ bool isBenchRun();
 
 // Points the settings and state folders (XDG_CONFIG_HOME, XDG_STATE_HOME) at a fresh
 // folder that goes with the returned object, so that a bench run adds nothing to the
-// user's Open Recent, restored windows or kept versions. Call before anything reads
+// user's Open Recent, restored windows or kept versions, nor reads their learned words. Call before anything reads
 // settings; null when no folder could be made (the run then fails rather than touch
 // the user's).
 std::unique_ptr<QTemporaryDir> isolateUserState();

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "Tovin/platform/Updater.h"
+#include "Tovin/LearnedWordsEditor.h"
 #include "Tovin/ReplacementsEditor.h"
 #include "Tovin/platform/UserDefaults.h"
 
@@ -51,6 +52,9 @@ SettingsView::SettingsView(Updater* updater, QWidget* parent)
 
     replacements_ = new ReplacementsEditor(this);
     form->addRow(QStringLiteral("Text replacements"), replacements_);
+
+    learnedWords_ = new LearnedWordsEditor(this);
+    form->addRow(QStringLiteral("Learned words"), learnedWords_);
 }
 
 void SettingsView::keyPressEvent(QKeyEvent* event) {

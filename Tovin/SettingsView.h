@@ -1,5 +1,6 @@
 // The Settings window's form: the author name written on tracked changes and comments,
-// the updater's automatic-check preference, and the text replacements typing makes.
+// the updater's automatic-check preference, the text replacements typing makes, and the
+// words the user taught the spelling checker.
 #pragma once
 
 #include <QPointer>
@@ -12,6 +13,7 @@ class QLineEdit;
 
 namespace tovin {
 
+class LearnedWordsEditor;
 class ReplacementsEditor;
 
 class SettingsView : public QWidget {
@@ -23,6 +25,7 @@ class SettingsView : public QWidget {
     QLineEdit* nameField() const { return name_; }
     QCheckBox* automaticChecksToggle() const { return automaticChecks_; }
     ReplacementsEditor* replacements() const { return replacements_; }
+    LearnedWordsEditor* learnedWords() const { return learnedWords_; }
 
     // The window that holds the form: titled "Settings", with a close button only.
     static QWidget* makeWindow(Updater* updater);
@@ -34,6 +37,7 @@ class SettingsView : public QWidget {
     QLineEdit* name_;
     QCheckBox* automaticChecks_;
     ReplacementsEditor* replacements_ = nullptr;
+    LearnedWordsEditor* learnedWords_ = nullptr;
     QPointer<Updater> updater_;
 };
 

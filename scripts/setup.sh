@@ -28,6 +28,8 @@ packages=(
   poppler-utils
   # A real X display for screenshots of the application (`xvfb-run`); tests use offscreen.
   xvfb xauth
+  # The x11 scripts put a large HTML clipboard in place for the application to paste.
+  xclip
   # The installable package: icons rendered from the SVG, the desktop entry checked.
   librsvg2-bin desktop-file-utils
 )

@@ -72,19 +72,31 @@ class Converter {
         open(tag);
     }
 
+    // Word by word: the format in force is looked up once per stretch of characters, not
+    // once per character.
     void text(std::string_view text) {
-        for (unsigned char c : text) {
-            if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f') {
+        for (size_t i = 0; i < text.size();) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            if (isSpace(c)) {
                 if (pre_) run_ += c == '\n' ? '\n' : ' ';
                 else pendingSpace_ = hasText_ || !run_.empty();
+                ++i;
                 continue;
             }
-            if (c < 0x20) continue;  // XML cannot carry the other control characters
+            if (c < 0x20) {  // XML cannot carry the other control characters
+                ++i;
+                continue;
+            }
+            size_t end = i + 1;
+            while (end < text.size() && !isSpace(static_cast<unsigned char>(text[end])) &&
+                   static_cast<unsigned char>(text[end]) >= 0x20)
+                ++end;
             if (pendingSpace_) {
                 pendingSpace_ = false;
                 append(" ");
             }
-            append(std::string(1, char(c)));
+            append(text.substr(i, end - i));
+            i = end;
         }
     }
 
@@ -141,7 +153,9 @@ class Converter {
 
     Format current() const { return {bold_ > 0, italic_ > 0, underline_ > 0, links_.empty() ? "" : links_.back()}; }
 
-    void append(const std::string& text) {
+    static bool isSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+
+    void append(std::string_view text) {
         const Format format = current();
         if (format != runFormat_ && !run_.empty()) flushRun();
         runFormat_ = format;

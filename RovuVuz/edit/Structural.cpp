@@ -77,6 +77,56 @@ void ensureProps(Paragraph& paragraph) {
     paragraph.setDirty(true);
 }
 
+namespace {
+
+// The paragraph before, past what stands unseen between block elements (as nextParagraph).
+const Paragraph* previousParagraph(const Paragraph& paragraph) {
+    if (!paragraph.parent) return nullptr;
+    const auto& children = paragraph.parent->children;
+    for (size_t i = blockIndex(paragraph); i-- > 0;) {
+        if (const auto* before = std::get_if<std::unique_ptr<Paragraph>>(&children[i])) return before->get();
+        const auto* raw = std::get_if<Raw>(&children[i]);
+        if (!raw || raw->local() == "sdt" || raw->local() == "customXml" || raw->local() == "altChunk" ||
+            raw->local() == "oMathPara")
+            return nullptr;
+    }
+    return nullptr;
+}
+
+bool markDeleted(const Paragraph& paragraph) {
+    const auto bytes = paragraph.props ? paragraph.props->child("rPr") : std::nullopt;
+    const auto mark = bytes ? PropertyBag::parse(*bytes) : std::nullopt;
+    return mark && mark->child("del");
+}
+
+// A reader sees a paragraph that follows marks held by tracked deletions as part of the
+// first paragraph before them, and accepting the deletions joins them into that one, which
+// keeps its properties. A tracked split there gives the new paragraph those properties (its
+// mark and section break stay the split paragraph's), so that accepting gives what a direct
+// split of the joined paragraph gives; rejecting the split's inserted mark joins the halves
+// back under the split paragraph's own properties.
+void takeJoinedProperties(Paragraph& second, const Paragraph& split) {
+    const Paragraph* first = &split;
+    for (const Paragraph* before = previousParagraph(split); before && markDeleted(*before);
+         before = previousParagraph(*before))
+        first = before;
+    if (first == &split) return;
+    PropertyBag bag = first->props ? *first->props
+                                   : PropertyBag{Tags::build(qualified(split.tags.prefix(), "pPr"), {}), {}, std::nullopt};
+    for (std::string_view local : {"pPrChange", "rPr", "sectPr"}) bag.set(local, std::nullopt);
+    for (std::string_view local : {"rPr", "sectPr"}) {
+        const auto kept = second.props ? second.props->child(local) : std::nullopt;
+        if (!kept) continue;
+        const Bytes bytes(kept->begin(), kept->end());
+        bag.set(local, ByteView(bytes));
+    }
+    bag.original.reset();
+    if (!second.props) second.inlines.insert(second.inlines.begin(), PropsMarker{});
+    second.props = std::move(bag);
+}
+
+}  // namespace
+
 Paragraph& split(EditContext& document, Paragraph& paragraph, size_t at, const EditMode& mode) {
     const size_t k = InlineOps::cut(paragraph, at, document);
     auto second = Paragraph::make(document.mint());
@@ -102,6 +152,7 @@ Paragraph& split(EditContext& document, Paragraph& paragraph, size_t at, const E
                                          [](const Inline& n) { return std::holds_alternative<PropsMarker>(n); });
     inlines.erase(inlines.begin() + static_cast<std::ptrdiff_t>(k), inlines.end());
     if (markerMoved) inlines.emplace_back(PropsMarker{});
+    if (mode.tracked) takeJoinedProperties(*second, paragraph);
     paragraph.setDirty(true);
     second->parent = paragraph.parent;
     Paragraph& result = *second;

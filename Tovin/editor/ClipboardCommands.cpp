@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QMimeData>
 #include <QTextEdit>
+#include <algorithm>
 #include <functional>
 #include <optional>
 
@@ -76,8 +77,40 @@ void placeCaretAfter(const EditorViewController::Active& active, const std::vect
 using Paste = std::function<std::vector<rovuvuz::ParagraphID>(rovuvuz::DocxDocument&, const Span&,
                                                               const rovuvuz::StoryID&, const rovuvuz::EditMode&)>;
 
-// One formatted paste as one undo step; the story is shown afresh, since a paste may add
-// paragraphs, styles and list labels anywhere after it.
+// The paragraphs that stand where the span stood once the paste is made, in story order:
+// those of the span that remain (a tracked paste leaves them with their text marked
+// deleted; a direct one joins them away, and they are skipped as the view reads them),
+// then the ones the paste reports.
+std::vector<rovuvuz::ParagraphID> standingAfter(const StoryBridge& bridge, const Span& span,
+                                                const std::vector<rovuvuz::ParagraphID>& pasted) {
+    std::vector<rovuvuz::ParagraphID> standing;
+    bool inside = false;
+    for (const StoryBridge::Entry& entry : bridge.entries()) {
+        const auto* paragraph = std::get_if<rovuvuz::ParagraphSnapshot>(&entry.block.value);
+        if (!paragraph) continue;
+        inside = inside || paragraph->id == span.from.paragraph;
+        if (!inside) continue;
+        if (std::find(pasted.begin(), pasted.end(), paragraph->id) == pasted.end()) standing.push_back(paragraph->id);
+        if (paragraph->id == span.to.paragraph) break;
+    }
+    standing.insert(standing.end(), pasted.begin(), pasted.end());
+    return standing;
+}
+
+// Shows the paste. In the body only the span's paragraphs are written again, with the
+// pasted ones after them: new styles and lists change nothing else that the body, its
+// bands or other views show (list labels are renumbered). Elsewhere (a band, a table cell)
+// every view is shown anew.
+void showPaste(EditorViewController& editor, const EditorViewController::Active& active, const Span& span,
+               const std::vector<rovuvuz::ParagraphID>& pasted) {
+    if (active.bridge == editor.bodyBridge() && !pasted.empty() &&
+        active.bridge->replaceParagraphs(span.from.paragraph, span.to.paragraph,
+                                         standingAfter(*active.bridge, span, pasted)))
+        return;
+    editor.reloadAll();
+}
+
+// One formatted paste as one undo step.
 bool pasteThrough(EditorViewController& editor, const Paste& paste) {
     const EditorViewController::Active active = editor.active();
     const std::optional<Span> span = selectedSpan(active);
@@ -90,9 +123,7 @@ bool pasteThrough(EditorViewController& editor, const Paste& paste) {
     std::vector<rovuvuz::ParagraphID> pasted;
     if (!editor.seam().run([&] { pasted = paste(*editor.doc(), *span, active.bridge->story(), mode); })) return false;
     editor.modelChanged();
-    // Every view anew: the paste may have added paragraphs, and styles or lists other
-    // views show.
-    editor.reloadAll();
+    showPaste(editor, active, *span, pasted);
     placeCaretAfter(active, pasted, tail);
     return true;
 }

@@ -1,8 +1,11 @@
 #include "Tovin/editor/ColumnTextView.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QPaintEvent>
+#include <QPointer>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -15,6 +18,7 @@
 #include "Tovin/text/ListLabels.h"
 #include "Tovin/text/ParagraphGaps.h"
 #include "Tovin/text/RevisionMarks.h"
+#include "Tovin/text/SpellingMenu.h"
 #include "Tovin/text/StoryText.h"
 #include "Tovin/text/TextAttachment.h"
 #include "Tovin/text/Theme.h"
@@ -183,6 +187,20 @@ void ColumnTextView::drawListLabels(const QRect& dirty) {
         painter.setPen(text);
         DoubleUnderline::draw(painter, block);
     }
+}
+
+QMenu* ColumnTextView::contextMenu(const QPoint& at) {
+    QMenu* menu = createStandardContextMenu(at);
+    SpellingMenu::prepend(*menu, *this, at);
+    return menu;
+}
+
+void ColumnTextView::contextMenuEvent(QContextMenuEvent* event) {
+    // From the keyboard (the Menu key) the menu is the caret's, its word's guesses included.
+    const QPoint at = event->reason() == QContextMenuEvent::Keyboard ? cursorRect().center() : event->pos();
+    const QPointer<QMenu> menu = contextMenu(at);
+    menu->exec(event->reason() == QContextMenuEvent::Keyboard ? viewport()->mapToGlobal(at) : event->globalPos());
+    delete menu.data();
 }
 
 }  // namespace tovin

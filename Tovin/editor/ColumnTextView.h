@@ -9,6 +9,8 @@
 
 #include "RovuVuz/snapshot/Snapshot.h"
 
+class QMenu;
+
 namespace tovin {
 
 class AttributedBuilder;
@@ -41,6 +43,10 @@ class ColumnTextView : public QTextEdit {
     // empty when the offset is outside the text.
     QRectF lineRect(int offset) const;
 
+    // The context menu at a point of the viewport: the spelling items for a misspelt word
+    // under it (SpellingMenu), then the standard editing commands. The caller owns it.
+    QMenu* contextMenu(const QPoint& at);
+
   Q_SIGNALS:
     // The column's geometry was laid out anew.
     void columnLaidOut();
@@ -51,6 +57,7 @@ class ColumnTextView : public QTextEdit {
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     // A click in the space under a paragraph goes to that paragraph's end (ParagraphGaps).
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -26,8 +26,12 @@
 #include "Tovin/editor/ZoomLevels.h"
 #include "Tovin/editor/RevealToolbar.h"
 #include "Tovin/editor/ReviewCommands.h"
-#include "Tovin/platform/Spelling.h"
+#include "Tovin/editor/SpellingCommands.h"
+#include "Tovin/platform/PersonalDictionary.h"
+#include "Tovin/platform/SpellingDictionaries.h"
+#include "Tovin/platform/WordChecker.h"
 #include "Tovin/platform/TabbedWindow.h"
+#include "Tovin/review/CommentHighlights.h"
 #include "Tovin/review/CommentRail.h"
 #include "Tovin/review/PartLedger.h"
 #include "Tovin/tables/TableAttachment.h"
@@ -70,6 +74,7 @@ void HairlineView::paintEvent(QPaintEvent*) {
 EditorViewController::EditorViewController(TovinDocument* document, QWidget* parent)
     : QWidget(parent),
       document_(document),
+      spelling_(new WordChecker(SpellingDictionaries::shared(), PersonalDictionary::shared(), this)),
       bodyView_(new ColumnTextView(this)),
       session_(nullptr),
       footer_(new FooterBar(this)),
@@ -110,6 +115,7 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
     toolbar_ = new RevealToolbar(this, this);
     toolbar_->watch(bodyView_->viewport());
     rail_ = new CommentRail(this, bodyView_->viewport());
+    new CommentHighlights(*rail_, *this);
     connectRail();
     footer_->addTrailing(ledger_);
     // The rail and the ledger follow the model after each settled burst of changes.
@@ -143,7 +149,7 @@ EditorViewController::EditorViewController(TovinDocument* document, QWidget* par
     bodyView_->installEventFilter(new SubstitutionKeys(*this));
     connect(bodyView_, &QTextEdit::selectionChanged, this, [this] { selectionChanged(bodyView_); });
 
-    new SpellingHighlighter(bodyView_->document(), Spelling::shared(), bodyView_);
+    SpellingCommands::checkSpelling(*this, *bodyView_);
     loadBands();
     updateFooter();
     connect(bodyView_, &ColumnTextView::firstPainted, this, &EditorViewController::firstPainted);
@@ -244,12 +250,22 @@ void EditorViewController::setZoom(qreal zoom) {
     if (std::abs(zoom - zoom_) < 0.001) return;
     zoom_ = zoom;
     columnWidth_.reset();
+    // Page view shows the pages at once; the text under them, which a long document takes
+    // a while to show anew, follows when the draft comes back.
+    if (pageView_)
+        bodyScaleStale_ = true;
+    else
+        rescaleBody();
+    Q_EMIT zoomChanged(zoom_);
+}
+
+void EditorViewController::rescaleBody() {
+    bodyScaleStale_ = false;
     bodyView_->setColumnWidth(columnWidth());
     // The body is shown anew at the new scale; its bands, tables and rail follow it.
     session_->rescale(columnWidth(), zoom_);
     // The format bar stands over the selection where it is now drawn.
     popover_->selectionChanged(bodyView_);
-    Q_EMIT zoomChanged(zoom_);
 }
 
 rovuvuz::EditMode EditorViewController::editMode() const {
@@ -283,7 +299,7 @@ std::unique_ptr<StoryBridge> EditorViewController::makeBridge(const StoryID& sto
     if (auto* substitutions = findChild<SubstitutionKeys*>(QString(), Qt::FindDirectChildrenOnly))
         view->installEventFilter(substitutions);
     // Checked where the view is visible: a band below the body's visible text waits.
-    new SpellingHighlighter(view->document(), Spelling::shared(), view);
+    SpellingCommands::checkSpelling(*this, *view);
     connect(view, &QTextEdit::selectionChanged, this, [this, view] { selectionChanged(view); });
     bridgeMap_[view] = bridge.get();
     connect(view, &QObject::destroyed, this, [this, view] { bridgeMap_.erase(view); });
@@ -497,6 +513,7 @@ void EditorViewController::setPageView(bool on, std::optional<int> pages) {
     if (pageView_ == on) return;
     pageView_ = on;
     if (on) popover_->hide();
+    if (!on && bodyScaleStale_) rescaleBody();
     footer_->setPages(on ? pages : std::nullopt);
     updateFooter();
     toolbar_->sync();

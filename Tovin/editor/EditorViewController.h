@@ -42,6 +42,7 @@ class PartLedger;
 class RevealToolbar;
 class StoryBridge;
 class TovinDocument;
+class WordChecker;
 
 // A one-pixel rule drawn in the theme's hairline colour.
 class HairlineView : public QWidget {
@@ -147,6 +148,9 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
 
     // Check Spelling While Typing, for every view of every editor.
     void setContinuousSpellChecking(bool on);
+    // This document's spelling: the dictionaries, the user's learned words and the words
+    // ignored in this window.
+    WordChecker& spelling() const { return *spelling_; }
 
     // The body's change ranges as ReviewCommands last found them (location, length), kept
     // until the body's text or formats change: menu validation asks on every caret move.
@@ -173,6 +177,7 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void rescaleBody();
     void selectionChanged(QTextEdit* view);
     void connectRail();
     void loadBands();
@@ -193,6 +198,7 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
     qreal columnWidth() const;
 
     QPointer<TovinDocument> document_;
+    WordChecker* spelling_;
     ColumnTextView* bodyView_;
     EditorSession* session_;
     FooterBar* footer_;
@@ -220,6 +226,7 @@ class EditorViewController : public QWidget, public TableEditor, public RailSour
     mutable std::optional<qreal> columnWidth_;  // until the package is replaced
     int bandHeights_[4] = {0, 0, 0, 0};         // header, notes, footer, endnotes
     qreal zoom_ = 1;
+    bool bodyScaleStale_ = false;  // zoomed in page view: the body shows the level before
     bool pageView_ = false;
     bool shown_ = false;
     bool railShown_ = true;

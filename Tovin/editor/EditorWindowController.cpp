@@ -9,6 +9,7 @@
 #include "Tovin/document/TovinDocument.h"
 #include "Tovin/editor/EditorSession.h"
 #include "Tovin/editor/EditorViewController.h"
+#include "Tovin/editor/ZoomLevels.h"
 #include "Tovin/pages/PageView.h"
 #include "Tovin/platform/TabbedWindow.h"
 
@@ -20,6 +21,9 @@ EditorWindowController::EditorWindowController(TovinDocument* document, Document
     editor_->installEventFilter(this);
     pageView_ = new PageView(editor_->body());
     connect(editor_, &EditorViewController::zoomChanged, pageView_, &PageView::setZoom);
+    // Ctrl+wheel over the pages steps the window's zoom as over its text.
+    connect(pageView_, &PageView::zoomStep, editor_,
+            [this](int direction) { editor_->setZoom(ZoomLevels::step(editor_->zoom(), direction)); });
     updateTitle();
     connect(document, &TovinDocument::editedChanged, this, &EditorWindowController::updateTitle);
     connect(document, &TovinDocument::readOnlyChanged, this, &EditorWindowController::updateTitle);

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <cmath>
+#include <functional>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFontDatabase>
@@ -9,6 +10,7 @@
 #include <QSet>
 
 #include "Tovin/document/EditSeam.h"
+#include "Tovin/editor/ColourChoice.h"
 #include "Tovin/editor/EditorViewController.h"
 #include "Tovin/editor/FormatCommands.h"
 #include "Tovin/text/FontResolver.h"
@@ -19,6 +21,9 @@ namespace tovin {
 namespace {
 
 using rovuvuz::RunFormatChange;
+
+// Marks the "More Colours…" item of a box.
+constexpr int moreRole = Qt::UserRole + 1;
 
 // Word's text colours, by the hexadecimal value w:color takes.
 const std::vector<std::pair<const char*, const char*>> colours = {
@@ -76,6 +81,35 @@ void fillChoices(QComboBox& box, const QString& none, const std::vector<std::pai
     box.setCurrentIndex(found);
 }
 
+// The item of a choice, put before "More Colours…" when the box lacks it.
+int itemFor(QComboBox& box, const QString& title, const QString& value) {
+    int found = box.findData(value, Qt::UserRole, Qt::MatchFixedString);
+    if (found >= 0) return found;
+    found = box.count() - 1;
+    box.insertItem(found, title, value);
+    return found;
+}
+
+// Ends a box with "More Colours…", which asks for any colour and makes it the box's choice
+// through `choose` (its item's index); cancelled, the box shows what it showed before.
+void offerMore(QComboBox& box, const QString& title, const std::function<int(const QColor&)>& choose) {
+    box.addItem(ColourChoice::moreTitle());
+    box.setItemData(box.count() - 1, true, moreRole);
+    box.setProperty("previous", box.currentIndex());
+    QObject::connect(&box, &QComboBox::activated, &box, [&box, title, choose](int index) {
+        if (!box.itemData(index, moreRole).toBool()) {
+            box.setProperty("previous", index);
+            return;
+        }
+        const QVariant before = box.itemData(box.property("previous").toInt());
+        const auto start = before.isValid() ? std::optional(before.toString().toStdString()) : std::nullopt;
+        const std::optional<QColor> colour = ColourChoice::ask(&box, title, start);
+        const int now = colour ? choose(*colour) : box.property("previous").toInt();
+        box.setCurrentIndex(now);
+        box.setProperty("previous", now);
+    });
+}
+
 std::optional<std::string> chosen(const QComboBox& box) {
     const QVariant value = box.currentData();
     if (!value.isValid()) return std::nullopt;
@@ -112,6 +146,14 @@ FontPanel::FontPanel(const QStringList& documentFamilies, const std::optional<ro
     shownSize_ = size_->value();
     fillChoices(*colour_, QStringLiteral("Automatic"), colours, current ? current->color : std::nullopt);
     fillChoices(*highlight_, QStringLiteral("No Highlight"), highlights, current ? current->highlight : std::nullopt);
+    offerMore(*colour_, QStringLiteral("Text Colour"), [this](const QColor& colour) {
+        const QString value = QString::fromStdString(ColourChoice::hex(colour));
+        return itemFor(*colour_, QStringLiteral("#") + value, value);
+    });
+    offerMore(*highlight_, QStringLiteral("Highlight"), [this](const QColor& colour) {
+        const std::string name = ColourChoice::nearestHighlight(colour);
+        return itemFor(*highlight_, ColourChoice::highlightTitle(name), QString::fromStdString(name));
+    });
 
     auto* form = new QFormLayout(this);
     form->addRow(QStringLiteral("Family:"), family_);

@@ -15,6 +15,7 @@
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/format/Styles.h"
 #include "Tovin/commands/MainMenu.h"
+#include "Tovin/editor/ColourChoice.h"
 #include "Tovin/editor/EditorViewController.h"
 #include "Tovin/editor/FontPanel.h"
 #include "Tovin/editor/FormatCommands.h"
@@ -155,12 +156,30 @@ void FormatPopover::addFontControls(QLayout& layout) {
         button->setMenu(menu);
         return button;
     };
+    // "More Colours…" ends a menu: any colour, made a change by `make`.
+    auto offerMore = [this](QToolButton* button, const QString& title, auto shown, auto make) {
+        button->menu()->addSeparator();
+        button->menu()->addAction(ColourChoice::moreTitle(), this, [this, title, shown, make] {
+            if (syncing_ || !editor_) return;
+            const std::optional<rovuvuz::RunFormat> format = FormatCommands::formatAtSelection(*editor_);
+            const std::optional<QColor> colour =
+                ColourChoice::ask(editor_, title, format ? shown(*format) : std::nullopt);
+            if (colour && editor_) FormatCommands::runFormats(*editor_, {make(*colour)});
+        });
+    };
     colour_ = menuButton(QStringLiteral("Colour"), FontPanel::colourChoices(), QStringLiteral("Automatic"),
                          [](std::optional<std::string> hex) { return RunFormatChange{RunFormatChange::Color{hex}}; });
     highlight_ = menuButton(QStringLiteral("Highlight"), FontPanel::highlightChoices(), QStringLiteral("No Highlight"),
                             [](std::optional<std::string> name) {
                                 return RunFormatChange{RunFormatChange::Highlight{name}};
                             });
+    offerMore(
+        colour_, QStringLiteral("Text Colour"), [](const rovuvuz::RunFormat& format) { return format.color; },
+        [](const QColor& colour) { return RunFormatChange{RunFormatChange::Color{ColourChoice::hex(colour)}}; });
+    offerMore(highlight_, QStringLiteral("Highlight"), [](const rovuvuz::RunFormat& format) { return format.highlight; },
+              [](const QColor& colour) {
+        return RunFormatChange{RunFormatChange::Highlight{ColourChoice::nearestHighlight(colour)}};
+    });
     for (QWidget* control : std::initializer_list<QWidget*>{family_, size_, colour_, highlight_})
         layout.addWidget(control);
 }

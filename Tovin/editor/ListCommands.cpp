@@ -55,26 +55,73 @@ bool nothingReadBefore(const rovuvuz::ParagraphSnapshot& paragraph, size_t offse
     });
 }
 
-// The paragraph at a caret that stands at its start as a reader sees it, when it is a list
-// item.
-std::optional<std::pair<ParagraphID, rovuvuz::ListState>> itemAtStart(EditorViewController& editor) {
+bool markDeleted(const rovuvuz::ParagraphSnapshot& paragraph) {
+    return paragraph.markRevision && paragraph.markRevision->kind == rovuvuz::RevisionKind::remove;
+}
+
+// The paragraphs a reader sees as one: the paragraph and its neighbours joined to it by
+// paragraph marks that tracked deletions hold, fresh from the engine, first to last.
+// Accepting the deletions joins them into the first, which keeps its properties (as a
+// direct join keeps the first paragraph's, and as Word and LibreOffice accept them): the
+// first one's list membership is the one the reader's paragraph has.
+std::vector<rovuvuz::ParagraphSnapshot> readersParagraph(EditorViewController& editor, const StoryBridge& bridge,
+                                                         ParagraphID paragraph) {
+    const auto& entries = bridge.entries();
+    const auto at = std::find_if(entries.begin(), entries.end(), [&](const StoryBridge::Entry& entry) {
+        const auto* p = std::get_if<rovuvuz::ParagraphSnapshot>(&entry.block.value);
+        return p && p->id == paragraph;
+    });
+    auto fresh = [&](ParagraphID id) { return editor.doc()->snapshot(id, bridge.story()); };
+    std::vector<rovuvuz::ParagraphSnapshot> joined{fresh(paragraph)};
+    if (at == entries.end()) return joined;
+    for (auto it = at; it != entries.begin();) {
+        const auto* before = std::get_if<rovuvuz::ParagraphSnapshot>(&(--it)->block.value);
+        if (!before) break;
+        rovuvuz::ParagraphSnapshot previous = fresh(before->id);
+        if (!markDeleted(previous)) break;
+        joined.insert(joined.begin(), std::move(previous));
+    }
+    for (auto it = at + 1; markDeleted(joined.back()) && it != entries.end(); ++it) {
+        const auto* after = std::get_if<rovuvuz::ParagraphSnapshot>(&it->block.value);
+        if (!after) break;
+        joined.push_back(fresh(after->id));
+    }
+    return joined;
+}
+
+// A list item at a caret that stands at its start as a reader sees it: the first of the
+// paragraphs the reader sees as one (whose properties survive), its list state, and
+// whether the reader sees it empty.
+struct ItemAtStart {
+    ParagraphID item;
+    rovuvuz::ListState state;
+    bool empty = false;
+};
+
+std::optional<ItemAtStart> itemAtStart(EditorViewController& editor) {
     const EditorViewController::Active active = editor.active();
     if (!active.view || !active.bridge) return std::nullopt;
     if (active.view->textCursor().hasSelection()) return std::nullopt;
     const EditorSelection::Ranges ranges = EditorSelection::paragraphRanges(active);
     if (ranges.size() != 1) return std::nullopt;
     const auto& [paragraph, range] = ranges.front();
-    const rovuvuz::StoryID& story = active.bridge->story();
-    if (!nothingReadBefore(editor.doc()->snapshot(paragraph, story), range.lower)) return std::nullopt;
-    const rovuvuz::ListState state = editor.doc()->listState(paragraph, story);
+    const std::vector<rovuvuz::ParagraphSnapshot> joined = readersParagraph(editor, *active.bridge, paragraph);
+    bool empty = true;
+    for (const rovuvuz::ParagraphSnapshot& part : joined) {
+        const bool caretHere = part.id == paragraph;
+        const bool readBefore = !nothingReadBefore(part, caretHere ? range.lower : part.text.size() + 1);
+        if (readBefore) return std::nullopt;
+        if (caretHere) {
+            empty = empty && nothingReadBefore(part, part.text.size() + 1);
+            // The rest of the reader's paragraph decides only whether it reads empty.
+            for (const rovuvuz::ParagraphSnapshot& after : joined)
+                if (after.id != paragraph) empty = empty && nothingReadBefore(after, after.text.size() + 1);
+            break;
+        }
+    }
+    const rovuvuz::ListState state = editor.doc()->listState(joined.front().id, active.bridge->story());
     if (state.kind == ListKind::none) return std::nullopt;
-    return std::pair{paragraph, state};
-}
-
-// An item a reader sees as empty.
-bool readsEmpty(EditorViewController& editor, ParagraphID paragraph) {
-    const rovuvuz::ParagraphSnapshot item = editor.doc()->snapshot(paragraph, editor.active().bridge->story());
-    return nothingReadBefore(item, item.text.size() + 1);
+    return ItemAtStart{joined.front().id, state, empty};
 }
 
 void endList(EditorViewController& editor, ParagraphID paragraph) {
@@ -126,14 +173,16 @@ bool handleKey(EditorViewController& editor, const QKeyEvent& key) {
     if (!tab && !backtab && !enter && !backspace) return false;
     const auto item = itemAtStart(editor);
     if (!item) return false;
-    const auto& [paragraph, state] = *item;
     if (tab || backtab) {
         // At the outermost or innermost level the key does nothing rather than type a tab.
-        changeLevel(editor, tab ? 1 : -1);
+        const rovuvuz::EditMode mode = editor.editMode();
+        listEdit(editor, {item->item}, [&](rovuvuz::DocxDocument& doc, const rovuvuz::StoryID& story) {
+            doc.changeListLevel({item->item}, story, tab ? 1 : -1, mode);
+        });
         return true;
     }
-    if (enter && !readsEmpty(editor, paragraph)) return false;
-    endList(editor, paragraph);
+    if (enter && !item->empty) return false;
+    endList(editor, item->item);
     return true;
 }
 

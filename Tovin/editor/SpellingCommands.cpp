@@ -12,17 +12,19 @@
 #include "Tovin/document/EditSeam.h"
 #include "Tovin/editor/EditorSelection.h"
 #include "Tovin/editor/EditorViewController.h"
-#include "Tovin/platform/Spelling.h"
+#include "Tovin/platform/WordChecker.h"
 #include "Tovin/text/SpellingHighlighter.h"
+#include "Tovin/text/SpellingMenu.h"
 #include "Tovin/text/StoryBridge.h"
 
 namespace tovin::SpellingCommands {
 
 namespace {
 
-// Replaces the selected text of the active view through the engine, one undo step.
-void replaceSelection(EditorViewController& editor, const QString& text) {
-    const auto active = editor.active();
+// Replaces the selected text of a view through the engine, one undo step.
+void replaceSelection(EditorViewController& editor, const EditorViewController::Active& active,
+                      const QString& text) {
+    if (!active.bridge) return editor.seam().refuse();
     const EditorSelection::Ranges ranges = EditorSelection::paragraphRanges(active);
     if (ranges.size() != 1 || ranges.front().second.size() == 0) return editor.seam().refuse();
     if (!editor.seam().run([&] {
@@ -36,6 +38,28 @@ void replaceSelection(EditorViewController& editor, const QString& text) {
 
 }  // namespace
 
+void checkSpelling(EditorViewController& editor, QTextEdit& view) {
+    // Checked where the view is visible: a band below the body's visible text waits.
+    new SpellingHighlighter(view.document(), editor.spelling(), &view);
+    QPointer<EditorViewController> target(&editor);
+    SpellingMenu::attach(
+        view, editor.spelling(),
+        [target](QTextEdit& in, int start, int end, const QString& text) {
+            if (target) replaceWord(*target, in, start, end, text);
+        },
+        [target](const QString& reason) {
+            if (target) target->seam().refuse(reason);
+        });
+}
+
+void replaceWord(EditorViewController& editor, QTextEdit& view, int start, int end, const QString& text) {
+    QTextCursor word = view.textCursor();
+    word.setPosition(start);
+    word.setPosition(end, QTextCursor::KeepAnchor);
+    view.setTextCursor(word);
+    replaceSelection(editor, {&view, editor.bridgeOf(&view)}, text);
+}
+
 bool selectNextMisspelling(EditorViewController& editor) {
     QTextEdit* view = editor.active().view;
     const QTextDocument* document = view->document();
@@ -43,7 +67,7 @@ bool selectNextMisspelling(EditorViewController& editor) {
     for (int pass = 0; pass < 2; ++pass) {
         for (QTextBlock block = document->findBlock(pass == 0 ? from : 0); block.isValid();
              block = block.next()) {
-            for (const Spelling::Miss& miss : Spelling::shared().misspellings(block.text())) {
+            for (const Spelling::Miss& miss : SpellingHighlighter::misspellings(block, editor.spelling())) {
                 const int at = block.position() + miss.start;
                 if (pass == 0 && at < from) continue;
                 QTextCursor cursor = view->textCursor();
@@ -62,26 +86,25 @@ bool selectNextMisspelling(EditorViewController& editor) {
 
 void showGuesses(EditorViewController& editor) {
     QTextEdit* view = editor.active().view;
-    const QString word = view->textCursor().selectedText();
-    if (word.isEmpty() || Spelling::shared().isCorrect(word)) {
+    const auto selectedMiss = [&] {
+        const QTextCursor cursor = view->textCursor();
+        const QPoint middle = view->cursorRect(cursor).center();
+        const auto word = SpellingMenu::misspeltWordAt(*view, editor.spelling(), middle);
+        return word && word->start == cursor.selectionStart() && word->end == cursor.selectionEnd();
+    };
+    if (!view->textCursor().hasSelection() || !selectedMiss()) {
         if (!selectNextMisspelling(editor)) return;
     }
-    const QString selected = view->textCursor().selectedText();
     auto* menu = new QMenu(view);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    const QStringList guesses = Spelling::shared().suggestions(selected);
+    // The items the context menu shows for the word (guesses, Ignore, Learn), at the word.
+    const QRect at = view->cursorRect(view->textCursor());
+    SpellingMenu::prepend(*menu, *view, at.center());
     QPointer<EditorViewController> target(&editor);
-    for (const QString& guess : guesses) {
-        menu->addAction(guess, [target, guess] {
-            if (target) replaceSelection(*target, guess);
-        });
-    }
-    if (guesses.isEmpty()) menu->addAction(QStringLiteral("No Guesses Found"))->setEnabled(false);
-    menu->addSeparator();
     menu->addAction(QStringLiteral("Find Next Misspelling"), &editor, [target] {
         if (target) selectNextMisspelling(*target);
     });
-    menu->popup(view->viewport()->mapToGlobal(view->cursorRect().bottomLeft()));
+    menu->popup(view->viewport()->mapToGlobal(at.bottomLeft()));
 }
 
 void toggleContinuousChecking(EditorViewController& editor) {

@@ -3,15 +3,12 @@
 #include <hunspell.h>
 
 #include <QFileInfo>
-#include <QLocale>
 #include <QTextBoundaryFinder>
 #include <vector>
 
 namespace tovin {
 
 namespace {
-const QString dictionaryFolder = QStringLiteral("/usr/share/hunspell/");
-const QString fallbackLanguage = QStringLiteral("en_US");
 // Hunspell refuses longer words; they are not checked.
 constexpr int longestWord = 100;
 }  // namespace
@@ -22,15 +19,6 @@ struct Spelling::Handle {
         if (hunspell) Hunspell_destroy(hunspell);
     }
 };
-
-Spelling& Spelling::shared() {
-    static Spelling spelling = [] {
-        QString language = QLocale().name();
-        if (!QFileInfo::exists(dictionaryFolder + language + ".dic")) language = fallbackLanguage;
-        return Spelling(dictionaryFolder + language + ".aff", dictionaryFolder + language + ".dic");
-    }();
-    return spelling;
-}
 
 Spelling::Spelling(const QString& affPath, const QString& dicPath) {
     if (!QFileInfo::exists(affPath) || !QFileInfo::exists(dicPath)) return;
@@ -65,13 +53,19 @@ QStringList Spelling::suggestions(const QString& word) const {
 std::vector<Spelling::Miss> Spelling::misspellings(const QString& text) const {
     std::vector<Miss> out;
     if (!handle_) return out;
+    for (const Miss& word : words(text))
+        if (!isCorrect(text.mid(word.start, word.length))) out.push_back(word);
+    return out;
+}
+
+std::vector<Spelling::Miss> Spelling::words(const QString& text) {
+    std::vector<Miss> out;
     QTextBoundaryFinder finder(QTextBoundaryFinder::Word, text);
     int start = -1;
     while (finder.position() >= 0) {
         const auto reasons = finder.boundaryReasons();
         if ((reasons & QTextBoundaryFinder::EndOfItem) && start >= 0) {
-            const int end = finder.position();
-            if (!isCorrect(text.mid(start, end - start))) out.push_back({start, end - start});
+            out.push_back({start, int(finder.position()) - start});
             start = -1;
         }
         if (reasons & QTextBoundaryFinder::StartOfItem) start = finder.position();

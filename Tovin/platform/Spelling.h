@@ -1,6 +1,6 @@
-// The desktop's spelling dictionary: Hunspell with the installed dictionary of the user's
-// language (/usr/share/hunspell/<locale>.aff and .dic), else American English. Without a
-// dictionary every word is taken as correct, so nothing is marked.
+// One Hunspell dictionary (an installed <language>.aff and .dic; SpellingDictionaries finds
+// them by language). Without a dictionary every word is taken as correct, so nothing is
+// marked.
 #pragma once
 
 #include <QString>
@@ -11,9 +11,6 @@ namespace tovin {
 
 class Spelling {
   public:
-    // The process-wide checker, loaded on first use.
-    static Spelling& shared();
-
     // Loads the dictionary at `affPath` and `dicPath`; unavailable when they do not load.
     Spelling(const QString& affPath, const QString& dicPath);
     ~Spelling();
@@ -34,6 +31,8 @@ class Spelling {
         bool operator==(const Miss&) const = default;
     };
     std::vector<Miss> misspellings(const QString& text) const;
+    // The words of a text, by word breaking (spaces and punctuation are not words).
+    static std::vector<Miss> words(const QString& text);
 
   private:
     struct Handle;

@@ -12,8 +12,8 @@ CellTextView::CellTextView(TableView* table, int row, int column, QWidget* paren
     setObjectName(QStringLiteral("TableCell"));
 }
 
-QMenu* CellTextView::contextMenu(const QPoint& at) {
-    QMenu* menu = BandTextView::contextMenu(at);
+QMenu* CellTextView::editingMenu(const QPoint& at) {
+    QMenu* menu = BandTextView::editingMenu(at);
     if (!table_) return menu;
     QAction* first = menu->actions().value(0);
     menu->insertActions(first, table_->menuItems(row_, column_, menu));

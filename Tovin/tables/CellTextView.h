@@ -16,7 +16,6 @@ class CellTextView : public BandTextView {
   public:
     CellTextView(TableView* table, int row, int column, QWidget* parent);
 
-    QMenu* contextMenu(const QPoint& at) override;
     // The table is going away: the menu offers its commands no longer.
     void detach() { table_ = nullptr; }
 
@@ -25,6 +24,7 @@ class CellTextView : public BandTextView {
     int column() const { return column_; }
 
   protected:
+    QMenu* editingMenu(const QPoint& at) override;
     void keyPressEvent(QKeyEvent* event) override;
     // Tab belongs to the cells, not to the focus chain.
     bool focusNextPrevChild(bool) override { return false; }

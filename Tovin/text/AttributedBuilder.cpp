@@ -166,6 +166,9 @@ QTextCharFormat AttributedBuilder::attributes(const RunFormat& f,
         if (f.strike || f.doubleStrike) format.setFontStrikeOut(true);
         if (f.highlight)
             if (const auto colour = wordHighlight(*f.highlight)) format.setBackground(*colour);
+        if (!f.language.empty())
+            format.setProperty(TextProperty::language, QString::fromUtf8(f.language.view().data(),
+                                                                         qsizetype(f.language.view().size())));
         cached = caches_->formats.emplace(f, format).first;
     }
     if (!revision) return cached->second;

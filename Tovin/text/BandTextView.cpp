@@ -9,6 +9,7 @@
 
 #include "Tovin/text/ParagraphGaps.h"
 #include "Tovin/text/RevisionMarks.h"
+#include "Tovin/text/SpellingMenu.h"
 
 namespace tovin {
 
@@ -26,12 +27,20 @@ int BandTextView::fittedHeight(int width) {
 }
 
 QMenu* BandTextView::contextMenu(const QPoint& at) {
+    QMenu* menu = editingMenu(at);
+    SpellingMenu::prepend(*menu, *this, at);
+    return menu;
+}
+
+QMenu* BandTextView::editingMenu(const QPoint& at) {
     return createStandardContextMenu(at);
 }
 
 void BandTextView::contextMenuEvent(QContextMenuEvent* event) {
-    const QPointer<QMenu> menu = contextMenu(event->pos());
-    menu->exec(event->globalPos());
+    // From the keyboard (the Menu key) the menu is the caret's, its word's guesses included.
+    const QPoint at = event->reason() == QContextMenuEvent::Keyboard ? cursorRect().center() : event->pos();
+    const QPointer<QMenu> menu = contextMenu(at);
+    menu->exec(event->reason() == QContextMenuEvent::Keyboard ? viewport()->mapToGlobal(at) : event->globalPos());
     delete menu.data();
 }
 

@@ -18,9 +18,16 @@ class BandTextView : public QTextEdit {
     // The height the text needs at `width`.
     int fittedHeight(int width);
 
-    // The context menu at a point of the viewport (the standard one here; a cell adds its
-    // table's commands). The caller owns it.
-    virtual QMenu* contextMenu(const QPoint& at);
+    // The context menu at a point of the viewport: the spelling items for a misspelt word
+    // under it (SpellingMenu), then editingMenu's. The caller owns it.
+    QMenu* contextMenu(const QPoint& at);
+
+  protected:
+    // The menu under the spelling items: the standard one here; a cell adds its table's
+    // commands at the top.
+    virtual QMenu* editingMenu(const QPoint& at);
+
+  public:
 
   protected:
     void contextMenuEvent(QContextMenuEvent* event) override;

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "Tovin/platform/Spelling.h"
+#include "Tovin/text/TextProperties.h"
 #include "Tovin/text/Theme.h"
 
 namespace tovin {
@@ -26,9 +27,30 @@ constexpr int layoutPollMs = 100;
 
 }  // namespace
 
-SpellingHighlighter::SpellingHighlighter(QTextDocument* document, const Spelling& spelling, QTextEdit* view)
-    : QSyntaxHighlighter(document), spelling_(spelling), view_(view) {
+SpellingHighlighter::SpellingHighlighter(QTextDocument* document, WordChecker& checker, QTextEdit* view)
+    : QSyntaxHighlighter(document), checker_(&checker), view_(view) {
     if (view_) view_->viewport()->installEventFilter(this);
+    connect(&checker, &WordChecker::changed, this, &QSyntaxHighlighter::rehighlight);
+}
+
+std::vector<WordChecker::LanguageRun> SpellingHighlighter::languages(const QTextBlock& block) {
+    std::vector<WordChecker::LanguageRun> runs;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const QTextCharFormat format = fragment.charFormat();
+        const auto revision = revisionProperty(format, TextProperty::revision);
+        // Deleted text is shown to be reviewed, not to be spelt.
+        const QString language = revision && revision->kind == rovuvuz::RevisionKind::remove
+                                     ? WordChecker::unchecked
+                                     : format.stringProperty(TextProperty::language);
+        if (!runs.empty() && runs.back().language == language) continue;
+        runs.push_back({fragment.position() - block.position(), language});
+    }
+    return runs;
+}
+
+std::vector<Spelling::Miss> SpellingHighlighter::misspellings(const QTextBlock& block, const WordChecker& checker) {
+    return checker.misspellings(block.text(), languages(block));
 }
 
 bool SpellingHighlighter::continuousChecking() {
@@ -63,7 +85,7 @@ bool SpellingHighlighter::isShown(const QTextBlock& block) const {
 }
 
 void SpellingHighlighter::highlightBlock(const QString& text) {
-    if (!checking || !isShown(currentBlock())) {
+    if (!checking || !checker_ || !isShown(currentBlock())) {
         setCurrentBlockState(unchecked);
         return;
     }
@@ -72,7 +94,7 @@ void SpellingHighlighter::highlightBlock(const QString& text) {
     QTextCharFormat underline;
     underline.setUnderlineStyle(QTextCharFormat::SpellCheckUnderline);
     underline.setUnderlineColor(Theme::brick.resolve());
-    for (const Spelling::Miss& miss : spelling_.misspellings(text))
+    for (const Spelling::Miss& miss : checker_->misspellings(text, languages(currentBlock())))
         setFormat(miss.start, miss.length, underline);
 }
 

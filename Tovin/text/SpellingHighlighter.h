@@ -10,17 +10,24 @@
 
 #include <QPointer>
 #include <QSyntaxHighlighter>
+#include <vector>
+
+#include "Tovin/platform/WordChecker.h"
 
 class QTextEdit;
 
 namespace tovin {
 
-class Spelling;
-
 class SpellingHighlighter : public QSyntaxHighlighter {
     Q_OBJECT
   public:
-    SpellingHighlighter(QTextDocument* document, const Spelling& spelling, QTextEdit* view = nullptr);
+    // Checks with `checker`, and again whenever it changes (a word ignored or learned).
+    SpellingHighlighter(QTextDocument* document, WordChecker& checker, QTextEdit* view = nullptr);
+
+    // The languages a paragraph's runs are in (TextProperty::language), in order.
+    static std::vector<WordChecker::LanguageRun> languages(const QTextBlock& block);
+    // The misspelt words of a paragraph, each in its run's language.
+    static std::vector<Spelling::Miss> misspellings(const QTextBlock& block, const WordChecker& checker);
 
     // Check Spelling While Typing; on by default and shared by every view.
     static bool continuousChecking();
@@ -35,7 +42,7 @@ class SpellingHighlighter : public QSyntaxHighlighter {
     bool isShown(const QTextBlock& block) const;
     void checkShownBlocks();
 
-    const Spelling& spelling_;
+    QPointer<WordChecker> checker_;
     QPointer<QTextEdit> view_;
     bool checkScheduled_ = false;
 };

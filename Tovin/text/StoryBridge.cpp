@@ -78,6 +78,10 @@ QTextCharFormat typingFormat(QTextCharFormat format) {
     return format;
 }
 
+// An edit that brings more paragraphs than this shows the whole story anew when they
+// outnumber the rest (replaceShown).
+constexpr size_t wholeStoryEdit = 1000;
+
 // Tables nested deeper than this are not searched for an edited one.
 constexpr int deepestTable = 16;
 
@@ -674,6 +678,58 @@ void StoryBridge::refresh(const std::set<ParagraphID>& ids) {
         if (old->listLabel) fresh.listLabel = old->listLabel;
         replaceEntry(i, Entry{BlockSnapshot{std::move(fresh)}}, start);
     }
+}
+
+bool StoryBridge::replaceParagraphs(ParagraphID first, ParagraphID last, const std::vector<ParagraphID>& now) {
+    // Starts counted along the way, as in refresh().
+    std::optional<size_t> from;
+    int fromStart = 0;
+    int start = 0;
+    for (size_t i = 0; i < entries_.size(); start += lengthOf(entries_[i]) + 1, ++i) {
+        const ParagraphSnapshot* paragraph = paragraphOf(entries_[i]);
+        if (!from) {
+            if (!paragraph || paragraph->id != first) continue;
+            from = i;
+            fromStart = start;
+        } else if (!paragraph) {
+            return false;
+        }
+        if (paragraph->id == last) {
+            replaceShown(*from, i, fromStart, start + lengthOf(entries_[i]), now);
+            return true;
+        }
+    }
+    return false;
+}
+
+void StoryBridge::replaceShown(size_t first, size_t last, int start, int end, const std::vector<ParagraphID>& now) {
+    const bool labelled = std::any_of(entries_.begin() + long(first), entries_.begin() + long(last) + 1,
+                                      [](const Entry& entry) { return paragraphOf(entry)->listLabel.has_value(); });
+    std::vector<Entry> fresh;
+    fresh.reserve(now.size());
+    for (const ParagraphID& id : now) {
+        try {
+            fresh.push_back(Entry{BlockSnapshot{doc_->snapshot(id, story_)}});
+        } catch (const std::exception&) {
+            // Joined away by the edit: left out, as after typing.
+        }
+    }
+    const bool listed = labelled || std::any_of(fresh.begin(), fresh.end(), [](const Entry& entry) {
+                            return paragraphOf(entry)->format.numbering.has_value();
+                        });
+    if (fresh.size() > wholeStoryEdit && fresh.size() > entries_.size() - (last - first + 1)) {
+        // More new paragraphs than the story had: the story is shown anew. Qt lays a wholly
+        // new text out bit by bit as it is shown, but an inserted stretch all at once.
+        std::vector<BlockSnapshot> blocks;
+        blocks.reserve(entries_.size() - (last - first + 1) + fresh.size());
+        for (size_t i = 0; i < first; ++i) blocks.push_back(std::move(entries_[i].block));
+        for (Entry& entry : fresh) blocks.push_back(std::move(entry.block));
+        for (size_t i = last + 1; i < entries_.size(); ++i) blocks.push_back(std::move(entries_[i].block));
+        load(std::move(blocks));
+    } else {
+        replaceRegion(int(first), int(last), std::move(fresh), end, std::nullopt, start);
+    }
+    if (listed) relabel();
 }
 
 void StoryBridge::relabel() {

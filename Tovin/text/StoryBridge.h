@@ -91,6 +91,13 @@ class StoryBridge : public QObject {
     void reloadFromModel(std::optional<std::vector<rovuvuz::BlockSnapshot>> blocks = std::nullopt);
     // Redraws the paragraphs whose formatting changed without their text changing.
     void refresh(const std::set<rovuvuz::ParagraphID>& ids);
+    // Shows fresh snapshots of the paragraphs `now`, in their order, where the entries from
+    // paragraph `first` to paragraph `last` stand: an edit the engine made outside the view
+    // (a paste) that changed those and added the rest. The view is written once, and list
+    // labels are renumbered when a list is involved. False, changing nothing, when either
+    // is not shown or a block other than a paragraph stands between them.
+    bool replaceParagraphs(rovuvuz::ParagraphID first, rovuvuz::ParagraphID last,
+                           const std::vector<rovuvuz::ParagraphID>& now);
     // Brings every paragraph's list label up to date.
     void relabel();
     // A table's cells were edited through bridges of their own: the entry of that table, or
@@ -154,6 +161,8 @@ class StoryBridge : public QObject {
     void writeRegion(int start, int end, const std::vector<Entry>& replacement);
     void rewriteAttributes(int start, const std::vector<Entry>& replacement);
     void relabelIfListed(int first, size_t count, const std::vector<Entry>& fresh);
+    // replaceParagraphs() once the entries first…last, at view offsets [start, end), are found.
+    void replaceShown(size_t first, size_t last, int start, int end, const std::vector<rovuvuz::ParagraphID>& now);
     // Replaces entry `index`, which starts at view offset `start`.
     void replaceEntry(size_t index, Entry entry, int start);
     static int entryIndex(int offset, const std::vector<int>& starts);

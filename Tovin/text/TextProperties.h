@@ -36,6 +36,7 @@ enum : int {
     doubleUnderline,  // "TovinDoubleUnderline": bool, a run underlined twice (w:u w:val="double")
     thickUnderline,   // bool, a run underlined with a heavy line (w:u w:val="thick")
     changeBar,        // bool, on a block: the paragraph or some of its text has a tracked format change
+    language,         // QString: the run's w:lang ("en-US"), which spelling checks its words in
     firstFreeKey,  // the next key another part of the editor may take
 };
 }  // namespace TextProperty

@@ -1,6 +1,6 @@
 // The application tests run against a real QApplication on the offscreen platform, with
-// settings, state and runtime folders of their own so that nothing of the user's is read
-// or written.
+// settings, state, data and runtime folders of their own so that nothing of the user's is
+// read or written.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     ::setenv("TOVIN_TEST_RUNNER", "1", 1);
     QTemporaryDir home;
     if (!home.isValid()) return 1;
-    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR"}) {
+    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR", "XDG_DATA_HOME"}) {
         const QString folder = home.filePath(QString::fromLatin1(variable));
         QDir().mkpath(folder);
         QFile::setPermissions(folder,

@@ -7,11 +7,13 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
+#include <QTextBlock>
 
 #include "CommandTestSupport.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/editor/ClipboardCommands.h"
 #include "Tovin/editor/EditorSession.h"
+#include "Tovin/editor/FooterBar.h"
 #include "Tovin/text/StoryBridge.h"
 
 namespace tovin::testing {
@@ -141,6 +143,79 @@ TEST_F(ClipboardTest, APictureOnTheClipboardPastesAsAPicture) {
     EXPECT_GE(count(part("[Content_Types].xml"), "image/png"), 1u);
 }
 
+// What the body shows of each paragraph: its text, list label and the format of every
+// stretch of text as the view holds it.
+QStringList shownBlocks(QTextEdit* view) {
+    QStringList blocks;
+    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
+        QString shown = block.text() + " |";
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            shown += QString(" %1:%2%3%4%5").arg(it.fragment().length()).arg(format.fontWeight())
+                         .arg(format.fontItalic() ? "i" : "").arg(format.fontUnderline() ? "u" : "")
+                         .arg(format.foreground().color().name());
+            shown += QString::number(format.fontPointSize()) + format.background().color().name();
+        }
+        shown += QString(" align %1 indent %2").arg(int(block.blockFormat().alignment())).arg(block.blockFormat().leftMargin());
+        blocks << shown;
+    }
+    return blocks;
+}
+
+const std::string decimalList =
+    std::string("<w:numbering ") + std::string(rovuvuz::testing::mainNamespace) +
+    "><w:abstractNum w:abstractNumId=\"0\"><w:lvl w:ilvl=\"0\"><w:start w:val=\"1\"/><w:numFmt w:val=\"decimal\"/>"
+    "<w:lvlText w:val=\"%1.\"/><w:pPr><w:ind w:left=\"720\" w:hanging=\"360\"/></w:pPr></w:lvl></w:abstractNum>"
+    "<w:num w:numId=\"1\"><w:abstractNumId w:val=\"0\"/></w:num></w:numbering>";
+
+QStringList labels(StoryBridge& bridge) {
+    QStringList out;
+    for (const StoryBridge::Entry& entry : bridge.entries())
+        if (const auto* p = std::get_if<rovuvuz::ParagraphSnapshot>(&entry.block.value))
+            out << QString::fromStdString(p->listLabel.value_or("-"));
+    return out;
+}
+
+// A paste redraws only the paragraphs it touched and added; the body then shows what a
+// reopen of the saved file shows: the same text, list labels and formats, directly and
+// tracked, over a selection across paragraphs of a list.
+TEST_F(ClipboardTest, AfterAPasteTheBodyShowsWhatTheSavedFileShowsReopened) {
+    QString html = "<h1>Pasted heading</h1><p>one <b>bold</b> and <a href=\"https://x.org\">link</a></p><ol>";
+    for (int i = 0; i < 40; ++i) html += QString("<li>item %1 <i>slanted</i></li>").arg(i);
+    html += "</ol><ul><li>bullet</li><li>another</li></ul><p>last <u>words</u></p>";
+    for (const bool tracked : {false, true}) {
+        const std::string list = "<w:pPr><w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"1\"/></w:numPr></w:pPr>";
+        open(rovuvuz::testing::packageWith(
+            "<w:p><w:r><w:t>Before the list</w:t></w:r></w:p>"
+            "<w:p>" + list + "<w:r><w:t>first item</w:t></w:r></w:p>"
+            "<w:p>" + list + "<w:r><w:rPr><w:b/></w:rPr><w:t>second item</w:t></w:r></w:p>"
+            "<w:p>" + list + "<w:r><w:t>third item</w:t></w:r></w:p>"
+            "<w:p><w:r><w:t>After</w:t></w:r></w:p>",
+            {{"numbering", "numbering.xml", decimalList}}));
+        document->setTrackChanges(tracked);
+        const std::vector<StoryBridge::Entry> before = editor->bodyBridge()->entries();
+        // From inside "first item" to inside "third item".
+        select(22, 46);
+        auto* data = new QMimeData;
+        data->setHtml(html);
+        pasteMime(data);
+        StoryBridge& bridge = *editor->bodyBridge();
+        ASSERT_GT(bridge.entries().size(), 45u) << tracked;
+        // Paragraphs outside the selection were left as they were shown.
+        EXPECT_EQ(bridge.entries().front().stamp, before.front().stamp) << tracked;
+        EXPECT_EQ(bridge.entries().back().stamp, before.back().stamp) << tracked;
+        EXPECT_EQ(bridge.viewText(), bridge.entriesText()) << tracked;
+        const QStringList shown = shownBlocks(editor->body());
+        const QStringList shownLabels = labels(bridge);
+
+        EditorViewController* pasted = editor;
+        open(document->docx()->checkedData());
+        EXPECT_EQ(shown, shownBlocks(editor->body())) << tracked;
+        EXPECT_EQ(shownLabels, labels(*editor->bodyBridge())) << tracked;
+        EXPECT_NE(pasted, editor);
+    }
+}
+
 // Hostile clipboard contents paste their text, or are refused, without harm.
 TEST_F(ClipboardTest, FiveMegabytesOfHtmlPasteTheirText) {
     openBoth();
@@ -152,6 +227,9 @@ TEST_F(ClipboardTest, FiveMegabytesOfHtmlPasteTheirText) {
     huge->setHtml(big);
     pasteMime(huge);
     EXPECT_GT(paragraphs().size(), 10000u);
+    // The footer counts what the body now shows.
+    editor->flushRefresh();
+    EXPECT_GT(editor->footer()->words(), 800000);
 }
 
 TEST_F(ClipboardTest, HtmlNestedTenThousandDeepPastesItsText) {

@@ -5,6 +5,7 @@
 
 #include "CommandTestSupport.h"
 #include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/StructuralEdit.h"
 #include "Tovin/document/EditorUndo.h"
 #include "Tovin/editor/EditorSession.h"
 #include "Tovin/text/StoryBridge.h"
@@ -108,6 +109,58 @@ TEST_F(ListCommandsTest, ReturnOnAnEmptyItemEndsTheListAndBackspaceRemovesTheLab
     EXPECT_EQ(label(0).isEmpty(), false);
     key(Qt::Key_Backspace);
     EXPECT_EQ(texts(), (QStringList{"alphabeta", ""}));
+}
+
+// Deleting the mark between two paragraphs joins them under the first one's properties, as
+// Word and LibreOffice join them. A tracked session's reader sees the paragraph after a
+// deleted mark as part of the one before, so Return and Backspace at its start act on the
+// first one's list membership, and a Return there splits as the joined paragraph would:
+// accepting the tracked session gives the direct one, text and lists alike.
+TEST_F(ListCommandsTest, KeysAfterAMarkDeletedTrackedDoWhatTheyDoToTheDirectlyJoinedParagraph) {
+    struct Outcome {
+        QStringList texts;
+        std::vector<ListKind> kinds;
+        bool operator==(const Outcome&) const = default;
+    };
+    auto session = [&](bool tracked, size_t listed, Qt::Key press) {
+        open(plainParagraphs({"Intro", "", "After"}));
+        caretAt(listed == 0 ? 0 : 6);
+        run(Command::toggleBulletedList);
+        document->setTrackChanges(tracked);
+        select(0, 6);  // "Intro" and its mark
+        key(Qt::Key_Delete);
+        // The caret where the reader's paragraph "" starts: past the deleted text, if shown.
+        const auto& entries = editor->bodyBridge()->entries();
+        caretAt(editor->bodyBridge()->starts().at(entries.size() - 2));
+        key(press);
+        rovuvuz::DocxDocument accepted(document->docx()->checkedData());
+        accepted.apply(rovuvuz::StructuralEdit{rovuvuz::StructuralEdit::AcceptAll{}}, rovuvuz::StoryID::body(),
+                       rovuvuz::EditMode::direct());
+        Outcome outcome;
+        const rovuvuz::StorySnapshot story = accepted.snapshot(rovuvuz::StoryID::body());
+        for (const auto* p : story.paragraphs()) {
+            outcome.texts << QString::fromStdU16String(p->text);
+            outcome.kinds.push_back(accepted.listState(p->id, rovuvuz::StoryID::body()).kind);
+        }
+        return outcome;
+    };
+    // "Intro" a list item (0): Return on the empty item ends the list, and so does Backspace
+    // at its start. The empty paragraph the item (1): the joined paragraph is none.
+    for (size_t listed : {size_t(0), size_t(1)}) {
+        for (Qt::Key press : {Qt::Key_Return, Qt::Key_Backspace}) {
+            const Outcome direct = session(false, listed, press);
+            const Outcome tracked = session(true, listed, press);
+            EXPECT_EQ(tracked.texts, direct.texts) << listed << " " << press;
+            EXPECT_EQ(tracked.kinds, direct.kinds) << listed << " " << press;
+        }
+    }
+    // What the direct sessions give: a split paragraph, or the list ended.
+    const Outcome split = session(false, 1, Qt::Key_Return);
+    EXPECT_EQ(split.texts, (QStringList{"", "", "After"}));
+    EXPECT_EQ(split.kinds, (std::vector<ListKind>(3, ListKind::none)));
+    const Outcome ended = session(false, 0, Qt::Key_Return);
+    EXPECT_EQ(ended.texts, (QStringList{"", "After"}));
+    EXPECT_EQ(ended.kinds, (std::vector<ListKind>(2, ListKind::none)));
 }
 
 TEST_F(ListCommandsTest, LabelsRenumberWhenAnItemLeavesTheList) {

@@ -486,12 +486,6 @@ class RandomEditing : public EditorTest, public ::testing::WithParamInterface<st
 
 TEST_P(RandomEditing, TheViewsFollowTheEngineAndTrackedEditsResolveToTheDirectOnes) {
     const std::filesystem::path& path = GetParam();
-    // A known divergence, open: Return on a list item that a reader sees joined to the
-    // paragraph before it (its text and the mark between them tracked-deleted) ends the list,
-    // while the direct session's joined paragraph is no list item, so it starts a paragraph.
-    // Which paragraph's properties a join keeps must agree between the two first.
-    if (path.filename() == "mammoth-simple-list.docx" && qgetenv("TOVIN_RANDOM_SEED").isEmpty())
-        GTEST_SKIP() << "known divergence of Return on a list item joined by tracked deletions";
     const QByteArray given = qgetenv("TOVIN_RANDOM_SEED");
     const uint32_t seed = given.isEmpty() ? uint32_t(std::hash<std::string>()(path.filename().string()))
                                           : uint32_t(given.toULong());

@@ -4,6 +4,7 @@
 
 #include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
+#include "RovuVuz/edit/InlineOps.h"
 #include "RovuVuz/edit/Structural.h"
 #include "RovuVuz/model/Serializer.h"
 #include "support/TestSupport.h"
@@ -94,6 +95,44 @@ TEST(Structural, JoinsReachPastWhiteSpaceAndMarkersBetweenParagraphs) {
     g.apply(StructuralEdit::AcceptAll{}, direct);
     ASSERT_EQ(g.paragraphs().size(), 1u);
     EXPECT_EQ(InlineOps::visibleText(g.paragraphs().at(0)->inlines), u"abcd");
+}
+
+// Deleting the mark between two paragraphs keeps the first one's properties, directly and
+// when a tracked deletion of it is accepted. A tracked split of the second paragraph gives
+// the new one those properties (its mark and section break stay its own), so that
+// accepting everything gives what the direct edits give; rejecting gives the original.
+TEST(Structural, ATrackedSplitAfterADeletedMarkTakesTheSurvivingProperties) {
+    const std::string body = "<w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr><w:r><w:t>ab</w:t></w:r></w:p>"
+                             "<w:p><w:pPr><w:jc w:val=\"right\"/>" + sectPr + "</w:pPr><w:r><w:t>cd</w:t></w:r></w:p>";
+    Fixture direct_(body);
+    direct_.apply(StructuralEdit::JoinWithNext{direct_.id(0)}, direct);
+    direct_.apply(StructuralEdit::SplitParagraph{direct_.id(0), 3}, direct);
+    Fixture tracked(body);
+    tracked.apply(StructuralEdit::JoinWithNext{tracked.id(0)}, byA);
+    tracked.apply(StructuralEdit::SplitParagraph{tracked.id(1), 1}, byA);
+    ASSERT_EQ(tracked.paragraphs().size(), 3u);
+    EXPECT_EQ(tracked.xml(2), "<w:p><w:pPr><w:jc w:val=\"center\"/>" + sectPr + "</w:pPr><w:r><w:t>d</w:t></w:r></w:p>");
+    tracked.apply(StructuralEdit::AcceptAll{}, direct);
+    ASSERT_EQ(tracked.paragraphs().size(), 2u);
+    for (size_t i : {size_t(0), size_t(1)}) {
+        EXPECT_EQ(InlineOps::visibleText(tracked.paragraphs().at(i)->inlines),
+                  InlineOps::visibleText(direct_.paragraphs().at(i)->inlines));
+        EXPECT_EQ(tracked.document.snapshot(tracked.id(i), StoryID::body()).format,
+                  direct_.document.snapshot(direct_.id(i), StoryID::body()).format) << i;
+    }
+    EXPECT_NE(tracked.xml(1).find(sectPr), std::string::npos) << tracked.xml(1);
+
+    Fixture rejected(body);
+    rejected.apply(StructuralEdit::JoinWithNext{rejected.id(0)}, byA);
+    rejected.apply(StructuralEdit::SplitParagraph{rejected.id(1), 1}, byA);
+    rejected.apply(StructuralEdit::RejectAll{}, direct);
+    ASSERT_EQ(rejected.paragraphs().size(), 2u);
+    EXPECT_EQ(rejected.xml(1), "<w:p><w:pPr><w:jc w:val=\"right\"/>" + sectPr +
+                                   "</w:pPr><w:r><w:t>c</w:t></w:r><w:r><w:t>d</w:t></w:r></w:p>");
+    // Without a deleted mark before it, a tracked split copies the paragraph's own.
+    Fixture plain(body);
+    plain.apply(StructuralEdit::SplitParagraph{plain.id(1), 1}, byA);
+    EXPECT_NE(plain.xml(2).find("<w:jc w:val=\"right\"/>"), std::string::npos) << plain.xml(2);
 }
 
 TEST(Structural, EnterThenBackspaceTracked) {
