@@ -4,6 +4,7 @@
 #include <QPalette>
 #include <QTextCharFormat>
 #include <QTextEdit>
+#include <QTimer>
 #include <algorithm>
 #include <map>
 
@@ -25,6 +26,14 @@ CommentHighlights::CommentHighlights(CommentRail& rail, RailSource& source)
     connect(&rail_, &CommentRail::layoutNeeded, this, &CommentHighlights::refresh);
     if (QTextEdit* body = source_.body())
         connect(body, &QTextEdit::cursorPositionChanged, this, &CommentHighlights::caretMoved);
+    // A refresh that meets an edit not yet sent to the engine tries again shortly: the edit
+    // may change nothing the engine holds (a relayout of the text just opened), and then no
+    // reload follows it.
+    retry_.setSingleShot(true);
+    retry_.setInterval(100);
+    connect(&retry_, &QTimer::timeout, this, &CommentHighlights::refresh);
+    // A document read before the rail was made has had its first reload already.
+    retry_.start();
 }
 
 std::vector<CommentHighlights::Range> CommentHighlights::rangesOf(
@@ -73,7 +82,10 @@ void CommentHighlights::refresh() {
     const StoryBridge* bridge = source_.bodyBridge();
     // Typing not yet sent to the engine is in the view but not in the entries; the drawn
     // cursors have followed it, and the refresh after it is sent reads the entries again.
-    if (bridge && bridge->pending()) return;
+    if (bridge && bridge->pending()) {
+        retry_.start();
+        return;
+    }
     std::vector<Range> ranges = bridge ? rangesOf(bridge->entries()) : std::vector<Range>{};
     // The drawn cursors follow typing, but a reload of the body's text collapses them: what
     // is drawn is compared, not what was read last.

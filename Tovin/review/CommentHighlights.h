@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QTextCharFormat>
+#include <QTimer>
 #include <cstdint>
 #include <set>
 #include <vector>
@@ -68,6 +69,7 @@ class CommentHighlights : public QObject {
     std::vector<Range> ranges_;
     QPointer<RailCard> hovered_;
     std::set<int64_t> selected_;
+    QTimer retry_;
 };
 
 }  // namespace tovin

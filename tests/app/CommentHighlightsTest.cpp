@@ -6,6 +6,7 @@
 #include <QEnterEvent>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextFrame>
 
 #include "ReviewTestSupport.h"
 #include "Tovin/editor/EditorSession.h"
@@ -63,6 +64,24 @@ class CommentHighlightsTest : public ReviewTest {
     }
     RailCard* card(size_t i) { return editor->rail()->cards().at(i); }
 };
+
+// In a real window the text just opened is relaid out (its frame moves with the column) and
+// the view reports that as a change while the rail reloads; the engine's text is the same,
+// so no reload follows. The tint must still be drawn, without waiting for the first edit.
+TEST_F(CommentHighlightsTest, TheTintIsDrawnWhenTheReloadMeetsAChangeTheEngineDoesNotSee) {
+    openTwoComments();
+    QTest::qWait(300);  // past the first refresh of a window just made
+    editor->body()->setExtraSelections({});
+    QTextFrame* frame = editor->body()->document()->rootFrame();
+    QTextFrameFormat format = frame->frameFormat();
+    format.setLeftMargin(format.leftMargin() + 1);
+    frame->setFrameFormat(format);
+    editor->rail()->reload();
+    EXPECT_TRUE(drawn().empty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return drawn().size() == 2; }, 2000));
+    EXPECT_EQ(drawn()[0].cursor.selectedText(), "commented words");
+    EXPECT_TRUE(document->docx()->dirtyParts().empty());
+}
 
 TEST_F(CommentHighlightsTest, TheCommentedTextIsTintedAndStrongerWhileItsCardIsHoveredOrSelected) {
     openTwoComments();
