@@ -1,10 +1,9 @@
 #include "Tovin/LearnedWordsEditor.h"
 
-#include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
-#include <QVBoxLayout>
 
+#include "Tovin/ListEditorFrame.h"
 #include "Tovin/platform/PersonalDictionary.h"
 
 namespace tovin {
@@ -13,12 +12,9 @@ LearnedWordsEditor::LearnedWordsEditor(QWidget* parent) : QWidget(parent), list_
     list_->setObjectName(QStringLiteral("LearnedWords"));
     list_->setMinimumHeight(100);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    auto* add = new QPushButton(QStringLiteral("+"), this);
-    auto* remove = new QPushButton(QStringLiteral("−"), this);
-    add->setAccessibleName(QStringLiteral("Add Word"));
-    remove->setAccessibleName(QStringLiteral("Remove Word"));
-    connect(add, &QPushButton::clicked, this, &LearnedWordsEditor::addRow);
-    connect(remove, &QPushButton::clicked, this, &LearnedWordsEditor::removeSelectedRows);
+    const ListEditorButtons buttons = frameListEditor(*this, *list_, QStringLiteral("Word"));
+    connect(buttons.add, &QPushButton::clicked, this, &LearnedWordsEditor::addRow);
+    connect(buttons.remove, &QPushButton::clicked, this, &LearnedWordsEditor::removeSelectedRows);
     connect(list_, &QListWidget::itemChanged, this, [this] {
         if (!loading_) store();
     });
@@ -26,14 +22,6 @@ LearnedWordsEditor::LearnedWordsEditor(QWidget* parent) : QWidget(parent), list_
     connect(&PersonalDictionary::shared(), &PersonalDictionary::changed, this, [this] {
         if (!loading_) load();
     });
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(add);
-    buttons->addWidget(remove);
-    buttons->addStretch();
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(list_);
-    layout->addLayout(buttons);
     load();
 }
 

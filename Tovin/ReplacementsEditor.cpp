@@ -1,13 +1,12 @@
 #include "Tovin/ReplacementsEditor.h"
 
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QVBoxLayout>
 #include <functional>
 #include <set>
 
+#include "Tovin/ListEditorFrame.h"
 #include "Tovin/text/Substitutions.h"
 
 namespace tovin {
@@ -17,23 +16,12 @@ ReplacementsEditor::ReplacementsEditor(QWidget* parent) : QWidget(parent), table
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->verticalHeader()->hide();
     table_->setMinimumHeight(120);
-    auto* add = new QPushButton(QStringLiteral("+"), this);
-    auto* remove = new QPushButton(QStringLiteral("−"), this);
-    add->setAccessibleName(QStringLiteral("Add Replacement"));
-    remove->setAccessibleName(QStringLiteral("Remove Replacement"));
-    connect(add, &QPushButton::clicked, this, &ReplacementsEditor::addRow);
-    connect(remove, &QPushButton::clicked, this, &ReplacementsEditor::removeSelectedRows);
+    const ListEditorButtons buttons = frameListEditor(*this, *table_, QStringLiteral("Replacement"));
+    connect(buttons.add, &QPushButton::clicked, this, &ReplacementsEditor::addRow);
+    connect(buttons.remove, &QPushButton::clicked, this, &ReplacementsEditor::removeSelectedRows);
     connect(table_, &QTableWidget::itemChanged, this, [this] {
         if (!loading_) store();
     });
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(add);
-    buttons->addWidget(remove);
-    buttons->addStretch();
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(table_);
-    layout->addLayout(buttons);
     load();
 }
 
