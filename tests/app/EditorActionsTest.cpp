@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <set>
 
-#include "EditorTestSupport.h"
+#include "CommandTestSupport.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/commands/MainMenu.h"
 #include "Tovin/document/DocumentController.h"
@@ -51,24 +51,8 @@ const std::string inserted =
     "<w:r><w:t xml:space=\"preserve\"> and </w:t></w:r>"
     "<w:ins w:id=\"8\" w:author=\"A\"><w:r><w:t>two</w:t></w:r></w:ins></w:p>";
 
-class EditorActionsTest : public EditorTest {
+class EditorActionsTest : public CommandTest {
   protected:
-    void select(int from, int to) {
-        QTextCursor cursor = editor->body()->textCursor();
-        cursor.setPosition(from);
-        cursor.setPosition(to, QTextCursor::KeepAnchor);
-        editor->body()->setTextCursor(cursor);
-    }
-    // Triggers the menu item as a key press would; answers whether it was enabled.
-    bool run(Command command) {
-        MainMenu& menu = MainMenu::build();
-        menu.validate();
-        QAction* action = menu.action(command);
-        const bool enabled = action->isEnabled();
-        action->trigger();
-        settle();
-        return enabled;
-    }
     bool enabled(Command command) {
         MainMenu::build().validate();
         return MainMenu::build().action(command)->isEnabled();
