@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "PageDrawingSupport.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/pages/PageLayout.h"
 #include "Tovin/pages/PaperText.h"
@@ -19,6 +20,7 @@
 
 using namespace tovin;
 using rovuvuz::testing::RelatedPart;
+using tovin::pagestest::pageTexts;
 
 namespace {
 
@@ -51,19 +53,6 @@ std::string band(const std::string& root, const std::string& content) {
 
 std::unique_ptr<rovuvuz::DocxDocument> open(const std::string& body, const std::vector<RelatedPart>& parts = {}) {
     return std::make_unique<rovuvuz::DocxDocument>(rovuvuz::testing::packageWith(body, parts));
-}
-
-// The text of each page of the layout's PDF.
-std::vector<QString> pageTexts(const PageLayout& layout) {
-    QTemporaryDir folder;
-    const QString pdf = folder.filePath("out.pdf");
-    if (PdfExport::write(layout, pdf, "t")) return {};
-    QProcess tool;
-    tool.start("pdftotext", {"-layout", pdf, "-"});
-    tool.waitForFinished(60000);
-    QStringList pages = QString::fromUtf8(tool.readAllStandardOutput()).split(QChar('\f'));
-    if (!pages.isEmpty() && pages.back().trimmed().isEmpty()) pages.removeLast();
-    return {pages.begin(), pages.end()};
 }
 
 QString simplified(const QString& text) {
