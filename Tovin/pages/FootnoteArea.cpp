@@ -23,6 +23,42 @@ std::vector<qreal> cutsOf(std::vector<std::pair<qreal, qreal>> lines) {
     return ends;
 }
 
+namespace {
+
+// The ends of lines a note may not be cut after, by the rules of their paragraphs.
+std::vector<qreal> guardedEnds(const std::vector<NoteLine>& lines) {
+    std::vector<qreal> guarded;
+    for (size_t start = 0; start < lines.size();) {
+        size_t end = start + 1;
+        while (end < lines.size() && lines[end].paragraph == lines[start].paragraph) ++end;
+        const NoteLine& rules = lines[start];
+        if (rules.paragraph >= 0 && (rules.keepLines || rules.widowControl)) {
+            const size_t count = end - start;
+            for (size_t k = 0; k + 1 < count; ++k)
+                if (rules.keepLines || k < 1 || k + 2 >= count) guarded.push_back(lines[start + k].bottom);
+        }
+        start = end;
+    }
+    std::sort(guarded.begin(), guarded.end());
+    return guarded;
+}
+
+}  // namespace
+
+NoteExtent extentOf(const std::vector<NoteLine>& lines, qreal height, qreal tail) {
+    std::vector<std::pair<qreal, qreal>> spans;
+    for (const NoteLine& line : lines) spans.emplace_back(line.top, line.bottom);
+    const std::vector<qreal> all = cutsOf(std::move(spans));
+    const std::vector<qreal> guarded = guardedEnds(lines);
+    NoteExtent extent;
+    extent.tail = tail;
+    extent.first = all.empty() ? height : all.front();
+    for (qreal cut : all)
+        if (cut < height && !std::binary_search(guarded.begin(), guarded.end(), cut)) extent.cuts.push_back(cut);
+    extent.cuts.push_back(std::max<qreal>(height, all.empty() ? 0 : all.back()));
+    return extent;
+}
+
 NotePiece rest(const std::vector<NoteExtent>& notes, int note, qreal from) {
     return {note, from, std::max(from, notes[static_cast<size_t>(note)].height())};
 }
@@ -38,7 +74,7 @@ qreal height(const std::deque<NotePiece>& pieces, const std::vector<NoteExtent>&
 }
 
 qreal firstLine(const NoteExtent& note) {
-    return note.cuts.empty() ? 0 : note.cuts.front();
+    return std::min(note.first, note.height());
 }
 
 namespace {

@@ -14,9 +14,20 @@ namespace tovin {
 
 // A footnote as pagination sees it: the places it may be cut.
 struct NoteExtent {
-    std::vector<qreal> cuts;  // ascending: the ends of its lines; the last is its height
+    std::vector<qreal> cuts;  // ascending: the ends of lines it may be cut after; the last is its height
     qreal tail = 0;           // the space after its last paragraph, which may stand below the body
+    qreal first = 0;          // the end of its first line
     qreal height() const { return cuts.empty() ? 0 : cuts.back(); }
+};
+
+// A laid-out line of a note, with the rules of its paragraph (w:widowControl, w:keepLines)
+// when it is not in a table.
+struct NoteLine {
+    qreal top = 0;
+    qreal bottom = 0;
+    int paragraph = -1;  // -1: a line of a table cell
+    bool widowControl = true;
+    bool keepLines = false;
 };
 
 // The stretch [from, to) of note `note` that one page shows.
@@ -32,6 +43,12 @@ namespace FootnoteArea {
 // The places a note laid out as `lines` (top, bottom) may be cut: the ends of its lines where
 // no other line (a table cell's beside it) is cut through.
 std::vector<qreal> cutsOf(std::vector<std::pair<qreal, qreal>> lines);
+
+// A note laid out as `lines`, `height` tall: it may be cut after a line where no other line
+// (of a table cell beside it) is cut through, and where its paragraph's rules allow: not
+// inside a paragraph kept together, nor so as to leave a single line of a paragraph with
+// widow control on either side.
+NoteExtent extentOf(const std::vector<NoteLine>& lines, qreal height, qreal tail);
 
 // The note's piece from `from` to its end.
 NotePiece rest(const std::vector<NoteExtent>& notes, int note, qreal from = 0);

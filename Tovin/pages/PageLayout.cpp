@@ -227,18 +227,31 @@ void PageLayout::layNotes(rovuvuz::DocxDocument& document, Run& run) {
                                        {sumsSpacing_, defaultTab_, nullptr, nullptr});
         note.layout = std::make_unique<FlowLayout>(
             FlowLayout::lay(note.text, run.columnWidth, heights_, FlowLayout::Units::none));
-        std::vector<std::pair<qreal, qreal>> lines;
-        for (const LaidLine& laidLine : note.layout->lines()) lines.emplace_back(laidLine.top, laidLine.bottom);
-        NoteExtent extent{FootnoteArea::cutsOf(std::move(lines)), note.layout->trailingSpace()};
-        // The note's full height, whatever its lines reach.
-        if (extent.height() < note.layout->height()) extent.cuts.push_back(note.layout->height());
-        run.noteExtents.push_back(std::move(extent));
+        run.noteExtents.push_back(extentOf(note));
         lineNotes[line].push_back(static_cast<int>(run.notes.size() - 1));
     }
     for (Unit& unit : run.layout->units())
         for (auto it = lineNotes.lower_bound(unit.lines.first); it != lineNotes.end() && it->first < unit.lines.end;
              ++it)
             unit.notes.insert(unit.notes.end(), it->second.begin(), it->second.end());
+}
+
+// Where pagination may cut a laid-out note: its lines with the rules of their paragraphs.
+NoteExtent PageLayout::extentOf(const Note& note) {
+    std::map<int, KeepRules> rules;  // by Qt block: the note's own paragraphs, not table cells
+    for (const FlowItem& item : note.text.items)
+        if (const auto* p = std::get_if<FlowParagraph>(&item); p && p->rules) rules.emplace(p->block, *p->rules);
+    std::vector<NoteLine> lines;
+    for (const LaidLine& laid : note.layout->lines()) {
+        NoteLine line{laid.top, laid.bottom};
+        if (const auto found = rules.find(laid.block); found != rules.end()) {
+            line.paragraph = laid.block;
+            line.widowControl = found->second.widowControl;
+            line.keepLines = found->second.keepLines;
+        }
+        lines.push_back(line);
+    }
+    return FootnoteArea::extentOf(lines, note.layout->height(), note.layout->trailingSpace());
 }
 
 // Page numbers: a section that says where its numbering starts restarts it; an odd or

@@ -99,6 +99,7 @@ class PageLayout {
 
     void layRun(rovuvuz::DocxDocument& document, Run& run, const std::vector<rovuvuz::BlockSnapshot>& blocks);
     void layNotes(rovuvuz::DocxDocument& document, Run& run);
+    static NoteExtent extentOf(const Note& note);
     FloatFrame floatFrame(const Run& run) const;
     void number();
     qreal bandHeight(const std::optional<rovuvuz::StoryID>& story, qreal width) const;

@@ -232,7 +232,7 @@ TEST(Pagination, SpaceBeforeLeftOutAfterANaturalBreakOnly) {
 // note may stand below the body.
 TEST(Pagination, FootnotesNeedTheirSeparatorButNotTheLastNotesSpaceAfter) {
     auto units = lines(std::vector<std::pair<int, KeepRules>>(9, {1, {}}), 10);
-    const std::vector<NoteExtent> notes = {{{15}, 5}, {{12}, 6}};
+    const std::vector<NoteExtent> notes = {{{15}, 5, 15}, {{12}, 6, 12}};
     units[2].notes = {0};
     // 90 of body and 10 of note text: the note's own space after would not fit.
     const qreal body = 90 + 10 + Pagination::noteSeparator;
@@ -249,7 +249,7 @@ TEST(Pagination, FootnotesNeedTheirSeparatorButNotTheLastNotesSpaceAfter) {
 // opens the next page's foot, before that page's own notes.
 TEST(Pagination, NoteThatDoesNotFitContinuesOnTheNextPage) {
     auto units = lines(std::vector<std::pair<int, KeepRules>>(30, {1, {}}), 10);
-    const std::vector<NoteExtent> notes = {{{10, 20, 30, 40, 50, 60}, 0}, {{10}, 0}};
+    const std::vector<NoteExtent> notes = {{{10, 20, 30, 40, 50, 60}, 0, 10}, {{10}, 0, 10}};
     units[6].notes = {0};
     units[9].notes = {1};
     const qreal room = 100 + Pagination::noteSeparator;
@@ -275,6 +275,7 @@ TEST(Pagination, NoteThatDoesNotFitContinuesOnTheNextPage) {
 TEST(Pagination, NoteLongerThanAPageRunsOverPages) {
     auto units = lines({{2, {}}}, 10);
     NoteExtent tall;
+    tall.first = 10;
     for (int i = 1; i <= 30; ++i) tall.cuts.push_back(10.0 * i);
     tall.cuts.push_back(500);  // one line taller than any page
     units[0].notes = {0};
