@@ -6,6 +6,7 @@
 #include <set>
 
 #include "RovuVuz/document/DocxDocument.h"
+#include "Tovin/pages/ColumnWidths.h"
 
 namespace tovin {
 
@@ -161,17 +162,19 @@ void PageLayout::layRun(rovuvuz::DocxDocument& document, Run& run, const std::ve
     run.bodyTop = std::max<qreal>(0, std::min(top, setup.height * k - run.bodyHeight));
 
     const StoryID story = StoryID::body();
-    // Text in columns of different widths is set at the narrowest.
+    // Tables and floats are set at the narrowest column; paragraphs at the widest, then at
+    // the width of the column they fall in (ColumnWidths).
     run.columns = Columns::of(setup, run.columnWidth);
-    const qreal width = std::min_element(run.columns.begin(), run.columns.end(), [](const auto& a, const auto& b) {
-                            return a.width < b.width;
-                        })->width;
+    const auto [narrow, wide] = std::minmax_element(run.columns.begin(), run.columns.end(),
+                                                    [](const auto& a, const auto& b) { return a.width < b.width; });
+    const qreal width = narrow->width;
+    const qreal widest = wide->width;
     run.text = PageText::assemble(blocks, builderFor(document, story, width),
                                   {sumsSpacing_, defaultTab_, nullptr, &notes_});
     FloatFrame frame = floatFrame(run);
     frame.columnWidth = width;
     run.layout = std::make_unique<FlowLayout>(
-        FlowLayout::lay(run.text, width, heights_, FlowLayout::Units::body, &frame));
+        FlowLayout::lay(run.text, widest, heights_, FlowLayout::Units::body, &frame));
     if (run.layout->hasPageFloats()) {
         // Where such a float stands depends on the page its anchor falls on: the pages
         // without it say which, and the text is laid again around it there.
@@ -184,8 +187,22 @@ void PageLayout::layRun(rovuvuz::DocxDocument& document, Run& run, const std::ve
             return start;
         };
         run.layout = std::make_unique<FlowLayout>(
-            FlowLayout::lay(run.text, width, heights_, FlowLayout::Units::body, &frame));
+            FlowLayout::lay(run.text, widest, heights_, FlowLayout::Units::body, &frame));
     }
+    paginateRun(document, run);
+    if (!ColumnWidths::unequal(run.columns)) return;
+    for (int round = 0; round < ColumnWidths::rounds + ColumnWidths::narrowingRounds; ++round) {
+        const auto widths =
+            ColumnWidths::narrowest(run.layout->lines(), run.pages, run.sheets, run.columns, widest);
+        if (!ColumnWidths::assign(run.text.items, widths, round < ColumnWidths::rounds)) break;
+        run.layout = std::make_unique<FlowLayout>(
+            FlowLayout::lay(run.text, widest, heights_, FlowLayout::Units::body, &frame));
+        paginateRun(document, run);
+    }
+}
+
+// The run's footnotes, its column-high pieces and the pages they fill.
+void PageLayout::paginateRun(rovuvuz::DocxDocument& document, Run& run) {
     layNotes(document, run);
     // Pieces that a page break (not a column break) starts begin a page.
     std::set<int> pageStarts;
@@ -211,6 +228,8 @@ FloatFrame PageLayout::floatFrame(const Run& run) const {
 // The footnotes the run's lines reference, each laid out once in the order of its first
 // reference; the unit of that line carries it into pagination.
 void PageLayout::layNotes(rovuvuz::DocxDocument& document, Run& run) {
+    run.notes.clear();
+    run.noteExtents.clear();
     std::map<qint64, const rovuvuz::EntrySnapshot*> entries;
     for (const auto& entry : footnotes_)
         if (entry.id > 0) entries.emplace(entry.id, &entry);

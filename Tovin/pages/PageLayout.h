@@ -98,6 +98,7 @@ class PageLayout {
     };
 
     void layRun(rovuvuz::DocxDocument& document, Run& run, const std::vector<rovuvuz::BlockSnapshot>& blocks);
+    void paginateRun(rovuvuz::DocxDocument& document, Run& run);
     void layNotes(rovuvuz::DocxDocument& document, Run& run);
     static NoteExtent extentOf(const Note& note);
     FloatFrame floatFrame(const Run& run) const;
