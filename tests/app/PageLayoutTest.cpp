@@ -293,6 +293,28 @@ TEST(Pagination, NoteLongerThanAPageRunsOverPages) {
     EXPECT_TRUE(pages.back().lines.isEmpty());
 }
 
+// Where a note may be cut: not so as to leave one line of a paragraph with widow control on
+// either side, never inside a paragraph kept together, anywhere between paragraphs and
+// between table rows; its first line is known whatever the rules.
+TEST(Pagination, NoteCutsFollowWidowControlAndKeepLines) {
+    auto paragraphLines = [](int paragraph, int count, qreal& y, bool widows, bool keep) {
+        std::vector<NoteLine> out;
+        for (int i = 0; i < count; ++i, y += 10) out.push_back({y, y + 10, paragraph, widows, keep});
+        return out;
+    };
+    qreal y = 0;
+    std::vector<NoteLine> lines = paragraphLines(0, 2, y, true, false);  // 0–20
+    for (const auto& l : paragraphLines(1, 5, y, true, false)) lines.push_back(l);   // 20–70
+    for (const auto& l : paragraphLines(2, 3, y, false, true)) lines.push_back(l);   // 70–100
+    for (const auto& l : paragraphLines(3, 3, y, false, false)) lines.push_back(l);  // 100–130
+    lines.push_back({130, 140, -1});  // a table's rows
+    lines.push_back({140, 150, -1});
+    const NoteExtent extent = FootnoteArea::extentOf(lines, 150, 4);
+    EXPECT_EQ(extent.cuts, (std::vector<qreal>{20, 40, 50, 70, 100, 110, 120, 130, 140, 150}));
+    EXPECT_EQ(extent.first, 10);
+    EXPECT_EQ(extent.tail, 4);
+}
+
 TEST(Pagination, TallRowIsSlicedAtLineBoundaries) {
     Unit row;
     row.lines = {0, 40};
