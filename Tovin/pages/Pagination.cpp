@@ -177,6 +177,7 @@ std::vector<Page> paginate(std::vector<Unit> input, qreal height, qreal firstSpa
             for (int n : units[u].notes) carry.push_back(FootnoteArea::rest(notes, n));
         }
         page.notes = FootnoteArea::fill(carry, notes, room - noteSeparator - filling.body(end - 1), false);
+        page.notesWait = !carry.empty();
         pages.push_back(std::move(page));
         i = end;
     }
@@ -185,6 +186,7 @@ std::vector<Page> paginate(std::vector<Unit> input, qreal height, qreal firstSpa
         Page page;
         page.lines = {pages.back().lines.end, pages.back().lines.end};
         page.notes = FootnoteArea::fill(carry, notes, room - noteSeparator, true);
+        page.notesWait = !carry.empty();
         pages.push_back(std::move(page));
     }
     return pages;

@@ -62,6 +62,7 @@ struct Page {
     qreal bottom = 0;
     bool clip = false;  // shows part of a table row: drawn clipped, line by line
     std::vector<NotePiece> notes;  // its footnote area, top to bottom
+    bool notesWait = false;        // notes it references wait for the next page's foot
 };
 
 namespace Pagination {

@@ -221,21 +221,26 @@ TEST(PagedNotes, FootnoteThatDoesNotFitContinuesOnTheNextPage) {
 }
 
 // A note three pages long, referenced from the first line: the body stays on page 1 and the
-// note runs on over the pages after it, every line once, in order.
+// note runs on over the pages after it, every line once, in order; in two columns too, where
+// each page of the note's rest is a page of its own.
 TEST(PagedNotes, FootnoteThreePagesLongRunsOverPages) {
     std::string note = "<w:footnote w:id=\"1\">";
     for (int i = 0; i < 150; ++i) note += paragraph("Long note " + std::to_string(i));
     note += "</w:footnote>";
-    auto doc = open("<w:p>" + run("Noted") + "<w:r><w:footnoteReference w:id=\"1\"/></w:r></w:p>" + lines("After ", 3),
-                    {{"footnotes", "footnotes.xml", band("footnotes", note)}});
-    const PageLayout layout(*doc);
-    const auto texts = pageTexts(layout);
-    ASSERT_GE(texts.size(), 3u);
-    EXPECT_TRUE(texts[0].contains("Noted"));
-    const auto seen = appearances(texts, "Long note", 150);
-    for (int i = 0; i < 150; ++i) EXPECT_EQ(seen[i].first, 1) << "Long note " << i;
-    for (int i = 1; i < 150; ++i) EXPECT_LE(seen[i - 1].second, seen[i].second);
-    EXPECT_GE(seen.back().second, 2);
+    for (const std::string sectPr : {"<w:sectPr/>", "<w:sectPr><w:cols w:num=\"2\" w:space=\"720\"/></w:sectPr>"}) {
+        SCOPED_TRACE(sectPr);
+        auto doc = open("<w:p>" + run("Noted") + "<w:r><w:footnoteReference w:id=\"1\"/></w:r></w:p>" +
+                            lines("After ", 3) + sectPr,
+                        {{"footnotes", "footnotes.xml", band("footnotes", note)}});
+        const PageLayout layout(*doc);
+        const auto texts = pageTexts(layout);
+        ASSERT_GE(texts.size(), 3u);
+        EXPECT_TRUE(texts[0].contains("Noted"));
+        const auto seen = appearances(texts, "Long note", 150);
+        for (int i = 0; i < 150; ++i) EXPECT_EQ(seen[i].first, 1) << "Long note " << i;
+        for (int i = 1; i < 150; ++i) EXPECT_LE(seen[i - 1].second, seen[i].second);
+        EXPECT_GE(seen.back().second, 2);
+    }
 }
 
 // Endnotes are numbered i, ii, … as Word numbers them by default.
