@@ -90,8 +90,9 @@ std::vector<BlockSnapshot> numbered(const rovuvuz::EntrySnapshot& entry, const N
     return blocks;
 }
 
-// A body is laid out in pieces of this many blocks (about 15 pages of text), at most this
-// many at once.
+// A body is laid out in a piece for each this many of its blocks (about 15 pages of text),
+// in at most so many pieces: enough to keep the cores busy, while each thread that lays one
+// out loads its own fonts.
 constexpr size_t blocksPerPiece = 200;
 constexpr size_t mostPieces = 8;
 
@@ -217,7 +218,8 @@ void PageLayout::layRun(rovuvuz::DocxDocument& document, Run& run, const std::ve
 // laid out at once share the processor's cores. Each piece's document and its text layouts
 // belong to one thread at a time, as Qt's reentrant text classes require: its worker until
 // the layout is joined, this thread after. A short body, or one with floats (placed by the
-// lines around them), is one piece laid out here.
+// lines around them), is one piece laid out here. Not to be called on a pool thread, which
+// would wait for the pool.
 void PageLayout::layBody(Run& run, const std::vector<BlockSnapshot>& blocks, const AttributedBuilder& builder,
                          qreal width) {
     const PageTextOptions options{sumsSpacing_, defaultTab_, nullptr, &notes_};
