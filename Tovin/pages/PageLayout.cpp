@@ -96,6 +96,21 @@ std::vector<BlockSnapshot> numbered(const rovuvuz::EntrySnapshot& entry, const N
 constexpr size_t blocksPerPiece = 200;
 constexpr size_t mostPieces = 8;
 
+// The threads that lay out pieces of bodies, one a core. They never end: a text layout
+// keeps the last font engine it used, which belongs to the font cache of the thread that laid
+// it out and goes when that thread ends, while the layout is drawn for as long as its pages
+// are shown. (Drawing never overlaps their work: the thread that draws waits for every piece
+// it asked for.) Never destroyed: threads ended after the application object would free
+// their fonts after Qt's font database.
+QThreadPool& layoutThreads() {
+    static QThreadPool* const threads = [] {
+        auto* pool = new QThreadPool;
+        pool->setExpiryTimeout(-1);
+        return pool;
+    }();
+    return *threads;
+}
+
 bool needsBlank(SectionStart start, int64_t nextNumber) {
     if (start == SectionStart::oddPage) return nextNumber % 2 == 0;
     if (start == SectionStart::evenPage) return nextNumber % 2 != 0;
@@ -248,7 +263,7 @@ void PageLayout::layBody(Run& run, const std::vector<BlockSnapshot>& blocks, con
                          : FlowLayout::layFollowing(piece, width, heights, FlowLayout::Units::body);
         });
         laid.push_back(task->get_future());
-        QThreadPool::globalInstance()->start([task] { (*task)(); });
+        layoutThreads().start([task] { (*task)(); });
     });
     if (laid.empty()) return;
     std::vector<FlowLayout> parts;
