@@ -1,8 +1,11 @@
 #include "Tovin/pages/PageLayout.h"
 
 #include <QPainter>
+#include <QThread>
+#include <QThreadPool>
 #include <algorithm>
 #include <exception>
+#include <future>
 #include <set>
 
 #include "RovuVuz/document/DocxDocument.h"
@@ -89,6 +92,27 @@ std::vector<BlockSnapshot> numbered(const rovuvuz::EntrySnapshot& entry, const N
     return blocks;
 }
 
+// A body is laid out in a piece for each this many of its blocks (about 15 pages of text),
+// in at most so many pieces: enough to keep the cores busy, while each thread that lays one
+// out loads its own fonts.
+constexpr size_t blocksPerPiece = 200;
+constexpr size_t mostPieces = 8;
+
+// The threads that lay out pieces of bodies, one a core. They never end: a text layout
+// keeps the last font engine it used, which belongs to the font cache of the thread that laid
+// it out and goes when that thread ends, while the layout is drawn for as long as its pages
+// are shown. (Drawing never overlaps their work: the thread that draws waits for every piece
+// it asked for.) Never destroyed: threads ended after the application object would free
+// their fonts after Qt's font database.
+QThreadPool& layoutThreads() {
+    static QThreadPool* const threads = [] {
+        auto* pool = new QThreadPool;
+        pool->setExpiryTimeout(-1);
+        return pool;
+    }();
+    return *threads;
+}
+
 bool needsBlank(SectionStart start, int64_t nextNumber) {
     if (start == SectionStart::oddPage) return nextNumber % 2 == 0;
     if (start == SectionStart::evenPage) return nextNumber % 2 != 0;
@@ -170,12 +194,17 @@ void PageLayout::layRun(rovuvuz::DocxDocument& document, Run& run, const std::ve
                                                     [](const auto& a, const auto& b) { return a.width < b.width; });
     const qreal width = narrow->width;
     const qreal widest = wide->width;
-    run.text = PageText::assemble(blocks, builderFor(document, story, width),
-                                  {sumsSpacing_, defaultTab_, nullptr, &notes_});
+    const bool unequal = ColumnWidths::unequal(run.columns);
+    if (unequal)  // laid out again by rounds below: one piece, whose paragraphs take their widths
+        run.pieces.push_back(std::make_unique<PageText>(PageText::assemble(
+            blocks, builderFor(document, story, width), {sumsSpacing_, defaultTab_, nullptr, &notes_})));
+    else
+        layBody(run, blocks, builderFor(document, story, width), width);
     FloatFrame frame = floatFrame(run);
     frame.columnWidth = width;
-    run.layout = std::make_unique<FlowLayout>(
-        FlowLayout::lay(run.text, widest, heights_, FlowLayout::Units::body, &frame));
+    if (!run.layout)
+        run.layout = std::make_unique<FlowLayout>(
+            FlowLayout::lay(*run.pieces.front(), widest, heights_, FlowLayout::Units::body, &frame));
     if (run.layout->hasPageFloats()) {
         // Where such a float stands depends on the page its anchor falls on: the pages
         // without it say which, and the text is laid again around it there.
@@ -188,16 +217,17 @@ void PageLayout::layRun(rovuvuz::DocxDocument& document, Run& run, const std::ve
             return start;
         };
         run.layout = std::make_unique<FlowLayout>(
-            FlowLayout::lay(run.text, widest, heights_, FlowLayout::Units::body, &frame));
+            FlowLayout::lay(*run.pieces.front(), widest, heights_, FlowLayout::Units::body, &frame));
     }
     paginateRun(document, run);
-    if (!ColumnWidths::unequal(run.columns)) return;
+    if (!unequal) return;
+    PageText& text = *run.pieces.front();
     for (int round = 0; round < ColumnWidths::rounds + ColumnWidths::narrowingRounds; ++round) {
         const auto widths =
             ColumnWidths::narrowest(run.layout->lines(), run.pages, run.sheets, run.columns, widest);
-        if (!ColumnWidths::assign(run.text.items, widths, round < ColumnWidths::rounds)) break;
+        if (!ColumnWidths::assign(text.items, widths, round < ColumnWidths::rounds)) break;
         run.layout = std::make_unique<FlowLayout>(
-            FlowLayout::lay(run.text, widest, heights_, FlowLayout::Units::body, &frame));
+            FlowLayout::lay(text, widest, heights_, FlowLayout::Units::body, &frame));
         paginateRun(document, run);
     }
 }
@@ -212,6 +242,50 @@ void PageLayout::paginateRun(rovuvuz::DocxDocument& document, Run& run) {
     run.pages = Pagination::paginate(std::move(run.layout->units()), run.bodyHeight, run.layout->firstSpace(),
                                      run.noteExtents);
     run.sheets = Columns::fill(run.pages, static_cast<int>(run.columns.size()), pageStarts);
+}
+
+// A long body is written into several QTextDocuments, and each is laid out on a thread of
+// its own as soon as it is written, while the next is written here: a page of text costs
+// about as much to write into Qt's document as to lay out, so the two overlap, and pieces
+// laid out at once share the processor's cores. Each piece's document and its text layouts
+// belong to one thread at a time, as Qt's reentrant text classes require: its worker until
+// the layout is joined, this thread after. A short body, or one with floats (placed by the
+// lines around them), is one piece laid out here. Not to be called on a pool thread, which
+// would wait for the pool.
+void PageLayout::layBody(Run& run, const std::vector<BlockSnapshot>& blocks, const AttributedBuilder& builder,
+                         qreal width) {
+    const PageTextOptions options{sumsSpacing_, defaultTab_, nullptr, &notes_};
+    const size_t pieces = std::clamp<size_t>(blocks.size() / blocksPerPiece, 1, mostPieces);
+    if (pieces == 1 || QThread::idealThreadCount() < 2) {
+        run.pieces.push_back(std::make_unique<PageText>(PageText::assemble(blocks, builder, options)));
+        return;
+    }
+    std::vector<std::future<FlowLayout>> laid;
+    // Every piece's lay-out is waited for before the pieces it reads can go, even when
+    // writing a piece throws.
+    struct Wait {
+        std::vector<std::future<FlowLayout>>& laid;
+        ~Wait() {
+            for (auto& part : laid)
+                if (part.valid()) part.wait();
+        }
+    } wait{laid};
+    PageText::assembleInPieces(blocks, builder, options, pieces, run.pieces, [&](const PageText& piece) {
+        // Floats are placed around the lines by the caller, which lays such a text out.
+        if (!piece.floats.empty()) return;
+        const bool first = laid.empty();
+        auto task = std::make_shared<std::packaged_task<FlowLayout()>>([&piece, width, first] {
+            WordLineHeights heights;  // its cache is this lay-out's own
+            return first ? FlowLayout::lay(piece, width, heights, FlowLayout::Units::body)
+                         : FlowLayout::layFollowing(piece, width, heights, FlowLayout::Units::body);
+        });
+        laid.push_back(task->get_future());
+        layoutThreads().start([task] { (*task)(); });
+    });
+    if (laid.empty()) return;
+    std::vector<FlowLayout> parts;
+    for (auto& part : laid) parts.push_back(part.get());
+    run.layout = std::make_unique<FlowLayout>(FlowLayout::join(std::move(parts)));
 }
 
 FloatFrame PageLayout::floatFrame(const Run& run) const {
