@@ -91,6 +91,9 @@ void fill(QTextDocument& document, size_t count, const BlockAt& blockAt, const A
     // layout lays out whole at once (for a long story, most of the time of showing it).
     document.clear();
     document.rootFrame()->setFrameFormat(frame);
+    QTextOption option = document.defaultTextOption();
+    option.setTabStopDistance(builder.defaultTabDistance());
+    document.setDefaultTextOption(option);
     insert(cursor, count, blockAt, builder);
     cursor.endEditBlock();
 }
