@@ -3,11 +3,12 @@
 // processor puts on the clipboard. It is pasted three ways in the same run:
 //   - the engine alone, into a fresh copy of the open document (engine_ms);
 //   - through the window's Paste, into the opened document at its start, until the view shows
-//     it (paste_ms);
-//   - the floor: the same text inserted as plain text into a bare QTextEdit of the body's
-//     size (floor_ms), what any Qt text view pays to hold that many new paragraphs.
+//     it (paste_ms), and until the footer, the rail and the part ledger, which follow a change
+//     after a pause, have followed it too (refreshed_ms);
+//   - the floor, measured first: the same text inserted as plain text into a bare QTextEdit of
+//     the body's size (floor_ms), what any Qt text view pays to hold that many new paragraphs.
 // and reported on one line:
-//   TOVIN_BENCH_PASTE html_mb=… paragraphs=… engine_ms=… paste_ms=… floor_ms=…
+//   TOVIN_BENCH_PASTE html_mb=… paragraphs=… engine_ms=… paste_ms=… refreshed_ms=… floor_ms=…
 #pragma once
 
 #include <QString>

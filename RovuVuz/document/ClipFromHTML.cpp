@@ -13,6 +13,7 @@
 
 #include "RovuVuz/document/Clip.h"
 #include "RovuVuz/document/ClipParts.h"
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/xml/HTMLTokens.h"
 #include "RovuVuz/xml/XMLWriter.h"
@@ -274,7 +275,9 @@ std::vector<ParagraphID> DocxDocument::pasteHTML(std::string_view html, Paragrap
     Converter converter;
     HTMLTokens::read(html, {[&](const HTMLTokens::Tag& tag) { converter.tag(tag); },
                             [&](std::string_view text) { converter.text(text); }});
-    return paste(converter.finish(), from, to, story, mode);
+    // The fragment is written through the markup helpers, whose escaping keeps only what XML
+    // can carry: well-formed by construction, it is not checked again.
+    return DocumentInternals::paste(*this, converter.finish(), from, to, story, mode, false);
 }
 
 }  // namespace rovuvuz

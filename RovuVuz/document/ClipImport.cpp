@@ -11,6 +11,7 @@
 
 #include "RovuVuz/document/Clip.h"
 #include "RovuVuz/document/ClipParts.h"
+#include "RovuVuz/document/DocumentInternals.h"
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/document/NumberingPart.h"
 #include "RovuVuz/document/Objects.h"
@@ -67,14 +68,15 @@ struct ClipReading {
     std::vector<ClipParagraph> paragraphs;
     std::string prefix;  // what the fragment's paragraphs name the main namespace
 
-    explicit ClipReading(std::string_view fragment) {
+    // `strict`: the markup is checked as a save checks a part.
+    ClipReading(std::string_view fragment, bool strict) {
         if (fragment.size() > Clip::largestFragment) throw bad("larger than the clipboard holds");
         if (!utf8::isValid(asBytes(fragment))) throw bad("not UTF-8");
         try {
             tree.emplace(asBytes(fragment));
             // Pasted markup is copied into the part as it stands, so it must be what a save
             // may write: the tree alone forgives what the strict check refuses.
-            XMLCheck::wellFormed(*tree, XMLCheck::Prefixes::mayBeUnbound);
+            if (strict) XMLCheck::wellFormed(*tree, XMLCheck::Prefixes::mayBeUnbound);
         } catch (const XMLError& error) {
             throw bad(error.what());
         }
@@ -372,10 +374,16 @@ void putInlines(DocxDocument& document, Paragraph& paragraph, std::vector<Inline
 
 std::vector<ParagraphID> DocxDocument::paste(std::string_view fragment, ParagraphPos from, ParagraphPos to,
                                              const StoryID& storyID, const EditMode& mode) {
-    const ClipReading clip(fragment);
+    return DocumentInternals::paste(*this, fragment, from, to, storyID, mode, true);
+}
+
+std::vector<ParagraphID> DocumentInternals::paste(DocxDocument& document, std::string_view fragment, ParagraphPos from,
+                                                  ParagraphPos to, const StoryID& storyID, const EditMode& mode,
+                                                  bool checked) {
+    const ClipReading clip(fragment, checked);
     // The range is checked before anything changes.
-    auto [target, first] = paragraph(from.paragraph, storyID);
-    Paragraph* last = paragraph(to.paragraph, storyID).second;
+    auto [target, first] = document.paragraph(from.paragraph, storyID);
+    Paragraph* last = document.paragraph(to.paragraph, storyID).second;
     TextEdit::siblings(*first, *last);
     if (from.offset > InlineOps::length(first->inlines) || to.offset > InlineOps::length(last->inlines) ||
         (first == last && from.offset > to.offset))
@@ -386,18 +394,18 @@ std::vector<ParagraphID> DocxDocument::paste(std::string_view fragment, Paragrap
                                           "the fragment names the main namespace \"" + clip.prefix + "\", this part \"" +
                                               std::string(first->tags.prefix()) + "\""});
 
-    Importer importer(*this, clip, *target, storyID, mode.tracked ? *last : *first);
+    Importer importer(document, clip, *target, storyID, mode.tracked ? *last : *first);
     // Preparing adds parts one after another; when a later one fails (a numbering part
     // that does not parse after styles were added) the package goes back as it was.
-    const PartMap addedBefore = cache_.added;
-    const auto relationshipsBefore = cache_.relationships;
-    const Relationships mainRelationshipsBefore = relationships_;
+    const PartMap addedBefore = document.cache_.added;
+    const auto relationshipsBefore = document.cache_.relationships;
+    const Relationships mainRelationshipsBefore = document.relationships_;
     try {
         importer.prepare();
     } catch (...) {
-        cache_.added = addedBefore;
-        cache_.relationships = relationshipsBefore;
-        relationships_ = mainRelationshipsBefore;
+        document.cache_.added = addedBefore;
+        document.cache_.relationships = relationshipsBefore;
+        document.relationships_ = mainRelationshipsBefore;
         throw;
     }
     auto pasted = importer.paragraphs();
@@ -406,7 +414,7 @@ std::vector<ParagraphID> DocxDocument::paste(std::string_view fragment, Paragrap
     Paragraph* at = first;
     size_t offset = from.offset;
     if (from != to) {
-        Structural::replaceText(*this, *target, storyID, from, to, u"", mode);
+        Structural::replaceText(document, *target, storyID, from, to, u"", mode);
         if (mode.tracked) {
             at = last;
             offset = to.offset;
@@ -432,15 +440,15 @@ std::vector<ParagraphID> DocxDocument::paste(std::string_view fragment, Paragrap
     if (!pasted.empty() && !declarations.empty()) target->root->tags = target->root->tags.with(declarations);
     if (pasted.empty()) return {at->id};
     if (pasted.size() == 1) {
-        adoptProps(*this, *at, *pasted[0], mode);
-        putInlines(*this, *at, std::move(pasted[0]->inlines), offset, mode);
+        adoptProps(document, *at, *pasted[0], mode);
+        putInlines(document, *at, std::move(pasted[0]->inlines), offset, mode);
         return {at->id};
     }
-    Paragraph& after = Structural::split(*this, *at, offset, mode);
-    adoptProps(*this, *at, *pasted.front(), mode);
-    putInlines(*this, *at, std::move(pasted.front()->inlines), InlineOps::length(at->inlines), mode);
-    adoptProps(*this, after, *pasted.back(), mode);
-    putInlines(*this, after, std::move(pasted.back()->inlines), 0, mode);
+    Paragraph& after = Structural::split(document, *at, offset, mode);
+    adoptProps(document, *at, *pasted.front(), mode);
+    putInlines(document, *at, std::move(pasted.front()->inlines), InlineOps::length(at->inlines), mode);
+    adoptProps(document, after, *pasted.back(), mode);
+    putInlines(document, after, std::move(pasted.back()->inlines), 0, mode);
 
     // The paragraphs between stand on their own, put in place at once.
     std::vector<Block> middle;
@@ -452,8 +460,8 @@ std::vector<ParagraphID> DocxDocument::paste(std::string_view fragment, Paragrap
             for (Inline& node : p.inlines)
                 if (!std::holds_alternative<PropsMarker>(node)) inlines.push_back(std::move(node));
             std::erase_if(p.inlines, [](const Inline& node) { return !std::holds_alternative<PropsMarker>(node); });
-            if (!inlines.empty()) Objects::insertInlines(*this, std::move(inlines), p, 0, mode);
-            Structural::markParagraph(*this, p, RevisionKind::insert, *mode.tracked);
+            if (!inlines.empty()) Objects::insertInlines(document, std::move(inlines), p, 0, mode);
+            Structural::markParagraph(document, p, RevisionKind::insert, *mode.tracked);
         }
         middle.emplace_back(std::move(pasted[i]));
     }

@@ -22,6 +22,10 @@ struct DocumentInternals {
     static std::pair<Story*, Paragraph*> paragraph(DocxDocument& document, ParagraphID id, const StoryID& story) {
         return document.paragraph(id, story);
     }
+    // DocxDocument::paste (ClipImport.cpp), with the strict check of the fragment's markup
+    // left out unless `checked`: pasteHTML's fragment is written by the engine itself.
+    static std::vector<ParagraphID> paste(DocxDocument& document, std::string_view fragment, ParagraphPos from,
+                                          ParagraphPos to, const StoryID& story, const EditMode& mode, bool checked);
 };
 
 }  // namespace rovuvuz

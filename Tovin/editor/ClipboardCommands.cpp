@@ -122,9 +122,12 @@ bool pasteThrough(EditorViewController& editor, const Paste& paste) {
     const rovuvuz::EditMode mode = editor.editMode();
     std::vector<rovuvuz::ParagraphID> pasted;
     if (!editor.seam().run([&] { pasted = paste(*editor.doc(), *span, active.bridge->story(), mode); })) return false;
-    editor.modelChanged();
     showPaste(editor, active, *span, pasted);
     placeCaretAfter(active, pasted, tail);
+    // Marked changed once the view shows it: what follows a change after a pause (the
+    // footer's counts, the rail, the part ledger, autosave) waits from here, so that after a
+    // long paste it comes after the text is on screen, not right before.
+    editor.modelChanged();
     return true;
 }
 

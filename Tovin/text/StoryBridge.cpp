@@ -10,7 +10,6 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <exception>
-#include <stdexcept>
 
 #include "RovuVuz/document/DocxDocument.h"
 #include "Tovin/text/StoryText.h"
@@ -597,10 +596,9 @@ void StoryBridge::load(std::vector<BlockSnapshot> blocks) {
     for (BlockSnapshot& block : blocks) entries_.push_back(Entry{std::move(block)});
     const int caret = view_->textCursor().position();
     applying_ = true;
-    std::vector<BlockSnapshot> shown;
-    shown.reserve(entries_.size());
-    for (const Entry& entry : entries_) shown.push_back(entry.block);
-    StoryText::fill(*view_->document(), shown, builder_);
+    StoryText::fill(
+        *view_->document(), entries_.size(), [this](size_t i) -> const BlockSnapshot& { return entries_[i].block; },
+        builder_);
     view_->document()->setUndoRedoEnabled(false);
     applying_ = false;
     pending_.reset();
@@ -641,21 +639,22 @@ void StoryBridge::reloadFromModel(std::optional<std::vector<BlockSnapshot>> bloc
     relabel();
 }
 
-void StoryBridge::reloadStory(int caret) {
-    std::vector<BlockSnapshot> blocks;
+std::optional<std::vector<BlockSnapshot>> StoryBridge::storyBlocks() const {
     try {
-        if (freshBlocks) {
-            std::optional<std::vector<BlockSnapshot>> part = freshBlocks();
-            if (!part) throw std::runtime_error("unreadable");
-            blocks = std::move(*part);
-        } else {
-            blocks = doc_->snapshot(story_).blocks;
-        }
+        if (freshBlocks) return freshBlocks();
+        return doc_->snapshot(story_).blocks;
     } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+void StoryBridge::reloadStory(int caret) {
+    std::optional<std::vector<BlockSnapshot>> blocks = storyBlocks();
+    if (!blocks) {
         reloadFromModel();
         return;
     }
-    load(std::move(blocks));
+    load(std::move(*blocks));
     const int at = std::min(caret, storageLength());
     select(at, at);
     updateTypingAttributes();
@@ -705,6 +704,17 @@ bool StoryBridge::replaceParagraphs(ParagraphID first, ParagraphID last, const s
 void StoryBridge::replaceShown(size_t first, size_t last, int start, int end, const std::vector<ParagraphID>& now) {
     const bool labelled = std::any_of(entries_.begin() + long(first), entries_.begin() + long(last) + 1,
                                       [](const Entry& entry) { return paragraphOf(entry)->listLabel.has_value(); });
+    if (now.size() > wholeStoryEdit && now.size() > entries_.size() - (last - first + 1)) {
+        // More new paragraphs than the story had: the story is shown anew from one snapshot
+        // of it, which reads the part's relationships, styles and numbering once where a
+        // snapshot per paragraph reads them for each, and carries the list labels. Qt lays a
+        // wholly new text out bit by bit as it is shown, but an inserted stretch all at once.
+        if (std::optional<std::vector<BlockSnapshot>> blocks = storyBlocks()) {
+            load(std::move(*blocks));
+            if (customLabels) relabel();
+            return;
+        }
+    }
     std::vector<Entry> fresh;
     fresh.reserve(now.size());
     for (const ParagraphID& id : now) {
@@ -718,8 +728,7 @@ void StoryBridge::replaceShown(size_t first, size_t last, int start, int end, co
                             return paragraphOf(entry)->format.numbering.has_value();
                         });
     if (fresh.size() > wholeStoryEdit && fresh.size() > entries_.size() - (last - first + 1)) {
-        // More new paragraphs than the story had: the story is shown anew. Qt lays a wholly
-        // new text out bit by bit as it is shown, but an inserted stretch all at once.
+        // As above, when the story cannot be snapshotted whole.
         std::vector<BlockSnapshot> blocks;
         blocks.reserve(entries_.size() - (last - first + 1) + fresh.size());
         for (size_t i = 0; i < first; ++i) blocks.push_back(std::move(entries_[i].block));

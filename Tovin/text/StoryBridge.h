@@ -157,6 +157,9 @@ class StoryBridge : public QObject {
                        std::optional<int> caret, std::optional<int> knownStart = std::nullopt);
     void putBack(int first, int last, int currentEnd);
     void reloadStory(int caret);
+    // Every block of the story as it stands (freshBlocks' when set); nothing when it cannot
+    // be read.
+    std::optional<std::vector<rovuvuz::BlockSnapshot>> storyBlocks() const;
     bool unreported(int a, int b, const std::vector<rovuvuz::ParagraphID>& ids) const;
     void writeRegion(int start, int end, const std::vector<Entry>& replacement);
     void rewriteAttributes(int start, const std::vector<Entry>& replacement);

@@ -58,13 +58,15 @@ void insertRuns(QTextCursor& cursor, const StyledText& styled) {
 }
 
 void insert(QTextCursor& cursor, std::span<const BlockSnapshot> blocks, const AttributedBuilder& builder) {
-    bool first = true;
-    for (const BlockSnapshot& block : blocks) {
-        const Entry entry = entryOf(block, builder);
-        if (first) {
+    insert(cursor, blocks.size(), [&](size_t i) -> const BlockSnapshot& { return blocks[i]; }, builder);
+}
+
+void insert(QTextCursor& cursor, size_t count, const BlockAt& blockAt, const AttributedBuilder& builder) {
+    for (size_t i = 0; i < count; ++i) {
+        const Entry entry = entryOf(blockAt(i), builder);
+        if (i == 0) {
             cursor.setBlockFormat(entry.block);
             cursor.setBlockCharFormat(entry.separator);
-            first = false;
         } else {
             cursor.insertBlock(entry.block, entry.separator);
         }
@@ -74,17 +76,25 @@ void insert(QTextCursor& cursor, std::span<const BlockSnapshot> blocks, const At
 
 void fill(QTextDocument& document, const std::vector<BlockSnapshot>& blocks,
           const AttributedBuilder& builder) {
+    fill(document, blocks.size(), [&](size_t i) -> const BlockSnapshot& { return blocks[i]; }, builder);
+}
+
+void fill(QTextDocument& document, size_t count, const BlockAt& blockAt, const AttributedBuilder& builder) {
     registerAttachmentHandler(&document);
     // Clearing resets the root frame, whose margins place a view's column.
     const QTextFrameFormat frame = document.rootFrame()->frameFormat();
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    // Cleared inside the edit block, as QTextDocument::setPlainText does: the layout then
+    // sees one change that makes the whole text new and lays it out step by step as it is
+    // shown. Cleared before it, the text is an insertion into an existing block, which the
+    // layout lays out whole at once (for a long story, most of the time of showing it).
     document.clear();
     document.rootFrame()->setFrameFormat(frame);
     QTextOption option = document.defaultTextOption();
     option.setTabStopDistance(builder.defaultTabDistance());
     document.setDefaultTextOption(option);
-    QTextCursor cursor(&document);
-    cursor.beginEditBlock();
-    insert(cursor, blocks, builder);
+    insert(cursor, count, blockAt, builder);
     cursor.endEditBlock();
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QTextCursor>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -16,15 +17,21 @@ class QTextDocument;
 
 namespace tovin::StoryText {
 
+// The block at an index, for callers that hold blocks other than in a vector.
+using BlockAt = std::function<const rovuvuz::BlockSnapshot&(size_t)>;
+
 // Replaces everything in `document` with the blocks and lets it draw attachments; the root
-// frame's format (a view's margins) is kept.
+// frame's format (a view's margins) is kept. The text is laid out as it is shown, not at once.
 void fill(QTextDocument& document, const std::vector<rovuvuz::BlockSnapshot>& blocks,
           const AttributedBuilder& builder);
+// The same with `count` blocks read through `blockAt`.
+void fill(QTextDocument& document, size_t count, const BlockAt& blockAt, const AttributedBuilder& builder);
 
 // Writes the blocks at the cursor, which stands in an empty Qt block: the first entry goes
 // into that block, each following one into a new block. The cursor ends after the last.
 void insert(QTextCursor& cursor, std::span<const rovuvuz::BlockSnapshot> blocks,
             const AttributedBuilder& builder);
+void insert(QTextCursor& cursor, size_t count, const BlockAt& blockAt, const AttributedBuilder& builder);
 
 // Writes one paragraph's styled text at the cursor (its runs only).
 void insertRuns(QTextCursor& cursor, const StyledText& styled);

@@ -216,6 +216,52 @@ TEST_F(ClipboardTest, AfterAPasteTheBodyShowsWhatTheSavedFileShowsReopened) {
     }
 }
 
+// A paste with more paragraphs than the story had shows the story anew from one snapshot
+// of it: the body then shows what a reopen of the saved file shows, the caret stands after
+// the pasted text, and one undo takes it all back.
+TEST_F(ClipboardTest, APasteThatOutnumbersTheStoryShowsWhatTheSavedFileShowsAndUndoesAtOnce) {
+    QString html = "<h1>Pasted heading</h1>";
+    for (int i = 0; i < 1500; ++i)
+        html += i % 100 == 50 ? QString("<ol><li>item %1 <i>slanted</i></li><li>next</li></ol>").arg(i)
+                              : QString("<p>line %1 <b>bold</b> <a href=\"https://x.org/%1\">link</a></p>").arg(i);
+    for (const bool tracked : {false, true}) {
+        const std::string list = "<w:pPr><w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"1\"/></w:numPr></w:pPr>";
+        open(rovuvuz::testing::packageWith(
+            "<w:p><w:r><w:t>Before the list</w:t></w:r></w:p>"
+            "<w:p>" + list + "<w:r><w:t>first item</w:t></w:r></w:p>"
+            "<w:p>" + list + "<w:r><w:rPr><w:b/></w:rPr><w:t>second item</w:t></w:r></w:p>"
+            "<w:p>" + list + "<w:r><w:t>third item</w:t></w:r></w:p>"
+            "<w:p><w:r><w:t>After</w:t></w:r></w:p>",
+            {{"numbering", "numbering.xml", decimalList}}));
+        document->setTrackChanges(tracked);
+        const std::string before = body();
+        const QString shownBefore = editor->bodyBridge()->viewText();
+        // From inside "first item" to inside "third item".
+        select(22, 46);
+        auto* data = new QMimeData;
+        data->setHtml(html);
+        pasteMime(data);
+        StoryBridge& bridge = *editor->bodyBridge();
+        ASSERT_GT(bridge.entries().size(), 1500u) << tracked;
+        EXPECT_EQ(bridge.viewText(), bridge.entriesText()) << tracked;
+        const QTextCursor caret = editor->body()->textCursor();
+        EXPECT_EQ(caret.block().text().mid(caret.positionInBlock()), "tem") << tracked;
+        const QStringList shown = shownBlocks(editor->body());
+        const QStringList shownLabels = labels(bridge);
+        EXPECT_TRUE(shownLabels.contains("2.")) << tracked;
+        const rovuvuz::SharedBytes saved = document->docx()->checkedData();
+
+        editor->session()->undoStep();
+        settle();
+        EXPECT_EQ(body(), before) << tracked;
+        EXPECT_EQ(editor->bodyBridge()->viewText(), shownBefore) << tracked;
+
+        open(saved);
+        EXPECT_EQ(shown, shownBlocks(editor->body())) << tracked;
+        EXPECT_EQ(shownLabels, labels(*editor->bodyBridge())) << tracked;
+    }
+}
+
 // Hostile clipboard contents paste their text, or are refused, without harm.
 TEST_F(ClipboardTest, FiveMegabytesOfHtmlPasteTheirText) {
     openBoth();

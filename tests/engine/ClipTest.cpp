@@ -321,6 +321,28 @@ TEST(Clip, HTMLFromOtherPrograms) {
     EXPECT_EQ(reopened.snapshot(StoryID::body()).paragraphs().size(), 9u);
 }
 
+// The fragment the HTML reader writes is not checked again before it is pasted: whatever
+// the HTML holds, what it becomes must be what a save may write.
+TEST(Clip, HTMLWithCharactersXMLCannotCarryPastesWhatASaveWrites) {
+    Doc target("<w:p/>", false, false);
+    const std::string html =
+        "<p>a&#1;b&#xFFFE;c\x02" "d \xC3\x28 e&#xD800;f</p>"
+        "<p><a href=\"https://x.org/\x01&#x1F;?q=&quot;&lt;&amp;\">lin\x7F" "k</a> <b title=\"&#0;\">&#x10FFFF;</b></p>"
+        "<h2>&lt;w:p&gt; ]]&gt; <![CDATA[x]]></h2>";
+    target.document->pasteHTML(html, {target.id(0), 0}, {target.id(0), 0}, StoryID::body(), EditMode::direct());
+    const std::vector<std::u16string> pasted = target.texts();
+    ASSERT_EQ(pasted.size(), 3u);
+    EXPECT_EQ(pasted[0].substr(0, 4), u"abcd");
+    EXPECT_NE(pasted[1].find(char16_t(0x7F)), std::u16string::npos);
+    EXPECT_NE(pasted[2].find(u"<w:p> ]]>"), std::u16string::npos);
+    // checkedData runs the strict check a save runs; the reopened text is what was shown.
+    DocxDocument reopened(target.document->checkedData());
+    const StorySnapshot story = reopened.snapshot(StoryID::body());
+    std::vector<std::u16string> shown;
+    for (const ParagraphSnapshot* p : story.paragraphs()) shown.push_back(p->text);
+    EXPECT_EQ(shown, pasted);
+}
+
 TEST(Clip, HugeAndDeepHTMLPasteTheirTextWithinBounds) {
     using Clock = std::chrono::steady_clock;
     std::string huge;
