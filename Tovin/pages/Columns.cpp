@@ -62,10 +62,15 @@ std::vector<Place> of(const rovuvuz::PageSetup& setup, qreal width) {
 std::vector<std::pair<int, int>> fill(const std::vector<Page>& pieces, int columns, const std::set<int>& pageStarts) {
     columns = std::max(columns, 1);
     std::vector<std::pair<int, int>> pages;
+    // Each piece's notes were given the foot of a whole page: a piece whose notes run on to
+    // the next piece ends its page, and one whose foot begins with a note run on from the piece
+    // before begins one, so that no page holds two feet filled to the bottom.
+    auto continues = [&](size_t i) { return !pieces[i].notes.empty() && pieces[i].notes.front().from > 0; };
     for (size_t i = 0; i < pieces.size(); ++i) {
         const bool full = !pages.empty() && pages.back().second >= columns;
         const bool breaks = i > 0 && !pieces[i].lines.isEmpty() && pageStarts.count(pieces[i].lines.first);
-        if (pages.empty() || full || breaks)
+        const bool notes = i > 0 && (pieces[i - 1].notesWait || continues(i));
+        if (pages.empty() || full || breaks || notes)
             pages.emplace_back(static_cast<int>(i), 1);
         else
             ++pages.back().second;

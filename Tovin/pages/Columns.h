@@ -30,7 +30,8 @@ constexpr qreal narrowest = 36;
 std::vector<Place> of(const rovuvuz::PageSetup& setup, qreal width);
 
 // Pages of `columns` pieces each, as (first piece, piece count): a piece whose first line
-// is in `pageStarts` begins a new page.
+// is in `pageStarts` begins a new page, as does one after a piece whose notes wait for the
+// next foot.
 std::vector<std::pair<int, int>> fill(const std::vector<Page>& pieces, int columns, const std::set<int>& pageStarts);
 
 }  // namespace tovin::Columns

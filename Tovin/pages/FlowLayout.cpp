@@ -185,6 +185,7 @@ class Layouter {
     }
 
     qreal paragraph(const FlowParagraph& p, qreal x, qreal y, qreal width, bool body, bool textTop) {
+        if (p.width) width = std::max(*p.width, narrowestLine);
         const QTextBlock block = text_.document->findBlockByNumber(p.block);
         if (!block.isValid()) return y;
         const QTextBlockFormat format = block.blockFormat();

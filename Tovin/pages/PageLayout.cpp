@@ -9,6 +9,7 @@
 #include <set>
 
 #include "RovuVuz/document/DocxDocument.h"
+#include "Tovin/pages/ColumnWidths.h"
 
 namespace tovin {
 
@@ -186,17 +187,24 @@ void PageLayout::layRun(rovuvuz::DocxDocument& document, Run& run, const std::ve
     run.bodyTop = std::max<qreal>(0, std::min(top, setup.height * k - run.bodyHeight));
 
     const StoryID story = StoryID::body();
-    // Text in columns of different widths is set at the narrowest.
+    // Tables and floats are set at the narrowest column; paragraphs at the widest, then at
+    // the width of the column they fall in (ColumnWidths).
     run.columns = Columns::of(setup, run.columnWidth);
-    const qreal width = std::min_element(run.columns.begin(), run.columns.end(), [](const auto& a, const auto& b) {
-                            return a.width < b.width;
-                        })->width;
-    layBody(run, blocks, builderFor(document, story, width), width);
+    const auto [narrow, wide] = std::minmax_element(run.columns.begin(), run.columns.end(),
+                                                    [](const auto& a, const auto& b) { return a.width < b.width; });
+    const qreal width = narrow->width;
+    const qreal widest = wide->width;
+    const bool unequal = ColumnWidths::unequal(run.columns);
+    if (unequal)  // laid out again by rounds below: one piece, whose paragraphs take their widths
+        run.pieces.push_back(std::make_unique<PageText>(PageText::assemble(
+            blocks, builderFor(document, story, width), {sumsSpacing_, defaultTab_, nullptr, &notes_})));
+    else
+        layBody(run, blocks, builderFor(document, story, width), width);
     FloatFrame frame = floatFrame(run);
     frame.columnWidth = width;
     if (!run.layout)
         run.layout = std::make_unique<FlowLayout>(
-            FlowLayout::lay(*run.pieces.front(), width, heights_, FlowLayout::Units::body, &frame));
+            FlowLayout::lay(*run.pieces.front(), widest, heights_, FlowLayout::Units::body, &frame));
     if (run.layout->hasPageFloats()) {
         // Where such a float stands depends on the page its anchor falls on: the pages
         // without it say which, and the text is laid again around it there.
@@ -209,23 +217,31 @@ void PageLayout::layRun(rovuvuz::DocxDocument& document, Run& run, const std::ve
             return start;
         };
         run.layout = std::make_unique<FlowLayout>(
-            FlowLayout::lay(*run.pieces.front(), width, heights_, FlowLayout::Units::body, &frame));
+            FlowLayout::lay(*run.pieces.front(), widest, heights_, FlowLayout::Units::body, &frame));
     }
+    paginateRun(document, run);
+    if (!unequal) return;
+    PageText& text = *run.pieces.front();
+    for (int round = 0; round < ColumnWidths::rounds + ColumnWidths::narrowingRounds; ++round) {
+        const auto widths =
+            ColumnWidths::narrowest(run.layout->lines(), run.pages, run.sheets, run.columns, widest);
+        if (!ColumnWidths::assign(text.items, widths, round < ColumnWidths::rounds)) break;
+        run.layout = std::make_unique<FlowLayout>(
+            FlowLayout::lay(text, widest, heights_, FlowLayout::Units::body, &frame));
+        paginateRun(document, run);
+    }
+}
+
+// The run's footnotes, its column-high pieces and the pages they fill.
+void PageLayout::paginateRun(rovuvuz::DocxDocument& document, Run& run) {
     layNotes(document, run);
     // Pieces that a page break (not a column break) starts begin a page.
     std::set<int> pageStarts;
     for (const Unit& unit : run.layout->units())
         if (unit.startsPage && !run.layout->columnStarts().count(unit.lines.first)) pageStarts.insert(unit.lines.first);
-    run.pages = Pagination::paginate(std::move(run.layout->units()), run.bodyHeight, run.layout->firstSpace());
+    run.pages = Pagination::paginate(std::move(run.layout->units()), run.bodyHeight, run.layout->firstSpace(),
+                                     run.noteExtents);
     run.sheets = Columns::fill(run.pages, static_cast<int>(run.columns.size()), pageStarts);
-    // Each page's notes: those first referenced from its lines.
-    run.pageNotes.resize(run.pages.size());
-    size_t next = 0;
-    for (size_t p = 0; p < run.pages.size(); ++p) {
-        const Page& page = run.pages[p];
-        for (; next < run.noteLines.size() && run.noteLines[next] < page.lines.end; ++next)
-            if (run.noteLines[next] >= page.lines.first) run.pageNotes[p].push_back(static_cast<int>(next));
-    }
 }
 
 // A long body is written into several QTextDocuments, and each is laid out on a thread of
@@ -285,18 +301,16 @@ FloatFrame PageLayout::floatFrame(const Run& run) const {
 }
 
 // The footnotes the run's lines reference, each laid out once in the order of its first
-// reference; a line's units carry their notes' heights into pagination.
+// reference; the unit of that line carries it into pagination.
 void PageLayout::layNotes(rovuvuz::DocxDocument& document, Run& run) {
+    run.notes.clear();
+    run.noteExtents.clear();
     std::map<qint64, const rovuvuz::EntrySnapshot*> entries;
     for (const auto& entry : footnotes_)
         if (entry.id > 0) entries.emplace(entry.id, &entry);
     if (entries.empty()) return;
     std::set<qint64> laid;
-    struct LineNotes {
-        qreal height = 0;
-        qreal tail = 0;  // the last note's space after
-    };
-    std::map<int, LineNotes> lineNotes;  // line → the notes first referenced there
+    std::map<int, std::vector<int>> lineNotes;  // line → the notes first referenced there
     for (const auto& [line, id] : run.layout->noteRefs()) {
         const auto found = entries.find(id);
         if (found == entries.end() || !laid.insert(id).second) continue;
@@ -307,17 +321,31 @@ void PageLayout::layNotes(rovuvuz::DocxDocument& document, Run& run) {
                                        {sumsSpacing_, defaultTab_, nullptr, nullptr});
         note.layout = std::make_unique<FlowLayout>(
             FlowLayout::lay(note.text, run.columnWidth, heights_, FlowLayout::Units::none));
-        LineNotes& notes = lineNotes[line];
-        notes.height += note.layout->height();
-        notes.tail = note.layout->trailingSpace();
-        run.noteLines.push_back(line);
+        run.noteExtents.push_back(extentOf(note));
+        lineNotes[line].push_back(static_cast<int>(run.notes.size() - 1));
     }
     for (Unit& unit : run.layout->units())
         for (auto it = lineNotes.lower_bound(unit.lines.first); it != lineNotes.end() && it->first < unit.lines.end;
-             ++it) {
-            unit.notes += it->second.height;
-            unit.notesTail = it->second.tail;
+             ++it)
+            unit.notes.insert(unit.notes.end(), it->second.begin(), it->second.end());
+}
+
+// Where pagination may cut a laid-out note: its lines with the rules of their paragraphs.
+NoteExtent PageLayout::extentOf(const Note& note) {
+    std::map<int, KeepRules> rules;  // by Qt block: the note's own paragraphs, not table cells
+    for (const FlowItem& item : note.text.items)
+        if (const auto* p = std::get_if<FlowParagraph>(&item); p && p->rules) rules.emplace(p->block, *p->rules);
+    std::vector<NoteLine> lines;
+    for (const LaidLine& laid : note.layout->lines()) {
+        NoteLine line{laid.top, laid.bottom};
+        if (const auto found = rules.find(laid.block); found != rules.end()) {
+            line.paragraph = laid.block;
+            line.widowControl = found->second.widowControl;
+            line.keepLines = found->second.keepLines;
         }
+        lines.push_back(line);
+    }
+    return FootnoteArea::extentOf(lines, note.layout->height(), note.layout->trailingSpace());
 }
 
 // Page numbers: a section that says where its numbering starts restarts it; an odd or
@@ -348,7 +376,7 @@ void PageLayout::number() {
             const auto [first, count] = run.sheets[p];
             Page shown = run.pages[first];
             for (int piece = first; piece < first + count; ++piece) {
-                sheet.notes.insert(sheet.notes.end(), run.pageNotes[piece].begin(), run.pageNotes[piece].end());
+                sheet.notes.insert(sheet.notes.end(), run.pages[piece].notes.begin(), run.pages[piece].notes.end());
                 shown.lines.end = std::max(shown.lines.end, run.pages[piece].lines.end);
             }
             sheets_.push_back(std::move(sheet));
@@ -434,33 +462,43 @@ const FlowLayout& PageLayout::body() const {
     return *runs_.front()->layout;
 }
 
+// The notes at the page's foot, their last line at the body's bottom (or just below the
+// text, when the text ends higher), each piece drawn as the stretch of its note it shows.
 void PageLayout::drawNotes(QPainter& painter, const Run& run, const Sheet& sheet, QPointF at) const {
     if (sheet.notes.empty()) return;
-    qreal height = 0;
-    for (int n : sheet.notes) height += run.notes[n]->layout->height();
-    // The last note's space after may reach below the body, as the body's own does.
-    height -= run.notes[sheet.notes.back()]->layout->trailingSpace();
+    const std::deque<NotePiece> pieces(sheet.notes.begin(), sheet.notes.end());
+    const qreal height = FootnoteArea::height(pieces, run.noteExtents);
     const qreal k = displayScale;
     const qreal x = at.x() + (run.setup.left + run.setup.gutter) * k;
     const qreal bodyBottom = at.y() + run.bodyTop + run.bodyHeight;
     qreal used = 0;  // the tallest piece's text
     const auto [first, count] = run.sheets[sheet.page];
     for (int piece = first; piece < first + count; ++piece)
-        used = std::max(used, run.pages[piece].bottom - run.pages[piece].top);
+        if (!run.pages[piece].lines.isEmpty()) used = std::max(used, run.pages[piece].bottom - run.pages[piece].top);
     const qreal textBottom = at.y() + run.bodyTop + used;
     qreal y = std::max(textBottom + Pagination::noteSeparator, bodyBottom - height);
     painter.save();
     // A note too long for its page is cut at the page's edge.
     painter.setClipRect(QRectF(at, QSizeF(run.setup.width * k, run.setup.height * k)), Qt::IntersectClip);
-    painter.setPen(QPen(Qt::black, 0.6));
-    painter.drawLine(QPointF(x, y - Pagination::noteSeparator / 2),
-                     QPointF(x + std::min<qreal>(144 * k, run.columnWidth / 3), y - Pagination::noteSeparator / 2));
-    for (int n : sheet.notes) {
-        const FlowLayout& note = *run.notes[n]->layout;
-        note.drawAll(painter, QPointF(x, y));
-        y += note.height();
+    drawNoteSeparator(painter, run, QPointF(x, y - Pagination::noteSeparator / 2), sheet.notes.front().from > 0);
+    for (const NotePiece& piece : sheet.notes) {
+        const FlowLayout& note = *run.notes[static_cast<size_t>(piece.note)]->layout;
+        painter.save();
+        painter.setClipRect(QRectF(at.x(), y, run.setup.width * k, piece.to - piece.from), Qt::IntersectClip);
+        note.draw(painter, QPointF(x, y - piece.from), {0, static_cast<int>(note.lines().size())}, piece.from,
+                  piece.to, true);
+        painter.restore();
+        y += piece.to - piece.from;
     }
     painter.restore();
+}
+
+// Above a page's own notes a short rule; above a note continued from the page before, a rule
+// across the column, as Word draws its continuation separator.
+void PageLayout::drawNoteSeparator(QPainter& painter, const Run& run, QPointF at, bool continued) const {
+    const qreal length = continued ? run.columnWidth : std::min<qreal>(144 * displayScale, run.columnWidth / 3);
+    painter.setPen(QPen(Qt::black, 0.6));
+    painter.drawLine(at, QPointF(at.x() + length, at.y()));
 }
 
 // One column-high piece of the body, with its floats, in the column whose left edge is at

@@ -45,7 +45,7 @@ class PageLayout {
         size_t section = 0;      // the section whose header and footer it shows
         bool firstOfSection = false;
         PageNumbers numbers;     // what its page-number fields show
-        std::vector<int> notes;  // the footnotes at its foot, by index in the run's notes
+        std::vector<NotePiece> notes;  // its footnote area: stretches of the run's notes, top to bottom
     };
 
     // The first page's setup, and a page's.
@@ -91,8 +91,7 @@ class PageLayout {
         std::vector<Columns::Place> columns;     // across the body
         std::vector<std::pair<int, int>> sheets;  // by page: its first piece and their count
         std::vector<std::unique_ptr<Note>> notes;
-        std::vector<int> noteLines;               // by note: the line first referencing it
-        std::vector<std::vector<int>> pageNotes;  // by piece: its notes
+        std::vector<NoteExtent> noteExtents;  // by note: where pagination may cut it
     };
     struct StoryBlocks {
         std::vector<rovuvuz::BlockSnapshot> blocks;
@@ -100,15 +99,18 @@ class PageLayout {
     };
 
     void layRun(rovuvuz::DocxDocument& document, Run& run, const std::vector<rovuvuz::BlockSnapshot>& blocks);
+    void paginateRun(rovuvuz::DocxDocument& document, Run& run);
     void layBody(Run& run, const std::vector<rovuvuz::BlockSnapshot>& blocks, const AttributedBuilder& builder,
                  qreal width);
     void layNotes(rovuvuz::DocxDocument& document, Run& run);
+    static NoteExtent extentOf(const Note& note);
     FloatFrame floatFrame(const Run& run) const;
     void number();
     qreal bandHeight(const std::optional<rovuvuz::StoryID>& story, qreal width) const;
     const Band* band(const std::optional<rovuvuz::StoryID>& story, qreal width, const PageNumbers& numbers) const;
     const StoryBlocks* story(const rovuvuz::StoryID& id) const;
     void drawNotes(QPainter& painter, const Run& run, const Sheet& sheet, QPointF at) const;
+    void drawNoteSeparator(QPainter& painter, const Run& run, QPointF at, bool continued) const;
     void drawPiece(QPainter& painter, const Run& run, const Page& page, QPointF at, const QRectF& paper) const;
     void drawSeparators(QPainter& painter, const Run& run, QPointF at) const;
 

@@ -37,6 +37,7 @@ struct FlowParagraph {
     std::vector<int> pageStarts;  // positions in the block after which a new page begins
     std::vector<int> columnStarts;  // positions in the block after which a new column begins
     qreal lift = 0;               // space before removed by collapsing it into the space above
+    std::optional<qreal> width;   // the width of the column it is set in, when not the text's
 };
 
 using FlowItem = std::variant<FlowParagraph, std::shared_ptr<FlowTable>>;

@@ -6,27 +6,6 @@ namespace tovin::Pagination {
 
 namespace {
 
-// The places a row may be cut: the ends of its lines where no other line of the row (a
-// line of another cell beside it) is cut through. Lines overlapping one another merge into
-// one stretch; the end of each stretch is such a place. In ascending order.
-std::vector<qreal> cutPlaces(std::vector<std::pair<qreal, qreal>> lines) {
-    std::sort(lines.begin(), lines.end());
-    std::vector<qreal> ends;
-    qreal reach = 0;
-    bool open = false;
-    for (const auto& [top, bottom] : lines) {
-        if (open && top < reach) {
-            reach = std::max(reach, bottom);
-            continue;
-        }
-        if (open) ends.push_back(reach);
-        reach = bottom;
-        open = true;
-    }
-    if (open) ends.push_back(reach);
-    return ends;
-}
-
 // The first line of the paragraph that unit `at` belongs to, searching back no further than
 // `after` + 1.
 std::optional<size_t> paragraphStart(const std::vector<Unit>& units, size_t after, size_t at) {
@@ -77,7 +56,7 @@ size_t moveBreak(const std::vector<Unit>& units, size_t from, size_t at) {
 
 std::vector<Unit> slices(const Unit& row, qreal height) {
     const qreal room = std::max(height, smallestBodyHeight);
-    const std::vector<qreal> places = cutPlaces(row.rowLines);
+    const std::vector<qreal> places = FootnoteArea::cutsOf(row.rowLines);
     std::vector<Unit> pieces;
     qreal y = row.top;
     while (row.bottom - y > room) {
@@ -92,6 +71,7 @@ std::vector<Unit> slices(const Unit& row, qreal height) {
         piece.first = piece.last = true;
         piece.startsPage = pieces.empty() && row.startsPage;
         piece.slice = true;
+        if (!pieces.empty()) piece.notes.clear();  // the row's notes go with its first slice
         pieces.push_back(std::move(piece));
         y = cut;
     }
@@ -102,15 +82,71 @@ std::vector<Unit> slices(const Unit& row, qreal height) {
     rest.first = rest.last = true;
     rest.startsPage = pieces.empty() && row.startsPage;
     rest.slice = !pieces.empty();
+    if (!pieces.empty()) rest.notes.clear();
     pieces.push_back(std::move(rest));
     return pieces;
 }
 
-std::vector<Page> paginate(std::vector<Unit> input, qreal height, qreal firstSpace) {
+namespace {
+
+// The body and footnotes a page holds so far, as it takes units.
+struct Filling {
+    const std::vector<Unit>& units;
+    const std::vector<NoteExtent>& notes;
+    qreal top = 0;
+    qreal room = 0;
+
+    qreal body(size_t j) const { return units[j].fit - top; }
+    qreal hanging(int note) const {
+        const NoteExtent& n = notes[static_cast<size_t>(note)];
+        return std::min(n.tail, n.height());
+    }
+
+    // The first unit of the next page for a page starting at unit `i` whose foot begins with
+    // `carry`, the notes earlier pages could not hold. Notes stand whole while they fit; a
+    // unit whose notes do not fit stays when its first note's first line does (the note is
+    // cut, and the page ends with that unit, keep rules allowing), else it moves on.
+    size_t end(size_t i, const std::deque<NotePiece>& carry) const {
+        qreal sum = 0;
+        for (const NotePiece& piece : carry) sum += piece.to - piece.from;
+        const qreal carried = FootnoteArea::height(carry, notes);
+        qreal tail = sum - carried;
+        // A carried note that still does not fit leaves the page to the first unit only.
+        if (carried > 0 && body(i) + carried + noteSeparator > room) return i + 1;
+        for (size_t j = i; j < units.size(); ++j) {
+            if (j > i && units[j].startsPage) return j;
+            qreal own = 0, ownTail = tail;
+            for (int n : units[j].notes) {
+                own += notes[static_cast<size_t>(n)].height();
+                ownTail = hanging(n);
+            }
+            const qreal foot = sum + own > 0 ? sum + own - ownTail + noteSeparator : 0;
+            if (body(j) + foot <= room) {
+                sum += own;
+                tail = ownTail;
+                continue;
+            }
+            if (!units[j].notes.empty() &&
+                body(j) + sum + FootnoteArea::firstLine(notes[static_cast<size_t>(units[j].notes.front())]) +
+                        noteSeparator <=
+                    room)
+                return j + 1 < units.size() && !units[j + 1].startsPage ? moveBreak(units, i, j + 1) : j + 1;
+            return j == i ? i + 1 : moveBreak(units, i, j);
+        }
+        return units.size();
+    }
+};
+
+}  // namespace
+
+std::vector<Page> paginate(std::vector<Unit> input, qreal height, qreal firstSpace,
+                           const std::vector<NoteExtent>& notes) {
     const qreal room = std::max(height, smallestBodyHeight);
     std::vector<Unit> units;
     units.reserve(input.size());
     for (Unit& unit : input) {
+        // A note index the caller has no extent for is left out.
+        std::erase_if(unit.notes, [&](int n) { return n < 0 || static_cast<size_t>(n) >= notes.size(); });
         if (unit.row && unit.bottom - unit.top > room) {
             for (Unit& piece : slices(unit, room)) units.push_back(std::move(piece));
         } else {
@@ -122,29 +158,14 @@ std::vector<Page> paginate(std::vector<Unit> input, qreal height, qreal firstSpa
 
     const qreal s0 = units.front().row ? 0 : firstSpace;
     std::vector<Page> pages;
+    std::deque<NotePiece> carry;  // notes waiting for the foot of the next page
     size_t i = 0;
     while (i < units.size()) {
         const bool natural = !pages.empty() && !units[i].startsPage;
         const qreal top =
             natural ? units[i].top + units[i].space : units[i].top - units[i].lift - (pages.empty() ? s0 : 0);
-        size_t end = units.size();
-        qreal notes = units[i].notes;
-        qreal tail = units[i].notesTail;
-        for (size_t j = i + 1; j < units.size(); ++j) {
-            if (units[j].startsPage) {
-                end = j;
-                break;
-            }
-            const qreal withNotes = notes + units[j].notes;
-            const qreal withTail = units[j].notes > 0 ? units[j].notesTail : tail;
-            const qreal foot = withNotes > 0 ? withNotes - withTail + noteSeparator : 0;
-            if (units[j].fit - top + foot > room) {
-                end = moveBreak(units, i, j);
-                break;
-            }
-            notes = withNotes;
-            tail = withTail;
-        }
+        const Filling filling{units, notes, top, room};
+        const size_t end = filling.end(i, carry);
         Page page;
         page.top = top;
         page.bottom = units[end - 1].bottom;
@@ -153,9 +174,20 @@ std::vector<Page> paginate(std::vector<Unit> input, qreal height, qreal firstSpa
             page.lines.first = std::min(page.lines.first, units[u].lines.first);
             page.lines.end = std::max(page.lines.end, units[u].lines.end);
             page.clip = page.clip || units[u].slice;
+            for (int n : units[u].notes) carry.push_back(FootnoteArea::rest(notes, n));
         }
-        pages.push_back(page);
+        page.notes = FootnoteArea::fill(carry, notes, room - noteSeparator - filling.body(end - 1), false);
+        page.notesWait = !carry.empty();
+        pages.push_back(std::move(page));
         i = end;
+    }
+    // Notes longer than what the body left them run on over pages of their own.
+    while (!carry.empty()) {
+        Page page;
+        page.lines = {pages.back().lines.end, pages.back().lines.end};
+        page.notes = FootnoteArea::fill(carry, notes, room - noteSeparator, true);
+        page.notesWait = !carry.empty();
+        pages.push_back(std::move(page));
     }
     return pages;
 }

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "Tovin/pages/FootnoteArea.h"
+
 namespace tovin {
 
 // A body paragraph's keep rules (w:keepNext, w:keepLines, w:widowControl).
@@ -48,8 +50,7 @@ struct Unit {
         int through = 0;  // the last row the unit covers
     };
     std::optional<Row> row;  // table rows
-    qreal notes = 0;         // the height of the footnotes its lines reference
-    qreal notesTail = 0;     // the space after the last of them, which the page's foot need not hold
+    std::vector<int> notes;  // the footnotes its lines reference first, by index in paginate's notes
     bool slice = false;      // a piece of a row taller than a page
     // A row's lines as (top, bottom), for slicing it.
     std::vector<std::pair<qreal, qreal>> rowLines;
@@ -60,6 +61,8 @@ struct Page {
     qreal top = 0;
     qreal bottom = 0;
     bool clip = false;  // shows part of a table row: drawn clipped, line by line
+    std::vector<NotePiece> notes;  // its footnote area, top to bottom
+    bool notesWait = false;        // notes it references wait for the next page's foot
 };
 
 namespace Pagination {
@@ -72,11 +75,14 @@ constexpr qreal smallestBodyHeight = 90;
 // after does.
 constexpr qreal noteSeparator = 7.75;
 
-// Pages of at most `height` each (see smallestBodyHeight), footnotes included: a unit
-// whose notes do not fit beside it moves to the next page with them. `firstSpace` is the space before
-// the first paragraph, which the layout leaves out of the text and the first page shows.
-// Never empty: no units give one empty page.
-std::vector<Page> paginate(std::vector<Unit> units, qreal height, qreal firstSpace);
+// Pages of at most `height` each (see smallestBodyHeight), footnotes included: a unit stays
+// on a page when at least the first line of its first note fits below it, the rest of the
+// note continuing at the foot of the next pages (FootnoteArea); otherwise it moves to the
+// next page with its notes. `firstSpace` is the space before the first paragraph, which the
+// layout leaves out of the text and the first page shows. Pages after the last unit hold
+// what remains of its notes. Never empty: no units give one empty page.
+std::vector<Page> paginate(std::vector<Unit> units, qreal height, qreal firstSpace,
+                           const std::vector<NoteExtent>& notes = {});
 
 // The first unit of the next page when a page starting at unit `from` overflows at unit
 // `at`, after the keep rules.

@@ -232,17 +232,87 @@ TEST(Pagination, SpaceBeforeLeftOutAfterANaturalBreakOnly) {
 // note may stand below the body.
 TEST(Pagination, FootnotesNeedTheirSeparatorButNotTheLastNotesSpaceAfter) {
     auto units = lines(std::vector<std::pair<int, KeepRules>>(9, {1, {}}), 10);
-    units[2].notes = 15;
-    units[2].notesTail = 5;
+    const std::vector<NoteExtent> notes = {{{15}, 5, 15}, {{12}, 6, 12}};
+    units[2].notes = {0};
     // 90 of body and 10 of note text: the note's own space after would not fit.
     const qreal body = 90 + 10 + Pagination::noteSeparator;
-    EXPECT_EQ(Pagination::paginate(units, body, 0).size(), 1u);
-    EXPECT_EQ(Pagination::paginate(units, body - 0.5, 0).size(), 2u);
+    EXPECT_EQ(Pagination::paginate(units, body, 0, notes).size(), 1u);
+    EXPECT_EQ(Pagination::paginate(units, body - 0.5, 0, notes).size(), 2u);
     // Between notes their spaces after count: a second note makes the first one's count.
-    units[7].notes = 12;
-    units[7].notesTail = 6;
-    EXPECT_EQ(Pagination::paginate(units, 90 + 15 + 6 + Pagination::noteSeparator, 0).size(), 1u);
-    EXPECT_EQ(Pagination::paginate(units, 90 + 15 + 6 + Pagination::noteSeparator - 0.5, 0).size(), 2u);
+    units[7].notes = {1};
+    EXPECT_EQ(Pagination::paginate(units, 90 + 15 + 6 + Pagination::noteSeparator, 0, notes).size(), 1u);
+    EXPECT_EQ(Pagination::paginate(units, 90 + 15 + 6 + Pagination::noteSeparator - 0.5, 0, notes).size(), 2u);
+}
+
+// A note whose first line fits below its reference keeps the reference on the page: the
+// note is cut after its last line that fits, the page ends with the reference, and the rest
+// opens the next page's foot, before that page's own notes.
+TEST(Pagination, NoteThatDoesNotFitContinuesOnTheNextPage) {
+    auto units = lines(std::vector<std::pair<int, KeepRules>>(30, {1, {}}), 10);
+    const std::vector<NoteExtent> notes = {{{10, 20, 30, 40, 50, 60}, 0, 10}, {{10}, 0, 10}};
+    units[6].notes = {0};
+    units[9].notes = {1};
+    const qreal room = 100 + Pagination::noteSeparator;
+    const auto pages = Pagination::paginate(units, room, 0, notes);
+    ASSERT_GE(pages.size(), 2u);
+    EXPECT_EQ(pages[0].lines.end, 7);  // the reference line ends the page
+    EXPECT_EQ(pages[0].notes, (std::vector<NotePiece>{{0, 0, 30}}));
+    EXPECT_EQ(pages[1].lines.first, 7);
+    EXPECT_EQ(pages[1].notes, (std::vector<NotePiece>{{0, 30, 60}, {1, 0, 10}}));
+    EXPECT_EQ(pages[1].lines.end, 13);  // 60 of body, 40 of notes
+
+    // Not even the first line fits: the reference moves to the next page with its note.
+    auto late = lines(std::vector<std::pair<int, KeepRules>>(30, {1, {}}), 10);
+    late[9].notes = {0};
+    const auto moved = Pagination::paginate(late, room, 0, notes);
+    EXPECT_EQ(moved[0].lines.end, 9);
+    EXPECT_TRUE(moved[0].notes.empty());
+    EXPECT_EQ(moved[1].notes.front(), (NotePiece{0, 0, 60}));
+}
+
+// A note several pages long runs over pages of its own once the body has ended, every line
+// on exactly one page; a line taller than a page is cut through rather than never placed.
+TEST(Pagination, NoteLongerThanAPageRunsOverPages) {
+    auto units = lines({{2, {}}}, 10);
+    NoteExtent tall;
+    tall.first = 10;
+    for (int i = 1; i <= 30; ++i) tall.cuts.push_back(10.0 * i);
+    tall.cuts.push_back(500);  // one line taller than any page
+    units[0].notes = {0};
+    const auto pages = Pagination::paginate(units, 100 + Pagination::noteSeparator, 0, {tall});
+    qreal shown = 0;
+    for (const Page& page : pages)
+        for (const NotePiece& piece : page.notes) {
+            EXPECT_EQ(piece.from, shown);
+            EXPECT_LE(piece.to - piece.from, 100);
+            shown = piece.to;
+        }
+    EXPECT_EQ(shown, 500);
+    EXPECT_EQ(pages[0].lines.end, 1);
+    EXPECT_EQ(pages[1].lines, (LineRange{1, 2}));
+    EXPECT_TRUE(pages.back().lines.isEmpty());
+}
+
+// Where a note may be cut: not so as to leave one line of a paragraph with widow control on
+// either side, never inside a paragraph kept together, anywhere between paragraphs and
+// between table rows; its first line is known whatever the rules.
+TEST(Pagination, NoteCutsFollowWidowControlAndKeepLines) {
+    auto paragraphLines = [](int paragraph, int count, qreal& y, bool widows, bool keep) {
+        std::vector<NoteLine> out;
+        for (int i = 0; i < count; ++i, y += 10) out.push_back({y, y + 10, paragraph, widows, keep});
+        return out;
+    };
+    qreal y = 0;
+    std::vector<NoteLine> lines = paragraphLines(0, 2, y, true, false);  // 0–20
+    for (const auto& l : paragraphLines(1, 5, y, true, false)) lines.push_back(l);   // 20–70
+    for (const auto& l : paragraphLines(2, 3, y, false, true)) lines.push_back(l);   // 70–100
+    for (const auto& l : paragraphLines(3, 3, y, false, false)) lines.push_back(l);  // 100–130
+    lines.push_back({130, 140, -1});  // a table's rows
+    lines.push_back({140, 150, -1});
+    const NoteExtent extent = FootnoteArea::extentOf(lines, 150, 4);
+    EXPECT_EQ(extent.cuts, (std::vector<qreal>{20, 40, 50, 70, 100, 110, 120, 130, 140, 150}));
+    EXPECT_EQ(extent.first, 10);
+    EXPECT_EQ(extent.tail, 4);
 }
 
 TEST(Pagination, TallRowIsSlicedAtLineBoundaries) {

@@ -155,8 +155,31 @@ TEST(PagedFields, PageAndNumPagesEvaluatedPerPageWithoutChips) {
     for (const QString& text : texts) EXPECT_FALSE(text.contains("EDIT IN WORD", Qt::CaseInsensitive));
 }
 
-// The reference near the bottom of the first page takes its long note to the second page.
-TEST(PagedNotes, FootnoteMovesWithItsReference) {
+namespace {
+
+// How many times each of `count` numbered lines ("Word 0", "Word 1", …) appears over the
+// pages, and the page of each.
+std::vector<std::pair<int, int>> appearances(const std::vector<QString>& texts, const QString& word, int count) {
+    std::vector<std::pair<int, int>> out(count, {0, -1});
+    for (size_t page = 0; page < texts.size(); ++page) {
+        const QStringList lines = texts[page].split('\n');
+        for (int i = 0; i < count; ++i)
+            for (const QString& line : lines)
+                if (line.contains(QRegularExpression(QString("%1 %2\\b").arg(word).arg(i)))) {
+                    ++out[i].first;
+                    out[i].second = static_cast<int>(page);
+                }
+    }
+    return out;
+}
+
+}  // namespace
+
+// A note fits whole below a reference high on the page; near the page's foot the reference
+// stays where it is, the note's first lines below it, and the rest opens the next page's
+// foot under a separator across the column. Every line of the note is on exactly one page,
+// in order.
+TEST(PagedNotes, FootnoteThatDoesNotFitContinuesOnTheNextPage) {
     std::string note = "<w:footnote w:id=\"1\">";
     for (int i = 0; i < 14; ++i) note += paragraph("Footnote words " + std::to_string(i));
     note += "</w:footnote>";
@@ -171,13 +194,53 @@ TEST(PagedNotes, FootnoteMovesWithItsReference) {
         ASSERT_GE(texts.size(), 1u);
         EXPECT_TRUE(texts[0].contains("Noted") && texts[0].contains("Footnote words 13")) << texts[0].toStdString();
     }
-    auto late = open(referring(50), {{"footnotes", "footnotes.xml", notes}});
+    auto late = open(referring(44), {{"footnotes", "footnotes.xml", notes}});
     const PageLayout layout(*late);
     const auto texts = pageTexts(layout);
     ASSERT_GE(texts.size(), 2u);
-    EXPECT_FALSE(texts[0].contains("Footnote words"));
-    EXPECT_TRUE(texts[1].contains("Noted") && texts[1].contains("Footnote words 0")) << texts[1].toStdString();
-    EXPECT_EQ(layout.sheets()[1].notes.size(), 1u);
+    EXPECT_TRUE(texts[0].contains("Noted"));
+    EXPECT_FALSE(texts[1].contains("Noted"));
+    const auto seen = appearances(texts, "Footnote words", 14);
+    for (int i = 0; i < 14; ++i) EXPECT_EQ(seen[i].first, 1) << "Footnote words " << i;
+    EXPECT_EQ(seen.front().second, 0);
+    EXPECT_EQ(seen.back().second, 1);
+    for (int i = 1; i < 14; ++i) EXPECT_LE(seen[i - 1].second, seen[i].second);
+    // The continuation comes first on page 2, its separator a rule across the column.
+    ASSERT_FALSE(layout.sheets()[1].notes.empty());
+    EXPECT_GT(layout.sheets()[1].notes.front().from, 0);
+    const QImage second = pagestest::picture(layout, 1);
+    const qreal k = displayScale;
+    const QRect column(qRound(72 * k), 0, qRound((612 - 144) * k), second.height());
+    const std::vector<int> rows = pagestest::inkedRows(second, column);
+    int longest = 0;
+    for (int y : rows) {
+        const QRect row = pagestest::ink(second, QRect(column.left(), y, column.width(), 1));
+        longest = std::max(longest, row.width());
+    }
+    EXPECT_GT(longest, column.width() * 9 / 10);
+}
+
+// A note three pages long, referenced from the first line: the body stays on page 1 and the
+// note runs on over the pages after it, every line once, in order; in two columns too, where
+// each page of the note's rest is a page of its own.
+TEST(PagedNotes, FootnoteThreePagesLongRunsOverPages) {
+    std::string note = "<w:footnote w:id=\"1\">";
+    for (int i = 0; i < 150; ++i) note += paragraph("Long note " + std::to_string(i));
+    note += "</w:footnote>";
+    for (const std::string sectPr : {"<w:sectPr/>", "<w:sectPr><w:cols w:num=\"2\" w:space=\"720\"/></w:sectPr>"}) {
+        SCOPED_TRACE(sectPr);
+        auto doc = open("<w:p>" + run("Noted") + "<w:r><w:footnoteReference w:id=\"1\"/></w:r></w:p>" +
+                            lines("After ", 3) + sectPr,
+                        {{"footnotes", "footnotes.xml", band("footnotes", note)}});
+        const PageLayout layout(*doc);
+        const auto texts = pageTexts(layout);
+        ASSERT_GE(texts.size(), 3u);
+        EXPECT_TRUE(texts[0].contains("Noted"));
+        const auto seen = appearances(texts, "Long note", 150);
+        for (int i = 0; i < 150; ++i) EXPECT_EQ(seen[i].first, 1) << "Long note " << i;
+        for (int i = 1; i < 150; ++i) EXPECT_LE(seen[i - 1].second, seen[i].second);
+        EXPECT_GE(seen.back().second, 2);
+    }
 }
 
 // Endnotes are numbered i, ii, … as Word numbers them by default.
