@@ -197,6 +197,7 @@ FlowParagraph Assembler::paragraph(const ParagraphSnapshot& p, const AttributedB
     FlowParagraph flow;
     try {
         entry.styled = builder.paragraph(p);
+        PaperText::unchip(entry.styled);
         floatPictures(entry.styled, p, static_cast<int>(entries.size()));
         markColumnBreaks(entry.styled, p);
         PaperText::apply(entry.styled, p, builder, numbers_, notes_);

@@ -50,8 +50,7 @@ std::optional<QString> pageNumber(const rovuvuz::FieldSnapshot& field, const Pag
     }
 }
 
-// Where the editor shows a chip (a picture it cannot decode), paper shows the object's
-// place as a faint frame: "Edit in Word" is no part of the document.
+// The faint frame that stands in for a chip on paper.
 class FrameAttachment : public TextAttachment {
   public:
     FrameAttachment(QSizeF size, qreal baseline) : size_(size), baseline_(baseline) {}
@@ -87,14 +86,6 @@ void renumber(StyledText& styled, const NoteOrder& notes) {
         look.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
         look.setProperty(noteIdProperty, ref->number());
         replace(styled, run.start, run.start + run.length, shown, look);
-    }
-}
-
-void unchip(StyledText& styled) {
-    for (auto& run : styled.runs) {
-        const auto* chip = dynamic_cast<const ChipAttachment*>(attachmentOf(run.format).get());
-        if (!chip) continue;
-        run.format = attachmentFormat(std::make_shared<FrameAttachment>(chip->size(), chip->baseline()), run.format);
     }
 }
 
@@ -138,6 +129,14 @@ std::vector<Replacement> replacements(const ParagraphSnapshot& p, const Attribut
 
 }  // namespace
 
+void unchip(StyledText& styled) {
+    for (auto& run : styled.runs) {
+        const auto* chip = dynamic_cast<const ChipAttachment*>(attachmentOf(run.format).get());
+        if (!chip) continue;
+        run.format = attachmentFormat(std::make_shared<FrameAttachment>(chip->size(), chip->baseline()), run.format);
+    }
+}
+
 void replace(StyledText& styled, int lower, int upper, const QString& text, const QTextCharFormat& format) {
     const int length = static_cast<int>(styled.text.size());
     lower = std::clamp(lower, 0, length);
@@ -174,7 +173,6 @@ void apply(StyledText& styled, const ParagraphSnapshot& p, const AttributedBuild
            const PageNumbers* numbers, const NoteOrder* notes) {
     const int length = static_cast<int>(styled.text.size());
     if (length == 0) return;
-    unchip(styled);
     auto list = replacements(p, builder, numbers, length);
     // From the end, so that the offsets before each replacement stay valid.
     for (auto it = list.rbegin(); it != list.rend(); ++it) replace(styled, it->lower, it->upper, it->text, it->format);

@@ -36,6 +36,11 @@ struct NoteOrder {
 
 namespace PaperText {
 
+// Where the editor shows a chip (a picture it cannot load, an object it does not draw),
+// paper shows the object's place as a faint frame: the chip's caption is no part of the
+// document. Inline or floating alike, so this comes before floats are taken out.
+void unchip(StyledText& styled);
+
 // Rewrites `styled` (built from `p` by `builder`) for paper. Without `numbers` the
 // page-number fields keep their cached results.
 void apply(StyledText& styled, const rovuvuz::ParagraphSnapshot& p, const AttributedBuilder& builder,

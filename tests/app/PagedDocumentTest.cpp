@@ -400,6 +400,30 @@ TEST(PagedTextBoxes, FloatingTextBoxTextIsOnThePage) {
     EXPECT_FALSE(texts[0].contains("EDIT IN WORD", Qt::CaseInsensitive));
 }
 
+// A floating picture that cannot be loaded (its part is missing, or it is linked from
+// outside the package) shows its place on paper, never the editor's chip caption.
+TEST(PagedTextBoxes, FloatingPictureThatCannotLoadLeavesNoCaption) {
+    const std::string picture =
+        "<w:p><w:r><w:drawing><wp:anchor xmlns:wp=\"http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing\" "
+        "distT=\"0\" distB=\"0\" distL=\"0\" distR=\"0\" simplePos=\"0\" relativeHeight=\"1\" behindDoc=\"0\" "
+        "locked=\"0\" layoutInCell=\"1\" allowOverlap=\"1\"><wp:simplePos x=\"0\" y=\"0\"/>"
+        "<wp:positionH relativeFrom=\"column\"><wp:posOffset>3012440</wp:posOffset></wp:positionH>"
+        "<wp:positionV relativeFrom=\"paragraph\"><wp:posOffset>0</wp:posOffset></wp:positionV>"
+        "<wp:extent cx=\"95250\" cy=\"95250\"/><wp:wrapSquare wrapText=\"largest\"/><wp:docPr id=\"1\" name=\"p\"/>"
+        "<a:graphic xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\">"
+        "<a:graphicData uri=\"http://schemas.openxmlformats.org/drawingml/2006/picture\">"
+        "<pic:pic xmlns:pic=\"http://schemas.openxmlformats.org/drawingml/2006/picture\"><pic:nvPicPr>"
+        "<pic:cNvPr id=\"0\" name=\"p\"/><pic:cNvPicPr/></pic:nvPicPr><pic:blipFill><a:blip " +
+        std::string(relNamespace) +
+        " r:embed=\"rIdMissing\"/></pic:blipFill><pic:spPr/></pic:pic></a:graphicData></a:graphic></wp:anchor>"
+        "</w:drawing></w:r>" +
+        run("Beside the picture") + "</w:p>";
+    auto doc = open(picture);
+    const auto texts = pageTexts(PageLayout(*doc));
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(simplified(texts[0]), "Beside the picture");
+}
+
 TEST(PaperTextReplace, ReplacingKeepsTheRunsAroundAndTheirFormats) {
     StyledText styled;
     styled.text = "abcdef";
