@@ -193,7 +193,10 @@ std::optional<DrawingSnapshot> SnapshotContext::drawing(std::string_view name, B
 
 void SnapshotContext::looks(const XMLTree& tree, std::optional<int> vml, DrawingSnapshot& drawing) const {
     const ThemeColors& theme = parts_ ? parts_->theme() : defaultTheme();
-    if (const auto shape = firstElement(tree, tree.root(), "wsp")) {
+    // A group or canvas holds shapes of their own looks and places: one outline over the
+    // whole frame would be none of them.
+    const bool grouped = firstElement(tree, tree.root(), "wgp") || firstElement(tree, tree.root(), "wpc");
+    if (const auto shape = firstElement(tree, tree.root(), "wsp"); shape && !grouped) {
         drawing.look = ShapeLooks::drawingML(tree, *shape, theme);
         drawing.textFrame = ShapeLooks::bodyFrame(tree, childNamed(tree, *shape, "bodyPr"));
     } else if (vml && !firstElement(tree, *vml, "imagedata")) {
