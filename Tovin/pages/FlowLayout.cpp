@@ -1,5 +1,6 @@
 #include "Tovin/pages/FlowLayout.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -13,6 +14,7 @@
 #include "Tovin/text/Attachments.h"
 #include "Tovin/text/BorderLines.h"
 #include "Tovin/text/DoubleUnderline.h"
+#include "Tovin/text/TabPositions.h"
 #include "Tovin/text/TextAttachment.h"
 #include "Tovin/text/Theme.h"
 
@@ -20,9 +22,6 @@ namespace tovin {
 
 namespace {
 
-// The closest default tab stops stand, so that an absurd w:defaultTabStop cannot make a
-// line of thousands of stops.
-constexpr qreal closestTabDistance = 4;
 // The narrowest a line is given, however deep the indents.
 constexpr qreal narrowestLine = 1;
 // How far text set against a right or centre stop may reach past the line's end: Qt
@@ -69,7 +68,7 @@ std::vector<Fragment> fragments(const QTextBlock& block) {
 QTextOption optionFor(const QTextBlockFormat& format, qreal defaultTab) {
     QTextOption option(format.alignment());
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    option.setTabStopDistance(std::isfinite(defaultTab) ? std::max(defaultTab, closestTabDistance) : 45);
+    option.setTabStopDistance(TabPositions::defaultDistance(defaultTab));
     const QList<QTextOption::Tab> tabs = format.tabPositions();
     if (!tabs.isEmpty()) option.setTabs(tabs);
     return option;
@@ -388,6 +387,19 @@ void FlowLayout::draw(QPainter& painter, QPointF origin, LineRange range, qreal 
     drawGrid(painter, origin, top, bottom, Grid::borders);
 }
 
+namespace {
+
+// The format of the character at `offset` in `block`.
+QTextCharFormat formatAt(const QTextBlock& block, int offset) {
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (fragment.position() - block.position() + fragment.length() > offset) return fragment.charFormat();
+    }
+    return block.charFormat();
+}
+
+}  // namespace
+
 // Qt leaves a tab's space empty; a stop with a leader fills the space before it with dots,
 // dashes or a line along the baseline.
 void FlowLayout::drawLeaders(QPainter& painter, QPointF origin, const QTextBlock& block,
@@ -405,29 +417,43 @@ void FlowLayout::drawLeaders(QPainter& painter, QPointF origin, const QTextBlock
         const auto stop = std::find_if(found->second.begin(), found->second.end(),
                                        [&](const TabLeader& leader) { return start + leader.position > x0 + 0.5; });
         if (stop == found->second.end() || stop->leader == rovuvuz::TabStop::Leader::none || x1 - x0 < 4) continue;
-        drawLeader(painter, QPointF(origin.x() + x0 + 2, origin.y() + line.y() + line.ascent()), x1 - x0 - 4,
-                   stop->leader);
+        drawLeader(painter, QPointF(origin.x() + x0, origin.y() + line.y() + line.ascent()), x1 - x0,
+                   stop->leader, formatAt(block, i), text_->document->documentLayout()->paintDevice());
     }
 }
 
-void FlowLayout::drawLeader(QPainter& painter, QPointF from, qreal width, rovuvuz::TabStop::Leader leader) {
+// Word fills a leader with the tab's own font: dots, middle dots and hyphens are that
+// font's characters, set flush against the stop; the underscore and heavy leaders are
+// rules along the baseline.
+void FlowLayout::drawLeader(QPainter& painter, QPointF from, qreal width, rovuvuz::TabStop::Leader leader,
+                            const QTextCharFormat& format, QPaintDevice* device) {
     using Leader = rovuvuz::TabStop::Leader;
     painter.save();
-    painter.setPen(QPen(Qt::black, leader == Leader::heavy ? 1.5 : 0.75));
-    switch (leader) {
-        case Leader::underscore:
-        case Leader::heavy:
-            painter.drawLine(from + QPointF(0, 1), from + QPointF(width, 1));
-            break;
-        case Leader::hyphen:
-            for (qreal x = 0; x + 3 <= width; x += 6)
-                painter.drawLine(from + QPointF(x, -3), from + QPointF(x + 3, -3));
-            break;
-        default: {
-            const qreal y = leader == Leader::middleDot ? -3.5 : -0.8;
-            painter.setBrush(Qt::black);
-            painter.setPen(Qt::NoPen);
-            for (qreal x = width - 1; x >= 0; x -= 4) painter.drawEllipse(from + QPointF(x, y), 0.55, 0.55);
+    const QColor colour = format.foreground().style() == Qt::NoBrush ? QColor(Qt::black) : format.foreground().color();
+    if (leader == Leader::underscore || leader == Leader::heavy) {
+        painter.setPen(QPen(colour, leader == Leader::heavy ? 1.5 : 0.75));
+        painter.drawLine(from + QPointF(2, 1), from + QPointF(width - 2, 1));
+    } else {
+        const QChar mark = leader == Leader::hyphen ? QLatin1Char('-')
+                           : leader == Leader::middleDot ? QChar(0x00B7)
+                                                         : QLatin1Char('.');
+        // Set through a text layout on the document's own device, as the lines are, so
+        // that the marks have the text's size on the screen and in a PDF alike.
+        const QFont font = format.font();
+        QTextLayout marks(QString(mark), font, device);
+        marks.beginLayout();
+        QTextLine one = marks.createLine();
+        marks.endLayout();
+        const qreal advance = one.isValid() ? one.naturalTextWidth() : 0;
+        const int count = advance > 0 ? static_cast<int>(std::min<qreal>(width / advance, 2000)) : 0;
+        if (count > 0) {
+            marks.setText(QString(count, mark));
+            marks.beginLayout();
+            QTextLine line = marks.createLine();
+            marks.endLayout();
+            painter.setPen(colour);
+            line.setPosition(QPointF(0, -line.ascent()));
+            marks.draw(&painter, from + QPointF(width - count * advance, 0));
         }
     }
     painter.restore();

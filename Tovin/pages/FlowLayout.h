@@ -89,7 +89,8 @@ class FlowLayout {
     enum class Grid { fills, borders };
     void drawGrid(QPainter& painter, QPointF origin, qreal top, qreal bottom, Grid part) const;
     void drawLeaders(QPainter& painter, QPointF origin, const QTextBlock& block, const QTextLine& line) const;
-    static void drawLeader(QPainter& painter, QPointF from, qreal width, rovuvuz::TabStop::Leader leader);
+    static void drawLeader(QPainter& painter, QPointF from, qreal width, rovuvuz::TabStop::Leader leader,
+                           const QTextCharFormat& format, QPaintDevice* device);
 };
 
 }  // namespace tovin

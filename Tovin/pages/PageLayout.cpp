@@ -23,6 +23,7 @@ QPalette paperPalette() {
 AttributedBuilder builderFor(rovuvuz::DocxDocument& document, StoryID story, qreal width) {
     AttributedBuilder builder(&document, std::move(story), width);
     builder.palette = paperPalette();
+    builder.keepsStopsInColumn = false;
     return builder;
 }
 

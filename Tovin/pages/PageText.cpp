@@ -11,6 +11,7 @@
 #include "Tovin/pages/ShapeFrames.h"
 #include "Tovin/text/Attachments.h"
 #include "Tovin/text/DisplayUnits.h"
+#include "Tovin/text/TabPositions.h"
 #include "Tovin/text/TextProperties.h"
 
 namespace tovin {
@@ -118,7 +119,7 @@ class Assembler {
     void floatPictures(StyledText& styled, const ParagraphSnapshot& p, int block);
     void inlineShapes(StyledText& styled, const ParagraphSnapshot& p, const AttributedBuilder& builder);
     void floatTextBox(const rovuvuz::DrawingSnapshot& drawing, const AttributedBuilder& builder, int block);
-    void tabs(StyledText& styled, const ParagraphSnapshot& p, int block);
+    void tabs(const StyledText& styled, const ParagraphSnapshot& p, int block);
 
     PageTextOptions options_;
     bool sums_;
@@ -221,35 +222,15 @@ FlowParagraph Assembler::paragraph(const ParagraphSnapshot& p, const AttributedB
     return flow;
 }
 
-// The paragraph's custom stops, measured from the text margin in the file and from where
-// the first line starts in Qt; stops at or before that start are passed by.
-void Assembler::tabs(StyledText& styled, const ParagraphSnapshot& p, int block) {
-    if (p.tabs.empty()) return;
-    const qreal start = styled.block.leftMargin() + styled.block.textIndent();
-    QList<QTextOption::Tab> stops;
+// The leaders of the paragraph's stops, which Qt does not draw; the stops themselves are
+// already in the block format.
+void Assembler::tabs(const StyledText& styled, const ParagraphSnapshot& p, int block) {
     std::vector<TabLeader> fills;
-    for (const rovuvuz::TabStop& stop : p.tabs) {
-        const qreal at = stop.position * displayScale - start;
-        if (!std::isfinite(at) || at <= 0 || stop.kind == rovuvuz::TabStop::Kind::bar) continue;
-        switch (stop.kind) {
-            case rovuvuz::TabStop::Kind::center:
-                stops.append(QTextOption::Tab(at, QTextOption::CenterTab));
-                break;
-            case rovuvuz::TabStop::Kind::right:
-                stops.append(QTextOption::Tab(at, QTextOption::RightTab));
-                break;
-            case rovuvuz::TabStop::Kind::decimal:
-                stops.append(QTextOption::Tab(at, QTextOption::DelimiterTab, QLatin1Char('.')));
-                break;
-            default:
-                stops.append(QTextOption::Tab(at, QTextOption::LeftTab));
-        }
-        fills.push_back({at, stop.leader});
+    bool filled = false;
+    for (const TabPositions::Stop& stop : TabPositions::of(styled.block, p.tabs, displayScale)) {
+        fills.push_back({stop.tab.position, stop.leader});
+        filled = filled || stop.leader != rovuvuz::TabStop::Leader::none;
     }
-    styled.block.setTabPositions(stops);
-    const bool filled = std::any_of(fills.begin(), fills.end(), [](const TabLeader& fill) {
-        return fill.leader != rovuvuz::TabStop::Leader::none;
-    });
     if (filled) leaders[block] = std::move(fills);
 }
 

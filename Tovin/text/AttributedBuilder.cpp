@@ -10,9 +10,11 @@
 
 #include "RovuVuz/document/DocxDocument.h"
 #include "RovuVuz/format/EffectiveFormat.h"
+#include "RovuVuz/format/Settings.h"
 #include "Tovin/text/Attachments.h"
 #include "Tovin/text/DisplayUnits.h"
 #include "Tovin/text/FontResolver.h"
+#include "Tovin/text/TabPositions.h"
 #include "Tovin/text/TextProperties.h"
 #include "Tovin/text/Theme.h"
 
@@ -229,6 +231,22 @@ QTextBlockFormat AttributedBuilder::paragraphStyle(const ParagraphFormat& f,
     return block;
 }
 
+void AttributedBuilder::applyTabs(QTextBlockFormat& block, const ParagraphSnapshot& p) const {
+    TabPositions::apply(block, p.tabs, scale(), keepsStopsInColumn ? std::optional(columnWidth) : std::nullopt);
+}
+
+qreal AttributedBuilder::defaultTabDistance() const {
+    if (!caches_->defaultTabStop) {
+        caches_->defaultTabStop = 36;
+        try {
+            if (document) caches_->defaultTabStop = document->settings().defaultTabStop;
+        } catch (const std::exception&) {
+            // Settings that do not parse keep Word's half inch.
+        }
+    }
+    return TabPositions::defaultDistance(*caches_->defaultTabStop * scale());
+}
+
 QTextBlockFormat AttributedBuilder::objectBlockFormat() {
     QTextBlockFormat block;
     block.setLayoutDirection(Qt::LeftToRight);
@@ -239,6 +257,7 @@ QTextBlockFormat AttributedBuilder::objectBlockFormat() {
 
 SeparatorFormat AttributedBuilder::separatorAttributes(const ParagraphSnapshot& p) const {
     SeparatorFormat separator{attributes(p.markFormat, std::nullopt), paragraphStyle(p.format, p.listLabel)};
+    applyTabs(separator.block, p);
     separator.block.setLayoutDirection(directionOf(p.text));
     if (p.listLabel)
         separator.character.setProperty(TextProperty::listLabel, QString::fromStdString(*p.listLabel));
@@ -313,6 +332,7 @@ StyledText AttributedBuilder::paragraph(const ParagraphSnapshot& p) const {
     StyledText styled;
     styled.text = QString::fromStdU16String(p.text);
     styled.block = paragraphStyle(p.format, p.listLabel);
+    applyTabs(styled.block, p);
     styled.block.setLayoutDirection(directionOf(p.text));
     const int length = static_cast<int>(styled.text.size());
     if (length == 0) return styled;

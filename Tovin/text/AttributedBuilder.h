@@ -63,6 +63,9 @@ class AttributedBuilder {
     qreal columnWidth = 0;
     // The window's zoom level, on top of the display scale (1 is actual size).
     qreal zoom = 1;
+    // Whether right and centre stops at the column's end are drawn in a little so that Qt
+    // keeps the text after them on the line. Pages give such lines slack instead.
+    bool keepsStopsInColumn = true;
     // Colours that follow light and dark are resolved against this palette, or without one
     // against the application's at the time of building.
     std::optional<QPalette> palette;
@@ -77,6 +80,8 @@ class AttributedBuilder {
                                const std::optional<rovuvuz::RevisionInfo>& revision) const;
     QTextBlockFormat paragraphStyle(const rovuvuz::ParagraphFormat& format,
                                     const std::optional<std::string>& label) const;
+    // The distance between default tab stops, w:defaultTabStop at the display scale.
+    qreal defaultTabDistance() const;
 
     // The attachment of a table block: makeTable's (the tables layer makes them live), or
     // a chip.
@@ -96,6 +101,7 @@ class AttributedBuilder {
 
   private:
     qreal scale() const;
+    void applyTabs(QTextBlockFormat& block, const rovuvuz::ParagraphSnapshot& p) const;
     AttachmentRef image(const rovuvuz::Span& span, const rovuvuz::ParagraphFormat& format) const;
     AttachmentRef attachment(const rovuvuz::Span& span, const rovuvuz::ParagraphFormat& format,
                              const QTextCharFormat& attributes) const;
@@ -105,6 +111,7 @@ class AttributedBuilder {
     struct Caches {
         std::unordered_map<rovuvuz::RunFormat, QTextCharFormat> formats;
         std::map<rovuvuz::RelationshipID, std::optional<QImage>> images;
+        std::optional<double> defaultTabStop;  // points
     };
     std::shared_ptr<Caches> caches_;
 };

@@ -79,6 +79,9 @@ void fill(QTextDocument& document, const std::vector<BlockSnapshot>& blocks,
     const QTextFrameFormat frame = document.rootFrame()->frameFormat();
     document.clear();
     document.rootFrame()->setFrameFormat(frame);
+    QTextOption option = document.defaultTextOption();
+    option.setTabStopDistance(builder.defaultTabDistance());
+    document.setDefaultTextOption(option);
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
     insert(cursor, blocks, builder);

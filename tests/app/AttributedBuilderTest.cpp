@@ -211,6 +211,37 @@ TEST(AttributedBuilderParagraphs, DirectionComesFromTheFirstStrongCharacter) {
     EXPECT_EQ(plainBuilder().paragraph(paragraph).block.layoutDirection(), Qt::LeftToRight);
 }
 
+// Custom stops reach the draft view too, measured from where the first line starts; a
+// hanging first line also stops at the left indent, before any later custom stop.
+TEST(AttributedBuilderParagraphs, TabStopsFromTheFirstLineStartWithTheHangingIndentAsAStop) {
+    using rovuvuz::TabStop;
+    ParagraphSnapshot p = paragraphOf({{u"a\tb\tc", RunFormat{}}});
+    p.tabs = {{72, TabStop::Kind::right, TabStop::Leader::dot}, {144, TabStop::Kind::center, TabStop::Leader::none},
+              {200, TabStop::Kind::bar, TabStop::Leader::none}};
+    QList<QTextOption::Tab> tabs = plainBuilder().paragraph(p).block.tabPositions();
+    ASSERT_EQ(tabs.size(), 2);
+    EXPECT_DOUBLE_EQ(tabs[0].position, 90);
+    EXPECT_EQ(tabs[0].type, QTextOption::RightTab);
+    EXPECT_DOUBLE_EQ(tabs[1].position, 180);
+    EXPECT_EQ(tabs[1].type, QTextOption::CenterTab);
+    EXPECT_EQ(plainBuilder().separatorAttributes(p).block.tabPositions(), tabs);
+
+    // Indented 36 pt, hanging 54 pt: the line starts at -18 pt, so a stop at -36 pt is
+    // passed by, the indent stops at 54 pt along, and the stop at 36 pt follows.
+    p.format.indentLeft = 36;
+    p.format.firstLine = -54;
+    p.tabs = {{-36, TabStop::Kind::left, TabStop::Leader::none}, {72, TabStop::Kind::left, TabStop::Leader::none}};
+    tabs = plainBuilder().paragraph(p).block.tabPositions();
+    ASSERT_EQ(tabs.size(), 2);
+    EXPECT_DOUBLE_EQ(tabs[0].position, 67.5);
+    EXPECT_DOUBLE_EQ(tabs[1].position, 112.5);
+
+    // No custom stop and no hanging line: Qt's default stops alone.
+    p.tabs.clear();
+    p.format.firstLine = 0;
+    EXPECT_TRUE(plainBuilder().paragraph(p).block.tabPositions().isEmpty());
+}
+
 TEST(AttributedBuilderParagraphs, SpacingIndentsAndLineHeightsAtTheDisplayScale) {
     rovuvuz::ParagraphFormat format;
     format.alignment = rovuvuz::Alignment::both;

@@ -210,6 +210,21 @@ TEST(PagedTabs, RightTabWithDotLeader) {
     EXPECT_FALSE(inked(page, QRect(right + 4, top, 40, 20)));
 }
 
+// A leader is the tab's font's own dots, set up to the stop: text a reader extracts, in
+// the text's colour, as Word and LibreOffice write it.
+TEST(PagedTabs, DotLeaderIsTheFontsDotsUpToTheStop) {
+    const std::string pPr = "<w:tabs><w:tab w:val=\"right\" w:leader=\"dot\" w:pos=\"4320\"/></w:tabs>";
+    auto doc = open("<w:p><w:pPr>" + pPr + "</w:pPr>" + run("Chapter") + "<w:r><w:tab/></w:r>" + run("12") +
+                    "</w:p><w:sectPr/>");
+    const std::vector<QString> pages = pageTexts(PageLayout(*doc));
+    ASSERT_EQ(pages.size(), 1u);
+    const QRegularExpressionMatch dots = QRegularExpression("Chapter ?(\\.+)12").match(pages[0]);
+    ASSERT_TRUE(dots.hasMatch()) << pages[0].toStdString();
+    // About 2.2 inches of dots a couple of points wide each.
+    EXPECT_GT(dots.captured(1).size(), 30);
+    EXPECT_LT(dots.captured(1).size(), 80);
+}
+
 // Default stops stand every w:defaultTabStop: an inch here, so the text after the tab
 // starts an inch into the column.
 TEST(PagedTabs, DefaultStopsFollowTheSettings) {
