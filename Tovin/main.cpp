@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
 
     if (!line.exportPdf.empty()) {
         tovin::HeadlessExport::useOffscreenPlatform();
+        tovin::HeadlessExport::keepFreedMemory();
         QGuiApplication application(argc, argv);
         return tovin::HeadlessExport::run(line.exportPdf, line.files.front());
     }

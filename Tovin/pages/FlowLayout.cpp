@@ -272,7 +272,7 @@ class Layouter {
     }
 
     qreal table(const FlowTable& t, qreal x, qreal y, bool body) {
-        const int tableNumber = tables_++;
+        const int tableNumber = out_.tables_++;
         const int rows = t.rows;
         if (rows <= 0) return y;
         std::vector<qreal> rowTop(rows), rowBottom(rows);
@@ -347,42 +347,114 @@ class Layouter {
     const FloatFrame& frame_;
     std::unordered_multimap<int, size_t> anchored_;  // Qt block → floats anchored there
     std::vector<std::pair<QRectF, bool>> areas_;     // wrapping floats, and whether square
-    int tables_ = 0;
     QFont emptyFont_;
 };
+
+namespace {
+
+qreal trailingSpaceOf(const PageText& text, qreal height) {
+    if (text.items.empty()) return 0;
+    const auto* last = std::get_if<FlowParagraph>(&text.items.back());
+    return last ? std::clamp<qreal>(last->spaceAfter, 0, height) : 0;
+}
+
+}  // namespace
 
 FlowLayout FlowLayout::lay(const PageText& text, qreal width, WordLineHeights& heights, Units units,
                            const FloatFrame* frame) {
     FlowLayout out;
-    out.text_ = &text;
+    out.texts_ = {&text};
+    out.shifts_ = {0};
     FloatFrame column;
     column.pageWidth = column.columnWidth = width;
     column.pageHeight = column.textHeight = 1e6;
     Layouter layouter(out, text, heights, units == Units::body, frame ? *frame : column);
     out.height_ = layouter.items(text.items, 0, 0, std::max(width, narrowestLine), true, true);
-    if (!text.items.empty())
-        if (const auto* last = std::get_if<FlowParagraph>(&text.items.back()))
-            out.trailingSpace_ = std::clamp<qreal>(last->spaceAfter, 0, out.height_);
+    out.trailingSpace_ = trailingSpaceOf(text, out.height_);
+    return out;
+}
+
+FlowLayout FlowLayout::layFollowing(const PageText& piece, qreal width, WordLineHeights& heights, Units units) {
+    FlowLayout out;
+    out.texts_ = {&piece};
+    out.shifts_ = {0};
+    FloatFrame column;
+    column.pageWidth = column.columnWidth = width;
+    column.pageHeight = column.textHeight = 1e6;
+    Layouter layouter(out, piece, heights, units == Units::body, column);
+    out.height_ = layouter.items(piece.items, 0, 0, std::max(width, narrowestLine), true, false);
+    out.trailingSpace_ = trailingSpaceOf(piece, out.height_);
+    return out;
+}
+
+FlowLayout FlowLayout::join(std::vector<FlowLayout> pieces) {
+    if (pieces.size() == 1) return std::move(pieces.front());
+    FlowLayout out;
+    if (pieces.empty()) return out;
+    qreal y = 0;
+    int lineBase = 0;
+    for (size_t k = 0; k < pieces.size(); ++k) {
+        FlowLayout& piece = pieces[k];
+        out.texts_.push_back(piece.texts_.front());
+        out.shifts_.push_back(y);
+        for (LaidLine line : piece.lines_) {
+            line.piece = static_cast<int>(k);
+            line.top += y;
+            line.bottom += y;
+            out.lines_.push_back(line);
+        }
+        for (Unit& unit : piece.units_) {
+            unit.lines = {unit.lines.first + lineBase, unit.lines.end + lineBase};
+            unit.top += y;
+            unit.fit += y;
+            unit.bottom += y;
+            if (unit.row) unit.row->table += out.tables_;
+            for (auto& [top, bottom] : unit.rowLines) {
+                top += y;
+                bottom += y;
+            }
+            out.units_.push_back(std::move(unit));
+        }
+        for (const auto& [line, note] : piece.noteRefs_) out.noteRefs_.emplace_back(line + lineBase, note);
+        for (CellFrame cell : piece.cells_) {
+            cell.frame.translate(0, y);
+            out.cells_.push_back(std::move(cell));
+        }
+        for (int line : piece.columnStarts_) out.columnStarts_.insert(line + lineBase);
+        lineBase += static_cast<int>(piece.lines_.size());
+        out.tables_ += piece.tables_;
+        y += piece.height_;
+    }
+    // Only a whole text has floats (assembleInPieces keeps a text with floats whole).
+    out.floats_ = std::move(pieces.front().floats_);
+    out.height_ = y;
+    out.firstSpace_ = pieces.front().firstSpace_;
+    out.trailingSpace_ = trailingSpaceOf(*out.texts_.back(), y);
     return out;
 }
 
 void FlowLayout::draw(QPainter& painter, QPointF origin, LineRange range, qreal top, qreal bottom,
                       bool cut) const {
-    if (!text_) return;
+    if (texts_.empty()) return;
     const int first = std::clamp(range.first, 0, static_cast<int>(lines_.size()));
     const int end = std::clamp(range.end, first, static_cast<int>(lines_.size()));
     drawGrid(painter, origin, top, bottom, Grid::fills);
     QTextBlock block;
+    int piece = -1;
     for (int i = first; i < end; ++i) {
         const LaidLine& line = lines_[i];
         if (cut && !(line.bottom > top && line.top < bottom)) continue;
-        if (!block.isValid() || block.blockNumber() != line.block)
-            block = text_->document->findBlockByNumber(line.block);
+        const PageText& text = *texts_[static_cast<size_t>(line.piece)];
+        if (!block.isValid() || piece != line.piece || block.blockNumber() != line.block)
+            block = text.document->findBlockByNumber(line.block);
+        piece = line.piece;
         if (!block.isValid() || !block.layout() || line.index >= block.layout()->lineCount()) continue;
         const QTextLine laid = block.layout()->lineAt(line.index);
-        laid.draw(&painter, origin);
-        drawLeaders(painter, origin, block, laid);
-        if (text_->underlined.count(line.block)) DoubleUnderline::draw(painter, block, laid, origin);
+        // A piece's lines stand in its own coordinates.
+        const QPointF at = origin + QPointF(0, shifts_[static_cast<size_t>(line.piece)]);
+        laid.draw(&painter, at);
+        drawLeaders(painter, at, text, block, laid);
+        if (text.underlined.count(line.block)) DoubleUnderline::draw(painter, block, laid, at);
     }
     drawGrid(painter, origin, top, bottom, Grid::borders);
 }
@@ -402,10 +474,10 @@ QTextCharFormat formatAt(const QTextBlock& block, int offset) {
 
 // Qt leaves a tab's space empty; a stop with a leader fills the space before it with dots,
 // dashes or a line along the baseline.
-void FlowLayout::drawLeaders(QPainter& painter, QPointF origin, const QTextBlock& block,
+void FlowLayout::drawLeaders(QPainter& painter, QPointF origin, const PageText& piece, const QTextBlock& block,
                              const QTextLine& line) const {
-    const auto found = text_->leaders.find(block.blockNumber());
-    if (found == text_->leaders.end()) return;
+    const auto found = piece.leaders.find(block.blockNumber());
+    if (found == piece.leaders.end()) return;
     const QString text = block.text();
     const int end = std::min<int>(line.textStart() + line.textLength(), static_cast<int>(text.size()));
     const qreal start = block.layout()->lineAt(0).x();
@@ -418,7 +490,7 @@ void FlowLayout::drawLeaders(QPainter& painter, QPointF origin, const QTextBlock
                                        [&](const TabLeader& leader) { return start + leader.position > x0 + 0.5; });
         if (stop == found->second.end() || stop->leader == rovuvuz::TabStop::Leader::none || x1 - x0 < 4) continue;
         drawLeader(painter, QPointF(origin.x() + x0, origin.y() + line.y() + line.ascent()), x1 - x0,
-                   stop->leader, formatAt(block, i), text_->document->documentLayout()->paintDevice());
+                   stop->leader, formatAt(block, i), piece.document->documentLayout()->paintDevice());
     }
 }
 
@@ -480,9 +552,9 @@ qreal anchorDrop(const rovuvuz::TextFrame& frame, const QRectF& box, const QMarg
 }  // namespace
 
 bool FlowLayout::hasPageFloats() const {
-    if (!text_) return false;
+    if (texts_.empty()) return false;
     return std::any_of(floats_.begin(), floats_.end(), [&](const PlacedFloat& placed) {
-        const Floater& floater = text_->floats[placed.floater];
+        const Floater& floater = texts_.front()->floats[placed.floater];
         const std::string& from = floater.vertical.relativeFrom;
         return Floats::wraps(floater) && (from == "page" || from == "margin" || from == "topMargin" || from == "bottomMargin");
     });
@@ -490,10 +562,10 @@ bool FlowLayout::hasPageFloats() const {
 
 void FlowLayout::drawFloats(QPainter& painter, QPointF origin, LineRange range, Layer layer,
                             const std::optional<QRectF>& page) const {
-    if (!text_) return;
+    if (texts_.empty()) return;
     for (const PlacedFloat& placed : floats_) {
         if (placed.line < range.first || placed.line >= range.end) continue;
-        const Floater& floater = text_->floats[placed.floater];
+        const Floater& floater = texts_.front()->floats[placed.floater];
         const bool behind = floater.wrap == rovuvuz::DrawingSnapshot::Wrap::behind;
         if (behind != (layer == Layer::behind)) continue;
         QRectF box = placed.box.translated(origin);

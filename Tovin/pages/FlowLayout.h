@@ -26,6 +26,7 @@ struct LaidLine {
     int index = 0;
     qreal top = 0;  // the line's fragment: the line with its paragraph's spacing around it
     qreal bottom = 0;
+    int piece = 0;  // the text it is in, for a layout joined from pieces
 };
 
 // A table cell's frame with what is drawn around and under it.
@@ -43,6 +44,12 @@ class FlowLayout {
     // in `frame`, or in a page the size of the text without one.
     static FlowLayout lay(const PageText& text, qreal width, WordLineHeights& heights, Units units,
                           const FloatFrame* frame = nullptr);
+    // Lays out a piece of a text (PageText::assembleInPieces) that follows another: its
+    // first paragraph keeps its space before. A piece's lines do not depend on where it
+    // starts, so pieces can be laid out at once, each on its own thread, and joined.
+    static FlowLayout layFollowing(const PageText& piece, qreal width, WordLineHeights& heights, Units units);
+    // The pieces' layouts one below another, as the whole text's layout would be.
+    static FlowLayout join(std::vector<FlowLayout> pieces);
 
     const std::vector<LaidLine>& lines() const { return lines_; }
     // The note references of the lines, as (line, note id) in line order.
@@ -75,7 +82,10 @@ class FlowLayout {
 
   private:
     friend class Layouter;
-    const PageText* text_ = nullptr;
+    // The texts its lines are in, and how far down each one's own coordinates start.
+    std::vector<const PageText*> texts_;
+    std::vector<qreal> shifts_;
+    int tables_ = 0;
     std::vector<LaidLine> lines_;
     std::vector<Unit> units_;
     std::vector<std::pair<int, qint64>> noteRefs_;
@@ -88,7 +98,8 @@ class FlowLayout {
 
     enum class Grid { fills, borders };
     void drawGrid(QPainter& painter, QPointF origin, qreal top, qreal bottom, Grid part) const;
-    void drawLeaders(QPainter& painter, QPointF origin, const QTextBlock& block, const QTextLine& line) const;
+    void drawLeaders(QPainter& painter, QPointF origin, const PageText& piece, const QTextBlock& block,
+                     const QTextLine& line) const;
     static void drawLeader(QPainter& painter, QPointF from, qreal width, rovuvuz::TabStop::Leader leader,
                            const QTextCharFormat& format, QPaintDevice* device);
 };

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <cstdio>
 #include <exception>
+#include <malloc.h>
 #include <unistd.h>
 
 #include "RovuVuz/document/DocxDocument.h"
@@ -44,6 +45,19 @@ void useOffscreenPlatform() {
     qInstallMessageHandler(quietMessages);
 }
 
+// A conversion allocates a few hundred megabytes and ends: memory freed on the way (each
+// page's stream, the layout's passing buffers) is kept for the next allocation instead of
+// being returned to the system and faulted in again, and large blocks come from the heap
+// rather than from mappings of their own, each of which the kernel zeroes page by page.
+void keepFreedMemory() {
+    constexpr int largestHeapBlock = 64 << 20;
+    constexpr int keptAtTop = 256 << 20;
+    constexpr int grownBy = 16 << 20;
+    mallopt(M_MMAP_THRESHOLD, largestHeapBlock);
+    mallopt(M_TRIM_THRESHOLD, keptAtTop);
+    mallopt(M_TOP_PAD, grownBy);
+}
+
 int run(const std::string& output, const std::string& input) {
     std::unique_ptr<rovuvuz::DocxDocument> document;
     try {
@@ -58,7 +72,10 @@ int run(const std::string& output, const std::string& input) {
         return fail(input, error.what());
     }
     try {
-        const PageLayout layout(*document);
+        // The process ends with the export: the layout and the document, a few hundred
+        // megabytes of small objects, go with it, sooner than freed one by one.
+        const PageLayout& layout = *new PageLayout(*document);
+        document.release();
         const QString title = QFileInfo(QString::fromStdString(input)).completeBaseName();
         if (const auto failure = PdfExport::write(layout, QString::fromStdString(output), title, terminalProgress()))
             return fail(output, failure->toStdString());

@@ -1,8 +1,11 @@
 #include "Tovin/pages/PageLayout.h"
 
 #include <QPainter>
+#include <QThread>
+#include <QThreadPool>
 #include <algorithm>
 #include <exception>
+#include <future>
 #include <set>
 
 #include "RovuVuz/document/DocxDocument.h"
@@ -23,7 +26,7 @@ QPalette paperPalette() {
 AttributedBuilder builderFor(rovuvuz::DocxDocument& document, StoryID story, qreal width) {
     AttributedBuilder builder(&document, std::move(story), width);
     builder.palette = paperPalette();
-    builder.keepsStopsInColumn = false;
+    builder.onPaper = true;
     return builder;
 }
 
@@ -86,6 +89,27 @@ std::vector<BlockSnapshot> numbered(const rovuvuz::EntrySnapshot& entry, const N
     first->spans.insert(first->spans.begin(), mark);
     first->text = number + first->text;
     return blocks;
+}
+
+// A body is laid out in a piece for each this many of its blocks (about 15 pages of text),
+// in at most so many pieces: enough to keep the cores busy, while each thread that lays one
+// out loads its own fonts.
+constexpr size_t blocksPerPiece = 200;
+constexpr size_t mostPieces = 8;
+
+// The threads that lay out pieces of bodies, one a core. They never end: a text layout
+// keeps the last font engine it used, which belongs to the font cache of the thread that laid
+// it out and goes when that thread ends, while the layout is drawn for as long as its pages
+// are shown. (Drawing never overlaps their work: the thread that draws waits for every piece
+// it asked for.) Never destroyed: threads ended after the application object would free
+// their fonts after Qt's font database.
+QThreadPool& layoutThreads() {
+    static QThreadPool* const threads = [] {
+        auto* pool = new QThreadPool;
+        pool->setExpiryTimeout(-1);
+        return pool;
+    }();
+    return *threads;
 }
 
 bool needsBlank(SectionStart start, int64_t nextNumber) {
@@ -167,12 +191,12 @@ void PageLayout::layRun(rovuvuz::DocxDocument& document, Run& run, const std::ve
     const qreal width = std::min_element(run.columns.begin(), run.columns.end(), [](const auto& a, const auto& b) {
                             return a.width < b.width;
                         })->width;
-    run.text = PageText::assemble(blocks, builderFor(document, story, width),
-                                  {sumsSpacing_, defaultTab_, nullptr, &notes_});
+    layBody(run, blocks, builderFor(document, story, width), width);
     FloatFrame frame = floatFrame(run);
     frame.columnWidth = width;
-    run.layout = std::make_unique<FlowLayout>(
-        FlowLayout::lay(run.text, width, heights_, FlowLayout::Units::body, &frame));
+    if (!run.layout)
+        run.layout = std::make_unique<FlowLayout>(
+            FlowLayout::lay(*run.pieces.front(), width, heights_, FlowLayout::Units::body, &frame));
     if (run.layout->hasPageFloats()) {
         // Where such a float stands depends on the page its anchor falls on: the pages
         // without it say which, and the text is laid again around it there.
@@ -185,7 +209,7 @@ void PageLayout::layRun(rovuvuz::DocxDocument& document, Run& run, const std::ve
             return start;
         };
         run.layout = std::make_unique<FlowLayout>(
-            FlowLayout::lay(run.text, width, heights_, FlowLayout::Units::body, &frame));
+            FlowLayout::lay(*run.pieces.front(), width, heights_, FlowLayout::Units::body, &frame));
     }
     layNotes(document, run);
     // Pieces that a page break (not a column break) starts begin a page.
@@ -202,6 +226,50 @@ void PageLayout::layRun(rovuvuz::DocxDocument& document, Run& run, const std::ve
         for (; next < run.noteLines.size() && run.noteLines[next] < page.lines.end; ++next)
             if (run.noteLines[next] >= page.lines.first) run.pageNotes[p].push_back(static_cast<int>(next));
     }
+}
+
+// A long body is written into several QTextDocuments, and each is laid out on a thread of
+// its own as soon as it is written, while the next is written here: a page of text costs
+// about as much to write into Qt's document as to lay out, so the two overlap, and pieces
+// laid out at once share the processor's cores. Each piece's document and its text layouts
+// belong to one thread at a time, as Qt's reentrant text classes require: its worker until
+// the layout is joined, this thread after. A short body, or one with floats (placed by the
+// lines around them), is one piece laid out here. Not to be called on a pool thread, which
+// would wait for the pool.
+void PageLayout::layBody(Run& run, const std::vector<BlockSnapshot>& blocks, const AttributedBuilder& builder,
+                         qreal width) {
+    const PageTextOptions options{sumsSpacing_, defaultTab_, nullptr, &notes_};
+    const size_t pieces = std::clamp<size_t>(blocks.size() / blocksPerPiece, 1, mostPieces);
+    if (pieces == 1 || QThread::idealThreadCount() < 2) {
+        run.pieces.push_back(std::make_unique<PageText>(PageText::assemble(blocks, builder, options)));
+        return;
+    }
+    std::vector<std::future<FlowLayout>> laid;
+    // Every piece's lay-out is waited for before the pieces it reads can go, even when
+    // writing a piece throws.
+    struct Wait {
+        std::vector<std::future<FlowLayout>>& laid;
+        ~Wait() {
+            for (auto& part : laid)
+                if (part.valid()) part.wait();
+        }
+    } wait{laid};
+    PageText::assembleInPieces(blocks, builder, options, pieces, run.pieces, [&](const PageText& piece) {
+        // Floats are placed around the lines by the caller, which lays such a text out.
+        if (!piece.floats.empty()) return;
+        const bool first = laid.empty();
+        auto task = std::make_shared<std::packaged_task<FlowLayout()>>([&piece, width, first] {
+            WordLineHeights heights;  // its cache is this lay-out's own
+            return first ? FlowLayout::lay(piece, width, heights, FlowLayout::Units::body)
+                         : FlowLayout::layFollowing(piece, width, heights, FlowLayout::Units::body);
+        });
+        laid.push_back(task->get_future());
+        layoutThreads().start([task] { (*task)(); });
+    });
+    if (laid.empty()) return;
+    std::vector<FlowLayout> parts;
+    for (auto& part : laid) parts.push_back(part.get());
+    run.layout = std::make_unique<FlowLayout>(FlowLayout::join(std::move(parts)));
 }
 
 FloatFrame PageLayout::floatFrame(const Run& run) const {

@@ -84,7 +84,8 @@ class PageLayout {
         qreal bodyTop = 0;
         qreal bodyHeight = 0;
         qreal columnWidth = 0;
-        PageText text;
+        // The body's text, in pieces laid out side by side on threads of their own.
+        std::vector<std::unique_ptr<PageText>> pieces;
         std::unique_ptr<FlowLayout> layout;
         std::vector<Page> pages;                 // column-high pieces of the text
         std::vector<Columns::Place> columns;     // across the body
@@ -99,6 +100,8 @@ class PageLayout {
     };
 
     void layRun(rovuvuz::DocxDocument& document, Run& run, const std::vector<rovuvuz::BlockSnapshot>& blocks);
+    void layBody(Run& run, const std::vector<rovuvuz::BlockSnapshot>& blocks, const AttributedBuilder& builder,
+                 qreal width);
     void layNotes(rovuvuz::DocxDocument& document, Run& run);
     FloatFrame floatFrame(const Run& run) const;
     void number();

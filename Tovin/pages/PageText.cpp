@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <span>
 
 #include "Tovin/pages/ShapeFrames.h"
 #include "Tovin/text/Attachments.h"
@@ -581,7 +582,7 @@ bool underlinedMore(const QTextCharFormat& format) {
     return format.boolProperty(TextProperty::doubleUnderline) || format.boolProperty(TextProperty::thickUnderline);
 }
 
-void write(QTextDocument& document, const std::vector<Entry>& entries, std::unordered_set<int>& underlined) {
+void write(QTextDocument& document, std::span<const Entry> entries, std::unordered_set<int>& underlined) {
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
     bool first = true;
@@ -615,22 +616,78 @@ void write(QTextDocument& document, const std::vector<Entry>& entries, std::unor
     cursor.endEditBlock();
 }
 
-}  // namespace
-
-PageText PageText::assemble(const std::vector<BlockSnapshot>& blocks, const AttributedBuilder& builder,
-                            const PageTextOptions& options) {
+PageText emptyText(qreal defaultTab) {
     PageText text;
     text.document = std::make_unique<QTextDocument>();
     text.document->setUndoRedoEnabled(false);
     text.document->setDocumentLayout(new PassiveLayout(text.document.get()));
     registerAttachmentHandler(text.document.get());
+    text.defaultTab = defaultTab;
+    return text;
+}
+
+void shiftBlocks(FlowItem& item, int by) {
+    if (auto* paragraph = std::get_if<FlowParagraph>(&item)) {
+        paragraph->block -= by;
+        return;
+    }
+    for (FlowCell& cell : std::get<std::shared_ptr<FlowTable>>(item)->cells)
+        for (FlowItem& inner : cell.items) shiftBlocks(inner, by);
+}
+
+// Where the pieces start, as top-level items: at paragraphs (a table stays whole in its
+// piece), each piece about an equal share of the blocks.
+std::vector<size_t> pieceStarts(const std::vector<FlowItem>& items, size_t blocks, size_t pieces) {
+    std::vector<size_t> starts{0};
+    for (size_t i = 1; i < items.size() && starts.size() < pieces; ++i) {
+        const auto* paragraph = std::get_if<FlowParagraph>(&items[i]);
+        if (paragraph && static_cast<size_t>(paragraph->block) * pieces >= blocks * starts.size())
+            starts.push_back(i);
+    }
+    return starts;
+}
+
+}  // namespace
+
+PageText PageText::assemble(const std::vector<BlockSnapshot>& blocks, const AttributedBuilder& builder,
+                            const PageTextOptions& options) {
+    PageText text = emptyText(options.defaultTab);
     Assembler assembler(options);
     text.items = assembler.text(blocks, builder, false, 0);
     write(*text.document, assembler.entries, text.underlined);
-    text.defaultTab = options.defaultTab;
     text.leaders = std::move(assembler.leaders);
     text.floats = std::move(assembler.floats);
     return text;
+}
+
+void PageText::assembleInPieces(const std::vector<BlockSnapshot>& blocks, const AttributedBuilder& builder,
+                                const PageTextOptions& options, size_t pieces,
+                                std::vector<std::unique_ptr<PageText>>& out,
+                                const std::function<void(const PageText&)>& written) {
+    Assembler assembler(options);
+    std::vector<FlowItem> items = assembler.text(blocks, builder, false, 0);
+    const size_t count = assembler.entries.size();
+    // Floats are placed by the lines around their anchors: such a text stays whole.
+    const std::vector<size_t> starts =
+        assembler.floats.empty() ? pieceStarts(items, count, std::max<size_t>(pieces, 1)) : std::vector<size_t>{0};
+    for (size_t k = 0; k < starts.size(); ++k) {
+        const size_t end = k + 1 < starts.size() ? starts[k + 1] : items.size();
+        const int first = k == 0 ? 0 : std::get<FlowParagraph>(items[starts[k]]).block;
+        const int last = k + 1 < starts.size() ? std::get<FlowParagraph>(items[end]).block : static_cast<int>(count);
+        auto& piece = *out.emplace_back(std::make_unique<PageText>(emptyText(options.defaultTab)));
+        for (size_t i = starts[k]; i < end; ++i) {
+            shiftBlocks(items[i], first);
+            piece.items.push_back(std::move(items[i]));
+        }
+        for (auto& [block, leaders] : assembler.leaders)
+            if (block >= first && block < last) piece.leaders.emplace(block - first, std::move(leaders));
+        write(*piece.document,
+              std::span<const Entry>(assembler.entries).subspan(static_cast<size_t>(first),
+                                                                static_cast<size_t>(last - first)),
+              piece.underlined);
+        if (k == 0) piece.floats = std::move(assembler.floats);
+        written(piece);
+    }
 }
 
 }  // namespace tovin

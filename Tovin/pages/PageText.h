@@ -10,6 +10,7 @@
 #include <QColor>
 #include <QMarginsF>
 #include <QTextDocument>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -98,6 +99,17 @@ struct PageText {
     // Assembles a story's blocks. `builder` sets the column width and the story.
     static PageText assemble(const std::vector<rovuvuz::BlockSnapshot>& blocks,
                              const AttributedBuilder& builder, const PageTextOptions& options);
+    // The same text in up to `pieces` pieces of about equal size, one after another, each
+    // in a QTextDocument of its own (so that each can be laid out on a thread of its own:
+    // Qt's text classes are reentrant, not thread-safe). Pieces start at top-level
+    // paragraphs, and a text with floats stays whole. Each piece is added to `out` and
+    // passed to `written` as soon as it is complete, the next then being written while
+    // `written`'s work goes on. Blocks, leaders and underlines are numbered within a piece;
+    // the first piece holds the floats.
+    static void assembleInPieces(const std::vector<rovuvuz::BlockSnapshot>& blocks, const AttributedBuilder& builder,
+                                 const PageTextOptions& options, size_t pieces,
+                                 std::vector<std::unique_ptr<PageText>>& out,
+                                 const std::function<void(const PageText&)>& written);
 
     // Borders and padding of table cells, display points.
     static constexpr qreal cellBorder = 0.75;

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "Tovin/pages/PageLayout.h"
+#include "Tovin/pages/PdfCompression.h"
 
 namespace tovin::PdfExport {
 
@@ -30,6 +31,9 @@ bool render(const PageLayout& layout, QPagedPaintDevice& device, int first, int 
     first = std::clamp(first, 0, count - 1);
     last = std::clamp(last, first, count - 1);
     preparePage(layout, device, first);
+    // A PDF writer compresses each page as the next one starts, and the last one and the
+    // fonts as the painter ends: all within this scope.
+    const PdfCompression::FasterStreams faster;
     QPainter painter(&device);
     if (!painter.isActive()) return false;
     painter.setRenderHint(QPainter::Antialiasing);

@@ -167,7 +167,10 @@ QTextCharFormat AttributedBuilder::attributes(const RunFormat& f,
             format.setProperty(TextProperty::thickUnderline, true);
         if (f.strike || f.doubleStrike) format.setFontStrikeOut(true);
         if (f.highlight)
-            if (const auto colour = wordHighlight(*f.highlight)) format.setBackground(*colour);
+            if (auto colour = wordHighlight(*f.highlight)) {
+                if (onPaper) colour->setAlpha(255);
+                format.setBackground(*colour);
+            }
         if (!f.language.empty())
             format.setProperty(TextProperty::language, QString::fromUtf8(f.language.view().data(),
                                                                          qsizetype(f.language.view().size())));
@@ -232,7 +235,7 @@ QTextBlockFormat AttributedBuilder::paragraphStyle(const ParagraphFormat& f,
 }
 
 void AttributedBuilder::applyTabs(QTextBlockFormat& block, const ParagraphSnapshot& p) const {
-    TabPositions::apply(block, p.tabs, scale(), keepsStopsInColumn ? std::optional(columnWidth) : std::nullopt);
+    TabPositions::apply(block, p.tabs, scale(), onPaper ? std::nullopt : std::optional(columnWidth));
 }
 
 qreal AttributedBuilder::defaultTabDistance() const {

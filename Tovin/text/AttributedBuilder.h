@@ -63,9 +63,12 @@ class AttributedBuilder {
     qreal columnWidth = 0;
     // The window's zoom level, on top of the display scale (1 is actual size).
     qreal zoom = 1;
-    // Whether right and centre stops at the column's end are drawn in a little so that Qt
-    // keeps the text after them on the line. Pages give such lines slack instead.
-    bool keepsStopsInColumn = true;
+    // Built for pages, drawn as on paper: highlights in their full colour, as Word prints
+    // them, and right and centre stops where the file sets them (the pages give lines set
+    // against such a stop slack). On screen a highlight is tinted so that text stays
+    // legible, and a stop at the column's end is drawn in a little so that Qt keeps the
+    // text after it on the line.
+    bool onPaper = false;
     // Colours that follow light and dark are resolved against this palette, or without one
     // against the application's at the time of building.
     std::optional<QPalette> palette;

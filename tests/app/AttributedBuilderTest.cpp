@@ -139,6 +139,15 @@ TEST(AttributedBuilderCharacters, HighlightNamesOfThePaletteOnly) {
     EXPECT_NEAR(yellow->alphaF(), 0.45, 0.01);
     EXPECT_FALSE(AttributedBuilder::wordHighlight("none"));
     EXPECT_FALSE(AttributedBuilder::wordHighlight("Yellow"));
+
+    // On screen the highlight is tinted; on paper it is the full colour, as Word prints it.
+    RunFormat run;
+    run.highlight = "darkGreen";
+    AttributedBuilder builder = plainBuilder();
+    EXPECT_NEAR(builder.attributes(run, std::nullopt).background().color().alphaF(), 0.45, 0.01);
+    builder = plainBuilder();
+    builder.onPaper = true;
+    EXPECT_EQ(builder.attributes(run, std::nullopt).background().color(), QColor(0, 0x80, 0));
 }
 
 TEST(AttributedBuilderCharacters, TrackedChangesShowInReviewColoursOverTheDocumentsOwn) {
