@@ -60,11 +60,23 @@ bool holdsNoteReference(const std::vector<Inline>& inlines) {
     return false;
 }
 
+// SmartArt and chart parts, their relationships and the theme, as the document holds them.
+DrawingParts drawingParts(DocxDocument& document) {
+    return DrawingParts(
+        [&document](const PartName& part) -> SharedBytes {
+            return document.hasPart(part.rawValue) ? document.contents(part.rawValue) : nullptr;
+        },
+        [&document](const PartName& part) { return document.relationships(part); },
+        document.partSource("theme").part);
+}
+
 }  // namespace
 
 StorySnapshot DocxDocument::snapshot(const StoryID& id) {
     Story& s = story(id);
     SnapshotContext context(relationships(s.part), styles(), numbering(), SnapshotContext::Counting::Yes);
+    const DrawingParts parts = drawingParts(*this);
+    context.setDrawingParts(&parts);
     const std::optional<NoteLabels> labels = labelsNotes(id) ? noteLabels(*this) : std::nullopt;
     if (labels) context.setNoteLabels(&*labels);
     StorySnapshot result{id, s.part, {}, {}};
@@ -132,6 +144,8 @@ void enterTables(SnapshotContext& context, const std::vector<const Group*>& path
 ParagraphSnapshot DocxDocument::snapshot(ParagraphID paragraphID, const StoryID& storyID) {
     const auto [s, p] = paragraph(paragraphID, storyID);
     SnapshotContext context(relationships(s->part), styles(), numbering(), SnapshotContext::Counting::No);
+    const DrawingParts parts = drawingParts(*this);
+    context.setDrawingParts(&parts);
     // A paragraph in a table cell takes the table's style (also inside a content control there).
     if (p->parent && (p->parent->local() == "tc" || p->parent->local() == "sdtContent") && s->root)
         enterTables(context, pathTo(*s->root, p->parent));
@@ -165,6 +179,8 @@ TableSnapshot DocxDocument::snapshot(BlockID table, const StoryID& storyID) {
     const Group* group = s.root ? findTable(*s.root, table) : nullptr;
     if (!group) throw DocxError(DocxErrorCode::unknownParagraph, storyID);
     SnapshotContext context(relationships(s.part), styles(), numbering(), SnapshotContext::Counting::No);
+    const DrawingParts parts = drawingParts(*this);
+    context.setDrawingParts(&parts);
     std::vector<const Group*> around = pathTo(*s.root, group);
     if (!around.empty()) around.pop_back();
     enterTables(context, around);

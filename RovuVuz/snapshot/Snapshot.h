@@ -17,6 +17,7 @@
 #include "RovuVuz/format/TableFormat.h"
 #include "RovuVuz/model/EditValues.h"
 #include "RovuVuz/model/Identifiers.h"
+#include "RovuVuz/snapshot/DrawingShapes.h"
 
 namespace rovuvuz {
 
@@ -94,6 +95,11 @@ struct DrawingSnapshot {
     Wrap wrap = Wrap::inlineWithText;
     std::optional<RelationshipID> image;  // a picture's media part
     std::vector<BlockSnapshot> blocks;    // the text box's text (w:txbxContent)
+    // A shape's outline and fill (nothing for pictures and graphic frames), where its text
+    // stands in it, and what a SmartArt graphic or chart shows.
+    std::optional<ShapeLook> look;
+    TextFrame textFrame;
+    DrawingGraphic graphic;
     bool operator==(const DrawingSnapshot&) const;
 };
 
@@ -189,7 +195,8 @@ inline bool CellSnapshot::operator==(const CellSnapshot& other) const {
 inline bool DrawingSnapshot::operator==(const DrawingSnapshot& other) const {
     return offset == other.offset && floating == other.floating && width == other.width && height == other.height &&
            horizontal == other.horizontal && vertical == other.vertical && wrap == other.wrap &&
-           image == other.image && blocks == other.blocks;
+           image == other.image && blocks == other.blocks && look == other.look &&
+           textFrame == other.textFrame && graphic == other.graphic;
 }
 
 inline ParagraphSnapshot ParagraphSnapshot::withListLabel(std::optional<std::string> label) const {

@@ -14,6 +14,7 @@
 #include "RovuVuz/format/Styles.h"
 #include "RovuVuz/model/Nodes.h"
 #include "RovuVuz/package/Relationships.h"
+#include "RovuVuz/snapshot/DrawingGraphics.h"
 #include "RovuVuz/snapshot/NoteLabels.h"
 #include "RovuVuz/snapshot/Snapshot.h"
 
@@ -28,6 +29,9 @@ public:
 
     // Note references and notes are labelled from these (not owned; none: no labels).
     void setNoteLabels(const NoteLabels* labels) { notes_ = labels; }
+    // SmartArt and chart parts and the theme's colours are read through these (not owned;
+    // none: graphics show empty and theme colours are Office's defaults).
+    void setDrawingParts(const DrawingParts* parts) { parts_ = parts; }
 
     // The blocks of a story, cell or entry; `mainPrefix` is the prefix the story binds the
     // main namespace to (its container's own).
@@ -65,6 +69,9 @@ public:
     // text; nothing for an inline picture without text.
     std::optional<DrawingSnapshot> drawing(std::string_view name, ByteView bytes, size_t offset);
     std::vector<BlockSnapshot> textBox(ByteView txbxContent, std::string_view mainPrefix);
+    // A shape's look and text frame (its wps:wsp, else the VML shape `vml`) and what its
+    // graphic frame shows.
+    void looks(const XMLTree& tree, std::optional<int> vml, DrawingSnapshot& drawing) const;
     // The symbol a w:sym shows and the font it is drawn in.
     static std::pair<std::string, std::optional<std::string>> symbol(ByteView bytes);
     // Tables (SnapshotTables.cpp).
@@ -93,6 +100,7 @@ public:
     std::optional<Numbering::Counter> counter_;
     std::optional<StyleID> tableStyle_;
     const NoteLabels* notes_ = nullptr;
+    const DrawingParts* parts_ = nullptr;
     TableConditions conditions_ = 0;
     int drawingDepth_ = 0;  // text boxes inside text boxes being visited
 };

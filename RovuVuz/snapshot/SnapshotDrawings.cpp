@@ -1,11 +1,13 @@
 // Drawings in a paragraph's snapshot: the frame, anchor and wrapping of a floating
 // DrawingML picture or shape (wp:anchor, ECMA-376 §20.4.2.3) or VML shape (v:shape with
 // an absolute position), the text of a text box (wps:txbx or v:textbox around
-// w:txbxContent) as blocks the layout can lay out, and the character a w:sym shows.
+// w:txbxContent) as blocks the layout can lay out, a shape's outline and fill, what a
+// SmartArt graphic or chart shows, and the character a w:sym shows.
 #include <algorithm>
 #include <cctype>
 
 #include "RovuVuz/model/StoryParser.h"
+#include "RovuVuz/snapshot/ShapeLooks.h"
 #include "RovuVuz/snapshot/SnapshotWalk.h"
 #include "RovuVuz/xml/Markup.h"
 #include "RovuVuz/xml/Numbers.h"
@@ -78,20 +80,6 @@ void readDrawingML(const XMLTree& tree, int frame, DrawingSnapshot& drawing) {
     drawing.wrap = wrapOf(tree, frame);
 }
 
-// A CSS length of a VML style ("72pt", "1in", "2.5cm", "30px"); nothing when unreadable.
-std::optional<double> cssLength(std::string_view text) {
-    size_t unit = 0;
-    while (unit < text.size() && (std::isdigit(static_cast<unsigned char>(text[unit])) || text[unit] == '.' ||
-                                  text[unit] == '-' || text[unit] == '+'))
-        ++unit;
-    const auto number = Numbers::decimal(text.substr(0, unit));
-    if (!number) return std::nullopt;
-    const std::string_view suffix = text.substr(unit);
-    const double scale = suffix == "in" ? 72 : suffix == "cm" ? 72 / 2.54 : suffix == "mm" ? 72 / 25.4
-                         : suffix == "px" ? 0.75 : 1;
-    return FormatValues::clamp(*number * scale, -FormatValues::longestLength, FormatValues::longestLength);
-}
-
 // A VML shape's style attribute: "position:absolute;margin-left:10pt;width:100pt;…".
 void readVml(const XMLTree& tree, int shape, DrawingSnapshot& drawing) {
     const std::string style = tree.attribute(shape, "style").value_or("");
@@ -105,10 +93,10 @@ void readVml(const XMLTree& tree, int shape, DrawingSnapshot& drawing) {
         const std::string_view name = declaration.substr(0, colon);
         const std::string_view value = declaration.substr(colon + 1);
         if (name == "position") drawing.floating = value == "absolute";
-        if (name == "width") drawing.width = std::max(0.0, cssLength(value).value_or(0));
-        if (name == "height") drawing.height = std::max(0.0, cssLength(value).value_or(0));
-        if (name == "margin-left") drawing.horizontal.offset = cssLength(value);
-        if (name == "margin-top") drawing.vertical.offset = cssLength(value);
+        if (name == "width") drawing.width = std::max(0.0, ShapeLooks::cssLength(value).value_or(0));
+        if (name == "height") drawing.height = std::max(0.0, ShapeLooks::cssLength(value).value_or(0));
+        if (name == "margin-left") drawing.horizontal.offset = ShapeLooks::cssLength(value);
+        if (name == "margin-top") drawing.vertical.offset = ShapeLooks::cssLength(value);
         if (name == "mso-position-horizontal-relative") drawing.horizontal.relativeFrom = std::string(value);
         if (name == "mso-position-vertical-relative") drawing.vertical.relativeFrom = std::string(value);
         if (name == "mso-position-horizontal") drawing.horizontal.align = std::string(value);
@@ -123,11 +111,39 @@ void readVml(const XMLTree& tree, int shape, DrawingSnapshot& drawing) {
     }
 }
 
-// The VML shape around a text box or picture: the nearest ancestor that has a style.
+// The VML shape around a text box or picture: the nearest ancestor that has a style (the
+// v:textbox's own style is not a shape's).
 std::optional<int> vmlShape(const XMLTree& tree, int inside) {
     for (std::optional<int> node = tree.parent(inside); node; node = tree.parent(*node))
-        if (tree.attribute(*node, "style")) return node;
+        if (tree.attribute(*node, "style") && tree.localName(*node) != "textbox") return node;
     return std::nullopt;
+}
+
+// The first VML shape element, in document order.
+std::optional<int> anyVmlShape(const XMLTree& tree) {
+    for (size_t index = 0; index < tree.nodeCount(); ++index) {
+        const int node = static_cast<int>(index);
+        if (tree.kind(node) != XMLTree::Kind::element) continue;
+        const std::string_view local = tree.localName(node);
+        if (local == "shape" || local == "rect" || local == "roundrect" || local == "oval" || local == "line")
+            return node;
+    }
+    return std::nullopt;
+}
+
+// Whether a drawing's markup may hold more than an inline picture: a float, a text box, a
+// DrawingML or VML shape, or a SmartArt graphic or chart.
+bool mayBeShape(std::string_view text) {
+    for (std::string_view mark : {":anchor", "position:absolute", "txbxContent", ":wsp", "/diagram\"", "/chart\"",
+                                  ":rect ", ":roundrect ", ":oval ", ":line "})
+        if (text.find(mark) != std::string_view::npos) return true;
+    return false;
+}
+
+// The theme's colours when the document gives none: Office's.
+const ThemeColors& defaultTheme() {
+    static const ThemeColors theme = ThemeColors::read(std::nullopt);
+    return theme;
 }
 
 // Symbol fonts map their characters into U+F000…U+F0FF; a w:sym that writes the code
@@ -142,10 +158,7 @@ bool isSymbolFont(std::string_view font) {
 std::optional<DrawingSnapshot> SnapshotContext::drawing(std::string_view name, ByteView bytes, size_t offset) {
     if (name != "drawing" && name != "pict" && name != "AlternateContent") return std::nullopt;
     // Most drawings are inline pictures: they need no tree of their own here.
-    const std::string_view text = asChars(bytes);
-    const bool floats = text.find(":anchor") != std::string_view::npos ||
-                        text.find("position:absolute") != std::string_view::npos;
-    if (!floats && text.find("txbxContent") == std::string_view::npos) return std::nullopt;
+    if (!mayBeShape(asChars(bytes))) return std::nullopt;
     std::optional<XMLTree> tree;
     try {
         tree.emplace(bytes);
@@ -157,21 +170,43 @@ std::optional<DrawingSnapshot> SnapshotContext::drawing(std::string_view name, B
     const auto content = firstElement(*tree, tree->root(), "txbxContent");
     std::optional<int> frame = firstElement(*tree, tree->root(), "anchor");
     if (!frame) frame = firstElement(*tree, tree->root(), "inline");
+    std::optional<int> vml;
     if (frame) {
         readDrawingML(*tree, *frame, drawing);
-    } else if (const auto shape = vmlShape(*tree, content ? *content : tree->root())) {
-        readVml(*tree, *shape, drawing);
-    } else if (const auto anyShape = firstElement(*tree, tree->root(), "shape")) {
-        readVml(*tree, *anyShape, drawing);
+    } else if ((vml = vmlShape(*tree, content ? *content : tree->root()))) {
+        readVml(*tree, *vml, drawing);
+    } else if ((vml = anyVmlShape(*tree))) {
+        readVml(*tree, *vml, drawing);
     }
+    looks(*tree, frame ? std::nullopt : vml, drawing);
     const Span::Content shown = object(name, bytes, "w");
-    if (shown.type == Span::Content::Type::image) drawing.image = shown.image;
+    if (shown.type == Span::Content::Type::image && drawing.graphic.kind != DrawingGraphic::Kind::chart)
+        drawing.image = shown.image;
     if (content && drawingDepth_ < deepestTextBox) {
         const std::string_view prefix = Markup::prefixOf(tree->nameView(*content));
         drawing.blocks = textBox(tree->raw(*content), prefix);
     }
-    if (!drawing.floating && drawing.blocks.empty()) return std::nullopt;
+    const bool shows = !drawing.blocks.empty() || drawing.look || drawing.graphic.kind != DrawingGraphic::Kind::none;
+    if (!drawing.floating && !shows) return std::nullopt;
     return drawing;
+}
+
+void SnapshotContext::looks(const XMLTree& tree, std::optional<int> vml, DrawingSnapshot& drawing) const {
+    const ThemeColors& theme = parts_ ? parts_->theme() : defaultTheme();
+    // A group or canvas holds shapes of their own looks and places: one outline over the
+    // whole frame would be none of them.
+    const bool grouped = firstElement(tree, tree.root(), "wgp") || firstElement(tree, tree.root(), "wpc");
+    if (const auto shape = firstElement(tree, tree.root(), "wsp"); shape && !grouped) {
+        drawing.look = ShapeLooks::drawingML(tree, *shape, theme);
+        drawing.textFrame = ShapeLooks::bodyFrame(tree, childNamed(tree, *shape, "bodyPr"));
+    } else if (vml && !firstElement(tree, *vml, "imagedata")) {
+        drawing.look = ShapeLooks::vml(tree, *vml);
+        drawing.textFrame = ShapeLooks::vmlFrame(tree, *vml);
+    }
+    if (const auto data = firstElement(tree, tree.root(), "graphicData")) {
+        static const DrawingParts none({}, {}, std::nullopt);
+        drawing.graphic = DrawingGraphics::read(tree, *data, rels_, parts_ ? *parts_ : none);
+    }
 }
 
 std::vector<BlockSnapshot> SnapshotContext::textBox(ByteView txbxContent, std::string_view mainPrefix) {

@@ -44,6 +44,16 @@ qreal inside(qreal at, qreal extent, qreal from, qreal to) {
 
 }  // namespace
 
+QMarginsF insets(const rovuvuz::TextFrame& frame) {
+    // Wider insets than this are a damaged file's: the text keeps room to stand.
+    const qreal widest = 144;
+    auto side = [widest](double points) {
+        const double shown = points * displayScale;
+        return std::isfinite(shown) ? std::clamp<qreal>(shown, 0, widest) : 0;
+    };
+    return QMarginsF(side(frame.left), side(frame.top), side(frame.right), side(frame.bottom));
+}
+
 bool wraps(const Floater& floater) {
     using Wrap = rovuvuz::DrawingSnapshot::Wrap;
     return floater.wrap == Wrap::square || floater.wrap == Wrap::topAndBottom;

@@ -7,6 +7,7 @@
 // approximate: tight and through wrapping are square, and a float's box is its extent.
 #pragma once
 
+#include <QMarginsF>
 #include <QRectF>
 #include <QSizeF>
 #include <functional>
@@ -28,8 +29,12 @@ struct Floater {
     QSizeF size;    // display points
     rovuvuz::DrawingSnapshot::Position horizontal, vertical;  // offsets in points, as in the file
     rovuvuz::DrawingSnapshot::Wrap wrap = rovuvuz::DrawingSnapshot::Wrap::inFront;
-    AttachmentRef picture;            // a picture's image
+    AttachmentRef picture;            // a picture's image, or a shape or graphic without text
     std::shared_ptr<PageText> box;    // a text box's text
+    // A text box's outline and fill (nothing: a thin black frame on white) and where its
+    // text stands in it.
+    std::optional<rovuvuz::ShapeLook> look;
+    rovuvuz::TextFrame textFrame;
 };
 
 // Where the text of a story stands on its page, display points: what page-, margin- and
@@ -59,9 +64,8 @@ namespace Floats {
 
 // The gap kept between a wrapping float and the text beside it, display points.
 constexpr qreal wrapGap = 9 * 1.25;
-// A text box's text stands this far inside its frame (wps:bodyPr's default insets).
-constexpr qreal boxInsetX = 7.2 * 1.25;
-constexpr qreal boxInsetY = 3.6 * 1.25;
+// How far a text box's text stands inside its frame, display points (wps:bodyPr's insets).
+QMarginsF insets(const rovuvuz::TextFrame& frame);
 // Lines narrower than this beside a float go below it instead.
 constexpr qreal narrowestBeside = 48;
 

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "Tovin/pages/PaperText.h"
+#include "Tovin/pages/ShapeFrames.h"
 #include "Tovin/text/AttributedBuilder.h"
 #include "Tovin/text/Attachments.h"
 #include "Tovin/text/BorderLines.h"
@@ -128,11 +129,18 @@ class Layouter {
             QSizeF size = floater.size.boundedTo(
                 QSizeF(frame_.pageWidth, Floats::wraps(floater) ? frame_.textHeight : frame_.pageHeight));
             if (floater.box) {
-                // A box grows to show all its text.
-                const qreal inner = std::max<qreal>(size.width() - 2 * Floats::boxInsetX, narrowestLine);
+                // A box that fits its shape to its text takes the text's height; any other
+                // grows to show all of it.
+                const QMarginsF inset = Floats::insets(floater.textFrame);
+                const qreal inner = std::max<qreal>(size.width() - inset.left() - inset.right(), narrowestLine);
                 placed.text = std::make_shared<FlowLayout>(
                     FlowLayout::lay(*floater.box, inner, heights_, FlowLayout::Units::none, nullptr));
-                size.setHeight(std::max(size.height(), placed.text->height() + 2 * Floats::boxInsetY));
+                const qreal needed = placed.text->height() + inset.top() + inset.bottom();
+                // Fitted as LibreOffice fits it: without the last paragraph's space after.
+                if (floater.textFrame.autoFit)
+                    size.setHeight(std::max<qreal>(needed - placed.text->trailingSpace(), 1));
+                else
+                    size.setHeight(std::max(size.height(), needed));
             }
             placed.box = Floats::place(floater, size, frame_, top);
             if (body && Floats::wraps(floater)) {
@@ -531,6 +539,19 @@ void FlowLayout::drawAll(QPainter& painter, QPointF origin) const {
     drawFloats(painter, origin, all, Layer::front, std::nullopt);
 }
 
+namespace {
+
+// How far a box's text stands below its top inset: a box taller than its text puts the
+// text in its middle or at its bottom when its body says so.
+qreal anchorDrop(const rovuvuz::TextFrame& frame, const QRectF& box, const QMarginsF& inset, qreal textHeight) {
+    const qreal room = std::max<qreal>(box.height() - inset.top() - inset.bottom() - textHeight, 0);
+    if (frame.anchor == rovuvuz::TextFrame::Anchor::center) return room / 2;
+    if (frame.anchor == rovuvuz::TextFrame::Anchor::bottom) return room;
+    return 0;
+}
+
+}  // namespace
+
 bool FlowLayout::hasPageFloats() const {
     if (texts_.empty()) return false;
     return std::any_of(floats_.begin(), floats_.end(), [&](const PlacedFloat& placed) {
@@ -557,12 +578,19 @@ void FlowLayout::drawFloats(QPainter& painter, QPointF origin, LineRange range, 
         painter.save();
         if (floater.picture) floater.picture->draw(painter, box);
         if (placed.text) {
-            if (!behind) painter.fillRect(box, Qt::white);
-            painter.setPen(QPen(Qt::black, 0.75));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawRect(box.adjusted(0.375, 0.375, -0.375, -0.375));
+            if (floater.look) {
+                ShapeFrames::drawLook(painter, *floater.look, box);
+            } else {
+                if (!behind) painter.fillRect(box, Qt::white);
+                painter.setPen(QPen(Qt::black, 0.75));
+                painter.setBrush(Qt::NoBrush);
+                painter.drawRect(box.adjusted(0.375, 0.375, -0.375, -0.375));
+            }
             painter.setPen(Qt::black);
-            placed.text->drawAll(painter, box.topLeft() + QPointF(Floats::boxInsetX, Floats::boxInsetY));
+            const QMarginsF inset = Floats::insets(floater.textFrame);
+            placed.text->drawAll(painter, box.topLeft() + QPointF(inset.left(), inset.top() + anchorDrop(
+                                                                                     floater.textFrame, box, inset,
+                                                                                     placed.text->height())));
         }
         painter.restore();
     }

@@ -9,6 +9,7 @@
 #include <exception>
 #include <span>
 
+#include "Tovin/pages/ShapeFrames.h"
 #include "Tovin/text/Attachments.h"
 #include "Tovin/text/DisplayUnits.h"
 #include "Tovin/text/TabPositions.h"
@@ -117,6 +118,7 @@ class Assembler {
     void textBoxes(std::vector<FlowItem>& items, const ParagraphSnapshot& p, const AttributedBuilder& builder,
                    int depth, int block);
     void floatPictures(StyledText& styled, const ParagraphSnapshot& p, int block);
+    void inlineShapes(StyledText& styled, const ParagraphSnapshot& p, const AttributedBuilder& builder);
     void floatTextBox(const rovuvuz::DrawingSnapshot& drawing, const AttributedBuilder& builder, int block);
     void tabs(const StyledText& styled, const ParagraphSnapshot& p, int block);
 
@@ -199,6 +201,7 @@ FlowParagraph Assembler::paragraph(const ParagraphSnapshot& p, const AttributedB
         entry.styled = builder.paragraph(p);
         PaperText::unchip(entry.styled);
         floatPictures(entry.styled, p, static_cast<int>(entries.size()));
+        inlineShapes(entry.styled, p, builder);
         markColumnBreaks(entry.styled, p);
         PaperText::apply(entry.styled, p, builder, numbers_, notes_);
         findColumnBreaks(entry.styled, flow);
@@ -248,11 +251,15 @@ Floater floaterOf(const rovuvuz::DrawingSnapshot& drawing, int block) {
     out.horizontal = drawing.horizontal;
     out.vertical = drawing.vertical;
     out.wrap = drawing.wrap;
+    out.look = drawing.look;
+    out.textFrame = drawing.textFrame;
     return out;
 }
 
 // A floating picture leaves its paragraph's line: its character shows nothing there, and
 // the picture is drawn where its anchor places it.
+// A floating shape or graphic without text is drawn the same way, as its outline, fill and
+// graphic.
 void Assembler::floatPictures(StyledText& styled, const ParagraphSnapshot& p, int block) {
     for (const rovuvuz::DrawingSnapshot& drawing : p.drawings) {
         if (!standsApart(drawing) || !drawing.blocks.empty()) continue;
@@ -262,9 +269,29 @@ void Assembler::floatPictures(StyledText& styled, const ParagraphSnapshot& p, in
             if (!picture) break;
             Floater floater = floaterOf(drawing, block);
             floater.size = floatSize(drawing, picture->size());
+            if (ShapeFrames::drawnAsShape(drawing))
+                picture = std::make_shared<ShapeFrames::ShapeAttachment>(floater.size, drawing.look, drawing.graphic);
             floater.picture = std::move(picture);
             floats.push_back(std::move(floater));
             run.format = attachmentFormat(std::make_shared<AnchorMark>(), run.format);
+            break;
+        }
+    }
+}
+
+// An inline shape or graphic without text shows in its line at its extent, narrowed to the
+// column as a picture is.
+void Assembler::inlineShapes(StyledText& styled, const ParagraphSnapshot& p, const AttributedBuilder& builder) {
+    for (const rovuvuz::DrawingSnapshot& drawing : p.drawings) {
+        if (standsApart(drawing) || !ShapeFrames::drawnAsShape(drawing)) continue;
+        for (StyledText::Run& run : styled.runs) {
+            if (run.length != 1 || run.start != static_cast<int>(drawing.offset)) continue;
+            const AttachmentRef shown = attachmentOf(run.format);
+            QSizeF size = floatSize(drawing, shown ? shown->size() : QSizeF(24, 24));
+            const qreal room = std::max<qreal>(builder.columnWidth, 24);
+            if (size.width() > room) size = QSizeF(room, size.height() * room / size.width());
+            run.format = attachmentFormat(
+                std::make_shared<ShapeFrames::ShapeAttachment>(size, drawing.look, drawing.graphic), run.format);
             break;
         }
     }
@@ -275,7 +302,8 @@ void Assembler::floatTextBox(const rovuvuz::DrawingSnapshot& drawing, const Attr
     Floater floater = floaterOf(drawing, block);
     floater.size = floatSize(drawing, QSizeF(builder.columnWidth / 2, 0));
     AttributedBuilder inner = builder;
-    inner.columnWidth = std::max<qreal>(floater.size.width() - 2 * Floats::boxInsetX, 1);
+    const QMarginsF inset = Floats::insets(drawing.textFrame);
+    inner.columnWidth = std::max<qreal>(floater.size.width() - inset.left() - inset.right(), 1);
     PageTextOptions options = options_;
     options.noteNumbers = nullptr;
     floater.box = std::make_shared<PageText>(PageText::assemble(drawing.blocks, inner, options));
@@ -297,11 +325,19 @@ void Assembler::textBoxes(std::vector<FlowItem>& items, const ParagraphSnapshot&
         FlowCell cell;
         const qreal width = std::isfinite(drawing.width) ? drawing.width * displayScale : 0;
         cell.width = std::clamp<qreal>(width > 0 ? width : builder.columnWidth, 24, std::max<qreal>(builder.columnWidth, 24));
+        cell.padding = Floats::insets(drawing.textFrame);
         AttributedBuilder inner = builder;
         inner.columnWidth = std::max<qreal>(cell.width - cell.padding.left() - cell.padding.right(), 1);
         cell.items = text(drawing.blocks, inner, true, depth + 1);
         if (cell.items.empty()) continue;
-        const rovuvuz::BorderLine line{rovuvuz::BorderLine::Style::single, 0.75, std::nullopt, 0};
+        // Its own outline and fill, else a thin black frame.
+        rovuvuz::BorderLine line{rovuvuz::BorderLine::Style::single, 0.75, std::nullopt, 0};
+        if (drawing.look) {
+            line.style = drawing.look->line ? rovuvuz::BorderLine::Style::single : rovuvuz::BorderLine::Style::none;
+            line.width = drawing.look->lineWidth;
+            line.color = drawing.look->line;
+            if (drawing.look->fill) cell.fill = AttributedBuilder::wordColor(*drawing.look->fill);
+        }
         cell.borders = {line, line, line, line};
         frame->cells.push_back(std::move(cell));
         items.emplace_back(std::move(frame));

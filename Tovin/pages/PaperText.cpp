@@ -5,6 +5,7 @@
 
 #include <QPainter>
 
+#include "Tovin/pages/ShapeFrames.h"
 #include "Tovin/text/Attachments.h"
 #include "Tovin/text/TextProperties.h"
 
@@ -110,9 +111,14 @@ std::vector<Replacement> replacements(const ParagraphSnapshot& p, const Attribut
         if (span.content.type != Span::Content::Type::opaque) continue;
         const int lower = clampOffset(span.range.lower, length);
         const int upper = std::max(lower, clampOffset(span.range.upper, length));
-        // A text box's text is laid out in its own frame, not repeated here.
+        // A text box's text is laid out in its own frame, not repeated here; a shape or
+        // graphic keeps the attachment that draws it.
+        const auto drawnHere = [&](const auto& drawing) { return drawing.offset == span.range.lower; };
+        if (std::any_of(p.drawings.begin(), p.drawings.end(),
+                        [&](const auto& drawing) { return drawnHere(drawing) && ShapeFrames::drawnAsShape(drawing); }))
+            continue;
         const bool framed = std::any_of(p.drawings.begin(), p.drawings.end(), [&](const auto& drawing) {
-            return drawing.offset == span.range.lower && !drawing.blocks.empty();
+            return drawnHere(drawing) && !drawing.blocks.empty();
         });
         out.push_back({lower, upper, framed ? QString() : fromUtf8(span.content.preview),
                        builder.attributes(span.format, span.revision)});

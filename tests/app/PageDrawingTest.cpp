@@ -179,7 +179,9 @@ std::string anchor(const Anchor& a, const std::string& graphic) {
 
 std::string textBox(const std::string& paragraphs) {
     return "<a:graphicData uri=\"http://schemas.microsoft.com/office/word/2010/wordprocessingShape\">"
-           "<wps:wsp xmlns:wps=\"http://schemas.microsoft.com/office/word/2010/wordprocessingShape\"><wps:txbx>"
+           "<wps:wsp xmlns:wps=\"http://schemas.microsoft.com/office/word/2010/wordprocessingShape\"><wps:spPr>"
+           "<a:solidFill><a:srgbClr val=\"FFFFFF\"/></a:solidFill><a:ln w=\"9525\"><a:solidFill>"
+           "<a:srgbClr val=\"000000\"/></a:solidFill></a:ln></wps:spPr><wps:txbx>"
            "<w:txbxContent>" +
            paragraphs + "</w:txbxContent></wps:txbx><wps:bodyPr/></wps:wsp></a:graphicData>";
 }
