@@ -363,6 +363,17 @@ qreal trailingSpaceOf(const PageText& text, qreal height) {
 
 FlowLayout FlowLayout::lay(const PageText& text, qreal width, WordLineHeights& heights, Units units,
                            const FloatFrame* frame) {
+    return layText(text, width, heights, units, frame, true);
+}
+
+FlowLayout FlowLayout::layFollowing(const PageText& piece, qreal width, WordLineHeights& heights, Units units) {
+    return layText(piece, width, heights, units, nullptr, false);
+}
+
+// `textTop`: the text's first paragraph stands at the top of its text, where Word drops
+// its space before; a piece that follows another keeps it.
+FlowLayout FlowLayout::layText(const PageText& text, qreal width, WordLineHeights& heights, Units units,
+                               const FloatFrame* frame, bool textTop) {
     FlowLayout out;
     out.texts_ = {&text};
     out.shifts_ = {0};
@@ -370,21 +381,8 @@ FlowLayout FlowLayout::lay(const PageText& text, qreal width, WordLineHeights& h
     column.pageWidth = column.columnWidth = width;
     column.pageHeight = column.textHeight = 1e6;
     Layouter layouter(out, text, heights, units == Units::body, frame ? *frame : column);
-    out.height_ = layouter.items(text.items, 0, 0, std::max(width, narrowestLine), true, true);
+    out.height_ = layouter.items(text.items, 0, 0, std::max(width, narrowestLine), true, textTop);
     out.trailingSpace_ = trailingSpaceOf(text, out.height_);
-    return out;
-}
-
-FlowLayout FlowLayout::layFollowing(const PageText& piece, qreal width, WordLineHeights& heights, Units units) {
-    FlowLayout out;
-    out.texts_ = {&piece};
-    out.shifts_ = {0};
-    FloatFrame column;
-    column.pageWidth = column.columnWidth = width;
-    column.pageHeight = column.textHeight = 1e6;
-    Layouter layouter(out, piece, heights, units == Units::body, column);
-    out.height_ = layouter.items(piece.items, 0, 0, std::max(width, narrowestLine), true, false);
-    out.trailingSpace_ = trailingSpaceOf(piece, out.height_);
     return out;
 }
 

@@ -81,6 +81,8 @@ class FlowLayout {
                     const std::optional<QRectF>& page) const;
 
   private:
+    static FlowLayout layText(const PageText& text, qreal width, WordLineHeights& heights, Units units,
+                              const FloatFrame* frame, bool textTop);
     friend class Layouter;
     // The texts its lines are in, and how far down each one's own coordinates start.
     std::vector<const PageText*> texts_;

@@ -168,6 +168,18 @@ const std::string decimalList =
     "<w:lvlText w:val=\"%1.\"/><w:pPr><w:ind w:left=\"720\" w:hanging=\"360\"/></w:pPr></w:lvl></w:abstractNum>"
     "<w:num w:numId=\"1\"><w:abstractNumId w:val=\"0\"/></w:num></w:numbering>";
 
+// A paragraph, a numbered list of three items (the second bold), and a paragraph.
+rovuvuz::SharedBytes threeItemList() {
+    const std::string list = "<w:pPr><w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"1\"/></w:numPr></w:pPr>";
+    return rovuvuz::testing::packageWith(
+        "<w:p><w:r><w:t>Before the list</w:t></w:r></w:p>"
+        "<w:p>" + list + "<w:r><w:t>first item</w:t></w:r></w:p>"
+        "<w:p>" + list + "<w:r><w:rPr><w:b/></w:rPr><w:t>second item</w:t></w:r></w:p>"
+        "<w:p>" + list + "<w:r><w:t>third item</w:t></w:r></w:p>"
+        "<w:p><w:r><w:t>After</w:t></w:r></w:p>",
+        {{"numbering", "numbering.xml", decimalList}});
+}
+
 QStringList labels(StoryBridge& bridge) {
     QStringList out;
     for (const StoryBridge::Entry& entry : bridge.entries())
@@ -184,14 +196,7 @@ TEST_F(ClipboardTest, AfterAPasteTheBodyShowsWhatTheSavedFileShowsReopened) {
     for (int i = 0; i < 40; ++i) html += QString("<li>item %1 <i>slanted</i></li>").arg(i);
     html += "</ol><ul><li>bullet</li><li>another</li></ul><p>last <u>words</u></p>";
     for (const bool tracked : {false, true}) {
-        const std::string list = "<w:pPr><w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"1\"/></w:numPr></w:pPr>";
-        open(rovuvuz::testing::packageWith(
-            "<w:p><w:r><w:t>Before the list</w:t></w:r></w:p>"
-            "<w:p>" + list + "<w:r><w:t>first item</w:t></w:r></w:p>"
-            "<w:p>" + list + "<w:r><w:rPr><w:b/></w:rPr><w:t>second item</w:t></w:r></w:p>"
-            "<w:p>" + list + "<w:r><w:t>third item</w:t></w:r></w:p>"
-            "<w:p><w:r><w:t>After</w:t></w:r></w:p>",
-            {{"numbering", "numbering.xml", decimalList}}));
+        open(threeItemList());
         document->setTrackChanges(tracked);
         const std::vector<StoryBridge::Entry> before = editor->bodyBridge()->entries();
         // From inside "first item" to inside "third item".
@@ -225,14 +230,7 @@ TEST_F(ClipboardTest, APasteThatOutnumbersTheStoryShowsWhatTheSavedFileShowsAndU
         html += i % 100 == 50 ? QString("<ol><li>item %1 <i>slanted</i></li><li>next</li></ol>").arg(i)
                               : QString("<p>line %1 <b>bold</b> <a href=\"https://x.org/%1\">link</a></p>").arg(i);
     for (const bool tracked : {false, true}) {
-        const std::string list = "<w:pPr><w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"1\"/></w:numPr></w:pPr>";
-        open(rovuvuz::testing::packageWith(
-            "<w:p><w:r><w:t>Before the list</w:t></w:r></w:p>"
-            "<w:p>" + list + "<w:r><w:t>first item</w:t></w:r></w:p>"
-            "<w:p>" + list + "<w:r><w:rPr><w:b/></w:rPr><w:t>second item</w:t></w:r></w:p>"
-            "<w:p>" + list + "<w:r><w:t>third item</w:t></w:r></w:p>"
-            "<w:p><w:r><w:t>After</w:t></w:r></w:p>",
-            {{"numbering", "numbering.xml", decimalList}}));
+        open(threeItemList());
         document->setTrackChanges(tracked);
         const std::string before = body();
         const QString shownBefore = editor->bodyBridge()->viewText();
