@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "RovuVuz/format/EffectiveFormat.h"
+#include "RovuVuz/snapshot/ChildElements.h"
 #include "RovuVuz/snapshot/ShapeLooks.h"
 #include "RovuVuz/xml/Markup.h"
 #include "RovuVuz/xml/Numbers.h"
@@ -45,12 +46,6 @@ namespace {
 constexpr double emuPerPoint = 12700;
 // A chart of more series than this draws the first ones.
 constexpr size_t mostSeries = 64;
-
-std::optional<int> childNamed(const XMLTree& tree, int node, std::string_view local) {
-    for (int child : tree.childElements(node))
-        if (tree.localName(child) == local) return child;
-    return std::nullopt;
-}
 
 // The elements of a local name under `from` (itself included), in document order, at most `most`.
 std::vector<int> elementsNamed(const XMLTree& tree, int from, std::string_view local, size_t most) {

@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "RovuVuz/format/EffectiveFormat.h"
+#include "RovuVuz/snapshot/ChildElements.h"
 #include "RovuVuz/xml/Markup.h"
 #include "RovuVuz/xml/Numbers.h"
 #include "RovuVuz/xml/XMLTree.h"
@@ -16,12 +17,6 @@ namespace {
 constexpr double emuPerPoint = 12700;
 // The widest outline drawn, points: a larger width is a damaged or hostile file.
 constexpr double widestLine = 72;
-
-std::optional<int> childNamed(const XMLTree& tree, int node, std::string_view local) {
-    for (int child : tree.childElements(node))
-        if (tree.localName(child) == local) return child;
-    return std::nullopt;
-}
 
 // What a fill element says: a colour, no fill, or nothing about fill.
 struct FillSays {

@@ -7,6 +7,7 @@
 #include <cctype>
 
 #include "RovuVuz/model/StoryParser.h"
+#include "RovuVuz/snapshot/ChildElements.h"
 #include "RovuVuz/snapshot/ShapeLooks.h"
 #include "RovuVuz/snapshot/SnapshotWalk.h"
 #include "RovuVuz/xml/Markup.h"
@@ -33,12 +34,6 @@ std::optional<int> firstElement(const XMLTree& tree, int from, std::string_view 
         if (tree.range(node).lower >= end) break;
         if (tree.kind(node) == XMLTree::Kind::element && tree.localName(node) == local) return node;
     }
-    return std::nullopt;
-}
-
-std::optional<int> childNamed(const XMLTree& tree, int node, std::string_view local) {
-    for (int child : tree.childElements(node))
-        if (tree.localName(child) == local) return child;
     return std::nullopt;
 }
 
